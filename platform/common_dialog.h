@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+namespace tandemo {
+
+/// The window's file-open dialog component: set its properties, show it, read back the name.
+class CommonDialog : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    QString FileName() const { return m_fileName; }
+    void setFileName(const QString& fileName) { m_fileName = fileName; }
+
+    QString DialogTitle() const { return m_dialogTitle; }
+    void setDialogTitle(const QString& title) { m_dialogTitle = title; }
+
+    /// Pairs of "description|patterns" separated by "|", patterns separated by ";".
+    QString Filter() const { return m_filter; }
+    void setFilter(const QString& filter) { m_filter = filter; }
+
+    /// Shows a modal single-file open dialog. FileName is the chosen full path afterwards, or
+    /// empty when the user cancelled.
+    virtual void ShowOpen() = 0;
+
+private:
+    QString m_fileName;
+    QString m_dialogTitle;
+    QString m_filter;
+};
+
+} // namespace tandemo

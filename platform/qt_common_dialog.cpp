@@ -1,0 +1,43 @@
+#include "platform/qt_common_dialog.h"
+
+#include <QFileDialog>
+#include <QWidget>
+
+namespace tandemo {
+
+QtCommonDialog::QtCommonDialog(QWidget* window)
+    : CommonDialog(window)
+    , m_window(window) {}
+
+QStringList QtCommonDialog::toNameFilters(const QString& filter) {
+    const QStringList parts = filter.split(u'|');
+    QStringList nameFilters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(u';', Qt::SkipEmptyParts);
+        for (QString& pattern : patterns)
+            pattern = pattern.trimmed();
+        // Qt reads the patterns from the last parentheses; the description keeps its own text.
+        nameFilters << QStringLiteral("%1 (%2)").arg(parts[i], patterns.join(u' '));
+    }
+    return nameFilters;
+}
+
+void QtCommonDialog::ShowOpen() {
+    QFileDialog dialog(m_window, DialogTitle());
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // Like the classic open dialog, a typed name is returned even if no such file exists.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    const QStringList nameFilters = toNameFilters(Filter());
+    if (!nameFilters.isEmpty())
+        dialog.setNameFilters(nameFilters);
+    if (!FileName().isEmpty())
+        dialog.selectFile(FileName());
+
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        setFileName(dialog.selectedFiles().constFirst());
+    else
+        setFileName(QString());
+}
+
+} // namespace tandemo

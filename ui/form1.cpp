@@ -1,0 +1,184 @@
+#include "ui/form1.h"
+
+#include "platform/common_dialog.h"
+#include "platform/skin_framework.h"
+#include "platform/system_colours.h"
+#include "playback/media_player.h"
+#include "ui/component_factory.h"
+#include "ui/picture_box.h"
+
+#include <QAction>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QScreen>
+
+namespace tandemo {
+
+namespace {
+
+// The window as designed, in twips.
+constexpr double kClientWidth = 8910;
+constexpr double kClientHeight = 7200;
+constexpr TwipsRect kPicture1Design{120, 120, 6405, 6945};
+constexpr TwipsRect kPicture2Design{6570, 120, 6405, 6945};
+constexpr TwipsRect kPlayerDesign{0, 0, 2175, 3345};
+
+QIcon transparentPlaceholderIcon() {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    return QIcon(pixmap);
+}
+
+Qt::CursorShape cursorShapeFor(short style) {
+    switch (style) {
+    case 1:
+        return Qt::ArrowCursor;
+    case 2:
+        return Qt::CrossCursor;
+    case 3:
+        return Qt::IBeamCursor;
+    case 5:
+    case 15:
+        return Qt::SizeAllCursor;
+    case 6:
+        return Qt::SizeBDiagCursor;
+    case 7:
+        return Qt::SizeVerCursor;
+    case 8:
+        return Qt::SizeFDiagCursor;
+    case 9:
+        return Qt::SizeHorCursor;
+    case 10:
+        return Qt::UpArrowCursor;
+    case Form1::BusyPointer:
+        return Qt::WaitCursor;
+    case 12:
+        return Qt::ForbiddenCursor;
+    case 13:
+        return Qt::BusyCursor;
+    case 14:
+        return Qt::WhatsThisCursor;
+    default:
+        return Qt::ArrowCursor;
+    }
+}
+
+} // namespace
+
+Form1::Form1(ComponentFactory& components, QWidget* parent)
+    : QMainWindow(parent) {
+    setObjectName("Form1");
+    setWindowTitle("Form1");
+    setWindowIcon(transparentPlaceholderIcon());
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+
+    QFont font("Arial", 9, QFont::Bold);
+    font.setItalic(false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    setFont(font);
+
+    auto* client = new QWidget(this);
+    client->setObjectName("clientArea");
+    setCentralWidget(client);
+    setBackColour(OleColour::fromRgb(255, 255, 255));
+
+    buildMenuBar();
+    buildPanes(components);
+    m_commonDialog1 = components.createCommonDialog(this);
+    m_commonDialog1->setObjectName("CommonDialog1");
+    m_skinFramework1 = components.createSkinFramework(this);
+    m_skinFramework1->setObjectName("SkinFramework1");
+
+    setDesignSizeAndPosition();
+}
+
+void Form1::buildMenuBar() {
+    QMenuBar* bar = menuBar();
+    // Plain top-level commands: no sub-menus, shortcuts or access keys.
+    m_select1 = bar->addAction("Select Video #1");
+    m_select1->setObjectName("Select1");
+    m_select2 = bar->addAction("Select Video #2");
+    m_select2->setObjectName("Select2");
+    m_sample = bar->addAction("Load Sample/Example Videos");
+    m_sample->setObjectName("Sample");
+}
+
+void Form1::buildPanes(ComponentFactory& components) {
+    // Creation order follows the stored definition; the tab order below differs from it.
+    m_picture1 = new PictureBox(clientArea());
+    m_picture1->setObjectName("Picture1");
+    m_mediaPlayer1 = components.createMediaPlayer(m_picture1);
+    m_mediaPlayer1->setObjectName("MediaPlayer1");
+    m_picture2 = new PictureBox(clientArea());
+    m_picture2->setObjectName("Picture2");
+    m_mediaPlayer2 = components.createMediaPlayer(m_picture2);
+    m_mediaPlayer2->setObjectName("MediaPlayer2");
+
+    placeControl(*m_picture1, kPicture1Design);
+    placeControl(*m_mediaPlayer1, kPlayerDesign);
+    placeControl(*m_picture2, kPicture2Design);
+    placeControl(*m_mediaPlayer2, kPlayerDesign);
+
+    // The right-hand pane comes first, so it has the focus when the window opens.
+    setTabOrder(m_picture2, m_mediaPlayer2);
+    setTabOrder(m_mediaPlayer2, m_picture1);
+    setTabOrder(m_picture1, m_mediaPlayer1);
+    m_picture2->setFocus();
+}
+
+void Form1::setDesignSizeAndPosition() {
+    const TwipsScale twips = scale();
+    const QSize client = twips.toPixels(kClientWidth, kClientHeight);
+    resize(client.width(), client.height() + menuBar()->sizeHint().height());
+    if (const QScreen* current = screen()) {
+        const QRect available = current->availableGeometry();
+        move(available.center() - QPoint(width() / 2, height() / 2));
+    }
+}
+
+void Form1::setBackColour(OleColour colour) {
+    m_backColour = colour;
+    applyBackColour(*clientArea(), colour);
+}
+
+void Form1::setMousePointer(short style) {
+    m_mousePointer = style;
+    if (style == DefaultPointer)
+        clientArea()->unsetCursor();
+    else if (style == CustomPointer && m_hasMouseIcon)
+        clientArea()->setCursor(m_mouseIcon);
+    else
+        clientArea()->setCursor(cursorShapeFor(style));
+}
+
+void Form1::setMouseIcon(const QCursor& cursor) {
+    m_mouseIcon = cursor;
+    m_hasMouseIcon = true;
+    if (m_mousePointer == CustomPointer)
+        clientArea()->setCursor(m_mouseIcon);
+}
+
+TwipsScale Form1::scale() const {
+    const QScreen* current = screen();
+    if (!current)
+        return TwipsScale();
+    return TwipsScale(current->logicalDotsPerInchX(), current->logicalDotsPerInchY());
+}
+
+void Form1::placeControl(QWidget& control, const TwipsRect& twips) {
+    QRect pixels = scale().toPixels(twips);
+    if (const auto* frame = qobject_cast<const PictureBox*>(control.parentWidget()))
+        pixels.translate(frame->clientOrigin());
+    control.setGeometry(pixels);
+}
+
+TwipsRect Form1::controlGeometry(const QWidget& control) const {
+    QRect pixels = control.geometry();
+    if (const auto* frame = qobject_cast<const PictureBox*>(control.parentWidget()))
+        pixels.translate(-frame->clientOrigin());
+    return scale().toTwips(pixels);
+}
+
+} // namespace tandemo
