@@ -6,7 +6,8 @@
 
 namespace tandemo {
 
-void applyApplicationIdentity() {
+void applyApplicationIdentity()
+{
     QCoreApplication::setOrganizationName(version::kCompany);
     QCoreApplication::setApplicationName(version::kProduct);
     QCoreApplication::setApplicationVersion(version::kDisplayVersion);

@@ -2,19 +2,21 @@
 
 #include "platform/qt_common_dialog.h"
 #include "platform/style_sheet_skin.h"
-#include "playback/empty_player.h"
 
 namespace tandemo {
 
-MediaPlayer* PlatformComponents::createMediaPlayer(QWidget* frame) {
-    return new EmptyPlayer(QString(), frame);
+MediaPlayer* PlatformComponents::createMediaPlayer(QWidget* frame)
+{
+    return MpvPlayer::create(frame, m_playerOptions);
 }
 
-CommonDialog* PlatformComponents::createCommonDialog(QWidget* window) {
+CommonDialog* PlatformComponents::createCommonDialog(QWidget* window)
+{
     return new QtCommonDialog(window);
 }
 
-SkinFramework* PlatformComponents::createSkinFramework(QWidget* window) {
+SkinFramework* PlatformComponents::createSkinFramework(QWidget* window)
+{
     return new StyleSheetSkin(window);
 }
 

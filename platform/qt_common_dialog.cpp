@@ -7,9 +7,12 @@ namespace tandemo {
 
 QtCommonDialog::QtCommonDialog(QWidget* window)
     : CommonDialog(window)
-    , m_window(window) {}
+    , m_window(window)
+{
+}
 
-QStringList QtCommonDialog::toNameFilters(const QString& filter) {
+QStringList QtCommonDialog::toNameFilters(const QString& filter)
+{
     const QStringList parts = filter.split(u'|');
     QStringList nameFilters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
@@ -22,7 +25,8 @@ QStringList QtCommonDialog::toNameFilters(const QString& filter) {
     return nameFilters;
 }
 
-void QtCommonDialog::ShowOpen() {
+void QtCommonDialog::ShowOpen()
+{
     QFileDialog dialog(m_window, DialogTitle());
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // Like the classic open dialog, a typed name is returned even if no such file exists.

@@ -13,7 +13,8 @@ namespace {
 constexpr qint64 kLargestSkin = 1024 * 1024;
 } // namespace
 
-void StyleSheetSkin::LoadSkin(const QString& path, const QString& /*section*/) {
+void StyleSheetSkin::LoadSkin(const QString& path, const QString& /*section*/)
+{
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw Failure("The skin file could not be opened: " + file.errorString().toStdString());
@@ -29,7 +30,8 @@ void StyleSheetSkin::LoadSkin(const QString& path, const QString& /*section*/) {
     m_loaded = true;
 }
 
-void StyleSheetSkin::ApplyWindow(QWidget& window) {
+void StyleSheetSkin::ApplyWindow(QWidget& window)
+{
     if (!m_loaded)
         throw Failure("No skin has been loaded.");
     window.setStyleSheet(m_styleSheet);

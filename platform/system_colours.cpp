@@ -12,7 +12,8 @@ struct PaletteEntry {
     QPalette::ColorRole role;
 };
 
-PaletteEntry paletteEntryFor(std::uint32_t systemIndex) {
+PaletteEntry paletteEntryFor(std::uint32_t systemIndex)
+{
     using Index = SystemColour;
     switch (static_cast<Index>(systemIndex)) {
     case Index::Menu:
@@ -54,21 +55,24 @@ PaletteEntry paletteEntryFor(std::uint32_t systemIndex) {
 
 } // namespace
 
-QColor resolveColour(OleColour colour, const QPalette& palette) {
+QColor resolveColour(OleColour colour, const QPalette& palette)
+{
     if (!colour.isSystemColour())
         return QColor(colour.red(), colour.green(), colour.blue());
     const PaletteEntry entry = paletteEntryFor(colour.systemIndex());
     return palette.color(entry.group, entry.role);
 }
 
-void applyBackColour(QWidget& widget, OleColour colour) {
+void applyBackColour(QWidget& widget, OleColour colour)
+{
     QPalette palette = widget.palette();
     palette.setColor(QPalette::Window, resolveColour(colour, QApplication::palette()));
     widget.setPalette(palette);
     widget.setAutoFillBackground(true);
 }
 
-void applyForeColour(QWidget& widget, OleColour colour) {
+void applyForeColour(QWidget& widget, OleColour colour)
+{
     QPalette palette = widget.palette();
     const QColor resolved = resolveColour(colour, QApplication::palette());
     palette.setColor(QPalette::WindowText, resolved);

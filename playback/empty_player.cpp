@@ -7,7 +7,8 @@ namespace tandemo {
 
 EmptyPlayer::EmptyPlayer(const QString& reason, QWidget* parent)
     : MediaPlayer(parent)
-    , m_reason(new QLabel(reason, this)) {
+    , m_reason(new QLabel(reason, this))
+{
     setAutoFillBackground(true);
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
@@ -20,7 +21,8 @@ EmptyPlayer::EmptyPlayer(const QString& reason, QWidget* parent)
     layout->addWidget(m_reason);
 }
 
-QString EmptyPlayer::reason() const {
+QString EmptyPlayer::reason() const
+{
     return m_reason->text();
 }
 

@@ -15,7 +15,8 @@ class MediaPlayer : public QWidget {
 public:
     /// A player is one tab stop of its window, whatever controls it holds inside.
     explicit MediaPlayer(QWidget* parent = nullptr)
-        : QWidget(parent) {
+        : QWidget(parent)
+    {
         setFocusPolicy(Qt::StrongFocus);
     }
 

@@ -8,12 +8,14 @@ namespace tandemo {
 
 namespace {
 
-const QStringList& knownModes() {
+const QStringList& knownModes()
+{
     static const QStringList modes{"autoRewind", "loop", "showFrame", "shuffle"};
     return modes;
 }
 
-QString canonicalMode(const QString& name) {
+QString canonicalMode(const QString& name)
+{
     for (const QString& mode : knownModes()) {
         if (mode.compare(name, Qt::CaseInsensitive) == 0)
             return mode;
@@ -24,13 +26,15 @@ QString canonicalMode(const QString& name) {
 } // namespace
 
 PlayerSettings::PlayerSettings(QObject* parent)
-    : QObject(parent) {
+    : QObject(parent)
+{
     for (const QString& mode : knownModes())
         m_modes.insert(mode, false);
     m_modes["autoRewind"] = true;
 }
 
-void PlayerSettings::setMode(const QString& name, bool value) {
+void PlayerSettings::setMode(const QString& name, bool value)
+{
     const QString mode = canonicalMode(name);
     if (mode.isEmpty())
         return;
@@ -38,11 +42,13 @@ void PlayerSettings::setMode(const QString& name, bool value) {
     emit modeChanged(mode, value);
 }
 
-bool PlayerSettings::getMode(const QString& name) const {
+bool PlayerSettings::getMode(const QString& name) const
+{
     return m_modes.value(canonicalMode(name), false);
 }
 
-void PlayerSettings::setVolume(int volume) {
+void PlayerSettings::setVolume(int volume)
+{
     volume = std::clamp(volume, 0, 100);
     if (volume == m_volume)
         return;
@@ -50,7 +56,8 @@ void PlayerSettings::setVolume(int volume) {
     emit volumeChanged(volume);
 }
 
-void PlayerSettings::setMute(bool mute) {
+void PlayerSettings::setMute(bool mute)
+{
     if (mute == m_mute)
         return;
     m_mute = mute;

@@ -11,7 +11,8 @@ using tandemo::SystemColour;
 class TestColours : public QObject {
     Q_OBJECT
 private slots:
-    void tellsRgbFromSystemColours() {
+    void tellsRgbFromSystemColours()
+    {
         const OleColour buttonFace(0x8000000Fu);
         QVERIFY(buttonFace.isSystemColour());
         QCOMPARE(buttonFace.systemIndex(), 15u);
@@ -27,7 +28,8 @@ private slots:
         QCOMPARE(OleColour::fromRgb(255, 255, 255).value(), 0x00FFFFFFu);
     }
 
-    void resolvesSystemColoursThroughThePalette() {
+    void resolvesSystemColoursThroughThePalette()
+    {
         QPalette palette;
         palette.setColor(QPalette::Active, QPalette::Base, QColor(1, 2, 3));
         palette.setColor(QPalette::Active, QPalette::Text, QColor(4, 5, 6));
@@ -45,7 +47,8 @@ private slots:
         QCOMPARE(resolveColour(OleColour(0x80000063u), palette), QColor(10, 11, 12));
     }
 
-    void pictureBoxPaintsItsColours() {
+    void pictureBoxPaintsItsColours()
+    {
         tandemo::PictureBox box;
         QCOMPARE(box.backColour(), OleColour::fromSystem(SystemColour::Window));
         QCOMPARE(box.foreColour(), OleColour::fromSystem(SystemColour::WindowText));

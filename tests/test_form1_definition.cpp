@@ -13,7 +13,8 @@ using namespace tandemo;
 
 namespace {
 
-bool nearlyEqual(const TwipsRect& actual, const TwipsRect& expected, double tolerance) {
+bool nearlyEqual(const TwipsRect& actual, const TwipsRect& expected, double tolerance)
+{
     return std::abs(actual.left - expected.left) <= tolerance &&
            std::abs(actual.top - expected.top) <= tolerance &&
            std::abs(actual.width - expected.width) <= tolerance &&
@@ -28,7 +29,8 @@ private slots:
     void init() { m_form = std::make_unique<Form1>(m_components); }
     void cleanup() { m_form.reset(); }
 
-    void controlsHaveTheirNamesAndContainers() {
+    void controlsHaveTheirNamesAndContainers()
+    {
         Form1& form = *m_form;
         QCOMPARE(form.objectName(), "Form1");
         QCOMPARE(form.Picture1()->objectName(), "Picture1");
@@ -50,7 +52,8 @@ private slots:
         QCOMPARE(form.findChild<QAction*>("Sample"), form.Sample());
     }
 
-    void geometryIsTheDesignGeometry() {
+    void geometryIsTheDesignGeometry()
+    {
         Form1& form = *m_form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -78,7 +81,8 @@ private slots:
         }
     }
 
-    void windowOpensCentredOnItsScreen() {
+    void windowOpensCentredOnItsScreen()
+    {
         Form1& form = *m_form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -92,7 +96,8 @@ private slots:
                                 .arg(screenCentre.y())));
     }
 
-    void windowPropertiesAreTheDesignedOnes() {
+    void windowPropertiesAreTheDesignedOnes()
+    {
         Form1& form = *m_form;
         QCOMPARE(form.windowTitle(), "Form1");
         QCOMPARE(form.mousePointer(), short(0));
@@ -115,7 +120,8 @@ private slots:
         }
     }
 
-    void marginsAndGapAreWhite() {
+    void marginsAndGapAreWhite()
+    {
         Form1& form = *m_form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -130,7 +136,8 @@ private slots:
             QCOMPARE(client.pixelColor(point), QColor(Qt::white));
     }
 
-    void menuBarHoldsThreePlainCommands() {
+    void menuBarHoldsThreePlainCommands()
+    {
         Form1& form = *m_form;
         const QList<QAction*> actions = form.menuBar()->actions();
         QCOMPARE(actions.size(), 3);
@@ -150,7 +157,8 @@ private slots:
         }
     }
 
-    void menuCommandsActWhenClicked() {
+    void menuCommandsActWhenClicked()
+    {
         Form1& form = *m_form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -162,7 +170,8 @@ private slots:
         }
     }
 
-    void tabOrderStartsWithTheRightPane() {
+    void tabOrderStartsWithTheRightPane()
+    {
         Form1& form = *m_form;
         form.show();
         QApplication::setActiveWindow(&form);
@@ -177,7 +186,8 @@ private slots:
         }
     }
 
-    void iconIsATransparentPlaceholder() {
+    void iconIsATransparentPlaceholder()
+    {
         const QIcon icon = m_form->windowIcon();
         QVERIFY(!icon.isNull());
         const QImage image = icon.pixmap(32, 32).toImage().convertToFormat(QImage::Format_ARGB32);
@@ -188,7 +198,8 @@ private slots:
         }
     }
 
-    void pointerStyleSelectsTheShape() {
+    void pointerStyleSelectsTheShape()
+    {
         Form1& form = *m_form;
         form.setMousePointer(Form1::BusyPointer);
         QCOMPARE(form.clientArea()->cursor().shape(), Qt::WaitCursor);

@@ -13,11 +13,13 @@ struct IconImage {
     QByteArray dib;
 };
 
-template <typename T> T readLittleEndian(const QByteArray& bytes, qsizetype offset) {
+template <typename T> T readLittleEndian(const QByteArray& bytes, qsizetype offset)
+{
     return qFromLittleEndian<T>(bytes.constData() + offset);
 }
 
-QList<IconImage> readIcon(const QByteArray& file) {
+QList<IconImage> readIcon(const QByteArray& file)
+{
     QList<IconImage> images;
     const int count = readLittleEndian<quint16>(file, 4);
     for (int i = 0; i < count; ++i) {
@@ -33,7 +35,8 @@ QList<IconImage> readIcon(const QByteArray& file) {
     return images;
 }
 
-int rowBytes(int pixels, int bitsPerPixel) {
+int rowBytes(int pixels, int bitsPerPixel)
+{
     return ((pixels * bitsPerPixel + 31) / 32) * 4;
 }
 
@@ -42,7 +45,8 @@ int rowBytes(int pixels, int bitsPerPixel) {
 class TestIconFiles : public QObject {
     Q_OBJECT
 private slots:
-    void icoHoldsTheFourImages() {
+    void icoHoldsTheFourImages()
+    {
         QFile file(kResources + "tandemo.ico");
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();
@@ -70,7 +74,8 @@ private slots:
         }
     }
 
-    void smallImageHasAMaskAndLargeOnesHaveAlpha() {
+    void smallImageHasAMaskAndLargeOnesHaveAlpha()
+    {
         QFile file(kResources + "tandemo.ico");
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QList<IconImage> images = readIcon(file.readAll());
@@ -98,12 +103,14 @@ private slots:
         }
     }
 
-    void pngsMatchTheirSizes_data() {
+    void pngsMatchTheirSizes_data()
+    {
         QTest::addColumn<int>("size");
         for (int size : {32, 48, 128, 256})
             QTest::addRow("%d", size) << size;
     }
-    void pngsMatchTheirSizes() {
+    void pngsMatchTheirSizes()
+    {
         QFETCH(int, size);
         const QImage image(kResources + QString("icons/tandemo-%1.png").arg(size));
         QCOMPARE(image.size(), QSize(size, size));

@@ -8,7 +8,8 @@ using tandemo::TwipsScale;
 class TestTwips : public QObject {
     Q_OBJECT
 private slots:
-    void convertsAtCommonDpis_data() {
+    void convertsAtCommonDpis_data()
+    {
         QTest::addColumn<double>("dpi");
         QTest::addColumn<double>("twips");
         QTest::addColumn<int>("pixels");
@@ -21,7 +22,8 @@ private slots:
         QTest::newRow("144 dpi, 10 twips a pixel") << 144.0 << 7200.0 << 720;
         QTest::newRow("negative stays negative") << 96.0 << -150.0 << -10;
     }
-    void convertsAtCommonDpis() {
+    void convertsAtCommonDpis()
+    {
         QFETCH(double, dpi);
         QFETCH(double, twips);
         QFETCH(int, pixels);
@@ -30,7 +32,8 @@ private slots:
         QCOMPARE(scale.toPixelsY(twips), pixels);
     }
 
-    void rectanglesKeepNeighboursAdjacent() {
+    void rectanglesKeepNeighboursAdjacent()
+    {
         // Two controls that touch in twips must touch in pixels, whatever the rounding.
         const TwipsScale scale(96, 96);
         const QRect left = scale.toPixels(TwipsRect{120, 120, 4445, 7185});
@@ -39,13 +42,15 @@ private slots:
         QCOMPARE(left, QRect(8, 8, 296, 479));
     }
 
-    void convertsBackToTwips() {
+    void convertsBackToTwips()
+    {
         const TwipsScale scale(96, 96);
         QCOMPARE(scale.toTwips(QRect(8, 8, 427, 463)), (TwipsRect{120, 120, 6405, 6945}));
         QCOMPARE(scale.twipsPerPixelX(), 15.0);
     }
 
-    void unusableDpiFallsBackTo96() {
+    void unusableDpiFallsBackTo96()
+    {
         const TwipsScale scale(0, -1);
         QCOMPARE(scale.twipsPerPixelX(), 15.0);
         QCOMPARE(scale.twipsPerPixelY(), 15.0);

@@ -23,13 +23,15 @@ constexpr TwipsRect kPicture1Design{120, 120, 6405, 6945};
 constexpr TwipsRect kPicture2Design{6570, 120, 6405, 6945};
 constexpr TwipsRect kPlayerDesign{0, 0, 2175, 3345};
 
-QIcon transparentPlaceholderIcon() {
+QIcon transparentPlaceholderIcon()
+{
     QPixmap pixmap(32, 32);
     pixmap.fill(Qt::transparent);
     return QIcon(pixmap);
 }
 
-Qt::CursorShape cursorShapeFor(short style) {
+Qt::CursorShape cursorShapeFor(short style)
+{
     switch (style) {
     case 1:
         return Qt::ArrowCursor;
@@ -66,7 +68,8 @@ Qt::CursorShape cursorShapeFor(short style) {
 } // namespace
 
 Form1::Form1(ComponentFactory& components, QWidget* parent)
-    : QMainWindow(parent) {
+    : QMainWindow(parent)
+{
     setObjectName("Form1");
     setWindowTitle("Form1");
     setWindowIcon(transparentPlaceholderIcon());
@@ -94,7 +97,8 @@ Form1::Form1(ComponentFactory& components, QWidget* parent)
     setDesignSizeAndPosition();
 }
 
-void Form1::buildMenuBar() {
+void Form1::buildMenuBar()
+{
     QMenuBar* bar = menuBar();
     // Plain top-level commands: no sub-menus, shortcuts or access keys.
     m_select1 = bar->addAction("Select Video #1");
@@ -105,7 +109,8 @@ void Form1::buildMenuBar() {
     m_sample->setObjectName("Sample");
 }
 
-void Form1::buildPanes(ComponentFactory& components) {
+void Form1::buildPanes(ComponentFactory& components)
+{
     // Creation order follows the stored definition; the tab order below differs from it.
     m_picture1 = new PictureBox(clientArea());
     m_picture1->setObjectName("Picture1");
@@ -128,7 +133,8 @@ void Form1::buildPanes(ComponentFactory& components) {
     m_picture2->setFocus();
 }
 
-void Form1::setDesignSizeAndPosition() {
+void Form1::setDesignSizeAndPosition()
+{
     const TwipsScale twips = scale();
     const QSize client = twips.toPixels(kClientWidth, kClientHeight);
     resize(client.width(), client.height() + menuBar()->sizeHint().height());
@@ -138,12 +144,14 @@ void Form1::setDesignSizeAndPosition() {
     }
 }
 
-void Form1::setBackColour(OleColour colour) {
+void Form1::setBackColour(OleColour colour)
+{
     m_backColour = colour;
     applyBackColour(*clientArea(), colour);
 }
 
-void Form1::setMousePointer(short style) {
+void Form1::setMousePointer(short style)
+{
     m_mousePointer = style;
     if (style == DefaultPointer)
         clientArea()->unsetCursor();
@@ -153,28 +161,32 @@ void Form1::setMousePointer(short style) {
         clientArea()->setCursor(cursorShapeFor(style));
 }
 
-void Form1::setMouseIcon(const QCursor& cursor) {
+void Form1::setMouseIcon(const QCursor& cursor)
+{
     m_mouseIcon = cursor;
     m_hasMouseIcon = true;
     if (m_mousePointer == CustomPointer)
         clientArea()->setCursor(m_mouseIcon);
 }
 
-TwipsScale Form1::scale() const {
+TwipsScale Form1::scale() const
+{
     const QScreen* current = screen();
     if (!current)
         return TwipsScale();
     return TwipsScale(current->logicalDotsPerInchX(), current->logicalDotsPerInchY());
 }
 
-void Form1::placeControl(QWidget& control, const TwipsRect& twips) {
+void Form1::placeControl(QWidget& control, const TwipsRect& twips)
+{
     QRect pixels = scale().toPixels(twips);
     if (const auto* frame = qobject_cast<const PictureBox*>(control.parentWidget()))
         pixels.translate(frame->clientOrigin());
     control.setGeometry(pixels);
 }
 
-TwipsRect Form1::controlGeometry(const QWidget& control) const {
+TwipsRect Form1::controlGeometry(const QWidget& control) const
+{
     QRect pixels = control.geometry();
     if (const auto* frame = qobject_cast<const PictureBox*>(control.parentWidget()))
         pixels.translate(-frame->clientOrigin());

@@ -32,12 +32,16 @@ public:
 
     constexpr OleColour() = default;
     constexpr explicit OleColour(std::uint32_t value)
-        : m_value(value) {}
+        : m_value(value)
+    {
+    }
 
-    static constexpr OleColour fromRgb(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+    static constexpr OleColour fromRgb(std::uint8_t red, std::uint8_t green, std::uint8_t blue)
+    {
         return OleColour(red | (std::uint32_t{green} << 8) | (std::uint32_t{blue} << 16));
     }
-    static constexpr OleColour fromSystem(SystemColour index) {
+    static constexpr OleColour fromSystem(SystemColour index)
+    {
         return OleColour(kSystemFlag | static_cast<std::uint32_t>(index));
     }
 

@@ -5,7 +5,8 @@
 namespace tandemo {
 
 PictureBox::PictureBox(QWidget* parent)
-    : QFrame(parent) {
+    : QFrame(parent)
+{
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
     setFocusPolicy(Qt::StrongFocus);
@@ -13,12 +14,14 @@ PictureBox::PictureBox(QWidget* parent)
     setForeColour(OleColour::fromSystem(SystemColour::WindowText));
 }
 
-void PictureBox::setBackColour(OleColour colour) {
+void PictureBox::setBackColour(OleColour colour)
+{
     m_backColour = colour;
     applyBackColour(*this, colour);
 }
 
-void PictureBox::setForeColour(OleColour colour) {
+void PictureBox::setForeColour(OleColour colour)
+{
     m_foreColour = colour;
     applyForeColour(*this, colour);
 }

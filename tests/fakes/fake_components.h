@@ -16,7 +16,8 @@ public:
 
     PlayerSettings& settings() override { return m_settings; }
     QString URL() const override { return m_url; }
-    void setURL(const QString& url) override {
+    void setURL(const QString& url) override
+    {
         m_url = url;
         urlWrites << url;
     }
@@ -33,7 +34,8 @@ class FakeDialog : public CommonDialog {
 public:
     using CommonDialog::CommonDialog;
 
-    void ShowOpen() override {
+    void ShowOpen() override
+    {
         ++shown;
         setFileName(answer);
     }
@@ -47,7 +49,8 @@ class FakeSkin : public SkinFramework {
 public:
     using SkinFramework::SkinFramework;
 
-    void LoadSkin(const QString& path, const QString& section) override {
+    void LoadSkin(const QString& path, const QString& section) override
+    {
         calls << "LoadSkin " + path + " [" + section + "]";
     }
     int ApplyOptions() const override { return options; }

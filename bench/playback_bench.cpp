@@ -1,0 +1,171 @@
+// Plays two videos side by side in the main window and reports what it cost: CPU seconds per
+// second of playback, peak memory, frames drawn per pane and, with looping clips, the gap between
+// the last frame of one pass and the first frame of the next.
+//
+//   tandemo-bench-playback [--path gl|software] [--seconds N] [--window WxH]
+//                          [--mpv name=value]... VIDEO1 VIDEO2
+
+#include "platform/mpv/mpv_player.h"
+#include "platform/mpv/video_surface.h"
+#include "platform/platform_components.h"
+#include "ui/form1.h"
+#include "ui/picture_box.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace tandemo;
+
+namespace {
+
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](timeval t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+long peakResidentKiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+/// Frame times of one pane, and the times at which its video started a new pass.
+struct PaneRecord {
+    std::vector<qint64> frames;
+    std::vector<qint64> restarts;
+
+    /// Longest time between two frames around a restart (the loop seam), in ms.
+    double longestSeamGap() const
+    {
+        qint64 longest = 0;
+        for (qint64 restart : restarts) {
+            for (std::size_t i = 1; i < frames.size(); ++i) {
+                const bool nearSeam =
+                    frames[i] > restart - 500'000'000 && frames[i - 1] < restart + 500'000'000;
+                if (nearSeam)
+                    longest = std::max(longest, frames[i] - frames[i - 1]);
+            }
+        }
+        return longest / 1e6;
+    }
+
+    double medianInterval() const
+    {
+        if (frames.size() < 2)
+            return 0;
+        std::vector<qint64> intervals;
+        for (std::size_t i = 1; i < frames.size(); ++i)
+            intervals.push_back(frames[i] - frames[i - 1]);
+        std::nth_element(intervals.begin(), intervals.begin() + intervals.size() / 2,
+                         intervals.end());
+        return intervals[intervals.size() / 2] / 1e6;
+    }
+};
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    parser.addOption(
+        {"path", "Render path: gl or software (default: the automatic choice).", "path"});
+    parser.addOption(
+        {"seconds", "Seconds to measure after a warm-up of 3 s (default 30).", "seconds", "30"});
+    parser.addOption(
+        {"window", "Client size of the window (default 1280x720).", "size", "1280x720"});
+    parser.addOption({"no-loop", "Play each file once instead of looping it."});
+    parser.addOption({"mpv", "An extra mpv option, name=value (may be repeated).", "option"});
+    parser.addPositionalArgument("video1", "Video for the left pane.");
+    parser.addPositionalArgument("video2", "Video for the right pane.");
+    parser.process(app);
+    if (parser.positionalArguments().size() != 2)
+        parser.showHelp(2);
+
+    MpvPlayerOptions options;
+    options.engine.audioOutput = false;
+    for (const QString& option : parser.values("mpv")) {
+        const qsizetype equals = option.indexOf('=');
+        options.engine.extraOptions.emplace_back(option.left(equals).toStdString(),
+                                                 option.mid(equals + 1).toStdString());
+    }
+    if (parser.value("path") == "gl")
+        options.renderPath = RenderPath::OpenGL;
+    else if (parser.value("path") == "software")
+        options.renderPath = RenderPath::Software;
+
+    PlatformComponents components(options);
+    Form1 window(components);
+    const QStringList size = parser.value("window").split('x');
+    const QSize client(size.value(0).toInt(), size.value(1).toInt());
+    window.resize(client.width(),
+                  client.height() + (window.height() - window.clientArea()->height()));
+    window.show();
+
+    // Split the client area between the two panes.
+    const QSize pane(client.width() / 2 - 12, client.height() - 16);
+    window.Picture1()->setGeometry(8, 8, pane.width(), pane.height());
+    window.Picture2()->setGeometry(client.width() / 2 + 4, 8, pane.width(), pane.height());
+    MediaPlayer* players[] = {window.MediaPlayer1(), window.MediaPlayer2()};
+    PaneRecord records[2];
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < 2; ++i) {
+        auto* player = qobject_cast<MpvPlayer*>(players[i]);
+        if (!player) {
+            std::fprintf(stderr, "the video engine did not start\n");
+            return 1;
+        }
+        player->setGeometry(QRect(QPoint(1, 1), pane - QSize(2, 2)));
+        QObject::connect(player, &MpvPlayer::frameRendered,
+                         [&, i] { records[i].frames.push_back(clock.nsecsElapsed()); });
+        QObject::connect(&player->engine(), &MpvEngine::playbackRestarted,
+                         [&, i] { records[i].restarts.push_back(clock.nsecsElapsed()); });
+        if (!parser.isSet("no-loop"))
+            player->settings().setMode("loop", true);
+        player->setURL(parser.positionalArguments().at(i));
+    }
+
+    const int seconds = parser.value("seconds").toInt();
+    double cpuAtStart = 0;
+    qint64 wallAtStart = 0;
+    std::size_t framesAtStart[2] = {};
+    QTimer::singleShot(3000, Qt::PreciseTimer, [&] {
+        cpuAtStart = cpuSeconds();
+        wallAtStart = clock.nsecsElapsed();
+        for (int i = 0; i < 2; ++i) {
+            framesAtStart[i] = records[i].frames.size();
+            records[i].restarts.clear(); // the first start is no loop seam
+        }
+    });
+    QTimer::singleShot((3 + seconds) * 1000, Qt::PreciseTimer, [&] {
+        const double wall = (clock.nsecsElapsed() - wallAtStart) / 1e9;
+        const double cpu = cpuSeconds() - cpuAtStart;
+        const auto* first = qobject_cast<MpvPlayer*>(players[0]);
+        std::printf("render path: %s\n", qPrintable(renderPathName(first->renderPath())));
+        std::printf("cpu seconds per second: %.3f\n", cpu / wall);
+        std::printf("peak resident memory: %.1f MiB\n", peakResidentKiB() / 1024.0);
+        for (int i = 0; i < 2; ++i) {
+            const PaneRecord& record = records[i];
+            std::printf("pane %d: %.1f frames/s, median frame interval %.1f ms, %zu loop "
+                        "restarts, longest gap at a restart %.1f ms\n",
+                        i + 1, (record.frames.size() - framesAtStart[i]) / wall,
+                        record.medianInterval(), record.restarts.size(), record.longestSeamGap());
+        }
+        app.quit();
+    });
+    return app.exec();
+}

@@ -1,0 +1,105 @@
+#include "platform/mpv/gl_video_view.h"
+
+#include "platform/mpv/mpv_engine.h"
+
+#include <QOpenGLContext>
+
+#include <mpv/render_gl.h>
+
+namespace tandemo {
+
+namespace {
+
+void* getProcAddress(void*, const char* name)
+{
+    QOpenGLContext* context = QOpenGLContext::currentContext();
+    return context ? reinterpret_cast<void*>(context->getProcAddress(name)) : nullptr;
+}
+
+} // namespace
+
+GlVideoView::GlVideoView(MpvEngine& engine, QWidget* parent)
+    : QOpenGLWidget(parent)
+    , m_engine(engine)
+{
+}
+
+GlVideoView::~GlVideoView()
+{
+    // QOpenGLWidget destroys its GL context after this body has run, when this object can no
+    // longer take the call; mpv's part is freed here instead.
+    if (QOpenGLContext* glContext = context())
+        disconnect(glContext, nullptr, this, nullptr);
+    releaseRenderContext();
+}
+
+void GlVideoView::releaseRenderContext()
+{
+    if (!m_context)
+        return;
+    // mpv frees its GL objects, so its context must be current.
+    makeCurrent();
+    m_context.reset();
+    doneCurrent();
+}
+
+void GlVideoView::initializeGL()
+{
+    if (m_context)
+        return;
+    // The widget's GL context goes away with its window; free mpv's part before that happens.
+    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this,
+            &GlVideoView::releaseRenderContext, Qt::UniqueConnection);
+
+    mpv_opengl_init_params glInit{&getProcAddress, nullptr};
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_OPENGL)},
+        {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &glInit},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    mpv_render_context* created = nullptr;
+    if (mpv_render_context_create(&created, m_engine.handle(), params) < 0)
+        return;
+    m_context.reset(created);
+    mpv_render_context_set_update_callback(created, &GlVideoView::onRenderUpdate, this);
+    events().ready();
+}
+
+void GlVideoView::paintGL()
+{
+    if (!m_context)
+        return;
+    const qreal ratio = devicePixelRatioF();
+    mpv_opengl_fbo fbo{static_cast<int>(defaultFramebufferObject()), int(width() * ratio),
+                       int(height() * ratio), 0};
+    // Qt's framebuffer has its origin at the bottom left; without the flip the picture is
+    // upside down.
+    int flipY = 1;
+    // Don't sleep in the render call until the frame's display time: both players render on
+    // the GUI thread, and one waiting stalls the other's frames and the loop restart.
+    int blockForTargetTime = 0;
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
+        {MPV_RENDER_PARAM_FLIP_Y, &flipY},
+        {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &blockForTargetTime},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    if (mpv_render_context_render(m_context.get(), params) >= 0)
+        events().frameRendered();
+}
+
+void GlVideoView::onRenderUpdate(void* view)
+{
+    auto* self = static_cast<GlVideoView*>(view);
+    if (!self->m_updatePosted.exchange(true))
+        QMetaObject::invokeMethod(self, &GlVideoView::handleRenderUpdate, Qt::QueuedConnection);
+}
+
+void GlVideoView::handleRenderUpdate()
+{
+    m_updatePosted = false;
+    if (m_context && (mpv_render_context_update(m_context.get()) & MPV_RENDER_UPDATE_FRAME))
+        update();
+}
+
+} // namespace tandemo

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/mpv/mpv_handles.h"
+#include "platform/mpv/video_surface.h"
+
+#include <QOpenGLWidget>
+
+#include <atomic>
+
+namespace tandemo {
+
+class MpvEngine;
+
+/// Video drawn by mpv with OpenGL into the widget's framebuffer: the cheap path where the GL
+/// driver runs on a GPU. The render context can only be made once the widget has its GL context,
+/// that is when it is first shown.
+class GlVideoView : public QOpenGLWidget, public VideoSurface {
+    Q_OBJECT
+public:
+    GlVideoView(MpvEngine& engine, QWidget* parent = nullptr);
+    ~GlVideoView() override;
+
+    QWidget* widget() override { return this; }
+    bool isReady() const override { return m_context != nullptr; }
+    void releaseRenderContext() override;
+    QImage grabFrame() override { return grabFramebuffer(); }
+
+protected:
+    void initializeGL() override;
+    void paintGL() override;
+
+private:
+    static void onRenderUpdate(void* view);
+    void handleRenderUpdate();
+
+    MpvEngine& m_engine;
+    MpvRenderContext m_context;
+    std::atomic_bool m_updatePosted = false;
+};
+
+} // namespace tandemo

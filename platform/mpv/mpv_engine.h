@@ -1,0 +1,82 @@
+#pragma once
+
+#include "platform/mpv/mpv_handles.h"
+
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tandemo {
+
+struct MpvEngineOptions {
+    /// Off plays the sound to a null output: timing as with sound, nothing audible. Tests and
+    /// benchmarks use it; the program plays sound.
+    bool audioOutput = true;
+    /// Further mpv options, set after the player's own; for measuring alternatives.
+    std::vector<std::pair<std::string, std::string>> extraOptions;
+};
+
+/// One mpv core: its options, the commands the player sends it and the state it reports back.
+/// mpv's wakeup callback only posts to this object's thread; events are read and turned into
+/// signals there.
+class MpvEngine : public QObject {
+    Q_OBJECT
+public:
+    /// Makes and starts a core, or returns nullptr and the reason.
+    static std::unique_ptr<MpvEngine> create(const MpvEngineOptions& options, QString* error);
+    ~MpvEngine() override;
+
+    mpv_handle* handle() const { return m_core.get(); }
+
+    /// Replaces whatever is playing with the file; returns at once.
+    void loadFile(const QString& path, bool startPaused);
+    /// Unloads the current file, leaving the core idle.
+    void unload();
+    void setPaused(bool paused);
+    /// Goes back to the start and pauses, keeping the file loaded.
+    void stop();
+    void seekTo(double seconds);
+    void setVolume(int volume);
+    void setMute(bool mute);
+    void setLoop(bool loop);
+
+    bool isPaused() const { return m_paused; }
+    bool isIdle() const { return m_idle; }
+    double position() const { return m_position; }
+    double duration() const { return m_duration; }
+    bool isLooping() const { return m_looping; }
+
+signals:
+    void pausedChanged(bool paused);
+    void idleChanged(bool idle);
+    void positionChanged(double seconds);
+    void durationChanged(double seconds);
+    void fileLoaded();
+    void fileFailed(const QString& reason);
+    /// Playback started or went on after a seek, including the jump back at a loop's end.
+    void playbackRestarted();
+
+private:
+    explicit MpvEngine(MpvCore core);
+
+    static void onWakeup(void* engine);
+    void drainEvents();
+    void handlePropertyChange(const mpv_event_property& property);
+    void setPropertyAsync(const char* name, const char* value);
+    void commandAsync(std::initializer_list<const char*> arguments);
+
+    MpvCore m_core;
+    std::atomic_bool m_drainPosted = false;
+    bool m_paused = false;
+    bool m_idle = true;
+    bool m_looping = false;
+    double m_position = 0;
+    double m_duration = 0;
+};
+
+} // namespace tandemo

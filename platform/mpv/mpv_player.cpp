@@ -1,0 +1,186 @@
+#include "platform/mpv/mpv_player.h"
+
+#include "platform/mpv/gl_video_view.h"
+#include "platform/mpv/software_video_view.h"
+#include "platform/transport_bar.h"
+#include "playback/empty_player.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QVBoxLayout>
+
+namespace tandemo {
+
+MediaPlayer* MpvPlayer::create(QWidget* parent, const MpvPlayerOptions& options)
+{
+    QString error;
+    std::unique_ptr<MpvEngine> engine = MpvEngine::create(options.engine, &error);
+    if (!engine)
+        return new EmptyPlayer(error, parent);
+    return new MpvPlayer(std::move(engine), options.renderPath.value_or(detectRenderPath()),
+                         parent);
+}
+
+MpvPlayer::MpvPlayer(std::unique_ptr<MpvEngine> engine, RenderPath path, QWidget* parent)
+    : MediaPlayer(parent)
+    , m_renderPath(path)
+    , m_engine(std::move(engine))
+{
+    // The render context must exist before mpv loads a file; the software one is made right
+    // here, the OpenGL one when the widget first gets its GL context.
+    if (path == RenderPath::OpenGL) {
+        m_surface = new GlVideoView(*m_engine, this);
+    } else {
+        m_surface = new SoftwareVideoView(*m_engine, this);
+    }
+    m_surface->widget()->setFocusPolicy(Qt::NoFocus);
+    m_transport = new TransportBar(this);
+    m_transport->setAutoFillBackground(true);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_surface->widget(), 1);
+    layout->addWidget(m_transport);
+
+    connectSettings();
+    connectEngine();
+    connectTransport();
+    connect(&m_surface->events(), &VideoSurfaceEvents::ready, this, [this] {
+        if (m_loadPending)
+            startFile();
+    });
+    connect(&m_surface->events(), &VideoSurfaceEvents::frameRendered, this,
+            &MpvPlayer::frameRendered);
+}
+
+MpvPlayer::~MpvPlayer()
+{
+    // mpv's render context goes before its core.
+    m_surface->releaseRenderContext();
+    m_engine.reset();
+}
+
+void MpvPlayer::connectSettings()
+{
+    m_engine->setVolume(m_settings.volume());
+    m_engine->setMute(m_settings.mute());
+    m_transport->setVolume(m_settings.volume());
+    m_transport->setMuted(m_settings.mute());
+
+    connect(&m_settings, &PlayerSettings::modeChanged, this, [this](const QString& mode, bool on) {
+        if (mode == QLatin1String("loop"))
+            m_engine->setLoop(on);
+    });
+    connect(&m_settings, &PlayerSettings::volumeChanged, this, [this](int volume) {
+        m_engine->setVolume(volume);
+        m_transport->setVolume(volume);
+    });
+    connect(&m_settings, &PlayerSettings::muteChanged, this, [this](bool mute) {
+        m_engine->setMute(mute);
+        m_transport->setMuted(mute);
+    });
+}
+
+void MpvPlayer::connectEngine()
+{
+    MpvEngine* engine = m_engine.get();
+    const auto showPlaying = [this] {
+        m_transport->setPlaying(!m_engine->isPaused() && !m_engine->isIdle());
+    };
+    connect(engine, &MpvEngine::pausedChanged, this, showPlaying);
+    connect(engine, &MpvEngine::idleChanged, this, [this, showPlaying](bool idle) {
+        showPlaying();
+        if (idle) {
+            m_transport->setPosition(0);
+            m_transport->setDuration(0);
+        }
+    });
+    connect(engine, &MpvEngine::positionChanged, m_transport, &TransportBar::setPosition);
+    connect(engine, &MpvEngine::durationChanged, m_transport, &TransportBar::setDuration);
+    connect(engine, &MpvEngine::fileLoaded, this, [this] { m_transport->setStatus(QString()); });
+    connect(engine, &MpvEngine::fileFailed, this,
+            [this] { m_transport->setStatus(tr("Cannot play this file")); });
+}
+
+void MpvPlayer::connectTransport()
+{
+    connect(m_transport, &TransportBar::playPauseClicked, this, &MpvPlayer::togglePlayPause);
+    connect(m_transport, &TransportBar::stopClicked, this, &MpvPlayer::stop);
+    connect(m_transport, &TransportBar::muteClicked, this, &MpvPlayer::toggleMute);
+    connect(m_transport, &TransportBar::seekRequested, m_engine.get(), &MpvEngine::seekTo);
+    connect(m_transport, &TransportBar::volumeRequested, &m_settings, &PlayerSettings::setVolume);
+}
+
+void MpvPlayer::setURL(const QString& url)
+{
+    m_url = url;
+    m_transport->setStatus(QString());
+    if (url.isEmpty()) {
+        m_loadPending = false;
+        m_engine->unload();
+        return;
+    }
+    m_loadPending = true;
+    if (m_surface->isReady())
+        startFile();
+}
+
+void MpvPlayer::startFile()
+{
+    m_loadPending = false;
+    m_engine->loadFile(m_url, !m_settings.autoStart());
+}
+
+void MpvPlayer::togglePlayPause()
+{
+    if (m_engine->isIdle()) {
+        // A file that ended (with loop mode off) is played again from the start.
+        if (!m_url.isEmpty()) {
+            m_loadPending = true;
+            if (m_surface->isReady())
+                m_engine->loadFile(m_url, false);
+        }
+        return;
+    }
+    m_engine->setPaused(!m_engine->isPaused());
+}
+
+void MpvPlayer::stop()
+{
+    if (!m_engine->isIdle())
+        m_engine->stop();
+}
+
+void MpvPlayer::toggleMute()
+{
+    m_settings.setMute(!m_settings.mute());
+}
+
+std::unique_ptr<QMenu> MpvPlayer::createContextMenu()
+{
+    auto menu = std::make_unique<QMenu>();
+    const bool playing = !m_engine->isIdle() && !m_engine->isPaused();
+    menu->addAction(playing ? tr("Pause") : tr("Play"), this, &MpvPlayer::togglePlayPause);
+    menu->addAction(tr("Stop"), this, &MpvPlayer::stop);
+    menu->addSeparator();
+    QAction* mute = menu->addAction(tr("Mute"), this, &MpvPlayer::toggleMute);
+    mute->setCheckable(true);
+    mute->setChecked(m_settings.mute());
+    menu->addAction(tr("Volume Up"), this,
+                    [this] { m_settings.setVolume(m_settings.volume() + 10); });
+    menu->addAction(tr("Volume Down"), this,
+                    [this] { m_settings.setVolume(m_settings.volume() - 10); });
+    return menu;
+}
+
+void MpvPlayer::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (!m_properties.enableContextMenu) {
+        event->ignore();
+        return;
+    }
+    createContextMenu()->exec(event->globalPos());
+}
+
+} // namespace tandemo

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "platform/mpv/mpv_engine.h"
+#include "platform/mpv/render_path.h"
+#include "playback/media_player.h"
+
+#include <memory>
+#include <optional>
+
+class QMenu;
+
+namespace tandemo {
+
+class TransportBar;
+class VideoSurface;
+
+struct MpvPlayerOptions {
+    /// Unset picks the cheaper path for this machine.
+    std::optional<RenderPath> renderPath;
+    MpvEngineOptions engine;
+};
+
+/// The video player: an mpv core drawing into a video area, with the player's own transport bar
+/// below it and its own right-click menu. Loop mode, volume and mute follow its settings.
+class MpvPlayer : public MediaPlayer {
+    Q_OBJECT
+public:
+    /// A player for the frame; if the video engine cannot start, a player that says so instead.
+    static MediaPlayer* create(QWidget* parent, const MpvPlayerOptions& options = {});
+
+    MpvPlayer(std::unique_ptr<MpvEngine> engine, RenderPath path, QWidget* parent = nullptr);
+    ~MpvPlayer() override;
+
+    PlayerSettings& settings() override { return m_settings; }
+    QString URL() const override { return m_url; }
+    void setURL(const QString& url) override;
+
+    const PlayerControlProperties& properties() const { return m_properties; }
+    RenderPath renderPath() const { return m_renderPath; }
+    MpvEngine& engine() { return *m_engine; }
+    VideoSurface& videoSurface() { return *m_surface; }
+    TransportBar& transportBar() { return *m_transport; }
+
+    /// The player's right-click menu, as it would pop up now.
+    std::unique_ptr<QMenu> createContextMenu();
+
+    void togglePlayPause();
+    void stop();
+    void toggleMute();
+
+signals:
+    void frameRendered();
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void connectSettings();
+    void connectEngine();
+    void connectTransport();
+    void startFile();
+
+    PlayerSettings m_settings;
+    PlayerControlProperties m_properties;
+    QString m_url;
+    bool m_loadPending = false;
+    RenderPath m_renderPath;
+    std::unique_ptr<MpvEngine> m_engine;
+    VideoSurface* m_surface = nullptr;
+    TransportBar* m_transport = nullptr;
+};
+
+} // namespace tandemo

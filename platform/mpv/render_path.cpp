@@ -1,0 +1,82 @@
+#include "platform/mpv/render_path.h"
+
+#include <QGuiApplication>
+#include <QLoggingCategory>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+#include <QStringList>
+
+Q_LOGGING_CATEGORY(lcRenderPath, "tandemo.render", QtInfoMsg)
+
+namespace tandemo {
+
+namespace {
+
+// Qt platforms whose windows cannot host a QOpenGLWidget (offscreen crashes inside Qt).
+bool platformLacksGlWidgets(const QString& qtPlatform)
+{
+    static const QStringList platforms{"offscreen", "minimal", "vnc", "linuxfb"};
+    return platforms.contains(qtPlatform, Qt::CaseInsensitive);
+}
+
+std::optional<QString> probeGlRenderer()
+{
+    QOpenGLContext context;
+    if (!context.create())
+        return std::nullopt;
+    QOffscreenSurface surface;
+    surface.setFormat(context.format());
+    surface.create();
+    if (!surface.isValid() || !context.makeCurrent(&surface))
+        return std::nullopt;
+    const auto* renderer =
+        reinterpret_cast<const char*>(context.functions()->glGetString(GL_RENDERER));
+    QString name = renderer ? QString::fromLatin1(renderer) : QString();
+    context.doneCurrent();
+    return name;
+}
+
+} // namespace
+
+bool isSoftwareGlRenderer(const QString& renderer)
+{
+    static const QStringList softwareRenderers{"llvmpipe", "softpipe", "swrast",
+                                               "software rasterizer", "microsoft basic render"};
+    for (const QString& name : softwareRenderers) {
+        if (renderer.contains(name, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+RenderPath chooseRenderPath(const QString& qtPlatform, const std::optional<QString>& glRenderer)
+{
+    if (platformLacksGlWidgets(qtPlatform) || !glRenderer || glRenderer->isEmpty())
+        return RenderPath::Software;
+    return isSoftwareGlRenderer(*glRenderer) ? RenderPath::Software : RenderPath::OpenGL;
+}
+
+RenderPath detectRenderPath()
+{
+    static const RenderPath path = [] {
+        const QString platform = QGuiApplication::platformName();
+        // Never make a GL context where GL widgets are unsupported: the probe itself may fail
+        // there, and the answer is known anyway.
+        const std::optional<QString> renderer =
+            platformLacksGlWidgets(platform) ? std::nullopt : probeGlRenderer();
+        const RenderPath chosen = chooseRenderPath(platform, renderer);
+        qCDebug(lcRenderPath).noquote()
+            << "video render path:" << renderPathName(chosen) << "(Qt platform" << platform
+            << ", GL renderer" << renderer.value_or(QStringLiteral("none")) + ")";
+        return chosen;
+    }();
+    return path;
+}
+
+QString renderPathName(RenderPath path)
+{
+    return path == RenderPath::OpenGL ? QStringLiteral("OpenGL") : QStringLiteral("software");
+}
+
+} // namespace tandemo

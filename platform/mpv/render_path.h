@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace tandemo {
+
+/// How a player gets its pictures on screen. OpenGL is cheap only with a hardware GL driver;
+/// a software GL driver costs several times the CPU of mpv's own software renderer, and some Qt
+/// platforms (offscreen) cannot host an OpenGL widget at all.
+enum class RenderPath { OpenGL, Software };
+
+/// True for GL renderers that draw on the CPU (Mesa's llvmpipe and softpipe, and the like).
+bool isSoftwareGlRenderer(const QString& renderer);
+
+/// The choice for a Qt platform and the GL renderer found there (none when no GL context could
+/// be made).
+RenderPath chooseRenderPath(const QString& qtPlatform, const std::optional<QString>& glRenderer);
+
+/// The choice for this process: probed once, logged once, then remembered.
+RenderPath detectRenderPath();
+
+QString renderPathName(RenderPath path);
+
+} // namespace tandemo

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/mpv/aligned_frame_buffer.h"
+#include "platform/mpv/mpv_handles.h"
+#include "platform/mpv/video_surface.h"
+
+#include <QWidget>
+
+#include <atomic>
+
+namespace tandemo {
+
+class MpvEngine;
+
+/// Video drawn by mpv's software renderer into an aligned memory buffer, painted as an image.
+/// Used wherever OpenGL would itself run on the CPU: there it costs a fraction of the CPU.
+class SoftwareVideoView : public QWidget, public VideoSurface {
+    Q_OBJECT
+public:
+    SoftwareVideoView(MpvEngine& engine, QWidget* parent = nullptr);
+    ~SoftwareVideoView() override;
+
+    QWidget* widget() override { return this; }
+    bool isReady() const override { return m_context != nullptr; }
+    void releaseRenderContext() override;
+    QImage grabFrame() override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    static void onRenderUpdate(void* view);
+    void handleRenderUpdate();
+    void renderFrame();
+
+    MpvRenderContext m_context;
+    AlignedFrameBuffer m_buffer;
+    std::atomic_bool m_updatePosted = false;
+    bool m_hasFrame = false;
+};
+
+} // namespace tandemo

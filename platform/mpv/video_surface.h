@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QImage>
+#include <QObject>
+
+class QWidget;
+
+namespace tandemo {
+
+/// Signals of a video surface, kept in a plain QObject so that surfaces built on different
+/// widget classes share them.
+class VideoSurfaceEvents : public QObject {
+    Q_OBJECT
+signals:
+    /// The render context exists: files may be loaded from now on.
+    void ready();
+    /// A new picture was drawn.
+    void frameRendered();
+};
+
+/// The area a player shows its video in, drawn by mpv through its render API.
+class VideoSurface {
+public:
+    virtual ~VideoSurface() = default;
+
+    virtual QWidget* widget() = 0;
+    /// Whether the render context exists. mpv must have one before a file is loaded, or it
+    /// plays the file without video.
+    virtual bool isReady() const = 0;
+    /// Frees the render context; must happen before the mpv core is destroyed.
+    virtual void releaseRenderContext() = 0;
+    /// The picture as last drawn, at the widget's size.
+    virtual QImage grabFrame() = 0;
+
+    VideoSurfaceEvents& events() { return m_events; }
+
+private:
+    VideoSurfaceEvents m_events;
+};
+
+} // namespace tandemo

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QSlider;
+class QToolButton;
+
+namespace tandemo {
+
+/// A player's own transport controls: play/pause, stop, a seek bar with elapsed and total time,
+/// mute and volume, plus a status text. It only shows state and emits what the user asks for;
+/// the player it belongs to carries the requests out.
+class TransportBar : public QWidget {
+    Q_OBJECT
+public:
+    explicit TransportBar(QWidget* parent = nullptr);
+
+    void setPlaying(bool playing);
+    void setPosition(double seconds);
+    void setDuration(double seconds);
+    void setVolume(int volume);
+    void setMuted(bool muted);
+    /// A short text where the time is shown, such as a file that cannot be played; empty shows
+    /// the time again.
+    void setStatus(const QString& status);
+
+    QToolButton* playPauseButton() const { return m_playPause; }
+    QToolButton* stopButton() const { return m_stop; }
+    QToolButton* muteButton() const { return m_mute; }
+    QSlider* seekBar() const { return m_seek; }
+    QSlider* volumeSlider() const { return m_volume; }
+    QString timeText() const;
+
+    static QString formatTime(double seconds);
+
+signals:
+    void playPauseClicked();
+    void stopClicked();
+    void seekRequested(double seconds);
+    void muteClicked();
+    void volumeRequested(int volume);
+
+private:
+    void updateTimeLabel();
+
+    QToolButton* m_playPause;
+    QToolButton* m_stop;
+    QSlider* m_seek;
+    QLabel* m_time;
+    QToolButton* m_mute;
+    QSlider* m_volume;
+    double m_position = 0;
+    double m_duration = 0;
+    QString m_status;
+};
+
+} // namespace tandemo

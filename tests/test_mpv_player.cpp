@@ -1,0 +1,284 @@
+#include "platform/mpv/mpv_player.h"
+#include "platform/mpv/video_surface.h"
+#include "platform/platform_components.h"
+#include "platform/transport_bar.h"
+#include "support/player_testing.h"
+#include "ui/form1.h"
+
+#include <QMenu>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTest>
+#include <QToolButton>
+
+using namespace tandemo;
+using namespace tandemo::testing;
+
+namespace {
+
+std::unique_ptr<MpvPlayer> makePlayer(QSize size = {320, 280})
+{
+    MediaPlayer* created = MpvPlayer::create(nullptr, quietPlayerOptions());
+    auto* player = qobject_cast<MpvPlayer*>(created);
+    if (!player) {
+        delete created;
+        return nullptr;
+    }
+    player->resize(size);
+    player->show();
+    return std::unique_ptr<MpvPlayer>(player);
+}
+
+double mpvDouble(MpvPlayer& player, const char* property)
+{
+    double value = -1;
+    mpv_get_property(player.engine().handle(), property, MPV_FORMAT_DOUBLE, &value);
+    return value;
+}
+
+bool mpvFlag(MpvPlayer& player, const char* property)
+{
+    int value = 0;
+    mpv_get_property(player.engine().handle(), property, MPV_FORMAT_FLAG, &value);
+    return value != 0;
+}
+
+QColor centreOfVideo(MpvPlayer& player)
+{
+    const QImage frame = player.videoSurface().grabFrame();
+    return frame.pixelColor(frame.rect().center());
+}
+
+} // namespace
+
+class TestMpvPlayer : public QObject {
+    Q_OBJECT
+private slots:
+    void startsWithTheDesignedSettings()
+    {
+        auto player = makePlayer();
+        QVERIFY(player);
+        QCOMPARE(player->renderPath(), RenderPath::Software); // offscreen has no GL widgets
+        PlayerSettings& settings = player->settings();
+        QCOMPARE(settings.autoStart(), true);
+        QCOMPARE(settings.volume(), 50);
+        QCOMPARE(settings.mute(), false);
+        QCOMPARE(settings.rate(), 1.0);
+        QCOMPARE(settings.playCount(), 1);
+        QCOMPARE(settings.enableErrorDialogs(), false);
+        QCOMPARE(settings.getMode("loop"), false);
+        QCOMPARE(player->properties().uiMode, "full");
+        QCOMPARE(player->properties().stretchToFit, false);
+        QCOMPARE(player->properties().enableContextMenu, true);
+        QCOMPARE(player->properties().fullScreen, false);
+        QCOMPARE(player->URL(), QString());
+        QVERIFY(player->transportBar().isVisible());
+
+        // The engine itself was given the same values.
+        QTRY_COMPARE_WITH_TIMEOUT(mpvDouble(*player, "volume"), 50.0, kPlayerTimeoutMs);
+        QCOMPARE(mpvFlag(*player, "mute"), false);
+    }
+
+    void writtenUrlStartsPlayingByItself()
+    {
+        auto player = makePlayer();
+        QVERIFY(player);
+        QSignalSpy frames(player.get(), &MpvPlayer::frameRendered);
+        player->setURL(mediaPath("red.mp4"));
+        QCOMPARE(player->URL(), mediaPath("red.mp4"));
+
+        QTRY_VERIFY_WITH_TIMEOUT(player->engine().position() > 0.3, kPlayerTimeoutMs);
+        QVERIFY(!player->engine().isPaused());
+        QVERIFY(frames.count() > 0);
+        QVERIFY(colourDistance(centreOfVideo(*player), Qt::red) <= 8);
+        QVERIFY(player->transportBar().timeText().endsWith("/ 0:03"));
+    }
+
+    void playsEveryOfferedFormat_data()
+    {
+        QTest::addColumn<QString>("file");
+        for (const char* file : {"clip.mpg", "clip.avi", "clip.wmv", "loop.mp4"})
+            QTest::newRow(file) << QString(file);
+    }
+    void playsEveryOfferedFormat()
+    {
+        QFETCH(QString, file);
+        auto player = makePlayer();
+        QVERIFY(player);
+        QSignalSpy frames(player.get(), &MpvPlayer::frameRendered);
+        player->setURL(mediaPath(file));
+        QTRY_VERIFY_WITH_TIMEOUT(player->engine().position() > 0.2 && frames.count() > 2,
+                                 kPlayerTimeoutMs);
+    }
+
+    void loopModeRepeatsWithoutEnd()
+    {
+        auto player = makePlayer();
+        QVERIFY(player);
+        player->settings().setMode("loop", true);
+        player->setURL(mediaPath("loop.mp4")); // one second long
+
+        // Twice past the end and back to the start, never going idle in between.
+        QSignalSpy idle(&player->engine(), &MpvEngine::idleChanged);
+        for (int pass = 0; pass < 2; ++pass) {
+            QTRY_VERIFY_WITH_TIMEOUT(player->engine().position() > 0.7, kPlayerTimeoutMs);
+            QTRY_VERIFY_WITH_TIMEOUT(player->engine().position() < 0.3, kPlayerTimeoutMs);
+        }
+        QVERIFY(!player->engine().isIdle());
+        for (const QList<QVariant>& change : idle)
+            QVERIFY2(!change.at(0).toBool() || idle.indexOf(change) == 0, "went idle mid-loop");
+
+        // The mode also holds for the next file given to the player.
+        player->setURL(mediaPath("clip.avi"));
+        QTRY_VERIFY_WITH_TIMEOUT(player->engine().position() > 1.6, kPlayerTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(player->engine().position() < 0.4, kPlayerTimeoutMs);
+        QVERIFY(!player->engine().isIdle());
+    }
+
+    void withoutLoopModeAFilePlaysOnce()
+    {
+        auto player = makePlayer();
+        QVERIFY(player);
+        player->setURL(mediaPath("loop.mp4"));
+        QTRY_VERIFY_WITH_TIMEOUT(player->engine().position() > 0.5, kPlayerTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(player->engine().isIdle(), kPlayerTimeoutMs);
+
+        // Play starts it again from the beginning.
+        QTest::mouseClick(player->transportBar().playPauseButton(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!player->engine().isIdle(), kPlayerTimeoutMs);
+    }
+
+    void survivesAFileItCannotPlay()
+    {
+        auto player = makePlayer();
+        QVERIFY(player);
+        player->setURL(mediaPath("garbage.avi"));
+        QTRY_COMPARE_WITH_TIMEOUT(player->transportBar().timeText(), "Cannot play this file",
+                                  kPlayerTimeoutMs);
+        player->setURL(mediaPath("does-not-exist.wmv"));
+        QTRY_COMPARE_WITH_TIMEOUT(player->transportBar().timeText(), "Cannot play this file",
+                                  kPlayerTimeoutMs);
+
+        player->setURL(mediaPath("blue.mp4"));
+        QTRY_VERIFY_WITH_TIMEOUT(player->engine().position() > 0.3, kPlayerTimeoutMs);
+        QVERIFY(player->transportBar().timeText().endsWith("/ 0:03"));
+        QVERIFY(colourDistance(centreOfVideo(*player), Qt::blue) <= 8);
+    }
+
+    void transportControlsActOnTheirOwnPlayerOnly()
+    {
+        auto left = makePlayer();
+        auto right = makePlayer();
+        QVERIFY(left && right);
+        left->setURL(mediaPath("red.mp4"));
+        right->setURL(mediaPath("blue.mp4"));
+        QTRY_VERIFY_WITH_TIMEOUT(left->engine().position() > 0.2, kPlayerTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(right->engine().position() > 0.2, kPlayerTimeoutMs);
+        TransportBar& bar = left->transportBar();
+
+        QTest::mouseClick(bar.playPauseButton(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(left->engine().isPaused(), kPlayerTimeoutMs);
+        QVERIFY(!right->engine().isPaused());
+        QTest::mouseClick(bar.playPauseButton(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!left->engine().isPaused(), kPlayerTimeoutMs);
+
+        QTest::mouseClick(bar.stopButton(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(left->engine().isPaused() && left->engine().position() < 0.05,
+                                 kPlayerTimeoutMs);
+        QVERIFY(!right->engine().isPaused());
+
+        // One page of the seek bar is one second.
+        bar.seekBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        QTRY_VERIFY_WITH_TIMEOUT(std::abs(left->engine().position() - 1.0) < 0.1, kPlayerTimeoutMs);
+
+        bar.volumeSlider()->triggerAction(QAbstractSlider::SliderPageStepSub);
+        QCOMPARE(left->settings().volume(), 40);
+        QTRY_COMPARE_WITH_TIMEOUT(mpvDouble(*left, "volume"), 40.0, kPlayerTimeoutMs);
+        QCOMPARE(right->settings().volume(), 50);
+
+        QTest::mouseClick(bar.muteButton(), Qt::LeftButton);
+        QVERIFY(left->settings().mute());
+        QTRY_VERIFY_WITH_TIMEOUT(mpvFlag(*left, "mute"), kPlayerTimeoutMs);
+        QVERIFY(!right->settings().mute());
+        QCOMPARE(mpvFlag(*right, "mute"), false);
+        QCOMPARE(mpvDouble(*right, "volume"), 50.0);
+    }
+
+    void contextMenuOffersTheSameCommands()
+    {
+        auto player = makePlayer();
+        QVERIFY(player);
+        player->setURL(mediaPath("red.mp4"));
+        QTRY_VERIFY_WITH_TIMEOUT(player->engine().position() > 0.2, kPlayerTimeoutMs);
+
+        std::unique_ptr<QMenu> menu = player->createContextMenu();
+        QStringList texts;
+        for (QAction* action : menu->actions()) {
+            if (!action->isSeparator())
+                texts << action->text();
+        }
+        QCOMPARE(texts, (QStringList{"Pause", "Stop", "Mute", "Volume Up", "Volume Down"}));
+        menu->actions().constFirst()->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(player->engine().isPaused(), kPlayerTimeoutMs);
+        menu = player->createContextMenu();
+        QCOMPARE(menu->actions().constFirst()->text(), "Play");
+    }
+
+    void drawsTheVideoAsFfmpegDecodesIt_data()
+    {
+        QTest::addColumn<QString>("clip");
+        QTest::addColumn<QSize>("videoSize");
+        QTest::newRow("SD") << "pattern-sd" << QSize(320, 240);
+        QTest::newRow("HD") << "pattern-hd" << QSize(1280, 720);
+    }
+    void drawsTheVideoAsFfmpegDecodesIt()
+    {
+        QFETCH(QString, clip);
+        QFETCH(QSize, videoSize);
+        // Larger than the video, which is then drawn unscaled in the middle.
+        auto player = makePlayer(videoSize + QSize(40, 80));
+        QVERIFY(player);
+        QSignalSpy frames(player.get(), &MpvPlayer::frameRendered);
+        player->setURL(mediaPath(clip + ".mp4"));
+        QTRY_VERIFY_WITH_TIMEOUT(frames.count() > 3, kPlayerTimeoutMs);
+
+        const QImage picture = player->videoSurface().grabFrame();
+        const QImage reference(mediaPath(clip + ".png"));
+        QVERIFY(!reference.isNull());
+        QString worst;
+        const int difference = compareWithReference(
+            picture, reference, centredOffset(picture.size(), videoSize), &worst);
+        qInfo("%s: largest difference %d (%s)", qPrintable(clip), difference, qPrintable(worst));
+        QVERIFY2(difference <= 6,
+                 qPrintable(QString("difference %1, %2").arg(difference).arg(worst)));
+    }
+
+    void windowShowsEachVideoInItsOwnPane()
+    {
+        PlatformComponents components(quietPlayerOptions());
+        Form1 form(components);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        auto* left = qobject_cast<MpvPlayer*>(form.MediaPlayer1());
+        auto* right = qobject_cast<MpvPlayer*>(form.MediaPlayer2());
+        QVERIFY(left && right);
+        left->setURL(mediaPath("red.mp4"));
+        right->setURL(mediaPath("blue.mp4"));
+        QTRY_VERIFY_WITH_TIMEOUT(left->engine().position() > 0.3, kPlayerTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(right->engine().position() > 0.3, kPlayerTimeoutMs);
+
+        const QImage window = form.grab().toImage();
+        const auto centreOf = [&](MpvPlayer* player) {
+            QWidget* video = player->videoSurface().widget();
+            return window.pixelColor(video->mapTo(&form, video->rect().center()));
+        };
+        qInfo("pane centres: %s %s", qPrintable(centreOf(left).name()),
+              qPrintable(centreOf(right).name()));
+        QVERIFY2(colourDistance(centreOf(left), Qt::red) <= 8, qPrintable(centreOf(left).name()));
+        QVERIFY2(colourDistance(centreOf(right), Qt::blue) <= 8,
+                 qPrintable(centreOf(right).name()));
+    }
+};
+
+QTEST_MAIN(TestMpvPlayer)
+#include "test_mpv_player.moc"
