@@ -36,25 +36,38 @@ inline int colourDistance(QColor a, QColor b)
 
 namespace tandemo::testing {
 
-/// Compares a drawn picture with ffmpeg's decode of the same video, placed at `offset` in the
+/// Where a video of `video` size is drawn in an area of `area` size: unscaled and centred when it
+/// fits, else shrunk to fit with its aspect kept.
+inline QRectF videoRect(QSize area, QSize video)
+{
+    QSizeF drawn = video;
+    if (video.width() > area.width() || video.height() > area.height())
+        drawn = QSizeF(video).scaled(area, Qt::KeepAspectRatio);
+    return {QPointF((area.width() - drawn.width()) / 2, (area.height() - drawn.height()) / 2),
+            drawn};
+}
+
+/// Compares a drawn picture with ffmpeg's decode of the same video, drawn into `target` of the
 /// picture. Only points well inside areas of one colour count, so that scaling and the exact
 /// placement of edges don't matter; orientation and colour do. Returns the largest channel
-/// difference found, and in `worst` where it was.
-inline int compareWithReference(const QImage& picture, const QImage& reference, QPoint offset,
+/// difference found (255 when too few points could be compared), and in `worst` where it was.
+inline int compareWithReference(const QImage& picture, const QImage& reference, QRectF target,
                                 QString* worst = nullptr)
 {
-    constexpr int kRadius = 4;
+    constexpr int kRadius = 6;
     const auto uniformAround = [&](int x, int y) {
-        const QRgb centre = reference.pixel(x, y);
+        const QColor centre = reference.pixelColor(x, y);
         for (int dy = -kRadius; dy <= kRadius; ++dy) {
             for (int dx = -kRadius; dx <= kRadius; ++dx) {
-                if (colourDistance(reference.pixelColor(x + dx, y + dy), QColor(centre)) > 3)
+                if (colourDistance(reference.pixelColor(x + dx, y + dy), centre) > 3)
                     return false;
             }
         }
         return true;
     };
 
+    const double scaleX = target.width() / reference.width();
+    const double scaleY = target.height() / reference.height();
     int largest = 0;
     int compared = 0;
     const int stepX = std::max(1, reference.width() / 24);
@@ -63,29 +76,25 @@ inline int compareWithReference(const QImage& picture, const QImage& reference, 
         for (int x = kRadius; x < reference.width() - kRadius; x += stepX) {
             if (!uniformAround(x, y))
                 continue;
-            const QPoint at = QPoint(x, y) + offset;
+            const QPoint at(int(target.left() + (x + 0.5) * scaleX),
+                            int(target.top() + (y + 0.5) * scaleY));
             if (!picture.rect().contains(at))
                 return 255;
             ++compared;
-            const int distance = colourDistance(picture.pixelColor(at), reference.pixelColor(x, y));
+            const QColor expected = reference.pixelColor(x, y);
+            const QColor actual = picture.pixelColor(at);
+            const int distance = colourDistance(actual, expected);
             if (distance > largest) {
                 largest = distance;
                 if (worst)
-                    *worst =
-                        QString("at %1,%2 expected %3 got %4")
-                            .arg(x)
-                            .arg(y)
-                            .arg(reference.pixelColor(x, y).name(), picture.pixelColor(at).name());
+                    *worst = QString("at %1,%2 expected %3 got %4")
+                                 .arg(x)
+                                 .arg(y)
+                                 .arg(expected.name(), actual.name());
             }
         }
     }
     return compared > 50 ? largest : 255;
-}
-
-/// Where a video of `video` size sits when shown unscaled and centred in `area`.
-inline QPoint centredOffset(QSize area, QSize video)
-{
-    return {(area.width() - video.width()) / 2, (area.height() - video.height()) / 2};
 }
 
 } // namespace tandemo::testing

@@ -1,0 +1,129 @@
+#include "platform/mpv/aligned_frame_buffer.h"
+#include "platform/mpv/render_path.h"
+#include "platform/transport_bar.h"
+#include "playback/player_settings.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <cmath>
+
+using namespace tandemo;
+
+Q_DECLARE_METATYPE(tandemo::RenderPath)
+Q_DECLARE_METATYPE(std::optional<QString>)
+
+class TestPlayerParts : public QObject {
+    Q_OBJECT
+private slots:
+    void choosesTheRenderPath_data()
+    {
+        QTest::addColumn<QString>("platform");
+        QTest::addColumn<std::optional<QString>>("renderer");
+        QTest::addColumn<RenderPath>("expected");
+        const auto gl = [](const char* name) { return std::optional<QString>(name); };
+        QTest::newRow("X11, Intel GPU")
+            << "xcb" << gl("Mesa Intel(R) UHD Graphics 620 (KBL GT2)") << RenderPath::OpenGL;
+        QTest::newRow("Wayland, AMD GPU")
+            << "wayland" << gl("AMD Radeon RX 6600 (navi23, LLVM 15.0.6, DRM 3.49)")
+            << RenderPath::OpenGL;
+        QTest::newRow("X11, llvmpipe")
+            << "xcb" << gl("llvmpipe (LLVM 15.0.6, 256 bits)") << RenderPath::Software;
+        QTest::newRow("X11, softpipe") << "xcb" << gl("softpipe") << RenderPath::Software;
+        QTest::newRow("X11, no GL") << "xcb" << std::optional<QString>() << RenderPath::Software;
+        QTest::newRow("X11, empty renderer") << "xcb" << gl("") << RenderPath::Software;
+        // The offscreen platform crashes inside Qt with a GL widget, whatever the GPU.
+        QTest::newRow("offscreen with a GPU")
+            << "offscreen" << gl("NVIDIA GeForce RTX 3060/PCIe/SSE2") << RenderPath::Software;
+    }
+    void choosesTheRenderPath()
+    {
+        QFETCH(QString, platform);
+        QFETCH(std::optional<QString>, renderer);
+        QFETCH(RenderPath, expected);
+        QCOMPARE(chooseRenderPath(platform, renderer), expected);
+    }
+
+    void frameBufferIsAlignedForFastRendering_data()
+    {
+        QTest::addColumn<QSize>("size");
+        for (QSize size : {QSize(1, 1), QSize(15, 7), QSize(16, 9), QSize(17, 3), QSize(145, 190),
+                           QSize(1366, 768), QSize(1920, 1080)})
+            QTest::addRow("%dx%d", size.width(), size.height()) << size;
+    }
+    void frameBufferIsAlignedForFastRendering()
+    {
+        QFETCH(QSize, size);
+        AlignedFrameBuffer buffer;
+        buffer.resize(size);
+        QCOMPARE(buffer.size(), size);
+        QCOMPARE(reinterpret_cast<std::uintptr_t>(buffer.data()) % 64, 0u);
+        QCOMPARE(buffer.stride() % 64, 0u);
+        QVERIFY(buffer.stride() >= std::size_t(size.width()) * 4);
+        QVERIFY(buffer.stride() < std::size_t(size.width()) * 4 + 64);
+
+        // The image reads the buffer itself, row by row at the buffer's stride.
+        const QImage image = buffer.image();
+        QCOMPARE(image.size(), size);
+        QCOMPARE(image.constBits(), buffer.data());
+        QCOMPARE(std::size_t(image.bytesPerLine()), buffer.stride());
+        buffer.data()[buffer.stride() * (size.height() - 1)] = 0xFF; // blue of the last row
+        QCOMPARE(qBlue(image.pixel(0, size.height() - 1)), 255);
+    }
+
+    void frameBufferEmptiesAndRegrows()
+    {
+        AlignedFrameBuffer buffer;
+        QVERIFY(buffer.isEmpty());
+        QVERIFY(buffer.image().isNull());
+        buffer.resize({100, 50});
+        buffer.resize({0, 50});
+        QVERIFY(buffer.isEmpty());
+        QVERIFY(buffer.data() == nullptr);
+        buffer.resize({33, 2});
+        QCOMPARE(buffer.stride(), 192u);
+    }
+
+    void formatsPlayingTime_data()
+    {
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("start") << 0.0 << "0:00";
+        QTest::newRow("just under a minute") << 59.9 << "0:59";
+        QTest::newRow("a minute and a bit") << 61.0 << "1:01";
+        QTest::newRow("over an hour") << 3662.0 << "1:01:02";
+        QTest::newRow("unknown") << std::nan("") << "0:00";
+        QTest::newRow("negative") << -3.0 << "0:00";
+    }
+    void formatsPlayingTime()
+    {
+        QFETCH(double, seconds);
+        QFETCH(QString, text);
+        QCOMPARE(TransportBar::formatTime(seconds), text);
+    }
+
+    void settingsTakeModesAndClampVolume()
+    {
+        PlayerSettings settings;
+        QSignalSpy modes(&settings, &PlayerSettings::modeChanged);
+        QVERIFY(!settings.getMode("loop"));
+        settings.setMode("LOOP", true);
+        QVERIFY(settings.getMode("loop"));
+        QCOMPARE(modes.count(), 1);
+        QCOMPARE(modes.at(0).at(0).toString(), "loop");
+        settings.setMode("no such mode", true);
+        QCOMPARE(modes.count(), 1);
+        QVERIFY(!settings.getMode("no such mode"));
+
+        QSignalSpy volumes(&settings, &PlayerSettings::volumeChanged);
+        settings.setVolume(150);
+        QCOMPARE(settings.volume(), 100);
+        settings.setVolume(-5);
+        QCOMPARE(settings.volume(), 0);
+        settings.setVolume(0);
+        QCOMPARE(volumes.count(), 2); // no signal when nothing changes
+    }
+};
+
+QTEST_APPLESS_MAIN(TestPlayerParts)
+#include "test_player_parts.moc"

@@ -1,0 +1,118 @@
+// Both render paths under a real X server (Xvfb, whose OpenGL is Mesa's llvmpipe).
+
+#include "platform/mpv/mpv_player.h"
+#include "platform/mpv/video_surface.h"
+#include "platform/platform_components.h"
+#include "platform/transport_bar.h"
+#include "support/player_testing.h"
+#include "ui/form1.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace tandemo;
+using namespace tandemo::testing;
+
+Q_DECLARE_METATYPE(tandemo::RenderPath)
+
+class TestRenderPathsX11 : public QObject {
+    Q_OBJECT
+private slots:
+    void softwareGlPicksTheSoftwarePath()
+    {
+        QCOMPARE(QGuiApplication::platformName(), "xcb");
+        // Xvfb's GL runs on the CPU, where mpv's own software renderer is far cheaper.
+        QCOMPARE(detectRenderPath(), RenderPath::Software);
+        MediaPlayer* created = MpvPlayer::create(nullptr, quietPlayerOptions());
+        std::unique_ptr<MediaPlayer> player(created);
+        auto* mpv = qobject_cast<MpvPlayer*>(created);
+        QVERIFY(mpv);
+        QCOMPARE(mpv->renderPath(), RenderPath::Software);
+    }
+
+    void drawsTheVideoAsFfmpegDecodesIt_data()
+    {
+        QTest::addColumn<RenderPath>("path");
+        QTest::addColumn<QString>("clip");
+        QTest::addColumn<QSize>("videoSize");
+        QTest::addColumn<QSize>("viewSize");
+        for (RenderPath path : {RenderPath::OpenGL, RenderPath::Software}) {
+            const QByteArray name = renderPathName(path).toLatin1();
+            QTest::addRow("%s SD unscaled", name.constData())
+                << path << "pattern-sd" << QSize(320, 240) << QSize(360, 280);
+            QTest::addRow("%s SD shrunk", name.constData())
+                << path << "pattern-sd" << QSize(320, 240) << QSize(200, 200);
+            QTest::addRow("%s HD shrunk", name.constData())
+                << path << "pattern-hd" << QSize(1280, 720) << QSize(640, 400);
+        }
+    }
+    void drawsTheVideoAsFfmpegDecodesIt()
+    {
+        QFETCH(RenderPath, path);
+        QFETCH(QString, clip);
+        QFETCH(QSize, videoSize);
+        QFETCH(QSize, viewSize);
+
+        std::unique_ptr<MediaPlayer> created(MpvPlayer::create(nullptr, quietPlayerOptions(path)));
+        auto* player = qobject_cast<MpvPlayer*>(created.get());
+        QVERIFY(player);
+        QCOMPARE(player->renderPath(), path);
+        player->resize(viewSize.width(),
+                       viewSize.height() + player->transportBar().sizeHint().height());
+        player->show();
+        QVERIFY(QTest::qWaitForWindowExposed(player));
+
+        QSignalSpy frames(player, &MpvPlayer::frameRendered);
+        player->setURL(mediaPath(clip + ".mp4"));
+        QTRY_VERIFY_WITH_TIMEOUT(frames.count() > 3 && player->engine().position() > 0.2,
+                                 kPlayerTimeoutMs);
+
+        const QImage picture = player->videoSurface().grabFrame();
+        const QImage reference(mediaPath(clip + ".png"));
+        QVERIFY(!reference.isNull());
+        QString worst;
+        const int difference =
+            compareWithReference(picture, reference, videoRect(picture.size(), videoSize), &worst);
+        qInfo("%s in %dx%d: largest difference %d (%s)", qPrintable(clip), picture.width(),
+              picture.height(), difference, qPrintable(worst));
+        // An upside-down picture puts the bottom row of blocks where the bars should be.
+        QVERIFY(difference <= 6);
+    }
+
+    void windowShowsEachVideoInItsOwnPane_data()
+    {
+        QTest::addColumn<RenderPath>("path");
+        QTest::newRow("OpenGL") << RenderPath::OpenGL;
+        QTest::newRow("software") << RenderPath::Software;
+    }
+    void windowShowsEachVideoInItsOwnPane()
+    {
+        QFETCH(RenderPath, path);
+        PlatformComponents components(quietPlayerOptions(path));
+        Form1 form(components);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        auto* left = qobject_cast<MpvPlayer*>(form.MediaPlayer1());
+        auto* right = qobject_cast<MpvPlayer*>(form.MediaPlayer2());
+        QVERIFY(left && right);
+        QSignalSpy leftFrames(left, &MpvPlayer::frameRendered);
+        QSignalSpy rightFrames(right, &MpvPlayer::frameRendered);
+        left->setURL(mediaPath("red.mp4"));
+        right->setURL(mediaPath("blue.mp4"));
+        QTRY_VERIFY_WITH_TIMEOUT(leftFrames.count() > 3 && rightFrames.count() > 3,
+                                 kPlayerTimeoutMs);
+
+        const QImage window = form.grab().toImage();
+        const auto centreOf = [&](MpvPlayer* player) {
+            QWidget* video = player->videoSurface().widget();
+            return window.pixelColor(video->mapTo(&form, video->rect().center()));
+        };
+        QVERIFY2(colourDistance(centreOf(left), Qt::red) <= 8, qPrintable(centreOf(left).name()));
+        QVERIFY2(colourDistance(centreOf(right), Qt::blue) <= 8,
+                 qPrintable(centreOf(right).name()));
+        // Closing the window while both play frees each render context before its core.
+    }
+};
+
+QTEST_MAIN(TestRenderPathsX11)
+#include "test_render_paths_x11.moc"
