@@ -117,22 +117,37 @@ private slots:
         QVERIFY(player);
         player->settings().setMode("loop", true);
         player->setURL(mediaPath("loop.mp4")); // one second long
+        QTRY_VERIFY_WITH_TIMEOUT(player->engine().position() > 0.7, kPlayerTimeoutMs);
 
         // Twice past the end and back to the start, never going idle in between.
         QSignalSpy idle(&player->engine(), &MpvEngine::idleChanged);
         for (int pass = 0; pass < 2; ++pass) {
-            QTRY_VERIFY_WITH_TIMEOUT(player->engine().position() > 0.7, kPlayerTimeoutMs);
             QTRY_VERIFY_WITH_TIMEOUT(player->engine().position() < 0.3, kPlayerTimeoutMs);
+            QTRY_VERIFY_WITH_TIMEOUT(player->engine().position() > 0.7, kPlayerTimeoutMs);
         }
         QVERIFY(!player->engine().isIdle());
-        for (const QList<QVariant>& change : idle)
-            QVERIFY2(!change.at(0).toBool() || idle.indexOf(change) == 0, "went idle mid-loop");
+        QCOMPARE(idle.count(), 0);
 
         // The mode also holds for the next file given to the player.
         player->setURL(mediaPath("clip.avi"));
         QTRY_VERIFY_WITH_TIMEOUT(player->engine().position() > 1.6, kPlayerTimeoutMs);
         QTRY_VERIFY_WITH_TIMEOUT(player->engine().position() < 0.4, kPlayerTimeoutMs);
         QVERIFY(!player->engine().isIdle());
+    }
+
+    void playsWithoutASoundDevice()
+    {
+        // This machine has no sound card: the player falls back to a silent output and the
+        // video plays on at its own pace.
+        MpvPlayerOptions options;
+        options.engine.audioOutput = true;
+        std::unique_ptr<MediaPlayer> created(MpvPlayer::create(nullptr, options));
+        auto* player = qobject_cast<MpvPlayer*>(created.get());
+        QVERIFY(player);
+        player->resize(320, 280);
+        player->show();
+        player->setURL(mediaPath("red.mp4"));
+        QTRY_VERIFY_WITH_TIMEOUT(player->engine().position() > 1.0, kPlayerTimeoutMs);
     }
 
     void withoutLoopModeAFilePlaysOnce()
@@ -222,6 +237,10 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(player->engine().isPaused(), kPlayerTimeoutMs);
         menu = player->createContextMenu();
         QCOMPARE(menu->actions().constFirst()->text(), "Play");
+
+        // The space bar plays and pauses the focused player too.
+        QTest::keyClick(player.get(), Qt::Key_Space);
+        QTRY_VERIFY_WITH_TIMEOUT(!player->engine().isPaused(), kPlayerTimeoutMs);
     }
 
     void drawsTheVideoAsFfmpegDecodesIt_data()

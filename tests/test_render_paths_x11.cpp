@@ -30,6 +30,28 @@ private slots:
         QCOMPARE(mpv->renderPath(), RenderPath::Software);
     }
 
+    void openGlPlayerLoadsOnlyOnceItCanDraw()
+    {
+        // The GL render context comes with the widget's first showing; a URL written before that
+        // waits for it instead of playing without video.
+        std::unique_ptr<MediaPlayer> created(
+            MpvPlayer::create(nullptr, quietPlayerOptions(RenderPath::OpenGL)));
+        auto* player = qobject_cast<MpvPlayer*>(created.get());
+        QVERIFY(player);
+        player->setURL(mediaPath("red.mp4"));
+        QVERIFY(!player->videoSurface().isReady());
+        QTest::qWait(200);
+        QCOMPARE(player->engine().position(), 0.0);
+
+        QSignalSpy frames(player, &MpvPlayer::frameRendered);
+        player->resize(320, 280);
+        player->show();
+        QTRY_VERIFY_WITH_TIMEOUT(frames.count() > 3 && player->engine().position() > 0.2,
+                                 kPlayerTimeoutMs);
+        const QImage frame = player->videoSurface().grabFrame();
+        QVERIFY(colourDistance(frame.pixelColor(frame.rect().center()), Qt::red) <= 8);
+    }
+
     void drawsTheVideoAsFfmpegDecodesIt_data()
     {
         QTest::addColumn<RenderPath>("path");

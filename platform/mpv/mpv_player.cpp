@@ -6,6 +6,8 @@
 #include "playback/empty_player.h"
 
 #include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QVBoxLayout>
 
@@ -17,8 +19,11 @@ MediaPlayer* MpvPlayer::create(QWidget* parent, const MpvPlayerOptions& options)
     std::unique_ptr<MpvEngine> engine = MpvEngine::create(options.engine, &error);
     if (!engine)
         return new EmptyPlayer(error, parent);
-    return new MpvPlayer(std::move(engine), options.renderPath.value_or(detectRenderPath()),
-                         parent);
+    RenderPath path = options.renderPath.value_or(detectRenderPath());
+    // Even when asked for, never put a GL widget where the platform cannot host one.
+    if (!platformHostsGlWidgets(QGuiApplication::platformName()))
+        path = RenderPath::Software;
+    return new MpvPlayer(std::move(engine), path, parent);
 }
 
 MpvPlayer::MpvPlayer(std::unique_ptr<MpvEngine> engine, RenderPath path, QWidget* parent)
@@ -172,6 +177,16 @@ std::unique_ptr<QMenu> MpvPlayer::createContextMenu()
     menu->addAction(tr("Volume Down"), this,
                     [this] { m_settings.setVolume(m_settings.volume() - 10); });
     return menu;
+}
+
+void MpvPlayer::keyPressEvent(QKeyEvent* event)
+{
+    // With the player focused, the space bar plays and pauses, as in most players.
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
+        togglePlayPause();
+        return;
+    }
+    MediaPlayer::keyPressEvent(event);
 }
 
 void MpvPlayer::contextMenuEvent(QContextMenuEvent* event)

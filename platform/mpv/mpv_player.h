@@ -52,6 +52,7 @@ signals:
     void frameRendered();
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:

@@ -13,13 +13,6 @@ namespace tandemo {
 
 namespace {
 
-// Qt platforms whose windows cannot host a QOpenGLWidget (offscreen crashes inside Qt).
-bool platformLacksGlWidgets(const QString& qtPlatform)
-{
-    static const QStringList platforms{"offscreen", "minimal", "vnc", "linuxfb"};
-    return platforms.contains(qtPlatform, Qt::CaseInsensitive);
-}
-
 std::optional<QString> probeGlRenderer()
 {
     QOpenGLContext context;
@@ -39,6 +32,13 @@ std::optional<QString> probeGlRenderer()
 
 } // namespace
 
+bool platformHostsGlWidgets(const QString& qtPlatform)
+{
+    // A QOpenGLWidget on the offscreen platform prints "not supported" and then crashes in Qt.
+    static const QStringList platforms{"offscreen", "minimal", "vnc", "linuxfb"};
+    return !platforms.contains(qtPlatform, Qt::CaseInsensitive);
+}
+
 bool isSoftwareGlRenderer(const QString& renderer)
 {
     static const QStringList softwareRenderers{"llvmpipe", "softpipe", "swrast",
@@ -52,7 +52,7 @@ bool isSoftwareGlRenderer(const QString& renderer)
 
 RenderPath chooseRenderPath(const QString& qtPlatform, const std::optional<QString>& glRenderer)
 {
-    if (platformLacksGlWidgets(qtPlatform) || !glRenderer || glRenderer->isEmpty())
+    if (!platformHostsGlWidgets(qtPlatform) || !glRenderer || glRenderer->isEmpty())
         return RenderPath::Software;
     return isSoftwareGlRenderer(*glRenderer) ? RenderPath::Software : RenderPath::OpenGL;
 }
@@ -64,7 +64,7 @@ RenderPath detectRenderPath()
         // Never make a GL context where GL widgets are unsupported: the probe itself may fail
         // there, and the answer is known anyway.
         const std::optional<QString> renderer =
-            platformLacksGlWidgets(platform) ? std::nullopt : probeGlRenderer();
+            !platformHostsGlWidgets(platform) ? std::nullopt : probeGlRenderer();
         const RenderPath chosen = chooseRenderPath(platform, renderer);
         qCDebug(lcRenderPath).noquote()
             << "video render path:" << renderPathName(chosen) << "(Qt platform" << platform

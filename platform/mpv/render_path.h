@@ -11,6 +11,9 @@ namespace tandemo {
 /// platforms (offscreen) cannot host an OpenGL widget at all.
 enum class RenderPath { OpenGL, Software };
 
+/// False for Qt platforms whose windows cannot host an OpenGL widget.
+bool platformHostsGlWidgets(const QString& qtPlatform);
+
 /// True for GL renderers that draw on the CPU (Mesa's llvmpipe and softpipe, and the like).
 bool isSoftwareGlRenderer(const QString& renderer);
 
