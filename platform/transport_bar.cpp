@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QResizeEvent>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStyle>
@@ -74,6 +75,16 @@ TransportBar::TransportBar(QWidget* parent)
             [this] { emit volumeRequested(m_volume->sliderPosition()); });
 
     updateTimeLabel();
+}
+
+void TransportBar::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // A narrow pane keeps the buttons and the seek bar; the volume slider goes first, then the
+    // time, rather than squeezing everything into an unreadable row.
+    const int width = event->size().width();
+    m_volume->setVisible(width >= 300);
+    m_time->setVisible(width >= 200);
 }
 
 void TransportBar::setPlaying(bool playing)

@@ -34,6 +34,9 @@ public:
 
     static QString formatTime(double seconds);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 signals:
     void playPauseClicked();
     void stopClicked();

@@ -2,9 +2,12 @@
 
 #include "platform/mpv/mpv_engine.h"
 
+#include <QGuiApplication>
 #include <QOpenGLContext>
 
 #include <mpv/render_gl.h>
+
+#include <vector>
 
 namespace tandemo {
 
@@ -52,14 +55,22 @@ void GlVideoView::initializeGL()
             &GlVideoView::releaseRenderContext, Qt::UniqueConnection);
 
     mpv_opengl_init_params glInit{&getProcAddress, nullptr};
-    mpv_render_param params[] = {
+    std::vector<mpv_render_param> params{
         {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_OPENGL)},
         {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &glInit},
-        {MPV_RENDER_PARAM_INVALID, nullptr},
     };
+#if QT_CONFIG(xcb)
+    // On X11, mpv needs the display to hand hardware-decoded frames to GL without a copy.
+    if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>())
+        params.push_back({MPV_RENDER_PARAM_X11_DISPLAY, x11->display()});
+#endif
+    params.push_back({MPV_RENDER_PARAM_INVALID, nullptr});
     mpv_render_context* created = nullptr;
-    if (mpv_render_context_create(&created, m_engine.handle(), params) < 0)
+    if (mpv_render_context_create(&created, m_engine.handle(), params.data()) < 0) {
+        m_failed = true;
+        events().failed();
         return;
+    }
     m_context.reset(created);
     mpv_render_context_set_update_callback(created, &GlVideoView::onRenderUpdate, this);
     events().ready();

@@ -22,6 +22,7 @@ public:
 
     QWidget* widget() override { return this; }
     bool isReady() const override { return m_context != nullptr; }
+    bool hasFailed() const override { return m_failed; }
     void releaseRenderContext() override;
     QImage grabFrame() override { return grabFramebuffer(); }
 
@@ -36,6 +37,7 @@ private:
     MpvEngine& m_engine;
     MpvRenderContext m_context;
     std::atomic_bool m_updatePosted = false;
+    bool m_failed = false;
 };
 
 } // namespace tandemo

@@ -5,8 +5,8 @@
 #include "platform/transport_bar.h"
 #include "playback/empty_player.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QVBoxLayout>
@@ -40,6 +40,8 @@ MpvPlayer::MpvPlayer(std::unique_ptr<MpvEngine> engine, RenderPath path, QWidget
     }
     m_surface->widget()->setFocusPolicy(Qt::NoFocus);
     m_transport = new TransportBar(this);
+    // The bar looks like the desktop's own controls, not like the frame it sits in.
+    m_transport->setPalette(QApplication::palette());
     m_transport->setAutoFillBackground(true);
 
     auto* layout = new QVBoxLayout(this);
@@ -57,6 +59,10 @@ MpvPlayer::MpvPlayer(std::unique_ptr<MpvEngine> engine, RenderPath path, QWidget
     });
     connect(&m_surface->events(), &VideoSurfaceEvents::frameRendered, this,
             &MpvPlayer::frameRendered);
+    const auto reportNoVideo = [this] { m_transport->setStatus(tr("Cannot show video")); };
+    connect(&m_surface->events(), &VideoSurfaceEvents::failed, this, reportNoVideo);
+    if (m_surface->hasFailed())
+        reportNoVideo();
 }
 
 MpvPlayer::~MpvPlayer()
@@ -120,6 +126,8 @@ void MpvPlayer::connectTransport()
 void MpvPlayer::setURL(const QString& url)
 {
     m_url = url;
+    if (m_surface->hasFailed())
+        return; // nothing can be shown, as the status already says
     m_transport->setStatus(QString());
     if (url.isEmpty()) {
         m_loadPending = false;

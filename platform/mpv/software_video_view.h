@@ -22,6 +22,7 @@ public:
 
     QWidget* widget() override { return this; }
     bool isReady() const override { return m_context != nullptr; }
+    bool hasFailed() const override { return !m_context; }
     void releaseRenderContext() override;
     QImage grabFrame() override;
 

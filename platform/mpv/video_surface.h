@@ -14,6 +14,8 @@ class VideoSurfaceEvents : public QObject {
 signals:
     /// The render context exists: files may be loaded from now on.
     void ready();
+    /// No render context could be made: this surface will show no video.
+    void failed();
     /// A new picture was drawn.
     void frameRendered();
 };
@@ -24,6 +26,8 @@ public:
     virtual ~VideoSurface() = default;
 
     virtual QWidget* widget() = 0;
+    /// Whether a render context could not be made (the surface then stays black).
+    virtual bool hasFailed() const = 0;
     /// Whether the render context exists. mpv must have one before a file is loaded, or it
     /// plays the file without video.
     virtual bool isReady() const = 0;
