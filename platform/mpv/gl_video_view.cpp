@@ -101,14 +101,13 @@ void GlVideoView::paintGL()
 
 void GlVideoView::onRenderUpdate(void* view)
 {
+    // Called on an mpv thread: only post to the GUI thread.
     auto* self = static_cast<GlVideoView*>(view);
-    if (!self->m_updatePosted.exchange(true))
-        QMetaObject::invokeMethod(self, &GlVideoView::handleRenderUpdate, Qt::QueuedConnection);
+    self->m_wakeup.post(self, &GlVideoView::handleRenderUpdate);
 }
 
 void GlVideoView::handleRenderUpdate()
 {
-    m_updatePosted = false;
     if (m_context && (mpv_render_context_update(m_context.get()) & MPV_RENDER_UPDATE_FRAME))
         update();
 }

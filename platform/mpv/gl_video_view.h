@@ -1,11 +1,10 @@
 #pragma once
 
 #include "platform/mpv/mpv_handles.h"
+#include "platform/mpv/queued_wakeup.h"
 #include "platform/mpv/video_surface.h"
 
 #include <QOpenGLWidget>
-
-#include <atomic>
 
 namespace tandemo {
 
@@ -36,7 +35,7 @@ private:
 
     MpvEngine& m_engine;
     MpvRenderContext m_context;
-    std::atomic_bool m_updatePosted = false;
+    QueuedWakeup m_wakeup;
     bool m_failed = false;
 };
 

@@ -102,16 +102,13 @@ MpvEngine::~MpvEngine()
 
 void MpvEngine::onWakeup(void* engine)
 {
-    // Called on one of mpv's threads: only post to the GUI thread, and only once until the
-    // queue has been drained.
+    // Called on one of mpv's threads: only post to the GUI thread.
     auto* self = static_cast<MpvEngine*>(engine);
-    if (!self->m_drainPosted.exchange(true))
-        QMetaObject::invokeMethod(self, &MpvEngine::drainEvents, Qt::QueuedConnection);
+    self->m_wakeup.post(self, &MpvEngine::drainEvents);
 }
 
 void MpvEngine::drainEvents()
 {
-    m_drainPosted = false;
     for (;;) {
         const mpv_event* event = mpv_wait_event(m_core.get(), 0);
         switch (event->event_id) {

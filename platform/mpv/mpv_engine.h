@@ -1,11 +1,11 @@
 #pragma once
 
 #include "platform/mpv/mpv_handles.h"
+#include "platform/mpv/queued_wakeup.h"
 
 #include <QObject>
 #include <QString>
 
-#include <atomic>
 #include <memory>
 #include <string>
 #include <utility>
@@ -71,7 +71,7 @@ private:
     void commandAsync(std::initializer_list<const char*> arguments);
 
     MpvCore m_core;
-    std::atomic_bool m_drainPosted = false;
+    QueuedWakeup m_wakeup;
     bool m_paused = false;
     bool m_idle = true;
     bool m_looping = false;

@@ -35,16 +35,13 @@ void SoftwareVideoView::releaseRenderContext()
 
 void SoftwareVideoView::onRenderUpdate(void* view)
 {
-    // Called on an mpv thread: post to the GUI thread, once until handled.
+    // Called on an mpv thread: only post to the GUI thread.
     auto* self = static_cast<SoftwareVideoView*>(view);
-    if (!self->m_updatePosted.exchange(true))
-        QMetaObject::invokeMethod(self, &SoftwareVideoView::handleRenderUpdate,
-                                  Qt::QueuedConnection);
+    self->m_wakeup.post(self, &SoftwareVideoView::handleRenderUpdate);
 }
 
 void SoftwareVideoView::handleRenderUpdate()
 {
-    m_updatePosted = false;
     if (!m_context)
         return;
     if (mpv_render_context_update(m_context.get()) & MPV_RENDER_UPDATE_FRAME)

@@ -2,11 +2,10 @@
 
 #include "platform/mpv/aligned_frame_buffer.h"
 #include "platform/mpv/mpv_handles.h"
+#include "platform/mpv/queued_wakeup.h"
 #include "platform/mpv/video_surface.h"
 
 #include <QWidget>
-
-#include <atomic>
 
 namespace tandemo {
 
@@ -38,7 +37,7 @@ private:
 
     MpvRenderContext m_context;
     AlignedFrameBuffer m_buffer;
-    std::atomic_bool m_updatePosted = false;
+    QueuedWakeup m_wakeup;
     bool m_hasFrame = false;
 };
 

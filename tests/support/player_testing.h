@@ -1,8 +1,11 @@
 #pragma once
 
 #include "platform/mpv/mpv_player.h"
+#include "platform/mpv/video_surface.h"
+#include "ui/form1.h"
 
 #include <QImage>
+#include <QSignalSpy>
 #include <QString>
 #include <QTest>
 
@@ -95,6 +98,53 @@ inline int compareWithReference(const QImage& picture, const QImage& reference, 
         }
     }
     return compared > 50 ? largest : 255;
+}
+
+/// Largest difference between the player's current picture and ffmpeg's own decode of `clip`, a
+/// still test pattern of `videoSize`; written to the test log as well.
+inline int differenceFromFfmpeg(MpvPlayer& player, const QString& clip, QSize videoSize)
+{
+    const QImage picture = player.videoSurface().grabFrame();
+    const QImage reference(mediaPath(clip + ".png"));
+    if (reference.isNull())
+        return 255;
+    QString worst;
+    const int difference =
+        compareWithReference(picture, reference, videoRect(picture.size(), videoSize), &worst);
+    qInfo("%s in %dx%d: largest difference %d (%s)", qPrintable(clip), picture.width(),
+          picture.height(), difference, qPrintable(worst));
+    return difference;
+}
+
+/// Plays a red clip in the window's left player and a blue one in its right player, and tells
+/// whether the grabbed window shows red in the middle of the left pane and blue in the right.
+inline bool showsRedLeftAndBlueRight(Form1& form, QString* seen)
+{
+    auto* left = qobject_cast<MpvPlayer*>(form.MediaPlayer1());
+    auto* right = qobject_cast<MpvPlayer*>(form.MediaPlayer2());
+    if (!left || !right)
+        return false;
+    QSignalSpy leftFrames(left, &MpvPlayer::frameRendered);
+    QSignalSpy rightFrames(right, &MpvPlayer::frameRendered);
+    left->setURL(mediaPath("red.mp4"));
+    right->setURL(mediaPath("blue.mp4"));
+    const bool playing = QTest::qWaitFor(
+        [&] {
+            return leftFrames.count() > 3 && rightFrames.count() > 3 &&
+                   left->engine().position() > 0.2 && right->engine().position() > 0.2;
+        },
+        kPlayerTimeoutMs);
+    if (!playing)
+        return false;
+
+    const QImage window = form.grab().toImage();
+    const auto centreOf = [&](MpvPlayer* player) {
+        QWidget* video = player->videoSurface().widget();
+        return window.pixelColor(video->mapTo(&form, video->rect().center()));
+    };
+    *seen = centreOf(left).name() + " left, " + centreOf(right).name() + " right";
+    return colourDistance(centreOf(left), Qt::red) <= 8 &&
+           colourDistance(centreOf(right), Qt::blue) <= 8;
 }
 
 } // namespace tandemo::testing
