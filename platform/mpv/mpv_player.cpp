@@ -134,6 +134,12 @@ void MpvPlayer::setURL(const QString& url)
         m_engine->unload();
         return;
     }
+    load(!m_settings.autoStart());
+}
+
+void MpvPlayer::load(bool startPaused)
+{
+    m_startPaused = startPaused;
     m_loadPending = true;
     if (m_surface->isReady())
         startFile();
@@ -142,21 +148,17 @@ void MpvPlayer::setURL(const QString& url)
 void MpvPlayer::startFile()
 {
     m_loadPending = false;
-    m_engine->loadFile(m_url, !m_settings.autoStart());
+    m_engine->loadFile(m_url, m_startPaused);
 }
 
 void MpvPlayer::togglePlayPause()
 {
-    if (m_engine->isIdle()) {
+    if (!m_engine->isIdle()) {
+        m_engine->setPaused(!m_engine->isPaused());
+    } else if (!m_url.isEmpty() && !m_surface->hasFailed()) {
         // A file that ended (with loop mode off) is played again from the start.
-        if (!m_url.isEmpty()) {
-            m_loadPending = true;
-            if (m_surface->isReady())
-                m_engine->loadFile(m_url, false);
-        }
-        return;
+        load(false);
     }
-    m_engine->setPaused(!m_engine->isPaused());
 }
 
 void MpvPlayer::stop()

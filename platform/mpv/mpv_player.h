@@ -59,12 +59,15 @@ private:
     void connectSettings();
     void connectEngine();
     void connectTransport();
+    /// Loads the current URL as soon as the video surface can draw it.
+    void load(bool startPaused);
     void startFile();
 
     PlayerSettings m_settings;
     PlayerControlProperties m_properties;
     QString m_url;
     bool m_loadPending = false;
+    bool m_startPaused = false;
     RenderPath m_renderPath;
     std::unique_ptr<MpvEngine> m_engine;
     VideoSurface* m_surface = nullptr;
