@@ -66,12 +66,16 @@ std::unique_ptr<MpvEngine> MpvEngine::create(const MpvEngineOptions& options, QS
             *error = QStringLiteral("The video engine could not be created.");
         return nullptr;
     }
+    const auto setOption = [&](const char* name, const char* value) {
+        if (const int status = mpv_set_option_string(core.get(), name, value); status < 0)
+            qCWarning(lcMpv, "mpv option %s=%s: %s", name, value, mpv_error_string(status));
+    };
     for (const Option& option : kEmbeddedOptions)
-        mpv_set_option_string(core.get(), option.name, option.value);
+        setOption(option.name, option.value);
     if (!options.audioOutput)
-        mpv_set_option_string(core.get(), "ao", "null");
+        setOption("ao", "null");
     for (const auto& [name, value] : options.extraOptions)
-        mpv_set_option_string(core.get(), name.c_str(), value.c_str());
+        setOption(name.c_str(), value.c_str());
 
     if (const int status = mpv_initialize(core.get()); status < 0) {
         if (error)
