@@ -135,6 +135,31 @@ private slots:
         QVERIFY(!player->engine().isIdle());
     }
 
+    void loopRestartNeverShowsBlack()
+    {
+        auto player = makePlayer();
+        QVERIFY(player);
+        player->settings().setMode("loop", true);
+        QList<QColor> seen;
+        QSignalSpy restarts(&player->engine(), &MpvEngine::playbackRestarted);
+        connect(player.get(), &MpvPlayer::frameRendered, this,
+                [&] { seen << centreOfVideo(*player); });
+        player->setURL(mediaPath("red-1s.mp4"));
+
+        // The first start, then two jumps back to the beginning.
+        QTRY_VERIFY_WITH_TIMEOUT(restarts.count() >= 3, kPlayerTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(player->engine().position() > 0.3, kPlayerTimeoutMs);
+        disconnect(player.get(), &MpvPlayer::frameRendered, this, nullptr);
+        // Before its first frame the view is black; from then on every drawn frame is red.
+        const auto firstRed = std::find_if(seen.cbegin(), seen.cend(), [](QColor colour) {
+            return colourDistance(colour, Qt::red) <= 8;
+        });
+        QVERIFY(firstRed != seen.cend());
+        for (auto colour = firstRed; colour != seen.cend(); ++colour)
+            QVERIFY2(colourDistance(*colour, Qt::red) <= 8, qPrintable(colour->name()));
+        QVERIFY(seen.cend() - firstRed > 40); // two passes of 25 frames, give or take
+    }
+
     void playsWithoutASoundDevice()
     {
         // This machine has no sound card: the player falls back to a silent output and the
