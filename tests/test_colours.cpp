@@ -56,6 +56,17 @@ private slots:
         QCOMPARE(box.palette().color(QPalette::Window),
                  QApplication::palette().color(QPalette::Base));
 
+        // A system colour follows the desktop when its palette changes.
+        const QPalette original = QApplication::palette();
+        QPalette dark = original;
+        dark.setColor(QPalette::Base, QColor(30, 30, 30));
+        QApplication::setPalette(dark);
+        // A running application sends this to every child widget; a test has no running loop.
+        QEvent changed(QEvent::ApplicationPaletteChange);
+        QCoreApplication::sendEvent(&box, &changed);
+        QCOMPARE(box.palette().color(QPalette::Window), QColor(30, 30, 30));
+        QApplication::setPalette(original);
+
         box.setBackColour(OleColour::fromRgb(0, 0, 255));
         QCOMPARE(box.palette().color(QPalette::Window), QColor(0, 0, 255));
         box.resize(40, 40);

@@ -8,6 +8,7 @@
 #include "ui/picture_box.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QMenuBar>
 #include <QPixmap>
 #include <QScreen>
@@ -85,6 +86,7 @@ Form1::Form1(ComponentFactory& components, QWidget* parent)
     auto* client = new QWidget(this);
     client->setObjectName("clientArea");
     setCentralWidget(client);
+    client->installEventFilter(this);
     setBackColour(OleColour::fromRgb(255, 255, 255));
 
     buildMenuBar();
@@ -148,6 +150,14 @@ void Form1::setBackColour(OleColour colour)
 {
     m_backColour = colour;
     applyBackColour(*clientArea(), colour);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    // A system background colour follows the desktop's palette when it changes.
+    if (watched == clientArea() && event->type() == QEvent::ApplicationPaletteChange)
+        setBackColour(m_backColour);
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void Form1::setMousePointer(short style)

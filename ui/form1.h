@@ -52,6 +52,9 @@ public:
     void placeControl(QWidget& control, const TwipsRect& twips);
     TwipsRect controlGeometry(const QWidget& control) const;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void buildMenuBar();
     void buildPanes(ComponentFactory& components);

@@ -2,6 +2,8 @@
 
 #include "platform/system_colours.h"
 
+#include <QEvent>
+
 namespace tandemo {
 
 PictureBox::PictureBox(QWidget* parent)
@@ -24,6 +26,17 @@ void PictureBox::setForeColour(OleColour colour)
 {
     m_foreColour = colour;
     applyForeColour(*this, colour);
+}
+
+bool PictureBox::event(QEvent* event)
+{
+    const bool handled = QFrame::event(event);
+    // System colours follow the desktop's palette when it changes, as they do natively.
+    if (event->type() == QEvent::ApplicationPaletteChange) {
+        setBackColour(m_backColour);
+        setForeColour(m_foreColour);
+    }
+    return handled;
 }
 
 } // namespace tandemo

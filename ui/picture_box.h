@@ -22,6 +22,9 @@ public:
     /// Where the client area starts, in the frame's own pixels.
     QPoint clientOrigin() const { return contentsRect().topLeft(); }
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     OleColour m_backColour;
     OleColour m_foreColour;
