@@ -123,7 +123,8 @@ void MpvEngine::drainEvents()
         case MPV_EVENT_NONE:
             return;
         case MPV_EVENT_PROPERTY_CHANGE:
-            handlePropertyChange(*static_cast<mpv_event_property*>(event->data));
+            handlePropertyChange(event->reply_userdata,
+                                 *static_cast<mpv_event_property*>(event->data));
             break;
         case MPV_EVENT_FILE_LOADED:
             emit fileLoaded();
@@ -149,24 +150,31 @@ void MpvEngine::drainEvents()
     }
 }
 
-void MpvEngine::handlePropertyChange(const mpv_event_property& property)
+void MpvEngine::handlePropertyChange(std::uint64_t id, const mpv_event_property& property)
 {
     const bool present = property.format != MPV_FORMAT_NONE && property.data;
     const auto flag = [&] { return present && *static_cast<int*>(property.data) != 0; };
     const auto number = [&] { return present ? *static_cast<double*>(property.data) : 0.0; };
 
-    if (std::string_view(property.name) == "pause") {
+    switch (id) {
+    case Pause:
         m_paused = flag();
         emit pausedChanged(m_paused);
-    } else if (std::string_view(property.name) == "idle-active") {
+        break;
+    case Idle:
         m_idle = flag();
         emit idleChanged(m_idle);
-    } else if (std::string_view(property.name) == "time-pos") {
+        break;
+    case Position:
         m_position = number();
         emit positionChanged(m_position);
-    } else if (std::string_view(property.name) == "duration") {
+        break;
+    case Duration:
         m_duration = number();
         emit durationChanged(m_duration);
+        break;
+    default:
+        break;
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <utility>
@@ -66,7 +67,7 @@ private:
 
     static void onWakeup(void* engine);
     void drainEvents();
-    void handlePropertyChange(const mpv_event_property& property);
+    void handlePropertyChange(std::uint64_t id, const mpv_event_property& property);
     void setPropertyAsync(const char* name, const char* value);
     void commandAsync(std::initializer_list<const char*> arguments);
 
