@@ -6,20 +6,21 @@
 namespace tandemo {
 
 /// The window's file-open dialog component: set its properties, show it, read back the name.
+/// The properties are virtual so that a component may check or log each access.
 class CommonDialog : public QObject {
     Q_OBJECT
 public:
     using QObject::QObject;
 
-    QString FileName() const { return m_fileName; }
-    void setFileName(const QString& fileName) { m_fileName = fileName; }
+    virtual QString FileName() const { return m_fileName; }
+    virtual void setFileName(const QString& fileName) { m_fileName = fileName; }
 
-    QString DialogTitle() const { return m_dialogTitle; }
-    void setDialogTitle(const QString& title) { m_dialogTitle = title; }
+    virtual QString DialogTitle() const { return m_dialogTitle; }
+    virtual void setDialogTitle(const QString& title) { m_dialogTitle = title; }
 
     /// Pairs of "description|patterns" separated by "|", patterns separated by ";".
-    QString Filter() const { return m_filter; }
-    void setFilter(const QString& filter) { m_filter = filter; }
+    virtual QString Filter() const { return m_filter; }
+    virtual void setFilter(const QString& filter) { m_filter = filter; }
 
     /// Shows a modal single-file open dialog. FileName is the chosen full path afterwards, or
     /// empty when the user cancelled.

@@ -1,7 +1,7 @@
 #include "platform/platform_components.h"
 
 #include "platform/qt_common_dialog.h"
-#include "platform/style_sheet_skin.h"
+#include "platform/skin_engine.h"
 
 namespace tandemo {
 
@@ -17,7 +17,7 @@ CommonDialog* PlatformComponents::createCommonDialog(QWidget* window)
 
 SkinFramework* PlatformComponents::createSkinFramework(QWidget* window)
 {
-    return new StyleSheetSkin(window);
+    return new SkinEngine(window);
 }
 
 } // namespace tandemo

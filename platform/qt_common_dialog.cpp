@@ -11,6 +11,21 @@ QtCommonDialog::QtCommonDialog(QWidget* window)
 {
 }
 
+QString QtCommonDialog::ignoringCase(const QString& pattern)
+{
+    // "*.avi" becomes "*.[aA][vV][iI]", which Qt's and the desktop's dialogs both understand.
+    QString result;
+    for (const QChar c : pattern) {
+        const QChar lower = c.toLower();
+        const QChar upper = c.toUpper();
+        if (lower == upper)
+            result += c;
+        else
+            result += u'[' + QString(lower) + QString(upper) + u']';
+    }
+    return result;
+}
+
 QStringList QtCommonDialog::toNameFilters(const QString& filter)
 {
     const QStringList parts = filter.split(u'|');
@@ -18,7 +33,7 @@ QStringList QtCommonDialog::toNameFilters(const QString& filter)
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QStringList patterns = parts[i + 1].split(u';', Qt::SkipEmptyParts);
         for (QString& pattern : patterns)
-            pattern = pattern.trimmed();
+            pattern = ignoringCase(pattern.trimmed());
         // Qt reads the patterns from the last parentheses; the description keeps its own text.
         nameFilters << QStringLiteral("%1 (%2)").arg(parts[i], patterns.join(u' '));
     }

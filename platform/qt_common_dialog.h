@@ -17,7 +17,9 @@ public:
     void ShowOpen() override;
 
     /// Turns "description|*.a;*.b|..." into Qt name filters ("description (*.a *.b)").
+    /// Extensions match whatever their letter case, as users of other desktops expect.
     static QStringList toNameFilters(const QString& filter);
+    static QString ignoringCase(const QString& pattern);
 
 private:
     QWidget* m_window;

@@ -15,7 +15,7 @@ public:
 
     /// Switches a playback mode ("loop", "autoRewind", "showFrame", "shuffle") on or off.
     /// Mode names are matched without regard to case; an unknown name is ignored.
-    void setMode(const QString& name, bool value);
+    virtual void setMode(const QString& name, bool value);
     bool getMode(const QString& name) const;
 
     bool autoStart() const { return m_autoStart; }

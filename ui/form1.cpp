@@ -8,8 +8,10 @@
 #include "ui/picture_box.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QScreen>
 
@@ -87,6 +89,8 @@ Form1::Form1(ComponentFactory& components, QWidget* parent)
     client->setObjectName("clientArea");
     setCentralWidget(client);
     client->installEventFilter(this);
+    // Moves without a button pressed reach the window too.
+    client->setMouseTracking(true);
     setBackColour(OleColour::fromRgb(255, 255, 255));
 
     buildMenuBar();
@@ -154,10 +158,34 @@ void Form1::setBackColour(OleColour colour)
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
-    // A system background colour follows the desktop's palette when it changes.
-    if (watched == clientArea() && event->type() == QEvent::ApplicationPaletteChange)
+    if (watched != clientArea())
+        return QMainWindow::eventFilter(watched, event);
+
+    switch (event->type()) {
+    case QEvent::ApplicationPaletteChange:
+        // A system background colour follows the desktop's palette when it changes.
         setBackColour(m_backColour);
+        break;
+    case QEvent::Resize:
+        emit resized();
+        break;
+    case QEvent::MouseMove: {
+        // Moves over a control that ignores them arrive here too; only the bare area counts.
+        const auto* move = static_cast<QMouseEvent*>(event);
+        if (!clientArea()->childAt(move->position().toPoint()))
+            emit clientMouseMoved();
+        break;
+    }
+    default:
+        break;
+    }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    emit unloading();
+    event->accept();
 }
 
 void Form1::setMousePointer(short style)
@@ -189,6 +217,7 @@ TwipsScale Form1::scale() const
 
 void Form1::placeControl(QWidget& control, const TwipsRect& twips)
 {
+    m_twips.insert(&control, twips);
     QRect pixels = scale().toPixels(twips);
     if (const auto* frame = qobject_cast<const PictureBox*>(control.parentWidget()))
         pixels.translate(frame->clientOrigin());
@@ -197,10 +226,43 @@ void Form1::placeControl(QWidget& control, const TwipsRect& twips)
 
 TwipsRect Form1::controlGeometry(const QWidget& control) const
 {
+    if (const auto stored = m_twips.constFind(&control); stored != m_twips.constEnd())
+        return *stored;
     QRect pixels = control.geometry();
     if (const auto* frame = qobject_cast<const PictureBox*>(control.parentWidget()))
         pixels.translate(-frame->clientOrigin());
     return scale().toTwips(pixels);
+}
+
+void Form1::setControlLeft(QWidget& control, float left)
+{
+    TwipsRect twips = controlGeometry(control);
+    twips.left = left;
+    placeControl(control, twips);
+}
+
+void Form1::setControlWidth(QWidget& control, float width)
+{
+    TwipsRect twips = controlGeometry(control);
+    twips.width = width;
+    placeControl(control, twips);
+}
+
+void Form1::setControlHeight(QWidget& control, float height)
+{
+    TwipsRect twips = controlGeometry(control);
+    twips.height = height;
+    placeControl(control, twips);
+}
+
+float Form1::ScaleWidth() const
+{
+    return static_cast<float>(scale().toTwipsX(clientArea()->width()));
+}
+
+float Form1::ScaleHeight() const
+{
+    return static_cast<float>(scale().toTwipsY(clientArea()->height()));
 }
 
 } // namespace tandemo

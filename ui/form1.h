@@ -3,6 +3,8 @@
 #include "ui/ole_colour.h"
 #include "ui/twips.h"
 
+#include <QCursor>
+#include <QHash>
 #include <QMainWindow>
 
 class QAction;
@@ -45,15 +47,36 @@ public:
     short mousePointer() const { return m_mousePointer; }
     void setMousePointer(short style);
     void setMouseIcon(const QCursor& cursor);
+    /// The custom mouse icon, or nullptr while none is loaded.
+    const QCursor* mouseIcon() const { return m_hasMouseIcon ? &m_mouseIcon : nullptr; }
 
     /// Twips-to-pixels conversion for the screen the window is on.
     TwipsScale scale() const;
     /// Places a control of this window, given in twips relative to its container's client area.
+    /// The twips are kept as given and converted to whole pixels in one place (TwipsScale).
     void placeControl(QWidget& control, const TwipsRect& twips);
     TwipsRect controlGeometry(const QWidget& control) const;
 
+    /// One edge or size of a control, in twips; the others keep their values.
+    void setControlLeft(QWidget& control, float left);
+    void setControlWidth(QWidget& control, float width);
+    void setControlHeight(QWidget& control, float height);
+
+    /// The client area's size in twips, read afresh from its size in pixels.
+    float ScaleWidth() const;
+    float ScaleHeight() const;
+
+signals:
+    /// The client area changed size (also when the window is first shown).
+    void resized();
+    /// The mouse moved over the client area itself, not over one of its controls.
+    void clientMouseMoved();
+    /// The window is being closed.
+    void unloading();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildMenuBar();
@@ -70,6 +93,7 @@ private:
     QAction* m_select2 = nullptr;
     QAction* m_sample = nullptr;
 
+    QHash<const QWidget*, TwipsRect> m_twips;
     OleColour m_backColour;
     short m_mousePointer = DefaultPointer;
     QCursor m_mouseIcon;

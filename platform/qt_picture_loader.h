@@ -1,0 +1,14 @@
+#pragma once
+
+#include "platform/picture_loader.h"
+
+namespace tandemo {
+
+/// Loads pictures with Qt's image readers; Windows cursor files keep the hot spot written in
+/// their header.
+class QtPictureLoader : public PictureLoader {
+public:
+    Picture LoadPicture(const QString& path) override;
+};
+
+} // namespace tandemo

@@ -1,0 +1,209 @@
+#include "fakes/fake_components.h"
+#include "fakes/fake_services.h"
+#include "platform/qt_common_dialog.h"
+#include "playback/video_selection.h"
+#include "ui/form1.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+using namespace tandemo;
+using namespace tandemo::testing;
+
+namespace {
+
+const QString kFilter = "All Supported Video (*.mpg;*.mpeg;*.avi;*.wmv)|*.mpg;*.mpeg;*.avi;*.wmv";
+
+FakePlayer& player1(Form1& form)
+{
+    return static_cast<FakePlayer&>(*form.MediaPlayer1());
+}
+FakePlayer& player2(Form1& form)
+{
+    return static_cast<FakePlayer&>(*form.MediaPlayer2());
+}
+FakeDialog& dialogOf(Form1& form)
+{
+    return static_cast<FakeDialog&>(*form.CommonDialog1());
+}
+
+QFileDialog* openFileDialog()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<QFileDialog*>(widget); dialog && dialog->isVisible())
+            return dialog;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class TestVideoSelection : public QObject {
+    Q_OBJECT
+
+private slots:
+    void chosenFileGoesToItsSideOnly()
+    {
+        FakeComponents components;
+        FakeServices fakes;
+        Form1 form(components);
+        dialogOf(form).answer = "/videos/left clip.AVI";
+        Select1_Click(form, fakes.services);
+        dialogOf(form).answer = "/videos/right.txt";
+        Select2_Click(form, fakes.services);
+
+        QCOMPARE(player1(form).urlWrites, QStringList({"/videos/left clip.AVI"}));
+        // Neither extension nor existence is checked: the player gets the name unchanged.
+        QCOMPARE(player2(form).urlWrites, QStringList({"/videos/right.txt"}));
+        QVERIFY(fakes.messageBox.shown.isEmpty());
+    }
+
+    void dialogIsSetAfreshInOrderEachTime()
+    {
+        FakeComponents components;
+        FakeServices fakes;
+        Form1 form(components);
+        FakeDialog& dialog = dialogOf(form);
+        dialog.answer = "/a.mpg";
+        Select1_Click(form, fakes.services);
+        dialog.log.clear();
+        dialog.answer = "/a.mpg";
+        Select1_Click(form, fakes.services);
+
+        const QStringList expected{"FileName=",         "DialogTitle=Select Video",
+                                   "Filter=" + kFilter, "ShowOpen",
+                                   "FileName?",         "FileName?"};
+        QCOMPARE(dialog.log, expected);
+        // The same file chosen twice is written twice.
+        QCOMPARE(player1(form).urlWrites, QStringList({"/a.mpg", "/a.mpg"}));
+    }
+
+    void cancelChangesNothing()
+    {
+        FakeComponents components;
+        FakeServices fakes;
+        Form1 form(components);
+        player2(form).setURL("/playing.wmv");
+        dialogOf(form).answer = QString();
+        Select2_Click(form, fakes.services);
+        QCOMPARE(player2(form).urlWrites, QStringList({"/playing.wmv"}));
+        QVERIFY(fakes.messageBox.shown.isEmpty());
+    }
+
+    void failingStepIsReportedAndTheHandlerGoesOn_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<int>("occurrence");
+        QTest::addColumn<int>("label");
+        QTest::addColumn<QStringList>("written");
+        const QStringList chosen{"/v.avi"};
+        QTest::newRow("clear name") << "FileName" << 1 << 100 << chosen;
+        QTest::newRow("title") << "DialogTitle" << 1 << 102 << chosen;
+        QTest::newRow("filter") << "Filter" << 1 << 104 << chosen;
+        QTest::newRow("show") << "ShowOpen" << 1 << 106 << QStringList();
+        // A failing test runs its body, which ends the handler.
+        QTest::newRow("read name") << "FileName?" << 1 << 108 << QStringList();
+        QTest::newRow("take name") << "FileName?" << 2 << 110 << QStringList({""});
+        QTest::newRow("write url") << "setURL" << 1 << 116 << QStringList();
+    }
+
+    void failingStepIsReportedAndTheHandlerGoesOn()
+    {
+        QFETCH(QString, operation);
+        QFETCH(int, occurrence);
+        QFETCH(int, label);
+        QFETCH(QStringList, written);
+
+        FakeComponents components;
+        FakeServices fakes;
+        Form1 form(components);
+        dialogOf(form).answer = "/v.avi";
+        if (operation == "setURL")
+            player2(form).faults.failOn(operation, occurrence, "Permission denied");
+        else
+            dialogOf(form).faults.failOn(operation, occurrence, "Permission denied");
+        Select2_Click(form, fakes.services);
+
+        QCOMPARE(fakes.messageBox.labels(), QList<int>({label}));
+        QVERIFY(fakes.messageBox.shown[0].prompt.startsWith(
+            "Permission denied\r\nin DuoReel2016/11/03.Form1.Select2_Click at line "));
+        QCOMPARE(player2(form).urlWrites, written);
+        QVERIFY(player1(form).urlWrites.isEmpty());
+    }
+
+    void select1ReportsItsLowerCaseLocation()
+    {
+        FakeComponents components;
+        FakeServices fakes;
+        Form1 form(components);
+        dialogOf(form).faults.failOn("ShowOpen");
+        Select1_Click(form, fakes.services);
+        QVERIFY(fakes.messageBox.shown.at(0).prompt.contains(
+            "\r\nin DuoReel2016/11/03.Form1.select1_click at line 106\r\r"));
+    }
+
+    void realDialogShowsTitleFilterAndMatchesAnyCase()
+    {
+        QTemporaryDir folder;
+        for (const char* name : {"CLIP.AVI", "movie.Mpeg", "b.wmv", "notes.txt", "c.mp4"}) {
+            QFile file(folder.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QWidget window;
+        QtCommonDialog dialog(&window);
+        dialog.setDialogTitle("Select Video");
+        dialog.setFilter(kFilter);
+        dialog.setFileName(folder.filePath("typed name.txt"));
+
+        QString title;
+        QStringList filters;
+        QStringList listed;
+        QTimer::singleShot(0, [&] {
+            QFileDialog* shown = openFileDialog();
+            QVERIFY(shown);
+            title = shown->windowTitle();
+            auto* types = shown->findChild<QComboBox*>("fileTypeCombo");
+            QVERIFY(types);
+            for (int i = 0; i < types->count(); ++i)
+                filters << types->itemText(i);
+            auto* model = shown->findChild<QFileSystemModel*>();
+            QVERIFY(model);
+            const QModelIndex root = model->index(folder.path());
+            QTRY_COMPARE_WITH_TIMEOUT(model->rowCount(root), 3, 10000);
+            for (int row = 0; row < model->rowCount(root); ++row)
+                listed << model->index(row, 0, root).data().toString();
+            static_cast<QDialog*>(shown)->accept();
+        });
+        dialog.ShowOpen();
+
+        QCOMPARE(title, QString("Select Video"));
+        QCOMPARE(filters, QStringList({"All Supported Video (*.mpg;*.mpeg;*.avi;*.wmv)"}));
+        listed.sort();
+        QCOMPARE(listed, QStringList({"CLIP.AVI", "b.wmv", "movie.Mpeg"}));
+        // A name typed into the dialog comes back as given, as a full path.
+        QCOMPARE(dialog.FileName(), folder.filePath("typed name.txt"));
+    }
+
+    void realDialogCancelLeavesTheNameEmpty()
+    {
+        QWidget window;
+        QtCommonDialog dialog(&window);
+        dialog.setFileName("/tmp/something.avi");
+        QTimer::singleShot(0, [] {
+            QFileDialog* shown = openFileDialog();
+            QVERIFY(shown);
+            static_cast<QDialog*>(shown)->reject();
+        });
+        dialog.ShowOpen();
+        QVERIFY(dialog.FileName().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestVideoSelection)
+#include "test_video_selection.moc"
