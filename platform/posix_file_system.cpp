@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -115,10 +117,15 @@ bool PosixFileSystem::openForQuery(const QString& path)
 
 void PosixFileSystem::sortLikeListing(QStringList& names)
 {
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        const int folded = QString::compare(a, b, Qt::CaseInsensitive);
-        return folded != 0 ? folded < 0 : a < b;
-    });
+    // Compared in upper case, as NTFS keeps its folders: "_" sorts after the letters. The keys
+    // are made once, so that large folders sort quickly.
+    std::vector<std::pair<QString, QString>> keyed;
+    keyed.reserve(static_cast<std::size_t>(names.size()));
+    for (QString& name : names)
+        keyed.emplace_back(name.toUpper(), std::move(name));
+    std::sort(keyed.begin(), keyed.end());
+    for (qsizetype i = 0; i < names.size(); ++i)
+        names[i] = std::move(keyed[static_cast<std::size_t>(i)].second);
 }
 
 } // namespace tandemo

@@ -12,8 +12,9 @@ public:
                           bool includeHidden) override;
     bool openForQuery(const QString& path) override;
 
-    /// Sorts names the way the listing delivers them: by name without regard to letter case,
-    /// ties broken by the exact text so that the order is the same on every machine.
+    /// Sorts names the way the listing delivers them: by name without regard to letter case
+    /// (as NTFS orders a folder), ties broken by the exact text so that the order is the same on
+    /// every machine.
     static void sortLikeListing(QStringList& names);
 };
 

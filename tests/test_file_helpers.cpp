@@ -1,0 +1,203 @@
+#include "fakes/fake_services.h"
+#include "fs/checked_count.h"
+#include "fs/file_helpers.h"
+#include "fs/wildcard.h"
+#include "platform/posix_file_system.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <limits>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace tandemo;
+using namespace tandemo::testing;
+
+namespace {
+
+void touch(const QString& path)
+{
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
+}
+
+QStringList namesOf(const FileList& list)
+{
+    QStringList names;
+    for (std::int32_t i = 1; i <= list.upperIndex(); ++i)
+        names << list.at(i);
+    return names;
+}
+
+} // namespace
+
+class TestFileHelpers : public QObject {
+    Q_OBJECT
+
+private slots:
+    void listsGrowInStepsAndAreCutToTheCount_data()
+    {
+        QTest::addColumn<int>("files");
+        for (const int files : {1, 100, 101, 150, 151})
+            QTest::addRow("%d files", files) << files;
+    }
+
+    void listsGrowInStepsAndAreCutToTheCount()
+    {
+        QFETCH(int, files);
+        QTemporaryDir folder;
+        for (int i = 0; i < files; ++i)
+            touch(folder.filePath(QString("clip%1.avi").arg(i, 4, 10, QChar('0'))));
+        PosixFileSystem fileSystem;
+        const FileList list = ListFiles(fileSystem, folder.path(), "*.*");
+        QCOMPARE(list.lowerIndex(), 1);
+        QCOMPARE(list.upperIndex(), files);
+        QCOMPARE(list.at(1), QString("clip0000.avi"));
+        QCOMPARE(list.at(files), QString("clip%1.avi").arg(files - 1, 4, 10, QChar('0')));
+    }
+
+    void emptyFolderMissingFolderAndNoMatchGiveOneEmptyName()
+    {
+        QTemporaryDir folder;
+        touch(folder.filePath("readme.txt"));
+        PosixFileSystem fileSystem;
+        for (const QString& path : {folder.filePath("none"), folder.path()}) {
+            const FileList list = ListFiles(fileSystem, path, "*.avi");
+            QCOMPARE(list.lowerIndex(), 0);
+            QCOMPARE(list.upperIndex(), 0);
+            QCOMPARE(list.at(0), QString());
+        }
+        QVERIFY_THROWS_EXCEPTION(Failure, ListFiles(fileSystem, folder.path(), "*.avi").at(1));
+    }
+
+    void hiddenFilesAreListedFoldersAndLinksToFoldersAreNot()
+    {
+        QTemporaryDir folder;
+        touch(folder.filePath(".hidden.mp4"));
+        touch(folder.filePath("b.mp4"));
+        QVERIFY(QDir(folder.path()).mkdir("a-folder.mp4"));
+        QVERIFY(QFile::link(folder.filePath("a-folder.mp4"), folder.filePath("c-link-to-folder")));
+        QVERIFY(QFile::link(folder.filePath("gone"), folder.filePath("d-dangling")));
+        QVERIFY(QFile::link(folder.filePath("b.mp4"), folder.filePath("e-link-to-file")));
+        QVERIFY(mkfifo(QFile::encodeName(folder.filePath("f-pipe")).constData(), 0600) == 0);
+
+        PosixFileSystem fileSystem;
+        const QStringList expected{".hidden.mp4", "b.mp4", "e-link-to-file"};
+        QCOMPARE(namesOf(ListFiles(fileSystem, folder.path(), "*.*")), expected);
+        // With or without the trailing separator, the same list.
+        QCOMPARE(namesOf(ListFiles(fileSystem, folder.path() + "/", "*.*")), expected);
+    }
+
+    void listingOrderIgnoresLetterCase()
+    {
+        QTemporaryDir folder;
+        for (const char* name : {"b.avi", "A.avi", "C.avi", "a2.avi", "_x.avi", "B.AVI"})
+            touch(folder.filePath(name));
+        PosixFileSystem fileSystem;
+        QCOMPARE(namesOf(ListFiles(fileSystem, folder.path(), "*.avi")),
+                 QStringList({"A.avi", "a2.avi", "B.AVI", "b.avi", "C.avi", "_x.avi"}));
+    }
+
+    void wildcardsFollowTheClassicRules_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<bool>("matches");
+        QTest::newRow("*.* no dot") << "README"
+                                    << "*.*" << true;
+        QTest::newRow("*.* dotted") << "a.b.c"
+                                    << "*.*" << true;
+        QTest::newRow("* anything") << ".hidden"
+                                    << "*" << true;
+        QTest::newRow("case ignored") << "CLIP.AVI"
+                                      << "*.avi" << true;
+        QTest::newRow("other extension") << "clip.avi.txt"
+                                         << "*.avi" << false;
+        QTest::newRow("? one") << "a1.mp4"
+                               << "a?.mp4" << true;
+        QTest::newRow("? not none") << "a.mp4"
+                                    << "a?.mp4" << false;
+        QTest::newRow("stem.* without ext") << "o"
+                                            << "o.*" << true;
+        QTest::newRow("exact") << "o.cjs"
+                               << "o.cjs" << true;
+        QTest::newRow("exact differs") << "o.cjsx"
+                                       << "o.cjs" << false;
+        QTest::newRow("stars backtrack") << "aXbXc"
+                                         << "a*b*c" << true;
+        QTest::newRow("non-ascii case") << "ÉTÉ.mpg"
+                                        << "été.*" << true;
+    }
+
+    void wildcardsFollowTheClassicRules()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, pattern);
+        QFETCH(bool, matches);
+        QCOMPARE(matchesWildcard(name, pattern), matches);
+    }
+
+    void isFileAnswersWithoutEverFailing()
+    {
+        QTemporaryDir folder;
+        const QString file = folder.filePath("locked.avi");
+        touch(file);
+        QVERIFY(chmod(QFile::encodeName(file).constData(), 0) == 0);
+        QVERIFY(QFile::link(folder.filePath("gone"), folder.filePath("dangling")));
+
+        PosixFileSystem fileSystem;
+        QVERIFY(IsFile(fileSystem, file)); // no read access is needed for the query
+        QVERIFY(!IsFile(fileSystem, folder.path()));
+        QVERIFY(!IsFile(fileSystem, folder.filePath("missing")));
+        QVERIFY(!IsFile(fileSystem, folder.filePath("dangling")));
+        QVERIFY(!IsFile(fileSystem, QString()));
+
+        QVERIFY(FileExists(fileSystem, file));
+        QVERIFY(!FileExists(fileSystem, QString()));
+        QVERIFY(!FileExists(fileSystem, folder.filePath("missing")));
+
+        FakeFileSystem broken;
+        broken.addFile("/x/a");
+        broken.faults.failOn("openForQuery");
+        broken.faults.failOn("modificationTime");
+        QVERIFY(!IsFile(broken, "/x/a"));
+        QVERIFY(!FileExists(broken, "/x/a"));
+    }
+
+    void unreadableFolderFailsTowardsTheCaller()
+    {
+        FakeFileSystem fileSystem;
+        fileSystem.addFolder("/opt/tandemo/Samples", /*unreadable=*/true);
+        fileSystem.addFile("/opt/tandemo/Samples/a.avi");
+        QVERIFY_THROWS_EXCEPTION(Failure, ListFiles(fileSystem, "/opt/tandemo/Samples", "*.*"));
+    }
+
+    void namesThatDoNotOpenAsFilesAreSkipped()
+    {
+        FakeFileSystem fileSystem;
+        fileSystem.addFile("/s/a.avi");
+        fileSystem.addFile("/s/b.avi");
+        fileSystem.faults.failOn("openForQuery", 1);
+        QCOMPARE(namesOf(ListFiles(fileSystem, "/s", "*.*")), QStringList({"b.avi"}));
+    }
+
+    void countsOverflowInsteadOfWrapping()
+    {
+        constexpr std::int32_t largest = std::numeric_limits<std::int32_t>::max();
+        QCOMPARE(checkedAdd(largest - 1, 1), largest);
+        QVERIFY_THROWS_EXCEPTION(std::overflow_error, checkedAdd(largest, 1));
+        FileList list(1, 100);
+        list.setUpperIndex(150);
+        list.set(150, "last");
+        list.setUpperIndex(101);
+        QCOMPARE(list.upperIndex(), 101);
+        QVERIFY_THROWS_EXCEPTION(Failure, list.at(150));
+    }
+};
+
+QTEST_MAIN(TestFileHelpers)
+#include "test_file_helpers.moc"

@@ -1,0 +1,261 @@
+#include "fakes/fake_components.h"
+#include "fakes/fake_services.h"
+#include "platform/posix_file_system.h"
+#include "platform/skin_engine.h"
+#include "platform/skin_file.h"
+#include "platform/system_colours.h"
+#include "ui/apply_skin.h"
+#include "ui/form1.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace tandemo;
+using namespace tandemo::testing;
+
+namespace {
+
+const QString kExampleSkin = QStringLiteral(TANDEMO_SOURCE_DIR "/resources/skins/graphite.cjs");
+constexpr std::uint32_t kButtonFace = 0x8000000F;
+
+QByteArray exampleSkin()
+{
+    QFile file(kExampleSkin);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+/// Fake players and dialog, but the real skin engine.
+class RealSkinComponents : public FakeComponents {
+public:
+    SkinFramework* createSkinFramework(QWidget* window) override { return new SkinEngine(window); }
+};
+
+/// A program folder with the given skin file at x/o.cjs.
+struct SkinnedFolder {
+    explicit SkinnedFolder(const QByteArray& skin)
+    {
+        QDir(dir.path()).mkpath("x");
+        QFile file(dir.filePath("x/o.cjs"));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(skin);
+    }
+    QTemporaryDir dir;
+};
+
+/// Fake services over the real file system, with the program in the given folder.
+struct RealFileServices {
+    explicit RealFileServices(const QString& folder) { fakes.application.programFolder = folder; }
+    FakeServices fakes;
+    PosixFileSystem fileSystem;
+    PlatformServices services{fakes.messageBox, fileSystem, fakes.application, fakes.pictures,
+                              fakes.random,     fakes.web,  fakes.process};
+};
+
+QColor clientColour(Form1& form)
+{
+    const QImage picture = form.grab().toImage();
+    return picture.pixelColor(
+        form.clientArea()->mapTo(&form, QPoint(3, form.clientArea()->height() - 3)));
+}
+
+} // namespace
+
+class TestSkin : public QObject {
+    Q_OBJECT
+
+private slots:
+    void exampleSkinParses()
+    {
+        const SkinFile skin = parseSkinFile(exampleSkin());
+        QCOMPARE(skin.schemes.size(), 2);
+        QCOMPARE(skin.find(QString())->name, QString("Graphite"));
+        QCOMPARE(skin.find("paper")->colours.value("window"), QColor("#f4f1ea"));
+        QVERIFY(skin.find(QString())->styleSheet.contains("QSlider::handle"));
+        QVERIFY(!skin.find("missing"));
+    }
+
+    void malformedSkinsAreRejected_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        const QByteArray good = exampleSkin();
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0", 12);
+        QTest::newRow("truncated in a colour") << good.left(good.indexOf("#2b2f33") + 4);
+        QTest::newRow("truncated before a scheme") << good.left(good.indexOf("[scheme"));
+        QTest::newRow("not utf-8") << QByteArray("[skin]\nformat = tandemo-skin 1\n\xff\xfe\n");
+        QTest::newRow("unknown key") << QByteArray("[skin]\nformat = tandemo-skin 1\n[scheme A]\n"
+                                                   "window = #000000\nwallpaper = #ffffff\n");
+        QTest::newRow("bad colour") << QByteArray("[skin]\nformat = tandemo-skin 1\n[scheme A]\n"
+                                                  "window = red\n");
+        QTest::newRow("other format") << QByteArray("[skin]\nformat = tandemo-skin 2\n[scheme A]\n"
+                                                    "window = #000000\n");
+        QTest::newRow("default missing") << QByteArray(
+            "[skin]\nformat = tandemo-skin 1\ndefault = B\n[scheme A]\nwindow = #000000\n");
+        QTest::newRow("scheme twice")
+            << QByteArray("[skin]\nformat = tandemo-skin 1\n[scheme A]\n"
+                          "window = #000000\n[scheme a]\nwindow = #000000\n");
+        QTest::newRow("no window colour")
+            << QByteArray("[skin]\nformat = tandemo-skin 1\n[scheme A]\ntext = #000000\n");
+        QTest::newRow("huge") << QByteArray(kLargestSkinFile + 1, ';');
+    }
+
+    void malformedSkinsAreRejected()
+    {
+        QFETCH(QByteArray, bytes);
+        QVERIFY_THROWS_EXCEPTION(Failure, parseSkinFile(bytes));
+    }
+
+    void failedLoadKeepsThePreviousSkin()
+    {
+        SkinnedFolder good(exampleSkin());
+        SkinnedFolder bad("[skin]\nformat = tandemo-skin 1\n[scheme A]\nwindow = #0000\n");
+        SkinEngine engine;
+        engine.LoadSkin(good.dir.filePath("x/o.cjs"), "Paper");
+        try {
+            engine.LoadSkin(bad.dir.filePath("x/o.cjs"), QString());
+            QFAIL("a bad skin was accepted");
+        } catch (const Failure& failure) {
+            QVERIFY2(failure.description().startsWith("Invalid skin file (line 4"),
+                     qPrintable(failure.description()));
+        }
+        QCOMPARE(engine.scheme()->name, QString("Paper"));
+        QVERIFY_THROWS_EXCEPTION(Failure, engine.LoadSkin(good.dir.filePath("x"), QString()));
+        QVERIFY_THROWS_EXCEPTION(Failure, engine.LoadSkin(good.dir.filePath("none"), QString()));
+    }
+
+    void membersAreReachedByDispatchIdentifier()
+    {
+        SkinEngine engine;
+        engine.putProperty(skin_dispatch::kOptions, 0x40);
+        QCOMPARE(engine.getProperty(skin_dispatch::kOptions).toInt(), 0x40);
+        engine.putProperty(skin_dispatch::kSkinDialogs, -1); // automation's true
+        engine.putProperty(skin_dispatch::kSkinMenus, true);
+        QVERIFY(engine.SkinDialogs());
+        QVERIFY(engine.SkinMenus());
+
+        const auto failsWith = [](auto&& call, const QString& description) {
+            try {
+                call();
+            } catch (const Failure& failure) {
+                return failure.description() == description;
+            }
+            return false;
+        };
+        const QString unsupported = "Object doesn't support this property or method";
+        const QString wrong = "Wrong number of arguments or invalid property assignment";
+        QVERIFY(failsWith([&] { engine.getProperty(4); }, unsupported));
+        QVERIFY(failsWith([&] { engine.call(skin_dispatch::kOptions, {}); }, unsupported));
+        QVERIFY(failsWith([&] { engine.call(skin_dispatch::kLoadSkin, {"only one"}); }, wrong));
+        QVERIFY(failsWith([&] { engine.call(skin_dispatch::kLoadSkin, {1, ""}); }, wrong));
+        QVERIFY(failsWith([&] { engine.putProperty(skin_dispatch::kOptions, "x"); }, wrong));
+        QVERIFY(
+            failsWith([&] { engine.putProperty(skin_dispatch::kOptions, 1LL << 40); }, "Overflow"));
+        QVERIFY(failsWith([&] { engine.call(skin_dispatch::kApplyWindow, {12345}); },
+                          "No skin is loaded"));
+    }
+
+    void applySkinCallsTheEngineInOrderKeepingOptionBits()
+    {
+        FakeComponents components;
+        FakeServices fakes;
+        fakes.fileSystem.addFolder("/opt/tandemo/x");
+        fakes.fileSystem.addFile("/opt/tandemo/x/o.cjs");
+        Form1 form(components);
+        auto& skin = static_cast<FakeSkin&>(*form.SkinFramework1());
+        skin.options = 0x7F00;
+
+        ApplySkin(form, fakes.services);
+
+        QCOMPARE(form.backColour().value(), kButtonFace);
+        const QStringList expected{"LoadSkin /opt/tandemo/x/o.cjs []", "Options=32513",
+                                   "SkinDialogs=1", "SkinMenus=1",
+                                   QString("ApplyWindow %1").arg(form.winId())};
+        QCOMPARE(skin.calls, expected);
+    }
+
+    void noSkinFileOrAHiddenOneChangesNothing()
+    {
+        for (const bool hidden : {false, true}) {
+            FakeComponents components;
+            FakeServices fakes;
+            if (hidden)
+                fakes.fileSystem.addFile("/opt/tandemo/x/o.cjs", /*hidden=*/true);
+            Form1 form(components);
+            ApplySkin(form, fakes.services);
+            QCOMPARE(form.backColour(), OleColour::fromRgb(255, 255, 255));
+            QVERIFY(static_cast<FakeSkin&>(*form.SkinFramework1()).calls.isEmpty());
+        }
+    }
+
+    void labelsCheckBoxesAndFramesTakeTheButtonFace()
+    {
+        FakeComponents components;
+        FakeServices fakes;
+        fakes.fileSystem.addFile("/opt/tandemo/x/o.cjs");
+        Form1 form(components);
+        auto* label = new QLabel("label", form.clientArea());
+        auto* check = new QCheckBox("check", form.clientArea());
+        auto* button = new QPushButton("button", form.clientArea());
+        ApplySkin(form, fakes.services);
+
+        QCOMPARE(label->property("BackColor").toUInt(), kButtonFace);
+        QCOMPARE(check->property("BackColor").toUInt(), kButtonFace);
+        QVERIFY(!button->property("BackColor").isValid());
+        QVERIFY(label->autoFillBackground());
+        QCOMPARE(label->palette().color(QPalette::Window),
+                 resolveColour(OleColour(kButtonFace), QApplication::palette()));
+    }
+
+    void failingEngineStopsTheRestWithTheWindowAlreadyRecoloured()
+    {
+        FakeComponents components;
+        FakeServices fakes;
+        fakes.fileSystem.addFile("/opt/tandemo/x/o.cjs");
+        Form1 form(components);
+        auto& skin = static_cast<FakeSkin&>(*form.SkinFramework1());
+        skin.faults.failOn("LoadSkin", 1, "Invalid skin file");
+        QVERIFY_THROWS_EXCEPTION(Failure, ApplySkin(form, fakes.services));
+        QCOMPARE(form.backColour().value(), kButtonFace);
+        QVERIFY(skin.calls.isEmpty());
+    }
+
+    void realEngineRestylesTheWindow()
+    {
+        SkinnedFolder folder(exampleSkin());
+        RealFileServices platform(folder.dir.path());
+        RealSkinComponents components;
+        Form1 form(components);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const QColor before = clientColour(form);
+
+        ApplySkin(form, platform.services);
+        QCoreApplication::processEvents();
+
+        QCOMPARE(clientColour(form), QColor("#2b2f33"));
+        QVERIFY(before != QColor("#2b2f33"));
+        QCOMPARE(form.menuBar()->palette().color(QPalette::Button), QColor("#3a3f45"));
+        QVERIFY(form.styleSheet().contains("QMenuBar"));
+        // Dialogs opened later take the skin too.
+        QCOMPARE(QApplication::palette().color(QPalette::Window), QColor("#2b2f33"));
+    }
+
+    void realEngineRejectsAGarbageSkin()
+    {
+        SkinnedFolder folder(QByteArray(4096, '\x07'));
+        RealFileServices platform(folder.dir.path());
+        RealSkinComponents components;
+        Form1 form(components);
+        QVERIFY_THROWS_EXCEPTION(Failure, ApplySkin(form, platform.services));
+        QCOMPARE(form.backColour().value(), kButtonFace);
+        QVERIFY(!static_cast<SkinEngine&>(*form.SkinFramework1()).scheme());
+    }
+};
+
+QTEST_MAIN(TestSkin)
+#include "test_skin.moc"
