@@ -1,0 +1,126 @@
+#include "app/form1_events.h"
+#include "fakes/fake_components.h"
+#include "fakes/fake_services.h"
+#include "playback/pane_layout.h"
+#include "ui/form1.h"
+#include "ui/picture_box.h"
+
+#include <QtTest>
+
+using namespace tandemo;
+using namespace tandemo::testing;
+
+namespace {
+
+struct Layout {
+    TwipsRect picture1, picture2, player1, player2;
+    friend bool operator==(const Layout&, const Layout&) = default;
+};
+
+Layout layoutOf(const Form1& form)
+{
+    return {form.controlGeometry(*form.Picture1()), form.controlGeometry(*form.Picture2()),
+            form.controlGeometry(*form.MediaPlayer1()), form.controlGeometry(*form.MediaPlayer2())};
+}
+
+/// The layout the formulas give for a client area of W x H twips, in single precision.
+Layout expectedFor(float W, float H)
+{
+    const float picture1Width = W / 2 - 10;
+    return {{120, 120, picture1Width, H - 15},
+            {picture1Width + 120 + 7, 120, W / 2 - 14, H - 15},
+            {0, 0, W / 2 - 10, H - 13},
+            {0, 0, W / 2 - 10, H - 13}};
+}
+
+/// Lays the window out for a client area of the given size in pixels, without showing it.
+void resizeClient(Form1& form, QSize pixels)
+{
+    form.clientArea()->resize(pixels);
+    Form_Resize(form);
+}
+
+} // namespace
+
+class TestPaneLayout : public QObject {
+    Q_OBJECT
+
+private slots:
+    void designSizeGivesTheDesignedFigures()
+    {
+        FakeComponents components;
+        Form1 form(components);
+        resizeClient(form, QSize(594, 480)); // 8910 x 7200 twips at 96 DPI
+        QCOMPARE(form.ScaleWidth(), 8910.0f);
+        QCOMPARE(form.ScaleHeight(), 7200.0f);
+
+        const Layout layout = layoutOf(form);
+        QCOMPARE(layout.picture1, TwipsRect({120, 120, 4445, 7185}));
+        QCOMPARE(layout.picture2, TwipsRect({4572, 120, 4441, 7185}));
+        QCOMPARE(layout.player1, TwipsRect({0, 0, 4445, 7187}));
+        QCOMPARE(layout.player2, TwipsRect({0, 0, 4445, 7187}));
+
+        // Whole pixels come from rounding each edge once: 120 twips is 8 px, 4565 is 304.33.
+        QCOMPARE(form.Picture1()->geometry(), QRect(8, 8, 296, 479));
+        QCOMPARE(form.Picture2()->geometry(), QRect(305, 8, 296, 479));
+    }
+
+    void everySizeFollowsTheFormulas()
+    {
+        FakeComponents components;
+        Form1 form(components);
+        for (int width = 2; width <= 2560; width += 37) {
+            for (int height = 1; height <= 1600; height += 53) {
+                resizeClient(form, QSize(width, height));
+                const Layout expected = expectedFor(width * 15.0f, height * 15.0f);
+                QVERIFY2(layoutOf(form) == expected,
+                         qPrintable(QString("%1x%2").arg(width).arg(height)));
+            }
+        }
+    }
+
+    void tooSmallClientLeavesTheLayoutAsItWas()
+    {
+        FakeComponents components;
+        Form1 form(components);
+        resizeClient(form, QSize(400, 300));
+        const Layout before = layoutOf(form);
+        QTest::failOnWarning(QRegularExpression(".*"));
+        for (const QSize tiny : {QSize(0, 0), QSize(1, 300), QSize(400, 0), QSize(0, 500)}) {
+            resizeClient(form, tiny);
+            QCOMPARE(layoutOf(form), before);
+        }
+        // Large enough again: the formulas apply once more.
+        resizeClient(form, QSize(2, 1));
+        QCOMPARE(layoutOf(form), expectedFor(30, 15));
+    }
+
+    void showingAndResizingTheWindowLaysItOut()
+    {
+        FakeComponents components;
+        FakeServices fakes;
+        Form1 form(components);
+        connectEventHandlers(form, fakes.services);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const auto followsClientSize = [&] {
+            return layoutOf(form) == expectedFor(form.ScaleWidth(), form.ScaleHeight());
+        };
+        QVERIFY(followsClientSize());
+
+        form.resize(900, 700);
+        QTRY_VERIFY(form.clientArea()->width() > 800);
+        QVERIFY(followsClientSize());
+
+        form.showMaximized();
+        QTRY_VERIFY(form.isMaximized());
+        QVERIFY(followsClientSize());
+        // Restored, the layout is that of the restored size, with no trace of the maximised one.
+        form.showNormal();
+        QTRY_COMPARE(form.clientArea()->width(), 900);
+        QVERIFY(followsClientSize());
+    }
+};
+
+QTEST_MAIN(TestPaneLayout)
+#include "test_pane_layout.moc"

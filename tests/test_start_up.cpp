@@ -1,0 +1,235 @@
+#include "app/start_up.h"
+#include "fakes/fake_components.h"
+#include "fakes/fake_services.h"
+#include "platform/cursor_file.h"
+#include "platform/posix_file_system.h"
+#include "platform/qt_application_object.h"
+#include "platform/qt_picture_loader.h"
+#include "playback/media_player.h"
+#include "ui/form1.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageWriter>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace tandemo;
+using namespace tandemo::testing;
+
+namespace {
+
+bool loops(MediaPlayer* player)
+{
+    return player->settings().getMode("loop");
+}
+
+/// A Windows cursor file: Qt writes an icon, whose header becomes a cursor's with a hot spot.
+QByteArray cursorFileBytes(QPoint hotSpot)
+{
+    QImage image(32, 32, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    for (int i = 0; i < 32; ++i)
+        image.setPixelColor(i, i, Qt::black);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "ico");
+    if (!writer.write(image))
+        return {};
+    QByteArray bytes = buffer.data();
+    bytes[2] = 2; // type: cursor
+    bytes[10] = static_cast<char>(hotSpot.x());
+    bytes[11] = 0;
+    bytes[12] = static_cast<char>(hotSpot.y());
+    bytes[13] = 0;
+    return bytes;
+}
+
+} // namespace
+
+class TestStartUp : public QObject {
+    Q_OBJECT
+
+private slots:
+    void sequenceWithNothingBesideTheProgram()
+    {
+        FakeComponents components;
+        FakeServices fakes;
+        Form1 form(components);
+        Form_Load(form, fakes.services);
+
+        QVERIFY(fakes.messageBox.shown.isEmpty());
+        QCOMPARE(form.windowTitle(), QString("Tandemo Software"));
+        QCOMPARE(fakes.application.title(), QString("Tandemo"));
+        QVERIFY(!form.windowIcon().availableSizes().isEmpty());
+        QVERIFY(!form.mouseIcon());
+        QCOMPARE(fakes.random.seeded, 1);
+        QVERIFY(fakes.web.opened.isEmpty());
+        QVERIFY(loops(form.MediaPlayer1()));
+        QVERIFY(loops(form.MediaPlayer2()));
+        QVERIFY(fakes.pictures.loaded.isEmpty());
+    }
+
+    void cursorFileBecomesTheMouseIconWithoutChangingThePointer()
+    {
+        FakeComponents components;
+        FakeServices fakes;
+        fakes.fileSystem.addFile("/opt/tandemo/HAND-M.CUR");
+        Form1 form(components);
+        Form_Load(form, fakes.services);
+
+        QCOMPARE(fakes.pictures.loaded, QStringList({"/opt/tandemo/HAND-M.CUR"}));
+        QVERIFY(form.mouseIcon());
+        QCOMPARE(form.mouseIcon()->hotSpot(), QPoint(5, 3));
+        QCOMPARE(form.mousePointer(), short(0));
+    }
+
+    void eachFailingStepIsReportedAndTheRestRuns_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QList<int>>("labels");
+        QTest::addColumn<bool>("firstLoops");
+        QTest::addColumn<bool>("secondLoops");
+        QTest::newRow("skin") << "skin" << QList<int>{102} << true << true;
+        QTest::newRow("title") << "title" << QList<int>{104} << true << true;
+        QTest::newRow("cursor test") << "cursor test" << QList<int>{106} << true << true;
+        QTest::newRow("cursor load") << "cursor load" << QList<int>{108} << true << true;
+        QTest::newRow("browser") << "browser" << QList<int>{110} << true << true;
+        QTest::newRow("first player") << "first player" << QList<int>{128} << false << true;
+        QTest::newRow("second player") << "second player" << QList<int>{130} << true << false;
+    }
+
+    void eachFailingStepIsReportedAndTheRestRuns()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QList<int>, labels);
+        QFETCH(bool, firstLoops);
+        QFETCH(bool, secondLoops);
+
+        FakeComponents components;
+        FakeServices fakes;
+        fakes.fileSystem.addFile("/opt/tandemo/HAND-M.CUR");
+        Form1 form(components);
+        if (fault == "skin") {
+            fakes.fileSystem.addFile("/opt/tandemo/x/o.cjs");
+            static_cast<FakeSkin*>(form.SkinFramework1())->faults.failOn("LoadSkin");
+        } else if (fault == "title") {
+            fakes.application.faults.failOn("setTitle");
+        } else if (fault == "cursor test") {
+            fakes.application.faults.failOn("folder", 2); // building the path to test
+        } else if (fault == "cursor load") {
+            fakes.pictures.faults.failOn("LoadPicture", 1, "Invalid picture");
+        } else if (fault == "browser") {
+            fakes.random.draw = 0.065; // draws 7
+            fakes.web.faults.failOn("openMinimised", 1, "File not found");
+        } else if (fault == "first player") {
+            static_cast<FakePlayer*>(form.MediaPlayer1())->faults.failOn("setMode");
+        } else if (fault == "second player") {
+            static_cast<FakePlayer*>(form.MediaPlayer2())->faults.failOn("setMode");
+        }
+        Form_Load(form, fakes.services);
+
+        QCOMPARE(fakes.messageBox.labels(), labels);
+        QVERIFY(fakes.messageBox.shown[0].prompt.contains(
+            "\r\nin DuoReel2016/11/03.Form1.Form_Load at line "));
+        QCOMPARE(form.windowTitle(), QString("Tandemo Software"));
+        QCOMPARE(loops(form.MediaPlayer1()), firstLoops);
+        QCOMPARE(loops(form.MediaPlayer2()), secondLoops);
+        // A failing test of the cursor file runs the load all the same.
+        QCOMPARE(bool(form.mouseIcon()), fault != "cursor load");
+    }
+
+    void onlyTheDrawOfSevenOpensTheHomePage()
+    {
+        FakeServices fakes;
+        QList<int> launched;
+        for (int draw = 1; draw <= 100; ++draw) {
+            fakes.random.draw = (draw - 1) / 100.0 + 0.004;
+            const qsizetype before = fakes.web.opened.size();
+            RandomHomePageVisit(fakes.services);
+            if (fakes.web.opened.size() > before)
+                launched << draw;
+        }
+        QCOMPARE(launched, QList<int>({7}));
+        QCOMPARE(fakes.web.opened, QStringList({"https://www.quillmark.com/"}));
+        QCOMPARE(fakes.random.seeded, 100);
+        // The edges of the range: 0 draws 1, just under 1 draws 100.
+        fakes.random.draw = 0.0;
+        RandomHomePageVisit(fakes.services);
+        fakes.random.draw = 0.999999;
+        RandomHomePageVisit(fakes.services);
+        QCOMPARE(fakes.web.opened.size(), 1);
+    }
+
+    void titleIsCutAtLeastOnce()
+    {
+        QCOMPARE(appTitleFrom("Tandemo Software"), QString("Tandemo"));
+        QCOMPARE(appTitleFrom("a b c"), QString("a b"));
+        const QString longCaption = "one two three four five six seven eight nine ten eleven";
+        QCOMPARE(appTitleFrom(longCaption), QString("one two three four five six seven eight"));
+        QVERIFY_THROWS_EXCEPTION(Failure, appTitleFrom("NoBlankAtAll"));
+    }
+
+    void applicationTitleLeavesTheCaptionAlone()
+    {
+        FakeComponents components;
+        FakeServices fakes;
+        QtApplicationObject application;
+        PlatformServices services{fakes.messageBox, fakes.fileSystem, application,  fakes.pictures,
+                                  fakes.random,     fakes.web,        fakes.process};
+        Form1 form(components);
+        form.setWindowTitle("Tandemo Software");
+        form.show();
+        SetAppTitle(services);
+        QCOMPARE(application.title(), QString("Tandemo"));
+        QCOMPARE(form.windowTitle(), QString("Tandemo Software"));
+        QCOMPARE(form.windowHandle()->title(), QString("Tandemo Software"));
+        QFile comm("/proc/self/comm");
+        QVERIFY(comm.open(QIODevice::ReadOnly));
+        QCOMPARE(comm.readAll().trimmed(), QByteArray("Tandemo"));
+    }
+
+    void realCursorFileLoadsWithItsHotSpot()
+    {
+        const QByteArray bytes = cursorFileBytes(QPoint(7, 9));
+        QCOMPARE(cursorHotSpot(bytes), std::optional<QPoint>(QPoint(7, 9)));
+        QTemporaryDir folder;
+        QFile file(folder.filePath("HAND-M.CUR"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+
+        QtPictureLoader loader;
+        const Picture picture = loader.LoadPicture(file.fileName());
+        QCOMPARE(picture.image.size(), QSize(32, 32));
+        QCOMPARE(picture.hotSpot, QPoint(7, 9));
+    }
+
+    void garbageCursorFileIsReportedAtItsLine()
+    {
+        QTemporaryDir folder;
+        QFile file(folder.filePath("HAND-M.CUR"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(3000, 'z'));
+        file.close();
+
+        FakeComponents components;
+        FakeServices fakes;
+        fakes.application.programFolder = folder.path();
+        PosixFileSystem fileSystem;
+        QtPictureLoader pictures;
+        PlatformServices services{fakes.messageBox, fileSystem, fakes.application, pictures,
+                                  fakes.random,     fakes.web,  fakes.process};
+        Form1 form(components);
+        Form_Load(form, services);
+
+        QCOMPARE(fakes.messageBox.labels(), QList<int>({108}));
+        QVERIFY(fakes.messageBox.shown[0].prompt.startsWith(
+            "Invalid picture\r\nin DuoReel2016/11/03.Form1.Form_Load at line 108"));
+        QVERIFY(!form.mouseIcon());
+        QVERIFY(loops(form.MediaPlayer2()));
+    }
+};
+
+QTEST_MAIN(TestStartUp)
+#include "test_start_up.moc"
