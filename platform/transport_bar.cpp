@@ -54,8 +54,14 @@ TransportBar::TransportBar(QWidget* parent)
     m_time->setMinimumWidth(m_time->fontMetrics().horizontalAdvance("00:00 / 00:00"));
     m_time->setAlignment(Qt::AlignCenter);
 
+    // The window lets its frames run about 120 twips past the right and bottom edges of its
+    // client area, so a player's last pixels there are cut off; the bar keeps its controls
+    // clear of that strip.
+    constexpr double kHiddenEdgeTwips = 125;
+    const int hiddenRight = int(std::ceil(kHiddenEdgeTwips * logicalDpiX() / 1440.0));
+    const int hiddenBottom = int(std::ceil(kHiddenEdgeTwips * logicalDpiY() / 1440.0));
     auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(2, 1, 2, 1);
+    layout->setContentsMargins(2, 1, 2 + hiddenRight, 1 + hiddenBottom);
     layout->setSpacing(2);
     layout->addWidget(m_playPause);
     layout->addWidget(m_stop);

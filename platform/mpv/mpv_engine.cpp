@@ -50,6 +50,10 @@ constexpr Option kEmbeddedOptions[] = {
     // costs about a tenth less CPU than the default lanczos, and colours stay within 3 steps of
     // ffmpeg's own decode (swscale instead cost half as much again).
     {"zimg-scaler", "bilinear"},
+    // The desktop's sound servers, then the sound card itself. Outputs that are process-wide
+    // (SDL) or need a server of their own (JACK) are left out: with two players in one process
+    // the second could not open them and would stall.
+    {"ao", "pipewire,pulse,alsa"},
     // With no sound device the video still plays, timed as if the sound were heard.
     {"audio-fallback-to-null", "yes"},
     {"volume", "50"},

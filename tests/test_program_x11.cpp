@@ -1,0 +1,212 @@
+// The real program, started as a user starts it, on its own X server: what it shows at start-up
+// and how it ends when the window manager closes its window.
+#include "fakes/fake_components.h"
+#include "support/player_testing.h"
+#include "ui/form1.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QMenuBar>
+#include <QProcess>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <xcb/xcb.h>
+
+#include <csignal>
+#include <memory>
+#include <optional>
+
+using namespace tandemo;
+using namespace tandemo::testing;
+
+namespace {
+
+/// Runs xdotool with the arguments; its output, trimmed, or nothing when it failed.
+std::optional<QString> xdotool(const QStringList& arguments, int timeoutMs = kPlayerTimeoutMs)
+{
+    QProcess process;
+    process.start("xdotool", arguments);
+    if (!process.waitForFinished(timeoutMs) || process.exitCode() != 0) {
+        process.kill();
+        process.waitForFinished();
+        return std::nullopt;
+    }
+    return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
+}
+
+/// The top-level window of the process with exactly that title, waiting for it to be mapped.
+/// (Native child windows inherit the title but carry no process id.)
+quint32 waitForWindow(const QProcess& process, const QString& title)
+{
+    QString found;
+    (void)QTest::qWaitFor(
+        [&] {
+            found = xdotool({"search", "--all", "--onlyvisible", "--pid",
+                             QString::number(process.processId()), "--name", "^" + title + "$"},
+                            5000)
+                        .value_or(QString());
+            return !found.isEmpty();
+        },
+        kPlayerTimeoutMs);
+    return found.split('\n').value(0).toUInt();
+}
+
+/// Asks the window to close the way a window manager does: a WM_DELETE_WINDOW message.
+bool sendDeleteWindow(quint32 window)
+{
+    std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> connection(
+        xcb_connect(nullptr, nullptr), &xcb_disconnect);
+    if (xcb_connection_has_error(connection.get()))
+        return false;
+    const auto atom = [&](const char* name) {
+        const xcb_intern_atom_cookie_t cookie =
+            xcb_intern_atom(connection.get(), 0, uint16_t(strlen(name)), name);
+        std::unique_ptr<xcb_intern_atom_reply_t, decltype(&free)> reply(
+            xcb_intern_atom_reply(connection.get(), cookie, nullptr), &free);
+        return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    };
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = atom("WM_PROTOCOLS");
+    event.data.data32[0] = atom("WM_DELETE_WINDOW");
+    event.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(connection.get(), 0, window, XCB_EVENT_MASK_NO_EVENT,
+                   reinterpret_cast<const char*>(&event));
+    return xcb_flush(connection.get()) > 0;
+}
+
+/// A copy of the program in a folder of its own, with sample videos beside it.
+struct InstalledProgram {
+    InstalledProgram()
+    {
+        const QString program = QStringLiteral(TANDEMO_PROGRAM);
+        QFile::copy(program, folder.filePath("tandemo"));
+        QDir(folder.path()).mkdir("Samples");
+        QFile::copy(mediaPath("red.mp4"), folder.filePath("Samples/1 red.mp4"));
+        QFile::copy(mediaPath("blue.mp4"), folder.filePath("Samples/2 blue.mp4"));
+    }
+
+    void start()
+    {
+        process.setProgram(folder.filePath("tandemo"));
+        process.setProcessChannelMode(QProcess::ForwardedChannels);
+        process.start();
+    }
+
+    ~InstalledProgram()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished();
+        }
+    }
+
+    QTemporaryDir folder;
+    QProcess process;
+};
+
+/// Where, in the program's window, the menu command and the middle of each pane are: a window
+/// built here the same way, on the same server with the same fonts, has the same geometry.
+struct WindowPoints {
+    WindowPoints()
+    {
+        FakeComponents components;
+        Form1 form(components);
+        form.show();
+        exposed = QTest::qWaitForWindowExposed(&form);
+        sample = form.menuBar()->actionGeometry(form.Sample()).center();
+        const QRect client = form.clientArea()->geometry();
+        // The clips are drawn unscaled in the middle of the area above each player's bar.
+        left = QPoint(client.left() + client.width() / 4, client.top() + client.height() * 2 / 5);
+        right = QPoint(client.left() + client.width() * 3 / 4, left.y());
+    }
+    bool exposed = false;
+    QPoint sample, left, right;
+};
+
+/// The colour at a point of another program's window, read off the screen.
+QColor pixelOf(quint32 window, QPoint point)
+{
+    const std::optional<QString> geometry =
+        xdotool({"getwindowgeometry", "--shell", QString::number(window)});
+    if (!geometry)
+        return {};
+    QPoint origin;
+    for (const QString& line : geometry->split('\n')) {
+        if (line.startsWith("X="))
+            origin.setX(line.mid(2).toInt());
+        else if (line.startsWith("Y="))
+            origin.setY(line.mid(2).toInt());
+    }
+    const QPoint onScreen = origin + point;
+    const QImage picture =
+        QGuiApplication::primaryScreen()->grabWindow(0, onScreen.x(), onScreen.y(), 1, 1).toImage();
+    return picture.isNull() ? QColor() : picture.pixelColor(0, 0);
+}
+
+} // namespace
+
+class TestProgramX11 : public QObject {
+    Q_OBJECT
+
+private slots:
+    void closingWhileBothPlayEndsTheProcessPromptly()
+    {
+        const WindowPoints points;
+        QVERIFY(points.exposed);
+        InstalledProgram program;
+        program.start();
+        const quint32 window = waitForWindow(program.process, "Tandemo Software");
+        QVERIFY(window != 0);
+
+        QVERIFY(xdotool({"mousemove", "--window", QString::number(window),
+                         QString::number(points.sample.x()), QString::number(points.sample.y()),
+                         "click", "1"}));
+        QTRY_VERIFY_WITH_TIMEOUT(colourDistance(pixelOf(window, points.left), Qt::red) <= 8 &&
+                                     colourDistance(pixelOf(window, points.right), Qt::blue) <= 8,
+                                 kPlayerTimeoutMs);
+
+        const qint64 pid = program.process.processId();
+        QElapsedTimer closing;
+        closing.start();
+        QVERIFY(sendDeleteWindow(window));
+        QVERIFY(program.process.waitForFinished(kPlayerTimeoutMs));
+        qInfo("closed to exited in %lld ms", closing.elapsed());
+        QCOMPARE(program.process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.process.exitCode(), 0);
+        QVERIFY(!QFile::exists(QString("/proc/%1").arg(pid)));
+    }
+
+    void garbageCursorFileIsReportedBeforeTheWindowShows()
+    {
+        InstalledProgram program;
+        QFile cursor(program.folder.filePath("HAND-M.CUR"));
+        QVERIFY(cursor.open(QIODevice::WriteOnly));
+        cursor.write(QByteArray(2048, '\x5a'));
+        cursor.close();
+        program.start();
+
+        const quint32 box = waitForWindow(program.process, "Application Error");
+        QVERIFY(box != 0);
+        // The main window is not shown until the report has been closed.
+        QVERIFY(
+            !xdotool({"search", "--all", "--onlyvisible", "--pid",
+                      QString::number(program.process.processId()), "--name", "^Tandemo Software$"},
+                     5000));
+        // The user presses Enter on the box's one button.
+        QVERIFY(xdotool({"windowfocus", "--sync", QString::number(box)}));
+        QVERIFY(xdotool({"key", "Return"}));
+        const quint32 window = waitForWindow(program.process, "Tandemo Software");
+        QVERIFY(window != 0);
+        QVERIFY(sendDeleteWindow(window));
+        QVERIFY(program.process.waitForFinished(kPlayerTimeoutMs));
+        QCOMPARE(program.process.exitCode(), 0);
+    }
+};
+
+QTEST_MAIN(TestProgramX11)
+#include "test_program_x11.moc"

@@ -1,0 +1,142 @@
+// The real window with the real players, dialog and file system, driven through its menu.
+#include "app/form1_events.h"
+#include "fakes/fake_services.h"
+#include "platform/mpv/mpv_player.h"
+#include "platform/mpv/video_surface.h"
+#include "platform/platform_components.h"
+#include "platform/posix_file_system.h"
+#include "platform/qt_message_box.h"
+#include "support/player_testing.h"
+#include "ui/form1.h"
+#include "ui/picture_box.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+using namespace tandemo;
+using namespace tandemo::testing;
+
+namespace {
+
+/// The window with real players, wired to real dialogs and file system; the program's folder is
+/// a temporary one.
+struct RealWindow {
+    RealWindow()
+        : components(quietPlayerOptions())
+        , form(components)
+    {
+        fakes.application.programFolder = folder.path();
+        messageBox.setWindow(&form);
+        connectEventHandlers(form, services);
+        form.show();
+    }
+
+    MpvPlayer& left() { return *qobject_cast<MpvPlayer*>(form.MediaPlayer1()); }
+    MpvPlayer& right() { return *qobject_cast<MpvPlayer*>(form.MediaPlayer2()); }
+
+    QColor centreColour(MpvPlayer& player)
+    {
+        const QImage window = form.grab().toImage();
+        QWidget* video = player.videoSurface().widget();
+        return window.pixelColor(video->mapTo(&form, video->rect().center()));
+    }
+
+    /// Waits until the player has drawn a few frames of its video and moved on in it.
+    static bool playing(MpvPlayer& player)
+    {
+        QSignalSpy frames(&player, &MpvPlayer::frameRendered);
+        const double start = player.engine().position();
+        return QTest::qWaitFor(
+            [&] { return frames.count() > 3 && player.engine().position() != start; },
+            kPlayerTimeoutMs);
+    }
+
+    QTemporaryDir folder;
+    FakeServices fakes;
+    QtMessageBox messageBox;
+    PosixFileSystem fileSystem;
+    PlatformServices services{messageBox,   fileSystem, fakes.application, fakes.pictures,
+                              fakes.random, fakes.web,  fakes.process};
+    PlatformComponents components;
+    Form1 form;
+};
+
+QFileDialog* openFileDialog()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<QFileDialog*>(widget); dialog && dialog->isVisible())
+            return dialog;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class TestWindowEndToEnd : public QObject {
+    Q_OBJECT
+
+private slots:
+    void selectVideo2PlaysTheChosenFileOnTheRightOnly()
+    {
+        RealWindow window;
+        QVERIFY(QTest::qWaitForWindowExposed(&window.form));
+        window.left().setURL(mediaPath("red.mp4"));
+        QVERIFY(RealWindow::playing(window.left()));
+
+        const QString chosen = mediaPath("clip.avi");
+        QTimer::singleShot(0, [&] {
+            QFileDialog* dialog = openFileDialog();
+            QVERIFY(dialog);
+            QCOMPARE(dialog->windowTitle(), QString("Select Video"));
+            dialog->findChild<QLineEdit*>("fileNameEdit")->setText(chosen);
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        window.form.Select2()->trigger();
+
+        QCOMPARE(window.right().URL(), chosen);
+        QVERIFY(RealWindow::playing(window.right()));
+        QCOMPARE(window.left().URL(), mediaPath("red.mp4"));
+        QVERIFY(RealWindow::playing(window.left()));
+    }
+
+    void samplesPlayLeftAndRightAndKeepPlayingThroughResizes()
+    {
+        RealWindow window;
+        QDir(window.folder.path()).mkdir("Samples");
+        // Named so that the red clip is listed first.
+        QVERIFY(QFile::copy(mediaPath("red.mp4"), window.folder.filePath("Samples/A red.mp4")));
+        QVERIFY(QFile::copy(mediaPath("blue.mp4"), window.folder.filePath("Samples/b blue.mp4")));
+        QVERIFY(QTest::qWaitForWindowExposed(&window.form));
+
+        window.form.Sample()->trigger();
+        QVERIFY(RealWindow::playing(window.left()));
+        QVERIFY(RealWindow::playing(window.right()));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            colourDistance(window.centreColour(window.left()), Qt::red) <= 8 &&
+                colourDistance(window.centreColour(window.right()), Qt::blue) <= 8,
+            kPlayerTimeoutMs);
+
+        window.form.resize(900, 640);
+        QTRY_COMPARE(window.form.clientArea()->width(), 900);
+        const float W = window.form.ScaleWidth();
+        const float H = window.form.ScaleHeight();
+        QCOMPARE(window.form.controlGeometry(*window.form.Picture2()),
+                 TwipsRect({W / 2 - 10 + 127, 120, W / 2 - 14, H - 15}));
+        QCOMPARE(window.form.controlGeometry(*window.form.MediaPlayer1()),
+                 TwipsRect({0, 0, W / 2 - 10, H - 13}));
+        QVERIFY(RealWindow::playing(window.left()));
+        QVERIFY(RealWindow::playing(window.right()));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            colourDistance(window.centreColour(window.left()), Qt::red) <= 8 &&
+                colourDistance(window.centreColour(window.right()), Qt::blue) <= 8,
+            kPlayerTimeoutMs);
+        QVERIFY(window.fakes.messageBox.shown.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestWindowEndToEnd)
+#include "test_window_end_to_end.moc"
