@@ -2,6 +2,7 @@
 #include "fakes/fake_services.h"
 #include "platform/qt_common_dialog.h"
 #include "playback/video_selection.h"
+#include "support/dialog_testing.h"
 #include "ui/form1.h"
 
 #include <QApplication>
@@ -31,15 +32,6 @@ FakePlayer& player2(Form1& form)
 FakeDialog& dialogOf(Form1& form)
 {
     return static_cast<FakeDialog&>(*form.CommonDialog1());
-}
-
-QFileDialog* openFileDialog()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* dialog = qobject_cast<QFileDialog*>(widget); dialog && dialog->isVisible())
-            return dialog;
-    }
-    return nullptr;
 }
 
 } // namespace

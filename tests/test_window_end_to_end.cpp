@@ -6,6 +6,7 @@
 #include "platform/platform_components.h"
 #include "platform/posix_file_system.h"
 #include "platform/qt_message_box.h"
+#include "support/dialog_testing.h"
 #include "support/player_testing.h"
 #include "ui/form1.h"
 #include "ui/picture_box.h"
@@ -45,6 +46,17 @@ struct RealWindow {
         return window.pixelColor(video->mapTo(&form, video->rect().center()));
     }
 
+    /// Waits until the left pane shows red and the right one blue.
+    bool showsRedLeftAndBlueRight()
+    {
+        return QTest::qWaitFor(
+            [&] {
+                return colourDistance(centreColour(left()), Qt::red) <= 8 &&
+                       colourDistance(centreColour(right()), Qt::blue) <= 8;
+            },
+            kPlayerTimeoutMs);
+    }
+
     /// Waits until the player has drawn a few frames of its video and moved on in it.
     static bool playing(MpvPlayer& player)
     {
@@ -64,15 +76,6 @@ struct RealWindow {
     PlatformComponents components;
     Form1 form;
 };
-
-QFileDialog* openFileDialog()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* dialog = qobject_cast<QFileDialog*>(widget); dialog && dialog->isVisible())
-            return dialog;
-    }
-    return nullptr;
-}
 
 } // namespace
 
@@ -115,10 +118,7 @@ private slots:
         window.form.Sample()->trigger();
         QVERIFY(RealWindow::playing(window.left()));
         QVERIFY(RealWindow::playing(window.right()));
-        QTRY_VERIFY_WITH_TIMEOUT(
-            colourDistance(window.centreColour(window.left()), Qt::red) <= 8 &&
-                colourDistance(window.centreColour(window.right()), Qt::blue) <= 8,
-            kPlayerTimeoutMs);
+        QVERIFY(window.showsRedLeftAndBlueRight());
 
         window.form.resize(900, 640);
         QTRY_COMPARE(window.form.clientArea()->width(), 900);
@@ -130,10 +130,7 @@ private slots:
                  TwipsRect({0, 0, W / 2 - 10, H - 13}));
         QVERIFY(RealWindow::playing(window.left()));
         QVERIFY(RealWindow::playing(window.right()));
-        QTRY_VERIFY_WITH_TIMEOUT(
-            colourDistance(window.centreColour(window.left()), Qt::red) <= 8 &&
-                colourDistance(window.centreColour(window.right()), Qt::blue) <= 8,
-            kPlayerTimeoutMs);
+        QVERIFY(window.showsRedLeftAndBlueRight());
         QVERIFY(window.fakes.messageBox.shown.isEmpty());
     }
 };
