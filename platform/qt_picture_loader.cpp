@@ -20,6 +20,11 @@ Picture QtPictureLoader::LoadPicture(const QString& path)
     const QByteArray bytes =
         readSmallFile(path, kLargestFile, QString::fromLatin1(failure_text::kInvalidPicture));
 
+    return decodePicture(bytes);
+}
+
+Picture QtPictureLoader::decodePicture(const QByteArray& bytes)
+{
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);

@@ -9,6 +9,9 @@ namespace tandemo {
 class QtPictureLoader : public PictureLoader {
 public:
     Picture LoadPicture(const QString& path) override;
+
+    /// Decodes a picture from the bytes of a file. Throws Failure for what is not a picture.
+    static Picture decodePicture(const QByteArray& bytes);
 };
 
 } // namespace tandemo
