@@ -2,6 +2,7 @@
 // and how it ends when the window manager closes its window.
 #include "fakes/fake_components.h"
 #include "support/player_testing.h"
+#include "support/x11_client.h"
 #include "ui/form1.h"
 
 #include <QAction>
@@ -11,8 +12,6 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <xcb/xcb.h>
 
 #include <csignal>
 #include <memory>
@@ -53,30 +52,10 @@ quint32 waitForWindow(const QProcess& process, const QString& title)
     return found.split('\n').value(0).toUInt();
 }
 
-/// Asks the window to close the way a window manager does: a WM_DELETE_WINDOW message.
 bool sendDeleteWindow(quint32 window)
 {
-    std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> connection(
-        xcb_connect(nullptr, nullptr), &xcb_disconnect);
-    if (xcb_connection_has_error(connection.get()))
-        return false;
-    const auto atom = [&](const char* name) {
-        const xcb_intern_atom_cookie_t cookie =
-            xcb_intern_atom(connection.get(), 0, uint16_t(strlen(name)), name);
-        std::unique_ptr<xcb_intern_atom_reply_t, decltype(&free)> reply(
-            xcb_intern_atom_reply(connection.get(), cookie, nullptr), &free);
-        return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    };
-    xcb_client_message_event_t event{};
-    event.response_type = XCB_CLIENT_MESSAGE;
-    event.format = 32;
-    event.window = window;
-    event.type = atom("WM_PROTOCOLS");
-    event.data.data32[0] = atom("WM_DELETE_WINDOW");
-    event.data.data32[1] = XCB_CURRENT_TIME;
-    xcb_send_event(connection.get(), 0, window, XCB_EVENT_MASK_NO_EVENT,
-                   reinterpret_cast<const char*>(&event));
-    return xcb_flush(connection.get()) > 0;
+    X11Client client;
+    return client.isConnected() && client.sendDeleteWindow(window);
 }
 
 /// A copy of the program in a folder of its own, with sample videos beside it.

@@ -112,6 +112,14 @@ MpvEngine::~MpvEngine()
     mpv_set_wakeup_callback(m_core.get(), nullptr, nullptr);
 }
 
+std::int64_t MpvEngine::integerProperty(const char* name) const
+{
+    std::int64_t value = 0;
+    if (mpv_get_property(m_core.get(), name, MPV_FORMAT_INT64, &value) < 0)
+        return -1;
+    return value;
+}
+
 void MpvEngine::onWakeup(void* engine)
 {
     // Called on one of mpv's threads: only post to the GUI thread.

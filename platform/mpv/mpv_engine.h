@@ -49,6 +49,9 @@ public:
     bool isPaused() const { return m_paused; }
     bool isIdle() const { return m_idle; }
     double position() const { return m_position; }
+    /// Reads an integer property at once (for counters such as "frame-drop-count"); -1 when the
+    /// engine does not have it now.
+    std::int64_t integerProperty(const char* name) const;
     double duration() const { return m_duration; }
     bool isLooping() const { return m_looping; }
 

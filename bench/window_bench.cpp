@@ -1,0 +1,285 @@
+// Measures the program as a user meets it, on an X server (run it under xvfb-run):
+//
+//   tandemo-bench-window startup --program EXE [--runs N]
+//       launch of the real executable to its window mapped
+//   tandemo-bench-window close --program EXE --samples DIR [--runs N]
+//       with the sample videos playing, the window manager's close to the process's exit
+//   tandemo-bench-window skew --samples DIR [--runs N] [--path gl|software]
+//       the sample command to each pane's first frame, and the skew between the two panes
+//
+// Each prints one line per run and a summary line "name: median M ms (min A, max B)".
+
+#include "fs/file_helpers.h"
+#include "platform/desktop_services.h"
+#include "platform/mpv/mpv_player.h"
+#include "platform/platform_components.h"
+#include "platform/qt_common_dialog.h"
+#include "platform/skin_engine.h"
+#include "playback/empty_player.h"
+#include "playback/sample_videos.h"
+#include "support/x11_client.h"
+#include "ui/component_factory.h"
+#include "ui/form1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QMenuBar>
+#include <QProcess>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include <signal.h>
+#include <sys/wait.h>
+
+using namespace tandemo;
+using namespace tandemo::testing;
+
+namespace {
+
+constexpr int kTimeoutMs = 30000;
+
+void printSummary(const char* name, std::vector<double> values)
+{
+    if (values.empty()) {
+        std::printf("%s: no result\n", name);
+        return;
+    }
+    std::sort(values.begin(), values.end());
+    std::printf("%s: median %.1f ms (min %.1f, max %.1f, %zu runs)\n", name,
+                values[values.size() / 2], values.front(), values.back(), values.size());
+}
+
+/// A window laid out like the program's, without players, to learn where things are.
+class LayoutOnlyComponents : public ComponentFactory {
+public:
+    MediaPlayer* createMediaPlayer(QWidget* frame) override
+    {
+        return new EmptyPlayer(QString(), frame);
+    }
+    CommonDialog* createCommonDialog(QWidget* window) override
+    {
+        return new QtCommonDialog(window);
+    }
+    SkinFramework* createSkinFramework(QWidget* window) override { return new SkinEngine(window); }
+};
+
+struct WindowPoints {
+    QPoint sample, left, right;
+};
+
+WindowPoints windowPoints()
+{
+    LayoutOnlyComponents components;
+    Form1 form(components);
+    form.show();
+    (void)QTest::qWaitForWindowExposed(&form);
+    const QRect client = form.clientArea()->geometry();
+    return {form.menuBar()->actionGeometry(form.Sample()).center(),
+            QPoint(client.left() + client.width() / 4, client.top() + client.height() * 2 / 5),
+            QPoint(client.left() + client.width() * 3 / 4, client.top() + client.height() * 2 / 5)};
+}
+
+/// A copy of the program in a folder of its own, with the samples beside it.
+struct InstalledProgram {
+    InstalledProgram(const QString& program, const QString& samples)
+    {
+        QFile::copy(program, folder.filePath("tandemo"));
+        if (!samples.isEmpty())
+            QFile::link(QFileInfo(samples).absoluteFilePath(), folder.filePath("Samples"));
+    }
+    QString executable() const { return folder.filePath("tandemo"); }
+    QTemporaryDir folder;
+};
+
+std::vector<double> measureStartUp(const QString& program, int runs)
+{
+    std::vector<double> times;
+    InstalledProgram installed(program, QString());
+    for (int run = 0; run < runs; ++run) {
+        X11Client x11;
+        x11.watchMappedWindows();
+        QProcess process;
+        QElapsedTimer clock;
+        clock.start();
+        process.start(installed.executable());
+        process.waitForStarted();
+        const auto window = x11.waitForMappedWindow(uint32_t(process.processId()), kTimeoutMs);
+        const double elapsed = clock.nsecsElapsed() / 1e6;
+        process.kill();
+        process.waitForFinished();
+        if (!window)
+            continue;
+        std::printf("start-up run %d: %.1f ms\n", run + 1, elapsed);
+        times.push_back(elapsed);
+    }
+    return times;
+}
+
+QColor screenPixel(QPoint point)
+{
+    const QImage picture =
+        QGuiApplication::primaryScreen()->grabWindow(0, point.x(), point.y(), 1, 1).toImage();
+    return picture.isNull() ? QColor() : picture.pixelColor(0, 0);
+}
+
+std::vector<double> measureClose(const QString& program, const QString& samples, int runs)
+{
+    const WindowPoints points = windowPoints();
+    std::vector<double> times;
+    InstalledProgram installed(program, samples);
+    for (int run = 0; run < runs; ++run) {
+        X11Client x11;
+        x11.watchMappedWindows();
+        QProcess process;
+        process.start(installed.executable());
+        process.waitForStarted();
+        const auto window = x11.waitForMappedWindow(uint32_t(process.processId()), kTimeoutMs);
+        if (!window) {
+            process.kill();
+            process.waitForFinished();
+            continue;
+        }
+        QProcess::execute("xdotool", {"mousemove", "--window", QString::number(*window),
+                                      QString::number(points.sample.x()),
+                                      QString::number(points.sample.y()), "click", "1"});
+        // Both panes show their video once their middles are no longer black.
+        QProcess geometry;
+        geometry.start("xdotool", {"getwindowgeometry", "--shell", QString::number(*window)});
+        geometry.waitForFinished();
+        QPoint origin;
+        for (const QString& line : QString(geometry.readAllStandardOutput()).split('\n')) {
+            if (line.startsWith("X="))
+                origin.setX(line.mid(2).toInt());
+            if (line.startsWith("Y="))
+                origin.setY(line.mid(2).toInt());
+        }
+        const auto showing = [&](QPoint point) { return screenPixel(origin + point).value() > 40; };
+        const bool playing = QTest::qWaitFor(
+            [&] { return showing(points.left) && showing(points.right); }, kTimeoutMs);
+        QTest::qWait(1000); // a second of both playing
+
+        QElapsedTimer clock;
+        clock.start();
+        x11.sendDeleteWindow(*window);
+        const bool exited = process.waitForFinished(kTimeoutMs);
+        const double elapsed = clock.nsecsElapsed() / 1e6;
+        if (!exited) {
+            process.kill();
+            process.waitForFinished();
+        }
+        std::printf("close run %d: %s, %s, exit code %d, %.1f ms\n", run + 1,
+                    playing ? "both playing" : "NOT PLAYING", exited ? "exited" : "DID NOT EXIT",
+                    process.exitCode(), elapsed);
+        if (playing && exited)
+            times.push_back(elapsed);
+    }
+    return times;
+}
+
+/// The sample command's folder and a program folder around it.
+class SampleFolderApplication : public QtApplicationObject {
+public:
+    explicit SampleFolderApplication(QString folder)
+        : m_folder(std::move(folder))
+    {
+    }
+    QString folder() const override { return m_folder; }
+
+private:
+    QString m_folder;
+};
+
+void measureSkew(const QString& samples, int runs, const MpvPlayerOptions& options)
+{
+    // The program folder is the one that holds the Samples folder (a link to the given one).
+    QTemporaryDir programFolder;
+    QFile::link(QFileInfo(samples).absoluteFilePath(), programFolder.filePath("Samples"));
+    DesktopServices desktop;
+    SampleFolderApplication application(programFolder.path());
+    PlatformServices& real = desktop.services();
+    PlatformServices services{real.messageBox, real.fileSystem, application, real.pictures,
+                              real.random,     real.web,        real.process};
+
+    std::vector<double> lefts, rights, skews;
+    for (int run = 0; run < runs; ++run) {
+        PlatformComponents components(options);
+        Form1 form(components);
+        form.MediaPlayer1()->settings().setMode("loop", true);
+        form.MediaPlayer2()->settings().setMode("loop", true);
+        form.show();
+        (void)QTest::qWaitForWindowExposed(&form);
+        auto* left = qobject_cast<MpvPlayer*>(form.MediaPlayer1());
+        auto* right = qobject_cast<MpvPlayer*>(form.MediaPlayer2());
+        if (!left || !right) {
+            std::fprintf(stderr, "the video engine did not start\n");
+            return;
+        }
+        QElapsedTimer clock;
+        double firstLeft = -1, firstRight = -1;
+        QObject::connect(left, &MpvPlayer::frameRendered, [&] {
+            if (firstLeft < 0)
+                firstLeft = clock.nsecsElapsed() / 1e6;
+        });
+        QObject::connect(right, &MpvPlayer::frameRendered, [&] {
+            if (firstRight < 0)
+                firstRight = clock.nsecsElapsed() / 1e6;
+        });
+        clock.start();
+        Sample_Click(form, services);
+        if (!QTest::qWaitFor([&] { return firstLeft >= 0 && firstRight >= 0; }, kTimeoutMs)) {
+            std::printf("skew run %d: a pane showed no frame\n", run + 1);
+            continue;
+        }
+        std::printf("skew run %d: left %.1f ms, right %.1f ms, skew %.1f ms (%s)\n", run + 1,
+                    firstLeft, firstRight, std::abs(firstLeft - firstRight),
+                    qPrintable(renderPathName(left->renderPath())));
+        lefts.push_back(firstLeft);
+        rights.push_back(firstRight);
+        skews.push_back(std::abs(firstLeft - firstRight));
+    }
+    printSummary("sample command to left first frame", lefts);
+    printSummary("sample command to right first frame", rights);
+    printSummary("first-frame skew between panes", skews);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    parser.addPositionalArgument("measure", "startup, close or skew");
+    parser.addOption({"program", "The tandemo executable.", "file"});
+    parser.addOption({"samples", "A folder of sample videos.", "folder"});
+    parser.addOption({"runs", "Number of runs (default 10).", "n", "10"});
+    parser.addOption({"path", "Render path: gl or software (default: automatic).", "path"});
+    parser.process(app);
+    const QString measure = parser.positionalArguments().value(0);
+    const int runs = parser.value("runs").toInt();
+
+    if (measure == "startup") {
+        printSummary("launch to window mapped", measureStartUp(parser.value("program"), runs));
+    } else if (measure == "close") {
+        printSummary("close to exit while playing",
+                     measureClose(parser.value("program"), parser.value("samples"), runs));
+    } else if (measure == "skew") {
+        MpvPlayerOptions options;
+        if (parser.value("path") == "gl")
+            options.renderPath = RenderPath::OpenGL;
+        else if (parser.value("path") == "software")
+            options.renderPath = RenderPath::Software;
+        measureSkew(parser.value("samples"), runs, options);
+    } else {
+        parser.showHelp(2);
+    }
+    return 0;
+}
