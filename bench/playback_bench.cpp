@@ -45,6 +45,7 @@ long peakResidentKiB()
 struct PaneRecord {
     std::vector<qint64> frames;
     std::vector<qint64> restarts;
+    qint64 urlWritten = 0;
 
     /// For each restart, the longest time between two frames around it (the loop seam), in ms.
     std::vector<double> seamGaps() const
@@ -92,6 +93,7 @@ int main(int argc, char* argv[])
         {"window", "Client size of the window (default 1280x720).", "size", "1280x720"});
     parser.addOption({"no-loop", "Play each file once instead of looping it."});
     parser.addOption({"mpv", "An extra mpv option, name=value (may be repeated).", "option"});
+    parser.addOption({"json", "Print the figures as one JSON object instead."});
     parser.addPositionalArgument("video1", "Video for the left pane.");
     parser.addPositionalArgument("video2", "Video for the right pane.");
     parser.process(app);
@@ -139,7 +141,11 @@ int main(int argc, char* argv[])
                          [&, i] { records[i].restarts.push_back(clock.nsecsElapsed()); });
         if (!parser.isSet("no-loop"))
             player->settings().setMode("loop", true);
-        player->setURL(parser.positionalArguments().at(i));
+    }
+    // Both files are given back to back, as the sample command does.
+    for (int i = 0; i < 2; ++i) {
+        records[i].urlWritten = clock.nsecsElapsed();
+        players[i]->setURL(parser.positionalArguments().at(i));
     }
 
     const int seconds = parser.value("seconds").toInt();
@@ -158,20 +164,47 @@ int main(int argc, char* argv[])
         const double wall = (clock.nsecsElapsed() - wallAtStart) / 1e9;
         const double cpu = cpuSeconds() - cpuAtStart;
         const auto* first = qobject_cast<MpvPlayer*>(players[0]);
-        std::printf("render path: %s\n", qPrintable(renderPathName(first->renderPath())));
-        std::printf("cpu seconds per second: %.3f\n", cpu / wall);
-        std::printf("peak resident memory: %.1f MiB\n", peakResidentKiB() / 1024.0);
+        const bool json = parser.isSet("json");
+        if (json) {
+            std::printf("{\"render_path\": \"%s\", \"cpu_per_second\": %.4f, "
+                        "\"peak_rss_mib\": %.1f, \"panes\": [",
+                        qPrintable(renderPathName(first->renderPath())), cpu / wall,
+                        peakResidentKiB() / 1024.0);
+        } else {
+            std::printf("render path: %s\n", qPrintable(renderPathName(first->renderPath())));
+            std::printf("cpu seconds per second: %.3f\n", cpu / wall);
+            std::printf("peak resident memory: %.1f MiB\n", peakResidentKiB() / 1024.0);
+        }
         for (int i = 0; i < 2; ++i) {
             const PaneRecord& record = records[i];
+            MpvEngine& engine = qobject_cast<MpvPlayer*>(players[i])->engine();
             const std::vector<double> gaps = record.seamGaps();
-            std::printf("pane %d: %.1f frames/s, median frame interval %.1f ms, %zu loop restarts",
-                        i + 1, (record.frames.size() - framesAtStart[i]) / wall,
-                        record.medianInterval(), gaps.size());
+            const double fps = (record.frames.size() - framesAtStart[i]) / wall;
+            const double firstFrame =
+                record.frames.empty() ? -1 : (record.frames.front() - record.urlWritten) / 1e6;
+            const long long outputDrops = engine.integerProperty("frame-drop-count");
+            const long long decoderDrops = engine.integerProperty("decoder-frame-drop-count");
+            const double medianGap = gaps.empty() ? 0 : gaps[gaps.size() / 2];
+            const double longestGap = gaps.empty() ? 0 : gaps.back();
+            if (json) {
+                std::printf("%s{\"fps\": %.2f, \"first_frame_ms\": %.1f, \"output_drops\": %lld, "
+                            "\"decoder_drops\": %lld, \"restarts\": %zu, "
+                            "\"seam_median_ms\": %.1f, \"seam_longest_ms\": %.1f}",
+                            i ? ", " : "", fps, firstFrame, outputDrops, decoderDrops, gaps.size(),
+                            medianGap, longestGap);
+                continue;
+            }
+            std::printf("pane %d: %.1f frames/s, first frame %.1f ms after its URL, %lld dropped "
+                        "by the output and %lld by the decoder, %zu loop restarts",
+                        i + 1, fps, firstFrame, outputDrops, decoderDrops, gaps.size());
             if (!gaps.empty())
-                std::printf(", gap at a restart: median %.1f ms, longest %.1f ms",
-                            gaps[gaps.size() / 2], gaps.back());
+                std::printf(", gap at a restart: median %.1f ms, longest %.1f ms", medianGap,
+                            longestGap);
             std::printf("\n");
         }
+        if (json)
+            std::printf("]}\n");
+        std::fflush(stdout);
         app.quit();
     });
     return app.exec();

@@ -1,7 +1,7 @@
 // Measures the program as a user meets it, on an X server (run it under xvfb-run):
 //
-//   tandemo-bench-window startup --program EXE [--runs N]
-//       launch of the real executable to its window mapped
+//   tandemo-bench-window startup --program EXE [--runs N] [-- ARGUMENTS...]
+//       launch of the executable (tandemo, or another player to compare) to its window mapped
 //   tandemo-bench-window close --program EXE --samples DIR [--runs N]
 //       with the sample videos playing, the window manager's close to the process's exit
 //   tandemo-bench-window skew --samples DIR [--runs N] [--path gl|software]
@@ -99,17 +99,17 @@ struct InstalledProgram {
     QTemporaryDir folder;
 };
 
-std::vector<double> measureStartUp(const QString& program, int runs)
+std::vector<double> measureStartUp(const QString& program, const QStringList& arguments, int runs)
 {
     std::vector<double> times;
-    InstalledProgram installed(program, QString());
     for (int run = 0; run < runs; ++run) {
         X11Client x11;
         x11.watchMappedWindows();
         QProcess process;
         QElapsedTimer clock;
         clock.start();
-        process.start(installed.executable());
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(program, arguments);
         process.waitForStarted();
         const auto window = x11.waitForMappedWindow(uint32_t(process.processId()), kTimeoutMs);
         const double elapsed = clock.nsecsElapsed() / 1e6;
@@ -267,7 +267,9 @@ int main(int argc, char* argv[])
     const int runs = parser.value("runs").toInt();
 
     if (measure == "startup") {
-        printSummary("launch to window mapped", measureStartUp(parser.value("program"), runs));
+        printSummary("launch to window mapped",
+                     measureStartUp(parser.value("program"), parser.positionalArguments().mid(1),
+                                    runs));
     } else if (measure == "close") {
         printSummary("close to exit while playing",
                      measureClose(parser.value("program"), parser.value("samples"), runs));
