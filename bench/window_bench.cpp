@@ -267,9 +267,9 @@ int main(int argc, char* argv[])
     const int runs = parser.value("runs").toInt();
 
     if (measure == "startup") {
-        printSummary("launch to window mapped",
-                     measureStartUp(parser.value("program"), parser.positionalArguments().mid(1),
-                                    runs));
+        printSummary(
+            "launch to window mapped",
+            measureStartUp(parser.value("program"), parser.positionalArguments().mid(1), runs));
     } else if (measure == "close") {
         printSummary("close to exit while playing",
                      measureClose(parser.value("program"), parser.value("samples"), runs));

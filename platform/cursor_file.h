@@ -11,4 +11,8 @@ namespace tandemo {
 /// header; nothing for data that is not a cursor file.
 std::optional<QPoint> cursorHotSpot(const QByteArray& bytes);
 
+/// For icon and cursor files, whether every image their directory lists lies inside the data (a
+/// cut-off file fails this); true for data of other kinds.
+bool iconImagesAreComplete(const QByteArray& bytes);
+
 } // namespace tandemo

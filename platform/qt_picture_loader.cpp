@@ -25,6 +25,9 @@ Picture QtPictureLoader::LoadPicture(const QString& path)
 
 Picture QtPictureLoader::decodePicture(const QByteArray& bytes)
 {
+    // Qt draws what it can of a cut-off icon; a cut-off file is no picture here.
+    if (!iconImagesAreComplete(bytes))
+        throw Failure(failure_text::kInvalidPicture);
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);

@@ -58,6 +58,11 @@ constexpr Option kEmbeddedOptions[] = {
     {"audio-fallback-to-null", "yes"},
     {"volume", "50"},
     {"mute", "no"},
+    // A file plays only what it holds itself: a playlist or reference file under a video's name
+    // must not make the player open other files, let alone reach the network.
+    {"access-references", "no"},
+    {"demuxer-lavf-o", "protocol_whitelist=file"},
+    {"load-unsafe-playlists", "no"},
 };
 
 } // namespace

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QVBoxLayout>
@@ -134,6 +135,15 @@ void MpvPlayer::setURL(const QString& url)
         m_engine->unload();
         return;
     }
+    // Only regular files are opened: a pipe or a device could block the engine for good, and a
+    // folder holds no video.
+    const QFileInfo file(url);
+    if (file.exists() && !file.isFile()) {
+        m_loadPending = false;
+        m_engine->unload();
+        m_transport->setStatus(tr("Cannot play this file"));
+        return;
+    }
     load(!m_settings.autoStart());
 }
 
@@ -148,7 +158,9 @@ void MpvPlayer::load(bool startPaused)
 void MpvPlayer::startFile()
 {
     m_loadPending = false;
-    m_engine->loadFile(m_url, m_startPaused);
+    // Always a local file: as an absolute path, a name that looks like a URL or an option is
+    // opened as the file of that name.
+    m_engine->loadFile(QFileInfo(m_url).absoluteFilePath(), m_startPaused);
 }
 
 void MpvPlayer::togglePlayPause()

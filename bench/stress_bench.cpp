@@ -1,0 +1,170 @@
+// Stress and soak of the window with two real players (run under xvfb-run):
+//
+//   tandemo-bench-stress stress GOOD BAD
+//       while both panes play: 500 URL writes alternating a good and a bad file as fast as the
+//       event loop takes them, then 500 resizes; then both panes must play the good file again
+//   tandemo-bench-stress soak GOOD1 GOOD2 [--minutes N]
+//       two short clips looping for N minutes (default 60), memory sampled every minute
+//
+// Both report the warnings logged on the way, and the resident memory.
+
+#include "platform/mpv/mpv_player.h"
+#include "platform/platform_components.h"
+#include "playback/pane_layout.h"
+#include "ui/form1.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <atomic>
+#include <cstdio>
+
+using namespace tandemo;
+
+namespace {
+
+std::atomic<int> g_warnings{0};
+std::atomic<int> g_messages{0};
+QtMessageHandler g_previousHandler = nullptr;
+
+void countMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    ++g_messages;
+    if (type == QtWarningMsg || type == QtCriticalMsg || type == QtFatalMsg)
+        ++g_warnings;
+    g_previousHandler(type, context, message);
+}
+
+double residentMiB()
+{
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    const auto match = QRegularExpression(R"(VmRSS:\s+(\d+) kB)").match(status.readAll());
+    return match.hasMatch() ? match.captured(1).toDouble() / 1024 : 0;
+}
+
+bool bothPlay(MpvPlayer& left, MpvPlayer& right)
+{
+    QSignalSpy leftFrames(&left, &MpvPlayer::frameRendered);
+    QSignalSpy rightFrames(&right, &MpvPlayer::frameRendered);
+    return QTest::qWaitFor([&] { return leftFrames.count() > 5 && rightFrames.count() > 5; },
+                           30000);
+}
+
+struct Window {
+    Window()
+        : components(quietOptions())
+        , form(components)
+    {
+        QObject::connect(&form, &Form1::resized, [this] { Form_Resize(form); });
+        form.MediaPlayer1()->settings().setMode("loop", true);
+        form.MediaPlayer2()->settings().setMode("loop", true);
+        form.show();
+        (void)QTest::qWaitForWindowExposed(&form);
+    }
+    static MpvPlayerOptions quietOptions()
+    {
+        MpvPlayerOptions options;
+        options.engine.audioOutput = false;
+        return options;
+    }
+    MpvPlayer* left() { return qobject_cast<MpvPlayer*>(form.MediaPlayer1()); }
+    MpvPlayer* right() { return qobject_cast<MpvPlayer*>(form.MediaPlayer2()); }
+
+    PlatformComponents components;
+    Form1 form;
+};
+
+int stress(const QString& good, const QString& bad)
+{
+    Window window;
+    if (!window.left() || !window.right())
+        return 1;
+    window.form.MediaPlayer1()->setURL(good);
+    window.form.MediaPlayer2()->setURL(good);
+    const bool playingBefore = bothPlay(*window.left(), *window.right());
+    const double before = residentMiB();
+
+    QElapsedTimer clock;
+    clock.start();
+    for (int write = 0; write < 500; ++write) {
+        MediaPlayer* player = write % 2 ? window.form.MediaPlayer2() : window.form.MediaPlayer1();
+        player->setURL((write / 2) % 2 ? bad : good);
+        QCoreApplication::processEvents();
+    }
+    const qint64 writesMs = clock.restart();
+    auto* random = QRandomGenerator::global();
+    for (int resize = 0; resize < 500; ++resize) {
+        window.form.resize(200 + int(random->bounded(1400)), 150 + int(random->bounded(800)));
+        QCoreApplication::processEvents();
+    }
+    const qint64 resizesMs = clock.elapsed();
+
+    window.form.MediaPlayer1()->setURL(good);
+    window.form.MediaPlayer2()->setURL(good);
+    const bool playingAfter = bothPlay(*window.left(), *window.right());
+    std::printf("stress: both playing before %s, after %s; 500 URL writes in %lld ms, "
+                "500 resizes in %lld ms; resident memory %.1f MiB before, %.1f MiB after; "
+                "%d warnings in %d log messages\n",
+                playingBefore ? "yes" : "NO", playingAfter ? "yes" : "NO", writesMs, resizesMs,
+                before, residentMiB(), g_warnings.load(), g_messages.load());
+    return playingBefore && playingAfter ? 0 : 1;
+}
+
+int soak(const QString& first, const QString& second, int minutes)
+{
+    Window window;
+    if (!window.left() || !window.right())
+        return 1;
+    window.form.MediaPlayer1()->setURL(first);
+    window.form.MediaPlayer2()->setURL(second);
+    if (!bothPlay(*window.left(), *window.right()))
+        return 1;
+    double afterFirstMinute = 0;
+    double largest = 0;
+    for (int minute = 1; minute <= minutes; ++minute) {
+        QTest::qWait(60'000);
+        const double resident = residentMiB();
+        if (minute == 1)
+            afterFirstMinute = resident;
+        largest = std::max(largest, resident);
+        std::printf("soak minute %d: resident %.1f MiB, %d warnings so far\n", minute, resident,
+                    g_warnings.load());
+        std::fflush(stdout);
+    }
+    const double growth = afterFirstMinute > 0 ? (residentMiB() / afterFirstMinute - 1) * 100 : 0;
+    const bool playing = bothPlay(*window.left(), *window.right());
+    std::printf("soak: %d minutes, resident %.1f MiB after the first minute, %.1f MiB at the end "
+                "(%+.1f %%), largest %.1f MiB; still playing: %s; %d warnings in %d log messages\n",
+                minutes, afterFirstMinute, residentMiB(), growth, largest, playing ? "yes" : "NO",
+                g_warnings.load(), g_messages.load());
+    return playing ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    g_previousHandler = qInstallMessageHandler(countMessages);
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    parser.addPositionalArgument("measure", "stress GOOD BAD, or soak GOOD1 GOOD2");
+    parser.addOption({"minutes", "Length of the soak (default 60).", "n", "60"});
+    parser.process(app);
+    const QStringList arguments = parser.positionalArguments();
+    if (arguments.size() != 3)
+        parser.showHelp(2);
+    if (arguments[0] == "stress")
+        return stress(arguments[1], arguments[2]);
+    if (arguments[0] == "soak")
+        return soak(arguments[1], arguments[2], parser.value("minutes").toInt());
+    parser.showHelp(2);
+}

@@ -1,0 +1,219 @@
+// Whatever lies on the disk, fed through the real players, adapters and handlers: the program
+// keeps running, reports only what it reports for good files' failures, reaches no network, and
+// the players take the next good file.
+#include "app/start_up.h"
+#include "fakes/fake_components.h"
+#include "fakes/fake_services.h"
+#include "fs/file_helpers.h"
+#include "platform/mpv/mpv_player.h"
+#include "platform/platform_components.h"
+#include "platform/posix_file_system.h"
+#include "platform/qt_picture_loader.h"
+#include "platform/skin_engine.h"
+#include "playback/sample_videos.h"
+#include "support/player_testing.h"
+#include "ui/form1.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace tandemo;
+using namespace tandemo::testing;
+
+namespace {
+
+const QString kCorpus = QStringLiteral(TANDEMO_BAD_INPUTS_DIR);
+
+QStringList entriesOf(const QString& folder)
+{
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+/// Fake dialogs and boxes, the real file system and picture loader, the program in `folder`.
+struct RealFiles {
+    explicit RealFiles(const QString& folder) { fakes.application.programFolder = folder; }
+    FakeServices fakes;
+    PosixFileSystem fileSystem;
+    QtPictureLoader pictures;
+    PlatformServices services{fakes.messageBox, fileSystem, fakes.application, pictures,
+                              fakes.random,     fakes.web,  fakes.process};
+};
+
+/// Real players and skin engine; fake dialog.
+class RealPlayerComponents : public FakeComponents {
+public:
+    MediaPlayer* createMediaPlayer(QWidget* frame) override
+    {
+        return MpvPlayer::create(frame, quietPlayerOptions());
+    }
+    SkinFramework* createSkinFramework(QWidget* window) override { return new SkinEngine(window); }
+};
+
+/// Gives the player a file and waits until the engine has either shown a frame of it or given
+/// up on it, whichever comes first.
+void settle(MpvPlayer& player, const QString& path)
+{
+    QSignalSpy frames(&player, &MpvPlayer::frameRendered);
+    QSignalSpy failed(&player.engine(), &MpvEngine::fileFailed);
+    QSignalSpy idle(&player.engine(), &MpvEngine::idleChanged);
+    player.setURL(path);
+    (void)QTest::qWaitFor(
+        [&] { return frames.count() > 0 || failed.count() > 0 || player.engine().isIdle(); },
+        kPlayerTimeoutMs);
+}
+
+bool playsAGoodFileNext(MpvPlayer& player)
+{
+    QSignalSpy frames(&player, &MpvPlayer::frameRendered);
+    player.setURL(mediaPath("loop.mp4"));
+    return QTest::qWaitFor([&] { return frames.count() > 3 && player.engine().position() > 0.1; },
+                           kPlayerTimeoutMs);
+}
+
+} // namespace
+
+class TestBadInputs : public QObject {
+    Q_OBJECT
+
+private slots:
+    void badVideosLeaveThePlayersUsable()
+    {
+        QTemporaryDir program;
+        RealFiles files(program.path());
+        RealPlayerComponents components;
+        Form1 form(components);
+        form.show();
+        auto& left = *qobject_cast<MpvPlayer*>(form.MediaPlayer1());
+        auto& right = *qobject_cast<MpvPlayer*>(form.MediaPlayer2());
+        right.settings().setMode("loop", true);
+        QVERIFY(playsAGoodFileNext(right));
+
+        for (const QString& name : entriesOf(kCorpus + "/videos")) {
+            if (name == "playlist.avi" || name == "index.wmv")
+                continue; // the network test gives these, with a listener to point at
+            const QString path = kCorpus + "/videos/" + name;
+            settle(left, path);
+            QVERIFY2(playsAGoodFileNext(left), qPrintable(name));
+
+            // As the only file of the samples folder: the same, through the menu command.
+            QDir(program.path()).removeRecursively();
+            QDir().mkpath(program.path() + "/Samples");
+            QVERIFY(QFile::link(path, program.path() + "/Samples/" + name));
+            Sample_Click(form, files.services);
+            QVERIFY2(files.fakes.messageBox.shown.isEmpty(), qPrintable(name));
+            QVERIFY2(playsAGoodFileNext(left), qPrintable(name));
+        }
+        // The other pane played on through all of it.
+        QVERIFY(right.engine().position() > 0 && !right.engine().isIdle());
+    }
+
+    void oddNamesOpenAsLocalFiles()
+    {
+        PlatformComponents components(quietPlayerOptions());
+        Form1 form(components);
+        form.show();
+        auto& player = *qobject_cast<MpvPlayer*>(form.MediaPlayer1());
+        for (const QString& name : entriesOf(kCorpus + "/names")) {
+            QSignalSpy frames(&player, &MpvPlayer::frameRendered);
+            player.setURL(kCorpus + "/names/" + name);
+            QVERIFY2(QTest::qWaitFor([&] { return frames.count() > 3; }, kPlayerTimeoutMs),
+                     qPrintable(name));
+        }
+        // A name that is not valid UTF-8 cannot be named back by Qt: it is skipped, silently.
+        PosixFileSystem fileSystem;
+        QCOMPARE(ListFiles(fileSystem, kCorpus + "/names-bytes", "*.*").upperIndex(), 0);
+    }
+
+    void referencesInsideAFileNeverReachTheNetwork()
+    {
+        QTcpServer listener;
+        QVERIFY(listener.listen(QHostAddress::LocalHost));
+        QTemporaryDir folder;
+        QStringList disguised;
+        for (const QString name : {"playlist.avi", "index.wmv"}) {
+            QFile source(kCorpus + "/videos/" + name);
+            QVERIFY(source.open(QIODevice::ReadOnly));
+            QFile target(folder.filePath(name));
+            QVERIFY(target.open(QIODevice::WriteOnly));
+            target.write(
+                source.readAll().replace("PORT", QByteArray::number(listener.serverPort())));
+            disguised << target.fileName();
+        }
+        // Names that look like addresses are files too.
+        disguised << QString("http://127.0.0.1:%1/direct.mp4").arg(listener.serverPort());
+
+        PlatformComponents components(quietPlayerOptions());
+        Form1 form(components);
+        form.show();
+        auto& player = *qobject_cast<MpvPlayer*>(form.MediaPlayer1());
+        for (const QString& path : disguised) {
+            QSignalSpy failed(&player.engine(), &MpvEngine::fileFailed);
+            player.setURL(path);
+            QVERIFY2(QTest::qWaitFor([&] { return failed.count() > 0; }, kPlayerTimeoutMs),
+                     qPrintable(path));
+            QVERIFY2(!listener.hasPendingConnections(), qPrintable(path));
+        }
+        QVERIFY(playsAGoodFileNext(player));
+        QCoreApplication::processEvents();
+        QVERIFY(!listener.hasPendingConnections());
+    }
+
+    void hundredThousandSamplesAreListedInOrder()
+    {
+        PosixFileSystem fileSystem;
+        const FileList list = ListFiles(fileSystem, kCorpus + "/many/Samples", "*.*");
+        QCOMPARE(list.upperIndex(), 100'000);
+        QCOMPARE(list.at(1), QString("clip000000.avi"));
+        QCOMPARE(list.at(77'777), QString("clip077776.avi"));
+        QCOMPARE(list.at(100'000), QString("clip099999.avi"));
+
+        RealFiles files(kCorpus + "/many");
+        FakeComponents components;
+        Form1 form(components);
+        Sample_Click(form, files.services);
+        QCOMPARE(static_cast<FakePlayer*>(form.MediaPlayer1())->urlWrites,
+                 QStringList({kCorpus + "/many/Samples/clip000000.avi"}));
+        QCOMPARE(static_cast<FakePlayer*>(form.MediaPlayer2())->urlWrites,
+                 QStringList({kCorpus + "/many/Samples/clip000001.avi"}));
+    }
+
+    void brokenSkinsAreReportedOnceAndStartUpGoesOn()
+    {
+        for (const QString& name : entriesOf(kCorpus + "/skins")) {
+            RealFiles files(kCorpus + "/skins/" + name);
+            RealPlayerComponents components;
+            Form1 form(components);
+            Form_Load(form, files.services);
+            QVERIFY2(files.fakes.messageBox.labels() == QList<int>({102}), qPrintable(name));
+            QCOMPARE(form.windowTitle(), QString("Tandemo Software"));
+            QVERIFY(form.MediaPlayer2()->settings().getMode("loop"));
+            QVERIFY(!static_cast<SkinEngine*>(form.SkinFramework1())->scheme());
+        }
+    }
+
+    void brokenCursorFilesAreReportedOnce()
+    {
+        for (const QString& name : entriesOf(kCorpus + "/cursors")) {
+            RealFiles files(kCorpus + "/cursors/" + name);
+            FakeComponents components;
+            Form1 form(components);
+            Form_Load(form, files.services);
+            // Another picture format is a picture all the same.
+            const bool picture = name == "png-image";
+            QVERIFY2(files.fakes.messageBox.labels() == (picture ? QList<int>() : QList<int>{108}),
+                     qPrintable(name + ": " + QString::number(files.fakes.messageBox.shown.size()) +
+                                " reports"));
+            QCOMPARE(bool(form.mouseIcon()), picture);
+            if (!picture)
+                QVERIFY(files.fakes.messageBox.shown[0].prompt.startsWith("Invalid picture\r\n"));
+        }
+    }
+};
+
+QTEST_MAIN(TestBadInputs)
+#include "test_bad_inputs.moc"
