@@ -7,7 +7,7 @@ namespace tandemo {
 
 MediaPlayer* PlatformComponents::createMediaPlayer(QWidget* frame)
 {
-    return MpvPlayer::create(frame, m_playerOptions);
+    return MpvPlayer::create(frame, m_playerOptions, &m_link);
 }
 
 CommonDialog* PlatformComponents::createCommonDialog(QWidget* window)

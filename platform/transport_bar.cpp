@@ -38,12 +38,19 @@ TransportBar::TransportBar(QWidget* parent)
     , m_time(new QLabel(this))
     , m_mute(makeButton(this, QStyle::SP_MediaVolume, tr("Mute")))
     , m_volume(new QSlider(Qt::Horizontal, this))
+    , m_link(new QToolButton(this))
 {
     m_playPause->setObjectName("playPause");
     m_stop->setObjectName("stop");
     m_mute->setObjectName("mute");
     m_seek->setObjectName("seek");
     m_volume->setObjectName("volume");
+    m_link->setObjectName("link");
+    m_link->setCheckable(true);
+    m_link->setText(tr("Link"));
+    m_link->setToolTip(
+        tr("Link both players: play, pause, stop, seek, step and speed act on both"));
+    m_link->setFocusPolicy(Qt::NoFocus);
 
     m_seek->setRange(0, 0);
     m_seek->setFocusPolicy(Qt::NoFocus);
@@ -67,12 +74,14 @@ TransportBar::TransportBar(QWidget* parent)
     layout->addWidget(m_stop);
     layout->addWidget(m_seek, 1);
     layout->addWidget(m_time);
+    layout->addWidget(m_link);
     layout->addWidget(m_mute);
     layout->addWidget(m_volume);
 
     connect(m_playPause, &QToolButton::clicked, this, &TransportBar::playPauseClicked);
     connect(m_stop, &QToolButton::clicked, this, &TransportBar::stopClicked);
     connect(m_mute, &QToolButton::clicked, this, &TransportBar::muteClicked);
+    connect(m_link, &QToolButton::toggled, this, &TransportBar::linkToggled);
     // actionTriggered covers dragging, clicks beside the handle and the wheel; the slider's
     // position is already the new one when it fires.
     connect(m_seek, &QSlider::actionTriggered, this,
@@ -91,6 +100,12 @@ void TransportBar::resizeEvent(QResizeEvent* event)
     const int width = event->size().width();
     m_volume->setVisible(width >= 300);
     m_time->setVisible(width >= 200);
+}
+
+void TransportBar::setLinked(bool linked)
+{
+    const QSignalBlocker blocker(m_link);
+    m_link->setChecked(linked);
 }
 
 void TransportBar::setPlaying(bool playing)

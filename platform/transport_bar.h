@@ -9,8 +9,8 @@ class QToolButton;
 namespace tandemo {
 
 /// A player's own transport controls: play/pause, stop, a seek bar with elapsed and total time,
-/// mute and volume, plus a status text. It only shows state and emits what the user asks for;
-/// the player it belongs to carries the requests out.
+/// mute and volume, a toggle that links the window's players, plus a status text. It only shows
+/// state and emits what the user asks for; the player it belongs to carries the requests out.
 class TransportBar : public QWidget {
     Q_OBJECT
 public:
@@ -21,6 +21,8 @@ public:
     void setDuration(double seconds);
     void setVolume(int volume);
     void setMuted(bool muted);
+    /// Shows whether the players are linked.
+    void setLinked(bool linked);
     /// A short text where the time is shown, such as a file that cannot be played; empty shows
     /// the time again.
     void setStatus(const QString& status);
@@ -28,6 +30,7 @@ public:
     QToolButton* playPauseButton() const { return m_playPause; }
     QToolButton* stopButton() const { return m_stop; }
     QToolButton* muteButton() const { return m_mute; }
+    QToolButton* linkButton() const { return m_link; }
     QSlider* seekBar() const { return m_seek; }
     QSlider* volumeSlider() const { return m_volume; }
     QString timeText() const;
@@ -43,6 +46,7 @@ signals:
     void seekRequested(double seconds);
     void muteClicked();
     void volumeRequested(int volume);
+    void linkToggled(bool linked);
 
 private:
     void updateTimeLabel();
@@ -53,6 +57,7 @@ private:
     QLabel* m_time;
     QToolButton* m_mute;
     QSlider* m_volume;
+    QToolButton* m_link;
     double m_position = 0;
     double m_duration = 0;
     QString m_status;

@@ -4,6 +4,7 @@
 #include <QMetaObject>
 
 #include <clocale>
+#include <limits>
 #include <vector>
 
 Q_LOGGING_CATEGORY(lcMpv, "tandemo.mpv", QtWarningMsg)
@@ -125,6 +126,14 @@ std::int64_t MpvEngine::integerProperty(const char* name) const
     return value;
 }
 
+double MpvEngine::numberProperty(const char* name) const
+{
+    double value = 0;
+    if (mpv_get_property(m_core.get(), name, MPV_FORMAT_DOUBLE, &value) < 0)
+        return std::numeric_limits<double>::quiet_NaN();
+    return value;
+}
+
 void MpvEngine::onWakeup(void* engine)
 {
     // Called on one of mpv's threads: only post to the GUI thread.
@@ -231,10 +240,21 @@ void MpvEngine::stop()
     commandAsync({"seek", "0", "absolute+exact"});
 }
 
-void MpvEngine::seekTo(double seconds)
+void MpvEngine::seekTo(double seconds, bool exact)
 {
     const QByteArray target = QByteArray::number(seconds, 'f', 3);
-    commandAsync({"seek", target.constData(), "absolute"});
+    commandAsync({"seek", target.constData(), exact ? "absolute+exact" : "absolute"});
+}
+
+void MpvEngine::stepFrame(bool forward)
+{
+    commandAsync({forward ? "frame-step" : "frame-back-step"});
+}
+
+void MpvEngine::setSpeed(double speed)
+{
+    m_speed = speed;
+    setPropertyAsync("speed", QByteArray::number(speed, 'f', 3).constData());
 }
 
 void MpvEngine::setVolume(int volume)

@@ -41,7 +41,12 @@ public:
     void setPaused(bool paused);
     /// Goes back to the start and pauses, keeping the file loaded.
     void stop();
-    void seekTo(double seconds);
+    /// Seeks to a time; an exact seek lands on the frame at that time instead of a key frame.
+    void seekTo(double seconds, bool exact = false);
+    /// Shows the next (or previous) frame and pauses there.
+    void stepFrame(bool forward);
+    void setSpeed(double speed);
+    double speed() const { return m_speed; }
     void setVolume(int volume);
     void setMute(bool mute);
     void setLoop(bool loop);
@@ -52,6 +57,8 @@ public:
     /// Reads an integer property at once (for counters such as "frame-drop-count"); -1 when the
     /// engine does not have it now.
     std::int64_t integerProperty(const char* name) const;
+    /// Reads a number property at once, such as "time-pos"; NaN when the engine has none now.
+    double numberProperty(const char* name) const;
     double duration() const { return m_duration; }
     bool isLooping() const { return m_looping; }
 
@@ -80,6 +87,7 @@ private:
     bool m_idle = true;
     bool m_looping = false;
     double m_position = 0;
+    double m_speed = 1.0;
     double m_duration = 0;
 };
 

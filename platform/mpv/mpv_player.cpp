@@ -1,20 +1,28 @@
 #include "platform/mpv/mpv_player.h"
 
 #include "platform/mpv/gl_video_view.h"
+#include "platform/mpv/player_link.h"
 #include "platform/mpv/software_video_view.h"
 #include "platform/transport_bar.h"
 #include "playback/empty_player.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMimeData>
+#include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tandemo {
 
-MediaPlayer* MpvPlayer::create(QWidget* parent, const MpvPlayerOptions& options)
+MediaPlayer* MpvPlayer::create(QWidget* parent, const MpvPlayerOptions& options, PlayerLink* link)
 {
     QString error;
     std::unique_ptr<MpvEngine> engine = MpvEngine::create(options.engine, &error);
@@ -24,14 +32,17 @@ MediaPlayer* MpvPlayer::create(QWidget* parent, const MpvPlayerOptions& options)
     // Even when asked for, never put a GL widget where the platform cannot host one.
     if (!platformHostsGlWidgets(QGuiApplication::platformName()))
         path = RenderPath::Software;
-    return new MpvPlayer(std::move(engine), path, parent);
+    return new MpvPlayer(std::move(engine), path, parent, link);
 }
 
-MpvPlayer::MpvPlayer(std::unique_ptr<MpvEngine> engine, RenderPath path, QWidget* parent)
+MpvPlayer::MpvPlayer(std::unique_ptr<MpvEngine> engine, RenderPath path, QWidget* parent,
+                     PlayerLink* link)
     : MediaPlayer(parent)
     , m_renderPath(path)
     , m_engine(std::move(engine))
+    , m_link(link)
 {
+    setAcceptDrops(true);
     // The render context must exist before mpv loads a file; the software one is made right
     // here, the OpenGL one when the widget first gets its GL context.
     if (path == RenderPath::OpenGL) {
@@ -54,6 +65,14 @@ MpvPlayer::MpvPlayer(std::unique_ptr<MpvEngine> engine, RenderPath path, QWidget
     connectSettings();
     connectEngine();
     connectTransport();
+    if (m_link) {
+        m_link->add(this);
+        m_transport->setLinked(m_link->isLinked());
+        connect(m_link, &PlayerLink::linkedChanged, m_transport, &TransportBar::setLinked);
+        connect(m_transport, &TransportBar::linkToggled, m_link, &PlayerLink::setLinked);
+    } else {
+        m_transport->linkButton()->hide();
+    }
     connect(&m_surface->events(), &VideoSurfaceEvents::ready, this, [this] {
         if (m_loadPending)
             startFile();
@@ -68,6 +87,8 @@ MpvPlayer::MpvPlayer(std::unique_ptr<MpvEngine> engine, RenderPath path, QWidget
 
 MpvPlayer::~MpvPlayer()
 {
+    if (m_link)
+        m_link->remove(this);
     // mpv's render context goes before its core.
     m_surface->releaseRenderContext();
     m_engine.reset();
@@ -120,7 +141,7 @@ void MpvPlayer::connectTransport()
     connect(m_transport, &TransportBar::playPauseClicked, this, &MpvPlayer::togglePlayPause);
     connect(m_transport, &TransportBar::stopClicked, this, &MpvPlayer::stop);
     connect(m_transport, &TransportBar::muteClicked, this, &MpvPlayer::toggleMute);
-    connect(m_transport, &TransportBar::seekRequested, m_engine.get(), &MpvEngine::seekTo);
+    connect(m_transport, &TransportBar::seekRequested, this, qOverload<double>(&MpvPlayer::seekTo));
     connect(m_transport, &TransportBar::volumeRequested, &m_settings, &PlayerSettings::setVolume);
 }
 
@@ -163,11 +184,24 @@ void MpvPlayer::startFile()
     m_engine->loadFile(QFileInfo(m_url).absoluteFilePath(), m_startPaused);
 }
 
+QList<MpvPlayer*> MpvPlayer::targets()
+{
+    return m_link ? m_link->targetsOf(this) : QList<MpvPlayer*>{this};
+}
+
 void MpvPlayer::togglePlayPause()
 {
+    // Linked players follow the one the user acted on: all play, or all pause.
+    const bool play = m_engine->isIdle() || m_engine->isPaused();
+    for (MpvPlayer* player : targets())
+        player->playOrPause(play);
+}
+
+void MpvPlayer::playOrPause(bool play)
+{
     if (!m_engine->isIdle()) {
-        m_engine->setPaused(!m_engine->isPaused());
-    } else if (!m_url.isEmpty() && !m_surface->hasFailed()) {
+        m_engine->setPaused(!play);
+    } else if (play && !m_url.isEmpty() && !m_surface->hasFailed()) {
         // A file that ended (with loop mode off) is played again from the start.
         load(false);
     }
@@ -175,8 +209,56 @@ void MpvPlayer::togglePlayPause()
 
 void MpvPlayer::stop()
 {
+    for (MpvPlayer* player : targets())
+        player->stopAlone();
+}
+
+void MpvPlayer::stopAlone()
+{
     if (!m_engine->isIdle())
         m_engine->stop();
+}
+
+void MpvPlayer::seekTo(double seconds)
+{
+    for (MpvPlayer* player : targets())
+        player->seekAlone(seconds);
+}
+
+void MpvPlayer::seekBy(double seconds)
+{
+    seekTo(std::max(0.0, m_engine->position() + seconds));
+}
+
+void MpvPlayer::seekAlone(double seconds)
+{
+    if (m_engine->isIdle())
+        return;
+    // Each video is sought to the same time, kept inside its own length; exact, so that linked
+    // players show the frames of the same moment.
+    const double duration = m_engine->duration();
+    const double target =
+        duration > 0 ? std::clamp(seconds, 0.0, duration) : std::max(seconds, 0.0);
+    m_engine->seekTo(target, /*exact=*/true);
+}
+
+void MpvPlayer::stepFrame(bool forward)
+{
+    for (MpvPlayer* player : targets()) {
+        if (!player->m_engine->isIdle())
+            player->m_engine->stepFrame(forward);
+    }
+}
+
+void MpvPlayer::setSpeed(double speed)
+{
+    for (MpvPlayer* player : targets())
+        player->m_engine->setSpeed(speed);
+}
+
+void MpvPlayer::changeVolume(int step)
+{
+    m_settings.setVolume(m_settings.volume() + step);
 }
 
 void MpvPlayer::toggleMute()
@@ -194,21 +276,98 @@ std::unique_ptr<QMenu> MpvPlayer::createContextMenu()
     QAction* mute = menu->addAction(tr("Mute"), this, &MpvPlayer::toggleMute);
     mute->setCheckable(true);
     mute->setChecked(m_settings.mute());
-    menu->addAction(tr("Volume Up"), this,
-                    [this] { m_settings.setVolume(m_settings.volume() + 10); });
-    menu->addAction(tr("Volume Down"), this,
-                    [this] { m_settings.setVolume(m_settings.volume() - 10); });
+    menu->addAction(tr("Volume Up"), this, [this] { changeVolume(10); });
+    menu->addAction(tr("Volume Down"), this, [this] { changeVolume(-10); });
+    QMenu* speeds = menu->addMenu(tr("Speed"));
+    for (const double speed : {0.25, 0.5, 1.0, 1.5, 2.0}) {
+        QAction* action = speeds->addAction(QStringLiteral("%1\u00d7").arg(speed), this,
+                                            [this, speed] { setSpeed(speed); });
+        action->setCheckable(true);
+        action->setChecked(qFuzzyCompare(m_engine->speed(), speed));
+    }
+    if (m_link) {
+        menu->addSeparator();
+        QAction* link = menu->addAction(tr("Link Both Players"), m_link,
+                                        [this](bool on) { m_link->setLinked(on); });
+        link->setCheckable(true);
+        link->setChecked(m_link->isLinked());
+    }
     return menu;
 }
 
 void MpvPlayer::keyPressEvent(QKeyEvent* event)
 {
-    // With the player focused, the space bar plays and pauses, as in most players.
-    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
-        togglePlayPause();
+    // The keys of most players, while this player has the focus.
+    if (event->modifiers() & ~Qt::KeypadModifier) {
+        MediaPlayer::keyPressEvent(event);
         return;
     }
-    MediaPlayer::keyPressEvent(event);
+    switch (event->key()) {
+    case Qt::Key_Space:
+        togglePlayPause();
+        break;
+    case Qt::Key_Left:
+        seekBy(-kSeekStepSeconds);
+        break;
+    case Qt::Key_Right:
+        seekBy(kSeekStepSeconds);
+        break;
+    case Qt::Key_Period:
+        stepFrame(true);
+        break;
+    case Qt::Key_Comma:
+        stepFrame(false);
+        break;
+    case Qt::Key_M:
+        toggleMute();
+        break;
+    case Qt::Key_Up:
+        changeVolume(5);
+        break;
+    case Qt::Key_Down:
+        changeVolume(-5);
+        break;
+    default:
+        MediaPlayer::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+namespace {
+
+QStringList droppedFiles(const QMimeData* data)
+{
+    QStringList files;
+    if (!data)
+        return files;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile())
+            files << url.toLocalFile();
+    }
+    return files;
+}
+
+} // namespace
+
+void MpvPlayer::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MpvPlayer::dropEvent(QDropEvent* event)
+{
+    // The first file plays here, the second in the other pane; further ones are ignored.
+    const QStringList files = droppedFiles(event->mimeData());
+    if (files.isEmpty())
+        return;
+    event->acceptProposedAction();
+    setURL(files[0]);
+    if (files.size() > 1 && m_link) {
+        if (MpvPlayer* other = m_link->other(this))
+            other->setURL(files[1]);
+    }
 }
 
 void MpvPlayer::contextMenuEvent(QContextMenuEvent* event)

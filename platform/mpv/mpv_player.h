@@ -1,8 +1,11 @@
 #pragma once
 
 #include "platform/mpv/mpv_engine.h"
+#include "platform/mpv/player_link.h"
 #include "platform/mpv/render_path.h"
 #include "playback/media_player.h"
+
+#include <QPointer>
 
 #include <memory>
 #include <optional>
@@ -26,9 +29,12 @@ class MpvPlayer : public MediaPlayer {
     Q_OBJECT
 public:
     /// A player for the frame; if the video engine cannot start, a player that says so instead.
-    static MediaPlayer* create(QWidget* parent, const MpvPlayerOptions& options = {});
+    /// Players given the same link can be linked by the user.
+    static MediaPlayer* create(QWidget* parent, const MpvPlayerOptions& options = {},
+                               PlayerLink* link = nullptr);
 
-    MpvPlayer(std::unique_ptr<MpvEngine> engine, RenderPath path, QWidget* parent = nullptr);
+    MpvPlayer(std::unique_ptr<MpvEngine> engine, RenderPath path, QWidget* parent = nullptr,
+              PlayerLink* link = nullptr);
     ~MpvPlayer() override;
 
     PlayerSettings& settings() override { return m_settings; }
@@ -44,9 +50,21 @@ public:
     /// The player's right-click menu, as it would pop up now.
     std::unique_ptr<QMenu> createContextMenu();
 
+    // What the user asks of the player, with its controls, keys or menu. While the players are
+    // linked, play, pause, stop, seeking, frame steps and speed act on all of them.
     void togglePlayPause();
     void stop();
+    void seekTo(double seconds);
+    void seekBy(double seconds);
+    void stepFrame(bool forward);
+    void setSpeed(double speed);
     void toggleMute();
+    void changeVolume(int step);
+
+    /// The seconds the arrow keys seek by.
+    static constexpr double kSeekStepSeconds = 5.0;
+
+    PlayerLink* link() const { return m_link; }
 
 signals:
     void frameRendered();
@@ -54,6 +72,8 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void connectSettings();
@@ -62,6 +82,11 @@ private:
     /// Loads the current URL as soon as the video surface can draw it.
     void load(bool startPaused);
     void startFile();
+    /// This player alone: play or pause, stop, seek to a time within its video.
+    void playOrPause(bool play);
+    void stopAlone();
+    void seekAlone(double seconds);
+    QList<MpvPlayer*> targets();
 
     PlayerSettings m_settings;
     PlayerControlProperties m_properties;
@@ -72,6 +97,7 @@ private:
     std::unique_ptr<MpvEngine> m_engine;
     VideoSurface* m_surface = nullptr;
     TransportBar* m_transport = nullptr;
+    QPointer<PlayerLink> m_link;
 };
 
 } // namespace tandemo
