@@ -234,11 +234,12 @@ void MpvPlayer::seekAlone(double seconds)
 {
     if (m_engine->isIdle())
         return;
-    // Each video is sought to the same time, kept inside its own length; exact, so that linked
-    // players show the frames of the same moment.
+    // Each video is sought to the same time, kept inside its own length (short of its very end,
+    // which would end or restart it); exact, so that linked players show the same moment.
+    constexpr double kShortOfTheEnd = 0.1;
     const double duration = m_engine->duration();
-    const double target =
-        duration > 0 ? std::clamp(seconds, 0.0, duration) : std::max(seconds, 0.0);
+    const double last = std::max(0.0, duration - kShortOfTheEnd);
+    const double target = duration > 0 ? std::clamp(seconds, 0.0, last) : std::max(seconds, 0.0);
     m_engine->seekTo(target, /*exact=*/true);
 }
 

@@ -87,7 +87,12 @@ public:
         event.data.data32[1] = XCB_CURRENT_TIME;
         xcb_send_event(m_connection.get(), 0, window, XCB_EVENT_MASK_NO_EVENT,
                        reinterpret_cast<const char*>(&event));
-        return xcb_flush(m_connection.get()) > 0;
+        // A round trip: the server has handled the message once it answers the next request.
+        std::unique_ptr<xcb_get_input_focus_reply_t, decltype(&std::free)> reply(
+            xcb_get_input_focus_reply(m_connection.get(), xcb_get_input_focus(m_connection.get()),
+                                      nullptr),
+            &std::free);
+        return reply != nullptr;
     }
 
 private:

@@ -1,0 +1,211 @@
+// Following both together: the shared link toggle, linked transport on real players with clips of
+// different lengths and frame rates, the player's keys, and files dropped onto the panes.
+#include "platform/mpv/mpv_player.h"
+#include "platform/mpv/player_link.h"
+#include "platform/platform_components.h"
+#include "platform/transport_bar.h"
+#include "support/player_testing.h"
+#include "ui/form1.h"
+
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace tandemo;
+using namespace tandemo::testing;
+
+namespace {
+
+// loop.mp4: 1 s at 30 frames a second; red.mp4: 3 s at 25.
+constexpr double kCoarsestFrame = 1.0 / 25;
+
+struct Window {
+    Window()
+        : components(quietPlayerOptions())
+        , form(components)
+    {
+        form.show();
+        left().settings().setMode("loop", true);
+        right().settings().setMode("loop", true);
+    }
+    MpvPlayer& left() { return *qobject_cast<MpvPlayer*>(form.MediaPlayer1()); }
+    MpvPlayer& right() { return *qobject_cast<MpvPlayer*>(form.MediaPlayer2()); }
+
+    /// Both play their clips.
+    bool play(const QString& leftClip, const QString& rightClip)
+    {
+        QSignalSpy leftFrames(&left(), &MpvPlayer::frameRendered);
+        QSignalSpy rightFrames(&right(), &MpvPlayer::frameRendered);
+        left().setURL(mediaPath(leftClip));
+        right().setURL(mediaPath(rightClip));
+        return QTest::qWaitFor(
+            [&] {
+                return leftFrames.count() > 3 && rightFrames.count() > 3 &&
+                       left().engine().duration() > 0 && right().engine().duration() > 0;
+            },
+            kPlayerTimeoutMs);
+    }
+
+    static bool paused(MpvPlayer& player) { return player.engine().isPaused(); }
+    static double at(MpvPlayer& player) { return player.engine().numberProperty("time-pos"); }
+
+    PlatformComponents components;
+    Form1 form;
+};
+
+void press(QWidget& widget, Qt::Key key)
+{
+    QTest::keyClick(&widget, key);
+}
+
+QMimeData* filesData(const QStringList& files)
+{
+    auto* data = new QMimeData;
+    QList<QUrl> urls;
+    for (const QString& file : files)
+        urls << QUrl::fromLocalFile(file);
+    data->setUrls(urls);
+    return data;
+}
+
+void drop(QWidget& target, const QStringList& files)
+{
+    std::unique_ptr<QMimeData> data(filesData(files));
+    const QPoint middle = target.rect().center();
+    QDragEnterEvent enter(middle, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&target, &enter);
+    QDropEvent dropped(QPointF(middle), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&target, &dropped);
+}
+
+} // namespace
+
+class TestLinkedPlayers : public QObject {
+    Q_OBJECT
+
+private slots:
+    void linkToggleIsSharedAndOffByDefault()
+    {
+        Window window;
+        QToolButton* leftToggle = window.left().transportBar().linkButton();
+        QToolButton* rightToggle = window.right().transportBar().linkButton();
+        QCOMPARE(window.left().link(), window.right().link());
+        QVERIFY(!window.left().link()->isLinked());
+        QVERIFY(!leftToggle->isChecked() && !rightToggle->isChecked());
+
+        leftToggle->click();
+        QVERIFY(window.left().link()->isLinked());
+        QVERIFY(rightToggle->isChecked());
+        rightToggle->click();
+        QVERIFY(!window.left().link()->isLinked());
+        QVERIFY(!leftToggle->isChecked());
+    }
+
+    void unlinkedPlayersStayIndependent()
+    {
+        Window window;
+        QVERIFY(window.play("loop.mp4", "red.mp4"));
+        window.left().togglePlayPause();
+        QTRY_VERIFY(Window::paused(window.left()));
+        window.left().seekTo(0.5);
+        window.left().stepFrame(true);
+        // Once the left player has done all that, the right one has seen none of it.
+        QTRY_VERIFY(Window::at(window.left()) > 0.5 && Window::at(window.left()) < 0.6);
+        QVERIFY(!Window::paused(window.right()));
+        QCOMPARE(window.right().engine().speed(), 1.0);
+    }
+
+    void linkedPauseSeekAndStepActOnBoth()
+    {
+        Window window;
+        QVERIFY(window.play("loop.mp4", "red.mp4"));
+        window.left().link()->setLinked(true);
+
+        window.left().togglePlayPause();
+        QTRY_VERIFY(Window::paused(window.left()) && Window::paused(window.right()));
+
+        // The same time in both...
+        window.right().seekTo(0.5);
+        QTRY_VERIFY(std::abs(Window::at(window.left()) - 0.5) <= kCoarsestFrame &&
+                    std::abs(Window::at(window.right()) - 0.5) <= kCoarsestFrame);
+        // ...kept inside each video's length.
+        window.right().seekTo(2.0);
+        QTRY_VERIFY(std::abs(Window::at(window.right()) - 2.0) <= kCoarsestFrame);
+        QTRY_VERIFY(Window::at(window.left()) > 0.5 && Window::at(window.left()) < 1.0);
+
+        // One frame on in each, still paused.
+        window.right().seekTo(0.5);
+        QTRY_VERIFY(std::abs(Window::at(window.left()) - 0.5) <= kCoarsestFrame);
+        const double leftBefore = Window::at(window.left());
+        const double rightBefore = Window::at(window.right());
+        window.left().stepFrame(true);
+        QTRY_VERIFY(Window::at(window.left()) > leftBefore &&
+                    Window::at(window.right()) > rightBefore);
+        QVERIFY(Window::at(window.left()) - leftBefore <= kCoarsestFrame + 0.001);
+        QVERIFY(Window::paused(window.left()) && Window::paused(window.right()));
+
+        // Speed and play follow too.
+        window.right().setSpeed(2.0);
+        QCOMPARE(window.left().engine().speed(), 2.0);
+        window.right().togglePlayPause();
+        QTRY_VERIFY(!Window::paused(window.left()) && !Window::paused(window.right()));
+        window.left().stop();
+        QTRY_VERIFY(Window::paused(window.right()));
+    }
+
+    void keysOfTheFocusedPlayer()
+    {
+        Window window;
+        QVERIFY(window.play("red.mp4", "loop.mp4"));
+        MpvPlayer& player = window.left();
+        player.setFocus();
+
+        press(player, Qt::Key_Space);
+        QTRY_VERIFY(Window::paused(player));
+        press(player, Qt::Key_Right); // 5 s on, kept inside the 3 s clip
+        QTRY_VERIFY(Window::at(player) > 2.5);
+        press(player, Qt::Key_Left);
+        QTRY_VERIFY(Window::at(player) < 0.5);
+        const double before = Window::at(player);
+        press(player, Qt::Key_Period);
+        QTRY_VERIFY(Window::at(player) > before);
+        press(player, Qt::Key_Comma);
+        QTRY_VERIFY(std::abs(Window::at(player) - before) < 0.001);
+
+        const int volume = player.settings().volume();
+        press(player, Qt::Key_Up);
+        QCOMPARE(player.settings().volume(), volume + 5);
+        press(player, Qt::Key_Down);
+        QCOMPARE(player.settings().volume(), volume);
+        press(player, Qt::Key_M);
+        QVERIFY(player.settings().mute());
+        QVERIFY(!Window::paused(window.right())); // the other player was not linked
+    }
+
+    void droppedFilesPlayInTheirPanes()
+    {
+        Window window;
+        drop(window.right(), {mediaPath("blue.mp4")});
+        QCOMPARE(window.right().URL(), mediaPath("blue.mp4"));
+        QVERIFY(window.left().URL().isEmpty());
+
+        // Two files: the first where they were dropped, the second in the other pane.
+        drop(window.left(), {mediaPath("red.mp4"), mediaPath("loop.mp4"), mediaPath("clip.avi")});
+        QCOMPARE(window.left().URL(), mediaPath("red.mp4"));
+        QCOMPARE(window.right().URL(), mediaPath("loop.mp4"));
+        QSignalSpy frames(&window.left(), &MpvPlayer::frameRendered);
+        QTRY_VERIFY_WITH_TIMEOUT(frames.count() > 3, kPlayerTimeoutMs);
+
+        // Only local files are taken.
+        auto data = std::unique_ptr<QMimeData>(new QMimeData);
+        data->setUrls({QUrl("https://example.com/a.avi")});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton,
+                              Qt::NoModifier);
+        QCoreApplication::sendEvent(&window.left(), &enter);
+        QVERIFY(!enter.isAccepted());
+    }
+};
+
+QTEST_MAIN(TestLinkedPlayers)
+#include "test_linked_players.moc"
