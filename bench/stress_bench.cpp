@@ -5,10 +5,14 @@
 //       event loop takes them, then 500 resizes; then both panes must play the good file again
 //   tandemo-bench-stress soak GOOD1 GOOD2 [--minutes N]
 //       two short clips looping for N minutes (default 60), memory sampled every minute
+//   tandemo-bench-stress sync CLIP1 CLIP2 [--seconds N]
+//       the players linked: how far apart the two panes' frames are after a pause, after a seek,
+//       and while both play for N seconds (default 60)
 //
 // Both report the warnings logged on the way, and the resident memory.
 
 #include "platform/mpv/mpv_player.h"
+#include "platform/mpv/player_link.h"
 #include "platform/platform_components.h"
 #include "playback/pane_layout.h"
 #include "ui/form1.h"
@@ -22,8 +26,13 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <QHash>
+
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdio>
+#include <vector>
 
 using namespace tandemo;
 
@@ -148,6 +157,93 @@ int soak(const QString& first, const QString& second, int minutes)
     return playing ? 0 : 1;
 }
 
+/// How far apart the two players' current frames are, in milliseconds.
+double apartMs(Window& window)
+{
+    return std::abs(window.left()->engine().numberProperty("time-pos") -
+                    window.right()->engine().numberProperty("time-pos")) *
+           1000;
+}
+
+int sync(const QString& first, const QString& second, int seconds)
+{
+    Window window;
+    if (!window.left() || !window.right())
+        return 1;
+    MpvPlayer& left = *window.left();
+    MpvPlayer& right = *window.right();
+    left.link()->setLinked(true);
+    left.setURL(first);
+    right.setURL(second);
+    if (!bothPlay(left, right))
+        return 1;
+    const double frameMs = 1000 / left.engine().numberProperty("container-fps");
+
+    // The engines report the new state asynchronously: wait until both have settled.
+    const auto settled = [&](auto condition) { return QTest::qWaitFor(condition, 30000); };
+    left.togglePlayPause();
+    settled([&] { return left.engine().isPaused() && right.engine().isPaused(); });
+    QTest::qWait(300); // let the last frame before the pause be shown
+    const double afterPause = apartMs(window);
+
+    const double target = std::min(left.engine().duration(), right.engine().duration()) / 3;
+    right.seekTo(target);
+    settled([&] {
+        return std::abs(left.engine().numberProperty("time-pos") - target) < 0.05 &&
+               std::abs(right.engine().numberProperty("time-pos") - target) < 0.05;
+    });
+    const double afterSeek = apartMs(window);
+
+    // While both play, each frame's time on screen is noted per pane; for a frame time shown in
+    // both panes, the difference of the two moments is how far apart the panes are.
+    QHash<qint64, qint64> shownLeft;
+    QHash<qint64, qint64> shownRight;
+    QElapsedTimer clock;
+    clock.start();
+    const auto note = [&](MpvPlayer& player, QHash<qint64, qint64>& shown) {
+        const double pts = player.engine().numberProperty("time-pos");
+        if (!std::isnan(pts))
+            shown.insert(qRound64(pts * 1000), clock.nsecsElapsed());
+    };
+    QObject::connect(&left, &MpvPlayer::frameRendered, [&] { note(left, shownLeft); });
+    QObject::connect(&right, &MpvPlayer::frameRendered, [&] { note(right, shownRight); });
+    left.togglePlayPause();
+    QTest::qWait(seconds * 1000);
+
+    std::vector<double> apart;
+    std::vector<std::pair<qint64, double>> byTime; // frame time, apart: shows any drift
+    for (auto it = shownLeft.cbegin(); it != shownLeft.cend(); ++it) {
+        const auto other = shownRight.constFind(it.key());
+        if (other == shownRight.cend())
+            continue;
+        apart.push_back(std::abs(double(it.value() - other.value())) / 1e6);
+        byTime.emplace_back(it.value(), apart.back());
+    }
+    std::sort(byTime.begin(), byTime.end());
+    const auto medianOf = [](std::vector<double> values) {
+        std::sort(values.begin(), values.end());
+        return values.empty() ? 0.0 : values[values.size() / 2];
+    };
+    std::vector<double> firstTenth, lastTenth;
+    for (std::size_t i = 0; i < byTime.size(); ++i) {
+        if (i < byTime.size() / 10)
+            firstTenth.push_back(byTime[i].second);
+        else if (i >= byTime.size() - byTime.size() / 10)
+            lastTenth.push_back(byTime[i].second);
+    }
+    std::sort(apart.begin(), apart.end());
+    const double median = apart.empty() ? 0 : apart[apart.size() / 2];
+    const double p95 = apart.empty() ? 0 : apart[apart.size() * 95 / 100];
+    std::printf("sync: one frame is %.1f ms; frames shown apart after a linked pause %.1f ms, "
+                "after a linked seek %.1f ms; playing %d s, the same frame shown in both panes "
+                "apart by: median %.1f ms, 95th percentile %.1f ms, largest %.1f ms (%zu frames); "
+                "median in the first tenth %.1f ms, in the last tenth %.1f ms\n",
+                frameMs, afterPause, afterSeek, seconds, median, p95,
+                apart.empty() ? 0 : apart.back(), apart.size(), medianOf(firstTenth),
+                medianOf(lastTenth));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -156,8 +252,10 @@ int main(int argc, char* argv[])
     g_previousHandler = qInstallMessageHandler(countMessages);
     QCommandLineParser parser;
     parser.addHelpOption();
-    parser.addPositionalArgument("measure", "stress GOOD BAD, or soak GOOD1 GOOD2");
+    parser.addPositionalArgument("measure",
+                                 "stress GOOD BAD, soak GOOD1 GOOD2, or sync CLIP1 CLIP2");
     parser.addOption({"minutes", "Length of the soak (default 60).", "n", "60"});
+    parser.addOption({"seconds", "Length of the sync run (default 60).", "n", "60"});
     parser.process(app);
     const QStringList arguments = parser.positionalArguments();
     if (arguments.size() != 3)
@@ -166,5 +264,7 @@ int main(int argc, char* argv[])
         return stress(arguments[1], arguments[2]);
     if (arguments[0] == "soak")
         return soak(arguments[1], arguments[2], parser.value("minutes").toInt());
+    if (arguments[0] == "sync")
+        return sync(arguments[1], arguments[2], parser.value("seconds").toInt());
     parser.showHelp(2);
 }

@@ -254,7 +254,15 @@ void MpvEngine::stepFrame(bool forward)
 void MpvEngine::setSpeed(double speed)
 {
     m_speed = speed;
-    setPropertyAsync("speed", QByteArray::number(speed, 'f', 3).constData());
+    setPropertyAsync("speed", QByteArray::number(m_speed * m_speedNudge, 'f', 4).constData());
+}
+
+void MpvEngine::setSpeedNudge(double factor)
+{
+    if (factor == m_speedNudge)
+        return;
+    m_speedNudge = factor;
+    setPropertyAsync("speed", QByteArray::number(m_speed * m_speedNudge, 'f', 4).constData());
 }
 
 void MpvEngine::setVolume(int volume)

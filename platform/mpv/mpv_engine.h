@@ -47,6 +47,9 @@ public:
     void stepFrame(bool forward);
     void setSpeed(double speed);
     double speed() const { return m_speed; }
+    /// Plays a little faster or slower than the chosen speed (factor near 1), to keep in step
+    /// with another player; 1 returns to the chosen speed.
+    void setSpeedNudge(double factor);
     void setVolume(int volume);
     void setMute(bool mute);
     void setLoop(bool loop);
@@ -88,6 +91,7 @@ private:
     bool m_looping = false;
     double m_position = 0;
     double m_speed = 1.0;
+    double m_speedNudge = 1.0;
     double m_duration = 0;
 };
 

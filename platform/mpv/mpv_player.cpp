@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 
 namespace tandemo {
 
@@ -193,8 +194,25 @@ void MpvPlayer::togglePlayPause()
 {
     // Linked players follow the one the user acted on: all play, or all pause.
     const bool play = m_engine->isIdle() || m_engine->isPaused();
-    for (MpvPlayer* player : targets())
+    const QList<MpvPlayer*> players = targets();
+    for (MpvPlayer* player : players)
         player->playOrPause(play);
+    if (!play && players.size() > 1) {
+        // Each core stops on its own frame; once this one has stopped, the others are brought
+        // to the same moment, so that the panes show frames of the same time.
+        connect(
+            m_engine.get(), &MpvEngine::pausedChanged, this,
+            [this](bool paused) {
+                if (!paused || !m_link)
+                    return;
+                const double at = m_engine->numberProperty("time-pos");
+                for (MpvPlayer* player : m_link->targetsOf(this)) {
+                    if (player != this && !std::isnan(at))
+                        player->seekAlone(at);
+                }
+            },
+            Qt::SingleShotConnection);
+    }
 }
 
 void MpvPlayer::playOrPause(bool play)

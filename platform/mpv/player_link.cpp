@@ -2,14 +2,72 @@
 
 #include "platform/mpv/mpv_player.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace tandemo {
+
+namespace {
+// How often the players' positions are compared, and the largest change of speed used to bring
+// one back into step (a few per cent is not heard, with mpv's pitch correction).
+constexpr int kStepCheckMs = 500;
+constexpr double kLargestNudge = 0.05;
+} // namespace
+
+PlayerLink::PlayerLink(QObject* parent)
+    : QObject(parent)
+{
+    m_stepKeeper.setInterval(kStepCheckMs);
+    connect(&m_stepKeeper, &QTimer::timeout, this, &PlayerLink::keepInStep);
+}
 
 void PlayerLink::setLinked(bool linked)
 {
     if (linked == m_linked)
         return;
     m_linked = linked;
+    if (linked) {
+        m_stepKeeper.start();
+    } else {
+        m_stepKeeper.stop();
+        releaseNudges();
+    }
     emit linkedChanged(linked);
+}
+
+void PlayerLink::releaseNudges()
+{
+    for (const QPointer<MpvPlayer>& player : m_players) {
+        if (player)
+            player->engine().setSpeedNudge(1.0);
+    }
+}
+
+void PlayerLink::keepInStep()
+{
+    MpvPlayer* leader = m_players.isEmpty() ? nullptr : m_players.first().data();
+    if (!leader)
+        return;
+    MpvEngine& lead = leader->engine();
+    for (const QPointer<MpvPlayer>& player : m_players) {
+        if (!player || player == leader)
+            continue;
+        MpvEngine& follower = player->engine();
+        const bool bothPlaying =
+            !lead.isIdle() && !lead.isPaused() && !follower.isIdle() && !follower.isPaused();
+        // Videos of different lengths loop at different moments: there is no step to keep.
+        const bool sameLength = std::abs(lead.duration() - follower.duration()) < 0.1;
+        const double behind = lead.numberProperty("time-pos") - follower.numberProperty("time-pos");
+        const double fps = follower.numberProperty("container-fps");
+        const double halfFrame = fps > 0 ? 0.5 / fps : 0.02;
+        if (!bothPlaying || !sameLength || std::isnan(behind) || std::abs(behind) > 1.0 ||
+            std::abs(behind) < halfFrame) {
+            follower.setSpeedNudge(1.0);
+            continue;
+        }
+        // Close the gap over about a second, within the largest nudge.
+        follower.setSpeedNudge(1.0 + std::clamp(behind, -kLargestNudge, kLargestNudge));
+    }
 }
 
 void PlayerLink::add(MpvPlayer* player)

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
 namespace tandemo {
 
@@ -11,10 +12,14 @@ class MpvPlayer;
 /// Joins the players of one window so that they can be followed together. While linked, play,
 /// pause, stop, seeking, frame stepping and speed on either player act on all of them; what
 /// each plays and how it loops stay its own. Off by default. The players register themselves.
+///
+/// Each player runs on its own clock, so two players drift apart over a long run. While linked
+/// and playing videos of the same length, the link keeps them in step: a player that has fallen
+/// behind the first one plays a few per cent faster until it has caught up, and the reverse.
 class PlayerLink : public QObject {
     Q_OBJECT
 public:
-    using QObject::QObject;
+    explicit PlayerLink(QObject* parent = nullptr);
 
     bool isLinked() const { return m_linked; }
     void setLinked(bool linked);
@@ -31,8 +36,12 @@ signals:
     void linkedChanged(bool linked);
 
 private:
+    void keepInStep();
+    void releaseNudges();
+
     QList<QPointer<MpvPlayer>> m_players;
     bool m_linked = false;
+    QTimer m_stepKeeper;
 };
 
 } // namespace tandemo
