@@ -4,6 +4,7 @@
 #include <QMetaObject>
 
 #include <clocale>
+#include <cmath>
 #include <limits>
 #include <vector>
 
@@ -248,7 +249,15 @@ void MpvEngine::seekTo(double seconds, bool exact)
 
 void MpvEngine::stepFrame(bool forward)
 {
-    commandAsync({forward ? "frame-step" : "frame-back-step"});
+    // An exact seek by one frame's time: unlike mpv's frame-step it queues behind a seek still
+    // in progress, so a step right after a seek is never lost.
+    double fps = numberProperty("container-fps");
+    if (std::isnan(fps) || fps <= 0)
+        fps = numberProperty("estimated-vf-fps");
+    const double frame = std::isnan(fps) || fps <= 0 ? 0.04 : 1.0 / fps;
+    setPaused(true);
+    const QByteArray amount = QByteArray::number(forward ? frame : -frame, 'f', 6);
+    commandAsync({"seek", amount.constData(), "relative+exact"});
 }
 
 void MpvEngine::setSpeed(double speed)
