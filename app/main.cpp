@@ -2,6 +2,7 @@
 #include "app/form1_events.h"
 #include "app/start_up.h"
 #include "platform/desktop_services.h"
+#include "platform/mpv/render_path.h"
 #include "platform/platform_components.h"
 #include "ui/form1.h"
 
@@ -9,6 +10,7 @@
 
 int main(int argc, char* argv[])
 {
+    tandemo::skipGlWithoutGpu();
     QApplication app(argc, argv);
     tandemo::applyApplicationIdentity();
 

@@ -6,6 +6,7 @@
 //                          [--mpv name=value]... VIDEO1 VIDEO2
 
 #include "platform/mpv/mpv_player.h"
+#include "platform/mpv/render_path.h"
 #include "platform/mpv/video_surface.h"
 #include "platform/platform_components.h"
 #include "ui/form1.h"
@@ -82,6 +83,8 @@ struct PaneRecord {
 
 int main(int argc, char* argv[])
 {
+    // As the program itself starts.
+    skipGlWithoutGpu();
     QApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addHelpOption();

@@ -13,6 +13,7 @@
 
 #include "platform/mpv/mpv_player.h"
 #include "platform/mpv/player_link.h"
+#include "platform/mpv/render_path.h"
 #include "platform/platform_components.h"
 #include "playback/pane_layout.h"
 #include "ui/form1.h"
@@ -248,6 +249,8 @@ int sync(const QString& first, const QString& second, int seconds)
 
 int main(int argc, char* argv[])
 {
+    // As the program itself starts.
+    skipGlWithoutGpu();
     QApplication app(argc, argv);
     g_previousHandler = qInstallMessageHandler(countMessages);
     QCommandLineParser parser;

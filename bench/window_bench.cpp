@@ -12,6 +12,7 @@
 #include "fs/file_helpers.h"
 #include "platform/desktop_services.h"
 #include "platform/mpv/mpv_player.h"
+#include "platform/mpv/render_path.h"
 #include "platform/platform_components.h"
 #include "platform/qt_common_dialog.h"
 #include "platform/skin_engine.h"
@@ -254,6 +255,8 @@ void measureSkew(const QString& samples, int runs, const MpvPlayerOptions& optio
 
 int main(int argc, char* argv[])
 {
+    // As the program itself starts.
+    skipGlWithoutGpu();
     QApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addHelpOption();

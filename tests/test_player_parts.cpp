@@ -3,7 +3,10 @@
 #include "platform/transport_bar.h"
 #include "playback/player_settings.h"
 
+#include <QDir>
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cmath>
@@ -42,6 +45,27 @@ private slots:
         QFETCH(std::optional<QString>, renderer);
         QFETCH(RenderPath, expected);
         QCOMPARE(chooseRenderPath(platform, renderer), expected);
+    }
+
+    void gpuDevicesAreFoundByTheirNodes()
+    {
+        QTemporaryDir dev;
+        QVERIFY(!hasGpuDevice(dev.path()));
+        QVERIFY(QDir(dev.path()).mkdir("dri"));
+        QFile card(dev.filePath("dri/card0")); // a display controller alone renders nothing
+        QVERIFY(card.open(QIODevice::WriteOnly));
+        card.close();
+        QVERIFY(!hasGpuDevice(dev.path()));
+        QFile render(dev.filePath("dri/renderD128"));
+        QVERIFY(render.open(QIODevice::WriteOnly));
+        render.close();
+        QVERIFY(hasGpuDevice(dev.path()));
+
+        QTemporaryDir nvidia;
+        QFile device(nvidia.filePath("nvidia0"));
+        QVERIFY(device.open(QIODevice::WriteOnly));
+        device.close();
+        QVERIFY(hasGpuDevice(nvidia.path()));
     }
 
     void frameBufferIsAlignedForFastRendering_data()

@@ -1,5 +1,7 @@
 #include "platform/mpv/render_path.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QOffscreenSurface>
@@ -12,6 +14,8 @@ Q_LOGGING_CATEGORY(lcRenderPath, "tandemo.render", QtInfoMsg)
 namespace tandemo {
 
 namespace {
+
+bool glSkipped();
 
 std::optional<QString> probeGlRenderer()
 {
@@ -64,7 +68,7 @@ RenderPath detectRenderPath()
         // Never make a GL context where GL widgets are unsupported: the probe itself may fail
         // there, and the answer is known anyway.
         const std::optional<QString> renderer =
-            !platformHostsGlWidgets(platform) ? std::nullopt : probeGlRenderer();
+            !platformHostsGlWidgets(platform) || glSkipped() ? std::nullopt : probeGlRenderer();
         const RenderPath chosen = chooseRenderPath(platform, renderer);
         qCDebug(lcRenderPath).noquote()
             << "video render path:" << renderPathName(chosen) << "(Qt platform" << platform
@@ -72,6 +76,30 @@ RenderPath detectRenderPath()
         return chosen;
     }();
     return path;
+}
+
+bool hasGpuDevice(const QString& deviceFolder)
+{
+    const QDir dri(deviceFolder + QStringLiteral("/dri"));
+    if (!dri.entryList({QStringLiteral("renderD*")}, QDir::System | QDir::Files).isEmpty())
+        return true;
+    return QFileInfo::exists(deviceFolder + QStringLiteral("/nvidia0"));
+}
+
+namespace {
+bool g_glSkipped = false;
+bool glSkipped()
+{
+    return g_glSkipped;
+}
+} // namespace
+
+void skipGlWithoutGpu()
+{
+    if (!hasGpuDevice() && !qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION")) {
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
+        g_glSkipped = true;
+    }
 }
 
 QString renderPathName(RenderPath path)

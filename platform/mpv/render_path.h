@@ -26,4 +26,14 @@ RenderPath detectRenderPath();
 
 QString renderPathName(RenderPath path);
 
+/// Whether the machine has a GPU device that a hardware GL driver could use (a DRM render node,
+/// or NVIDIA's device), looked for under the given device folder.
+bool hasGpuDevice(const QString& deviceFolder = QStringLiteral("/dev"));
+
+/// Without a GPU device, GL could only run on the CPU, where the software path is chosen anyway:
+/// tells Qt (before the application object exists) not to load its X11 GL integration at all,
+/// which spares the GL driver's start-up time and memory. A choice already made in the
+/// environment is kept.
+void skipGlWithoutGpu();
+
 } // namespace tandemo
