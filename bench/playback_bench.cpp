@@ -5,8 +5,8 @@
 //   tandemo-bench-playback [--path gl|software] [--seconds N] [--window WxH]
 //                          [--mpv name=value]... VIDEO1 VIDEO2
 
+#include "bench/gl_choice.h"
 #include "platform/mpv/mpv_player.h"
-#include "platform/mpv/render_path.h"
 #include "platform/mpv/video_surface.h"
 #include "platform/platform_components.h"
 #include "ui/form1.h"
@@ -83,8 +83,7 @@ struct PaneRecord {
 
 int main(int argc, char* argv[])
 {
-    // As the program itself starts.
-    skipGlWithoutGpu();
+    chooseGlLikeTheProgram(argc, argv);
     QApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addHelpOption();

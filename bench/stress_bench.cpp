@@ -11,9 +11,9 @@
 //
 // Both report the warnings logged on the way, and the resident memory.
 
+#include "bench/gl_choice.h"
 #include "platform/mpv/mpv_player.h"
 #include "platform/mpv/player_link.h"
-#include "platform/mpv/render_path.h"
 #include "platform/platform_components.h"
 #include "playback/pane_layout.h"
 #include "ui/form1.h"
@@ -249,8 +249,7 @@ int sync(const QString& first, const QString& second, int seconds)
 
 int main(int argc, char* argv[])
 {
-    // As the program itself starts.
-    skipGlWithoutGpu();
+    chooseGlLikeTheProgram(argc, argv);
     QApplication app(argc, argv);
     g_previousHandler = qInstallMessageHandler(countMessages);
     QCommandLineParser parser;

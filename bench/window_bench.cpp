@@ -9,10 +9,10 @@
 //
 // Each prints one line per run and a summary line "name: median M ms (min A, max B)".
 
+#include "bench/gl_choice.h"
 #include "fs/file_helpers.h"
 #include "platform/desktop_services.h"
 #include "platform/mpv/mpv_player.h"
-#include "platform/mpv/render_path.h"
 #include "platform/platform_components.h"
 #include "platform/qt_common_dialog.h"
 #include "platform/skin_engine.h"
@@ -255,8 +255,7 @@ void measureSkew(const QString& samples, int runs, const MpvPlayerOptions& optio
 
 int main(int argc, char* argv[])
 {
-    // As the program itself starts.
-    skipGlWithoutGpu();
+    chooseGlLikeTheProgram(argc, argv);
     QApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addHelpOption();

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/mpv/render_path.h"
+
+#include <cstring>
+
+namespace tandemo {
+
+/// Starts GL the way the program does (skipGlWithoutGpu), unless the command line forces the
+/// OpenGL path with "--path gl", which needs Qt's GL integration. Call before QApplication.
+inline void chooseGlLikeTheProgram(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const bool pathGl = std::strcmp(argv[i], "--path=gl") == 0 ||
+                            (std::strcmp(argv[i], "--path") == 0 && i + 1 < argc &&
+                             std::strcmp(argv[i + 1], "gl") == 0);
+        if (pathGl)
+            return;
+    }
+    skipGlWithoutGpu();
+}
+
+} // namespace tandemo
