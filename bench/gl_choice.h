@@ -2,7 +2,10 @@
 
 #include "platform/mpv/render_path.h"
 
+#include <QString>
+
 #include <cstring>
+#include <optional>
 
 namespace tandemo {
 
@@ -18,6 +21,17 @@ inline void chooseGlLikeTheProgram(int argc, char* argv[])
             return;
     }
     skipGlWithoutGpu();
+}
+
+/// The render path a "--path" value asks for: gl, software, or anything else for the automatic
+/// choice.
+inline std::optional<RenderPath> renderPathOption(const QString& value)
+{
+    if (value == QLatin1String("gl"))
+        return RenderPath::OpenGL;
+    if (value == QLatin1String("software"))
+        return RenderPath::Software;
+    return std::nullopt;
 }
 
 } // namespace tandemo

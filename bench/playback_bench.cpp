@@ -109,10 +109,7 @@ int main(int argc, char* argv[])
         options.engine.extraOptions.emplace_back(option.left(equals).toStdString(),
                                                  option.mid(equals + 1).toStdString());
     }
-    if (parser.value("path") == "gl")
-        options.renderPath = RenderPath::OpenGL;
-    else if (parser.value("path") == "software")
-        options.renderPath = RenderPath::Software;
+    options.renderPath = renderPathOption(parser.value("path"));
 
     PlatformComponents components(options);
     Form1 window(components);

@@ -277,10 +277,7 @@ int main(int argc, char* argv[])
                      measureClose(parser.value("program"), parser.value("samples"), runs));
     } else if (measure == "skew") {
         MpvPlayerOptions options;
-        if (parser.value("path") == "gl")
-            options.renderPath = RenderPath::OpenGL;
-        else if (parser.value("path") == "software")
-            options.renderPath = RenderPath::Software;
+        options.renderPath = renderPathOption(parser.value("path"));
         measureSkew(parser.value("samples"), runs, options);
     } else {
         parser.showHelp(2);

@@ -15,7 +15,8 @@ namespace tandemo {
 
 namespace {
 
-bool glSkipped();
+// Set when Qt was told not to load its GL integration: there is then nothing to probe.
+bool g_glSkipped = false;
 
 std::optional<QString> probeGlRenderer()
 {
@@ -68,7 +69,7 @@ RenderPath detectRenderPath()
         // Never make a GL context where GL widgets are unsupported: the probe itself may fail
         // there, and the answer is known anyway.
         const std::optional<QString> renderer =
-            !platformHostsGlWidgets(platform) || glSkipped() ? std::nullopt : probeGlRenderer();
+            !platformHostsGlWidgets(platform) || g_glSkipped ? std::nullopt : probeGlRenderer();
         const RenderPath chosen = chooseRenderPath(platform, renderer);
         qCDebug(lcRenderPath).noquote()
             << "video render path:" << renderPathName(chosen) << "(Qt platform" << platform
@@ -85,14 +86,6 @@ bool hasGpuDevice(const QString& deviceFolder)
         return true;
     return QFileInfo::exists(deviceFolder + QStringLiteral("/nvidia0"));
 }
-
-namespace {
-bool g_glSkipped = false;
-bool glSkipped()
-{
-    return g_glSkipped;
-}
-} // namespace
 
 void skipGlWithoutGpu()
 {
