@@ -181,8 +181,8 @@ int main(int argc, char* argv[])
             const double fps = (record.frames.size() - framesAtStart[i]) / wall;
             const double firstFrame =
                 record.frames.empty() ? -1 : (record.frames.front() - record.urlWritten) / 1e6;
-            const long long outputDrops = engine.integerProperty("frame-drop-count");
-            const long long decoderDrops = engine.integerProperty("decoder-frame-drop-count");
+            const long long outputDrops = engine.outputFramesDropped();
+            const long long decoderDrops = engine.decoderFramesDropped();
             const double medianGap = gaps.empty() ? 0 : gaps[gaps.size() / 2];
             const double longestGap = gaps.empty() ? 0 : gaps.back();
             if (json) {

@@ -161,8 +161,7 @@ int soak(const QString& first, const QString& second, int minutes)
 /// How far apart the two players' current frames are, in milliseconds.
 double apartMs(Window& window)
 {
-    return std::abs(window.left()->engine().numberProperty("time-pos") -
-                    window.right()->engine().numberProperty("time-pos")) *
+    return std::abs(window.left()->engine().position() - window.right()->engine().position()) *
            1000;
 }
 
@@ -178,7 +177,7 @@ int sync(const QString& first, const QString& second, int seconds)
     right.setURL(second);
     if (!bothPlay(left, right))
         return 1;
-    const double frameMs = 1000 / left.engine().numberProperty("container-fps");
+    const double frameMs = 1000 / left.engine().frameRate();
 
     // The engines report the new state asynchronously: wait until both have settled.
     const auto settled = [&](auto condition) { return QTest::qWaitFor(condition, 30000); };
@@ -190,8 +189,8 @@ int sync(const QString& first, const QString& second, int seconds)
     const double target = std::min(left.engine().duration(), right.engine().duration()) / 3;
     right.seekTo(target);
     settled([&] {
-        return std::abs(left.engine().numberProperty("time-pos") - target) < 0.05 &&
-               std::abs(right.engine().numberProperty("time-pos") - target) < 0.05;
+        return std::abs(left.engine().position() - target) < 0.05 &&
+               std::abs(right.engine().position() - target) < 0.05;
     });
     const double afterSeek = apartMs(window);
 
@@ -202,7 +201,7 @@ int sync(const QString& first, const QString& second, int seconds)
     QElapsedTimer clock;
     clock.start();
     const auto note = [&](MpvPlayer& player, QHash<qint64, qint64>& shown) {
-        const double pts = player.engine().numberProperty("time-pos");
+        const double pts = player.engine().position();
         if (!std::isnan(pts))
             shown.insert(qRound64(pts * 1000), clock.nsecsElapsed());
     };

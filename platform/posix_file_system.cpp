@@ -2,8 +2,7 @@
 
 #include "fs/wildcard.h"
 #include "platform/failure.h"
-
-#include <QFile>
+#include "platform/file_names.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -65,7 +64,7 @@ QDateTime PosixFileSystem::modificationTime(const QString& path)
     struct stat status {};
     if (path.isEmpty())
         throw Failure(failure_text::kFileNotFound);
-    if (stat(QFile::encodeName(path).constData(), &status) != 0)
+    if (stat(encodeFileName(path).constData(), &status) != 0)
         throw Failure(describeSystemError(errno));
     return QDateTime::fromSecsSinceEpoch(status.st_mtim.tv_sec);
 }
@@ -73,8 +72,7 @@ QDateTime PosixFileSystem::modificationTime(const QString& path)
 QStringList PosixFileSystem::listFiles(const QString& folder, const QString& pattern,
                                        bool includeHidden)
 {
-    const QByteArray folderPath =
-        QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder);
+    const QByteArray folderPath = encodeFileName(folder.isEmpty() ? QStringLiteral(".") : folder);
     DirectoryHandle directory(opendir(folderPath.constData()));
     if (!directory) {
         if (errno == ENOENT || errno == ENOTDIR)
@@ -92,7 +90,7 @@ QStringList PosixFileSystem::listFiles(const QString& folder, const QString& pat
                 throw Failure(describeSystemError(errno));
             break;
         }
-        const QString name = QFile::decodeName(entry->d_name);
+        const QString name = decodeFileName(QByteArray(entry->d_name));
         if (name == u"." || name == u"..")
             continue;
         if (!includeHidden && name.startsWith(u'.'))
@@ -108,7 +106,7 @@ QStringList PosixFileSystem::listFiles(const QString& folder, const QString& pat
 bool PosixFileSystem::openForQuery(const QString& path)
 {
     // O_PATH asks for no access to the contents, so permission bits on the file do not matter.
-    const FileDescriptor fd(open(QFile::encodeName(path).constData(), O_PATH | O_CLOEXEC));
+    const FileDescriptor fd(open(encodeFileName(path).constData(), O_PATH | O_CLOEXEC));
     if (!fd.isValid())
         return false;
     struct stat status {};

@@ -1,5 +1,7 @@
 #include "platform/qt_application_object.h"
 
+#include "platform/file_names.h"
+
 #include <QCoreApplication>
 
 #include <sys/prctl.h>
@@ -8,7 +10,8 @@ namespace tandemo {
 
 QString QtApplicationObject::folder() const
 {
-    return QCoreApplication::applicationDirPath();
+    // Qt decodes a folder name that is not UTF-8 with replacement characters; find the real one.
+    return recoverFileName(QCoreApplication::applicationDirPath());
 }
 
 void QtApplicationObject::setTitle(const QString& title)

@@ -1,5 +1,7 @@
 #include "platform/qt_common_dialog.h"
 
+#include "platform/file_names.h"
+
 #include <QFileDialog>
 #include <QWidget>
 
@@ -54,7 +56,9 @@ void QtCommonDialog::ShowOpen()
         dialog.selectFile(FileName());
 
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        setFileName(dialog.selectedFiles().constFirst());
+        // The dialog shows a name that is not UTF-8 with replacement characters; the file
+        // itself is found again by that picture of its name.
+        setFileName(recoverFileName(dialog.selectedFiles().constFirst()));
     else
         setFileName(QString());
 }

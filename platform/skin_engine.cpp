@@ -1,9 +1,11 @@
 #include "platform/skin_engine.h"
 
 #include "platform/failure.h"
+#include "platform/skin_style_files.h"
 #include "platform/small_file.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QPalette>
 #include <QWidget>
 
@@ -15,7 +17,12 @@ void SkinEngine::LoadSkin(const QString& path, const QString& schemeName)
         path, kLargestSkinFile,
         QStringLiteral("Invalid skin file (larger than %1 bytes)").arg(kLargestSkinFile));
 
-    const SkinFile skin = parseSkinFile(bytes);
+    SkinFile skin = parseSkinFile(bytes);
+    // Files named by any scheme's style are checked now, so that a bad one is found as early as
+    // a bad line, and no scheme applied later can make the style parser read them.
+    const QString folder = QFileInfo(path).absolutePath();
+    for (SkinScheme& each : skin.schemes)
+        each.styleSheet = checkedStyleFiles(each.styleSheet, folder);
     const SkinScheme* scheme = skin.find(schemeName);
     if (!scheme)
         throw Failure(QStringLiteral("The skin has no scheme named %1").arg(schemeName));

@@ -2,15 +2,19 @@
 #include "fs/checked_count.h"
 #include "fs/file_helpers.h"
 #include "fs/wildcard.h"
+#include "platform/file_names.h"
 #include "platform/posix_file_system.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <QtTest>
 
 #include <limits>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -183,6 +187,45 @@ private slots:
         fileSystem.addFile("/s/b.avi");
         fileSystem.faults.failOn("openForQuery", 1);
         QCOMPARE(namesOf(ListFiles(fileSystem, "/s", "*.*")), QStringList({"b.avi"}));
+    }
+
+    void fileNamesKeepTheirBytesThroughText()
+    {
+        // Every byte string comes back as it was, and valid UTF-8 reads as the text it is.
+        QRandomGenerator random(20261208);
+        for (int round = 0; round < 2000; ++round) {
+            QByteArray bytes(random.bounded(1, 24), Qt::Uninitialized);
+            for (char& byte : bytes)
+                byte = char(random.bounded(1, 256));
+            QCOMPARE(encodeFileName(decodeFileName(bytes)), bytes);
+        }
+        for (const char* text : {"plain.avi",
+                                 "\xc3\xbcnic\xc3\xb8"
+                                 "de.mp4",
+                                 "\xf0\x9f\x8e\xac.mp4"})
+            QCOMPARE(decodeFileName(text), QString::fromUtf8(text));
+        // Invalid forms are kept byte by byte: stray continuation, overlong, encoded surrogate.
+        for (const char* bytes :
+             {"a\x80", "\xc0\xaf", "\xed\xa0\x80", "\xf4\x90\x80\x80", "\xe9t\xe9"}) {
+            const QString name = decodeFileName(bytes);
+            QVERIFY(!name.contains(QChar::ReplacementCharacter));
+            QCOMPARE(encodeFileName(name), QByteArray(bytes));
+        }
+
+        // Listed and opened by those bytes, and found again from Qt's lossy picture of them.
+        QTemporaryDir folder;
+        const QByteArray path = encodeFileName(folder.path()) + "/\xe9t\xe9.avi";
+        QVERIFY(::close(::creat(path.constData(), 0644)) == 0);
+        PosixFileSystem fileSystem;
+        const FileList list = ListFiles(fileSystem, folder.path(), "*.AVI");
+        QCOMPARE(list.upperIndex(), 1);
+        QCOMPARE(encodeFileName(folder.path() + "/" + list.at(1)), path);
+        QVERIFY(FileExists(fileSystem, folder.path() + "/" + list.at(1)));
+        QCOMPARE(encodeFileName(recoverFileName(QFile::decodeName(path))), path);
+        QCOMPARE(recoverFileName(folder.path() + "/\ufffdnone"), folder.path() + "/\ufffdnone");
+        const QUrl dropped("file://" + QString::fromLatin1(path.toPercentEncoding("/")));
+        QCOMPARE(encodeFileName(localFileFromUrl(dropped)), path);
+        QCOMPARE(localFileFromUrl(QUrl("https://example.com/a.avi")), QString());
     }
 
     void countsOverflowInsteadOfWrapping()

@@ -48,7 +48,7 @@ struct Window {
     }
 
     static bool paused(MpvPlayer& player) { return player.engine().isPaused(); }
-    static double at(MpvPlayer& player) { return player.engine().numberProperty("time-pos"); }
+    static double at(MpvPlayer& player) { return player.engine().position(); }
 
     PlatformComponents components;
     Form1 form;

@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -243,6 +244,38 @@ private slots:
         QVERIFY(form.styleSheet().contains("QMenuBar"));
         // Dialogs opened later take the skin too.
         QCOMPARE(QApplication::palette().color(QPalette::Window), QColor("#2b2f33"));
+    }
+
+    void stylePicturesComeFromTheSkinsOwnFolderOnly()
+    {
+        SkinnedFolder folder("[skin]\nformat = tandemo-skin 1\n[scheme A]\nwindow = #336699\n"
+                             "style = QFrame { background-image: URL( 'pictures/tile.png' ) }\n"
+                             "style = QMenuBar { border-image: url(\"pictures/tile.png\") }\n");
+        QDir(folder.dir.path()).mkpath("x/pictures");
+        QImage tile(8, 8, QImage::Format_RGB32);
+        tile.fill(Qt::green);
+        QVERIFY(tile.save(folder.dir.filePath("x/pictures/tile.png")));
+        SkinEngine engine;
+        engine.LoadSkin(folder.dir.filePath("x/o.cjs"), QString());
+        // Named by the absolute path of the file that was checked, whatever the working folder.
+        const QString tilePath =
+            QFileInfo(folder.dir.filePath("x/pictures/tile.png")).canonicalFilePath();
+        QCOMPARE(engine.scheme()->styleSheet.count(QString("url(\"%1\")").arg(tilePath)), 2);
+
+        // Anything else a style could read is refused, and the loaded skin is kept.
+        for (const QByteArray name : {"../o.cjs", "/etc/hostname", ":/icons/tandemo.png",
+                                      "file:pictures/tile.png", "missing.png", "pictures"}) {
+            SkinnedFolder bad("[skin]\nformat = tandemo-skin 1\n[scheme A]\nwindow = #000000\n"
+                              "style = QWidget { image: url(" +
+                              name + ") }\n");
+            QFile::copy(folder.dir.filePath("x/o.cjs"), bad.dir.filePath("o.cjs"));
+            QDir(bad.dir.path()).mkpath("x/pictures");
+            QVERIFY_THROWS_EXCEPTION(Failure, engine.LoadSkin(bad.dir.filePath("x/o.cjs"), {}));
+        }
+        SkinnedFolder unclosed("[skin]\nformat = tandemo-skin 1\n[scheme A]\nwindow = #000000\n"
+                               "style = QWidget { image: url(tile.png }\n");
+        QVERIFY_THROWS_EXCEPTION(Failure, engine.LoadSkin(unclosed.dir.filePath("x/o.cjs"), {}));
+        QCOMPARE(engine.scheme()->styleSheet.count(tilePath), 2);
     }
 
     void realEngineRejectsAGarbageSkin()

@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <QOpenGLContext>
+#include <QOpenGLFunctions>
 
 #include <mpv/render_gl.h>
 
@@ -76,10 +77,19 @@ void GlVideoView::initializeGL()
     events().ready();
 }
 
+void GlVideoView::clear()
+{
+    m_cleared = true;
+    update();
+}
+
 void GlVideoView::paintGL()
 {
-    if (!m_context)
+    if (!m_context || m_cleared) {
+        QOpenGLContext::currentContext()->functions()->glClearColor(0, 0, 0, 1);
+        QOpenGLContext::currentContext()->functions()->glClear(GL_COLOR_BUFFER_BIT);
         return;
+    }
     const qreal ratio = devicePixelRatioF();
     mpv_opengl_fbo fbo{static_cast<int>(defaultFramebufferObject()), int(width() * ratio),
                        int(height() * ratio), 0};
@@ -108,8 +118,10 @@ void GlVideoView::onRenderUpdate(void* view)
 
 void GlVideoView::handleRenderUpdate()
 {
-    if (m_context && (mpv_render_context_update(m_context.get()) & MPV_RENDER_UPDATE_FRAME))
+    if (m_context && (mpv_render_context_update(m_context.get()) & MPV_RENDER_UPDATE_FRAME)) {
+        m_cleared = false;
         update();
+    }
 }
 
 } // namespace tandemo

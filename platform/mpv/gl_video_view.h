@@ -23,6 +23,7 @@ public:
     bool isReady() const override { return m_context != nullptr; }
     bool hasFailed() const override { return m_failed; }
     void releaseRenderContext() override;
+    void clear() override;
     QImage grabFrame() override { return grabFramebuffer(); }
 
 protected:
@@ -37,6 +38,7 @@ private:
     MpvRenderContext m_context;
     QueuedWakeup m_wakeup;
     bool m_failed = false;
+    bool m_cleared = false;
 };
 
 } // namespace tandemo

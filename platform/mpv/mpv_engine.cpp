@@ -1,11 +1,15 @@
 #include "platform/mpv/mpv_engine.h"
 
+#include "platform/file_names.h"
+
 #include <QLoggingCategory>
 #include <QMetaObject>
 
+#include <algorithm>
 #include <clocale>
 #include <cmath>
-#include <limits>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 Q_LOGGING_CATEGORY(lcMpv, "tandemo.mpv", QtWarningMsg)
@@ -14,7 +18,19 @@ namespace tandemo {
 
 namespace {
 
-enum ObservedProperty : std::uint64_t { Pause = 1, Idle, Position, Duration };
+enum ObservedProperty : std::uint64_t {
+    Pause = 1,
+    Idle,
+    Position,
+    Duration,
+    ContainerFps,
+    MeasuredFps,
+    OutputDrops,
+    DecoderDrops,
+};
+
+// Ids of the asynchronous requests made while a file is held at its "on_preloaded" hook.
+enum Request : std::uint64_t { PreloadedHook = 100, TrackList, UprightFilter };
 
 struct Option {
     const char* name;
@@ -40,6 +56,11 @@ constexpr Option kEmbeddedOptions[] = {
     // Keep the video's aspect; shrink a large video to fit but never enlarge a small one.
     {"keepaspect", "yes"},
     {"video-unscaled", "downscale-big"},
+    // Hand each frame to the renderer when it is due, not ahead of time: the views draw a frame
+    // as soon as they get it (a render call that waited for the due time would stall the other
+    // player), so a frame handed over early would be shown early, and the first frame after each
+    // loop restart only in passing.
+    {"video-timing-offset", "0"},
     // Keep what was read in the demuxer cache, so the jump back to the start at a loop's end is
     // served from memory instead of a new read and a fresh demuxer start.
     // The cache is bounded per player, so that two long films don't hold hundreds of megabytes:
@@ -65,7 +86,68 @@ constexpr Option kEmbeddedOptions[] = {
     {"access-references", "no"},
     {"demuxer-lavf-o", "protocol_whitelist=file"},
     {"load-unsafe-playlists", "no"},
+    {"ordered-chapters", "no"},
+    // Nor does it look beside the file: no subtitle, audio or cover-art files of the same name
+    // (a pipe there would block the player, a link lead elsewhere), no saved positions, and none
+    // of mpv's own scripts or profiles.
+    {"autoload-files", "no"},
+    {"sub-auto", "no"},
+    {"audio-file-auto", "no"},
+    {"cover-art-auto", "no"},
+    {"resume-playback", "no"},
+    {"load-auto-profiles", "no"},
+    {"load-stats-overlay", "no"},
+    {"load-osd-console", "no"},
 };
+
+// The filter that turns a picture upright, for a clockwise rotation in degrees (0 for none).
+QByteArray uprightFilter(std::int64_t rotation)
+{
+    switch (((rotation % 360) + 360 + 45) % 360 / 90) {
+    case 1:
+        return "lavfi=[transpose=clock]";
+    case 2:
+        return "lavfi=[hflip,vflip]";
+    case 3:
+        return "lavfi=[transpose=cclock]";
+    default:
+        return "";
+    }
+}
+
+// The rotation of the video track mpv will pick (the default one, else the first), from the
+// node of "track-list".
+std::int64_t videoRotation(const mpv_node& trackList)
+{
+    if (trackList.format != MPV_FORMAT_NODE_ARRAY)
+        return 0;
+    std::int64_t first = -1;
+    for (int i = 0; i < trackList.u.list->num; ++i) {
+        const mpv_node& track = trackList.u.list->values[i];
+        if (track.format != MPV_FORMAT_NODE_MAP)
+            continue;
+        bool video = false;
+        bool isDefault = false;
+        std::int64_t rotation = 0;
+        for (int k = 0; k < track.u.list->num; ++k) {
+            const std::string_view key = track.u.list->keys[k];
+            const mpv_node& value = track.u.list->values[k];
+            if (key == "type" && value.format == MPV_FORMAT_STRING)
+                video = std::string_view(value.u.string) == "video";
+            else if (key == "default" && value.format == MPV_FORMAT_FLAG)
+                isDefault = value.u.flag != 0;
+            else if (key == "demux-rotation" && value.format == MPV_FORMAT_INT64)
+                rotation = value.u.int64;
+        }
+        if (!video)
+            continue;
+        if (isDefault)
+            return rotation;
+        if (first < 0)
+            first = rotation;
+    }
+    return std::max<std::int64_t>(first, 0);
+}
 
 } // namespace
 
@@ -89,6 +171,8 @@ std::unique_ptr<MpvEngine> MpvEngine::create(const MpvEngineOptions& options, QS
         setOption(option.name, option.value);
     if (!options.audioOutput)
         setOption("ao", "null");
+    if (options.rotateBeforeRendering)
+        setOption("video-rotate", "no");
     for (const auto& [name, value] : options.extraOptions)
         setOption(name.c_str(), value.c_str());
 
@@ -98,7 +182,10 @@ std::unique_ptr<MpvEngine> MpvEngine::create(const MpvEngineOptions& options, QS
                          .arg(QString::fromUtf8(mpv_error_string(status)));
         return nullptr;
     }
-    return std::unique_ptr<MpvEngine>(new MpvEngine(std::move(core)));
+    auto engine = std::unique_ptr<MpvEngine>(new MpvEngine(std::move(core)));
+    if (options.rotateBeforeRendering)
+        mpv_hook_add(engine->handle(), PreloadedHook, "on_preloaded", 0);
+    return engine;
 }
 
 MpvEngine::MpvEngine(MpvCore core)
@@ -110,6 +197,10 @@ MpvEngine::MpvEngine(MpvCore core)
     mpv_observe_property(handle, Idle, "idle-active", MPV_FORMAT_FLAG);
     mpv_observe_property(handle, Position, "time-pos", MPV_FORMAT_DOUBLE);
     mpv_observe_property(handle, Duration, "duration", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(handle, ContainerFps, "container-fps", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(handle, MeasuredFps, "estimated-vf-fps", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(handle, OutputDrops, "frame-drop-count", MPV_FORMAT_INT64);
+    mpv_observe_property(handle, DecoderDrops, "decoder-frame-drop-count", MPV_FORMAT_INT64);
     mpv_set_wakeup_callback(handle, &MpvEngine::onWakeup, this);
 }
 
@@ -119,20 +210,9 @@ MpvEngine::~MpvEngine()
     mpv_set_wakeup_callback(m_core.get(), nullptr, nullptr);
 }
 
-std::int64_t MpvEngine::integerProperty(const char* name) const
+double MpvEngine::frameRate() const
 {
-    std::int64_t value = 0;
-    if (mpv_get_property(m_core.get(), name, MPV_FORMAT_INT64, &value) < 0)
-        return -1;
-    return value;
-}
-
-double MpvEngine::numberProperty(const char* name) const
-{
-    double value = 0;
-    if (mpv_get_property(m_core.get(), name, MPV_FORMAT_DOUBLE, &value) < 0)
-        return std::numeric_limits<double>::quiet_NaN();
-    return value;
+    return m_containerFps > 0 ? m_containerFps : std::max(m_measuredFps, 0.0);
 }
 
 void MpvEngine::onWakeup(void* engine)
@@ -155,6 +235,20 @@ void MpvEngine::drainEvents()
             break;
         case MPV_EVENT_FILE_LOADED:
             emit fileLoaded();
+            break;
+        case MPV_EVENT_HOOK:
+            handleHook(*static_cast<mpv_event_hook*>(event->data));
+            break;
+        case MPV_EVENT_GET_PROPERTY_REPLY:
+            if (event->reply_userdata == TrackList)
+                rotateUpright(event->error >= 0 ? static_cast<mpv_event_property*>(event->data)
+                                                : nullptr);
+            break;
+        case MPV_EVENT_SET_PROPERTY_REPLY:
+            // The filter is in place (or could not be set): the file may go on.
+            if (event->reply_userdata == UprightFilter && m_pendingHook) {
+                mpv_hook_continue(m_core.get(), std::exchange(m_pendingHook, 0));
+            }
             break;
         case MPV_EVENT_PLAYBACK_RESTART:
             emit playbackRestarted();
@@ -182,6 +276,9 @@ void MpvEngine::handlePropertyChange(std::uint64_t id, const mpv_event_property&
     const bool present = property.format != MPV_FORMAT_NONE && property.data;
     const auto flag = [&] { return present && *static_cast<int*>(property.data) != 0; };
     const auto number = [&] { return present ? *static_cast<double*>(property.data) : 0.0; };
+    const auto integer = [&] {
+        return present ? *static_cast<std::int64_t*>(property.data) : std::int64_t{0};
+    };
 
     switch (id) {
     case Pause:
@@ -200,9 +297,42 @@ void MpvEngine::handlePropertyChange(std::uint64_t id, const mpv_event_property&
         m_duration = number();
         emit durationChanged(m_duration);
         break;
+    case ContainerFps:
+        m_containerFps = number();
+        break;
+    case MeasuredFps:
+        m_measuredFps = number();
+        break;
+    case OutputDrops:
+        m_outputDrops = integer();
+        break;
+    case DecoderDrops:
+        m_decoderDrops = integer();
+        break;
     default:
         break;
     }
+}
+
+void MpvEngine::handleHook(const mpv_event_hook& hook)
+{
+    // The file is open and its tracks known, but nothing is decoded yet. Its rotation is asked
+    // for, the filter that undoes it set, and only then the file goes on; each step is
+    // asynchronous, so the GUI thread never waits for the core. The core itself waits for the
+    // continue, which is why that last call cannot stall on it.
+    m_pendingHook = hook.id;
+    mpv_get_property_async(m_core.get(), TrackList, "track-list", MPV_FORMAT_NODE);
+}
+
+void MpvEngine::rotateUpright(const mpv_event_property* trackList)
+{
+    std::int64_t rotation = 0;
+    if (trackList && trackList->format == MPV_FORMAT_NODE && trackList->data)
+        rotation = videoRotation(*static_cast<mpv_node*>(trackList->data));
+    // The filter is set for every file, so that one file's rotation never stays for the next.
+    const QByteArray filter = uprightFilter(rotation);
+    const char* value = filter.constData();
+    mpv_set_property_async(m_core.get(), UprightFilter, "vf", MPV_FORMAT_STRING, &value);
 }
 
 void MpvEngine::setPropertyAsync(const char* name, const char* value)
@@ -221,7 +351,7 @@ void MpvEngine::commandAsync(std::initializer_list<const char*> arguments)
 void MpvEngine::loadFile(const QString& path, bool startPaused)
 {
     setPaused(startPaused);
-    const QByteArray file = path.toUtf8();
+    const QByteArray file = encodeFileName(path);
     commandAsync({"loadfile", file.constData(), "replace"});
 }
 
@@ -251,10 +381,8 @@ void MpvEngine::stepFrame(bool forward)
 {
     // An exact seek by one frame's time: unlike mpv's frame-step it queues behind a seek still
     // in progress, so a step right after a seek is never lost.
-    double fps = numberProperty("container-fps");
-    if (std::isnan(fps) || fps <= 0)
-        fps = numberProperty("estimated-vf-fps");
-    const double frame = std::isnan(fps) || fps <= 0 ? 0.04 : 1.0 / fps;
+    const double fps = frameRate();
+    const double frame = fps > 0 ? 1.0 / fps : 0.04;
     setPaused(true);
     const QByteArray amount = QByteArray::number(forward ? frame : -frame, 'f', 6);
     commandAsync({"seek", amount.constData(), "relative+exact"});

@@ -18,6 +18,10 @@ struct MpvEngineOptions {
     /// Off plays the sound to a null output: timing as with sound, nothing audible. Tests and
     /// benchmarks use it; the program plays sound.
     bool audioOutput = true;
+    /// Turns rotated videos upright in the filter chain, so that the renderer only ever gets
+    /// unrotated pictures. mpv's software renderer needs this: it aborts on a picture to be
+    /// turned by 90 or 270 degrees.
+    bool rotateBeforeRendering = false;
     /// Further mpv options, set after the player's own; for measuring alternatives.
     std::vector<std::pair<std::string, std::string>> extraOptions;
 };
@@ -57,12 +61,12 @@ public:
     bool isPaused() const { return m_paused; }
     bool isIdle() const { return m_idle; }
     double position() const { return m_position; }
-    /// Reads an integer property at once (for counters such as "frame-drop-count"); -1 when the
-    /// engine does not have it now.
-    std::int64_t integerProperty(const char* name) const;
-    /// Reads a number property at once, such as "time-pos"; NaN when the engine has none now.
-    double numberProperty(const char* name) const;
     double duration() const { return m_duration; }
+    /// Frames per second of the video as the file declares it, else as measured; 0 when unknown.
+    double frameRate() const;
+    /// Frames dropped so far by the video output and by the decoder.
+    std::int64_t outputFramesDropped() const { return m_outputDrops; }
+    std::int64_t decoderFramesDropped() const { return m_decoderDrops; }
     bool isLooping() const { return m_looping; }
 
 signals:
@@ -81,6 +85,8 @@ private:
     static void onWakeup(void* engine);
     void drainEvents();
     void handlePropertyChange(std::uint64_t id, const mpv_event_property& property);
+    void handleHook(const mpv_event_hook& hook);
+    void rotateUpright(const mpv_event_property* trackList);
     void setPropertyAsync(const char* name, const char* value);
     void commandAsync(std::initializer_list<const char*> arguments);
 
@@ -93,6 +99,11 @@ private:
     double m_speed = 1.0;
     double m_speedNudge = 1.0;
     double m_duration = 0;
+    double m_containerFps = 0;
+    double m_measuredFps = 0;
+    std::int64_t m_outputDrops = 0;
+    std::int64_t m_decoderDrops = 0;
+    std::uint64_t m_pendingHook = 0;
 };
 
 } // namespace tandemo

@@ -1,5 +1,6 @@
 #include "platform/mpv/mpv_player.h"
 
+#include "platform/file_names.h"
 #include "platform/mpv/gl_video_view.h"
 #include "platform/mpv/player_link.h"
 #include "platform/mpv/software_video_view.h"
@@ -8,9 +9,9 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -21,18 +22,40 @@
 #include <algorithm>
 #include <cmath>
 
+#include <sys/stat.h>
+
 namespace tandemo {
+
+namespace {
+
+bool isPresentButNotAFile(const QString& path)
+{
+    struct stat status {};
+    return stat(encodeFileName(path).constData(), &status) == 0 && !S_ISREG(status.st_mode);
+}
+
+QString absolutePath(const QString& path)
+{
+    // Joined as text, not through Qt's file names, so that bytes that are not UTF-8 are kept.
+    if (path.startsWith(u'/'))
+        return path;
+    return QDir::currentPath() + u'/' + path;
+}
+
+} // namespace
 
 MediaPlayer* MpvPlayer::create(QWidget* parent, const MpvPlayerOptions& options, PlayerLink* link)
 {
-    QString error;
-    std::unique_ptr<MpvEngine> engine = MpvEngine::create(options.engine, &error);
-    if (!engine)
-        return new EmptyPlayer(error, parent);
     RenderPath path = options.renderPath.value_or(detectRenderPath());
     // Even when asked for, never put a GL widget where the platform cannot host one.
     if (!platformHostsGlWidgets(QGuiApplication::platformName()))
         path = RenderPath::Software;
+    MpvEngineOptions engineOptions = options.engine;
+    engineOptions.rotateBeforeRendering = path == RenderPath::Software;
+    QString error;
+    std::unique_ptr<MpvEngine> engine = MpvEngine::create(engineOptions, &error);
+    if (!engine)
+        return new EmptyPlayer(error, parent);
     return new MpvPlayer(std::move(engine), path, parent, link);
 }
 
@@ -128,13 +151,16 @@ void MpvPlayer::connectEngine()
         if (idle) {
             m_transport->setPosition(0);
             m_transport->setDuration(0);
+            m_surface->clear();
         }
     });
     connect(engine, &MpvEngine::positionChanged, m_transport, &TransportBar::setPosition);
     connect(engine, &MpvEngine::durationChanged, m_transport, &TransportBar::setDuration);
     connect(engine, &MpvEngine::fileLoaded, this, [this] { m_transport->setStatus(QString()); });
-    connect(engine, &MpvEngine::fileFailed, this,
-            [this] { m_transport->setStatus(tr("Cannot play this file")); });
+    connect(engine, &MpvEngine::fileFailed, this, [this] {
+        m_transport->setStatus(tr("Cannot play this file"));
+        m_surface->clear();
+    });
 }
 
 void MpvPlayer::connectTransport()
@@ -159,10 +185,10 @@ void MpvPlayer::setURL(const QString& url)
     }
     // Only regular files are opened: a pipe or a device could block the engine for good, and a
     // folder holds no video.
-    const QFileInfo file(url);
-    if (file.exists() && !file.isFile()) {
+    if (isPresentButNotAFile(url)) {
         m_loadPending = false;
         m_engine->unload();
+        m_surface->clear();
         m_transport->setStatus(tr("Cannot play this file"));
         return;
     }
@@ -182,7 +208,7 @@ void MpvPlayer::startFile()
     m_loadPending = false;
     // Always a local file: as an absolute path, a name that looks like a URL or an option is
     // opened as the file of that name.
-    m_engine->loadFile(QFileInfo(m_url).absoluteFilePath(), m_startPaused);
+    m_engine->loadFile(absolutePath(m_url), m_startPaused);
 }
 
 QList<MpvPlayer*> MpvPlayer::targets()
@@ -205,9 +231,9 @@ void MpvPlayer::togglePlayPause()
             [this](bool paused) {
                 if (!paused || !m_link)
                     return;
-                const double at = m_engine->numberProperty("time-pos");
+                const double at = m_engine->position();
                 for (MpvPlayer* player : m_link->targetsOf(this)) {
-                    if (player != this && !std::isnan(at))
+                    if (player != this)
                         player->seekAlone(at);
                 }
             },
@@ -362,7 +388,7 @@ QStringList droppedFiles(const QMimeData* data)
         return files;
     for (const QUrl& url : data->urls()) {
         if (url.isLocalFile())
-            files << url.toLocalFile();
+            files << localFileFromUrl(url);
     }
     return files;
 }

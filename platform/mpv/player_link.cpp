@@ -57,11 +57,10 @@ void PlayerLink::keepInStep()
             !lead.isIdle() && !lead.isPaused() && !follower.isIdle() && !follower.isPaused();
         // Videos of different lengths loop at different moments: there is no step to keep.
         const bool sameLength = std::abs(lead.duration() - follower.duration()) < 0.1;
-        const double behind = lead.numberProperty("time-pos") - follower.numberProperty("time-pos");
-        const double fps = follower.numberProperty("container-fps");
+        const double behind = lead.position() - follower.position();
+        const double fps = follower.frameRate();
         const double halfFrame = fps > 0 ? 0.5 / fps : 0.02;
-        if (!bothPlaying || !sameLength || std::isnan(behind) || std::abs(behind) > 1.0 ||
-            std::abs(behind) < halfFrame) {
+        if (!bothPlaying || !sameLength || std::abs(behind) > 1.0 || std::abs(behind) < halfFrame) {
             follower.setSpeedNudge(1.0);
             continue;
         }

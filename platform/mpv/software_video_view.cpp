@@ -80,6 +80,12 @@ void SoftwareVideoView::renderFrame()
     events().frameRendered();
 }
 
+void SoftwareVideoView::clear()
+{
+    m_hasFrame = false;
+    update();
+}
+
 QImage SoftwareVideoView::grabFrame()
 {
     return grab().toImage();

@@ -23,6 +23,7 @@ public:
     bool isReady() const override { return m_context != nullptr; }
     bool hasFailed() const override { return !m_context; }
     void releaseRenderContext() override;
+    void clear() override;
     QImage grabFrame() override;
 
 protected:

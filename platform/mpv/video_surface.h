@@ -33,6 +33,9 @@ public:
     virtual bool isReady() const = 0;
     /// Frees the render context; must happen before the mpv core is destroyed.
     virtual void releaseRenderContext() = 0;
+    /// Shows black until the engine draws its next picture: what was drawn last belongs to a
+    /// file that is gone.
+    virtual void clear() = 0;
     /// The picture as last drawn, at the widget's size.
     virtual QImage grabFrame() = 0;
 

@@ -19,10 +19,16 @@ inline QString mediaPath(const QString& name)
     return QStringLiteral(TANDEMO_TEST_MEDIA_DIR "/") + name;
 }
 
-/// A real player with sound going nowhere, on the given render path.
+/// A real player with sound going nowhere, on the given render path; unless given, the path
+/// TANDEMO_TEST_RENDER_PATH names ("opengl" or "software"), else the one the machine would use.
 inline MpvPlayerOptions quietPlayerOptions(std::optional<RenderPath> path = std::nullopt)
 {
     MpvPlayerOptions options;
+    const QByteArray forced = qgetenv("TANDEMO_TEST_RENDER_PATH");
+    if (!path && forced == "opengl")
+        path = RenderPath::OpenGL;
+    else if (!path && forced == "software")
+        path = RenderPath::Software;
     options.renderPath = path;
     options.engine.audioOutput = false;
     return options;

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class QUrl;
+
+namespace tandemo {
+
+/// A file name as the system stores it (bytes, usually UTF-8) made into text without loss. Bytes
+/// that are not part of valid UTF-8 become the code points U+DC80..U+DCFF, which valid UTF-8
+/// never decodes to, so that the name can be turned back into the very same bytes.
+QString decodeFileName(const QByteArray& bytes);
+
+/// The bytes of a name made by decodeFileName (or of any text, as UTF-8).
+QByteArray encodeFileName(const QString& name);
+
+/// The local file a URL names, its path taken byte for byte from the URL's percent encoding, so
+/// that a name that is not UTF-8 survives a drag from the file manager. Empty for other URLs.
+QString localFileFromUrl(const QUrl& url);
+
+/// A path that Qt has decoded with replacement characters (U+FFFD) for bytes that were not
+/// UTF-8 names no file. This finds the file it was decoded from, folder by folder, when exactly
+/// one entry decodes to each part; otherwise the path is returned as it is.
+QString recoverFileName(const QString& path);
+
+} // namespace tandemo
