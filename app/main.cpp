@@ -1,10 +1,10 @@
 #include "app/application_identity.h"
-#include "app/form1_events.h"
-#include "app/start_up.h"
-#include "platform/desktop_services.h"
-#include "platform/mpv/render_path.h"
-#include "platform/platform_components.h"
-#include "ui/form1.h"
+#include "app/desktop_services.h"
+#include "app/platform_components.h"
+#include "playback/render_path.h"
+#include "window/form1.h"
+#include "window/form1_events.h"
+#include "window/start_up.h"
 
 #include <QApplication>
 

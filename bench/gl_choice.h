@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/mpv/render_path.h"
+#include "playback/render_path.h"
 
 #include <QString>
 

@@ -5,12 +5,12 @@
 //   tandemo-bench-playback [--path gl|software] [--seconds N] [--window WxH]
 //                          [--mpv name=value]... VIDEO1 VIDEO2
 
+#include "app/platform_components.h"
 #include "bench/gl_choice.h"
-#include "platform/mpv/mpv_player.h"
-#include "platform/mpv/video_surface.h"
-#include "platform/platform_components.h"
-#include "ui/form1.h"
-#include "ui/picture_box.h"
+#include "playback/mpv_player.h"
+#include "playback/video_surface.h"
+#include "window/form1.h"
+#include "window/picture_box.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

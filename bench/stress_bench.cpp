@@ -11,12 +11,12 @@
 //
 // Both report the warnings logged on the way, and the resident memory.
 
+#include "app/platform_components.h"
 #include "bench/gl_choice.h"
-#include "platform/mpv/mpv_player.h"
-#include "platform/mpv/player_link.h"
-#include "platform/platform_components.h"
-#include "playback/pane_layout.h"
-#include "ui/form1.h"
+#include "playback/mpv_player.h"
+#include "playback/player_link.h"
+#include "window/form1.h"
+#include "window/pane_layout.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

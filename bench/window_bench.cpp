@@ -9,18 +9,18 @@
 //
 // Each prints one line per run and a summary line "name: median M ms (min A, max B)".
 
+#include "app/desktop_services.h"
+#include "app/platform_components.h"
 #include "bench/gl_choice.h"
 #include "fs/file_helpers.h"
-#include "platform/desktop_services.h"
-#include "platform/mpv/mpv_player.h"
-#include "platform/platform_components.h"
 #include "platform/qt_common_dialog.h"
-#include "platform/skin_engine.h"
 #include "playback/empty_player.h"
-#include "playback/sample_videos.h"
+#include "playback/mpv_player.h"
+#include "skin/skin_engine.h"
 #include "support/x11_client.h"
-#include "ui/component_factory.h"
-#include "ui/form1.h"
+#include "window/component_factory.h"
+#include "window/form1.h"
+#include "window/sample_videos.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "platform/posix_file_system.h"
 
-#include "fs/wildcard.h"
 #include "platform/failure.h"
 #include "platform/file_names.h"
+#include "platform/wildcard.h"
 
 #include <algorithm>
 #include <cerrno>

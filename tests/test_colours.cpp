@@ -1,6 +1,6 @@
-#include "platform/system_colours.h"
-#include "ui/ole_colour.h"
-#include "ui/picture_box.h"
+#include "window/ole_colour.h"
+#include "window/picture_box.h"
+#include "window/system_colours.h"
 
 #include <QApplication>
 #include <QTest>

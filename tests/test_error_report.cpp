@@ -1,7 +1,7 @@
-#include "app/error_report.h"
-#include "app/error_trap.h"
 #include "fakes/fake_services.h"
 #include "platform/qt_message_box.h"
+#include "window/error_report.h"
+#include "window/error_trap.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,9 +1,9 @@
 #include "fakes/fake_services.h"
 #include "fs/checked_count.h"
 #include "fs/file_helpers.h"
-#include "fs/wildcard.h"
 #include "platform/file_names.h"
 #include "platform/posix_file_system.h"
+#include "platform/wildcard.h"
 
 #include <QDir>
 #include <QFile>

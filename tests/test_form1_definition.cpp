@@ -1,6 +1,6 @@
 #include "fakes/fake_components.h"
-#include "ui/form1.h"
-#include "ui/picture_box.h"
+#include "window/form1.h"
+#include "window/picture_box.h"
 
 #include <QAction>
 #include <QApplication>

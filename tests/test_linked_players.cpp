@@ -1,11 +1,11 @@
 // Following both together: the shared link toggle, linked transport on real players with clips of
 // different lengths and frame rates, the player's keys, and files dropped onto the panes.
-#include "platform/mpv/mpv_player.h"
-#include "platform/mpv/player_link.h"
-#include "platform/platform_components.h"
-#include "platform/transport_bar.h"
+#include "app/platform_components.h"
+#include "playback/mpv_player.h"
+#include "playback/player_link.h"
+#include "playback/transport_bar.h"
 #include "support/player_testing.h"
-#include "ui/form1.h"
+#include "window/form1.h"
 
 #include <QMimeData>
 #include <QSignalSpy>

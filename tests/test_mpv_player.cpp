@@ -1,15 +1,17 @@
-#include "platform/mpv/mpv_player.h"
-#include "platform/mpv/video_surface.h"
-#include "platform/platform_components.h"
-#include "platform/transport_bar.h"
+#include "app/platform_components.h"
+#include "playback/mpv_player.h"
+#include "playback/transport_bar.h"
+#include "playback/video_surface.h"
 #include "support/player_testing.h"
-#include "ui/form1.h"
+#include "window/form1.h"
 
 #include <QMenu>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
 #include <QToolButton>
+
+#include <mpv/client.h>
 
 using namespace tandemo;
 using namespace tandemo::testing;

@@ -1,9 +1,9 @@
-#include "app/form1_events.h"
 #include "fakes/fake_components.h"
 #include "fakes/fake_services.h"
-#include "playback/pane_layout.h"
-#include "ui/form1.h"
-#include "ui/picture_box.h"
+#include "window/form1.h"
+#include "window/form1_events.h"
+#include "window/pane_layout.h"
+#include "window/picture_box.h"
 
 #include <QtTest>
 

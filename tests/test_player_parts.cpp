@@ -1,7 +1,7 @@
-#include "platform/mpv/aligned_frame_buffer.h"
-#include "platform/mpv/render_path.h"
-#include "platform/transport_bar.h"
+#include "playback/aligned_frame_buffer.h"
 #include "playback/player_settings.h"
+#include "playback/render_path.h"
+#include "playback/transport_bar.h"
 
 #include <QDir>
 #include <QFile>

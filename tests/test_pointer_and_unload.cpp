@@ -1,9 +1,9 @@
-#include "app/form1_events.h"
-#include "app/shutdown_and_pointer.h"
 #include "fakes/fake_components.h"
 #include "fakes/fake_services.h"
-#include "ui/form1.h"
-#include "ui/picture_box.h"
+#include "window/form1.h"
+#include "window/form1_events.h"
+#include "window/picture_box.h"
+#include "window/shutdown_and_pointer.h"
 
 #include <QtTest>
 

@@ -3,7 +3,7 @@
 #include "fakes/fake_components.h"
 #include "support/player_testing.h"
 #include "support/x11_client.h"
-#include "ui/form1.h"
+#include "window/form1.h"
 
 #include <QAction>
 #include <QElapsedTimer>

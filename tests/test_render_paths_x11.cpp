@@ -1,11 +1,11 @@
 // Both render paths under a real X server (Xvfb, whose OpenGL is Mesa's llvmpipe).
 
-#include "platform/mpv/mpv_player.h"
-#include "platform/mpv/video_surface.h"
-#include "platform/platform_components.h"
-#include "platform/transport_bar.h"
+#include "app/platform_components.h"
+#include "playback/mpv_player.h"
+#include "playback/transport_bar.h"
+#include "playback/video_surface.h"
 #include "support/player_testing.h"
-#include "ui/form1.h"
+#include "window/form1.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -1,7 +1,7 @@
 #include "fakes/fake_components.h"
 #include "fakes/fake_services.h"
-#include "playback/sample_videos.h"
-#include "ui/form1.h"
+#include "window/form1.h"
+#include "window/sample_videos.h"
 
 #include <QtTest>
 

@@ -1,11 +1,11 @@
 #include "fakes/fake_components.h"
 #include "fakes/fake_services.h"
 #include "platform/posix_file_system.h"
-#include "platform/skin_engine.h"
-#include "platform/skin_file.h"
-#include "platform/system_colours.h"
-#include "ui/apply_skin.h"
-#include "ui/form1.h"
+#include "skin/skin_engine.h"
+#include "skin/skin_file.h"
+#include "window/apply_skin.h"
+#include "window/form1.h"
+#include "window/system_colours.h"
 
 #include <QCheckBox>
 #include <QFile>

@@ -1,4 +1,3 @@
-#include "app/start_up.h"
 #include "fakes/fake_components.h"
 #include "fakes/fake_services.h"
 #include "platform/cursor_file.h"
@@ -6,7 +5,8 @@
 #include "platform/qt_application_object.h"
 #include "platform/qt_picture_loader.h"
 #include "playback/media_player.h"
-#include "ui/form1.h"
+#include "window/form1.h"
+#include "window/start_up.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "ui/twips.h"
+#include "window/twips.h"
 
 #include <QTest>
 

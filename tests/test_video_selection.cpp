@@ -1,9 +1,9 @@
 #include "fakes/fake_components.h"
 #include "fakes/fake_services.h"
 #include "platform/qt_common_dialog.h"
-#include "playback/video_selection.h"
 #include "support/dialog_testing.h"
-#include "ui/form1.h"
+#include "window/form1.h"
+#include "window/video_selection.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,15 +1,15 @@
 // The real window with the real players, dialog and file system, driven through its menu.
-#include "app/form1_events.h"
+#include "app/platform_components.h"
 #include "fakes/fake_services.h"
-#include "platform/mpv/mpv_player.h"
-#include "platform/mpv/video_surface.h"
-#include "platform/platform_components.h"
 #include "platform/posix_file_system.h"
 #include "platform/qt_message_box.h"
+#include "playback/mpv_player.h"
+#include "playback/video_surface.h"
 #include "support/dialog_testing.h"
 #include "support/player_testing.h"
-#include "ui/form1.h"
-#include "ui/picture_box.h"
+#include "window/form1.h"
+#include "window/form1_events.h"
+#include "window/picture_box.h"
 
 #include <QAction>
 #include <QFileDialog>

@@ -2,9 +2,9 @@
 
 #include "fakes/fault_plan.h"
 #include "platform/common_dialog.h"
-#include "platform/skin_framework.h"
 #include "playback/media_player.h"
-#include "ui/component_factory.h"
+#include "skin/skin_framework.h"
+#include "window/component_factory.h"
 
 #include <QStringList>
 

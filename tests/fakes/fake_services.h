@@ -1,7 +1,6 @@
 #pragma once
 
 #include "fakes/fault_plan.h"
-#include "fs/wildcard.h"
 #include "platform/application_object.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
@@ -11,6 +10,7 @@
 #include "platform/process_control.h"
 #include "platform/random_source.h"
 #include "platform/web_launcher.h"
+#include "platform/wildcard.h"
 
 #include <QMap>
 #include <QStringList>

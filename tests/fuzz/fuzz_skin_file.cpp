@@ -1,7 +1,7 @@
 // libFuzzer entry point for the skin file parser: any bytes must either parse into a skin whose
 // schemes are all complete, or be rejected with a Failure; nothing else may happen.
 #include "platform/failure.h"
-#include "platform/skin_file.h"
+#include "skin/skin_file.h"
 
 #include <cstddef>
 #include <cstdint>

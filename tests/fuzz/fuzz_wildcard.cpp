@@ -1,7 +1,7 @@
 // libFuzzer entry point for the wildcard matcher: the input is a pattern and a name separated by
 // the first newline. Matching must end, and agree with itself when ASCII letters change case.
 // (Other letters may change length or fold differently when upper-cased, as U+0149 does.)
-#include "fs/wildcard.h"
+#include "platform/wildcard.h"
 
 #include <cstddef>
 #include <cstdint>

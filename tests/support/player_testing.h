@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/mpv/mpv_player.h"
-#include "platform/mpv/video_surface.h"
-#include "ui/form1.h"
+#include "playback/mpv_player.h"
+#include "playback/video_surface.h"
+#include "window/form1.h"
 
 #include <QImage>
 #include <QSignalSpy>

@@ -1,0 +1,43 @@
+#include "app/platform_components.h"
+
+#include "platform/qt_common_dialog.h"
+#include "skin/skin_engine.h"
+
+namespace tandemo {
+
+MediaPlayer* PlatformComponents::createMediaPlayer(QWidget* frame)
+{
+    MediaPlayer* player = MpvPlayer::create(frame, m_playerOptions, &m_link);
+    m_players.append(player);
+    if (auto* mpv = qobject_cast<MpvPlayer*>(player)) {
+        QObject::connect(mpv, &MpvPlayer::filesDropped, mpv,
+                         [this, player](const QStringList& files) { playDropped(player, files); });
+    }
+    return player;
+}
+
+void PlatformComponents::playDropped(MediaPlayer* target, const QStringList& files)
+{
+    // Further files are ignored: there are only two panes.
+    target->setURL(files.constFirst());
+    if (files.size() < 2)
+        return;
+    for (const QPointer<MediaPlayer>& other : m_players) {
+        if (other && other != target) {
+            other->setURL(files[1]);
+            return;
+        }
+    }
+}
+
+CommonDialog* PlatformComponents::createCommonDialog(QWidget* window)
+{
+    return new QtCommonDialog(window);
+}
+
+SkinFramework* PlatformComponents::createSkinFramework(QWidget* window)
+{
+    return new SkinEngine(window);
+}
+
+} // namespace tandemo

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "playback/mpv_player.h"
+#include "playback/player_link.h"
+#include "window/component_factory.h"
+
+#include <QList>
+#include <QPointer>
+
+namespace tandemo {
+
+/// The real components: the video players (linkable to each other), the Qt open dialog and the
+/// skin engine. It owns the link between the players, and routes files dropped on a player:
+/// the first plays there, the second in the other player.
+class PlatformComponents : public ComponentFactory {
+public:
+    explicit PlatformComponents(MpvPlayerOptions playerOptions = {})
+        : m_playerOptions(std::move(playerOptions))
+    {
+    }
+
+    MediaPlayer* createMediaPlayer(QWidget* frame) override;
+    CommonDialog* createCommonDialog(QWidget* window) override;
+    SkinFramework* createSkinFramework(QWidget* window) override;
+
+private:
+    void playDropped(MediaPlayer* target, const QStringList& files);
+
+    MpvPlayerOptions m_playerOptions;
+    PlayerLink m_link;
+    QList<QPointer<MediaPlayer>> m_players;
+};
+
+} // namespace tandemo

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "playback/mpv_handles.h"
+#include "playback/queued_wakeup.h"
+#include "playback/video_surface.h"
+
+#include <QOpenGLWidget>
+
+namespace tandemo {
+
+class MpvEngine;
+
+/// Video drawn by mpv with OpenGL into the widget's framebuffer: the cheap path where the GL
+/// driver runs on a GPU. The render context can only be made once the widget has its GL context,
+/// that is when it is first shown.
+class GlVideoView : public QOpenGLWidget, public VideoSurface {
+    Q_OBJECT
+public:
+    GlVideoView(MpvEngine& engine, QWidget* parent = nullptr);
+    ~GlVideoView() override;
+
+    QWidget* widget() override { return this; }
+    bool isReady() const override { return m_context != nullptr; }
+    bool hasFailed() const override { return m_failed; }
+    void releaseRenderContext() override;
+    void clear() override;
+    QImage grabFrame() override { return grabFramebuffer(); }
+
+protected:
+    void initializeGL() override;
+    void paintGL() override;
+
+private:
+    static void onRenderUpdate(void* view);
+    void handleRenderUpdate();
+
+    MpvEngine& m_engine;
+    MpvRenderContext m_context;
+    QueuedWakeup m_wakeup;
+    bool m_failed = false;
+    bool m_cleared = false;
+};
+
+} // namespace tandemo

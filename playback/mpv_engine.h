@@ -1,0 +1,115 @@
+#pragma once
+
+#include "playback/playback_engine.h"
+#include "playback/queued_wakeup.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+// libmpv's own types, declared here so that its headers stay inside the engine's sources.
+struct mpv_handle;
+struct mpv_event_hook;
+struct mpv_event_property;
+
+namespace tandemo {
+
+struct MpvEngineOptions {
+    /// Off plays the sound to a null output: timing as with sound, nothing audible. Tests and
+    /// benchmarks use it; the program plays sound.
+    bool audioOutput = true;
+    /// Turns rotated videos upright in the filter chain, so that the renderer only ever gets
+    /// unrotated pictures. mpv's software renderer needs this: it aborts on a picture to be
+    /// turned by 90 or 270 degrees.
+    bool rotateBeforeRendering = false;
+    /// Further mpv options, set after the player's own; for measuring alternatives.
+    std::vector<std::pair<std::string, std::string>> extraOptions;
+};
+
+/// Owns an mpv core; destroying it stops playback and frees the core.
+struct MpvCoreDeleter {
+    void operator()(mpv_handle* core) const;
+};
+using MpvCore = std::unique_ptr<mpv_handle, MpvCoreDeleter>;
+
+/// One mpv core: its options, the commands the player sends it and the state it reports back.
+/// mpv's wakeup callback only posts to this object's thread; events are read and turned into
+/// signals there. Nothing here waits for the core: state comes from observed properties, and
+/// commands are sent asynchronously.
+class MpvEngine : public PlaybackEngine {
+    Q_OBJECT
+public:
+    /// Makes and starts a core, or returns nullptr and the reason.
+    static std::unique_ptr<MpvEngine> create(const MpvEngineOptions& options, QString* error);
+    ~MpvEngine() override;
+
+    mpv_handle* handle() const { return m_core.get(); }
+
+    /// Replaces whatever is playing with the file; returns at once.
+    void loadFile(const QString& path, bool startPaused);
+    /// Unloads the current file, leaving the core idle.
+    void unload();
+    void setVolume(int volume);
+    void setMute(bool mute);
+    void setLoop(bool loop);
+    bool isLooping() const { return m_looping; }
+
+    bool isPaused() const override { return m_paused; }
+    bool isIdle() const override { return m_idle; }
+    double position() const override { return m_position; }
+    double duration() const override { return m_duration; }
+    /// As the file declares it, else as measured; 0 when unknown.
+    double frameRate() const override;
+    double speed() const override { return m_speed; }
+    /// Frames dropped so far by the video output and by the decoder.
+    std::int64_t outputFramesDropped() const { return m_outputDrops; }
+    std::int64_t decoderFramesDropped() const { return m_decoderDrops; }
+
+    void play() override;
+    void pause() override { setPaused(true); }
+    void stop() override;
+    void seekTo(double seconds, bool exact = false) override;
+    void stepFrame(bool forward) override;
+    void setSpeed(double speed) override;
+    void setSpeedNudge(double factor) override;
+    void setPaused(bool paused);
+
+signals:
+    void fileLoaded();
+    void fileFailed(const QString& reason);
+    /// Playback started or went on after a seek, including the jump back at a loop's end.
+    void playbackRestarted();
+
+private:
+    explicit MpvEngine(MpvCore core);
+
+    static void onWakeup(void* engine);
+    void drainEvents();
+    void handlePropertyChange(std::uint64_t id, const mpv_event_property& property);
+    void handleHook(const mpv_event_hook& hook);
+    void rotateUpright(const mpv_event_property* trackList);
+    void setPropertyAsync(const char* name, const char* value);
+    void commandAsync(std::initializer_list<const char*> arguments);
+
+    MpvCore m_core;
+    QueuedWakeup m_wakeup;
+    QString m_file;
+    bool m_paused = false;
+    bool m_idle = true;
+    bool m_looping = false;
+    double m_position = 0;
+    double m_speed = 1.0;
+    double m_speedNudge = 1.0;
+    double m_duration = 0;
+    double m_containerFps = 0;
+    double m_measuredFps = 0;
+    std::int64_t m_outputDrops = 0;
+    std::int64_t m_decoderDrops = 0;
+    std::uint64_t m_pendingHook = 0;
+};
+
+} // namespace tandemo

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <cstdint>
+#include <span>
+
+struct mpv_node;
+
+namespace tandemo {
+
+struct MpvOption {
+    const char* name;
+    const char* value;
+};
+
+/// The options every player's core starts with: an embedded player that opens only the file it
+/// is given and draws through the render API.
+std::span<const MpvOption> embeddedMpvOptions();
+
+/// The video filter that turns a picture upright, for a clockwise rotation in degrees; empty
+/// for none.
+QByteArray uprightFilter(std::int64_t rotation);
+
+/// The rotation of the video track mpv will pick (the default one, else the first), from the
+/// node of "track-list".
+std::int64_t videoRotation(const mpv_node& trackList);
+
+} // namespace tandemo

@@ -1,0 +1,359 @@
+#include "playback/mpv_player.h"
+
+#include "platform/file_names.h"
+#include "playback/empty_player.h"
+#include "playback/gl_video_view.h"
+#include "playback/player_commands.h"
+#include "playback/software_video_view.h"
+#include "playback/transport_bar.h"
+#include "playback/transport_rules.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <sys/stat.h>
+
+namespace tandemo {
+
+namespace {
+
+bool isPresentButNotAFile(const QString& path)
+{
+    struct stat status {};
+    return stat(encodeFileName(path).constData(), &status) == 0 && !S_ISREG(status.st_mode);
+}
+
+QString absolutePath(const QString& path)
+{
+    // Joined as text, not through Qt's file names, so that bytes that are not UTF-8 are kept.
+    if (path.startsWith(u'/'))
+        return path;
+    return QDir::currentPath() + u'/' + path;
+}
+
+QStringList droppedFiles(const QMimeData* data)
+{
+    QStringList files;
+    if (!data)
+        return files;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile())
+            files << localFileFromUrl(url);
+    }
+    return files;
+}
+
+} // namespace
+
+MediaPlayer* MpvPlayer::create(QWidget* parent, const MpvPlayerOptions& options, PlayerLink* link)
+{
+    RenderPath path = options.renderPath.value_or(detectRenderPath());
+    // Even when asked for, never put a GL widget where the platform cannot host one.
+    if (!platformHostsGlWidgets(QGuiApplication::platformName()))
+        path = RenderPath::Software;
+    MpvEngineOptions engineOptions = options.engine;
+    engineOptions.rotateBeforeRendering = path == RenderPath::Software;
+    QString error;
+    std::unique_ptr<MpvEngine> engine = MpvEngine::create(engineOptions, &error);
+    if (!engine)
+        return new EmptyPlayer(error, parent);
+    return new MpvPlayer(std::move(engine), path, parent, link);
+}
+
+MpvPlayer::MpvPlayer(std::unique_ptr<MpvEngine> engine, RenderPath path, QWidget* parent,
+                     PlayerLink* link)
+    : MediaPlayer(parent)
+    , m_renderPath(path)
+    , m_engine(std::move(engine))
+    , m_link(link)
+{
+    setAcceptDrops(true);
+    // The render context must exist before mpv loads a file; the software one is made right
+    // here, the OpenGL one when the widget first gets its GL context.
+    if (path == RenderPath::OpenGL)
+        m_surface = new GlVideoView(*m_engine, this);
+    else
+        m_surface = new SoftwareVideoView(*m_engine, this);
+    m_surface->widget()->setFocusPolicy(Qt::NoFocus);
+    m_transport = new TransportBar(this);
+    // The bar looks like the desktop's own controls, not like the frame it sits in.
+    m_transport->setPalette(QApplication::palette());
+    m_transport->setAutoFillBackground(true);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_surface->widget(), 1);
+    layout->addWidget(m_transport);
+
+    connectSettings();
+    connectEngine();
+    connectTransport();
+    connectSurface();
+}
+
+MpvPlayer::~MpvPlayer()
+{
+    if (m_link)
+        m_link->remove(m_engine.get());
+    // mpv's render context goes before its core.
+    m_surface->releaseRenderContext();
+    m_engine.reset();
+}
+
+void MpvPlayer::connectSettings()
+{
+    m_engine->setVolume(m_settings.volume());
+    m_engine->setMute(m_settings.mute());
+    m_transport->setVolume(m_settings.volume());
+    m_transport->setMuted(m_settings.mute());
+
+    connect(&m_settings, &PlayerSettings::modeChanged, this, [this](const QString& mode, bool on) {
+        if (mode == QLatin1String("loop"))
+            m_engine->setLoop(on);
+    });
+    connect(&m_settings, &PlayerSettings::volumeChanged, this, [this](int volume) {
+        m_engine->setVolume(volume);
+        m_transport->setVolume(volume);
+    });
+    connect(&m_settings, &PlayerSettings::muteChanged, this, [this](bool mute) {
+        m_engine->setMute(mute);
+        m_transport->setMuted(mute);
+    });
+}
+
+void MpvPlayer::connectEngine()
+{
+    MpvEngine* engine = m_engine.get();
+    const auto showPlaying = [this] {
+        m_transport->setPlaying(!m_engine->isPaused() && !m_engine->isIdle());
+    };
+    connect(engine, &MpvEngine::pausedChanged, this, showPlaying);
+    connect(engine, &MpvEngine::idleChanged, this, [this, showPlaying](bool idle) {
+        showPlaying();
+        if (idle) {
+            m_transport->setPosition(0);
+            m_transport->setDuration(0);
+            m_surface->clear();
+        }
+    });
+    connect(engine, &MpvEngine::positionChanged, m_transport, &TransportBar::setPosition);
+    connect(engine, &MpvEngine::durationChanged, m_transport, &TransportBar::setDuration);
+    connect(engine, &MpvEngine::fileLoaded, this, [this] { m_transport->setStatus(QString()); });
+    connect(engine, &MpvEngine::fileFailed, this, [this] {
+        m_transport->setStatus(tr("Cannot play this file"));
+        m_surface->clear();
+    });
+}
+
+void MpvPlayer::connectTransport()
+{
+    connect(m_transport, &TransportBar::playPauseClicked, this, &MpvPlayer::togglePlayPause);
+    connect(m_transport, &TransportBar::stopClicked, this, &MpvPlayer::stop);
+    connect(m_transport, &TransportBar::muteClicked, this, &MpvPlayer::toggleMute);
+    connect(m_transport, &TransportBar::seekRequested, this, &MpvPlayer::seekTo);
+    connect(m_transport, &TransportBar::volumeRequested, &m_settings, &PlayerSettings::setVolume);
+    if (!m_link) {
+        m_transport->linkButton()->hide();
+        return;
+    }
+    m_link->add(m_engine.get());
+    m_transport->setLinked(m_link->isLinked());
+    connect(m_link, &PlayerLink::linkedChanged, m_transport, &TransportBar::setLinked);
+    connect(m_transport, &TransportBar::linkToggled, m_link, &PlayerLink::setLinked);
+}
+
+void MpvPlayer::connectSurface()
+{
+    connect(&m_surface->events(), &VideoSurfaceEvents::ready, this, [this] {
+        if (m_loadPending)
+            startFile();
+    });
+    connect(&m_surface->events(), &VideoSurfaceEvents::frameRendered, this,
+            &MpvPlayer::frameRendered);
+    const auto reportNoVideo = [this] { m_transport->setStatus(tr("Cannot show video")); };
+    connect(&m_surface->events(), &VideoSurfaceEvents::failed, this, reportNoVideo);
+    if (m_surface->hasFailed())
+        reportNoVideo();
+}
+
+void MpvPlayer::setURL(const QString& url)
+{
+    m_url = url;
+    if (m_surface->hasFailed())
+        return; // nothing can be shown, as the status already says
+    m_transport->setStatus(QString());
+    if (url.isEmpty()) {
+        m_loadPending = false;
+        m_engine->unload();
+        return;
+    }
+    // Only regular files are opened: a pipe or a device could block the engine for good, and a
+    // folder holds no video.
+    if (isPresentButNotAFile(url)) {
+        m_loadPending = false;
+        m_engine->unload();
+        m_surface->clear();
+        m_transport->setStatus(tr("Cannot play this file"));
+        return;
+    }
+    load(!m_settings.autoStart());
+}
+
+void MpvPlayer::load(bool startPaused)
+{
+    m_startPaused = startPaused;
+    m_loadPending = true;
+    if (m_surface->isReady())
+        startFile();
+}
+
+void MpvPlayer::startFile()
+{
+    m_loadPending = false;
+    // Always a local file: as an absolute path, a name that looks like a URL or an option is
+    // opened as the file of that name.
+    m_engine->loadFile(absolutePath(m_url), m_startPaused);
+}
+
+QList<PlaybackEngine*> MpvPlayer::targets()
+{
+    return m_link ? m_link->targetsOf(m_engine.get()) : QList<PlaybackEngine*>{m_engine.get()};
+}
+
+void MpvPlayer::togglePlayPause()
+{
+    transport::playPause(*m_engine, targets());
+}
+
+void MpvPlayer::stop()
+{
+    transport::stop(targets());
+}
+
+void MpvPlayer::seekTo(double seconds)
+{
+    transport::seekTo(targets(), seconds);
+}
+
+void MpvPlayer::seekBy(double seconds)
+{
+    transport::seekBy(*m_engine, targets(), seconds);
+}
+
+void MpvPlayer::stepFrame(bool forward)
+{
+    transport::stepFrame(targets(), forward);
+}
+
+void MpvPlayer::setSpeed(double speed)
+{
+    transport::setSpeed(targets(), speed);
+}
+
+void MpvPlayer::changeVolume(int step)
+{
+    m_settings.setVolume(m_settings.volume() + step);
+}
+
+void MpvPlayer::toggleMute()
+{
+    m_settings.setMute(!m_settings.mute());
+}
+
+void MpvPlayer::perform(const PlayerCommand& command)
+{
+    switch (command.kind) {
+    case PlayerCommand::PlayPause:
+        togglePlayPause();
+        break;
+    case PlayerCommand::Stop:
+        stop();
+        break;
+    case PlayerCommand::SeekBy:
+        seekBy(command.amount);
+        break;
+    case PlayerCommand::StepFrame:
+        stepFrame(command.amount > 0);
+        break;
+    case PlayerCommand::ToggleMute:
+        toggleMute();
+        break;
+    case PlayerCommand::ChangeVolume:
+        changeVolume(int(command.amount));
+        break;
+    case PlayerCommand::SetSpeed:
+        setSpeed(command.amount);
+        break;
+    case PlayerCommand::SetLinked:
+        if (m_link)
+            m_link->setLinked(command.amount != 0);
+        break;
+    }
+}
+
+std::unique_ptr<QMenu> MpvPlayer::createContextMenu()
+{
+    PlayerMenuState state;
+    state.playing = !m_engine->isIdle() && !m_engine->isPaused();
+    state.muted = m_settings.mute();
+    state.speed = m_engine->speed();
+    state.linkable = m_link != nullptr;
+    state.linked = m_link && m_link->isLinked();
+    std::unique_ptr<QMenu> menu = createPlayerMenu(state);
+    QList<QMenu*> menus = menu->findChildren<QMenu*>();
+    menus.prepend(menu.get());
+    for (const QMenu* each : menus) {
+        for (QAction* action : each->actions()) {
+            if (const std::optional<PlayerCommand> command = commandOf(action))
+                connect(action, &QAction::triggered, this, [this, c = *command] { perform(c); });
+        }
+    }
+    return menu;
+}
+
+void MpvPlayer::keyPressEvent(QKeyEvent* event)
+{
+    const std::optional<PlayerCommand> command = commandForKey(event->keyCombination());
+    if (!command) {
+        MediaPlayer::keyPressEvent(event);
+        return;
+    }
+    perform(*command);
+    event->accept();
+}
+
+void MpvPlayer::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (!m_properties.enableContextMenu) {
+        event->ignore();
+        return;
+    }
+    createContextMenu()->exec(event->globalPos());
+}
+
+void MpvPlayer::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MpvPlayer::dropEvent(QDropEvent* event)
+{
+    const QStringList files = droppedFiles(event->mimeData());
+    if (files.isEmpty())
+        return;
+    event->acceptProposedAction();
+    emit filesDropped(files);
+}
+
+} // namespace tandemo

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "playback/media_player.h"
+#include "playback/mpv_engine.h"
+#include "playback/player_link.h"
+#include "playback/render_path.h"
+
+#include <QPointer>
+
+#include <memory>
+#include <optional>
+
+class QMenu;
+
+namespace tandemo {
+
+struct PlayerCommand;
+class TransportBar;
+class VideoSurface;
+
+struct MpvPlayerOptions {
+    /// Unset picks the cheaper path for this machine.
+    std::optional<RenderPath> renderPath;
+    MpvEngineOptions engine;
+};
+
+/// The video player: an mpv engine drawing into a video surface, with the player's own transport
+/// bar below it, its keys and its right-click menu. It composes those parts and routes what the
+/// user asks to the transport rules; loop mode, volume and mute follow its settings.
+class MpvPlayer : public MediaPlayer {
+    Q_OBJECT
+public:
+    /// A player for the frame; if the video engine cannot start, a player that says so instead.
+    /// Players given the same link can be linked by the user; the link is the caller's.
+    static MediaPlayer* create(QWidget* parent, const MpvPlayerOptions& options = {},
+                               PlayerLink* link = nullptr);
+
+    MpvPlayer(std::unique_ptr<MpvEngine> engine, RenderPath path, QWidget* parent = nullptr,
+              PlayerLink* link = nullptr);
+    ~MpvPlayer() override;
+
+    PlayerSettings& settings() override { return m_settings; }
+    QString URL() const override { return m_url; }
+    void setURL(const QString& url) override;
+
+    const PlayerControlProperties& properties() const { return m_properties; }
+    RenderPath renderPath() const { return m_renderPath; }
+    MpvEngine& engine() { return *m_engine; }
+    VideoSurface& videoSurface() { return *m_surface; }
+    TransportBar& transportBar() { return *m_transport; }
+    PlayerLink* link() const { return m_link; }
+
+    /// The player's right-click menu, as it would pop up now.
+    std::unique_ptr<QMenu> createContextMenu();
+
+    // What the user asks of the player, with its controls, keys or menu. While the players are
+    // linked, play, pause, stop, seeking, frame steps and speed act on all of them.
+    void togglePlayPause();
+    void stop();
+    void seekTo(double seconds);
+    void seekBy(double seconds);
+    void stepFrame(bool forward);
+    void setSpeed(double speed);
+    void toggleMute();
+    void changeVolume(int step);
+
+signals:
+    void frameRendered();
+    /// Local files were dropped on the player; whoever placed it decides where they play.
+    void filesDropped(const QStringList& files);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void connectSettings();
+    void connectEngine();
+    void connectTransport();
+    void connectSurface();
+    void perform(const PlayerCommand& command);
+    /// Loads the current URL as soon as the video surface can draw it.
+    void load(bool startPaused);
+    void startFile();
+    QList<PlaybackEngine*> targets();
+
+    PlayerSettings m_settings;
+    PlayerControlProperties m_properties;
+    QString m_url;
+    bool m_loadPending = false;
+    bool m_startPaused = false;
+    RenderPath m_renderPath;
+    std::unique_ptr<MpvEngine> m_engine;
+    VideoSurface* m_surface = nullptr;
+    TransportBar* m_transport = nullptr;
+    QPointer<PlayerLink> m_link;
+};
+
+} // namespace tandemo

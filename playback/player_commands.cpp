@@ -1,0 +1,94 @@
+#include "playback/player_commands.h"
+
+#include "playback/transport_rules.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QMenu>
+
+namespace tandemo {
+
+namespace {
+
+constexpr int kKeyVolumeStep = 5;
+constexpr int kMenuVolumeStep = 10;
+constexpr double kSpeeds[] = {0.25, 0.5, 1.0, 1.5, 2.0};
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("MpvPlayer", text);
+}
+
+QAction* addCommand(QMenu* menu, const QString& text, PlayerCommand command)
+{
+    QAction* action = menu->addAction(text);
+    action->setData(QVariant::fromValue(QList<double>{double(command.kind), command.amount}));
+    return action;
+}
+
+} // namespace
+
+std::optional<PlayerCommand> commandForKey(QKeyCombination key)
+{
+    // Only plain keys (the keypad's count as plain); with modifiers they are the window's.
+    if (key.keyboardModifiers() & ~Qt::KeypadModifier)
+        return std::nullopt;
+    switch (key.key()) {
+    case Qt::Key_Space:
+        return PlayerCommand{PlayerCommand::PlayPause};
+    case Qt::Key_Left:
+        return PlayerCommand{PlayerCommand::SeekBy, -transport::kSeekStepSeconds};
+    case Qt::Key_Right:
+        return PlayerCommand{PlayerCommand::SeekBy, transport::kSeekStepSeconds};
+    case Qt::Key_Period:
+        return PlayerCommand{PlayerCommand::StepFrame, 1};
+    case Qt::Key_Comma:
+        return PlayerCommand{PlayerCommand::StepFrame, -1};
+    case Qt::Key_M:
+        return PlayerCommand{PlayerCommand::ToggleMute};
+    case Qt::Key_Up:
+        return PlayerCommand{PlayerCommand::ChangeVolume, kKeyVolumeStep};
+    case Qt::Key_Down:
+        return PlayerCommand{PlayerCommand::ChangeVolume, -kKeyVolumeStep};
+    default:
+        return std::nullopt;
+    }
+}
+
+std::unique_ptr<QMenu> createPlayerMenu(const PlayerMenuState& state)
+{
+    auto menu = std::make_unique<QMenu>();
+    addCommand(menu.get(), state.playing ? tr("Pause") : tr("Play"), {PlayerCommand::PlayPause});
+    addCommand(menu.get(), tr("Stop"), {PlayerCommand::Stop});
+    menu->addSeparator();
+    QAction* mute = addCommand(menu.get(), tr("Mute"), {PlayerCommand::ToggleMute});
+    mute->setCheckable(true);
+    mute->setChecked(state.muted);
+    addCommand(menu.get(), tr("Volume Up"), {PlayerCommand::ChangeVolume, kMenuVolumeStep});
+    addCommand(menu.get(), tr("Volume Down"), {PlayerCommand::ChangeVolume, -kMenuVolumeStep});
+    QMenu* speeds = menu->addMenu(tr("Speed"));
+    for (const double speed : kSpeeds) {
+        QAction* action = addCommand(speeds, QStringLiteral("%1\u00d7").arg(speed),
+                                     {PlayerCommand::SetSpeed, speed});
+        action->setCheckable(true);
+        action->setChecked(qFuzzyCompare(state.speed, speed));
+    }
+    if (state.linkable) {
+        menu->addSeparator();
+        QAction* link = addCommand(menu.get(), tr("Link Both Players"),
+                                   {PlayerCommand::SetLinked, state.linked ? 0.0 : 1.0});
+        link->setCheckable(true);
+        link->setChecked(state.linked);
+    }
+    return menu;
+}
+
+std::optional<PlayerCommand> commandOf(const QAction* action)
+{
+    const QList<double> data = action ? action->data().value<QList<double>>() : QList<double>{};
+    if (data.size() != 2)
+        return std::nullopt;
+    return PlayerCommand{static_cast<PlayerCommand::Kind>(int(data[0])), data[1]};
+}
+
+} // namespace tandemo

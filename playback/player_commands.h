@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QKeyCombination>
+
+#include <memory>
+#include <optional>
+
+class QAction;
+class QMenu;
+
+namespace tandemo {
+
+/// Something the user asks of a player with a key or its right-click menu.
+struct PlayerCommand {
+    enum Kind { PlayPause, Stop, SeekBy, StepFrame, ToggleMute, ChangeVolume, SetSpeed, SetLinked };
+    Kind kind;
+    /// Seconds to seek by, frames to step (+1 or -1), volume steps, the speed, or 1/0 for on/off.
+    double amount = 0;
+};
+
+/// The command of a key pressed in a player, as in most players; none for other keys.
+std::optional<PlayerCommand> commandForKey(QKeyCombination key);
+
+/// What the right-click menu shows of the player.
+struct PlayerMenuState {
+    bool playing = false;
+    bool muted = false;
+    double speed = 1.0;
+    /// Whether the player can be linked with another at all, and whether it is.
+    bool linkable = false;
+    bool linked = false;
+};
+
+/// The player's right-click menu. Each action carries its command, read back with
+/// commandOf(action) when the menu reports what was triggered.
+std::unique_ptr<QMenu> createPlayerMenu(const PlayerMenuState& state);
+std::optional<PlayerCommand> commandOf(const QAction* action);
+
+} // namespace tandemo

@@ -1,0 +1,88 @@
+#include "playback/player_link.h"
+
+#include "playback/playback_engine.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tandemo {
+
+PlayerLink::PlayerLink(QObject* parent)
+    : QObject(parent)
+{
+    m_stepKeeper.setInterval(kStepCheckMs);
+    connect(&m_stepKeeper, &QTimer::timeout, this, &PlayerLink::keepInStep);
+}
+
+void PlayerLink::setLinked(bool linked)
+{
+    if (linked == m_linked)
+        return;
+    m_linked = linked;
+    if (linked) {
+        m_stepKeeper.start();
+    } else {
+        m_stepKeeper.stop();
+        releaseNudges();
+    }
+    emit linkedChanged(linked);
+}
+
+void PlayerLink::releaseNudges()
+{
+    for (const QPointer<PlaybackEngine>& engine : m_engines) {
+        if (engine)
+            engine->setSpeedNudge(1.0);
+    }
+}
+
+void PlayerLink::keepInStep()
+{
+    PlaybackEngine* lead = m_engines.isEmpty() ? nullptr : m_engines.first().data();
+    if (!lead)
+        return;
+    for (const QPointer<PlaybackEngine>& follower : m_engines) {
+        if (!follower || follower == lead)
+            continue;
+        const bool bothPlaying =
+            !lead->isIdle() && !lead->isPaused() && !follower->isIdle() && !follower->isPaused();
+        // Videos of different lengths loop at different moments: there is no step to keep.
+        const bool sameLength = std::abs(lead->duration() - follower->duration()) < 0.1;
+        const double behind = lead->position() - follower->position();
+        const double fps = follower->frameRate();
+        const double halfFrame = fps > 0 ? 0.5 / fps : 0.02;
+        // More than a second apart is a loop restart or a seek under way, not drift.
+        if (!m_linked || !bothPlaying || !sameLength || std::abs(behind) > 1.0 ||
+            std::abs(behind) < halfFrame) {
+            follower->setSpeedNudge(1.0);
+            continue;
+        }
+        // Close the gap over about a second, within the largest nudge.
+        follower->setSpeedNudge(1.0 + std::clamp(behind, -kLargestNudge, kLargestNudge));
+    }
+}
+
+void PlayerLink::add(PlaybackEngine* engine)
+{
+    m_engines.append(engine);
+}
+
+void PlayerLink::remove(PlaybackEngine* engine)
+{
+    m_engines.removeIf(
+        [engine](const QPointer<PlaybackEngine>& e) { return !e || e.data() == engine; });
+}
+
+QList<PlaybackEngine*> PlayerLink::targetsOf(PlaybackEngine* origin) const
+{
+    if (!m_linked)
+        return {origin};
+    QList<PlaybackEngine*> targets{origin};
+    for (const QPointer<PlaybackEngine>& engine : m_engines) {
+        if (engine && engine != origin)
+            targets.append(engine);
+    }
+    return targets;
+}
+
+} // namespace tandemo

@@ -1,0 +1,183 @@
+#include "playback/transport_bar.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QResizeEvent>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QStyle>
+#include <QToolButton>
+
+#include <cmath>
+
+namespace tandemo {
+
+namespace {
+
+// The seek bar counts in tenths of a second.
+constexpr int kSeekStepsPerSecond = 10;
+
+QToolButton* makeButton(QWidget* parent, QStyle::StandardPixmap icon, const QString& tip)
+{
+    auto* button = new QToolButton(parent);
+    button->setIcon(parent->style()->standardIcon(icon));
+    button->setToolTip(tip);
+    button->setAutoRaise(true);
+    // The player is one tab stop of the window; its buttons are reached with the mouse.
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+} // namespace
+
+TransportBar::TransportBar(QWidget* parent)
+    : QWidget(parent)
+    , m_playPause(makeButton(this, QStyle::SP_MediaPlay, tr("Play")))
+    , m_stop(makeButton(this, QStyle::SP_MediaStop, tr("Stop")))
+    , m_seek(new QSlider(Qt::Horizontal, this))
+    , m_time(new QLabel(this))
+    , m_mute(makeButton(this, QStyle::SP_MediaVolume, tr("Mute")))
+    , m_volume(new QSlider(Qt::Horizontal, this))
+    , m_link(new QToolButton(this))
+{
+    m_playPause->setObjectName("playPause");
+    m_stop->setObjectName("stop");
+    m_mute->setObjectName("mute");
+    m_seek->setObjectName("seek");
+    m_volume->setObjectName("volume");
+    m_link->setObjectName("link");
+    m_link->setCheckable(true);
+    m_link->setText(tr("Link"));
+    m_link->setToolTip(
+        tr("Link both players: play, pause, stop, seek, step and speed act on both"));
+    m_link->setFocusPolicy(Qt::NoFocus);
+
+    m_seek->setRange(0, 0);
+    m_seek->setFocusPolicy(Qt::NoFocus);
+    m_volume->setRange(0, 100);
+    m_volume->setFocusPolicy(Qt::NoFocus);
+    m_volume->setMaximumWidth(80);
+    m_volume->setToolTip(tr("Volume"));
+    m_time->setMinimumWidth(m_time->fontMetrics().horizontalAdvance("00:00 / 00:00"));
+    m_time->setAlignment(Qt::AlignCenter);
+
+    // The window lets its frames run about 120 twips past the right and bottom edges of its
+    // client area, so a player's last pixels there are cut off; the bar keeps its controls
+    // clear of that strip.
+    constexpr double kHiddenEdgeTwips = 125;
+    const int hiddenRight = int(std::ceil(kHiddenEdgeTwips * logicalDpiX() / 1440.0));
+    const int hiddenBottom = int(std::ceil(kHiddenEdgeTwips * logicalDpiY() / 1440.0));
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(2, 1, 2 + hiddenRight, 1 + hiddenBottom);
+    layout->setSpacing(2);
+    layout->addWidget(m_playPause);
+    layout->addWidget(m_stop);
+    layout->addWidget(m_seek, 1);
+    layout->addWidget(m_time);
+    layout->addWidget(m_link);
+    layout->addWidget(m_mute);
+    layout->addWidget(m_volume);
+
+    connect(m_playPause, &QToolButton::clicked, this, &TransportBar::playPauseClicked);
+    connect(m_stop, &QToolButton::clicked, this, &TransportBar::stopClicked);
+    connect(m_mute, &QToolButton::clicked, this, &TransportBar::muteClicked);
+    connect(m_link, &QToolButton::toggled, this, &TransportBar::linkToggled);
+    // actionTriggered covers dragging, clicks beside the handle and the wheel; the slider's
+    // position is already the new one when it fires.
+    connect(m_seek, &QSlider::actionTriggered, this,
+            [this] { emit seekRequested(double(m_seek->sliderPosition()) / kSeekStepsPerSecond); });
+    connect(m_volume, &QSlider::actionTriggered, this,
+            [this] { emit volumeRequested(m_volume->sliderPosition()); });
+
+    updateTimeLabel();
+}
+
+void TransportBar::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // A narrow pane keeps the buttons and the seek bar; the volume slider goes first, then the
+    // time, rather than squeezing everything into an unreadable row.
+    const int width = event->size().width();
+    m_volume->setVisible(width >= 300);
+    m_time->setVisible(width >= 200);
+}
+
+void TransportBar::setLinked(bool linked)
+{
+    const QSignalBlocker blocker(m_link);
+    m_link->setChecked(linked);
+}
+
+void TransportBar::setPlaying(bool playing)
+{
+    m_playPause->setIcon(
+        style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    m_playPause->setToolTip(playing ? tr("Pause") : tr("Play"));
+}
+
+void TransportBar::setPosition(double seconds)
+{
+    m_position = seconds;
+    if (!m_seek->isSliderDown()) {
+        const QSignalBlocker blocker(m_seek);
+        m_seek->setValue(int(std::lround(seconds * kSeekStepsPerSecond)));
+    }
+    updateTimeLabel();
+}
+
+void TransportBar::setDuration(double seconds)
+{
+    m_duration = seconds;
+    const QSignalBlocker blocker(m_seek);
+    m_seek->setRange(0, int(std::lround(seconds * kSeekStepsPerSecond)));
+    updateTimeLabel();
+}
+
+void TransportBar::setVolume(int volume)
+{
+    const QSignalBlocker blocker(m_volume);
+    m_volume->setValue(volume);
+}
+
+void TransportBar::setMuted(bool muted)
+{
+    m_mute->setIcon(
+        style()->standardIcon(muted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
+    m_mute->setToolTip(muted ? tr("Unmute") : tr("Mute"));
+}
+
+void TransportBar::setStatus(const QString& status)
+{
+    m_status = status;
+    updateTimeLabel();
+}
+
+QString TransportBar::timeText() const
+{
+    return m_time->text();
+}
+
+QString TransportBar::formatTime(double seconds)
+{
+    const long total = std::isfinite(seconds) && seconds > 0 ? long(seconds) : 0;
+    const long hours = total / 3600;
+    const long minutes = (total / 60) % 60;
+    const long secs = total % 60;
+    if (hours > 0)
+        return QString("%1:%2:%3")
+            .arg(hours)
+            .arg(minutes, 2, 10, QChar('0'))
+            .arg(secs, 2, 10, QChar('0'));
+    return QString("%1:%2").arg(minutes).arg(secs, 2, 10, QChar('0'));
+}
+
+void TransportBar::updateTimeLabel()
+{
+    if (!m_status.isEmpty()) {
+        m_time->setText(m_status);
+        return;
+    }
+    m_time->setText(formatTime(m_position) + " / " + formatTime(m_duration));
+}
+
+} // namespace tandemo

@@ -1,0 +1,101 @@
+#include "skin/skin_engine.h"
+
+#include "platform/failure.h"
+#include "platform/small_file.h"
+#include "skin/skin_style_files.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QPalette>
+#include <QWidget>
+
+namespace tandemo {
+
+void SkinEngine::LoadSkin(const QString& path, const QString& schemeName)
+{
+    const QByteArray bytes = readSmallFile(
+        path, kLargestSkinFile,
+        QStringLiteral("Invalid skin file (larger than %1 bytes)").arg(kLargestSkinFile));
+
+    SkinFile skin = parseSkinFile(bytes);
+    // Files named by any scheme's style are checked now, so that a bad one is found as early as
+    // a bad line, and no scheme applied later can make the style parser read them.
+    const QString folder = QFileInfo(path).absolutePath();
+    for (SkinScheme& each : skin.schemes)
+        each.styleSheet = checkedStyleFiles(each.styleSheet, folder);
+    const SkinScheme* scheme = skin.find(schemeName);
+    if (!scheme)
+        throw Failure(QStringLiteral("The skin has no scheme named %1").arg(schemeName));
+    // Only a complete, valid skin replaces the loaded one.
+    m_scheme = *scheme;
+}
+
+QPalette SkinEngine::paletteFor(const SkinScheme& scheme, const QPalette& base)
+{
+    QPalette palette = base;
+    const QColor window = scheme.colour(QStringLiteral("window"), base.color(QPalette::Window));
+    const QColor windowText =
+        scheme.colour(QStringLiteral("window-text"), base.color(QPalette::WindowText));
+    const QColor button = scheme.colour(QStringLiteral("button"), window);
+    const QColor frame = scheme.colour(QStringLiteral("frame"), button.darker(150));
+
+    palette.setColor(QPalette::Window, window);
+    palette.setColor(QPalette::WindowText, windowText);
+    palette.setColor(QPalette::Base, scheme.colour(QStringLiteral("base"), window));
+    palette.setColor(QPalette::Text, scheme.colour(QStringLiteral("text"), windowText));
+    palette.setColor(QPalette::Button, button);
+    palette.setColor(QPalette::ButtonText,
+                     scheme.colour(QStringLiteral("button-text"), windowText));
+    palette.setColor(QPalette::Highlight,
+                     scheme.colour(QStringLiteral("highlight"), base.color(QPalette::Highlight)));
+    palette.setColor(
+        QPalette::HighlightedText,
+        scheme.colour(QStringLiteral("highlight-text"), base.color(QPalette::HighlightedText)));
+    palette.setColor(QPalette::Light, button.lighter(150));
+    palette.setColor(QPalette::Midlight, button.lighter(125));
+    palette.setColor(QPalette::Mid, frame);
+    palette.setColor(QPalette::Dark, frame);
+    palette.setColor(QPalette::Shadow, frame.darker(150));
+    return palette;
+}
+
+QString SkinEngine::menuStyleSheetFor(const SkinScheme& scheme)
+{
+    const QColor window = scheme.colour(QStringLiteral("window"), Qt::white);
+    const QColor button = scheme.colour(QStringLiteral("button"), window);
+    const QColor buttonText = scheme.colour(QStringLiteral("button-text"), Qt::black);
+    const QColor highlight = scheme.colour(QStringLiteral("highlight"), buttonText);
+    const QColor highlightText = scheme.colour(QStringLiteral("highlight-text"), button);
+    return QStringLiteral("QMenuBar { background-color: %1; color: %2; }\n"
+                          "QMenuBar::item { background: transparent; padding: 3px 8px; }\n"
+                          "QMenuBar::item:selected { background-color: %3; color: %4; }\n")
+        .arg(button.name(), buttonText.name(), highlight.name(), highlightText.name());
+}
+
+void SkinEngine::ApplyWindow(quintptr nativeHandle)
+{
+    if (!m_scheme)
+        throw Failure(QStringLiteral("No skin is loaded"));
+    QWidget* window = QWidget::find(static_cast<WId>(nativeHandle));
+    if (!window || !window->isWindow())
+        throw Failure(failure_text::kInvalidCall);
+
+    const QPalette palette = paletteFor(*m_scheme, window->palette());
+    if (m_skinDialogs) {
+        // Dialogs and message boxes are made later, from the application's palette.
+        QApplication::setPalette(palette);
+    }
+    window->setPalette(palette);
+    if (m_options & skin_option::kSkinChildControls) {
+        for (QWidget* child : window->findChildren<QWidget*>())
+            child->setPalette(palette);
+    }
+
+    QString styleSheet;
+    if (m_skinMenus)
+        styleSheet += menuStyleSheetFor(*m_scheme);
+    styleSheet += m_scheme->styleSheet;
+    window->setStyleSheet(styleSheet);
+}
+
+} // namespace tandemo

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "playback/playback_engine.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace tandemo::testing {
+
+/// An engine that notes the commands it is given and reports only the state the test sets, as
+/// a real engine reports its state some time after a command.
+class FakeEngine : public PlaybackEngine {
+public:
+    explicit FakeEngine(double duration = 10, double frameRate = 25)
+        : m_duration(duration)
+        , m_frameRate(frameRate)
+    {
+    }
+
+    bool isPaused() const override { return m_paused; }
+    bool isIdle() const override { return m_idle; }
+    double position() const override { return m_position; }
+    double duration() const override { return m_duration; }
+    double frameRate() const override { return m_frameRate; }
+    double speed() const override { return m_speed; }
+
+    void play() override { commands << "play"; }
+    void pause() override { commands << "pause"; }
+    void stop() override { commands << "stop"; }
+    void seekTo(double seconds, bool exact) override
+    {
+        commands << QString("seek %1%2").arg(seconds).arg(exact ? " exact" : "");
+    }
+    void stepFrame(bool forward) override { commands << (forward ? "step on" : "step back"); }
+    void setSpeed(double speed) override
+    {
+        m_speed = speed;
+        commands << QString("speed %1").arg(speed);
+    }
+    void setSpeedNudge(double factor) override { nudge = factor; }
+
+    /// What the engine reports.
+    void reportPlaying(double at)
+    {
+        m_idle = false;
+        m_position = at;
+        setPausedState(false);
+    }
+    void reportPaused(double at)
+    {
+        m_idle = false;
+        m_position = at;
+        setPausedState(true);
+    }
+    void reportIdle()
+    {
+        m_idle = true;
+        emit idleChanged(true);
+    }
+
+    QStringList takeCommands() { return std::exchange(commands, {}); }
+
+    QStringList commands;
+    double nudge = 1.0;
+
+private:
+    void setPausedState(bool paused)
+    {
+        if (paused == m_paused)
+            return;
+        m_paused = paused;
+        emit pausedChanged(paused);
+    }
+
+    bool m_paused = false;
+    bool m_idle = true;
+    double m_position = 0;
+    double m_duration;
+    double m_frameRate;
+    double m_speed = 1.0;
+};
+
+} // namespace tandemo::testing
