@@ -120,12 +120,11 @@ private slots:
         QCOMPARE(list.at(100'000), QString("clip099999.avi"));
 
         RealFiles files(kCorpus + "/many");
-        FakeComponents components;
-        Form1 form(components);
-        Sample_Click(form, files.services);
-        QCOMPARE(static_cast<FakePlayer*>(form.MediaPlayer1())->urlWrites,
+        FakeWindow window;
+        Sample_Click(window.form, files.services);
+        QCOMPARE(static_cast<FakePlayer*>(window.form.MediaPlayer1())->urlWrites,
                  QStringList({kCorpus + "/many/Samples/clip000000.avi"}));
-        QCOMPARE(static_cast<FakePlayer*>(form.MediaPlayer2())->urlWrites,
+        QCOMPARE(static_cast<FakePlayer*>(window.form.MediaPlayer2())->urlWrites,
                  QStringList({kCorpus + "/many/Samples/clip000001.avi"}));
     }
 
@@ -147,15 +146,14 @@ private slots:
     {
         for (const QString& name : entriesOf(kCorpus + "/cursors")) {
             RealFiles files(kCorpus + "/cursors/" + name);
-            FakeComponents components;
-            Form1 form(components);
-            Form_Load(form, files.services);
+            FakeWindow window;
+            Form_Load(window.form, files.services);
             // Another picture format is a picture all the same.
             const bool picture = name == "png-image";
             QVERIFY2(files.fakes.messageBox.labels() == (picture ? QList<int>() : QList<int>{108}),
                      qPrintable(name + ": " + QString::number(files.fakes.messageBox.shown.size()) +
                                 " reports"));
-            QCOMPARE(bool(form.mouseIcon()), picture);
+            QCOMPARE(bool(window.form.mouseIcon()), picture);
             if (!picture)
                 QVERIFY(files.fakes.messageBox.shown[0].prompt.startsWith("Invalid picture\r\n"));
         }

@@ -143,7 +143,7 @@ private slots:
 
         QVERIFY(plays(player, mediaPath("red.mp4")));
         QVERIFY(fails(kCorpus + "/videos/empty.mp4"));
-        QTRY_VERIFY2(black(), qPrintable(centreOf(player).name()));
+        QTRY_VERIFY2_WITH_TIMEOUT(black(), qPrintable(centreOf(player).name()), kPlayerTimeoutMs);
         QCOMPARE(player.transportBar().timeText(), QString("Cannot play this file"));
 
         // A pipe or a folder dropped onto a playing pane.
@@ -151,7 +151,8 @@ private slots:
             player.settings().setMode("loop", true);
             QVERIFY(plays(player, mediaPath("red.mp4")));
             dropOn(player, {QUrl::fromLocalFile(kCorpus + "/videos/" + name)});
-            QTRY_VERIFY2(black(), qPrintable(name + " " + centreOf(player).name()));
+            QTRY_VERIFY2_WITH_TIMEOUT(black(), qPrintable(name + " " + centreOf(player).name()),
+                                      kPlayerTimeoutMs);
         }
     }
 

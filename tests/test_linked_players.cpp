@@ -107,11 +107,12 @@ private slots:
         Window window;
         QVERIFY(window.play("loop.mp4", "red.mp4"));
         window.left().togglePlayPause();
-        QTRY_VERIFY(Window::paused(window.left()));
+        QTRY_VERIFY_WITH_TIMEOUT(Window::paused(window.left()), kPlayerTimeoutMs);
         window.left().seekTo(0.5);
         window.left().stepFrame(true);
         // Once the left player has done all that, the right one has seen none of it.
-        QTRY_VERIFY(Window::at(window.left()) > 0.5 && Window::at(window.left()) < 0.6);
+        QTRY_VERIFY_WITH_TIMEOUT(Window::at(window.left()) > 0.5 && Window::at(window.left()) < 0.6,
+                                 kPlayerTimeoutMs);
         QVERIFY(!Window::paused(window.right()));
         QCOMPARE(window.right().engine().speed(), 1.0);
     }
@@ -123,25 +124,31 @@ private slots:
         window.left().link()->setLinked(true);
 
         window.left().togglePlayPause();
-        QTRY_VERIFY(Window::paused(window.left()) && Window::paused(window.right()));
+        QTRY_VERIFY_WITH_TIMEOUT(Window::paused(window.left()) && Window::paused(window.right()),
+                                 kPlayerTimeoutMs);
 
         // The same time in both...
         window.right().seekTo(0.5);
-        QTRY_VERIFY(std::abs(Window::at(window.left()) - 0.5) <= kCoarsestFrame &&
-                    std::abs(Window::at(window.right()) - 0.5) <= kCoarsestFrame);
+        QTRY_VERIFY_WITH_TIMEOUT(std::abs(Window::at(window.left()) - 0.5) <= kCoarsestFrame &&
+                                     std::abs(Window::at(window.right()) - 0.5) <= kCoarsestFrame,
+                                 kPlayerTimeoutMs);
         // ...kept inside each video's length.
         window.right().seekTo(2.0);
-        QTRY_VERIFY(std::abs(Window::at(window.right()) - 2.0) <= kCoarsestFrame);
-        QTRY_VERIFY(Window::at(window.left()) > 0.5 && Window::at(window.left()) < 1.0);
+        QTRY_VERIFY_WITH_TIMEOUT(std::abs(Window::at(window.right()) - 2.0) <= kCoarsestFrame,
+                                 kPlayerTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(Window::at(window.left()) > 0.5 && Window::at(window.left()) < 1.0,
+                                 kPlayerTimeoutMs);
 
         // One frame on in each, still paused.
         window.right().seekTo(0.5);
-        QTRY_VERIFY(std::abs(Window::at(window.left()) - 0.5) <= kCoarsestFrame);
+        QTRY_VERIFY_WITH_TIMEOUT(std::abs(Window::at(window.left()) - 0.5) <= kCoarsestFrame,
+                                 kPlayerTimeoutMs);
         const double leftBefore = Window::at(window.left());
         const double rightBefore = Window::at(window.right());
         window.left().stepFrame(true);
-        QTRY_VERIFY(Window::at(window.left()) > leftBefore &&
-                    Window::at(window.right()) > rightBefore);
+        QTRY_VERIFY_WITH_TIMEOUT(Window::at(window.left()) > leftBefore &&
+                                     Window::at(window.right()) > rightBefore,
+                                 kPlayerTimeoutMs);
         QVERIFY(Window::at(window.left()) - leftBefore <= kCoarsestFrame + 0.001);
         QVERIFY(Window::paused(window.left()) && Window::paused(window.right()));
 
@@ -149,9 +156,10 @@ private slots:
         window.right().setSpeed(2.0);
         QCOMPARE(window.left().engine().speed(), 2.0);
         window.right().togglePlayPause();
-        QTRY_VERIFY(!Window::paused(window.left()) && !Window::paused(window.right()));
+        QTRY_VERIFY_WITH_TIMEOUT(!Window::paused(window.left()) && !Window::paused(window.right()),
+                                 kPlayerTimeoutMs);
         window.left().stop();
-        QTRY_VERIFY(Window::paused(window.right()));
+        QTRY_VERIFY_WITH_TIMEOUT(Window::paused(window.right()), kPlayerTimeoutMs);
     }
 
     void keysOfTheFocusedPlayer()
@@ -162,16 +170,16 @@ private slots:
         player.setFocus();
 
         press(player, Qt::Key_Space);
-        QTRY_VERIFY(Window::paused(player));
+        QTRY_VERIFY_WITH_TIMEOUT(Window::paused(player), kPlayerTimeoutMs);
         press(player, Qt::Key_Right); // 5 s on, kept inside the 3 s clip
-        QTRY_VERIFY(Window::at(player) > 2.5);
+        QTRY_VERIFY_WITH_TIMEOUT(Window::at(player) > 2.5, kPlayerTimeoutMs);
         press(player, Qt::Key_Left);
-        QTRY_VERIFY(Window::at(player) < 0.5);
+        QTRY_VERIFY_WITH_TIMEOUT(Window::at(player) < 0.5, kPlayerTimeoutMs);
         const double before = Window::at(player);
         press(player, Qt::Key_Period);
-        QTRY_VERIFY(Window::at(player) > before);
+        QTRY_VERIFY_WITH_TIMEOUT(Window::at(player) > before, kPlayerTimeoutMs);
         press(player, Qt::Key_Comma);
-        QTRY_VERIFY(std::abs(Window::at(player) - before) < 0.001);
+        QTRY_VERIFY_WITH_TIMEOUT(std::abs(Window::at(player) - before) < 0.001, kPlayerTimeoutMs);
 
         const int volume = player.settings().volume();
         press(player, Qt::Key_Up);

@@ -1,5 +1,5 @@
-#include "fakes/fake_components.h"
 #include "fakes/fake_services.h"
+#include "fakes/fake_window.h"
 #include "window/form1.h"
 #include "window/form1_events.h"
 #include "window/pane_layout.h"
@@ -48,32 +48,30 @@ class TestPaneLayout : public QObject {
 private slots:
     void designSizeGivesTheDesignedFigures()
     {
-        FakeComponents components;
-        Form1 form(components);
-        resizeClient(form, QSize(594, 480)); // 8910 x 7200 twips at 96 DPI
-        QCOMPARE(form.ScaleWidth(), 8910.0f);
-        QCOMPARE(form.ScaleHeight(), 7200.0f);
+        FakeWindow window;
+        resizeClient(window.form, QSize(594, 480)); // 8910 x 7200 twips at 96 DPI
+        QCOMPARE(window.form.ScaleWidth(), 8910.0f);
+        QCOMPARE(window.form.ScaleHeight(), 7200.0f);
 
-        const Layout layout = layoutOf(form);
+        const Layout layout = layoutOf(window.form);
         QCOMPARE(layout.picture1, TwipsRect({120, 120, 4445, 7185}));
         QCOMPARE(layout.picture2, TwipsRect({4572, 120, 4441, 7185}));
         QCOMPARE(layout.player1, TwipsRect({0, 0, 4445, 7187}));
         QCOMPARE(layout.player2, TwipsRect({0, 0, 4445, 7187}));
 
         // Whole pixels come from rounding each edge once: 120 twips is 8 px, 4565 is 304.33.
-        QCOMPARE(form.Picture1()->geometry(), QRect(8, 8, 296, 479));
-        QCOMPARE(form.Picture2()->geometry(), QRect(305, 8, 296, 479));
+        QCOMPARE(window.form.Picture1()->geometry(), QRect(8, 8, 296, 479));
+        QCOMPARE(window.form.Picture2()->geometry(), QRect(305, 8, 296, 479));
     }
 
     void everySizeFollowsTheFormulas()
     {
-        FakeComponents components;
-        Form1 form(components);
+        FakeWindow window;
         for (int width = 2; width <= 2560; width += 37) {
             for (int height = 1; height <= 1600; height += 53) {
-                resizeClient(form, QSize(width, height));
+                resizeClient(window.form, QSize(width, height));
                 const Layout expected = expectedFor(width * 15.0f, height * 15.0f);
-                QVERIFY2(layoutOf(form) == expected,
+                QVERIFY2(layoutOf(window.form) == expected,
                          qPrintable(QString("%1x%2").arg(width).arg(height)));
             }
         }
@@ -81,43 +79,41 @@ private slots:
 
     void tooSmallClientLeavesTheLayoutAsItWas()
     {
-        FakeComponents components;
-        Form1 form(components);
-        resizeClient(form, QSize(400, 300));
-        const Layout before = layoutOf(form);
+        FakeWindow window;
+        resizeClient(window.form, QSize(400, 300));
+        const Layout before = layoutOf(window.form);
         QTest::failOnWarning(QRegularExpression(".*"));
         for (const QSize tiny : {QSize(0, 0), QSize(1, 300), QSize(400, 0), QSize(0, 500)}) {
-            resizeClient(form, tiny);
-            QCOMPARE(layoutOf(form), before);
+            resizeClient(window.form, tiny);
+            QCOMPARE(layoutOf(window.form), before);
         }
         // Large enough again: the formulas apply once more.
-        resizeClient(form, QSize(2, 1));
-        QCOMPARE(layoutOf(form), expectedFor(30, 15));
+        resizeClient(window.form, QSize(2, 1));
+        QCOMPARE(layoutOf(window.form), expectedFor(30, 15));
     }
 
     void showingAndResizingTheWindowLaysItOut()
     {
-        FakeComponents components;
-        FakeServices fakes;
-        Form1 form(components);
-        connectEventHandlers(form, fakes.services);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        FakeWindow window;
+        connectEventHandlers(window.form, window.services());
+        window.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window.form));
         const auto followsClientSize = [&] {
-            return layoutOf(form) == expectedFor(form.ScaleWidth(), form.ScaleHeight());
+            return layoutOf(window.form) ==
+                   expectedFor(window.form.ScaleWidth(), window.form.ScaleHeight());
         };
         QVERIFY(followsClientSize());
 
-        form.resize(900, 700);
-        QTRY_VERIFY(form.clientArea()->width() > 800);
+        window.form.resize(900, 700);
+        QTRY_VERIFY(window.form.clientArea()->width() > 800);
         QVERIFY(followsClientSize());
 
-        form.showMaximized();
-        QTRY_VERIFY(form.isMaximized());
+        window.form.showMaximized();
+        QTRY_VERIFY(window.form.isMaximized());
         QVERIFY(followsClientSize());
         // Restored, the layout is that of the restored size, with no trace of the maximised one.
-        form.showNormal();
-        QTRY_COMPARE(form.clientArea()->width(), 900);
+        window.form.showNormal();
+        QTRY_COMPARE(window.form.clientArea()->width(), 900);
         QVERIFY(followsClientSize());
     }
 };

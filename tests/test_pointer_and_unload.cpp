@@ -1,5 +1,5 @@
-#include "fakes/fake_components.h"
 #include "fakes/fake_services.h"
+#include "fakes/fake_window.h"
 #include "window/form1.h"
 #include "window/form1_events.h"
 #include "window/picture_box.h"
@@ -16,48 +16,44 @@ class TestPointerAndUnload : public QObject {
 private slots:
     void busyPointerStaysEverythingElseResets()
     {
-        FakeComponents components;
-        Form1 form(components);
+        FakeWindow window;
         for (const short style : {short(11), short(99), short(0), short(5)}) {
-            form.setMousePointer(style);
-            Form_MouseMove(form);
-            QCOMPARE(form.mousePointer(), style == 11 ? short(11) : short(0));
+            window.form.setMousePointer(style);
+            Form_MouseMove(window.form);
+            QCOMPARE(window.form.mousePointer(), style == 11 ? short(11) : short(0));
         }
-        QCOMPARE(form.clientArea()->cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(window.form.clientArea()->cursor().shape(), Qt::ArrowCursor);
     }
 
     void onlyMovesOverTheBareClientAreaReachTheHandler()
     {
-        FakeComponents components;
-        FakeServices fakes;
-        Form1 form(components);
-        connectEventHandlers(form, fakes.services);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QSignalSpy moves(&form, &Form1::clientMouseMoved);
+        FakeWindow window;
+        connectEventHandlers(window.form, window.services());
+        window.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window.form));
+        QSignalSpy moves(&window.form, &Form1::clientMouseMoved);
 
-        form.setMousePointer(99);
-        QTest::mouseMove(form.Picture1(), form.Picture1()->rect().center());
-        QTest::mouseMove(form.MediaPlayer2(), QPoint(5, 5));
+        window.form.setMousePointer(99);
+        QTest::mouseMove(window.form.Picture1(), window.form.Picture1()->rect().center());
+        QTest::mouseMove(window.form.MediaPlayer2(), QPoint(5, 5));
         QCOMPARE(moves.count(), 0);
-        QCOMPARE(form.mousePointer(), short(99));
+        QCOMPARE(window.form.mousePointer(), short(99));
 
         // The gap at the window's left edge, beside the first frame.
-        QTest::mouseMove(form.clientArea(), QPoint(2, form.clientArea()->height() / 2));
+        QTest::mouseMove(window.form.clientArea(),
+                         QPoint(2, window.form.clientArea()->height() / 2));
         QTRY_COMPARE(moves.count(), 1);
-        QCOMPARE(form.mousePointer(), short(0));
+        QCOMPARE(window.form.mousePointer(), short(0));
     }
 
     void closingTheWindowEndsTheProgram()
     {
-        FakeComponents components;
-        FakeServices fakes;
-        Form1 form(components);
-        connectEventHandlers(form, fakes.services);
-        form.show();
-        QVERIFY(form.close());
-        QCOMPARE(fakes.process.ended, 1);
-        QVERIFY(fakes.messageBox.shown.isEmpty());
+        FakeWindow window;
+        connectEventHandlers(window.form, window.services());
+        window.form.show();
+        QVERIFY(window.form.close());
+        QCOMPARE(window.fakes.process.ended, 1);
+        QVERIFY(window.fakes.messageBox.shown.isEmpty());
     }
 };
 

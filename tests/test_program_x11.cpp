@@ -1,6 +1,6 @@
 // The real program, started as a user starts it, on its own X server: what it shows at start-up
 // and how it ends when the window manager closes its window.
-#include "fakes/fake_components.h"
+#include "fakes/fake_window.h"
 #include "support/player_testing.h"
 #include "support/x11_client.h"
 #include "window/form1.h"
@@ -93,12 +93,11 @@ struct InstalledProgram {
 struct WindowPoints {
     WindowPoints()
     {
-        FakeComponents components;
-        Form1 form(components);
-        form.show();
-        exposed = QTest::qWaitForWindowExposed(&form);
-        sample = form.menuBar()->actionGeometry(form.Sample()).center();
-        const QRect client = form.clientArea()->geometry();
+        FakeWindow window;
+        window.form.show();
+        exposed = QTest::qWaitForWindowExposed(&window.form);
+        sample = window.form.menuBar()->actionGeometry(window.form.Sample()).center();
+        const QRect client = window.form.clientArea()->geometry();
         // The clips are drawn unscaled in the middle of the area above each player's bar.
         left = QPoint(client.left() + client.width() / 4, client.top() + client.height() * 2 / 5);
         right = QPoint(client.left() + client.width() * 3 / 4, left.y());

@@ -1,5 +1,5 @@
-#include "fakes/fake_components.h"
 #include "fakes/fake_services.h"
+#include "fakes/fake_window.h"
 #include "window/form1.h"
 #include "window/sample_videos.h"
 
@@ -9,15 +9,6 @@ using namespace tandemo;
 using namespace tandemo::testing;
 
 namespace {
-
-FakePlayer& player1(Form1& form)
-{
-    return static_cast<FakePlayer&>(*form.MediaPlayer1());
-}
-FakePlayer& player2(Form1& form)
-{
-    return static_cast<FakePlayer&>(*form.MediaPlayer2());
-}
 
 } // namespace
 
@@ -48,76 +39,66 @@ private slots:
         QFETCH(QStringList, files);
         QFETCH(QStringList, left);
         QFETCH(QStringList, right);
-        FakeComponents components;
-        FakeServices fakes;
-        fakes.fileSystem.addFolder("/opt/tandemo/Samples");
-        fakes.fileSystem.addFolder("/opt/tandemo/Samples/sub.avi");
+        FakeWindow window;
+        window.fakes.fileSystem.addFolder("/opt/tandemo/Samples");
+        window.fakes.fileSystem.addFolder("/opt/tandemo/Samples/sub.avi");
         for (const QString& file : files)
-            fakes.fileSystem.addFile("/opt/tandemo/Samples/" + file, file.startsWith('.'));
-        Form1 form(components);
-        Sample_Click(form, fakes.services);
+            window.fakes.fileSystem.addFile("/opt/tandemo/Samples/" + file, file.startsWith('.'));
+        Sample_Click(window.form, window.services());
 
-        QCOMPARE(player1(form).urlWrites, left);
-        QCOMPARE(player2(form).urlWrites, right);
-        QVERIFY(fakes.messageBox.shown.isEmpty());
+        QCOMPARE(window.player1().urlWrites, left);
+        QCOMPARE(window.player2().urlWrites, right);
+        QVERIFY(window.fakes.messageBox.shown.isEmpty());
     }
 
     void missingFolderDoesNothing()
     {
-        FakeComponents components;
-        FakeServices fakes;
-        Form1 form(components);
-        Sample_Click(form, fakes.services);
-        QVERIFY(player1(form).urlWrites.isEmpty());
-        QVERIFY(player2(form).urlWrites.isEmpty());
-        QVERIFY(fakes.messageBox.shown.isEmpty());
+        FakeWindow window;
+        Sample_Click(window.form, window.services());
+        QVERIFY(window.player1().urlWrites.isEmpty());
+        QVERIFY(window.player2().urlWrites.isEmpty());
+        QVERIFY(window.fakes.messageBox.shown.isEmpty());
     }
 
     void failedListingIsReportedOnceAndEndsTheHandler()
     {
-        FakeComponents components;
-        FakeServices fakes;
-        fakes.fileSystem.addFolder("/opt/tandemo/Samples", /*unreadable=*/true);
-        fakes.fileSystem.addFile("/opt/tandemo/Samples/a.avi");
-        Form1 form(components);
-        Sample_Click(form, fakes.services);
-        QCOMPARE(fakes.messageBox.labels(), QList<int>({100}));
-        QVERIFY(fakes.messageBox.shown[0].prompt.startsWith(
+        FakeWindow window;
+        window.fakes.fileSystem.addFolder("/opt/tandemo/Samples", /*unreadable=*/true);
+        window.fakes.fileSystem.addFile("/opt/tandemo/Samples/a.avi");
+        Sample_Click(window.form, window.services());
+        QCOMPARE(window.fakes.messageBox.labels(), QList<int>({100}));
+        QVERIFY(window.fakes.messageBox.shown[0].prompt.startsWith(
             "Permission denied\r\nin DuoReel2016/11/03.Form1.Sample_Click at line 100\r\r"));
-        QVERIFY(player1(form).urlWrites.isEmpty());
+        QVERIFY(window.player1().urlWrites.isEmpty());
     }
 
     void failedWriteIsReportedAndTheLoopGoesOn()
     {
-        FakeComponents components;
-        FakeServices fakes;
-        fakes.fileSystem.addFile("/opt/tandemo/Samples/a.avi");
-        fakes.fileSystem.addFile("/opt/tandemo/Samples/b.avi");
-        Form1 form(components);
-        player1(form).faults.failOn("setURL", 1, "Automation error");
-        player2(form).faults.failOn("setURL", 2, "Automation error");
-        Sample_Click(form, fakes.services);
-        QCOMPARE(fakes.messageBox.labels(), QList<int>({106}));
-        QCOMPARE(player2(form).urlWrites, QStringList({"/opt/tandemo/Samples/b.avi"}));
+        FakeWindow window;
+        window.fakes.fileSystem.addFile("/opt/tandemo/Samples/a.avi");
+        window.fakes.fileSystem.addFile("/opt/tandemo/Samples/b.avi");
+        window.player1().faults.failOn("setURL", 1, "Automation error");
+        window.player2().faults.failOn("setURL", 2, "Automation error");
+        Sample_Click(window.form, window.services());
+        QCOMPARE(window.fakes.messageBox.labels(), QList<int>({106}));
+        QCOMPARE(window.player2().urlWrites, QStringList({"/opt/tandemo/Samples/b.avi"}));
 
-        Sample_Click(form, fakes.services);
-        QCOMPARE(fakes.messageBox.labels(), QList<int>({106, 110}));
-        QCOMPARE(player1(form).urlWrites, QStringList({"/opt/tandemo/Samples/a.avi"}));
+        Sample_Click(window.form, window.services());
+        QCOMPARE(window.fakes.messageBox.labels(), QList<int>({106, 110}));
+        QCOMPARE(window.player1().urlWrites, QStringList({"/opt/tandemo/Samples/a.avi"}));
     }
 
     void runningItAgainRestartsBoth()
     {
-        FakeComponents components;
-        FakeServices fakes;
-        fakes.fileSystem.addFile("/opt/tandemo/Samples/a.avi");
-        fakes.fileSystem.addFile("/opt/tandemo/Samples/b.avi");
-        Form1 form(components);
-        Sample_Click(form, fakes.services);
-        Sample_Click(form, fakes.services);
-        QCOMPARE(player1(form).urlWrites.size(), 2);
-        QCOMPARE(player2(form).urlWrites.size(), 2);
+        FakeWindow window;
+        window.fakes.fileSystem.addFile("/opt/tandemo/Samples/a.avi");
+        window.fakes.fileSystem.addFile("/opt/tandemo/Samples/b.avi");
+        Sample_Click(window.form, window.services());
+        Sample_Click(window.form, window.services());
+        QCOMPARE(window.player1().urlWrites.size(), 2);
+        QCOMPARE(window.player2().urlWrites.size(), 2);
         // The listing is read once per run.
-        QCOMPARE(fakes.fileSystem.faults.count("listFiles"), 2);
+        QCOMPARE(window.fakes.fileSystem.faults.count("listFiles"), 2);
     }
 };
 

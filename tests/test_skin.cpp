@@ -1,5 +1,5 @@
-#include "fakes/fake_components.h"
 #include "fakes/fake_services.h"
+#include "fakes/fake_window.h"
 #include "platform/posix_file_system.h"
 #include "skin/skin_engine.h"
 #include "skin/skin_file.h"
@@ -162,47 +162,41 @@ private slots:
 
     void applySkinCallsTheEngineInOrderKeepingOptionBits()
     {
-        FakeComponents components;
-        FakeServices fakes;
-        fakes.fileSystem.addFolder("/opt/tandemo/x");
-        fakes.fileSystem.addFile("/opt/tandemo/x/o.cjs");
-        Form1 form(components);
-        auto& skin = static_cast<FakeSkin&>(*form.SkinFramework1());
+        FakeWindow window;
+        window.fakes.fileSystem.addFolder("/opt/tandemo/x");
+        window.fakes.fileSystem.addFile("/opt/tandemo/x/o.cjs");
+        auto& skin = static_cast<FakeSkin&>(*window.form.SkinFramework1());
         skin.options = 0x7F00;
 
-        ApplySkin(form, fakes.services);
+        ApplySkin(window.form, window.services());
 
-        QCOMPARE(form.backColour().value(), kButtonFace);
+        QCOMPARE(window.form.backColour().value(), kButtonFace);
         const QStringList expected{"LoadSkin /opt/tandemo/x/o.cjs []", "Options=32513",
                                    "SkinDialogs=1", "SkinMenus=1",
-                                   QString("ApplyWindow %1").arg(form.winId())};
+                                   QString("ApplyWindow %1").arg(window.form.winId())};
         QCOMPARE(skin.calls, expected);
     }
 
     void noSkinFileOrAHiddenOneChangesNothing()
     {
         for (const bool hidden : {false, true}) {
-            FakeComponents components;
-            FakeServices fakes;
+            FakeWindow window;
             if (hidden)
-                fakes.fileSystem.addFile("/opt/tandemo/x/o.cjs", /*hidden=*/true);
-            Form1 form(components);
-            ApplySkin(form, fakes.services);
-            QCOMPARE(form.backColour(), OleColour::fromRgb(255, 255, 255));
-            QVERIFY(static_cast<FakeSkin&>(*form.SkinFramework1()).calls.isEmpty());
+                window.fakes.fileSystem.addFile("/opt/tandemo/x/o.cjs", /*hidden=*/true);
+            ApplySkin(window.form, window.services());
+            QCOMPARE(window.form.backColour(), OleColour::fromRgb(255, 255, 255));
+            QVERIFY(static_cast<FakeSkin&>(*window.form.SkinFramework1()).calls.isEmpty());
         }
     }
 
     void labelsCheckBoxesAndFramesTakeTheButtonFace()
     {
-        FakeComponents components;
-        FakeServices fakes;
-        fakes.fileSystem.addFile("/opt/tandemo/x/o.cjs");
-        Form1 form(components);
-        auto* label = new QLabel("label", form.clientArea());
-        auto* check = new QCheckBox("check", form.clientArea());
-        auto* button = new QPushButton("button", form.clientArea());
-        ApplySkin(form, fakes.services);
+        FakeWindow window;
+        window.fakes.fileSystem.addFile("/opt/tandemo/x/o.cjs");
+        auto* label = new QLabel("label", window.form.clientArea());
+        auto* check = new QCheckBox("check", window.form.clientArea());
+        auto* button = new QPushButton("button", window.form.clientArea());
+        ApplySkin(window.form, window.services());
 
         QCOMPARE(label->property("BackColor").toUInt(), kButtonFace);
         QCOMPARE(check->property("BackColor").toUInt(), kButtonFace);
@@ -214,14 +208,12 @@ private slots:
 
     void failingEngineStopsTheRestWithTheWindowAlreadyRecoloured()
     {
-        FakeComponents components;
-        FakeServices fakes;
-        fakes.fileSystem.addFile("/opt/tandemo/x/o.cjs");
-        Form1 form(components);
-        auto& skin = static_cast<FakeSkin&>(*form.SkinFramework1());
+        FakeWindow window;
+        window.fakes.fileSystem.addFile("/opt/tandemo/x/o.cjs");
+        auto& skin = static_cast<FakeSkin&>(*window.form.SkinFramework1());
         skin.faults.failOn("LoadSkin", 1, "Invalid skin file");
-        QVERIFY_THROWS_EXCEPTION(Failure, ApplySkin(form, fakes.services));
-        QCOMPARE(form.backColour().value(), kButtonFace);
+        QVERIFY_THROWS_EXCEPTION(Failure, ApplySkin(window.form, window.services()));
+        QCOMPARE(window.form.backColour().value(), kButtonFace);
         QVERIFY(skin.calls.isEmpty());
     }
 

@@ -1,5 +1,5 @@
-#include "fakes/fake_components.h"
 #include "fakes/fake_services.h"
+#include "fakes/fake_window.h"
 #include "platform/cursor_file.h"
 #include "platform/posix_file_system.h"
 #include "platform/qt_application_object.h"
@@ -53,35 +53,31 @@ class TestStartUp : public QObject {
 private slots:
     void sequenceWithNothingBesideTheProgram()
     {
-        FakeComponents components;
-        FakeServices fakes;
-        Form1 form(components);
-        Form_Load(form, fakes.services);
+        FakeWindow window;
+        Form_Load(window.form, window.services());
 
-        QVERIFY(fakes.messageBox.shown.isEmpty());
-        QCOMPARE(form.windowTitle(), QString("Tandemo Software"));
-        QCOMPARE(fakes.application.title(), QString("Tandemo"));
-        QVERIFY(!form.windowIcon().availableSizes().isEmpty());
-        QVERIFY(!form.mouseIcon());
-        QCOMPARE(fakes.random.seeded, 1);
-        QVERIFY(fakes.web.opened.isEmpty());
-        QVERIFY(loops(form.MediaPlayer1()));
-        QVERIFY(loops(form.MediaPlayer2()));
-        QVERIFY(fakes.pictures.loaded.isEmpty());
+        QVERIFY(window.fakes.messageBox.shown.isEmpty());
+        QCOMPARE(window.form.windowTitle(), QString("Tandemo Software"));
+        QCOMPARE(window.fakes.application.title(), QString("Tandemo"));
+        QVERIFY(!window.form.windowIcon().availableSizes().isEmpty());
+        QVERIFY(!window.form.mouseIcon());
+        QCOMPARE(window.fakes.random.seeded, 1);
+        QVERIFY(window.fakes.web.opened.isEmpty());
+        QVERIFY(loops(window.form.MediaPlayer1()));
+        QVERIFY(loops(window.form.MediaPlayer2()));
+        QVERIFY(window.fakes.pictures.loaded.isEmpty());
     }
 
     void cursorFileBecomesTheMouseIconWithoutChangingThePointer()
     {
-        FakeComponents components;
-        FakeServices fakes;
-        fakes.fileSystem.addFile("/opt/tandemo/HAND-M.CUR");
-        Form1 form(components);
-        Form_Load(form, fakes.services);
+        FakeWindow window;
+        window.fakes.fileSystem.addFile("/opt/tandemo/HAND-M.CUR");
+        Form_Load(window.form, window.services());
 
-        QCOMPARE(fakes.pictures.loaded, QStringList({"/opt/tandemo/HAND-M.CUR"}));
-        QVERIFY(form.mouseIcon());
-        QCOMPARE(form.mouseIcon()->hotSpot(), QPoint(5, 3));
-        QCOMPARE(form.mousePointer(), short(0));
+        QCOMPARE(window.fakes.pictures.loaded, QStringList({"/opt/tandemo/HAND-M.CUR"}));
+        QVERIFY(window.form.mouseIcon());
+        QCOMPARE(window.form.mouseIcon()->hotSpot(), QPoint(5, 3));
+        QCOMPARE(window.form.mousePointer(), short(0));
     }
 
     void eachFailingStepIsReportedAndTheRestRuns_data()
@@ -106,37 +102,35 @@ private slots:
         QFETCH(bool, firstLoops);
         QFETCH(bool, secondLoops);
 
-        FakeComponents components;
-        FakeServices fakes;
-        fakes.fileSystem.addFile("/opt/tandemo/HAND-M.CUR");
-        Form1 form(components);
+        FakeWindow window;
+        window.fakes.fileSystem.addFile("/opt/tandemo/HAND-M.CUR");
         if (fault == "skin") {
-            fakes.fileSystem.addFile("/opt/tandemo/x/o.cjs");
-            static_cast<FakeSkin*>(form.SkinFramework1())->faults.failOn("LoadSkin");
+            window.fakes.fileSystem.addFile("/opt/tandemo/x/o.cjs");
+            static_cast<FakeSkin*>(window.form.SkinFramework1())->faults.failOn("LoadSkin");
         } else if (fault == "title") {
-            fakes.application.faults.failOn("setTitle");
+            window.fakes.application.faults.failOn("setTitle");
         } else if (fault == "cursor test") {
-            fakes.application.faults.failOn("folder", 2); // building the path to test
+            window.fakes.application.faults.failOn("folder", 2); // building the path to test
         } else if (fault == "cursor load") {
-            fakes.pictures.faults.failOn("LoadPicture", 1, "Invalid picture");
+            window.fakes.pictures.faults.failOn("LoadPicture", 1, "Invalid picture");
         } else if (fault == "browser") {
-            fakes.random.draw = 0.065; // draws 7
-            fakes.web.faults.failOn("openMinimised", 1, "File not found");
+            window.fakes.random.draw = 0.065; // draws 7
+            window.fakes.web.faults.failOn("openMinimised", 1, "File not found");
         } else if (fault == "first player") {
-            static_cast<FakePlayer*>(form.MediaPlayer1())->faults.failOn("setMode");
+            static_cast<FakePlayer*>(window.form.MediaPlayer1())->faults.failOn("setMode");
         } else if (fault == "second player") {
-            static_cast<FakePlayer*>(form.MediaPlayer2())->faults.failOn("setMode");
+            static_cast<FakePlayer*>(window.form.MediaPlayer2())->faults.failOn("setMode");
         }
-        Form_Load(form, fakes.services);
+        Form_Load(window.form, window.services());
 
-        QCOMPARE(fakes.messageBox.labels(), labels);
-        QVERIFY(fakes.messageBox.shown[0].prompt.contains(
+        QCOMPARE(window.fakes.messageBox.labels(), labels);
+        QVERIFY(window.fakes.messageBox.shown[0].prompt.contains(
             "\r\nin DuoReel2016/11/03.Form1.Form_Load at line "));
-        QCOMPARE(form.windowTitle(), QString("Tandemo Software"));
-        QCOMPARE(loops(form.MediaPlayer1()), firstLoops);
-        QCOMPARE(loops(form.MediaPlayer2()), secondLoops);
+        QCOMPARE(window.form.windowTitle(), QString("Tandemo Software"));
+        QCOMPARE(loops(window.form.MediaPlayer1()), firstLoops);
+        QCOMPARE(loops(window.form.MediaPlayer2()), secondLoops);
         // A failing test of the cursor file runs the load all the same.
-        QCOMPARE(bool(form.mouseIcon()), fault != "cursor load");
+        QCOMPARE(bool(window.form.mouseIcon()), fault != "cursor load");
     }
 
     void onlyTheDrawOfSevenOpensTheHomePage()
@@ -172,18 +166,18 @@ private slots:
 
     void applicationTitleLeavesTheCaptionAlone()
     {
-        FakeComponents components;
-        FakeServices fakes;
+        FakeWindow window;
         QtApplicationObject application;
-        PlatformServices services{fakes.messageBox, fakes.fileSystem, application,  fakes.pictures,
-                                  fakes.random,     fakes.web,        fakes.process};
-        Form1 form(components);
-        form.setWindowTitle("Tandemo Software");
-        form.show();
+        PlatformServices services{
+            window.fakes.messageBox, window.fakes.fileSystem, application,
+            window.fakes.pictures,   window.fakes.random,     window.fakes.web,
+            window.fakes.process};
+        window.form.setWindowTitle("Tandemo Software");
+        window.form.show();
         SetAppTitle(services);
         QCOMPARE(application.title(), QString("Tandemo"));
-        QCOMPARE(form.windowTitle(), QString("Tandemo Software"));
-        QCOMPARE(form.windowHandle()->title(), QString("Tandemo Software"));
+        QCOMPARE(window.form.windowTitle(), QString("Tandemo Software"));
+        QCOMPARE(window.form.windowHandle()->title(), QString("Tandemo Software"));
         QFile comm("/proc/self/comm");
         QVERIFY(comm.open(QIODevice::ReadOnly));
         QCOMPARE(comm.readAll().trimmed(), QByteArray("Tandemo"));
@@ -213,21 +207,20 @@ private slots:
         file.write(QByteArray(3000, 'z'));
         file.close();
 
-        FakeComponents components;
-        FakeServices fakes;
-        fakes.application.programFolder = folder.path();
+        FakeWindow window;
+        window.fakes.application.programFolder = folder.path();
         PosixFileSystem fileSystem;
         QtPictureLoader pictures;
-        PlatformServices services{fakes.messageBox, fileSystem, fakes.application, pictures,
-                                  fakes.random,     fakes.web,  fakes.process};
-        Form1 form(components);
-        Form_Load(form, services);
+        PlatformServices services{
+            window.fakes.messageBox, fileSystem,       window.fakes.application, pictures,
+            window.fakes.random,     window.fakes.web, window.fakes.process};
+        Form_Load(window.form, services);
 
-        QCOMPARE(fakes.messageBox.labels(), QList<int>({108}));
-        QVERIFY(fakes.messageBox.shown[0].prompt.startsWith(
+        QCOMPARE(window.fakes.messageBox.labels(), QList<int>({108}));
+        QVERIFY(window.fakes.messageBox.shown[0].prompt.startsWith(
             "Invalid picture\r\nin DuoReel2016/11/03.Form1.Form_Load at line 108"));
-        QVERIFY(!form.mouseIcon());
-        QVERIFY(loops(form.MediaPlayer2()));
+        QVERIFY(!window.form.mouseIcon());
+        QVERIFY(loops(window.form.MediaPlayer2()));
     }
 };
 

@@ -1,5 +1,5 @@
-#include "fakes/fake_components.h"
 #include "fakes/fake_services.h"
+#include "fakes/fake_window.h"
 #include "platform/qt_common_dialog.h"
 #include "support/dialog_testing.h"
 #include "window/form1.h"
@@ -21,19 +21,6 @@ namespace {
 
 const QString kFilter = "All Supported Video (*.mpg;*.mpeg;*.avi;*.wmv)|*.mpg;*.mpeg;*.avi;*.wmv";
 
-FakePlayer& player1(Form1& form)
-{
-    return static_cast<FakePlayer&>(*form.MediaPlayer1());
-}
-FakePlayer& player2(Form1& form)
-{
-    return static_cast<FakePlayer&>(*form.MediaPlayer2());
-}
-FakeDialog& dialogOf(Form1& form)
-{
-    return static_cast<FakeDialog&>(*form.CommonDialog1());
-}
-
 } // namespace
 
 class TestVideoSelection : public QObject {
@@ -42,50 +29,44 @@ class TestVideoSelection : public QObject {
 private slots:
     void chosenFileGoesToItsSideOnly()
     {
-        FakeComponents components;
-        FakeServices fakes;
-        Form1 form(components);
-        dialogOf(form).answer = "/videos/left clip.AVI";
-        Select1_Click(form, fakes.services);
-        dialogOf(form).answer = "/videos/right.txt";
-        Select2_Click(form, fakes.services);
+        FakeWindow window;
+        window.dialog().answer = "/videos/left clip.AVI";
+        Select1_Click(window.form, window.services());
+        window.dialog().answer = "/videos/right.txt";
+        Select2_Click(window.form, window.services());
 
-        QCOMPARE(player1(form).urlWrites, QStringList({"/videos/left clip.AVI"}));
+        QCOMPARE(window.player1().urlWrites, QStringList({"/videos/left clip.AVI"}));
         // Neither extension nor existence is checked: the player gets the name unchanged.
-        QCOMPARE(player2(form).urlWrites, QStringList({"/videos/right.txt"}));
-        QVERIFY(fakes.messageBox.shown.isEmpty());
+        QCOMPARE(window.player2().urlWrites, QStringList({"/videos/right.txt"}));
+        QVERIFY(window.fakes.messageBox.shown.isEmpty());
     }
 
     void dialogIsSetAfreshInOrderEachTime()
     {
-        FakeComponents components;
-        FakeServices fakes;
-        Form1 form(components);
-        FakeDialog& dialog = dialogOf(form);
+        FakeWindow window;
+        FakeDialog& dialog = window.dialog();
         dialog.answer = "/a.mpg";
-        Select1_Click(form, fakes.services);
+        Select1_Click(window.form, window.services());
         dialog.log.clear();
         dialog.answer = "/a.mpg";
-        Select1_Click(form, fakes.services);
+        Select1_Click(window.form, window.services());
 
         const QStringList expected{"FileName=",         "DialogTitle=Select Video",
                                    "Filter=" + kFilter, "ShowOpen",
                                    "FileName?",         "FileName?"};
         QCOMPARE(dialog.log, expected);
         // The same file chosen twice is written twice.
-        QCOMPARE(player1(form).urlWrites, QStringList({"/a.mpg", "/a.mpg"}));
+        QCOMPARE(window.player1().urlWrites, QStringList({"/a.mpg", "/a.mpg"}));
     }
 
     void cancelChangesNothing()
     {
-        FakeComponents components;
-        FakeServices fakes;
-        Form1 form(components);
-        player2(form).setURL("/playing.wmv");
-        dialogOf(form).answer = QString();
-        Select2_Click(form, fakes.services);
-        QCOMPARE(player2(form).urlWrites, QStringList({"/playing.wmv"}));
-        QVERIFY(fakes.messageBox.shown.isEmpty());
+        FakeWindow window;
+        window.player2().setURL("/playing.wmv");
+        window.dialog().answer = QString();
+        Select2_Click(window.form, window.services());
+        QCOMPARE(window.player2().urlWrites, QStringList({"/playing.wmv"}));
+        QVERIFY(window.fakes.messageBox.shown.isEmpty());
     }
 
     void failingStepIsReportedAndTheHandlerGoesOn_data()
@@ -112,31 +93,27 @@ private slots:
         QFETCH(int, label);
         QFETCH(QStringList, written);
 
-        FakeComponents components;
-        FakeServices fakes;
-        Form1 form(components);
-        dialogOf(form).answer = "/v.avi";
+        FakeWindow window;
+        window.dialog().answer = "/v.avi";
         if (operation == "setURL")
-            player2(form).faults.failOn(operation, occurrence, "Permission denied");
+            window.player2().faults.failOn(operation, occurrence, "Permission denied");
         else
-            dialogOf(form).faults.failOn(operation, occurrence, "Permission denied");
-        Select2_Click(form, fakes.services);
+            window.dialog().faults.failOn(operation, occurrence, "Permission denied");
+        Select2_Click(window.form, window.services());
 
-        QCOMPARE(fakes.messageBox.labels(), QList<int>({label}));
-        QVERIFY(fakes.messageBox.shown[0].prompt.startsWith(
+        QCOMPARE(window.fakes.messageBox.labels(), QList<int>({label}));
+        QVERIFY(window.fakes.messageBox.shown[0].prompt.startsWith(
             "Permission denied\r\nin DuoReel2016/11/03.Form1.Select2_Click at line "));
-        QCOMPARE(player2(form).urlWrites, written);
-        QVERIFY(player1(form).urlWrites.isEmpty());
+        QCOMPARE(window.player2().urlWrites, written);
+        QVERIFY(window.player1().urlWrites.isEmpty());
     }
 
     void select1ReportsItsLowerCaseLocation()
     {
-        FakeComponents components;
-        FakeServices fakes;
-        Form1 form(components);
-        dialogOf(form).faults.failOn("ShowOpen");
-        Select1_Click(form, fakes.services);
-        QVERIFY(fakes.messageBox.shown.at(0).prompt.contains(
+        FakeWindow window;
+        window.dialog().faults.failOn("ShowOpen");
+        Select1_Click(window.form, window.services());
+        QVERIFY(window.fakes.messageBox.shown.at(0).prompt.contains(
             "\r\nin DuoReel2016/11/03.Form1.select1_click at line 106\r\r"));
     }
 

@@ -2,8 +2,8 @@
 
 // Shared by the tests that feed the bad-input corpus (tests/make-bad-inputs) to the real players.
 #include "app/platform_components.h"
-#include "fakes/fake_components.h"
 #include "fakes/fake_services.h"
+#include "fakes/fake_window.h"
 #include "platform/posix_file_system.h"
 #include "platform/qt_picture_loader.h"
 #include "playback/mpv_player.h"
