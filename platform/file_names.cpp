@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <algorithm>
 #include <memory>
 
 #include <dirent.h>
@@ -85,6 +86,27 @@ QString entryShownAs(const QString& folder, const QString& lossyName)
     return matches == 1 ? found : QString();
 }
 
+/// The entries of a folder differing from `name` only in letter case, in listing order.
+QStringList entriesIgnoringCase(const QString& folder, const QString& name)
+{
+    const QByteArray folderBytes = encodeFileName(folder.isEmpty() ? QStringLiteral(".") : folder);
+    std::unique_ptr<DIR, DirectoryCloser> directory(opendir(folderBytes.constData()));
+    if (!directory)
+        return {};
+    QList<std::pair<QString, QString>> matches;
+    const QString wanted = name.toUpper();
+    while (const dirent* entry = readdir(directory.get())) {
+        const QString entryName = decodeFileName(QByteArray(entry->d_name));
+        if (entryName.toUpper() == wanted)
+            matches.append({entryName.toUpper(), entryName});
+    }
+    std::sort(matches.begin(), matches.end());
+    QStringList names;
+    for (const auto& match : matches)
+        names << match.second;
+    return names;
+}
+
 } // namespace
 
 QString decodeFileName(const QByteArray& bytes)
@@ -133,6 +155,29 @@ QString localFileFromUrl(const QUrl& url)
     const QByteArray bytes =
         QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
     return decodeFileName(bytes);
+}
+
+QString resolveIgnoringCase(const QString& path)
+{
+    if (path.isEmpty() || exists(path))
+        return path;
+    const bool absolute = path.startsWith(u'/');
+    const QStringList parts = path.split(u'/', Qt::SkipEmptyParts);
+    QString resolved = absolute ? QStringLiteral("/") : QString();
+    for (const QString& part : parts) {
+        const QString exact =
+            resolved + (resolved.isEmpty() || resolved.endsWith(u'/') ? "" : "/") + part;
+        if (part == u"." || part == u".." || exists(exact)) {
+            resolved = exact;
+            continue;
+        }
+        const QStringList candidates = entriesIgnoringCase(resolved, part);
+        if (candidates.isEmpty())
+            return path;
+        resolved = resolved + (resolved.isEmpty() || resolved.endsWith(u'/') ? "" : "/") +
+                   candidates.constFirst();
+    }
+    return resolved;
 }
 
 QString recoverFileName(const QString& path)

@@ -24,4 +24,10 @@ QString localFileFromUrl(const QUrl& url);
 /// one entry decodes to each part; otherwise the path is returned as it is.
 QString recoverFileName(const QString& path);
 
+/// The path as it lies on disk, its parts matched without regard to letter case, as the
+/// system the program was designed for matches names. Where a part does not exist under its exact
+/// name, the first entry of the folder's listing (in name order, letter case ignored) that
+/// differs from it only in case is taken; the path is returned unchanged where none does.
+QString resolveIgnoringCase(const QString& path);
+
 } // namespace tandemo

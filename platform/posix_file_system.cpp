@@ -64,7 +64,7 @@ QDateTime PosixFileSystem::modificationTime(const QString& path)
     struct stat status {};
     if (path.isEmpty())
         throw Failure(failure_text::kFileNotFound);
-    if (stat(encodeFileName(path).constData(), &status) != 0)
+    if (stat(encodeFileName(resolveIgnoringCase(path)).constData(), &status) != 0)
         throw Failure(describeSystemError(errno));
     return QDateTime::fromSecsSinceEpoch(status.st_mtim.tv_sec);
 }
@@ -72,7 +72,9 @@ QDateTime PosixFileSystem::modificationTime(const QString& path)
 QStringList PosixFileSystem::listFiles(const QString& folder, const QString& pattern,
                                        bool includeHidden)
 {
-    const QByteArray folderPath = encodeFileName(folder.isEmpty() ? QStringLiteral(".") : folder);
+    // Folder names match without regard to case, as the listing's names do.
+    const QByteArray folderPath =
+        encodeFileName(folder.isEmpty() ? QStringLiteral(".") : resolveIgnoringCase(folder));
     DirectoryHandle directory(opendir(folderPath.constData()));
     if (!directory) {
         if (errno == ENOENT || errno == ENOTDIR)
@@ -106,7 +108,8 @@ QStringList PosixFileSystem::listFiles(const QString& folder, const QString& pat
 bool PosixFileSystem::openForQuery(const QString& path)
 {
     // O_PATH asks for no access to the contents, so permission bits on the file do not matter.
-    const FileDescriptor fd(open(encodeFileName(path).constData(), O_PATH | O_CLOEXEC));
+    const FileDescriptor fd(
+        open(encodeFileName(resolveIgnoringCase(path)).constData(), O_PATH | O_CLOEXEC));
     if (!fd.isValid())
         return false;
     struct stat status {};

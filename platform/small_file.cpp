@@ -1,31 +1,77 @@
 #include "platform/small_file.h"
 
 #include "platform/failure.h"
+#include "platform/file_names.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tandemo {
 
+namespace {
+
+/// A file descriptor that is closed when it goes out of scope.
+class OpenFile {
+public:
+    explicit OpenFile(int fd)
+        : m_fd(fd)
+    {
+    }
+    ~OpenFile()
+    {
+        if (m_fd >= 0)
+            close(m_fd);
+    }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+} // namespace
+
 QByteArray readSmallFile(const QString& path, qint64 limit, const QString& tooLarge)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
+    if (path.isEmpty())
         throw Failure(failure_text::kFileNotFound);
-    if (!info.isFile())
+    // Opened without blocking, then checked on what was opened: a pipe put in the file's place
+    // can neither hold the open nor pass the check.
+    const OpenFile file(open(encodeFileName(resolveIgnoringCase(path)).constData(),
+                             O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (file.get() < 0) {
+        if (errno == EACCES || errno == EPERM)
+            throw Failure(failure_text::kPermissionDenied);
+        if (errno == ENOENT || errno == ENOTDIR)
+            throw Failure(failure_text::kFileNotFound);
+        throw Failure(describeSystemError(errno));
+    }
+    struct stat status {};
+    if (fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode))
         throw Failure(failure_text::kBadFileName);
-    if (info.size() > limit)
+    if (status.st_size > limit)
         throw Failure(tooLarge);
 
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Failure(file.error() == QFileDevice::PermissionsError
-                          ? QString(failure_text::kPermissionDenied)
-                          : file.errorString());
     // One byte past the limit shows a file that grew since it was measured.
-    QByteArray bytes = file.read(limit + 1);
-    if (bytes.size() > limit)
+    QByteArray bytes(limit + 1, Qt::Uninitialized);
+    qint64 filled = 0;
+    while (filled < bytes.size()) {
+        const ssize_t got = read(file.get(), bytes.data() + filled, bytes.size() - filled);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            throw Failure(describeSystemError(errno));
+        if (got == 0)
+            break;
+        filled += got;
+    }
+    if (filled > limit)
         throw Failure(tooLarge);
+    bytes.resize(filled);
     return bytes;
 }
 

@@ -85,8 +85,14 @@ MpvPlayer::MpvPlayer(std::unique_ptr<MpvEngine> engine, RenderPath path, QWidget
         m_surface = new SoftwareVideoView(*m_engine, this);
     m_surface->widget()->setFocusPolicy(Qt::NoFocus);
     m_transport = new TransportBar(this);
-    // The bar looks like the desktop's own controls, not like the frame it sits in.
-    m_transport->setPalette(QApplication::palette());
+    // The bar looks like the desktop's own controls, not like the frame it sits in nor like a
+    // skin given to the window. Each of its parts holds every colour as its own: under a style
+    // sheet Qt would otherwise give the parts the styled window's palette.
+    QPalette desktop = QApplication::palette();
+    desktop.setResolveMask(~QPalette::ResolveMask(0));
+    m_transport->setPalette(desktop);
+    for (QWidget* part : m_transport->findChildren<QWidget*>())
+        part->setPalette(desktop);
     m_transport->setAutoFillBackground(true);
 
     auto* layout = new QVBoxLayout(this);

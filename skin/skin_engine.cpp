@@ -1,6 +1,8 @@
 #include "skin/skin_engine.h"
 
 #include "platform/failure.h"
+#include "platform/file_names.h"
+#include "platform/hosted_component.h"
 #include "platform/small_file.h"
 #include "skin/skin_style_files.h"
 
@@ -20,7 +22,7 @@ void SkinEngine::LoadSkin(const QString& path, const QString& schemeName)
     SkinFile skin = parseSkinFile(bytes);
     // Files named by any scheme's style are checked now, so that a bad one is found as early as
     // a bad line, and no scheme applied later can make the style parser read them.
-    const QString folder = QFileInfo(path).absolutePath();
+    const QString folder = QFileInfo(resolveIgnoringCase(path)).absolutePath();
     for (SkinScheme& each : skin.schemes)
         each.styleSheet = checkedStyleFiles(each.styleSheet, folder);
     const SkinScheme* scheme = skin.find(schemeName);
@@ -87,8 +89,11 @@ void SkinEngine::ApplyWindow(quintptr nativeHandle)
     }
     window->setPalette(palette);
     if (m_options & skin_option::kSkinChildControls) {
-        for (QWidget* child : window->findChildren<QWidget*>())
-            child->setPalette(palette);
+        // The insides of a hosted component (a player's own controls) keep their look.
+        for (QWidget* child : window->findChildren<QWidget*>()) {
+            if (!isInsideHostedComponent(*child, *window))
+                child->setPalette(palette);
+        }
     }
 
     QString styleSheet;

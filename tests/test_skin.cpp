@@ -270,6 +270,25 @@ private slots:
         QCOMPARE(engine.scheme()->styleSheet.count(tilePath), 2);
     }
 
+    void skinIsFoundWhateverTheLetterCase()
+    {
+        // Saved as X/O.CJS beside an invalid x/o.cjs elsewhere in the listing: the search ignores
+        // case, and the skin is loaded by the name it found first.
+        SkinnedFolder folder("not a skin");
+        QDir dir(folder.dir.path());
+        QVERIFY(dir.rename("x", "X"));
+        QFile good(folder.dir.filePath("X/O.CJS"));
+        QVERIFY(good.open(QIODevice::WriteOnly));
+        good.write(exampleSkin());
+        good.close();
+        RealFileServices platform(folder.dir.path());
+        RealSkinComponents components;
+        Form1 form(components);
+        ApplySkin(form, platform.services);
+        QCOMPARE(static_cast<SkinEngine&>(*form.SkinFramework1()).scheme()->name, "Graphite");
+        QCOMPARE(form.backColour().value(), kButtonFace);
+    }
+
     void realEngineRejectsAGarbageSkin()
     {
         SkinnedFolder folder(QByteArray(4096, '\x07'));

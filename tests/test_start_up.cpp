@@ -5,6 +5,7 @@
 #include "platform/qt_application_object.h"
 #include "platform/qt_picture_loader.h"
 #include "playback/media_player.h"
+#include "window/application_icon.h"
 #include "window/form1.h"
 #include "window/start_up.h"
 
@@ -51,6 +52,42 @@ class TestStartUp : public QObject {
     Q_OBJECT
 
 private slots:
+    void everyStepRunsOnceInItsPlace()
+    {
+        // Skin and cursor beside the program, and the draw that opens the home page: every step
+        // has something to do.
+        Timeline timeline;
+        FakeWindow window;
+        window.fakes.fileSystem.addFile("/opt/tandemo/x/o.cjs");
+        window.fakes.fileSystem.addFile("/opt/tandemo/HAND-M.CUR");
+        window.fakes.random.draw = 0.065;
+        window.form.MediaPlayer1()->setObjectName("MediaPlayer1");
+        window.form.MediaPlayer2()->setObjectName("MediaPlayer2");
+        Form_Load(window.form, window.services());
+
+        QCOMPARE(timeline.events, (QStringList{
+                                      "listFiles /opt/tandemo/x o.cjs",
+                                      "BackColor=8000000f",
+                                      "skin LoadSkin /opt/tandemo/x/o.cjs []",
+                                      "skin Options=1",
+                                      "skin SkinDialogs=1",
+                                      "skin SkinMenus=1",
+                                      QString("skin ApplyWindow %1").arg(window.form.winId()),
+                                      "Caption=Tandemo Software",
+                                      "Icon",
+                                      "App.Title=Tandemo",
+                                      "modificationTime /opt/tandemo/HAND-M.CUR",
+                                      "LoadPicture /opt/tandemo/HAND-M.CUR",
+                                      "Randomize",
+                                      "Rnd",
+                                      "open https://www.quillmark.com/",
+                                      "MediaPlayer1 loop 1",
+                                      "MediaPlayer2 loop 1",
+                                  }));
+        QVERIFY(window.form.mouseIcon());
+        QVERIFY(window.fakes.messageBox.shown.isEmpty());
+    }
+
     void sequenceWithNothingBesideTheProgram()
     {
         FakeWindow window;
@@ -59,7 +96,11 @@ private slots:
         QVERIFY(window.fakes.messageBox.shown.isEmpty());
         QCOMPARE(window.form.windowTitle(), QString("Tandemo Software"));
         QCOMPARE(window.fakes.application.title(), QString("Tandemo"));
-        QVERIFY(!window.form.windowIcon().availableSizes().isEmpty());
+        // The application's own icon, not the platform's placeholder.
+        QCOMPARE(window.form.windowIcon().availableSizes(),
+                 (QList<QSize>{{32, 32}, {48, 48}, {128, 128}, {256, 256}}));
+        QCOMPARE(window.form.windowIcon().pixmap(48).toImage(),
+                 applicationIcon().pixmap(48).toImage());
         QVERIFY(!window.form.mouseIcon());
         QCOMPARE(window.fakes.random.seeded, 1);
         QVERIFY(window.fakes.web.opened.isEmpty());

@@ -4,16 +4,20 @@
 #include "platform/posix_file_system.h"
 #include "platform/qt_message_box.h"
 #include "playback/mpv_player.h"
+#include "playback/transport_bar.h"
 #include "playback/video_surface.h"
 #include "support/dialog_testing.h"
 #include "support/player_testing.h"
 #include "window/form1.h"
 #include "window/form1_events.h"
 #include "window/picture_box.h"
+#include "window/start_up.h"
 
 #include <QAction>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -33,6 +37,16 @@ struct RealWindow {
         fakes.application.programFolder = folder.path();
         messageBox.setWindow(&form);
         connectEventHandlers(form, services);
+        // The real message box is modal: any that opens is noted and closed, so that a test can
+        // tell that none was shown.
+        boxWatch.setInterval(20);
+        QObject::connect(&boxWatch, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                boxesShown << box->text();
+                box->accept();
+            }
+        });
+        boxWatch.start();
         form.show();
     }
 
@@ -68,6 +82,8 @@ struct RealWindow {
     }
 
     QTemporaryDir folder;
+    QStringList boxesShown;
+    QTimer boxWatch;
     FakeServices fakes;
     QtMessageBox messageBox;
     PosixFileSystem fileSystem;
@@ -131,7 +147,31 @@ private slots:
         QVERIFY(RealWindow::playing(window.left()));
         QVERIFY(RealWindow::playing(window.right()));
         QVERIFY(window.showsRedLeftAndBlueRight());
-        QVERIFY(window.fakes.messageBox.shown.isEmpty());
+        QVERIFY2(window.boxesShown.isEmpty(), qPrintable(window.boxesShown.join(" | ")));
+    }
+
+    void aSkinSavedInCapitalsSkinsTheWindowButNotThePlayersInsides()
+    {
+        RealWindow window;
+        QVERIFY(QDir(window.folder.path()).mkdir("X"));
+        QVERIFY(QFile::copy(QStringLiteral(TANDEMO_SOURCE_DIR "/resources/skins/graphite.cjs"),
+                            window.folder.filePath("X/O.CJS")));
+        QLabel* timeLabel = window.left().transportBar().findChild<QLabel*>();
+        QVERIFY(timeLabel);
+        const QPalette before = timeLabel->palette();
+        const QColor barBefore = window.left().transportBar().palette().color(QPalette::Window);
+
+        Form_Load(window.form, window.services);
+        QVERIFY2(window.boxesShown.isEmpty(), qPrintable(window.boxesShown.join(" | ")));
+        // The window took the skin...
+        QCOMPARE(window.form.clientArea()->palette().color(QPalette::Window), QColor("#2b2f33"));
+        // ...and the player's own controls kept their look.
+        QCOMPARE(timeLabel->palette().color(QPalette::WindowText),
+                 before.color(QPalette::WindowText));
+        QCOMPARE(timeLabel->palette().color(QPalette::Window), before.color(QPalette::Window));
+        QCOMPARE(window.left().transportBar().palette().color(QPalette::Window), barBefore);
+        QVERIFY(!timeLabel->property("BackColor").isValid());
+        QApplication::setPalette(QPalette()); // the skin reached the application's dialogs
     }
 };
 

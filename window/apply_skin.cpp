@@ -18,11 +18,6 @@ namespace {
 
 constexpr OleColour kButtonFace = OleColour::fromSystem(SystemColour::ButtonFace);
 
-QString skinPath(const ApplicationObject& application)
-{
-    return application.folder() + QLatin1String(kSkinFolder) + u'/' + QLatin1String(kSkinFileName);
-}
-
 // The "BackColor" of a control, set by name as for any control that has one.
 void setBackColor(QWidget& control, OleColour colour)
 {
@@ -41,19 +36,23 @@ bool takesSkinBackColour(const QWidget& control)
 
 void ApplySkin(Form1& form, PlatformServices& platform)
 {
-    // A search for normal files only: a hidden or system skin file counts as absent.
+    // A search for normal files only: a hidden or system skin file counts as absent. Names are
+    // matched without regard to case, and the skin is loaded by the name the search found.
     const QString folder = platform.application.folder() + QLatin1String(kSkinFolder);
-    if (platform.fileSystem.listFiles(folder, QLatin1String(kSkinFileName), false).isEmpty())
+    const QStringList found =
+        platform.fileSystem.listFiles(folder, QLatin1String(kSkinFileName), false);
+    if (found.isEmpty())
         return;
+    const QString skinFile = folder + u'/' + found.constFirst();
 
     form.setBackColour(kButtonFace);
-    for (QWidget* control : form.findChildren<QWidget*>()) {
+    for (QWidget* control : form.Controls()) {
         if (takesSkinBackColour(*control))
             setBackColor(*control, kButtonFace);
     }
 
     SkinFramework& skin = *form.SkinFramework1();
-    skin.call(skin_dispatch::kLoadSkin, {skinPath(platform.application), QString()});
+    skin.call(skin_dispatch::kLoadSkin, {skinFile, QString()});
     const std::int32_t options = skin.getProperty(skin_dispatch::kOptions).value<std::int32_t>();
     skin.putProperty(skin_dispatch::kOptions,
                      QVariant::fromValue<std::int32_t>(options | skin_option::kSkinChildControls));

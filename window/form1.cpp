@@ -1,5 +1,7 @@
 #include "window/form1.h"
 
+#include "platform/hosted_component.h"
+
 #include "platform/common_dialog.h"
 #include "playback/media_player.h"
 #include "skin/skin_framework.h"
@@ -115,6 +117,16 @@ void Form1::buildMenuBar()
     m_sample->setObjectName("Sample");
 }
 
+QList<QWidget*> Form1::Controls() const
+{
+    QList<QWidget*> controls;
+    for (QWidget* widget : clientArea()->findChildren<QWidget*>()) {
+        if (!isInsideHostedComponent(*widget, *this))
+            controls << widget;
+    }
+    return controls;
+}
+
 void Form1::buildPanes(ComponentFactory& components)
 {
     // Creation order follows the stored definition; the tab order below differs from it.
@@ -122,10 +134,12 @@ void Form1::buildPanes(ComponentFactory& components)
     m_picture1->setObjectName("Picture1");
     m_mediaPlayer1 = components.createMediaPlayer(m_picture1);
     m_mediaPlayer1->setObjectName("MediaPlayer1");
+    markHostedComponent(*m_mediaPlayer1);
     m_picture2 = new PictureBox(clientArea());
     m_picture2->setObjectName("Picture2");
     m_mediaPlayer2 = components.createMediaPlayer(m_picture2);
     m_mediaPlayer2->setObjectName("MediaPlayer2");
+    markHostedComponent(*m_mediaPlayer2);
 
     placeControl(*m_picture1, kPicture1Design);
     placeControl(*m_mediaPlayer1, kPlayerDesign);

@@ -38,6 +38,10 @@ public:
     QAction* Select2() const { return m_select2; }
     QAction* Sample() const { return m_sample; }
 
+    /// The window's own controls, in the window's order, in whatever container they lie; the
+    /// players are among them, but not the players' insides.
+    QList<QWidget*> Controls() const;
+
     /// The area below the menu bar that holds the panes.
     QWidget* clientArea() const { return centralWidget(); }
 

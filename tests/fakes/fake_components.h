@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fakes/fault_plan.h"
+#include "fakes/timeline.h"
 #include "platform/common_dialog.h"
 #include "playback/media_player.h"
 #include "skin/skin_framework.h"
@@ -17,9 +18,12 @@ public:
         : m_faults(faults)
     {
     }
+    /// The player's name, for the timeline.
+    QString owner;
     void setMode(const QString& mode, bool on) override
     {
         m_faults.check("setMode");
+        Timeline::note(QString("%1 %2 %3").arg(owner, mode).arg(on));
         PlayerSettings::setMode(mode, on);
     }
 
@@ -35,12 +39,14 @@ public:
     PlayerSettings& settings() override
     {
         faults.check("settings");
+        m_settings.owner = objectName();
         return m_settings;
     }
     QString URL() const override { return m_url; }
     void setURL(const QString& url) override
     {
         faults.check("setURL");
+        Timeline::note(objectName() + " URL=" + url);
         m_url = url;
         urlWrites << url;
     }
@@ -94,6 +100,7 @@ private:
     void record(const QString& entry)
     {
         log << entry;
+        Timeline::note("dialog " + entry);
         faults.check(entry.section(u'=', 0, 0));
     }
 };
@@ -138,6 +145,7 @@ private:
     {
         faults.check(call.section(u' ', 0, 0).section(u'=', 0, 0));
         calls << call;
+        Timeline::note("skin " + call);
     }
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fakes/fault_plan.h"
+#include "fakes/timeline.h"
 #include "platform/application_object.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
@@ -69,6 +70,7 @@ public:
 
     QDateTime modificationTime(const QString& path) override
     {
+        Timeline::note("modificationTime " + path);
         faults.check("modificationTime");
         if (!entries.contains(path))
             throw Failure("File not found");
@@ -78,6 +80,7 @@ public:
     QStringList listFiles(const QString& folder, const QString& pattern,
                           bool includeHidden) override
     {
+        Timeline::note("listFiles " + folder + " " + pattern);
         faults.check("listFiles");
         QString prefix = folder;
         if (!prefix.endsWith(u'/'))
@@ -100,6 +103,7 @@ public:
 
     bool openForQuery(const QString& path) override
     {
+        Timeline::note("openForQuery " + path);
         faults.check("openForQuery");
         return entries.contains(path) && !entries[path].isFolder;
     }
@@ -118,6 +122,7 @@ public:
     QString title() const override { return m_title; }
     void setTitle(const QString& title) override
     {
+        Timeline::note("App.Title=" + title);
         faults.check("setTitle");
         m_title = title;
     }
@@ -133,6 +138,7 @@ class FakePictureLoader : public PictureLoader {
 public:
     Picture LoadPicture(const QString& path) override
     {
+        Timeline::note("LoadPicture " + path);
         loaded << path;
         faults.check("LoadPicture");
         Picture picture;
@@ -149,8 +155,16 @@ public:
 /// Gives a prepared sequence of draws.
 class FakeRandom : public RandomSource {
 public:
-    void seedFromTimer() override { ++seeded; }
-    double nextUniform() override { return draw; }
+    void seedFromTimer() override
+    {
+        Timeline::note("Randomize");
+        ++seeded;
+    }
+    double nextUniform() override
+    {
+        Timeline::note("Rnd");
+        return draw;
+    }
 
     double draw = 0.5;
     int seeded = 0;
@@ -160,6 +174,7 @@ class FakeWebLauncher : public WebLauncher {
 public:
     void openMinimised(const QString& address) override
     {
+        Timeline::note("open " + address);
         faults.check("openMinimised");
         opened << address;
     }

@@ -1,0 +1,16 @@
+#pragma once
+
+class QWidget;
+
+namespace tandemo {
+
+/// A component hosted on a window (a video player) is one control to the window: passes over
+/// the window's controls, such as a skin's recolouring, reach the component itself but leave its
+/// insides to it. The window marks the components it hosts.
+void markHostedComponent(QWidget& component);
+
+/// Whether the widget lies inside a component hosted below `window` (the component itself is
+/// not inside).
+bool isInsideHostedComponent(const QWidget& widget, const QWidget& window);
+
+} // namespace tandemo
