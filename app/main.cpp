@@ -1,6 +1,8 @@
 #include "app/application_identity.h"
+#include "app/command_line.h"
 #include "app/desktop_services.h"
 #include "app/platform_components.h"
+#include "playback/media_player.h"
 #include "playback/render_path.h"
 #include "window/form1.h"
 #include "window/form1_events.h"
@@ -8,10 +10,57 @@
 
 #include <QApplication>
 
+#include <cstdio>
+
+namespace {
+
+QList<QByteArray> argumentsOf(int argc, char* argv[])
+{
+    QList<QByteArray> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QByteArray(argv[i]);
+    return arguments;
+}
+
+/// Answers --help and --version, or refuses the command line; -1 when the program is to run.
+int answerWithoutWindow(const tandemo::CommandLine& line)
+{
+    using Action = tandemo::CommandLine::Action;
+    switch (line.action) {
+    case Action::ShowHelp:
+        std::fputs(qPrintable(tandemo::usageText()), stdout);
+        return 0;
+    case Action::ShowVersion:
+        std::fputs(qPrintable(tandemo::versionText()), stdout);
+        return 0;
+    case Action::Refuse:
+        std::fprintf(stderr, "tandemo: %s\n%s", qPrintable(line.error),
+                     qPrintable(tandemo::usageText()));
+        return 2;
+    case Action::Run:
+        break;
+    }
+    return -1;
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    // Help, version and refusals need no display; Qt's own options (such as -platform) are
+    // passed over here and taken out of the arguments by QApplication before they are read again.
+    const tandemo::CommandLine early =
+        tandemo::parseCommandLine(argumentsOf(argc, argv), /*passQtOptions=*/true);
+    if (const int status = answerWithoutWindow(early); status >= 0)
+        return status;
+
     tandemo::skipGlWithoutGpu();
     QApplication app(argc, argv);
+    const tandemo::CommandLine line = tandemo::parseCommandLine(argumentsOf(argc, argv));
+    if (const int status = answerWithoutWindow(line); status >= 0)
+        return status;
+    for (const QString& file : line.ignored)
+        std::fprintf(stderr, "tandemo: ignored (two panes only): %s\n", qPrintable(file));
     tandemo::applyApplicationIdentity();
 
     tandemo::DesktopServices desktop;
@@ -22,5 +71,10 @@ int main(int argc, char* argv[])
 
     tandemo::Form_Load(window, desktop.services());
     window.show();
+    // Files named on the command line play as if written to each player's URL after start-up.
+    if (!line.files.isEmpty())
+        window.MediaPlayer1()->setURL(line.files[0]);
+    if (line.files.size() > 1)
+        window.MediaPlayer2()->setURL(line.files[1]);
     return app.exec();
 }

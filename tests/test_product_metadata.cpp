@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QGuiApplication>
+#include <QMimeDatabase>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTest>
@@ -47,7 +48,7 @@ private slots:
         desktop.beginGroup("Desktop Entry");
         QCOMPARE(desktop.value("Name").toString(), tandemo::version::kProduct);
         QCOMPARE(desktop.value("Icon").toString(), id);
-        QCOMPARE(desktop.value("Exec").toString(), "tandemo");
+        QCOMPARE(desktop.value("Exec").toString(), "tandemo %F");
 
         const QString metainfo = readResource(id + ".metainfo.xml");
         QVERIFY(metainfo.contains("<id>" + id + "</id>"));
@@ -55,6 +56,32 @@ private slots:
         QVERIFY(metainfo.contains("<name>Tandemo Software</name>"));
         QVERIFY(metainfo.contains("<developer_name>Quillmark</developer_name>"));
         QVERIFY(metainfo.contains("<release version=\"7.00\""));
+    }
+
+    void fileManagersCanOpenEveryOfferedFormatWithIt()
+    {
+        // The desktop entry (read as text: QSettings takes ';' for a list separator) and the
+        // metadata declare the same media types, and among them the type the desktop gives each
+        // format the dialog offers and each common one libmpv plays.
+        const QString id = tandemo::version::kAppId;
+        QStringList entryTypes;
+        for (const QString& line : readResource(id + ".desktop").split('\n')) {
+            if (line.startsWith("MimeType="))
+                entryTypes = line.mid(9).split(';', Qt::SkipEmptyParts);
+        }
+        QStringList metainfoTypes;
+        const QRegularExpression mediatype("<mediatype>([^<]+)</mediatype>");
+        for (const auto& match : mediatype.globalMatch(readResource(id + ".metainfo.xml")))
+            metainfoTypes << match.captured(1);
+        QVERIFY(!entryTypes.isEmpty());
+        QCOMPARE(metainfoTypes, entryTypes);
+        const QMimeDatabase types;
+        for (const char* extension : {"mpg", "mpeg", "avi", "wmv", "mp4", "mkv", "webm", "mov"}) {
+            const QString type =
+                types.mimeTypeForFile(QString("clip.") + extension, QMimeDatabase::MatchExtension)
+                    .name();
+            QVERIFY2(entryTypes.contains(type), qPrintable(QString(extension) + " " + type));
+        }
     }
 
     void windowsResourceCarriesTheVersionFacts()

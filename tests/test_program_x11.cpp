@@ -69,10 +69,11 @@ struct InstalledProgram {
         QFile::copy(mediaPath("blue.mp4"), folder.filePath("Samples/2 blue.mp4"));
     }
 
-    void start()
+    void start(const QStringList& arguments = {})
     {
         process.setProgram(folder.filePath("tandemo"));
-        process.setProcessChannelMode(QProcess::ForwardedChannels);
+        process.setArguments(arguments);
+        process.setProcessChannelMode(QProcess::ForwardedOutputChannel);
         process.start();
     }
 
@@ -157,6 +158,47 @@ private slots:
         QCOMPARE(program.process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.process.exitCode(), 0);
         QVERIFY(!QFile::exists(QString("/proc/%1").arg(pid)));
+    }
+
+    void filesOnTheCommandLinePlayLeftAndRight()
+    {
+        const WindowPoints points;
+        QVERIFY(points.exposed);
+        InstalledProgram program;
+        program.start({mediaPath("red.mp4"), mediaPath("blue.mp4"), "third.avi"});
+        const quint32 window = waitForWindow(program.process, "Tandemo Software");
+        QVERIFY(window != 0);
+        QTRY_VERIFY_WITH_TIMEOUT(colourDistance(pixelOf(window, points.left), Qt::red) <= 8 &&
+                                     colourDistance(pixelOf(window, points.right), Qt::blue) <= 8,
+                                 kPlayerTimeoutMs);
+        QVERIFY(program.process.readAllStandardError().contains("ignored"));
+        QVERIFY(sendDeleteWindow(window));
+        QVERIFY(program.process.waitForFinished(kPlayerTimeoutMs));
+    }
+
+    void helpVersionAndUnknownOptionsAnswerWithoutAWindow()
+    {
+        const auto run = [](const QStringList& arguments, QByteArray* out, QByteArray* err) {
+            QProcess process;
+            // No display is needed for these.
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.remove("DISPLAY");
+            process.setProcessEnvironment(environment);
+            process.start(QStringLiteral(TANDEMO_PROGRAM), arguments);
+            if (!process.waitForFinished(kPlayerTimeoutMs))
+                return -1;
+            *out = process.readAllStandardOutput();
+            *err = process.readAllStandardError();
+            return process.exitCode();
+        };
+        QByteArray out, err;
+        QCOMPARE(run({"--version"}, &out, &err), 0);
+        QVERIFY2(out.startsWith("Tandemo Software 7.00\n"), out.constData());
+        QCOMPARE(run({"--help"}, &out, &err), 0);
+        QVERIFY(out.startsWith("Usage: tandemo [FILE [FILE]]"));
+        QCOMPARE(run({"--no-such-option", "a.avi"}, &out, &err), 2);
+        QVERIFY(out.isEmpty());
+        QVERIFY(err.contains("--no-such-option") && err.contains("Usage: tandemo"));
     }
 
     void garbageCursorFileIsReportedBeforeTheWindowShows()

@@ -1,0 +1,77 @@
+// The command line: files for the panes, help and version, refusals.
+#include "app/command_line.h"
+#include "platform/file_names.h"
+
+#include <QtTest>
+
+using namespace tandemo;
+using Action = CommandLine::Action;
+
+class TestCommandLine : public QObject {
+    Q_OBJECT
+
+private slots:
+    void readsFilesAndOptions_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("arguments");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QStringList>("ignored");
+        QTest::newRow("nothing") << QList<QByteArray>{} << int(Action::Run) << QStringList{}
+                                 << QStringList{};
+        QTest::newRow("two files") << QList<QByteArray>{"a.avi", "/b c.mp4"} << int(Action::Run)
+                                   << QStringList{"a.avi", "/b c.mp4"} << QStringList{};
+        QTest::newRow("four files") << QList<QByteArray>{"1", "2", "3", "4"} << int(Action::Run)
+                                    << QStringList{"1", "2"} << QStringList{"3", "4"};
+        QTest::newRow("help first") << QList<QByteArray>{"--help", "a.avi"} << int(Action::ShowHelp)
+                                    << QStringList{} << QStringList{};
+        QTest::newRow("version after a file")
+            << QList<QByteArray>{"a.avi", "--version"} << int(Action::ShowVersion) << QStringList{}
+            << QStringList{};
+        QTest::newRow("unknown option") << QList<QByteArray>{"-x", "a.avi"} << int(Action::Refuse)
+                                        << QStringList{} << QStringList{};
+        QTest::newRow("names after --")
+            << QList<QByteArray>{"--", "--help", "-x"} << int(Action::Run)
+            << QStringList{"--help", "-x"} << QStringList{};
+        QTest::newRow("a lone dash is a name")
+            << QList<QByteArray>{"-"} << int(Action::Run) << QStringList{"-"} << QStringList{};
+    }
+    void readsFilesAndOptions()
+    {
+        QFETCH(QList<QByteArray>, arguments);
+        QFETCH(int, action);
+        QFETCH(QStringList, files);
+        QFETCH(QStringList, ignored);
+        const CommandLine line = parseCommandLine(arguments);
+        QCOMPARE(int(line.action), action);
+        QCOMPARE(line.files, files);
+        QCOMPARE(line.ignored, ignored);
+        QCOMPARE(line.error.isEmpty(), action != int(Action::Refuse));
+    }
+
+    void qtsOwnOptionsArePassedOverBeforeQtTakesThem()
+    {
+        const QList<QByteArray> arguments{"-platform", "xcb", "a.avi", "--style=Fusion",
+                                          "-reverse"};
+        const CommandLine early = parseCommandLine(arguments, /*passQtOptions=*/true);
+        QCOMPARE(int(early.action), int(Action::Run));
+        QCOMPARE(early.files, QStringList{"a.avi"});
+        QCOMPARE(int(parseCommandLine(arguments).action), int(Action::Refuse));
+        QCOMPARE(int(parseCommandLine({"-bogus"}, true).action), int(Action::Refuse));
+    }
+
+    void namesKeepTheirBytes()
+    {
+        const CommandLine line = parseCommandLine({"\xe9t\xe9.avi"});
+        QCOMPARE(encodeFileName(line.files.value(0)), QByteArray("\xe9t\xe9.avi"));
+    }
+
+    void versionNamesTheProduct()
+    {
+        QVERIFY(versionText().startsWith("Tandemo Software 7.00\n"));
+        QVERIFY(usageText().startsWith("Usage: tandemo [FILE [FILE]]"));
+    }
+};
+
+QTEST_MAIN(TestCommandLine)
+#include "test_command_line.moc"
