@@ -6,7 +6,9 @@
 #include "window/form1.h"
 
 #include <QAction>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QMenuBar>
 #include <QProcess>
 #include <QScreen>
@@ -199,6 +201,59 @@ private slots:
         QCOMPARE(run({"--no-such-option", "a.avi"}, &out, &err), 2);
         QVERIFY(out.isEmpty());
         QVERIFY(err.contains("--no-such-option") && err.contains("Usage: tandemo"));
+    }
+
+    void theUnpackedPackageFindsItsSamplesThroughTheLink()
+    {
+        const QStringList packages =
+            QDir(TANDEMO_PACKAGE_DIR).entryList({"tandemo_*.deb"}, QDir::Files);
+        QCOMPARE(packages.size(), 1);
+        QTemporaryDir root;
+        QProcess unpack;
+        unpack.start("dpkg-deb",
+                     {"-x", QString(TANDEMO_PACKAGE_DIR "/") + packages[0], root.path()});
+        QVERIFY(unpack.waitForFinished(kPlayerTimeoutMs) && unpack.exitCode() == 0);
+
+        // The program's folder holds what the program looks for beside itself.
+        const QDir program(root.filePath("usr/lib/tandemo"));
+        QVERIFY(QFileInfo(program.filePath("tandemo")).isExecutable());
+        QCOMPARE(program.entryList({"*.mp4"}, QDir::Files, QDir::Name).size(), 0);
+        QCOMPARE(QDir(program.filePath("Samples")).entryList(QDir::Files).size(), 2);
+        QVERIFY(QFileInfo(program.filePath("x")).isDir());
+        const QFileInfo link(root.filePath("usr/bin/tandemo"));
+        QVERIFY(link.isSymLink());
+        QCOMPARE(link.symLinkTarget(), program.filePath("tandemo"));
+        for (const char* file :
+             {"usr/share/applications/com.quillmark.Tandemo.desktop",
+              "usr/share/metainfo/com.quillmark.Tandemo.metainfo.xml",
+              "usr/share/icons/hicolor/48x48/apps/com.quillmark.Tandemo.png",
+              "usr/share/icons/hicolor/256x256/apps/com.quillmark.Tandemo.png",
+              "usr/share/man/man1/tandemo.1.gz", "usr/share/doc/tandemo/copyright"})
+            QVERIFY2(QFileInfo::exists(root.filePath(file)), file);
+        QProcess control;
+        control.start("dpkg-deb",
+                      {"-f", QString(TANDEMO_PACKAGE_DIR "/") + packages[0], "Depends"});
+        QVERIFY(control.waitForFinished(kPlayerTimeoutMs));
+        QVERIFY(control.readAllStandardOutput().contains("libmpv2"));
+
+        // Started through the link, the sample command plays the packaged samples: the panes,
+        // black before, show pictures.
+        const WindowPoints points;
+        QVERIFY(points.exposed);
+        QProcess process;
+        process.setProcessChannelMode(QProcess::ForwardedChannels);
+        process.start(link.filePath());
+        const quint32 window = waitForWindow(process, "Tandemo Software");
+        QVERIFY(window != 0);
+        QVERIFY(colourDistance(pixelOf(window, points.left), Qt::black) <= 8);
+        QVERIFY(xdotool({"mousemove", "--window", QString::number(window),
+                         QString::number(points.sample.x()), QString::number(points.sample.y()),
+                         "click", "1"}));
+        QTRY_VERIFY_WITH_TIMEOUT(colourDistance(pixelOf(window, points.left), Qt::black) > 8 &&
+                                     colourDistance(pixelOf(window, points.right), Qt::black) > 8,
+                                 kPlayerTimeoutMs);
+        QVERIFY(sendDeleteWindow(window));
+        QVERIFY(process.waitForFinished(kPlayerTimeoutMs));
     }
 
     void garbageCursorFileIsReportedBeforeTheWindowShows()
