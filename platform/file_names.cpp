@@ -1,5 +1,7 @@
 #include "platform/file_names.h"
 
+#include <QDir>
+#include <QMimeData>
 #include <QStringList>
 #include <QUrl>
 
@@ -178,6 +180,31 @@ QString resolveIgnoringCase(const QString& path)
                    candidates.constFirst();
     }
     return resolved;
+}
+
+QStringList localFilesOf(const QMimeData* data)
+{
+    QStringList files;
+    if (!data)
+        return files;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile())
+            files << localFileFromUrl(url);
+    }
+    return files;
+}
+
+QString absoluteFileName(const QString& path)
+{
+    if (path.startsWith(u'/'))
+        return path;
+    return QDir::currentPath() + u'/' + path;
+}
+
+bool isPresentButNotAFile(const QString& path)
+{
+    struct stat status {};
+    return stat(encodeFileName(path).constData(), &status) == 0 && !S_ISREG(status.st_mode);
 }
 
 QString recoverFileName(const QString& path)

@@ -2,7 +2,9 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
+class QMimeData;
 class QUrl;
 
 namespace tandemo {
@@ -18,6 +20,16 @@ QByteArray encodeFileName(const QString& name);
 /// The local file a URL names, its path taken byte for byte from the URL's percent encoding, so
 /// that a name that is not UTF-8 survives a drag from the file manager. Empty for other URLs.
 QString localFileFromUrl(const QUrl& url);
+
+/// The local files among what was dropped, each named by its own bytes.
+QStringList localFilesOf(const QMimeData* data);
+
+/// The path made absolute against the working folder, joined as text so that bytes that are
+/// not UTF-8 are kept.
+QString absoluteFileName(const QString& path);
+
+/// Whether something is at the path that is not a regular file (a folder, a pipe, a device).
+bool isPresentButNotAFile(const QString& path);
 
 /// A path that Qt has decoded with replacement characters (U+FFFD) for bytes that were not
 /// UTF-8 names no file. This finds the file it was decoded from, folder by folder, when exactly

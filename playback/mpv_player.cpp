@@ -10,49 +10,14 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMimeData>
 #include <QToolButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
-#include <sys/stat.h>
-
 namespace tandemo {
-
-namespace {
-
-bool isPresentButNotAFile(const QString& path)
-{
-    struct stat status {};
-    return stat(encodeFileName(path).constData(), &status) == 0 && !S_ISREG(status.st_mode);
-}
-
-QString absolutePath(const QString& path)
-{
-    // Joined as text, not through Qt's file names, so that bytes that are not UTF-8 are kept.
-    if (path.startsWith(u'/'))
-        return path;
-    return QDir::currentPath() + u'/' + path;
-}
-
-QStringList droppedFiles(const QMimeData* data)
-{
-    QStringList files;
-    if (!data)
-        return files;
-    for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile())
-            files << localFileFromUrl(url);
-    }
-    return files;
-}
-
-} // namespace
 
 MediaPlayer* MpvPlayer::create(QWidget* parent, const MpvPlayerOptions& options, PlayerLink* link)
 {
@@ -166,7 +131,13 @@ void MpvPlayer::connectTransport()
     connect(m_transport, &TransportBar::playPauseClicked, this, &MpvPlayer::togglePlayPause);
     connect(m_transport, &TransportBar::stopClicked, this, &MpvPlayer::stop);
     connect(m_transport, &TransportBar::muteClicked, this, &MpvPlayer::toggleMute);
-    connect(m_transport, &TransportBar::seekRequested, this, &MpvPlayer::seekTo);
+    connect(m_transport, &TransportBar::seekRequested, this, [this](double seconds) {
+        // A drag with Ctrl held moves this player only.
+        if (QApplication::keyboardModifiers() & Qt::ControlModifier)
+            seekAloneTo(seconds);
+        else
+            seekTo(seconds);
+    });
     connect(m_transport, &TransportBar::volumeRequested, &m_settings, &PlayerSettings::setVolume);
     if (!m_link) {
         m_transport->linkButton()->hide();
@@ -175,6 +146,8 @@ void MpvPlayer::connectTransport()
     m_link->add(m_engine.get());
     m_transport->setLinked(m_link->isLinked());
     connect(m_link, &PlayerLink::linkedChanged, m_transport, &TransportBar::setLinked);
+    connect(m_link, &PlayerLink::linkedChanged, this, &MpvPlayer::showOffset);
+    connect(m_link, &PlayerLink::offsetChanged, this, &MpvPlayer::showOffset);
     connect(m_transport, &TransportBar::linkToggled, m_link, &PlayerLink::setLinked);
 }
 
@@ -228,17 +201,17 @@ void MpvPlayer::startFile()
     m_loadPending = false;
     // Always a local file: as an absolute path, a name that looks like a URL or an option is
     // opened as the file of that name.
-    m_engine->loadFile(absolutePath(m_url), m_startPaused);
+    m_engine->loadFile(absoluteFileName(m_url), m_startPaused);
 }
 
-QList<PlaybackEngine*> MpvPlayer::targets()
+QList<transport::Target> MpvPlayer::targets()
 {
-    return m_link ? m_link->targetsOf(m_engine.get()) : QList<PlaybackEngine*>{m_engine.get()};
+    return m_link ? m_link->targetsOf(m_engine.get()) : transport::alone(*m_engine);
 }
 
 void MpvPlayer::togglePlayPause()
 {
-    transport::playPause(*m_engine, targets());
+    transport::playPause(targets());
 }
 
 void MpvPlayer::stop()
@@ -253,7 +226,39 @@ void MpvPlayer::seekTo(double seconds)
 
 void MpvPlayer::seekBy(double seconds)
 {
-    transport::seekBy(*m_engine, targets(), seconds);
+    transport::seekBy(targets(), seconds);
+}
+
+void MpvPlayer::seekAloneTo(double seconds)
+{
+    if (m_engine->isIdle())
+        return;
+    transport::seekTo(transport::alone(*m_engine), seconds);
+    if (m_link)
+        m_link->moveAlone(m_engine.get(), std::max(0.0, seconds));
+}
+
+void MpvPlayer::seekAloneBy(double seconds)
+{
+    seekAloneTo(std::max(0.0, m_engine->position() + seconds));
+}
+
+void MpvPlayer::stepFrameAlone(bool forward)
+{
+    if (m_engine->isIdle())
+        return;
+    const double fps = m_engine->frameRate();
+    const double frame = fps > 0 ? 1.0 / fps : 0.04;
+    transport::stepFrame(transport::alone(*m_engine), forward);
+    // The engine steps by one frame's time from where it is.
+    if (m_link)
+        m_link->moveAlone(m_engine.get(), m_engine->position() + (forward ? frame : -frame));
+}
+
+void MpvPlayer::showOffset()
+{
+    const double offset = m_link && m_link->isLinked() ? m_link->offsetOf(m_engine.get()) : 0;
+    m_transport->setOffset(offset);
 }
 
 void MpvPlayer::stepFrame(bool forward)
@@ -288,8 +293,18 @@ void MpvPlayer::perform(const PlayerCommand& command)
     case PlayerCommand::SeekBy:
         seekBy(command.amount);
         break;
+    case PlayerCommand::SeekAloneBy:
+        seekAloneBy(command.amount);
+        break;
     case PlayerCommand::StepFrame:
         stepFrame(command.amount > 0);
+        break;
+    case PlayerCommand::StepFrameAlone:
+        stepFrameAlone(command.amount > 0);
+        break;
+    case PlayerCommand::ResetOffset:
+        if (m_link)
+            m_link->resetOffset();
         break;
     case PlayerCommand::ToggleMute:
         toggleMute();
@@ -315,6 +330,7 @@ std::unique_ptr<QMenu> MpvPlayer::createContextMenu()
     state.speed = m_engine->speed();
     state.linkable = m_link != nullptr;
     state.linked = m_link && m_link->isLinked();
+    state.offset = state.linked ? m_link->offsetOf(m_engine.get()) : 0;
     std::unique_ptr<QMenu> menu = createPlayerMenu(state);
     QList<QMenu*> menus = menu->findChildren<QMenu*>();
     menus.prepend(menu.get());
@@ -349,13 +365,13 @@ void MpvPlayer::contextMenuEvent(QContextMenuEvent* event)
 
 void MpvPlayer::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!droppedFiles(event->mimeData()).isEmpty())
+    if (!localFilesOf(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void MpvPlayer::dropEvent(QDropEvent* event)
 {
-    const QStringList files = droppedFiles(event->mimeData());
+    const QStringList files = localFilesOf(event->mimeData());
     if (files.isEmpty())
         return;
     event->acceptProposedAction();

@@ -60,6 +60,11 @@ public:
     void seekTo(double seconds);
     void seekBy(double seconds);
     void stepFrame(bool forward);
+    /// The same, on this player only: while linked, the difference it makes between the players
+    /// becomes their offset.
+    void seekAloneTo(double seconds);
+    void seekAloneBy(double seconds);
+    void stepFrameAlone(bool forward);
     void setSpeed(double speed);
     void toggleMute();
     void changeVolume(int step);
@@ -84,7 +89,8 @@ private:
     /// Loads the current URL as soon as the video surface can draw it.
     void load(bool startPaused);
     void startFile();
-    QList<PlaybackEngine*> targets();
+    QList<transport::Target> targets();
+    void showOffset();
 
     PlayerSettings m_settings;
     PlayerControlProperties m_properties;

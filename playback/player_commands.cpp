@@ -30,8 +30,24 @@ QAction* addCommand(QMenu* menu, const QString& text, PlayerCommand command)
 
 std::optional<PlayerCommand> commandForKey(QKeyCombination key)
 {
-    // Only plain keys (the keypad's count as plain); with modifiers they are the window's.
-    if (key.keyboardModifiers() & ~Qt::KeypadModifier)
+    // Plain keys (the keypad's count as plain); with Ctrl the moves act on this player alone;
+    // other modifiers leave the key to the window.
+    const Qt::KeyboardModifiers modifiers = key.keyboardModifiers() & ~Qt::KeypadModifier;
+    if (modifiers == Qt::ControlModifier) {
+        switch (key.key()) {
+        case Qt::Key_Left:
+            return PlayerCommand{PlayerCommand::SeekAloneBy, -transport::kSeekStepSeconds};
+        case Qt::Key_Right:
+            return PlayerCommand{PlayerCommand::SeekAloneBy, transport::kSeekStepSeconds};
+        case Qt::Key_Period:
+            return PlayerCommand{PlayerCommand::StepFrameAlone, 1};
+        case Qt::Key_Comma:
+            return PlayerCommand{PlayerCommand::StepFrameAlone, -1};
+        default:
+            return std::nullopt;
+        }
+    }
+    if (modifiers)
         return std::nullopt;
     switch (key.key()) {
     case Qt::Key_Space:
@@ -79,6 +95,8 @@ std::unique_ptr<QMenu> createPlayerMenu(const PlayerMenuState& state)
                                    {PlayerCommand::SetLinked, state.linked ? 0.0 : 1.0});
         link->setCheckable(true);
         link->setChecked(state.linked);
+        QAction* reset = addCommand(menu.get(), tr("Reset Offset"), {PlayerCommand::ResetOffset});
+        reset->setEnabled(state.linked && state.offset != 0);
     }
     return menu;
 }

@@ -12,13 +12,27 @@ namespace tandemo {
 
 /// Something the user asks of a player with a key or its right-click menu.
 struct PlayerCommand {
-    enum Kind { PlayPause, Stop, SeekBy, StepFrame, ToggleMute, ChangeVolume, SetSpeed, SetLinked };
+    enum Kind {
+        PlayPause,
+        Stop,
+        SeekBy,
+        StepFrame,
+        ToggleMute,
+        ChangeVolume,
+        SetSpeed,
+        SetLinked,
+        // The same moves on the player they are made in only, and the link's offset back to 0.
+        SeekAloneBy,
+        StepFrameAlone,
+        ResetOffset,
+    };
     Kind kind;
     /// Seconds to seek by, frames to step (+1 or -1), volume steps, the speed, or 1/0 for on/off.
     double amount = 0;
 };
 
-/// The command of a key pressed in a player, as in most players; none for other keys.
+/// The command of a key pressed in a player, as in most players; none for other keys. With
+/// Ctrl, the moves (arrows, "," and ".") act on that player alone.
 std::optional<PlayerCommand> commandForKey(QKeyCombination key);
 
 /// What the right-click menu shows of the player.
@@ -29,6 +43,8 @@ struct PlayerMenuState {
     /// Whether the player can be linked with another at all, and whether it is.
     bool linkable = false;
     bool linked = false;
+    /// The linked players' offset, in seconds.
+    double offset = 0;
 };
 
 /// The player's right-click menu. Each action carries its command, read back with

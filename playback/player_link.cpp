@@ -20,6 +20,7 @@ void PlayerLink::setLinked(bool linked)
         return;
     m_linked = linked;
     if (linked) {
+        resetOffset();
         m_stepKeeper.start();
     } else {
         m_stepKeeper.stop();
@@ -48,7 +49,8 @@ void PlayerLink::keepInStep()
             !lead->isIdle() && !lead->isPaused() && !follower->isIdle() && !follower->isPaused();
         // Videos of different lengths loop at different moments: there is no step to keep.
         const bool sameLength = std::abs(lead->duration() - follower->duration()) < 0.1;
-        const double behind = lead->position() - follower->position();
+        const double behind = lead->position() - m_offsets.value(lead) -
+                              (follower->position() - m_offsets.value(follower));
         const double fps = follower->frameRate();
         const double halfFrame = fps > 0 ? 0.5 / fps : 0.02;
         // More than a second apart is a loop restart or a seek under way, not drift.
@@ -69,20 +71,54 @@ void PlayerLink::add(PlaybackEngine* engine)
 
 void PlayerLink::remove(PlaybackEngine* engine)
 {
+    m_offsets.remove(engine);
     m_engines.removeIf(
         [engine](const QPointer<PlaybackEngine>& e) { return !e || e.data() == engine; });
 }
 
-QList<PlaybackEngine*> PlayerLink::targetsOf(PlaybackEngine* origin) const
+QList<transport::Target> PlayerLink::targetsOf(PlaybackEngine* origin) const
 {
+    QList<transport::Target> targets{{origin, 0}};
     if (!m_linked)
-        return {origin};
-    QList<PlaybackEngine*> targets{origin};
+        return targets;
+    const double originOffset = m_offsets.value(origin);
     for (const QPointer<PlaybackEngine>& engine : m_engines) {
         if (engine && engine != origin)
-            targets.append(engine);
+            targets.append({engine, m_offsets.value(engine) - originOffset});
     }
     return targets;
+}
+
+double PlayerLink::offsetOf(const PlaybackEngine* engine) const
+{
+    for (const QPointer<PlaybackEngine>& other : m_engines) {
+        if (other && other != engine)
+            return m_offsets.value(engine) - m_offsets.value(other);
+    }
+    return 0;
+}
+
+void PlayerLink::moveAlone(PlaybackEngine* engine, double seconds)
+{
+    const PlaybackEngine* other = nullptr;
+    for (const QPointer<PlaybackEngine>& each : m_engines) {
+        if (each && each != engine) {
+            other = each;
+            break;
+        }
+    }
+    if (!m_linked || !other)
+        return;
+    m_offsets[engine] = m_offsets.value(other) + seconds - other->position();
+    emit offsetChanged();
+}
+
+void PlayerLink::resetOffset()
+{
+    if (m_offsets.isEmpty())
+        return;
+    m_offsets.clear();
+    emit offsetChanged();
 }
 
 } // namespace tandemo

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "playback/transport_rules.h"
+
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -14,9 +17,14 @@ class PlaybackEngine;
 /// transport_rules.h); what each plays and how it loops stay its own. Off by default. The one
 /// who makes the players registers their engines.
 ///
+/// The linked players may keep an offset: one shows its video that many seconds ahead of the
+/// other. An action made on one player alone (with Ctrl held) sets it; every linked action keeps
+/// it. Linking starts at offset zero.
+///
 /// Each player runs on its own clock, so two players drift apart over a long run. While linked
-/// and playing videos of the same length, the link keeps them in step: a player that has fallen
-/// behind the first one plays a few per cent faster until it has caught up, and the reverse.
+/// and playing videos of the same length, the link keeps them in step (with their offset): a
+/// player that has fallen behind the first one plays a few per cent faster until it has caught
+/// up, and the reverse.
 class PlayerLink : public QObject {
     Q_OBJECT
 public:
@@ -34,8 +42,17 @@ public:
     void add(PlaybackEngine* engine);
     void remove(PlaybackEngine* engine);
 
-    /// The engines an action on `origin` reaches: all of them while linked, else `origin` only.
-    QList<PlaybackEngine*> targetsOf(PlaybackEngine* origin) const;
+    /// The engines an action on `origin` reaches, with their offsets against it: all of them
+    /// while linked, else `origin` only.
+    QList<transport::Target> targetsOf(PlaybackEngine* origin) const;
+
+    /// How many seconds `engine` shows its video ahead of the others (the first other one).
+    double offsetOf(const PlaybackEngine* engine) const;
+    /// After `engine` alone was sent to `seconds` while the others stayed where they are, the
+    /// difference becomes its offset.
+    void moveAlone(PlaybackEngine* engine, double seconds);
+    /// Back to no offset.
+    void resetOffset();
 
     /// Compares the engines' positions once and nudges each follower's speed towards the first
     /// engine's position (or back to normal). Runs every kStepCheckMs while linked.
@@ -43,11 +60,14 @@ public:
 
 signals:
     void linkedChanged(bool linked);
+    void offsetChanged();
 
 private:
     void releaseNudges();
 
     QList<QPointer<PlaybackEngine>> m_engines;
+    /// Each engine's offset against a common reference; only differences count.
+    QHash<const PlaybackEngine*, double> m_offsets;
     bool m_linked = false;
     QTimer m_stepKeeper;
 };

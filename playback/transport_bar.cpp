@@ -60,6 +60,11 @@ TransportBar::TransportBar(QWidget* parent)
     m_volume->setToolTip(tr("Volume"));
     m_time->setMinimumWidth(m_time->fontMetrics().horizontalAdvance("00:00 / 00:00"));
     m_time->setAlignment(Qt::AlignCenter);
+    m_offset = new QLabel(this);
+    m_offset->setObjectName("offset");
+    m_offset->setToolTip(tr("How far this video is ahead of the other one (Reset Offset in the "
+                            "menu sets it back)"));
+    m_offset->hide();
 
     // The window lets its frames run about 120 twips past the right and bottom edges of its
     // client area, so a player's last pixels there are cut off; the bar keeps its controls
@@ -74,6 +79,7 @@ TransportBar::TransportBar(QWidget* parent)
     layout->addWidget(m_stop);
     layout->addWidget(m_seek, 1);
     layout->addWidget(m_time);
+    layout->addWidget(m_offset);
     layout->addWidget(m_link);
     layout->addWidget(m_mute);
     layout->addWidget(m_volume);
@@ -144,6 +150,19 @@ void TransportBar::setMuted(bool muted)
     m_mute->setIcon(
         style()->standardIcon(muted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
     m_mute->setToolTip(muted ? tr("Unmute") : tr("Mute"));
+}
+
+void TransportBar::setOffset(double seconds)
+{
+    // Shown to the millisecond, and only while there is one.
+    const bool some = std::abs(seconds) >= 0.0005;
+    m_offset->setText(some ? QString::asprintf("%+.3f s", seconds) : QString());
+    m_offset->setVisible(some);
+}
+
+QString TransportBar::offsetText() const
+{
+    return m_offset->text();
 }
 
 void TransportBar::setStatus(const QString& status)

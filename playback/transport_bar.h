@@ -23,6 +23,9 @@ public:
     void setMuted(bool muted);
     /// Shows whether the players are linked.
     void setLinked(bool linked);
+    /// Shows the linked players' offset (this video ahead of the other), while it is not zero.
+    void setOffset(double seconds);
+    QString offsetText() const;
     /// A short text where the time is shown, such as a file that cannot be played; empty shows
     /// the time again.
     void setStatus(const QString& status);
@@ -55,6 +58,7 @@ private:
     QToolButton* m_stop;
     QSlider* m_seek;
     QLabel* m_time;
+    QLabel* m_offset = nullptr;
     QToolButton* m_mute;
     QSlider* m_volume;
     QToolButton* m_link;

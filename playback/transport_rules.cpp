@@ -5,6 +5,7 @@
 #include <QPointer>
 
 #include <algorithm>
+#include <cmath>
 
 namespace tandemo::transport {
 
@@ -13,66 +14,86 @@ namespace {
 constexpr double kShortOfTheEnd = 0.1;
 } // namespace
 
-void playPause(PlaybackEngine& origin, const QList<PlaybackEngine*>& targets)
+QList<Target> alone(PlaybackEngine& origin)
 {
+    return {Target{&origin, 0}};
+}
+
+void playPause(const QList<Target>& targets)
+{
+    PlaybackEngine& origin = *targets.constFirst().engine;
     const bool play = origin.isIdle() || origin.isPaused();
-    for (PlaybackEngine* engine : targets) {
+    for (const Target& target : targets) {
         if (play)
-            engine->play();
-        else if (!engine->isIdle())
-            engine->pause();
+            target.engine->play();
+        else if (!target.engine->isIdle())
+            target.engine->pause();
     }
     if (play || targets.size() < 2)
         return;
-    QList<QPointer<PlaybackEngine>> others;
-    for (PlaybackEngine* engine : targets) {
-        if (engine != &origin)
-            others << engine;
-    }
+    QList<std::pair<QPointer<PlaybackEngine>, double>> others;
+    for (const Target& target : targets.mid(1))
+        others.append({target.engine, target.offset});
     QObject::connect(
         &origin, &PlaybackEngine::pausedChanged, &origin,
         [&origin, others](bool paused) {
             if (!paused)
                 return;
-            for (const QPointer<PlaybackEngine>& engine : others) {
+            for (const auto& [engine, offset] : others) {
                 if (engine)
-                    seekWithin(*engine, origin.position());
+                    seekWithin(*engine, origin.position() + offset);
             }
         },
         Qt::SingleShotConnection);
 }
 
-void stop(const QList<PlaybackEngine*>& targets)
+void stop(const QList<Target>& targets)
 {
-    for (PlaybackEngine* engine : targets) {
-        if (!engine->isIdle())
-            engine->stop();
+    for (const Target& target : targets) {
+        if (!target.engine->isIdle())
+            target.engine->stop();
     }
 }
 
-void seekTo(const QList<PlaybackEngine*>& targets, double seconds)
+void seekTo(const QList<Target>& targets, double seconds)
 {
-    for (PlaybackEngine* engine : targets)
-        seekWithin(*engine, seconds);
+    for (const Target& target : targets)
+        seekWithin(*target.engine, seconds + target.offset);
 }
 
-void seekBy(PlaybackEngine& origin, const QList<PlaybackEngine*>& targets, double seconds)
+void seekBy(const QList<Target>& targets, double seconds)
 {
+    const PlaybackEngine& origin = *targets.constFirst().engine;
     seekTo(targets, std::max(0.0, origin.position() + seconds));
 }
 
-void stepFrame(const QList<PlaybackEngine*>& targets, bool forward)
+void stepFrame(const QList<Target>& targets, bool forward)
 {
-    for (PlaybackEngine* engine : targets) {
-        if (!engine->isIdle())
-            engine->stepFrame(forward);
+    PlaybackEngine& origin = *targets.constFirst().engine;
+    if (origin.isIdle())
+        return;
+    const double fps = origin.frameRate();
+    // The origin's next frame starts one of its frames from the one it shows now.
+    const double moment =
+        fps > 0 ? frameShowingAt(origin, origin.position()) + (forward ? 1 : -1) / fps : -1;
+    origin.stepFrame(forward);
+    for (const Target& target : targets.mid(1)) {
+        PlaybackEngine& other = *target.engine;
+        if (other.isIdle())
+            continue;
+        if (moment < 0) {
+            other.stepFrame(forward); // no rate known: a frame of its own
+            continue;
+        }
+        other.pause();
+        seekWithin(other, frameShowingAt(other, std::max(0.0, moment) + target.offset));
     }
 }
 
-void setSpeed(const QList<PlaybackEngine*>& targets, double speed)
+void setSpeed(const QList<Target>& targets, double speed)
 {
-    for (PlaybackEngine* engine : targets)
-        engine->setSpeed(speed);
+    for (const Target& target : targets)
+        target.engine->setSpeed(speed);
 }
 
 void seekWithin(PlaybackEngine& engine, double seconds)
@@ -83,6 +104,15 @@ void seekWithin(PlaybackEngine& engine, double seconds)
     const double last = std::max(0.0, duration - kShortOfTheEnd);
     const double target = duration > 0 ? std::clamp(seconds, 0.0, last) : std::max(seconds, 0.0);
     engine.seekTo(target, /*exact=*/true);
+}
+
+double frameShowingAt(const PlaybackEngine& engine, double seconds)
+{
+    const double fps = engine.frameRate();
+    if (fps <= 0)
+        return seconds;
+    // A hair over, so that a time that is a frame's start counts as that frame.
+    return std::floor(seconds * fps + 1e-6) / fps;
 }
 
 } // namespace tandemo::transport

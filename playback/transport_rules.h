@@ -6,27 +6,42 @@ namespace tandemo {
 
 class PlaybackEngine;
 
-/// What a transport action does to the engines it reaches: the engine it was made on (`origin`)
-/// and, while players are linked, the others too (see PlayerLink::targetsOf).
+/// What a transport action does to the engines it reaches: the engine it was made on (the
+/// origin, always first) and, while players are linked, the others too (PlayerLink::targetsOf).
 namespace transport {
 
 /// The seconds the arrow keys seek by.
 inline constexpr double kSeekStepSeconds = 5.0;
 
+/// An engine an action reaches, and where it stands against the origin: the moment it shows
+/// is the origin's moment plus `offset` seconds.
+struct Target {
+    PlaybackEngine* engine = nullptr;
+    double offset = 0;
+};
+
+/// The origin alone.
+QList<Target> alone(PlaybackEngine& origin);
+
 /// All play, or all pause, as the origin was paused or playing. Paused linked engines each stop
 /// on a frame of their own; once the origin has stopped, the others are brought to its moment.
-void playPause(PlaybackEngine& origin, const QList<PlaybackEngine*>& targets);
-void stop(const QList<PlaybackEngine*>& targets);
-/// Each to the same time, kept inside its own video.
-void seekTo(const QList<PlaybackEngine*>& targets, double seconds);
+void playPause(const QList<Target>& targets);
+void stop(const QList<Target>& targets);
+/// Each to the origin's time `seconds` (plus its offset), kept inside its own video.
+void seekTo(const QList<Target>& targets, double seconds);
 /// Each to the origin's position moved by `seconds`.
-void seekBy(PlaybackEngine& origin, const QList<PlaybackEngine*>& targets, double seconds);
-void stepFrame(const QList<PlaybackEngine*>& targets, bool forward);
-void setSpeed(const QList<PlaybackEngine*>& targets, double speed);
+void seekBy(const QList<Target>& targets, double seconds);
+/// The origin one of its own frames on or back; the others to their frame showing at the
+/// origin's new moment, so that videos of different frame rates stay at one moment.
+void stepFrame(const QList<Target>& targets, bool forward);
+void setSpeed(const QList<Target>& targets, double speed);
 
 /// Seeks one engine to a time kept inside its video (short of its very end, which would end or
 /// restart it), exactly, so that linked engines show the same moment.
 void seekWithin(PlaybackEngine& engine, double seconds);
+
+/// The start of the engine's frame that is showing at `seconds`, for a steady frame rate.
+double frameShowingAt(const PlaybackEngine& engine, double seconds);
 
 } // namespace transport
 

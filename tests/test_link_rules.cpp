@@ -14,6 +14,25 @@ using namespace tandemo::testing;
 
 namespace {
 
+/// An engine that shows what it is sent to at once: each seek lands on the frame showing at the
+/// time, each step on the next frame.
+class SteppingEngine : public FakeEngine {
+public:
+    using FakeEngine::FakeEngine;
+    void seekTo(double seconds, bool exact) override
+    {
+        FakeEngine::seekTo(seconds, exact);
+        reportPaused(transport::frameShowingAt(*this, seconds));
+    }
+    void stepFrame(bool forward) override
+    {
+        FakeEngine::stepFrame(forward);
+        const double frame = 1.0 / frameRate();
+        reportPaused(transport::frameShowingAt(*this, position() + frame / 2) +
+                     (forward ? frame : -frame));
+    }
+};
+
 /// Two engines in one link: a 10 s video at 25 frames a second and a 4 s one at 30.
 struct LinkedPair {
     LinkedPair()
@@ -21,12 +40,20 @@ struct LinkedPair {
         link.add(&left);
         link.add(&right);
     }
-    QList<PlaybackEngine*> targetsOf(FakeEngine& origin) { return link.targetsOf(&origin); }
+    QList<transport::Target> targetsOf(FakeEngine& origin) { return link.targetsOf(&origin); }
 
     FakeEngine left{10, 25};
     FakeEngine right{4, 30};
     PlayerLink link;
 };
+
+QList<PlaybackEngine*> enginesOf(const QList<transport::Target>& targets)
+{
+    QList<PlaybackEngine*> engines;
+    for (const transport::Target& target : targets)
+        engines << target.engine;
+    return engines;
+}
 
 } // namespace
 
@@ -37,22 +64,24 @@ private slots:
     void actionsReachTheOtherEnginesOnlyWhileLinked()
     {
         LinkedPair pair;
-        QCOMPARE(pair.targetsOf(pair.right), QList<PlaybackEngine*>{&pair.right});
+        QCOMPARE(enginesOf(pair.targetsOf(pair.right)), QList<PlaybackEngine*>{&pair.right});
         QSignalSpy changes(&pair.link, &PlayerLink::linkedChanged);
         pair.link.setLinked(true);
         pair.link.setLinked(true);
         QCOMPARE(changes.count(), 1);
         // The engine acted on comes first.
-        QCOMPARE(pair.targetsOf(pair.right), (QList<PlaybackEngine*>{&pair.right, &pair.left}));
+        QCOMPARE(enginesOf(pair.targetsOf(pair.right)),
+                 (QList<PlaybackEngine*>{&pair.right, &pair.left}));
 
         // An engine that is gone is reached no more.
         auto third = std::make_unique<FakeEngine>();
         pair.link.add(third.get());
         QCOMPARE(pair.targetsOf(pair.left).size(), 3);
         third.reset();
-        QCOMPARE(pair.targetsOf(pair.left), (QList<PlaybackEngine*>{&pair.left, &pair.right}));
+        QCOMPARE(enginesOf(pair.targetsOf(pair.left)),
+                 (QList<PlaybackEngine*>{&pair.left, &pair.right}));
         pair.link.remove(&pair.right);
-        QCOMPARE(pair.targetsOf(pair.left), QList<PlaybackEngine*>{&pair.left});
+        QCOMPARE(enginesOf(pair.targetsOf(pair.left)), QList<PlaybackEngine*>{&pair.left});
     }
 
     void playAndPauseFollowTheEngineActedOn()
@@ -62,14 +91,14 @@ private slots:
         pair.left.reportPaused(1);
         pair.right.reportPlaying(2);
         // The origin was paused: all play, whatever each was doing.
-        transport::playPause(pair.left, pair.targetsOf(pair.left));
+        transport::playPause(pair.targetsOf(pair.left));
         QCOMPARE(pair.left.takeCommands(), QStringList{"play"});
         QCOMPARE(pair.right.takeCommands(), QStringList{"play"});
 
         // The origin plays: all pause; an idle engine has nothing to pause.
         pair.left.reportPlaying(1);
         pair.right.reportIdle();
-        transport::playPause(pair.left, pair.targetsOf(pair.left));
+        transport::playPause(pair.targetsOf(pair.left));
         QCOMPARE(pair.left.takeCommands(), QStringList{"pause"});
         QVERIFY(pair.right.takeCommands().isEmpty());
     }
@@ -80,7 +109,7 @@ private slots:
         pair.link.setLinked(true);
         pair.left.reportPlaying(1.0);
         pair.right.reportPlaying(1.1);
-        transport::playPause(pair.left, pair.targetsOf(pair.left));
+        transport::playPause(pair.targetsOf(pair.left));
         QCOMPARE(pair.right.takeCommands(), QStringList{"pause"});
         // Nothing moves until the origin has stopped, then the other goes to its frame, once.
         pair.left.reportPaused(1.24);
@@ -91,14 +120,14 @@ private slots:
 
         // Past the end of the shorter video, it stops short of its own end instead.
         pair.left.reportPlaying(7);
-        transport::playPause(pair.left, pair.targetsOf(pair.left));
+        transport::playPause(pair.targetsOf(pair.left));
         pair.left.reportPaused(7);
         QCOMPARE(pair.right.takeCommands(), (QStringList{"pause", "seek 3.9 exact"}));
 
         // Unlinked, the other is left alone.
         pair.link.setLinked(false);
         pair.left.reportPlaying(2);
-        transport::playPause(pair.left, pair.targetsOf(pair.left));
+        transport::playPause(pair.targetsOf(pair.left));
         pair.left.reportPaused(2);
         QVERIFY(pair.right.takeCommands().isEmpty());
     }
@@ -112,7 +141,7 @@ private slots:
         transport::seekTo(pair.targetsOf(pair.left), 6);
         QCOMPARE(pair.left.takeCommands(), QStringList{"seek 6 exact"});
         QCOMPARE(pair.right.takeCommands(), QStringList{"seek 3.9 exact"});
-        transport::seekBy(pair.left, pair.targetsOf(pair.left), -transport::kSeekStepSeconds);
+        transport::seekBy(pair.targetsOf(pair.left), -transport::kSeekStepSeconds);
         QCOMPARE(pair.left.takeCommands(), QStringList{"seek 0 exact"});
         QCOMPARE(pair.right.takeCommands(), QStringList{"seek 0 exact"});
 
@@ -136,14 +165,90 @@ private slots:
         QCOMPARE(pair.right.takeCommands(), QStringList{"step on"});
 
         pair.link.setLinked(true);
-        transport::stepFrame(pair.targetsOf(pair.right), false);
         transport::setSpeed(pair.targetsOf(pair.right), 0.5);
         transport::stop(pair.targetsOf(pair.right));
-        QCOMPARE(pair.left.takeCommands(), (QStringList{"step back", "speed 0.5", "stop"}));
+        QCOMPARE(pair.left.takeCommands(), (QStringList{"speed 0.5", "stop"}));
+        QCOMPARE(pair.right.takeCommands(), (QStringList{"speed 0.5", "stop"}));
+        // A linked step: a frame of the right one's (30 fps), and the left one (25 fps) to its
+        // frame showing at that moment.
+        transport::stepFrame(pair.targetsOf(pair.right), false);
+        QCOMPARE(pair.right.takeCommands(), QStringList{"step back"});
+        QCOMPARE(pair.left.takeCommands(), (QStringList{"pause", "seek 0.96 exact"}));
         pair.left.reportIdle();
         transport::stepFrame(pair.targetsOf(pair.right), true);
         transport::stop(pair.targetsOf(pair.right));
         QVERIFY(pair.left.takeCommands().isEmpty());
+    }
+
+    void aLinkedStepTakesTheOtherToItsFrameOfTheSameMoment()
+    {
+        // 25 fps against 30: twenty steps each way, each engine showing a frame of the moment the
+        // stepped one shows, within one frame of the slower video.
+        SteppingEngine slow(10, 25);
+        SteppingEngine fast(10, 30);
+        PlayerLink link;
+        link.add(&slow);
+        link.add(&fast);
+        link.setLinked(true);
+        slow.reportPaused(2.0);
+        fast.reportPaused(2.0);
+        for (int i = 0; i < 40; ++i) {
+            FakeEngine& origin = i % 3 == 0 ? static_cast<FakeEngine&>(fast) : slow;
+            transport::stepFrame(link.targetsOf(&origin), i < 20);
+            QVERIFY2(qAbs(slow.position() - fast.position()) <= 1.0 / 25 + 1e-9,
+                     qPrintable(QString("step %1: %2 against %3")
+                                    .arg(i)
+                                    .arg(slow.position())
+                                    .arg(fast.position())));
+        }
+        // Without a known rate, each steps a frame of its own.
+        FakeEngine unknown(10, 0);
+        FakeEngine other(10, 25);
+        unknown.reportPaused(1);
+        other.reportPaused(1);
+        transport::stepFrame({{&unknown, 0}, {&other, 0}}, true);
+        QCOMPARE(other.takeCommands(), QStringList{"step on"});
+    }
+
+    void anOffsetIsKeptByEveryLinkedAction()
+    {
+        LinkedPair pair;
+        pair.link.setLinked(true);
+        pair.left.reportPaused(2.0);
+        pair.right.reportPaused(2.0);
+        QSignalSpy offsets(&pair.link, &PlayerLink::offsetChanged);
+        // The right one alone goes 1.24 s on: that is now its lead over the left one.
+        pair.link.moveAlone(&pair.right, 3.24);
+        QCOMPARE(offsets.count(), 1);
+        QVERIFY(qAbs(pair.link.offsetOf(&pair.right) - 1.24) < 1e-9);
+        QVERIFY(qAbs(pair.link.offsetOf(&pair.left) + 1.24) < 1e-9);
+
+        transport::seekTo(pair.targetsOf(pair.left), 1.0);
+        QCOMPARE(pair.left.takeCommands(), QStringList{"seek 1 exact"});
+        QCOMPARE(pair.right.takeCommands(), QStringList{"seek 2.24 exact"});
+        transport::seekTo(pair.targetsOf(pair.right), 1.0);
+        QCOMPARE(pair.left.takeCommands(), QStringList{"seek 0 exact"}); // kept inside its video
+        QCOMPARE(pair.right.takeCommands(), QStringList{"seek 1 exact"});
+
+        pair.left.reportPlaying(1.0);
+        pair.right.reportPlaying(2.24);
+        transport::playPause(pair.targetsOf(pair.left));
+        pair.left.reportPaused(1.5);
+        QCOMPARE(pair.right.takeCommands(), (QStringList{"pause", "seek 2.74 exact"}));
+
+        // In step while both play with the offset; nudged when the offset is not kept.
+        pair.right.reportPlaying(2.74);
+        pair.left.reportPlaying(1.5);
+        pair.right.nudge = 0;
+        pair.link.keepInStep();
+        QCOMPARE(pair.right.nudge, 1.0);
+
+        pair.link.resetOffset();
+        QCOMPARE(pair.link.offsetOf(&pair.right), 0.0);
+        pair.link.moveAlone(&pair.right, 3.0);
+        pair.link.setLinked(false);
+        pair.link.setLinked(true);
+        QCOMPARE(pair.link.offsetOf(&pair.right), 0.0); // linking starts without an offset
     }
 
     void driftIsCorrectedWhileBothPlayTheSameLength_data()

@@ -7,6 +7,7 @@
 #include "support/player_testing.h"
 #include "window/form1.h"
 
+#include <QMenu>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QToolButton>
@@ -160,6 +161,69 @@ private slots:
                                  kPlayerTimeoutMs);
         window.left().stop();
         QTRY_VERIFY_WITH_TIMEOUT(Window::paused(window.right()), kPlayerTimeoutMs);
+    }
+
+    void anOffsetSetWithCtrlIsKeptThroughPauseSeekStepAndPlay()
+    {
+        Window window;
+        QVERIFY(window.play("red.mp4", "blue.mp4")); // 3 s each, 25 frames a second
+        MpvPlayer& left = window.left();
+        MpvPlayer& right = window.right();
+        left.link()->setLinked(true);
+        left.togglePlayPause();
+        QTRY_VERIFY_WITH_TIMEOUT(Window::paused(left) && Window::paused(right), kPlayerTimeoutMs);
+        left.seekTo(1.0);
+        QTRY_VERIFY_WITH_TIMEOUT(std::abs(Window::at(left) - 1.0) < 0.001 &&
+                                     std::abs(Window::at(right) - 1.0) < 0.001,
+                                 kPlayerTimeoutMs);
+
+        // Ctrl held: the right one alone, eight frames on, and five more with Ctrl and ".".
+        right.seekAloneTo(1.32);
+        QTRY_VERIFY_WITH_TIMEOUT(std::abs(Window::at(right) - 1.32) < 0.001, kPlayerTimeoutMs);
+        right.setFocus();
+        for (int i = 0; i < 5; ++i) {
+            const double before = Window::at(right);
+            QTest::keyClick(&right, Qt::Key_Period, Qt::ControlModifier);
+            QTRY_VERIFY_WITH_TIMEOUT(Window::at(right) > before, kPlayerTimeoutMs);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(right.transportBar().offsetText(), QString("+0.520 s"),
+                                  kPlayerTimeoutMs);
+        QCOMPARE(left.transportBar().offsetText(), QString("-0.520 s"));
+        QVERIFY(std::abs(Window::at(left) - 1.0) < 0.001); // the left one did not move
+        const auto keptApart = [&] {
+            return std::abs(Window::at(right) - Window::at(left) - 0.52);
+        };
+
+        left.seekTo(0.6);
+        QTRY_VERIFY_WITH_TIMEOUT(std::abs(Window::at(left) - 0.6) < 0.001 && keptApart() < 0.001,
+                                 kPlayerTimeoutMs);
+        for (int i = 0; i < 3; ++i) {
+            const double before = Window::at(left);
+            left.stepFrame(true);
+            QTRY_VERIFY_WITH_TIMEOUT(Window::at(left) > before && keptApart() <= kCoarsestFrame,
+                                     kPlayerTimeoutMs);
+        }
+        left.togglePlayPause();
+        QTRY_VERIFY_WITH_TIMEOUT(!Window::paused(left) && !Window::paused(right), kPlayerTimeoutMs);
+        left.togglePlayPause();
+        QTRY_VERIFY_WITH_TIMEOUT(Window::paused(left) && Window::paused(right) &&
+                                     keptApart() <= kCoarsestFrame,
+                                 kPlayerTimeoutMs);
+
+        // Reset Offset, from the menu.
+        std::unique_ptr<QMenu> menu = left.createContextMenu();
+        QAction* reset = nullptr;
+        for (QAction* action : menu->actions()) {
+            if (action->text() == "Reset Offset")
+                reset = action;
+        }
+        QVERIFY(reset && reset->isEnabled());
+        reset->trigger();
+        QVERIFY(right.transportBar().offsetText().isEmpty());
+        left.seekTo(1.0);
+        QTRY_VERIFY_WITH_TIMEOUT(std::abs(Window::at(left) - 1.0) < 0.001 &&
+                                     std::abs(Window::at(right) - 1.0) < 0.001,
+                                 kPlayerTimeoutMs);
     }
 
     void keysOfTheFocusedPlayer()
