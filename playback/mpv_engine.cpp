@@ -30,6 +30,8 @@ enum ObservedProperty : std::uint64_t {
     MeasuredFps,
     OutputDrops,
     DecoderDrops,
+    DisplayWidth,
+    DisplayHeight,
 };
 
 // Ids of the asynchronous requests made while a file is held at its "on_preloaded" hook.
@@ -92,6 +94,8 @@ MpvEngine::MpvEngine(MpvCore core)
     mpv_observe_property(handle, MeasuredFps, "estimated-vf-fps", MPV_FORMAT_DOUBLE);
     mpv_observe_property(handle, OutputDrops, "frame-drop-count", MPV_FORMAT_INT64);
     mpv_observe_property(handle, DecoderDrops, "decoder-frame-drop-count", MPV_FORMAT_INT64);
+    mpv_observe_property(handle, DisplayWidth, "dwidth", MPV_FORMAT_INT64);
+    mpv_observe_property(handle, DisplayHeight, "dheight", MPV_FORMAT_INT64);
     mpv_set_wakeup_callback(handle, &MpvEngine::onWakeup, this);
 }
 
@@ -200,6 +204,12 @@ void MpvEngine::handlePropertyChange(std::uint64_t id, const mpv_event_property&
     case DecoderDrops:
         m_decoderDrops = integer();
         break;
+    case DisplayWidth:
+        m_videoSize.setWidth(int(integer()));
+        break;
+    case DisplayHeight:
+        m_videoSize.setHeight(int(integer()));
+        break;
     default:
         break;
     }
@@ -302,6 +312,14 @@ void MpvEngine::setSpeedNudge(double factor)
         return;
     m_speedNudge = factor;
     setPropertyAsync("speed", QByteArray::number(m_speed * m_speedNudge, 'f', 4).constData());
+}
+
+void MpvEngine::setView(const ViewZoom& view)
+{
+    m_view = view;
+    setPropertyAsync("video-zoom", QByteArray::number(view.zoom, 'f', 4).constData());
+    setPropertyAsync("video-pan-x", QByteArray::number(view.panX, 'f', 5).constData());
+    setPropertyAsync("video-pan-y", QByteArray::number(view.panY, 'f', 5).constData());
 }
 
 void MpvEngine::setVolume(int volume)

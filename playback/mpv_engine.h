@@ -65,6 +65,9 @@ public:
     /// As the file declares it, else as measured; 0 when unknown.
     double frameRate() const override;
     double speed() const override { return m_speed; }
+    QSize videoSize() const override { return m_videoSize; }
+    ViewZoom view() const override { return m_view; }
+    void setView(const ViewZoom& view) override;
     /// Frames dropped so far by the video output and by the decoder.
     std::int64_t outputFramesDropped() const { return m_outputDrops; }
     std::int64_t decoderFramesDropped() const { return m_decoderDrops; }
@@ -110,6 +113,8 @@ private:
     std::int64_t m_outputDrops = 0;
     std::int64_t m_decoderDrops = 0;
     std::uint64_t m_pendingHook = 0;
+    QSize m_videoSize;
+    ViewZoom m_view;
 };
 
 } // namespace tandemo

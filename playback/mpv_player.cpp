@@ -3,6 +3,7 @@
 #include "platform/file_names.h"
 #include "playback/empty_player.h"
 #include "playback/gl_video_view.h"
+#include "playback/picture_gestures.h"
 #include "playback/player_commands.h"
 #include "playback/software_video_view.h"
 #include "playback/transport_bar.h"
@@ -14,8 +15,10 @@
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 namespace tandemo {
 
@@ -49,6 +52,9 @@ MpvPlayer::MpvPlayer(std::unique_ptr<MpvEngine> engine, RenderPath path, QWidget
     else
         m_surface = new SoftwareVideoView(*m_engine, this);
     m_surface->widget()->setFocusPolicy(Qt::NoFocus);
+    auto* gestures = new PictureGestures(*m_surface->widget());
+    connect(gestures, &PictureGestures::zoomRequested, this, &MpvPlayer::zoomAt);
+    connect(gestures, &PictureGestures::panRequested, this, &MpvPlayer::panBy);
     m_transport = new TransportBar(this);
     // The bar looks like the desktop's own controls, not like the frame it sits in nor like a
     // skin given to the window. Each of its parts holds every colour as its own: under a style
@@ -281,47 +287,6 @@ void MpvPlayer::toggleMute()
     m_settings.setMute(!m_settings.mute());
 }
 
-void MpvPlayer::perform(const PlayerCommand& command)
-{
-    switch (command.kind) {
-    case PlayerCommand::PlayPause:
-        togglePlayPause();
-        break;
-    case PlayerCommand::Stop:
-        stop();
-        break;
-    case PlayerCommand::SeekBy:
-        seekBy(command.amount);
-        break;
-    case PlayerCommand::SeekAloneBy:
-        seekAloneBy(command.amount);
-        break;
-    case PlayerCommand::StepFrame:
-        stepFrame(command.amount > 0);
-        break;
-    case PlayerCommand::StepFrameAlone:
-        stepFrameAlone(command.amount > 0);
-        break;
-    case PlayerCommand::ResetOffset:
-        if (m_link)
-            m_link->resetOffset();
-        break;
-    case PlayerCommand::ToggleMute:
-        toggleMute();
-        break;
-    case PlayerCommand::ChangeVolume:
-        changeVolume(int(command.amount));
-        break;
-    case PlayerCommand::SetSpeed:
-        setSpeed(command.amount);
-        break;
-    case PlayerCommand::SetLinked:
-        if (m_link)
-            m_link->setLinked(command.amount != 0);
-        break;
-    }
-}
-
 std::unique_ptr<QMenu> MpvPlayer::createContextMenu()
 {
     PlayerMenuState state;
@@ -331,16 +296,41 @@ std::unique_ptr<QMenu> MpvPlayer::createContextMenu()
     state.linkable = m_link != nullptr;
     state.linked = m_link && m_link->isLinked();
     state.offset = state.linked ? m_link->offsetOf(m_engine.get()) : 0;
+    state.zoomed = m_engine->view().zoom > 0;
     std::unique_ptr<QMenu> menu = createPlayerMenu(state);
     QList<QMenu*> menus = menu->findChildren<QMenu*>();
     menus.prepend(menu.get());
     for (const QMenu* each : menus) {
         for (QAction* action : each->actions()) {
             if (const std::optional<PlayerCommand> command = commandOf(action))
-                connect(action, &QAction::triggered, this, [this, c = *command] { perform(c); });
+                connect(action, &QAction::triggered, this,
+                        [this, c = *command] { performPlayerCommand(*this, c); });
         }
     }
     return menu;
+}
+
+void MpvPlayer::zoomAt(QPointF point, double steps)
+{
+    if (m_engine->isIdle())
+        return;
+    const QSizeF pane = m_surface->widget()->size();
+    transport::setView(targets(), transport::zoomAround(m_engine->view(), point, pane,
+                                                        m_engine->videoSize(), steps));
+}
+
+void MpvPlayer::panBy(QPointF delta)
+{
+    if (m_engine->view().zoom <= 0)
+        return; // the whole picture is shown: nothing to pan
+    const QSizeF pane = m_surface->widget()->size();
+    transport::setView(targets(),
+                       transport::panBy(m_engine->view(), delta, pane, m_engine->videoSize()));
+}
+
+void MpvPlayer::resetZoom()
+{
+    transport::setView(targets(), ViewZoom{});
 }
 
 void MpvPlayer::keyPressEvent(QKeyEvent* event)
@@ -350,7 +340,7 @@ void MpvPlayer::keyPressEvent(QKeyEvent* event)
         MediaPlayer::keyPressEvent(event);
         return;
     }
-    perform(*command);
+    performPlayerCommand(*this, *command);
     event->accept();
 }
 

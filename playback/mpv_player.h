@@ -68,6 +68,11 @@ public:
     void setSpeed(double speed);
     void toggleMute();
     void changeVolume(int step);
+    /// Zooms the picture by wheel steps around a point of the video surface, and pans a zoomed
+    /// one by pixels; while linked, every pane shows the same region of its picture.
+    void zoomAt(QPointF point, double steps);
+    void panBy(QPointF delta);
+    void resetZoom();
 
 signals:
     void frameRendered();
@@ -85,7 +90,6 @@ private:
     void connectEngine();
     void connectTransport();
     void connectSurface();
-    void perform(const PlayerCommand& command);
     /// Loads the current URL as soon as the video surface can draw it.
     void load(bool startPaused);
     void startFile();

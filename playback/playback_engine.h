@@ -1,8 +1,19 @@
 #pragma once
 
 #include <QObject>
+#include <QSize>
 
 namespace tandemo {
+
+/// Which part of the picture a pane shows: the zoom (a power of two, 0 for the whole picture
+/// fitted to the pane) and the pan, in fractions of the zoomed picture's size. Being relative to
+/// the picture, the same view shows the same region of two encodes of different sizes.
+struct ViewZoom {
+    double zoom = 0;
+    double panX = 0;
+    double panY = 0;
+    bool operator==(const ViewZoom&) const = default;
+};
 
 /// What plays a player's video: the state it reports and the transport commands it takes.
 /// Commands return at once; the state follows when the engine reports it. The mpv engine is the
@@ -21,6 +32,10 @@ public:
     virtual double frameRate() const = 0;
     /// The speed the user chose (without any nudge).
     virtual double speed() const = 0;
+    /// The picture's size as shown (aspect applied); empty when unknown.
+    virtual QSize videoSize() const = 0;
+    virtual ViewZoom view() const = 0;
+    virtual void setView(const ViewZoom& view) = 0;
 
     /// Goes on playing; a file that ended is played again from the start.
     virtual void play() = 0;

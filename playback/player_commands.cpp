@@ -1,5 +1,7 @@
 #include "playback/player_commands.h"
 
+#include "playback/mpv_player.h"
+#include "playback/player_link.h"
 #include "playback/transport_rules.h"
 
 #include <QAction>
@@ -62,6 +64,8 @@ std::optional<PlayerCommand> commandForKey(QKeyCombination key)
         return PlayerCommand{PlayerCommand::StepFrame, -1};
     case Qt::Key_M:
         return PlayerCommand{PlayerCommand::ToggleMute};
+    case Qt::Key_0:
+        return PlayerCommand{PlayerCommand::ResetZoom};
     case Qt::Key_Up:
         return PlayerCommand{PlayerCommand::ChangeVolume, kKeyVolumeStep};
     case Qt::Key_Down:
@@ -89,6 +93,8 @@ std::unique_ptr<QMenu> createPlayerMenu(const PlayerMenuState& state)
         action->setCheckable(true);
         action->setChecked(qFuzzyCompare(state.speed, speed));
     }
+    if (state.zoomed)
+        addCommand(menu.get(), tr("Reset Zoom"), {PlayerCommand::ResetZoom});
     if (state.linkable) {
         menu->addSeparator();
         QAction* link = addCommand(menu.get(), tr("Link Both Players"),
@@ -107,6 +113,50 @@ std::optional<PlayerCommand> commandOf(const QAction* action)
     if (data.size() != 2)
         return std::nullopt;
     return PlayerCommand{static_cast<PlayerCommand::Kind>(int(data[0])), data[1]};
+}
+
+void performPlayerCommand(MpvPlayer& player, const PlayerCommand& command)
+{
+    switch (command.kind) {
+    case PlayerCommand::PlayPause:
+        player.togglePlayPause();
+        break;
+    case PlayerCommand::Stop:
+        player.stop();
+        break;
+    case PlayerCommand::SeekBy:
+        player.seekBy(command.amount);
+        break;
+    case PlayerCommand::SeekAloneBy:
+        player.seekAloneBy(command.amount);
+        break;
+    case PlayerCommand::StepFrame:
+        player.stepFrame(command.amount > 0);
+        break;
+    case PlayerCommand::StepFrameAlone:
+        player.stepFrameAlone(command.amount > 0);
+        break;
+    case PlayerCommand::ResetZoom:
+        player.resetZoom();
+        break;
+    case PlayerCommand::ResetOffset:
+        if (player.link())
+            player.link()->resetOffset();
+        break;
+    case PlayerCommand::ToggleMute:
+        player.toggleMute();
+        break;
+    case PlayerCommand::ChangeVolume:
+        player.changeVolume(int(command.amount));
+        break;
+    case PlayerCommand::SetSpeed:
+        player.setSpeed(command.amount);
+        break;
+    case PlayerCommand::SetLinked:
+        if (player.link())
+            player.link()->setLinked(command.amount != 0);
+        break;
+    }
 }
 
 } // namespace tandemo

@@ -25,6 +25,7 @@ struct PlayerCommand {
         SeekAloneBy,
         StepFrameAlone,
         ResetOffset,
+        ResetZoom,
     };
     Kind kind;
     /// Seconds to seek by, frames to step (+1 or -1), volume steps, the speed, or 1/0 for on/off.
@@ -45,11 +46,17 @@ struct PlayerMenuState {
     bool linked = false;
     /// The linked players' offset, in seconds.
     double offset = 0;
+    /// Whether the picture is zoomed in.
+    bool zoomed = false;
 };
 
 /// The player's right-click menu. Each action carries its command, read back with
 /// commandOf(action) when the menu reports what was triggered.
 std::unique_ptr<QMenu> createPlayerMenu(const PlayerMenuState& state);
 std::optional<PlayerCommand> commandOf(const QAction* action);
+
+class MpvPlayer;
+/// Carries a command out on the player it was given in.
+void performPlayerCommand(MpvPlayer& player, const PlayerCommand& command);
 
 } // namespace tandemo

@@ -115,4 +115,55 @@ double frameShowingAt(const PlaybackEngine& engine, double seconds)
     return std::floor(seconds * fps + 1e-6) / fps;
 }
 
+namespace {
+
+constexpr double kZoomPerStep = 0.25; // four wheel steps double the size
+constexpr double kLargestZoom = 4;    // 16 times
+
+/// The picture's size in the pane at zoom 0: as it is, shrunk to fit when larger.
+QSizeF fitted(QSizeF video, QSizeF pane)
+{
+    if (video.isEmpty() || pane.isEmpty())
+        return pane;
+    if (video.width() > pane.width() || video.height() > pane.height())
+        return video.scaled(pane, Qt::KeepAspectRatio);
+    return video;
+}
+
+} // namespace
+
+ViewZoom zoomAround(const ViewZoom& view, QPointF pointer, QSizeF pane, QSizeF video, double steps)
+{
+    const QSizeF shown = fitted(video, pane);
+    const QPointF fromCentre = pointer - QPointF(pane.width() / 2, pane.height() / 2);
+    const double scale = std::exp2(view.zoom);
+    // The pointer's point of the picture, as a fraction of the picture from its centre.
+    const double u = fromCentre.x() / (scale * shown.width()) - view.panX;
+    const double v = fromCentre.y() / (scale * shown.height()) - view.panY;
+    ViewZoom zoomed;
+    zoomed.zoom = std::clamp(view.zoom + steps * kZoomPerStep, 0.0, kLargestZoom);
+    if (zoomed.zoom == 0)
+        return zoomed; // the whole picture again, centred
+    const double newScale = std::exp2(zoomed.zoom);
+    zoomed.panX = fromCentre.x() / (newScale * shown.width()) - u;
+    zoomed.panY = fromCentre.y() / (newScale * shown.height()) - v;
+    return zoomed;
+}
+
+ViewZoom panBy(const ViewZoom& view, QPointF delta, QSizeF pane, QSizeF video)
+{
+    const QSizeF shown = fitted(video, pane);
+    const double scale = std::exp2(view.zoom);
+    ViewZoom panned = view;
+    panned.panX = std::clamp(view.panX + delta.x() / (scale * shown.width()), -0.5, 0.5);
+    panned.panY = std::clamp(view.panY + delta.y() / (scale * shown.height()), -0.5, 0.5);
+    return panned;
+}
+
+void setView(const QList<Target>& targets, const ViewZoom& view)
+{
+    for (const Target& target : targets)
+        target.engine->setView(view);
+}
+
 } // namespace tandemo::transport

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "playback/playback_engine.h"
+
 #include <QList>
+#include <QPointF>
+#include <QSizeF>
 
 namespace tandemo {
 
@@ -42,6 +46,15 @@ void seekWithin(PlaybackEngine& engine, double seconds);
 
 /// The start of the engine's frame that is showing at `seconds`, for a steady frame rate.
 double frameShowingAt(const PlaybackEngine& engine, double seconds);
+
+/// The view after `steps` wheel steps (positive zooms in) at `pointer`, a point of the pane of
+/// `pane` size: the point of the picture under the pointer stays there. Never smaller than the
+/// whole picture, at most 16 times.
+ViewZoom zoomAround(const ViewZoom& view, QPointF pointer, QSizeF pane, QSizeF video, double steps);
+/// The view after the picture was dragged by `delta` pixels.
+ViewZoom panBy(const ViewZoom& view, QPointF delta, QSizeF pane, QSizeF video);
+/// Every target shows the view.
+void setView(const QList<Target>& targets, const ViewZoom& view);
 
 } // namespace transport
 

@@ -7,6 +7,8 @@
 
 #include <QtTest>
 
+#include <cmath>
+
 #include <memory>
 
 using namespace tandemo;
@@ -249,6 +251,31 @@ private slots:
         pair.link.setLinked(false);
         pair.link.setLinked(true);
         QCOMPARE(pair.link.offsetOf(&pair.right), 0.0); // linking starts without an offset
+    }
+
+    void aZoomKeepsThePointUnderThePointer()
+    {
+        const QSizeF pane(400, 300);
+        const QSizeF video(1280, 720); // shown at 400 x 225
+        const QPointF pointer(100, 200);
+        // Where a pane point lies in the picture, as fractions from the picture's centre.
+        const auto pictureAt = [&](const ViewZoom& view) {
+            const double scale = std::exp2(view.zoom);
+            return QPointF((pointer.x() - 200) / (scale * 400) - view.panX,
+                           (pointer.y() - 150) / (scale * 225) - view.panY);
+        };
+        const ViewZoom whole;
+        const ViewZoom in = transport::zoomAround(whole, pointer, pane, video, 4);
+        QCOMPARE(in.zoom, 1.0);
+        QVERIFY((pictureAt(in) - pictureAt(whole)).manhattanLength() < 1e-9);
+        const ViewZoom further = transport::zoomAround(in, pointer, pane, video, 3);
+        QVERIFY((pictureAt(further) - pictureAt(whole)).manhattanLength() < 1e-9);
+        // Never out past the whole picture, nor in past 16 times.
+        QCOMPARE(transport::zoomAround(in, pointer, pane, video, -40), ViewZoom{});
+        QCOMPARE(transport::zoomAround(in, pointer, pane, video, 400).zoom, 4.0);
+        // A drag of a quarter of the shown picture at twice its size pans by an eighth.
+        const ViewZoom panned = transport::panBy(in, QPointF(100, 0), pane, video);
+        QVERIFY(qAbs(panned.panX - in.panX - 0.125) < 1e-9);
     }
 
     void driftIsCorrectedWhileBothPlayTheSameLength_data()

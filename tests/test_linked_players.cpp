@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QToolButton>
+#include <QWheelEvent>
 #include <QtTest>
 
 using namespace tandemo;
@@ -224,6 +225,65 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(std::abs(Window::at(left) - 1.0) < 0.001 &&
                                      std::abs(Window::at(right) - 1.0) < 0.001,
                                  kPlayerTimeoutMs);
+    }
+
+    void linkedZoomShowsTheSameRegionOfEachPicture()
+    {
+        Window window; // panes narrower than either clip: both are shrunk to fit
+        QVERIFY(window.play("bars-360.mp4", "bars-720.mp4"));
+        MpvPlayer& left = window.left();
+        MpvPlayer& right = window.right();
+        left.link()->setLinked(true);
+        left.togglePlayPause();
+        QTRY_VERIFY_WITH_TIMEOUT(Window::paused(left) && Window::paused(right), kPlayerTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!left.engine().videoSize().isEmpty(), kPlayerTimeoutMs);
+
+        // Colours on a grid over each picture.
+        const auto samples = [](MpvPlayer& player) {
+            const QImage picture = player.videoSurface().grabFrame();
+            QList<QColor> colours;
+            for (int y = 1; y < 8; ++y) {
+                for (int x = 1; x < 8; ++x)
+                    colours << picture.pixelColor(picture.width() * x / 8,
+                                                  picture.height() * y / 8);
+            }
+            return colours;
+        };
+        const auto alike = [](const QList<QColor>& a, const QList<QColor>& b) {
+            int same = 0;
+            for (qsizetype i = 0; i < a.size(); ++i)
+                same += colourDistance(a[i], b[i]) <= 24;
+            return same;
+        };
+        const QList<QColor> whole = samples(left);
+
+        // Four wheel steps into the lower left of the left picture, then a drag.
+        QWidget& surface = *left.videoSurface().widget();
+        QSignalSpy leftFrames(&left, &MpvPlayer::frameRendered);
+        QSignalSpy rightFrames(&right, &MpvPlayer::frameRendered);
+        const QPoint at(surface.width() / 4, surface.height() * 3 / 4);
+        QWheelEvent wheel(at, surface.mapToGlobal(at), QPoint(), QPoint(0, 4 * 120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(&surface, &wheel);
+        QCOMPARE(right.engine().view(), left.engine().view());
+        QCOMPARE(left.engine().view().zoom, 1.0);
+        QTRY_VERIFY_WITH_TIMEOUT(leftFrames.count() > 0 && rightFrames.count() > 0,
+                                 kPlayerTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(alike(samples(left), samples(right)) >= 44, kPlayerTimeoutMs);
+        QVERIFY(alike(samples(left), whole) < 40); // it did zoom
+
+        QTest::mousePress(&surface, Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseMove(&surface, at + QPoint(30, -20));
+        QTest::mouseRelease(&surface, Qt::LeftButton, Qt::NoModifier, at + QPoint(30, -20));
+        QCOMPARE(right.engine().view(), left.engine().view());
+        QVERIFY(left.engine().view().panX != 0);
+        QTRY_VERIFY_WITH_TIMEOUT(alike(samples(left), samples(right)) >= 44, kPlayerTimeoutMs);
+
+        // "0" shows the whole pictures again.
+        left.setFocus();
+        QTest::keyClick(&left, Qt::Key_0);
+        QCOMPARE(right.engine().view(), ViewZoom{});
+        QTRY_VERIFY_WITH_TIMEOUT(alike(samples(left), whole) >= 44, kPlayerTimeoutMs);
     }
 
     void keysOfTheFocusedPlayer()

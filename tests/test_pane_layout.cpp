@@ -5,6 +5,7 @@
 #include "window/pane_layout.h"
 #include "window/picture_box.h"
 
+#include <QMoveEvent>
 #include <QtTest>
 
 using namespace tandemo;
@@ -40,12 +41,52 @@ void resizeClient(Form1& form, QSize pixels)
     Form_Resize(form);
 }
 
+/// Notes on the timeline each move and resize of the window's frames and players.
+class GeometryWatcher : public QObject {
+public:
+    explicit GeometryWatcher(Form1& form)
+    {
+        for (QWidget* control : QList<QWidget*>{form.Picture1(), form.Picture2(),
+                                                form.MediaPlayer1(), form.MediaPlayer2()})
+            control->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        const auto* control = static_cast<QWidget*>(watched);
+        if (event->type() == QEvent::Resize)
+            Timeline::note(control->objectName() + " size");
+        else if (event->type() == QEvent::Move && static_cast<QMoveEvent*>(event)->pos() !=
+                                                      static_cast<QMoveEvent*>(event)->oldPos())
+            Timeline::note(control->objectName() + " left");
+        return false;
+    }
+};
+
 } // namespace
 
 class TestPaneLayout : public QObject {
     Q_OBJECT
 
 private slots:
+    void framesThenPlayersChangeInTheDesignedOrder()
+    {
+        FakeWindow window;
+        window.form.MediaPlayer1()->setObjectName("MediaPlayer1");
+        window.form.MediaPlayer2()->setObjectName("MediaPlayer2");
+        window.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window.form));
+        const GeometryWatcher watcher(window.form);
+        Timeline timeline;
+        window.form.clientArea()->resize(window.form.clientArea()->size() + QSize(40, 30));
+        Form_Resize(window.form);
+        QCOMPARE(timeline.events,
+                 (QStringList{"Picture1 size", "Picture1 size", "Picture2 size", "Picture2 left",
+                              "Picture2 size", "MediaPlayer1 size", "MediaPlayer1 size",
+                              "MediaPlayer2 size", "MediaPlayer2 size"}));
+    }
+
     void designSizeGivesTheDesignedFigures()
     {
         FakeWindow window;

@@ -178,22 +178,26 @@ private slots:
     {
         FakeServices fakes;
         QList<int> launched;
+        // Each number from the bottom and from the top of its hundredth of the range.
         for (int draw = 1; draw <= 100; ++draw) {
-            fakes.random.draw = (draw - 1) / 100.0 + 0.004;
-            const qsizetype before = fakes.web.opened.size();
-            RandomHomePageVisit(fakes.services);
-            if (fakes.web.opened.size() > before)
-                launched << draw;
+            for (const double within : {0.0001, 0.0099}) {
+                fakes.random.draw = (draw - 1) / 100.0 + within;
+                const qsizetype before = fakes.web.opened.size();
+                RandomHomePageVisit(fakes.services);
+                if (fakes.web.opened.size() > before)
+                    launched << draw;
+            }
         }
-        QCOMPARE(launched, QList<int>({7}));
-        QCOMPARE(fakes.web.opened, QStringList({"https://www.quillmark.com/"}));
-        QCOMPARE(fakes.random.seeded, 100);
+        QCOMPARE(launched, QList<int>({7, 7}));
+        QCOMPARE(fakes.web.opened.size(), 2);
+        QCOMPARE(fakes.web.opened.constFirst(), QString("https://www.quillmark.com/"));
+        QCOMPARE(fakes.random.seeded, 200);
         // The edges of the range: 0 draws 1, just under 1 draws 100.
         fakes.random.draw = 0.0;
         RandomHomePageVisit(fakes.services);
         fakes.random.draw = 0.999999;
         RandomHomePageVisit(fakes.services);
-        QCOMPARE(fakes.web.opened.size(), 1);
+        QCOMPARE(fakes.web.opened.size(), 2);
     }
 
     void titleIsCutAtLeastOnce()
@@ -203,6 +207,10 @@ private slots:
         const QString longCaption = "one two three four five six seven eight nine ten eleven";
         QCOMPARE(appTitleFrom(longCaption), QString("one two three four five six seven eight"));
         QVERIFY_THROWS_EXCEPTION(Failure, appTitleFrom("NoBlankAtAll"));
+        // Cut until at most 40 characters are left; a blank in front leaves nothing.
+        QCOMPARE(appTitleFrom(QString(40, 'x') + " y"), QString(40, 'x'));
+        QVERIFY_THROWS_EXCEPTION(Failure, appTitleFrom(QString(41, 'x') + " y"));
+        QCOMPARE(appTitleFrom(" Tandemo"), QString());
     }
 
     void applicationTitleLeavesTheCaptionAlone()

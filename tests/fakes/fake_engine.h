@@ -23,6 +23,9 @@ public:
     double duration() const override { return m_duration; }
     double frameRate() const override { return m_frameRate; }
     double speed() const override { return m_speed; }
+    QSize videoSize() const override { return size; }
+    ViewZoom view() const override { return m_view; }
+    void setView(const ViewZoom& view) override { m_view = view; }
 
     void play() override { commands << "play"; }
     void pause() override { commands << "pause"; }
@@ -62,6 +65,7 @@ public:
 
     QStringList commands;
     double nudge = 1.0;
+    QSize size{640, 360};
 
 private:
     void setPausedState(bool paused)
@@ -78,6 +82,7 @@ private:
     double m_duration;
     double m_frameRate;
     double m_speed = 1.0;
+    ViewZoom m_view;
 };
 
 } // namespace tandemo::testing
