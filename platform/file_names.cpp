@@ -1,12 +1,15 @@
 #include "platform/file_names.h"
 
+#include "platform/posix_handles.h"
+
 #include <QDir>
 #include <QMimeData>
 #include <QStringList>
 #include <QUrl>
 
-#include <algorithm>
-#include <memory>
+#include <functional>
+#include <optional>
+#include <utility>
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -59,54 +62,71 @@ qsizetype validSequenceAt(const QByteArray& bytes, qsizetype at, char32_t* codeP
     return length;
 }
 
-struct DirectoryCloser {
-    void operator()(DIR* directory) const { closedir(directory); }
-};
-
 bool exists(const QString& path)
 {
     struct stat status {};
     return lstat(encodeFileName(path).constData(), &status) == 0;
 }
 
+/// The names in a folder, as the system stores them.
+QList<QByteArray> entriesOf(const QString& folder)
+{
+    QList<QByteArray> names;
+    const DirectoryHandle directory(
+        opendir(encodeFileName(folder.isEmpty() ? QStringLiteral(".") : folder).constData()));
+    if (!directory)
+        return names;
+    while (const dirent* entry = readdir(directory.get()))
+        names << QByteArray(entry->d_name);
+    return names;
+}
+
 /// The entry of `folder` that Qt would show as `lossyName`, when there is exactly one.
 QString entryShownAs(const QString& folder, const QString& lossyName)
 {
-    const QByteArray folderBytes = encodeFileName(folder.isEmpty() ? QStringLiteral(".") : folder);
-    std::unique_ptr<DIR, DirectoryCloser> directory(opendir(folderBytes.constData()));
-    if (!directory)
-        return {};
-    QString found;
-    int matches = 0;
-    while (const dirent* entry = readdir(directory.get())) {
-        const QByteArray name(entry->d_name);
-        if (QString::fromUtf8(name) == lossyName) {
-            found = decodeFileName(name);
-            ++matches;
-        }
+    QStringList found;
+    for (const QByteArray& name : entriesOf(folder)) {
+        if (QString::fromUtf8(name) == lossyName)
+            found << decodeFileName(name);
     }
-    return matches == 1 ? found : QString();
+    return found.size() == 1 ? found.constFirst() : QString();
 }
 
-/// The entries of a folder differing from `name` only in letter case, in listing order.
-QStringList entriesIgnoringCase(const QString& folder, const QString& name)
+/// The first entry of `folder`, in listing order, that differs from `name` only in letter case.
+QString firstEntryIgnoringCase(const QString& folder, const QString& name)
 {
-    const QByteArray folderBytes = encodeFileName(folder.isEmpty() ? QStringLiteral(".") : folder);
-    std::unique_ptr<DIR, DirectoryCloser> directory(opendir(folderBytes.constData()));
-    if (!directory)
-        return {};
-    QList<std::pair<QString, QString>> matches;
     const QString wanted = name.toUpper();
-    while (const dirent* entry = readdir(directory.get())) {
-        const QString entryName = decodeFileName(QByteArray(entry->d_name));
-        if (entryName.toUpper() == wanted)
-            matches.append({entryName.toUpper(), entryName});
+    std::optional<std::pair<QString, QString>> first;
+    for (const QByteArray& bytes : entriesOf(folder)) {
+        const QString entry = decodeFileName(bytes);
+        const std::pair<QString, QString> key{entry.toUpper(), entry};
+        if (key.first == wanted && (!first || key < *first))
+            first = key;
     }
-    std::sort(matches.begin(), matches.end());
-    QStringList names;
-    for (const auto& match : matches)
-        names << match.second;
-    return names;
+    return first ? first->second : QString();
+}
+
+QString joined(const QString& folder, const QString& name)
+{
+    return folder.isEmpty() || folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
+}
+
+/// The path rebuilt part by part: a part that does not exist under its name is replaced by what
+/// `replace` finds in its folder; the path as it is when that finds nothing.
+QString replaceMissingParts(const QString& path,
+                            const std::function<QString(const QString&, const QString&)>& replace)
+{
+    QString rebuilt = path.startsWith(u'/') ? QStringLiteral("/") : QString();
+    for (const QString& part : path.split(u'/', Qt::SkipEmptyParts)) {
+        QString next = part;
+        if (part != u"." && part != u".." && !exists(joined(rebuilt, part))) {
+            next = replace(rebuilt, part);
+            if (next.isEmpty())
+                return path;
+        }
+        rebuilt = joined(rebuilt, next);
+    }
+    return rebuilt;
 }
 
 } // namespace
@@ -163,23 +183,7 @@ QString resolveIgnoringCase(const QString& path)
 {
     if (path.isEmpty() || exists(path))
         return path;
-    const bool absolute = path.startsWith(u'/');
-    const QStringList parts = path.split(u'/', Qt::SkipEmptyParts);
-    QString resolved = absolute ? QStringLiteral("/") : QString();
-    for (const QString& part : parts) {
-        const QString exact =
-            resolved + (resolved.isEmpty() || resolved.endsWith(u'/') ? "" : "/") + part;
-        if (part == u"." || part == u".." || exists(exact)) {
-            resolved = exact;
-            continue;
-        }
-        const QStringList candidates = entriesIgnoringCase(resolved, part);
-        if (candidates.isEmpty())
-            return path;
-        resolved = resolved + (resolved.isEmpty() || resolved.endsWith(u'/') ? "" : "/") +
-                   candidates.constFirst();
-    }
-    return resolved;
+    return replaceMissingParts(path, firstEntryIgnoringCase);
 }
 
 QStringList localFilesOf(const QMimeData* data)
@@ -211,23 +215,10 @@ QString recoverFileName(const QString& path)
 {
     if (!path.contains(QChar::ReplacementCharacter) || exists(path))
         return path;
-    const bool absolute = path.startsWith(u'/');
-    const QStringList parts = path.split(u'/', Qt::SkipEmptyParts);
-    QString recovered = absolute ? QStringLiteral("/") : QString();
-    for (const QString& part : parts) {
-        const QString folder = recovered;
-        QString next = part;
-        if (part.contains(QChar::ReplacementCharacter) &&
-            !exists(folder + (folder.isEmpty() || folder.endsWith(u'/') ? "" : "/") + part)) {
-            next = entryShownAs(folder, part);
-            if (next.isEmpty())
-                return path;
-        }
-        if (!recovered.isEmpty() && !recovered.endsWith(u'/'))
-            recovered += u'/';
-        recovered += next;
-    }
-    return recovered;
+    return replaceMissingParts(path, [](const QString& folder, const QString& part) {
+        // Only the parts Qt decoded with losses are looked for.
+        return part.contains(QChar::ReplacementCharacter) ? entryShownAs(folder, part) : part;
+    });
 }
 
 } // namespace tandemo

@@ -2,6 +2,7 @@
 
 #include "platform/failure.h"
 #include "platform/file_names.h"
+#include "platform/posix_handles.h"
 #include "platform/wildcard.h"
 
 #include <algorithm>
@@ -19,32 +20,30 @@ namespace tandemo {
 
 namespace {
 
-struct DirectoryCloser {
-    void operator()(DIR* directory) const { closedir(directory); }
-};
-using DirectoryHandle = std::unique_ptr<DIR, DirectoryCloser>;
+/// Whether a call on the exact name failed because a part of it is missing: only then is the
+/// name matched again without regard to case.
+bool missing(int error)
+{
+    return error == ENOENT || error == ENOTDIR;
+}
 
-/// A file descriptor that is closed when it goes out of scope.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd)
-        : m_fd(fd)
-    {
-    }
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
+bool statIgnoringCase(const QString& path, struct stat& status)
+{
+    if (stat(encodeFileName(path).constData(), &status) == 0)
+        return true;
+    return missing(errno) &&
+           stat(encodeFileName(resolveIgnoringCase(path)).constData(), &status) == 0;
+}
 
-    int get() const { return m_fd; }
-    bool isValid() const { return m_fd >= 0; }
-
-private:
-    int m_fd;
-};
+/// Opens the path for a query only (no access to the contents, so its permission bits do not
+/// matter); -1 when it cannot be opened.
+int openForPath(const QString& path)
+{
+    int fd = open(encodeFileName(path).constData(), O_PATH | O_CLOEXEC);
+    if (fd < 0 && missing(errno))
+        fd = open(encodeFileName(resolveIgnoringCase(path)).constData(), O_PATH | O_CLOEXEC);
+    return fd;
+}
 
 bool isFolderEntry(int folderFd, const dirent& entry)
 {
@@ -64,7 +63,7 @@ QDateTime PosixFileSystem::modificationTime(const QString& path)
     struct stat status {};
     if (path.isEmpty())
         throw Failure(failure_text::kFileNotFound);
-    if (stat(encodeFileName(resolveIgnoringCase(path)).constData(), &status) != 0)
+    if (!statIgnoringCase(path, status))
         throw Failure(describeSystemError(errno));
     return QDateTime::fromSecsSinceEpoch(status.st_mtim.tv_sec);
 }
@@ -72,10 +71,11 @@ QDateTime PosixFileSystem::modificationTime(const QString& path)
 QStringList PosixFileSystem::listFiles(const QString& folder, const QString& pattern,
                                        bool includeHidden)
 {
+    const QString folderName = folder.isEmpty() ? QStringLiteral(".") : folder;
+    DirectoryHandle directory(opendir(encodeFileName(folderName).constData()));
     // Folder names match without regard to case, as the listing's names do.
-    const QByteArray folderPath =
-        encodeFileName(folder.isEmpty() ? QStringLiteral(".") : resolveIgnoringCase(folder));
-    DirectoryHandle directory(opendir(folderPath.constData()));
+    if (!directory && missing(errno))
+        directory.reset(opendir(encodeFileName(resolveIgnoringCase(folderName)).constData()));
     if (!directory) {
         if (errno == ENOENT || errno == ENOTDIR)
             return {};
@@ -107,9 +107,7 @@ QStringList PosixFileSystem::listFiles(const QString& folder, const QString& pat
 
 bool PosixFileSystem::openForQuery(const QString& path)
 {
-    // O_PATH asks for no access to the contents, so permission bits on the file do not matter.
-    const FileDescriptor fd(
-        open(encodeFileName(resolveIgnoringCase(path)).constData(), O_PATH | O_CLOEXEC));
+    const FileDescriptor fd(openForPath(path));
     if (!fd.isValid())
         return false;
     struct stat status {};

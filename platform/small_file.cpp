@@ -2,6 +2,7 @@
 
 #include "platform/failure.h"
 #include "platform/file_names.h"
+#include "platform/posix_handles.h"
 
 #include <cerrno>
 
@@ -11,38 +12,14 @@
 
 namespace tandemo {
 
-namespace {
-
-/// A file descriptor that is closed when it goes out of scope.
-class OpenFile {
-public:
-    explicit OpenFile(int fd)
-        : m_fd(fd)
-    {
-    }
-    ~OpenFile()
-    {
-        if (m_fd >= 0)
-            close(m_fd);
-    }
-    OpenFile(const OpenFile&) = delete;
-    OpenFile& operator=(const OpenFile&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-} // namespace
-
 QByteArray readSmallFile(const QString& path, qint64 limit, const QString& tooLarge)
 {
     if (path.isEmpty())
         throw Failure(failure_text::kFileNotFound);
     // Opened without blocking, then checked on what was opened: a pipe put in the file's place
     // can neither hold the open nor pass the check.
-    const OpenFile file(open(encodeFileName(resolveIgnoringCase(path)).constData(),
-                             O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const FileDescriptor file(open(encodeFileName(resolveIgnoringCase(path)).constData(),
+                                   O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (file.get() < 0) {
         if (errno == EACCES || errno == EPERM)
             throw Failure(failure_text::kPermissionDenied);

@@ -56,16 +56,6 @@ MpvPlayer::MpvPlayer(std::unique_ptr<MpvEngine> engine, RenderPath path, QWidget
     connect(gestures, &PictureGestures::zoomRequested, this, &MpvPlayer::zoomAt);
     connect(gestures, &PictureGestures::panRequested, this, &MpvPlayer::panBy);
     m_transport = new TransportBar(this);
-    // The bar looks like the desktop's own controls, not like the frame it sits in nor like a
-    // skin given to the window. Each of its parts holds every colour as its own: under a style
-    // sheet Qt would otherwise give the parts the styled window's palette.
-    QPalette desktop = QApplication::palette();
-    desktop.setResolveMask(~QPalette::ResolveMask(0));
-    m_transport->setPalette(desktop);
-    for (QWidget* part : m_transport->findChildren<QWidget*>())
-        part->setPalette(desktop);
-    m_transport->setAutoFillBackground(true);
-
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

@@ -1,5 +1,6 @@
 #include "playback/transport_bar.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QResizeEvent>
@@ -83,6 +84,16 @@ TransportBar::TransportBar(QWidget* parent)
     layout->addWidget(m_link);
     layout->addWidget(m_mute);
     layout->addWidget(m_volume);
+
+    // The bar looks like the desktop's own controls, not like the frame it sits in nor like a
+    // skin given to the window. Each of its parts holds every colour as its own: under a style
+    // sheet Qt would otherwise give the parts the styled window's palette.
+    QPalette desktop = QApplication::palette();
+    desktop.setResolveMask(~QPalette::ResolveMask(0));
+    setPalette(desktop);
+    setAutoFillBackground(true);
+    for (QWidget* part : findChildren<QWidget*>())
+        part->setPalette(desktop);
 
     connect(m_playPause, &QToolButton::clicked, this, &TransportBar::playPauseClicked);
     connect(m_stop, &QToolButton::clicked, this, &TransportBar::stopClicked);
