@@ -5,9 +5,11 @@
 //       event loop takes them, then 500 resizes; then both panes must play the good file again
 //   tandemo-bench-stress soak GOOD1 GOOD2 [--minutes N]
 //       two short clips looping for N minutes (default 60), memory sampled every minute
-//   tandemo-bench-stress sync CLIP1 CLIP2 [--seconds N]
+//   tandemo-bench-stress sync CLIP1 CLIP2 [--seconds N] [--offset S]
 //       the players linked: how far apart the two panes' frames are after a pause, after a seek,
-//       and while both play for N seconds (default 60)
+//       and while both play for N seconds (default 60): how far apart in time the two panes show
+//       the frames of one moment; with the second pane S seconds ahead (set as a user does, by
+//       moving it alone), of one moment and the moment S seconds later
 //
 // Both report the warnings logged on the way, and the resident memory.
 
@@ -165,7 +167,53 @@ double apartMs(Window& window)
            1000;
 }
 
-int sync(const QString& first, const QString& second, int seconds)
+/// While both play for `seconds`, each frame's time on screen is noted per pane by the moment
+/// it shows: its position counted on across loop restarts, the second pane's less `offset`. For
+/// each moment shown in both panes, the difference of its two times on screen, in ms, sorted.
+std::vector<double> shownApartWhilePlaying(MpvPlayer& left, MpvPlayer& right, double offset,
+                                           int seconds)
+{
+    const double length = left.engine().duration();
+    QElapsedTimer clock;
+    clock.start();
+    struct Pane {
+        QHash<qint64, qint64> shown;
+        double last = 0;
+        int loops = 0;
+    };
+    const auto note = [&](MpvPlayer& player, double shift, Pane& pane) {
+        const double position = player.engine().position();
+        if (position < pane.last - length / 2)
+            ++pane.loops;
+        pane.last = position;
+        const double moment = position + pane.loops * length - shift;
+        pane.shown.insert(qRound64(moment * 1000), clock.nsecsElapsed());
+    };
+    Pane leftPane{{}, left.engine().position()};
+    Pane rightPane{{}, right.engine().position()};
+    QObject::connect(&left, &MpvPlayer::frameRendered, [&] { note(left, 0, leftPane); });
+    QObject::connect(&right, &MpvPlayer::frameRendered, [&] { note(right, offset, rightPane); });
+    left.togglePlayPause();
+    QTest::qWait(seconds * 1000);
+    QObject::disconnect(&left, &MpvPlayer::frameRendered, nullptr, nullptr);
+    QObject::disconnect(&right, &MpvPlayer::frameRendered, nullptr, nullptr);
+
+    std::vector<double> apart;
+    for (auto it = leftPane.shown.cbegin(); it != leftPane.shown.cend(); ++it) {
+        if (const auto other = rightPane.shown.constFind(it.key()); other != rightPane.shown.cend())
+            apart.push_back(std::abs(double(it.value() - other.value())) / 1e6);
+    }
+    std::sort(apart.begin(), apart.end());
+    return apart;
+}
+
+/// The value below which `share` of the sorted values lie.
+double percentile(const std::vector<double>& sorted, double share)
+{
+    return sorted.empty() ? 0.0 : sorted[std::size_t(share * double(sorted.size() - 1))];
+}
+
+int sync(const QString& first, const QString& second, int seconds, double offset)
 {
     Window window;
     if (!window.left() || !window.right())
@@ -194,53 +242,24 @@ int sync(const QString& first, const QString& second, int seconds)
     });
     const double afterSeek = apartMs(window);
 
-    // While both play, each frame's time on screen is noted per pane; for a frame time shown in
-    // both panes, the difference of the two moments is how far apart the panes are.
-    QHash<qint64, qint64> shownLeft;
-    QHash<qint64, qint64> shownRight;
-    QElapsedTimer clock;
-    clock.start();
-    const auto note = [&](MpvPlayer& player, QHash<qint64, qint64>& shown) {
-        const double pts = player.engine().position();
-        if (!std::isnan(pts))
-            shown.insert(qRound64(pts * 1000), clock.nsecsElapsed());
-    };
-    QObject::connect(&left, &MpvPlayer::frameRendered, [&] { note(left, shownLeft); });
-    QObject::connect(&right, &MpvPlayer::frameRendered, [&] { note(right, shownRight); });
-    left.togglePlayPause();
-    QTest::qWait(seconds * 1000);
-
-    std::vector<double> apart;
-    std::vector<std::pair<qint64, double>> byTime; // frame time, apart: shows any drift
-    for (auto it = shownLeft.cbegin(); it != shownLeft.cend(); ++it) {
-        const auto other = shownRight.constFind(it.key());
-        if (other == shownRight.cend())
-            continue;
-        apart.push_back(std::abs(double(it.value() - other.value())) / 1e6);
-        byTime.emplace_back(it.value(), apart.back());
+    // An offset is set as the user sets it: by moving the second pane alone.
+    double kept = 0;
+    if (offset != 0) {
+        right.seekAloneTo(target + offset);
+        settled([&] { return std::abs(right.engine().position() - target - offset) < 0.05; });
+        kept = left.link()->offsetOf(&right.engine());
     }
-    std::sort(byTime.begin(), byTime.end());
-    const auto medianOf = [](std::vector<double> values) {
-        std::sort(values.begin(), values.end());
-        return values.empty() ? 0.0 : values[values.size() / 2];
-    };
-    std::vector<double> firstTenth, lastTenth;
-    for (std::size_t i = 0; i < byTime.size(); ++i) {
-        if (i < byTime.size() / 10)
-            firstTenth.push_back(byTime[i].second);
-        else if (i >= byTime.size() - byTime.size() / 10)
-            lastTenth.push_back(byTime[i].second);
-    }
-    std::sort(apart.begin(), apart.end());
-    const double median = apart.empty() ? 0 : apart[apart.size() / 2];
-    const double p95 = apart.empty() ? 0 : apart[apart.size() * 95 / 100];
+    const double frames = std::min(left.engine().frameRate(), right.engine().frameRate()) / 1000;
+    const std::vector<double> apart = shownApartWhilePlaying(left, right, kept, seconds);
     std::printf("sync: one frame is %.1f ms; frames shown apart after a linked pause %.1f ms, "
-                "after a linked seek %.1f ms; playing %d s, the same frame shown in both panes "
-                "apart by: median %.1f ms, 95th percentile %.1f ms, largest %.1f ms (%zu frames); "
-                "median in the first tenth %.1f ms, in the last tenth %.1f ms\n",
-                frameMs, afterPause, afterSeek, seconds, median, p95,
-                apart.empty() ? 0 : apart.back(), apart.size(), medianOf(firstTenth),
-                medianOf(lastTenth));
+                "after a linked seek %.1f ms; the second pane %.3f s ahead, playing %d s, a moment "
+                "shown in both panes apart by: median %.1f ms, 95th percentile %.1f ms, largest "
+                "%.1f ms (%zu frames); in frames: median %.2f, 95th percentile %.2f, largest "
+                "%.2f\n",
+                frameMs, afterPause, afterSeek, kept, seconds, percentile(apart, 0.5),
+                percentile(apart, 0.95), percentile(apart, 1), apart.size(),
+                percentile(apart, 0.5) * frames, percentile(apart, 0.95) * frames,
+                percentile(apart, 1) * frames);
     return 0;
 }
 
@@ -257,6 +276,7 @@ int main(int argc, char* argv[])
                                  "stress GOOD BAD, soak GOOD1 GOOD2, or sync CLIP1 CLIP2");
     parser.addOption({"minutes", "Length of the soak (default 60).", "n", "60"});
     parser.addOption({"seconds", "Length of the sync run (default 60).", "n", "60"});
+    parser.addOption({"offset", "Seconds the second pane is kept ahead (default 0).", "s", "0"});
     parser.process(app);
     const QStringList arguments = parser.positionalArguments();
     if (arguments.size() != 3)
@@ -266,6 +286,7 @@ int main(int argc, char* argv[])
     if (arguments[0] == "soak")
         return soak(arguments[1], arguments[2], parser.value("minutes").toInt());
     if (arguments[0] == "sync")
-        return sync(arguments[1], arguments[2], parser.value("seconds").toInt());
+        return sync(arguments[1], arguments[2], parser.value("seconds").toInt(),
+                    parser.value("offset").toDouble());
     parser.showHelp(2);
 }

@@ -62,12 +62,6 @@ qsizetype validSequenceAt(const QByteArray& bytes, qsizetype at, char32_t* codeP
     return length;
 }
 
-bool exists(const QString& path)
-{
-    struct stat status {};
-    return lstat(encodeFileName(path).constData(), &status) == 0;
-}
-
 /// The names in a folder, as the system stores them.
 QList<QByteArray> entriesOf(const QString& folder)
 {
@@ -119,7 +113,7 @@ QString replaceMissingParts(const QString& path,
     QString rebuilt = path.startsWith(u'/') ? QStringLiteral("/") : QString();
     for (const QString& part : path.split(u'/', Qt::SkipEmptyParts)) {
         QString next = part;
-        if (part != u"." && part != u".." && !exists(joined(rebuilt, part))) {
+        if (part != u"." && part != u".." && !pathExists(joined(rebuilt, part))) {
             next = replace(rebuilt, part);
             if (next.isEmpty())
                 return path;
@@ -181,7 +175,7 @@ QString localFileFromUrl(const QUrl& url)
 
 QString resolveIgnoringCase(const QString& path)
 {
-    if (path.isEmpty() || exists(path))
+    if (path.isEmpty() || pathExists(path))
         return path;
     return replaceMissingParts(path, firstEntryIgnoringCase);
 }
@@ -205,6 +199,12 @@ QString absoluteFileName(const QString& path)
     return QDir::currentPath() + u'/' + path;
 }
 
+bool pathExists(const QString& path)
+{
+    struct stat status {};
+    return lstat(encodeFileName(path).constData(), &status) == 0;
+}
+
 bool isPresentButNotAFile(const QString& path)
 {
     struct stat status {};
@@ -213,7 +213,7 @@ bool isPresentButNotAFile(const QString& path)
 
 QString recoverFileName(const QString& path)
 {
-    if (!path.contains(QChar::ReplacementCharacter) || exists(path))
+    if (!path.contains(QChar::ReplacementCharacter) || pathExists(path))
         return path;
     return replaceMissingParts(path, [](const QString& folder, const QString& part) {
         // Only the parts Qt decoded with losses are looked for.

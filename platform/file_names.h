@@ -28,6 +28,9 @@ QStringList localFilesOf(const QMimeData* data);
 /// not UTF-8 are kept.
 QString absoluteFileName(const QString& path);
 
+/// Whether anything is at the path (a dangling link counts).
+bool pathExists(const QString& path);
+
 /// Whether something is at the path that is not a regular file (a folder, a pipe, a device).
 bool isPresentButNotAFile(const QString& path);
 

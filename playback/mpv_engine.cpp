@@ -32,10 +32,16 @@ enum ObservedProperty : std::uint64_t {
     DecoderDrops,
     DisplayWidth,
     DisplayHeight,
+    StoredWidth,
+    StoredHeight,
+    Codec,
+    BitRate,
 };
 
 // Ids of the asynchronous requests made while a file is held at its "on_preloaded" hook.
 enum Request : std::uint64_t { PreloadedHook = 100, TrackList, UprightFilter };
+// Frame saves are numbered from here on, to tell their replies apart.
+constexpr std::uint64_t kFirstFrameSave = 1000;
 
 } // namespace
 
@@ -96,6 +102,10 @@ MpvEngine::MpvEngine(MpvCore core)
     mpv_observe_property(handle, DecoderDrops, "decoder-frame-drop-count", MPV_FORMAT_INT64);
     mpv_observe_property(handle, DisplayWidth, "dwidth", MPV_FORMAT_INT64);
     mpv_observe_property(handle, DisplayHeight, "dheight", MPV_FORMAT_INT64);
+    mpv_observe_property(handle, StoredWidth, "width", MPV_FORMAT_INT64);
+    mpv_observe_property(handle, StoredHeight, "height", MPV_FORMAT_INT64);
+    mpv_observe_property(handle, Codec, "video-codec", MPV_FORMAT_STRING);
+    mpv_observe_property(handle, BitRate, "video-bitrate", MPV_FORMAT_DOUBLE);
     mpv_set_wakeup_callback(handle, &MpvEngine::onWakeup, this);
 }
 
@@ -145,6 +155,10 @@ void MpvEngine::drainEvents()
                 mpv_hook_continue(m_core.get(), std::exchange(m_pendingHook, 0));
             }
             break;
+        case MPV_EVENT_COMMAND_REPLY:
+            if (const QString path = m_frameSaves.take(event->reply_userdata); !path.isEmpty())
+                emit frameSaved(path, event->error >= 0);
+            break;
         case MPV_EVENT_PLAYBACK_RESTART:
             emit playbackRestarted();
             break;
@@ -171,6 +185,9 @@ void MpvEngine::handlePropertyChange(std::uint64_t id, const mpv_event_property&
     const bool present = property.format != MPV_FORMAT_NONE && property.data;
     const auto flag = [&] { return present && *static_cast<int*>(property.data) != 0; };
     const auto number = [&] { return present ? *static_cast<double*>(property.data) : 0.0; };
+    const auto text = [&] {
+        return present ? QString::fromUtf8(*static_cast<char**>(property.data)) : QString();
+    };
     const auto integer = [&] {
         return present ? *static_cast<std::int64_t*>(property.data) : std::int64_t{0};
     };
@@ -209,6 +226,19 @@ void MpvEngine::handlePropertyChange(std::uint64_t id, const mpv_event_property&
         break;
     case DisplayHeight:
         m_videoSize.setHeight(int(integer()));
+        break;
+    case StoredWidth:
+        m_storedSize.setWidth(int(integer()));
+        break;
+    case StoredHeight:
+        m_storedSize.setHeight(int(integer()));
+        break;
+    case Codec:
+        // "h264 (H.264 / AVC / MPEG-4 AVC / MPEG-4 part 10)": the short name is enough.
+        m_codec = text().section(QLatin1Char(' '), 0, 0);
+        break;
+    case BitRate:
+        m_bitRate = number();
         break;
     default:
         break;
@@ -320,6 +350,26 @@ void MpvEngine::setView(const ViewZoom& view)
     setPropertyAsync("video-zoom", QByteArray::number(view.zoom, 'f', 4).constData());
     setPropertyAsync("video-pan-x", QByteArray::number(view.panX, 'f', 5).constData());
     setPropertyAsync("video-pan-y", QByteArray::number(view.panY, 'f', 5).constData());
+}
+
+void MpvEngine::saveFrame(const QString& path)
+{
+    // "video": the decoded picture at its own size, without the view's zoom or scaling.
+    const QByteArray file = encodeFileName(path);
+    const std::uint64_t request = kFirstFrameSave + m_lastSaveRequest++;
+    const char* arguments[] = {"screenshot-to-file", file.constData(), "video", nullptr};
+    if (mpv_command_async(m_core.get(), request, arguments) < 0) {
+        emit frameSaved(path, false);
+        return;
+    }
+    m_frameSaves.insert(request, path);
+}
+
+MediaFacts MpvEngine::facts() const
+{
+    if (m_idle)
+        return {};
+    return MediaFacts{m_file, m_storedSize, m_codec, frameRate(), m_bitRate, m_position};
 }
 
 void MpvEngine::setVolume(int volume)

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "playback/media_facts.h"
 #include "playback/playback_engine.h"
 #include "playback/queued_wakeup.h"
 
+#include <QHash>
 #include <QString>
 
 #include <cstdint>
@@ -58,6 +60,9 @@ public:
     void setLoop(bool loop);
     bool isLooping() const { return m_looping; }
 
+    QString file() const override { return m_file; }
+    /// What the file is, as far as the engine has read it, and where it plays.
+    MediaFacts facts() const;
     bool isPaused() const override { return m_paused; }
     bool isIdle() const override { return m_idle; }
     double position() const override { return m_position; }
@@ -80,6 +85,7 @@ public:
     void setSpeed(double speed) override;
     void setSpeedNudge(double factor) override;
     void setPaused(bool paused);
+    void saveFrame(const QString& path) override;
 
 signals:
     void fileLoaded();
@@ -113,6 +119,11 @@ private:
     std::int64_t m_outputDrops = 0;
     std::int64_t m_decoderDrops = 0;
     std::uint64_t m_pendingHook = 0;
+    std::uint64_t m_lastSaveRequest = 0;
+    QHash<std::uint64_t, QString> m_frameSaves;
+    QSize m_storedSize;
+    QString m_codec;
+    double m_bitRate = 0;
     QSize m_videoSize;
     ViewZoom m_view;
 };

@@ -1,10 +1,13 @@
 #include "playback/mpv_player.h"
 
 #include "platform/file_names.h"
+#include "platform/pictures_folder.h"
 #include "playback/empty_player.h"
+#include "playback/facts_overlay.h"
 #include "playback/gl_video_view.h"
 #include "playback/picture_gestures.h"
 #include "playback/player_commands.h"
+#include "playback/saved_frames.h"
 #include "playback/software_video_view.h"
 #include "playback/transport_bar.h"
 #include "playback/transport_rules.h"
@@ -16,11 +19,19 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
 namespace tandemo {
+
+namespace {
+
+// How long the bar says where a frame was saved.
+constexpr int kFrameSavedStatusMs = 6000;
+
+} // namespace
 
 MediaPlayer* MpvPlayer::create(QWidget* parent, const MpvPlayerOptions& options, PlayerLink* link)
 {
@@ -52,6 +63,8 @@ MpvPlayer::MpvPlayer(std::unique_ptr<MpvEngine> engine, RenderPath path, QWidget
     else
         m_surface = new SoftwareVideoView(*m_engine, this);
     m_surface->widget()->setFocusPolicy(Qt::NoFocus);
+    m_facts = new FactsOverlay([engine = m_engine.get()] { return engine->facts(); },
+                               m_surface->widget());
     auto* gestures = new PictureGestures(*m_surface->widget());
     connect(gestures, &PictureGestures::zoomRequested, this, &MpvPlayer::zoomAt);
     connect(gestures, &PictureGestures::panRequested, this, &MpvPlayer::panBy);
@@ -116,6 +129,7 @@ void MpvPlayer::connectEngine()
     connect(engine, &MpvEngine::positionChanged, m_transport, &TransportBar::setPosition);
     connect(engine, &MpvEngine::durationChanged, m_transport, &TransportBar::setDuration);
     connect(engine, &MpvEngine::fileLoaded, this, [this] { m_transport->setStatus(QString()); });
+    connect(engine, &MpvEngine::frameSaved, this, &MpvPlayer::showFrameSaved);
     connect(engine, &MpvEngine::fileFailed, this, [this] {
         m_transport->setStatus(tr("Cannot play this file"));
         m_surface->clear();
@@ -279,25 +293,38 @@ void MpvPlayer::toggleMute()
 
 std::unique_ptr<QMenu> MpvPlayer::createContextMenu()
 {
-    PlayerMenuState state;
-    state.playing = !m_engine->isIdle() && !m_engine->isPaused();
-    state.muted = m_settings.mute();
-    state.speed = m_engine->speed();
-    state.linkable = m_link != nullptr;
-    state.linked = m_link && m_link->isLinked();
-    state.offset = state.linked ? m_link->offsetOf(m_engine.get()) : 0;
-    state.zoomed = m_engine->view().zoom > 0;
-    std::unique_ptr<QMenu> menu = createPlayerMenu(state);
-    QList<QMenu*> menus = menu->findChildren<QMenu*>();
-    menus.prepend(menu.get());
-    for (const QMenu* each : menus) {
-        for (QAction* action : each->actions()) {
-            if (const std::optional<PlayerCommand> command = commandOf(action))
-                connect(action, &QAction::triggered, this,
-                        [this, c = *command] { performPlayerCommand(*this, c); });
-        }
-    }
-    return menu;
+    return tandemo::createContextMenu(*this);
+}
+
+bool MpvPlayer::factsShown() const
+{
+    return m_facts->isShown();
+}
+
+void MpvPlayer::setFactsShown(bool shown)
+{
+    m_facts->setShown(shown);
+}
+
+QString MpvPlayer::factsText() const
+{
+    return m_facts->isShown() ? m_facts->text() : QString();
+}
+
+void MpvPlayer::saveFrames()
+{
+    tandemo::saveFrames(targets(), picturesFolder());
+}
+
+void MpvPlayer::showFrameSaved(const QString& path, bool saved)
+{
+    const QString status = saved ? tr("Saved %1").arg(path) : tr("Cannot save the frame");
+    m_transport->setStatus(status);
+    // The time shows again after a while, unless something else was said since.
+    QTimer::singleShot(kFrameSavedStatusMs, m_transport, [bar = m_transport, status] {
+        if (bar->status() == status)
+            bar->setStatus(QString());
+    });
 }
 
 void MpvPlayer::zoomAt(QPointF point, double steps)

@@ -14,7 +14,7 @@ class QMenu;
 
 namespace tandemo {
 
-struct PlayerCommand;
+class FactsOverlay;
 class TransportBar;
 class VideoSurface;
 
@@ -52,6 +52,10 @@ public:
 
     /// The player's right-click menu, as it would pop up now.
     std::unique_ptr<QMenu> createContextMenu();
+    /// Whether the facts of the video show over the picture, and their text.
+    bool factsShown() const;
+    void setFactsShown(bool shown);
+    QString factsText() const;
 
     // What the user asks of the player, with its controls, keys or menu. While the players are
     // linked, play, pause, stop, seeking, frame steps and speed act on all of them.
@@ -73,6 +77,9 @@ public:
     void zoomAt(QPointF point, double steps);
     void panBy(QPointF delta);
     void resetZoom();
+    /// Saves the frame showing as a picture in the user's pictures folder; while linked, every
+    /// player's. Each bar's status tells where its frame went.
+    void saveFrames();
 
 signals:
     void frameRendered();
@@ -95,6 +102,7 @@ private:
     void startFile();
     QList<transport::Target> targets();
     void showOffset();
+    void showFrameSaved(const QString& path, bool saved);
 
     PlayerSettings m_settings;
     PlayerControlProperties m_properties;
@@ -105,6 +113,7 @@ private:
     std::unique_ptr<MpvEngine> m_engine;
     VideoSurface* m_surface = nullptr;
     TransportBar* m_transport = nullptr;
+    FactsOverlay* m_facts = nullptr;
     QPointer<PlayerLink> m_link;
 };
 

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QSize>
+#include <QString>
 
 namespace tandemo {
 
@@ -23,6 +24,8 @@ class PlaybackEngine : public QObject {
 public:
     using QObject::QObject;
 
+    /// The file loaded last, as it was given; empty when none was.
+    virtual QString file() const = 0;
     virtual bool isPaused() const = 0;
     /// No file is loaded (none was given, it failed, or it ended without looping).
     virtual bool isIdle() const = 0;
@@ -50,12 +53,16 @@ public:
     /// Plays a little faster or slower than the chosen speed (factor near 1), to keep in step
     /// with another player; 1 returns to the chosen speed.
     virtual void setSpeedNudge(double factor) = 0;
+    /// Saves the frame showing, at the video's own size, as a picture file (its format from the
+    /// name's extension); frameSaved reports how it went.
+    virtual void saveFrame(const QString& path) = 0;
 
 signals:
     void pausedChanged(bool paused);
     void idleChanged(bool idle);
     void positionChanged(double seconds);
     void durationChanged(double seconds);
+    void frameSaved(const QString& path, bool saved);
 };
 
 } // namespace tandemo

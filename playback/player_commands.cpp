@@ -66,6 +66,10 @@ std::optional<PlayerCommand> commandForKey(QKeyCombination key)
         return PlayerCommand{PlayerCommand::ToggleMute};
     case Qt::Key_0:
         return PlayerCommand{PlayerCommand::ResetZoom};
+    case Qt::Key_I:
+        return PlayerCommand{PlayerCommand::ToggleFacts};
+    case Qt::Key_S:
+        return PlayerCommand{PlayerCommand::SaveFrames};
     case Qt::Key_Up:
         return PlayerCommand{PlayerCommand::ChangeVolume, kKeyVolumeStep};
     case Qt::Key_Down:
@@ -93,6 +97,12 @@ std::unique_ptr<QMenu> createPlayerMenu(const PlayerMenuState& state)
         action->setCheckable(true);
         action->setChecked(qFuzzyCompare(state.speed, speed));
     }
+    menu->addSeparator();
+    QAction* facts = addCommand(menu.get(), tr("Show Facts"), {PlayerCommand::ToggleFacts});
+    facts->setCheckable(true);
+    facts->setChecked(state.factsShown);
+    addCommand(menu.get(), state.linked ? tr("Save Frames") : tr("Save Frame"),
+               {PlayerCommand::SaveFrames});
     if (state.zoomed)
         addCommand(menu.get(), tr("Reset Zoom"), {PlayerCommand::ResetZoom});
     if (state.linkable) {
@@ -139,6 +149,12 @@ void performPlayerCommand(MpvPlayer& player, const PlayerCommand& command)
     case PlayerCommand::ResetZoom:
         player.resetZoom();
         break;
+    case PlayerCommand::ToggleFacts:
+        player.setFactsShown(!player.factsShown());
+        break;
+    case PlayerCommand::SaveFrames:
+        player.saveFrames();
+        break;
     case PlayerCommand::ResetOffset:
         if (player.link())
             player.link()->resetOffset();
@@ -157,6 +173,32 @@ void performPlayerCommand(MpvPlayer& player, const PlayerCommand& command)
             player.link()->setLinked(command.amount != 0);
         break;
     }
+}
+
+std::unique_ptr<QMenu> createContextMenu(MpvPlayer& player)
+{
+    const MpvEngine& engine = player.engine();
+    const PlayerLink* link = player.link();
+    PlayerMenuState state;
+    state.playing = !engine.isIdle() && !engine.isPaused();
+    state.muted = player.settings().mute();
+    state.speed = engine.speed();
+    state.linkable = link != nullptr;
+    state.linked = link && link->isLinked();
+    state.offset = state.linked ? link->offsetOf(&engine) : 0;
+    state.zoomed = engine.view().zoom > 0;
+    state.factsShown = player.factsShown();
+    std::unique_ptr<QMenu> menu = createPlayerMenu(state);
+    QList<QMenu*> menus = menu->findChildren<QMenu*>();
+    menus.prepend(menu.get());
+    for (const QMenu* each : menus) {
+        for (QAction* action : each->actions()) {
+            if (const std::optional<PlayerCommand> command = commandOf(action))
+                QObject::connect(action, &QAction::triggered, &player,
+                                 [&player, c = *command] { performPlayerCommand(player, c); });
+        }
+    }
+    return menu;
 }
 
 } // namespace tandemo

@@ -26,6 +26,9 @@ struct PlayerCommand {
         StepFrameAlone,
         ResetOffset,
         ResetZoom,
+        ToggleFacts,
+        // The frame showing, of every linked player.
+        SaveFrames,
     };
     Kind kind;
     /// Seconds to seek by, frames to step (+1 or -1), volume steps, the speed, or 1/0 for on/off.
@@ -48,6 +51,7 @@ struct PlayerMenuState {
     double offset = 0;
     /// Whether the picture is zoomed in.
     bool zoomed = false;
+    bool factsShown = false;
 };
 
 /// The player's right-click menu. Each action carries its command, read back with
@@ -58,5 +62,7 @@ std::optional<PlayerCommand> commandOf(const QAction* action);
 class MpvPlayer;
 /// Carries a command out on the player it was given in.
 void performPlayerCommand(MpvPlayer& player, const PlayerCommand& command);
+/// The player's menu as it would pop up now, its actions carried out on the player.
+std::unique_ptr<QMenu> createContextMenu(MpvPlayer& player);
 
 } // namespace tandemo

@@ -29,6 +29,7 @@ public:
     /// A short text where the time is shown, such as a file that cannot be played; empty shows
     /// the time again.
     void setStatus(const QString& status);
+    QString status() const { return m_status; }
 
     QToolButton* playPauseButton() const { return m_playPause; }
     QToolButton* stopButton() const { return m_stop; }

@@ -3,6 +3,7 @@
 // playing videos in step.
 #include "fakes/fake_engine.h"
 #include "playback/player_link.h"
+#include "playback/saved_frames.h"
 #include "playback/transport_rules.h"
 
 #include <QtTest>
@@ -276,6 +277,39 @@ private slots:
         // A drag of a quarter of the shown picture at twice its size pans by an eighth.
         const ViewZoom panned = transport::panBy(in, QPointF(100, 0), pane, video);
         QVERIFY(qAbs(panned.panX - in.panX - 0.125) < 1e-9);
+    }
+
+    void framesAreSavedUnderNamesOfTheirOwn()
+    {
+        QTemporaryDir folder;
+        LinkedPair pair;
+        pair.left.fileName = "/videos/take.one.mp4";
+        pair.right.fileName = "/videos/take.one.mp4"; // the same file, at another time
+        pair.left.reportPaused(3723.5);
+        pair.right.reportPaused(64.92);
+        const auto saved = [](FakeEngine& engine) {
+            const QStringList commands = engine.takeCommands();
+            return commands.isEmpty() ? QString() : commands.constFirst().mid(5);
+        };
+
+        // Alone, the origin's frame only.
+        QCOMPARE(saveFrames(pair.targetsOf(pair.left), folder.path()),
+                 QStringList{folder.filePath("take.one-1h02m03.500s.png")});
+        QCOMPARE(saved(pair.left), folder.filePath("take.one-1h02m03.500s.png"));
+        QVERIFY(saved(pair.right).isEmpty());
+
+        // Linked, each pane's; a name taken on disk or by the other pane is not used again.
+        QFile(folder.filePath("take.one-1m04.920s.png")).open(QIODevice::WriteOnly);
+        pair.link.setLinked(true);
+        pair.left.reportPaused(64.92);
+        saveFrames(pair.targetsOf(pair.right), folder.path());
+        QCOMPARE(saved(pair.right), folder.filePath("take.one-1m04.920s (2).png"));
+        QCOMPARE(saved(pair.left), folder.filePath("take.one-1m04.920s (3).png"));
+
+        // Nothing of a pane without a file.
+        pair.right.reportIdle();
+        QCOMPARE(saveFrames(pair.targetsOf(pair.left), folder.path()).size(), 1);
+        QVERIFY(saved(pair.right).isEmpty());
     }
 
     void driftIsCorrectedWhileBothPlayTheSameLength_data()

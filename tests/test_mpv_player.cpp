@@ -259,8 +259,8 @@ private slots:
             if (!action->isSeparator())
                 texts << action->text();
         }
-        QCOMPARE(texts,
-                 (QStringList{"Pause", "Stop", "Mute", "Volume Up", "Volume Down", "Speed"}));
+        QCOMPARE(texts, (QStringList{"Pause", "Stop", "Mute", "Volume Up", "Volume Down", "Speed",
+                                     "Show Facts", "Save Frame"}));
         menu->actions().constFirst()->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(player->engine().isPaused(), kPlayerTimeoutMs);
         menu = player->createContextMenu();

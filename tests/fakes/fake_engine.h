@@ -17,6 +17,7 @@ public:
     {
     }
 
+    QString file() const override { return m_idle ? QString() : fileName; }
     bool isPaused() const override { return m_paused; }
     bool isIdle() const override { return m_idle; }
     double position() const override { return m_position; }
@@ -41,6 +42,7 @@ public:
         commands << QString("speed %1").arg(speed);
     }
     void setSpeedNudge(double factor) override { nudge = factor; }
+    void saveFrame(const QString& path) override { commands << "save " + path; }
 
     /// What the engine reports.
     void reportPlaying(double at)
@@ -66,6 +68,7 @@ public:
     QStringList commands;
     double nudge = 1.0;
     QSize size{640, 360};
+    QString fileName = QStringLiteral("/videos/clip.mp4");
 
 private:
     void setPausedState(bool paused)

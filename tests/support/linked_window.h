@@ -1,0 +1,48 @@
+#pragma once
+
+#include "app/platform_components.h"
+#include "playback/mpv_player.h"
+#include "support/player_testing.h"
+#include "window/form1.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+namespace tandemo::testing {
+
+/// The window with its two real players, both looping.
+struct Window {
+    Window()
+        : components(quietPlayerOptions())
+        , form(components)
+    {
+        form.show();
+        left().settings().setMode("loop", true);
+        right().settings().setMode("loop", true);
+    }
+    MpvPlayer& left() { return *qobject_cast<MpvPlayer*>(form.MediaPlayer1()); }
+    MpvPlayer& right() { return *qobject_cast<MpvPlayer*>(form.MediaPlayer2()); }
+
+    /// Both play their clips.
+    bool play(const QString& leftClip, const QString& rightClip)
+    {
+        QSignalSpy leftFrames(&left(), &MpvPlayer::frameRendered);
+        QSignalSpy rightFrames(&right(), &MpvPlayer::frameRendered);
+        left().setURL(mediaPath(leftClip));
+        right().setURL(mediaPath(rightClip));
+        return QTest::qWaitFor(
+            [&] {
+                return leftFrames.count() > 3 && rightFrames.count() > 3 &&
+                       left().engine().duration() > 0 && right().engine().duration() > 0;
+            },
+            kPlayerTimeoutMs);
+    }
+
+    static bool paused(MpvPlayer& player) { return player.engine().isPaused(); }
+    static double at(MpvPlayer& player) { return player.engine().position(); }
+
+    PlatformComponents components;
+    Form1 form;
+};
+
+} // namespace tandemo::testing

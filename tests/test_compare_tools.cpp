@@ -1,0 +1,232 @@
+// Comparing two videos closely on real players: an offset between linked panes, linked zoom,
+// the facts shown over a picture and saved frames.
+#include "playback/mpv_player.h"
+#include "playback/player_link.h"
+#include "playback/transport_bar.h"
+#include "support/linked_window.h"
+#include "support/player_testing.h"
+
+#include <QDir>
+#include <QMenu>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QWheelEvent>
+#include <QtTest>
+
+using namespace tandemo;
+using namespace tandemo::testing;
+
+namespace {
+
+// red.mp4 and blue.mp4: 3 s at 25 frames a second.
+constexpr double kCoarsestFrame = 1.0 / 25;
+
+} // namespace
+
+class TestCompareTools : public QObject {
+    Q_OBJECT
+
+private slots:
+    void anOffsetSetWithCtrlIsKeptThroughPauseSeekStepAndPlay()
+    {
+        Window window;
+        QVERIFY(window.play("red.mp4", "blue.mp4")); // 3 s each, 25 frames a second
+        MpvPlayer& left = window.left();
+        MpvPlayer& right = window.right();
+        left.link()->setLinked(true);
+        left.togglePlayPause();
+        QTRY_VERIFY_WITH_TIMEOUT(Window::paused(left) && Window::paused(right), kPlayerTimeoutMs);
+        left.seekTo(1.0);
+        QTRY_VERIFY_WITH_TIMEOUT(std::abs(Window::at(left) - 1.0) < 0.001 &&
+                                     std::abs(Window::at(right) - 1.0) < 0.001,
+                                 kPlayerTimeoutMs);
+
+        // Ctrl held: the right one alone, eight frames on, and five more with Ctrl and ".".
+        right.seekAloneTo(1.32);
+        QTRY_VERIFY_WITH_TIMEOUT(std::abs(Window::at(right) - 1.32) < 0.001, kPlayerTimeoutMs);
+        right.setFocus();
+        for (int i = 0; i < 5; ++i) {
+            const double before = Window::at(right);
+            QTest::keyClick(&right, Qt::Key_Period, Qt::ControlModifier);
+            QTRY_VERIFY_WITH_TIMEOUT(Window::at(right) > before, kPlayerTimeoutMs);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(right.transportBar().offsetText(), QString("+0.520 s"),
+                                  kPlayerTimeoutMs);
+        QCOMPARE(left.transportBar().offsetText(), QString("-0.520 s"));
+        QVERIFY(std::abs(Window::at(left) - 1.0) < 0.001); // the left one did not move
+        const auto keptApart = [&] {
+            return std::abs(Window::at(right) - Window::at(left) - 0.52);
+        };
+
+        left.seekTo(0.6);
+        QTRY_VERIFY_WITH_TIMEOUT(std::abs(Window::at(left) - 0.6) < 0.001 && keptApart() < 0.001,
+                                 kPlayerTimeoutMs);
+        for (int i = 0; i < 3; ++i) {
+            const double before = Window::at(left);
+            left.stepFrame(true);
+            QTRY_VERIFY_WITH_TIMEOUT(Window::at(left) > before && keptApart() <= kCoarsestFrame,
+                                     kPlayerTimeoutMs);
+        }
+        left.togglePlayPause();
+        QTRY_VERIFY_WITH_TIMEOUT(!Window::paused(left) && !Window::paused(right), kPlayerTimeoutMs);
+        left.togglePlayPause();
+        QTRY_VERIFY_WITH_TIMEOUT(Window::paused(left) && Window::paused(right) &&
+                                     keptApart() <= kCoarsestFrame,
+                                 kPlayerTimeoutMs);
+
+        // Reset Offset, from the menu.
+        std::unique_ptr<QMenu> menu = left.createContextMenu();
+        QAction* reset = nullptr;
+        for (QAction* action : menu->actions()) {
+            if (action->text() == "Reset Offset")
+                reset = action;
+        }
+        QVERIFY(reset && reset->isEnabled());
+        reset->trigger();
+        QVERIFY(right.transportBar().offsetText().isEmpty());
+        left.seekTo(1.0);
+        QTRY_VERIFY_WITH_TIMEOUT(std::abs(Window::at(left) - 1.0) < 0.001 &&
+                                     std::abs(Window::at(right) - 1.0) < 0.001,
+                                 kPlayerTimeoutMs);
+    }
+
+    void linkedZoomShowsTheSameRegionOfEachPicture()
+    {
+        Window window; // panes narrower than either clip: both are shrunk to fit
+        QVERIFY(window.play("bars-360.mp4", "bars-720.mp4"));
+        MpvPlayer& left = window.left();
+        MpvPlayer& right = window.right();
+        left.link()->setLinked(true);
+        left.togglePlayPause();
+        QTRY_VERIFY_WITH_TIMEOUT(Window::paused(left) && Window::paused(right), kPlayerTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!left.engine().videoSize().isEmpty(), kPlayerTimeoutMs);
+
+        // Colours on a grid over each picture.
+        const auto samples = [](MpvPlayer& player) {
+            const QImage picture = player.videoSurface().grabFrame();
+            QList<QColor> colours;
+            for (int y = 1; y < 8; ++y) {
+                for (int x = 1; x < 8; ++x)
+                    colours << picture.pixelColor(picture.width() * x / 8,
+                                                  picture.height() * y / 8);
+            }
+            return colours;
+        };
+        const auto alike = [](const QList<QColor>& a, const QList<QColor>& b) {
+            int same = 0;
+            for (qsizetype i = 0; i < a.size(); ++i)
+                same += colourDistance(a[i], b[i]) <= 24;
+            return same;
+        };
+        const QList<QColor> whole = samples(left);
+
+        // Four wheel steps into the lower left of the left picture, then a drag.
+        QWidget& surface = *left.videoSurface().widget();
+        QSignalSpy leftFrames(&left, &MpvPlayer::frameRendered);
+        QSignalSpy rightFrames(&right, &MpvPlayer::frameRendered);
+        const QPoint at(surface.width() / 4, surface.height() * 3 / 4);
+        QWheelEvent wheel(at, surface.mapToGlobal(at), QPoint(), QPoint(0, 4 * 120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(&surface, &wheel);
+        QCOMPARE(right.engine().view(), left.engine().view());
+        QCOMPARE(left.engine().view().zoom, 1.0);
+        QTRY_VERIFY_WITH_TIMEOUT(leftFrames.count() > 0 && rightFrames.count() > 0,
+                                 kPlayerTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(alike(samples(left), samples(right)) >= 44, kPlayerTimeoutMs);
+        QVERIFY(alike(samples(left), whole) < 40); // it did zoom
+
+        QTest::mousePress(&surface, Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseMove(&surface, at + QPoint(30, -20));
+        QTest::mouseRelease(&surface, Qt::LeftButton, Qt::NoModifier, at + QPoint(30, -20));
+        QCOMPARE(right.engine().view(), left.engine().view());
+        QVERIFY(left.engine().view().panX != 0);
+        QTRY_VERIFY_WITH_TIMEOUT(alike(samples(left), samples(right)) >= 44, kPlayerTimeoutMs);
+
+        // "0" shows the whole pictures again.
+        left.setFocus();
+        QTest::keyClick(&left, Qt::Key_0);
+        QCOMPARE(right.engine().view(), ViewZoom{});
+        QTRY_VERIFY_WITH_TIMEOUT(alike(samples(left), whole) >= 44, kPlayerTimeoutMs);
+    }
+
+    void factsAndSavedFramesTellWhatEachPaneShows()
+    {
+        // Frames go to the pictures folder the user's XDG settings name.
+        QTemporaryDir home;
+        QVERIFY(QDir(home.path()).mkpath("config"));
+        QFile dirs(home.filePath("config/user-dirs.dirs"));
+        QVERIFY(dirs.open(QIODevice::WriteOnly));
+        dirs.write("XDG_PICTURES_DIR=\"" + home.filePath("Shots").toUtf8() + "\"\n");
+        dirs.close();
+        qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());
+        const auto restore = qScopeGuard([] { qunsetenv("XDG_CONFIG_HOME"); });
+
+        Window window;
+        QVERIFY(window.play("loop.mp4", "bars-360.mp4"));
+        MpvPlayer& left = window.left();
+        MpvPlayer& right = window.right();
+        // Frame 18 of the left clip, frame 15 of the right one.
+        for (MpvPlayer* player : {&left, &right}) {
+            player->togglePlayPause();
+            player->seekTo(0.6);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(Window::paused(left) && Window::paused(right) &&
+                                     std::abs(Window::at(left) - 0.6) < 0.001 &&
+                                     std::abs(Window::at(right) - 0.6) < 0.001,
+                                 kPlayerTimeoutMs);
+        left.link()->setLinked(true);
+
+        // The facts, off until asked for with "i".
+        QVERIFY(right.factsText().isEmpty());
+        right.setFocus();
+        QTest::keyClick(&right, Qt::Key_I);
+        QVERIFY(right.factsShown() && !left.factsShown());
+        const QStringList facts = right.factsText().split('\n');
+        QCOMPARE(facts.size(), 3);
+        QCOMPARE(facts[0], QString("bars-360.mp4"));
+        QVERIFY2(facts[1].startsWith(QString("640\u00d7360  h264  25 fps  ")),
+                 qPrintable(facts[1]));
+        QCOMPARE(facts[2], QString("Frame 15  0:00.600"));
+
+        // "s" saves the frame of each linked pane, at the video's size; each bar says where.
+        QTest::keyClick(&right, Qt::Key_S);
+        const QString leftFile = home.filePath("Shots/loop-0m00.600s.png");
+        const QString rightFile = home.filePath("Shots/bars-360-0m00.600s.png");
+        QTRY_COMPARE_WITH_TIMEOUT(left.transportBar().status(), "Saved " + leftFile,
+                                  kPlayerTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(right.transportBar().status(), "Saved " + rightFile,
+                                  kPlayerTimeoutMs);
+        QCOMPARE(QImage(rightFile).size(), QSize(640, 360));
+
+        // The saved picture is ffmpeg's decode of the same frame, not of the ones beside it. Grey
+        // levels are compared: the two differ in how they interpolate colour at sharp edges.
+        const QImage saved = QImage(leftFile).convertToFormat(QImage::Format_RGB888);
+        const auto differingPixels = [&](int frame) {
+            const QImage reference = QImage(mediaPath(QString("loop-frame%1.png").arg(frame)))
+                                         .convertToFormat(QImage::Format_RGB888);
+            if (reference.size() != saved.size())
+                return -1;
+            int differing = 0;
+            for (int y = 0; y < saved.height(); ++y) {
+                for (int x = 0; x < saved.width(); ++x)
+                    differing +=
+                        std::abs(qGray(saved.pixel(x, y)) - qGray(reference.pixel(x, y))) > 32;
+            }
+            return differing;
+        };
+        const int same = differingPixels(18);
+        qInfo("pixels differing from frames 17/18/19: %d/%d/%d", differingPixels(17), same,
+              differingPixels(19));
+        QVERIFY(same >= 0 && same < saved.width() * saved.height() / 200);
+        QVERIFY(differingPixels(17) > 4 * same + 50 && differingPixels(19) > 4 * same + 50);
+
+        // A second save of the same moment keeps the first.
+        QTest::keyClick(&right, Qt::Key_S);
+        QTRY_COMPARE_WITH_TIMEOUT(left.transportBar().status(),
+                                  "Saved " + home.filePath("Shots/loop-0m00.600s (2).png"),
+                                  kPlayerTimeoutMs);
+    }
+};
+
+QTEST_MAIN(TestCompareTools)
+#include "test_compare_tools.moc"
