@@ -12,6 +12,7 @@ MediaPlayer* PlatformComponents::createMediaPlayer(QWidget* frame)
     if (auto* mpv = qobject_cast<MpvPlayer*>(player)) {
         QObject::connect(mpv, &MpvPlayer::filesDropped, mpv,
                          [this, player](const QStringList& files) { playDropped(player, files); });
+        QObject::connect(mpv, &MpvPlayer::wipeViewRequested, mpv, [this] { toggleWipeView(); });
     }
     return player;
 }
@@ -28,6 +29,21 @@ void PlatformComponents::playDropped(MediaPlayer* target, const QStringList& fil
             return;
         }
     }
+}
+
+void PlatformComponents::toggleWipeView()
+{
+    if (m_wipeView) {
+        delete m_wipeView;
+        return;
+    }
+    QList<MpvPlayer*> players;
+    for (const QPointer<MediaPlayer>& player : m_players) {
+        if (auto* mpv = qobject_cast<MpvPlayer*>(player.data()))
+            players << mpv;
+    }
+    if (players.size() >= 2)
+        m_wipeView = new WipeView(*players[0], *players[1]);
 }
 
 CommonDialog* PlatformComponents::createCommonDialog(QWidget* window)

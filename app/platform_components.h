@@ -2,6 +2,7 @@
 
 #include "playback/mpv_player.h"
 #include "playback/player_link.h"
+#include "playback/wipe_view.h"
 #include "window/component_factory.h"
 
 #include <QList>
@@ -10,8 +11,8 @@
 namespace tandemo {
 
 /// The real components: the video players (linkable to each other), the Qt open dialog and the
-/// skin engine. It owns the link between the players, and routes files dropped on a player:
-/// the first plays there, the second in the other player.
+/// skin engine. It owns the link between the players, and routes files dropped on a player (the
+/// first plays there, the second in the other player) and the players' asks for the wipe view.
 class PlatformComponents : public ComponentFactory {
 public:
     explicit PlatformComponents(MpvPlayerOptions playerOptions = {})
@@ -23,12 +24,18 @@ public:
     CommonDialog* createCommonDialog(QWidget* window) override;
     SkinFramework* createSkinFramework(QWidget* window) override;
 
+    /// The wipe view of the first two players, while it is shown.
+    WipeView* wipeView() const { return m_wipeView; }
+    /// Shows the wipe view, or closes it.
+    void toggleWipeView();
+
 private:
     void playDropped(MediaPlayer* target, const QStringList& files);
 
     MpvPlayerOptions m_playerOptions;
     PlayerLink m_link;
     QList<QPointer<MediaPlayer>> m_players;
+    QPointer<WipeView> m_wipeView;
 };
 
 } // namespace tandemo

@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <QOpenGLContext>
+#include <QOpenGLFramebufferObject>
 #include <QOpenGLFunctions>
 
 #include <mpv/render_gl.h>
@@ -39,10 +40,11 @@ GlVideoView::~GlVideoView()
 
 void GlVideoView::releaseRenderContext()
 {
-    if (!m_context)
+    if (!m_context && !m_framebuffer)
         return;
     // mpv frees its GL objects, so its context must be current.
     makeCurrent();
+    m_framebuffer.reset();
     m_context.reset();
     doneCurrent();
 }
@@ -85,7 +87,8 @@ void GlVideoView::clear()
 
 void GlVideoView::paintGL()
 {
-    if (!m_context || m_cleared) {
+    // Drawn offscreen, the picture is shown elsewhere.
+    if (!m_context || m_cleared || !m_offscreenSize.isEmpty()) {
         QOpenGLContext::currentContext()->functions()->glClearColor(0, 0, 0, 1);
         QOpenGLContext::currentContext()->functions()->glClear(GL_COLOR_BUFFER_BIT);
         return;
@@ -120,8 +123,50 @@ void GlVideoView::handleRenderUpdate()
 {
     if (m_context && (mpv_render_context_update(m_context.get()) & MPV_RENDER_UPDATE_FRAME)) {
         m_cleared = false;
-        update();
+        if (m_offscreenSize.isEmpty())
+            update();
+        else
+            renderOffscreen();
     }
+}
+
+void GlVideoView::setOffscreenSize(QSize size)
+{
+    if (size == m_offscreenSize)
+        return;
+    m_offscreenSize = size;
+    if (size.isEmpty()) {
+        m_offscreenFrame = QImage();
+        update();
+    } else {
+        renderOffscreen();
+    }
+}
+
+void GlVideoView::renderOffscreen()
+{
+    if (!m_context || m_offscreenSize.isEmpty() || !context())
+        return;
+    makeCurrent();
+    if (!m_framebuffer || m_framebuffer->size() != m_offscreenSize)
+        m_framebuffer = std::make_unique<QOpenGLFramebufferObject>(m_offscreenSize);
+    mpv_opengl_fbo fbo{static_cast<int>(m_framebuffer->handle()), m_offscreenSize.width(),
+                       m_offscreenSize.height(), 0};
+    // Flipped as for the screen, so that the read-back picture stands upright.
+    int flipY = 1;
+    int blockForTargetTime = 0;
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
+        {MPV_RENDER_PARAM_FLIP_Y, &flipY},
+        {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &blockForTargetTime},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    const bool drawn = mpv_render_context_render(m_context.get(), params) >= 0;
+    if (drawn)
+        m_offscreenFrame = m_framebuffer->toImage();
+    doneCurrent();
+    if (drawn)
+        events().frameRendered();
 }
 
 } // namespace tandemo

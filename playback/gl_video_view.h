@@ -6,6 +6,10 @@
 
 #include <QOpenGLWidget>
 
+#include <memory>
+
+class QOpenGLFramebufferObject;
+
 namespace tandemo {
 
 class MpvEngine;
@@ -25,6 +29,8 @@ public:
     void releaseRenderContext() override;
     void clear() override;
     QImage grabFrame() override { return grabFramebuffer(); }
+    void setOffscreenSize(QSize size) override;
+    QImage offscreenFrame() const override { return m_offscreenFrame; }
 
 protected:
     void initializeGL() override;
@@ -33,12 +39,17 @@ protected:
 private:
     static void onRenderUpdate(void* view);
     void handleRenderUpdate();
+    /// Renders the current frame into a framebuffer of the offscreen size and reads it back.
+    void renderOffscreen();
 
     MpvEngine& m_engine;
     MpvRenderContext m_context;
     QueuedWakeup m_wakeup;
     bool m_failed = false;
     bool m_cleared = false;
+    QSize m_offscreenSize;
+    std::unique_ptr<QOpenGLFramebufferObject> m_framebuffer;
+    QImage m_offscreenFrame;
 };
 
 } // namespace tandemo

@@ -58,6 +58,11 @@ public:
     void setVolume(int volume);
     void setMute(bool mute);
     void setLoop(bool loop);
+    /// Shows the picture with this width-to-height ratio whatever its own; 0 returns to its own.
+    void setAspectOverride(double aspect);
+    /// Scales every picture to fill its area (aspect kept), small ones too; off returns to
+    /// showing small pictures at their own size.
+    void setScaledToFit(bool scaled);
     bool isLooping() const { return m_looping; }
 
     QString file() const override { return m_file; }
@@ -118,6 +123,9 @@ private:
     double m_measuredFps = 0;
     std::int64_t m_outputDrops = 0;
     std::int64_t m_decoderDrops = 0;
+    // Frame saves are numbered from here on, to tell their replies apart.
+    static constexpr std::uint64_t kFirstFrameSave = 1000;
+
     std::uint64_t m_pendingHook = 0;
     std::uint64_t m_lastSaveRequest = 0;
     QHash<std::uint64_t, QString> m_frameSaves;

@@ -27,7 +27,7 @@ constexpr MpvOption kEmbeddedOptions[] = {
     {"keep-open", "no"},
     // Keep the video's aspect; shrink a large video to fit but never enlarge a small one.
     {"keepaspect", "yes"},
-    {"video-unscaled", "downscale-big"},
+    {"video-unscaled", kSmallPicturesUnscaled},
     // Hand each frame to the renderer when it is due, not ahead of time: the views draw a frame
     // as soon as they get it (a render call that waited for the due time would stall the other
     // player), so a frame handed over early would be shown early, and the first frame after each

@@ -14,6 +14,9 @@ struct MpvOption {
     const char* value;
 };
 
+/// How a player scales pictures: a large one shrunk to fit, a small one at its own size.
+inline constexpr const char* kSmallPicturesUnscaled = "downscale-big";
+
 /// The options every player's core starts with: an embedded player that opens only the file it
 /// is given and draws through the render API.
 std::span<const MpvOption> embeddedMpvOptions();

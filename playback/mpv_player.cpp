@@ -10,6 +10,7 @@
 #include "playback/saved_frames.h"
 #include "playback/software_video_view.h"
 #include "playback/transport_bar.h"
+#include "playback/transport_binding.h"
 #include "playback/transport_rules.h"
 
 #include <QApplication>
@@ -25,13 +26,6 @@
 #include <QWheelEvent>
 
 namespace tandemo {
-
-namespace {
-
-// How long the bar says where a frame was saved.
-constexpr int kFrameSavedStatusMs = 6000;
-
-} // namespace
 
 MediaPlayer* MpvPlayer::create(QWidget* parent, const MpvPlayerOptions& options, PlayerLink* link)
 {
@@ -77,7 +71,6 @@ MpvPlayer::MpvPlayer(std::unique_ptr<MpvEngine> engine, RenderPath path, QWidget
 
     connectSettings();
     connectEngine();
-    connectTransport();
     connectSurface();
 }
 
@@ -94,71 +87,25 @@ void MpvPlayer::connectSettings()
 {
     m_engine->setVolume(m_settings.volume());
     m_engine->setMute(m_settings.mute());
-    m_transport->setVolume(m_settings.volume());
-    m_transport->setMuted(m_settings.mute());
-
     connect(&m_settings, &PlayerSettings::modeChanged, this, [this](const QString& mode, bool on) {
         if (mode == QLatin1String("loop"))
             m_engine->setLoop(on);
     });
-    connect(&m_settings, &PlayerSettings::volumeChanged, this, [this](int volume) {
-        m_engine->setVolume(volume);
-        m_transport->setVolume(volume);
-    });
-    connect(&m_settings, &PlayerSettings::muteChanged, this, [this](bool mute) {
-        m_engine->setMute(mute);
-        m_transport->setMuted(mute);
-    });
+    connect(&m_settings, &PlayerSettings::volumeChanged, m_engine.get(), &MpvEngine::setVolume);
+    connect(&m_settings, &PlayerSettings::muteChanged, m_engine.get(), &MpvEngine::setMute);
 }
 
 void MpvPlayer::connectEngine()
 {
-    MpvEngine* engine = m_engine.get();
-    const auto showPlaying = [this] {
-        m_transport->setPlaying(!m_engine->isPaused() && !m_engine->isIdle());
-    };
-    connect(engine, &MpvEngine::pausedChanged, this, showPlaying);
-    connect(engine, &MpvEngine::idleChanged, this, [this, showPlaying](bool idle) {
-        showPlaying();
-        if (idle) {
-            m_transport->setPosition(0);
-            m_transport->setDuration(0);
+    // What was drawn last belongs to a file that is gone.
+    connect(m_engine.get(), &MpvEngine::idleChanged, this, [this](bool idle) {
+        if (idle)
             m_surface->clear();
-        }
     });
-    connect(engine, &MpvEngine::positionChanged, m_transport, &TransportBar::setPosition);
-    connect(engine, &MpvEngine::durationChanged, m_transport, &TransportBar::setDuration);
-    connect(engine, &MpvEngine::fileLoaded, this, [this] { m_transport->setStatus(QString()); });
-    connect(engine, &MpvEngine::frameSaved, this, &MpvPlayer::showFrameSaved);
-    connect(engine, &MpvEngine::fileFailed, this, [this] {
-        m_transport->setStatus(tr("Cannot play this file"));
-        m_surface->clear();
-    });
-}
-
-void MpvPlayer::connectTransport()
-{
-    connect(m_transport, &TransportBar::playPauseClicked, this, &MpvPlayer::togglePlayPause);
-    connect(m_transport, &TransportBar::stopClicked, this, &MpvPlayer::stop);
-    connect(m_transport, &TransportBar::muteClicked, this, &MpvPlayer::toggleMute);
-    connect(m_transport, &TransportBar::seekRequested, this, [this](double seconds) {
-        // A drag with Ctrl held moves this player only.
-        if (QApplication::keyboardModifiers() & Qt::ControlModifier)
-            seekAloneTo(seconds);
-        else
-            seekTo(seconds);
-    });
-    connect(m_transport, &TransportBar::volumeRequested, &m_settings, &PlayerSettings::setVolume);
-    if (!m_link) {
-        m_transport->linkButton()->hide();
-        return;
-    }
-    m_link->add(m_engine.get());
-    m_transport->setLinked(m_link->isLinked());
-    connect(m_link, &PlayerLink::linkedChanged, m_transport, &TransportBar::setLinked);
-    connect(m_link, &PlayerLink::linkedChanged, this, &MpvPlayer::showOffset);
-    connect(m_link, &PlayerLink::offsetChanged, this, &MpvPlayer::showOffset);
-    connect(m_transport, &TransportBar::linkToggled, m_link, &PlayerLink::setLinked);
+    connect(m_engine.get(), &MpvEngine::fileFailed, this, [this] { m_surface->clear(); });
+    if (m_link)
+        m_link->add(m_engine.get());
+    bindTransportBar(*m_transport, *this);
 }
 
 void MpvPlayer::connectSurface()
@@ -265,12 +212,6 @@ void MpvPlayer::stepFrameAlone(bool forward)
         m_link->moveAlone(m_engine.get(), m_engine->position() + (forward ? frame : -frame));
 }
 
-void MpvPlayer::showOffset()
-{
-    const double offset = m_link && m_link->isLinked() ? m_link->offsetOf(m_engine.get()) : 0;
-    m_transport->setOffset(offset);
-}
-
 void MpvPlayer::stepFrame(bool forward)
 {
     transport::stepFrame(targets(), forward);
@@ -316,33 +257,30 @@ void MpvPlayer::saveFrames()
     tandemo::saveFrames(targets(), picturesFolder());
 }
 
-void MpvPlayer::showFrameSaved(const QString& path, bool saved)
-{
-    const QString status = saved ? tr("Saved %1").arg(path) : tr("Cannot save the frame");
-    m_transport->setStatus(status);
-    // The time shows again after a while, unless something else was said since.
-    QTimer::singleShot(kFrameSavedStatusMs, m_transport, [bar = m_transport, status] {
-        if (bar->status() == status)
-            bar->setStatus(QString());
-    });
-}
-
 void MpvPlayer::zoomAt(QPointF point, double steps)
 {
-    if (m_engine->isIdle())
-        return;
-    const QSizeF pane = m_surface->widget()->size();
-    transport::setView(targets(), transport::zoomAround(m_engine->view(), point, pane,
-                                                        m_engine->videoSize(), steps));
+    zoomPictureAt(point, steps, m_surface->widget()->size());
 }
 
 void MpvPlayer::panBy(QPointF delta)
 {
+    panPicture(delta, m_surface->widget()->size());
+}
+
+void MpvPlayer::zoomPictureAt(QPointF point, double steps, QSizeF area)
+{
+    if (m_engine->isIdle())
+        return;
+    transport::setView(targets(), transport::zoomAround(m_engine->view(), point, area,
+                                                        m_engine->videoSize(), steps));
+}
+
+void MpvPlayer::panPicture(QPointF delta, QSizeF area)
+{
     if (m_engine->view().zoom <= 0)
         return; // the whole picture is shown: nothing to pan
-    const QSizeF pane = m_surface->widget()->size();
     transport::setView(targets(),
-                       transport::panBy(m_engine->view(), delta, pane, m_engine->videoSize()));
+                       transport::panBy(m_engine->view(), delta, area, m_engine->videoSize()));
 }
 
 void MpvPlayer::resetZoom()

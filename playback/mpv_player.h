@@ -77,6 +77,12 @@ public:
     void zoomAt(QPointF point, double steps);
     void panBy(QPointF delta);
     void resetZoom();
+    /// The same for the picture drawn into an area of another size (as in the wipe view).
+    void zoomPictureAt(QPointF point, double steps, QSizeF area);
+    void panPicture(QPointF delta, QSizeF area);
+    /// Whether the player is drawn in the wipe view, as its menu shows.
+    bool isInWipeView() const { return m_inWipeView; }
+    void setInWipeView(bool shown) { m_inWipeView = shown; }
     /// Saves the frame showing as a picture in the user's pictures folder; while linked, every
     /// player's. Each bar's status tells where its frame went.
     void saveFrames();
@@ -85,6 +91,8 @@ signals:
     void frameRendered();
     /// Local files were dropped on the player; whoever placed it decides where they play.
     void filesDropped(const QStringList& files);
+    /// The user asked for the wipe view, or to leave it; whoever placed the players shows it.
+    void wipeViewRequested();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -95,20 +103,18 @@ protected:
 private:
     void connectSettings();
     void connectEngine();
-    void connectTransport();
     void connectSurface();
     /// Loads the current URL as soon as the video surface can draw it.
     void load(bool startPaused);
     void startFile();
     QList<transport::Target> targets();
-    void showOffset();
-    void showFrameSaved(const QString& path, bool saved);
 
     PlayerSettings m_settings;
     PlayerControlProperties m_properties;
     QString m_url;
     bool m_loadPending = false;
     bool m_startPaused = false;
+    bool m_inWipeView = false;
     RenderPath m_renderPath;
     std::unique_ptr<MpvEngine> m_engine;
     VideoSurface* m_surface = nullptr;

@@ -70,6 +70,8 @@ std::optional<PlayerCommand> commandForKey(QKeyCombination key)
         return PlayerCommand{PlayerCommand::ToggleFacts};
     case Qt::Key_S:
         return PlayerCommand{PlayerCommand::SaveFrames};
+    case Qt::Key_W:
+        return PlayerCommand{PlayerCommand::ToggleWipeView};
     case Qt::Key_Up:
         return PlayerCommand{PlayerCommand::ChangeVolume, kKeyVolumeStep};
     case Qt::Key_Down:
@@ -113,6 +115,9 @@ std::unique_ptr<QMenu> createPlayerMenu(const PlayerMenuState& state)
         link->setChecked(state.linked);
         QAction* reset = addCommand(menu.get(), tr("Reset Offset"), {PlayerCommand::ResetOffset});
         reset->setEnabled(state.linked && state.offset != 0);
+        QAction* wipe = addCommand(menu.get(), tr("Wipe View"), {PlayerCommand::ToggleWipeView});
+        wipe->setCheckable(true);
+        wipe->setChecked(state.inWipeView);
     }
     return menu;
 }
@@ -155,6 +160,10 @@ void performPlayerCommand(MpvPlayer& player, const PlayerCommand& command)
     case PlayerCommand::SaveFrames:
         player.saveFrames();
         break;
+    case PlayerCommand::ToggleWipeView:
+        if (player.link())
+            emit player.wipeViewRequested();
+        break;
     case PlayerCommand::ResetOffset:
         if (player.link())
             player.link()->resetOffset();
@@ -188,6 +197,7 @@ std::unique_ptr<QMenu> createContextMenu(MpvPlayer& player)
     state.offset = state.linked ? link->offsetOf(&engine) : 0;
     state.zoomed = engine.view().zoom > 0;
     state.factsShown = player.factsShown();
+    state.inWipeView = player.isInWipeView();
     std::unique_ptr<QMenu> menu = createPlayerMenu(state);
     QList<QMenu*> menus = menu->findChildren<QMenu*>();
     menus.prepend(menu.get());

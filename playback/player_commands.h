@@ -29,6 +29,8 @@ struct PlayerCommand {
         ToggleFacts,
         // The frame showing, of every linked player.
         SaveFrames,
+        // Both videos in one picture, split by a divider; again to leave it.
+        ToggleWipeView,
     };
     Kind kind;
     /// Seconds to seek by, frames to step (+1 or -1), volume steps, the speed, or 1/0 for on/off.
@@ -52,6 +54,7 @@ struct PlayerMenuState {
     /// Whether the picture is zoomed in.
     bool zoomed = false;
     bool factsShown = false;
+    bool inWipeView = false;
 };
 
 /// The player's right-click menu. Each action carries its command, read back with

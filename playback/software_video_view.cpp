@@ -54,7 +54,8 @@ void SoftwareVideoView::renderFrame()
     if (!m_context || !isVisible())
         return;
     const qreal ratio = devicePixelRatioF();
-    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    const QSize pixels =
+        m_offscreenSize.isEmpty() ? (QSizeF(size()) * ratio).toSize() : m_offscreenSize;
     if (pixels.isEmpty())
         return;
     m_buffer.resize(pixels);
@@ -76,7 +77,8 @@ void SoftwareVideoView::renderFrame()
     if (mpv_render_context_render(m_context.get(), params) < 0)
         return;
     m_hasFrame = true;
-    update();
+    if (m_offscreenSize.isEmpty())
+        update();
     events().frameRendered();
 }
 
@@ -84,6 +86,20 @@ void SoftwareVideoView::clear()
 {
     m_hasFrame = false;
     update();
+}
+
+void SoftwareVideoView::setOffscreenSize(QSize size)
+{
+    if (size == m_offscreenSize)
+        return;
+    m_offscreenSize = size;
+    renderFrame();
+    update();
+}
+
+QImage SoftwareVideoView::offscreenFrame() const
+{
+    return m_hasFrame && !m_offscreenSize.isEmpty() ? m_buffer.image() : QImage();
 }
 
 QImage SoftwareVideoView::grabFrame()
@@ -94,7 +110,7 @@ QImage SoftwareVideoView::grabFrame()
 void SoftwareVideoView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    if (!m_hasFrame || m_buffer.isEmpty()) {
+    if (!m_hasFrame || m_buffer.isEmpty() || !m_offscreenSize.isEmpty()) {
         painter.fillRect(rect(), Qt::black);
         return;
     }

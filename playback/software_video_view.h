@@ -25,6 +25,8 @@ public:
     void releaseRenderContext() override;
     void clear() override;
     QImage grabFrame() override;
+    void setOffscreenSize(QSize size) override;
+    QImage offscreenFrame() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -40,6 +42,7 @@ private:
     AlignedFrameBuffer m_buffer;
     QueuedWakeup m_wakeup;
     bool m_hasFrame = false;
+    QSize m_offscreenSize;
 };
 
 } // namespace tandemo

@@ -3,6 +3,7 @@
 #include "playback/mpv_player.h"
 #include "playback/player_link.h"
 #include "playback/transport_bar.h"
+#include "playback/wipe_view.h"
 #include "support/linked_window.h"
 #include "support/player_testing.h"
 
@@ -20,6 +21,38 @@ namespace {
 
 // red.mp4 and blue.mp4: 3 s at 25 frames a second.
 constexpr double kCoarsestFrame = 1.0 / 25;
+
+/// Where a picture of `video` size is drawn to fill `area`, its aspect kept.
+QRect filledRect(QRect area, QSize video)
+{
+    const QSize drawn = video.scaled(area.size(), Qt::KeepAspectRatio);
+    return {area.left() + (area.width() - drawn.width()) / 2,
+            area.top() + (area.height() - drawn.height()) / 2, drawn.width(), drawn.height()};
+}
+
+void dragDivider(WipeView& wipe, int toX)
+{
+    const int y = wipe.pictureRect().center().y();
+    const int from = qRound(wipe.divider() * wipe.pictureRect().width());
+    QTest::mousePress(&wipe, Qt::LeftButton, Qt::NoModifier, QPoint(from, y));
+    QTest::mouseMove(&wipe, QPoint((from + toX) / 2, y));
+    QTest::mouseMove(&wipe, QPoint(toX, y));
+    QTest::mouseRelease(&wipe, Qt::LeftButton, Qt::NoModifier, QPoint(toX, y));
+}
+
+/// Waits until the wipe view has drawn new pictures of both videos.
+bool freshPictures(WipeView& wipe, MpvPlayer& first, MpvPlayer& second)
+{
+    QSignalSpy firstFrames(&first, &MpvPlayer::frameRendered);
+    QSignalSpy secondFrames(&second, &MpvPlayer::frameRendered);
+    const int shown = wipe.picturesShown();
+    return QTest::qWaitFor(
+        [&] {
+            return firstFrames.count() > 1 && secondFrames.count() > 1 &&
+                   wipe.picturesShown() > shown;
+        },
+        kPlayerTimeoutMs);
+}
 
 } // namespace
 
@@ -225,6 +258,100 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(left.transportBar().status(),
                                   "Saved " + home.filePath("Shots/loop-0m00.600s (2).png"),
                                   kPlayerTimeoutMs);
+    }
+
+    void theWipeViewSplitsOnePictureAtTheDivider()
+    {
+        Window window;
+        QVERIFY(window.play("red.mp4", "blue.mp4"));
+        MpvPlayer& left = window.left();
+        MpvPlayer& right = window.right();
+        const QList<QRect> layout{left.geometry(), right.geometry(),
+                                  left.parentWidget()->geometry(),
+                                  right.parentWidget()->geometry()};
+
+        left.setFocus();
+        QTest::keyClick(&left, Qt::Key_W);
+        WipeView* wipe = window.components.wipeView();
+        QVERIFY(wipe && wipe->isVisible());
+        QVERIFY(left.link()->isLinked() && left.isInWipeView() && right.isInWipeView());
+        QCOMPARE(wipe->geometry(), left.parentWidget()->parentWidget()->rect());
+        QVERIFY(freshPictures(*wipe, left, right));
+
+        // Red left of the divider, blue right of it, wherever it is dragged to.
+        const QRect video = filledRect(wipe->pictureRect(), QSize(160, 120));
+        for (const double share : {0.25, 0.5, 0.8}) {
+            const int x = video.left() + qRound(share * video.width());
+            dragDivider(*wipe, x);
+            QVERIFY(std::abs(wipe->divider() * wipe->pictureRect().width() - x) < 1);
+            QVERIFY(freshPictures(*wipe, left, right));
+            const QImage shown = wipe->grab(wipe->pictureRect()).toImage();
+            for (const double down : {0.2, 0.5, 0.8}) {
+                const int y = video.top() + qRound(down * video.height());
+                QVERIFY2(colourDistance(shown.pixelColor(x - 6, y), Qt::red) < 40,
+                         qPrintable(shown.pixelColor(x - 6, y).name()));
+                QVERIFY2(colourDistance(shown.pixelColor(x + 6, y), Qt::blue) < 40,
+                         qPrintable(shown.pixelColor(x + 6, y).name()));
+                QVERIFY(colourDistance(shown.pixelColor(video.left() + 4, y), Qt::red) < 40);
+                QVERIFY(colourDistance(shown.pixelColor(video.right() - 4, y), Qt::blue) < 40);
+            }
+        }
+
+        // Back to the panes as they were, both still playing; the link as it was before.
+        QTest::keyClick(wipe, Qt::Key_W);
+        QVERIFY(!window.components.wipeView());
+        QCOMPARE((QList<QRect>{left.geometry(), right.geometry(), left.parentWidget()->geometry(),
+                               right.parentWidget()->geometry()}),
+                 layout);
+        QVERIFY(!left.link()->isLinked() && !left.isInWipeView());
+        QVERIFY(!Window::paused(left) && !Window::paused(right));
+        const double leftAt = Window::at(left);
+        const double rightAt = Window::at(right);
+        QTRY_VERIFY_WITH_TIMEOUT(Window::at(left) != leftAt && Window::at(right) != rightAt,
+                                 kPlayerTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(colourDistance(right.videoSurface().grabFrame().pixelColor(
+                                                    right.videoSurface().widget()->rect().center()),
+                                                Qt::blue) < 40,
+                                 kPlayerTimeoutMs);
+    }
+
+    void theWipeViewLinesUpPicturesOfDifferentSizes()
+    {
+        Window window;
+        QVERIFY(window.play("bars-360.mp4", "bars-720.mp4"));
+        MpvPlayer& left = window.left();
+        MpvPlayer& right = window.right();
+        // Room for the smaller picture at its own size: both must still fill the same rectangle.
+        window.form.resize(1400, 900);
+        window.components.toggleWipeView();
+        WipeView* wipe = window.components.wipeView();
+        QVERIFY(wipe);
+        const QRect video = filledRect(wipe->pictureRect(), QSize(640, 360));
+        const auto samples = [&] {
+            const QImage shown = wipe->grab(wipe->pictureRect()).toImage();
+            QList<QColor> colours;
+            // The middle of each of 8 x 8 cells.
+            for (int y = 0; y < 8; ++y) {
+                for (int x = 0; x < 8; ++x)
+                    colours << shown.pixelColor(video.left() + video.width() * (2 * x + 1) / 16,
+                                                video.top() + video.height() * (2 * y + 1) / 16);
+            }
+            return colours;
+        };
+        // All of the first picture, then all of the second: the same bars in the same places.
+        wipe->setDivider(1);
+        QVERIFY(freshPictures(*wipe, left, right));
+        const QList<QColor> first = samples();
+        wipe->setDivider(0);
+        QVERIFY(freshPictures(*wipe, left, right));
+        const QList<QColor> second = samples();
+        int alike = 0;
+        for (qsizetype i = 0; i < first.size(); ++i)
+            alike += colourDistance(first[i], second[i]) <= 24;
+        QVERIFY2(alike >= 60, qPrintable(QString::number(alike)));
+        // The bars are there at all, and upright: light grey at the top left, dark at the bottom.
+        QVERIFY(colourDistance(first[1], first[4]) > 100);
+        QVERIFY(first[0].lightness() > first[56].lightness() + 40);
     }
 };
 

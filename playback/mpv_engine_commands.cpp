@@ -1,0 +1,142 @@
+#include "playback/mpv_engine.h"
+
+#include "platform/file_names.h"
+#include "playback/mpv_options.h"
+
+#include <mpv/client.h>
+
+#include <vector>
+
+// The commands the engine sends its core: each is queued without waiting for the core.
+
+namespace tandemo {
+
+void MpvEngine::setPropertyAsync(const char* name, const char* value)
+{
+    const char* arguments[] = {"set", name, value, nullptr};
+    mpv_command_async(m_core.get(), 0, arguments);
+}
+
+void MpvEngine::commandAsync(std::initializer_list<const char*> arguments)
+{
+    std::vector<const char*> command(arguments);
+    command.push_back(nullptr);
+    mpv_command_async(m_core.get(), 0, command.data());
+}
+
+void MpvEngine::loadFile(const QString& path, bool startPaused)
+{
+    m_file = path;
+    setPaused(startPaused);
+    const QByteArray file = encodeFileName(path);
+    commandAsync({"loadfile", file.constData(), "replace"});
+}
+
+void MpvEngine::unload()
+{
+    m_file.clear();
+    commandAsync({"stop"});
+}
+
+void MpvEngine::play()
+{
+    // A file that ended (with loop mode off) left the core idle: it is played again.
+    if (m_idle && !m_file.isEmpty())
+        loadFile(m_file, false);
+    else if (!m_idle)
+        setPaused(false);
+}
+
+void MpvEngine::setPaused(bool paused)
+{
+    setPropertyAsync("pause", paused ? "yes" : "no");
+}
+
+void MpvEngine::stop()
+{
+    setPaused(true);
+    commandAsync({"seek", "0", "absolute+exact"});
+}
+
+void MpvEngine::seekTo(double seconds, bool exact)
+{
+    const QByteArray target = QByteArray::number(seconds, 'f', 3);
+    commandAsync({"seek", target.constData(), exact ? "absolute+exact" : "absolute"});
+}
+
+void MpvEngine::stepFrame(bool forward)
+{
+    // An exact seek by one frame's time: unlike mpv's frame-step it queues behind a seek still
+    // in progress, so a step right after a seek is never lost.
+    const double fps = frameRate();
+    const double frame = fps > 0 ? 1.0 / fps : 0.04;
+    setPaused(true);
+    const QByteArray amount = QByteArray::number(forward ? frame : -frame, 'f', 6);
+    commandAsync({"seek", amount.constData(), "relative+exact"});
+}
+
+void MpvEngine::setSpeed(double speed)
+{
+    m_speed = speed;
+    setPropertyAsync("speed", QByteArray::number(m_speed * m_speedNudge, 'f', 4).constData());
+}
+
+void MpvEngine::setSpeedNudge(double factor)
+{
+    if (factor == m_speedNudge)
+        return;
+    m_speedNudge = factor;
+    setPropertyAsync("speed", QByteArray::number(m_speed * m_speedNudge, 'f', 4).constData());
+}
+
+void MpvEngine::setView(const ViewZoom& view)
+{
+    m_view = view;
+    setPropertyAsync("video-zoom", QByteArray::number(view.zoom, 'f', 4).constData());
+    setPropertyAsync("video-pan-x", QByteArray::number(view.panX, 'f', 5).constData());
+    setPropertyAsync("video-pan-y", QByteArray::number(view.panY, 'f', 5).constData());
+}
+
+void MpvEngine::saveFrame(const QString& path)
+{
+    // "video": the decoded picture at its own size, without the view's zoom or scaling.
+    const QByteArray file = encodeFileName(path);
+    const std::uint64_t request = kFirstFrameSave + m_lastSaveRequest++;
+    const char* arguments[] = {"screenshot-to-file", file.constData(), "video", nullptr};
+    if (mpv_command_async(m_core.get(), request, arguments) < 0) {
+        emit frameSaved(path, false);
+        return;
+    }
+    m_frameSaves.insert(request, path);
+}
+
+void MpvEngine::setVolume(int volume)
+{
+    setPropertyAsync("volume", QByteArray::number(volume).constData());
+}
+
+void MpvEngine::setMute(bool mute)
+{
+    setPropertyAsync("mute", mute ? "yes" : "no");
+}
+
+void MpvEngine::setAspectOverride(double aspect)
+{
+    // -1 is mpv's "as the file says".
+    const QByteArray value = aspect > 0 ? QByteArray::number(aspect, 'f', 6) : "-1";
+    setPropertyAsync("video-aspect-override", value.constData());
+}
+
+void MpvEngine::setScaledToFit(bool scaled)
+{
+    setPropertyAsync("video-unscaled", scaled ? "no" : kSmallPicturesUnscaled);
+}
+
+void MpvEngine::setLoop(bool loop)
+{
+    m_looping = loop;
+    // loop-file stays set for every file loaded later, as the player's loop mode must.
+    setPropertyAsync("loop-file", loop ? "inf" : "no");
+}
+
+} // namespace tandemo

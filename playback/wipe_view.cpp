@@ -1,0 +1,225 @@
+#include "playback/wipe_view.h"
+
+#include "playback/mpv_player.h"
+#include "playback/player_commands.h"
+#include "playback/player_link.h"
+#include "playback/transport_bar.h"
+#include "playback/transport_binding.h"
+#include "playback/video_surface.h"
+
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+namespace tandemo {
+
+namespace {
+
+QWidget* commonParent(QWidget& first, QWidget& second)
+{
+    for (QWidget* candidate = first.parentWidget(); candidate;
+         candidate = candidate->parentWidget()) {
+        if (candidate->isAncestorOf(&second))
+            return candidate;
+    }
+    return first.window();
+}
+
+} // namespace
+
+WipeView::WipeView(MpvPlayer& first, MpvPlayer& second)
+    : QWidget(commonParent(first, second))
+    , m_first(&first)
+    , m_second(&second)
+    , m_link(first.link())
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    setCursor(Qt::SplitHCursor);
+    m_bar = new TransportBar(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addStretch(1);
+    layout->addWidget(m_bar);
+    bindTransportBar(*m_bar, first);
+    m_bar->linkButton()->hide(); // linked for as long as the view is shown
+
+    if (m_link) {
+        m_wasLinked = m_link->isLinked();
+        m_link->setLinked(true);
+    }
+    for (MpvPlayer* player : {&first, &second}) {
+        player->setInWipeView(true);
+        // Both fill the one picture, so that they line up whatever their sizes.
+        player->engine().setScaledToFit(true);
+        connect(&player->videoSurface().events(), &VideoSurfaceEvents::frameRendered, this, [this] {
+            fitSecondOntoFirst();
+            update(pictureRect());
+        });
+    }
+    parentWidget()->installEventFilter(this);
+    setGeometry(parentWidget()->rect());
+    raise();
+    show();
+    setFocus();
+}
+
+WipeView::~WipeView()
+{
+    for (MpvPlayer* player : {m_first.data(), m_second.data()}) {
+        if (player) {
+            player->setInWipeView(false);
+            player->engine().setScaledToFit(false);
+            player->videoSurface().setOffscreenSize({});
+        }
+    }
+    if (m_second)
+        m_second->engine().setAspectOverride(0);
+    if (m_link && !m_wasLinked)
+        m_link->setLinked(false);
+}
+
+void WipeView::setDivider(double share)
+{
+    m_divider = std::clamp(share, 0.0, 1.0);
+    update(pictureRect());
+}
+
+QRect WipeView::pictureRect() const
+{
+    return {0, 0, width(), height() - m_bar->sizeHint().height()};
+}
+
+int WipeView::dividerX() const
+{
+    return qRound(m_divider * pictureRect().width());
+}
+
+void WipeView::drawOffscreen(bool offscreen)
+{
+    const QSize pixels =
+        offscreen ? (QSizeF(pictureRect().size()) * devicePixelRatioF()).toSize() : QSize();
+    for (MpvPlayer* player : {m_first.data(), m_second.data()}) {
+        if (player)
+            player->videoSurface().setOffscreenSize(pixels);
+    }
+}
+
+void WipeView::fitSecondOntoFirst()
+{
+    if (!m_first || !m_second)
+        return;
+    const QSize size = m_first->engine().videoSize();
+    const QSize other = m_second->engine().videoSize();
+    if (size.isEmpty() || other.isEmpty())
+        return;
+    // Pictures of one shape line up by themselves; only a different shape is overridden.
+    const double aspect = double(size.width()) / size.height();
+    const double own = double(other.width()) / other.height();
+    const double wanted = std::abs(aspect - own) < 1e-3 ? 0 : aspect;
+    if (wanted != m_fittedAspect) {
+        m_fittedAspect = wanted;
+        m_second->engine().setAspectOverride(wanted);
+    }
+}
+
+bool WipeView::eventFilter(QObject* watched, QEvent* event)
+{
+    // The view covers the area that holds the players, whatever its size.
+    if (watched == parentWidget() && event->type() == QEvent::Resize)
+        setGeometry(parentWidget()->rect());
+    return QWidget::eventFilter(watched, event);
+}
+
+void WipeView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    drawOffscreen(true);
+}
+
+void WipeView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const QRect picture = pictureRect();
+    painter.fillRect(picture, Qt::black);
+    const int x = dividerX();
+    const auto drawPart = [&](MpvPlayer* player, QRect part) {
+        QImage frame = player ? player->videoSurface().offscreenFrame() : QImage();
+        if (frame.isNull())
+            return;
+        frame.setDevicePixelRatio(devicePixelRatioF());
+        painter.setClipRect(part);
+        painter.drawImage(picture.topLeft(), frame);
+    };
+    drawPart(m_first, QRect(0, 0, x, picture.height()));
+    drawPart(m_second, QRect(x, 0, picture.width() - x, picture.height()));
+    painter.setClipping(false);
+    painter.setPen(QColor(255, 255, 255, 160));
+    painter.drawLine(x, 0, x, picture.height() - 1);
+    ++m_picturesShown;
+}
+
+void WipeView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || !pictureRect().contains(event->pos()))
+        return QWidget::mousePressEvent(event);
+    // The divider is taken where it stands, or anywhere while the picture is whole; a zoomed
+    // picture is dragged from anywhere else.
+    const bool nearDivider = std::abs(event->position().x() - dividerX()) <= kDividerGrip;
+    const bool zoomed = m_first && m_first->engine().view().zoom > 0;
+    m_drag = nearDivider || !zoomed ? Drag::Divider : Drag::Picture;
+    m_dragFrom = event->position();
+    if (m_drag == Drag::Divider)
+        setDivider(event->position().x() / std::max(1, pictureRect().width()));
+}
+
+void WipeView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_drag == Drag::Divider) {
+        setDivider(event->position().x() / std::max(1, pictureRect().width()));
+    } else if (m_drag == Drag::Picture && m_first) {
+        m_first->panPicture(event->position() - m_dragFrom, pictureRect().size());
+        m_dragFrom = event->position();
+    }
+}
+
+void WipeView::mouseReleaseEvent(QMouseEvent*)
+{
+    m_drag = Drag::None;
+}
+
+void WipeView::wheelEvent(QWheelEvent* event)
+{
+    // One notch of a common wheel is 120.
+    if (m_first)
+        m_first->zoomPictureAt(event->position(), event->angleDelta().y() / 120.0,
+                               pictureRect().size());
+}
+
+void WipeView::keyPressEvent(QKeyEvent* event)
+{
+    if (!m_first)
+        return;
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        emit m_first->wipeViewRequested();
+        return;
+    }
+    // The keys of a player, for both.
+    if (const std::optional<PlayerCommand> command = commandForKey(event->keyCombination()))
+        performPlayerCommand(*m_first, *command);
+    else
+        QWidget::keyPressEvent(event);
+}
+
+void WipeView::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (m_first)
+        m_first->createContextMenu()->exec(event->globalPos());
+}
+
+} // namespace tandemo

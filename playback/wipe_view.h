@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+namespace tandemo {
+
+class MpvPlayer;
+class PlayerLink;
+class TransportBar;
+
+/// Both players' videos in one picture over the area that holds them: the first player's left of
+/// a divider the user drags, the second's right of it, pixel over pixel, so that a difference
+/// shows at the seam. The second picture is fitted onto the first's when their shapes differ.
+/// While it is shown the players are linked and one transport bar drives both; the wheel zooms
+/// and a drag away from the divider pans, the one picture. Closing it gives the players their
+/// own pictures back, as they were.
+class WipeView : public QWidget {
+    Q_OBJECT
+public:
+    /// How close to the divider a press takes hold of it, in pixels.
+    static constexpr int kDividerGrip = 8;
+
+    /// Covers the nearest widget that holds both players.
+    WipeView(MpvPlayer& first, MpvPlayer& second);
+    ~WipeView() override;
+
+    /// Where the divider stands, as a share of the picture's width from its left.
+    double divider() const { return m_divider; }
+    void setDivider(double share);
+    /// The part of the view the videos are drawn in (above the transport bar).
+    QRect pictureRect() const;
+    TransportBar& transportBar() { return *m_bar; }
+    /// Pictures drawn since the view was made.
+    int picturesShown() const { return m_picturesShown; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    enum class Drag { None, Divider, Picture };
+
+    int dividerX() const;
+    void drawOffscreen(bool offscreen);
+    /// The second picture takes the first's shape, so that both fill the same rectangle.
+    void fitSecondOntoFirst();
+
+    QPointer<MpvPlayer> m_first;
+    QPointer<MpvPlayer> m_second;
+    QPointer<PlayerLink> m_link;
+    bool m_wasLinked = false;
+    TransportBar* m_bar = nullptr;
+    double m_divider = 0.5;
+    double m_fittedAspect = 0;
+    Drag m_drag = Drag::None;
+    QPointF m_dragFrom;
+    int m_picturesShown = 0;
+};
+
+} // namespace tandemo
