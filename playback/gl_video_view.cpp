@@ -94,10 +94,15 @@ void GlVideoView::paintGL()
         return;
     }
     const qreal ratio = devicePixelRatioF();
-    mpv_opengl_fbo fbo{static_cast<int>(defaultFramebufferObject()), int(width() * ratio),
-                       int(height() * ratio), 0};
-    // Qt's framebuffer has its origin at the bottom left; without the flip the picture is
-    // upside down.
+    if (renderInto(defaultFramebufferObject(), (QSizeF(size()) * ratio).toSize()))
+        events().frameRendered();
+}
+
+bool GlVideoView::renderInto(GLuint framebuffer, QSize size)
+{
+    mpv_opengl_fbo fbo{static_cast<int>(framebuffer), size.width(), size.height(), 0};
+    // A GL framebuffer has its origin at the bottom left; without the flip the picture is
+    // upside down, on the screen and when read back.
     int flipY = 1;
     // Don't sleep in the render call until the frame's display time: both players render on
     // the GUI thread, and one waiting stalls the other's frames and the loop restart.
@@ -108,8 +113,7 @@ void GlVideoView::paintGL()
         {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &blockForTargetTime},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
-    if (mpv_render_context_render(m_context.get(), params) >= 0)
-        events().frameRendered();
+    return mpv_render_context_render(m_context.get(), params) >= 0;
 }
 
 void GlVideoView::onRenderUpdate(void* view)
@@ -150,18 +154,7 @@ void GlVideoView::renderOffscreen()
     makeCurrent();
     if (!m_framebuffer || m_framebuffer->size() != m_offscreenSize)
         m_framebuffer = std::make_unique<QOpenGLFramebufferObject>(m_offscreenSize);
-    mpv_opengl_fbo fbo{static_cast<int>(m_framebuffer->handle()), m_offscreenSize.width(),
-                       m_offscreenSize.height(), 0};
-    // Flipped as for the screen, so that the read-back picture stands upright.
-    int flipY = 1;
-    int blockForTargetTime = 0;
-    mpv_render_param params[] = {
-        {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
-        {MPV_RENDER_PARAM_FLIP_Y, &flipY},
-        {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &blockForTargetTime},
-        {MPV_RENDER_PARAM_INVALID, nullptr},
-    };
-    const bool drawn = mpv_render_context_render(m_context.get(), params) >= 0;
+    const bool drawn = renderInto(m_framebuffer->handle(), m_offscreenSize);
     if (drawn)
         m_offscreenFrame = m_framebuffer->toImage();
     doneCurrent();

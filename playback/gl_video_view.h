@@ -39,6 +39,7 @@ protected:
 private:
     static void onRenderUpdate(void* view);
     void handleRenderUpdate();
+    bool renderInto(GLuint framebuffer, QSize size);
     /// Renders the current frame into a framebuffer of the offscreen size and reads it back.
     void renderOffscreen();
 
