@@ -2,8 +2,10 @@
 // second of playback, peak memory, frames drawn per pane and, with looping clips, the gap between
 // the last frame of one pass and the first frame of the next.
 //
-//   tandemo-bench-playback [--path gl|software] [--seconds N] [--window WxH]
+//   tandemo-bench-playback [--path gl|software] [--seconds N] [--window WxH] [--wipe]
 //                          [--mpv name=value]... VIDEO1 VIDEO2
+//
+// With --wipe, both play in the wipe view instead, and the pictures it shows are counted too.
 
 #include "app/platform_components.h"
 #include "bench/gl_choice.h"
@@ -96,6 +98,7 @@ int main(int argc, char* argv[])
     parser.addOption({"no-loop", "Play each file once instead of looping it."});
     parser.addOption({"mpv", "An extra mpv option, name=value (may be repeated).", "option"});
     parser.addOption({"json", "Print the figures as one JSON object instead."});
+    parser.addOption({"wipe", "Show both videos in the wipe view."});
     parser.addPositionalArgument("video1", "Video for the left pane.");
     parser.addPositionalArgument("video2", "Video for the right pane.");
     parser.process(app);
@@ -147,13 +150,21 @@ int main(int argc, char* argv[])
         players[i]->setURL(parser.positionalArguments().at(i));
     }
 
+    if (parser.isSet("wipe"))
+        components.toggleWipeView();
+    const auto wipePictures = [&] {
+        return components.wipeView() ? components.wipeView()->picturesShown() : 0;
+    };
+
     const int seconds = parser.value("seconds").toInt();
+    int wipePicturesAtStart = 0;
     double cpuAtStart = 0;
     qint64 wallAtStart = 0;
     std::size_t framesAtStart[2] = {};
     QTimer::singleShot(3000, Qt::PreciseTimer, [&] {
         cpuAtStart = cpuSeconds();
         wallAtStart = clock.nsecsElapsed();
+        wipePicturesAtStart = wipePictures();
         for (int i = 0; i < 2; ++i) {
             framesAtStart[i] = records[i].frames.size();
             records[i].restarts.clear(); // the first start is no loop seam
@@ -166,13 +177,16 @@ int main(int argc, char* argv[])
         const bool json = parser.isSet("json");
         if (json) {
             std::printf("{\"render_path\": \"%s\", \"cpu_per_second\": %.4f, "
-                        "\"peak_rss_mib\": %.1f, \"panes\": [",
+                        "\"peak_rss_mib\": %.1f, \"wipe_pictures_per_second\": %.2f, \"panes\": [",
                         qPrintable(renderPathName(first->renderPath())), cpu / wall,
-                        peakResidentKiB() / 1024.0);
+                        peakResidentKiB() / 1024.0, (wipePictures() - wipePicturesAtStart) / wall);
         } else {
             std::printf("render path: %s\n", qPrintable(renderPathName(first->renderPath())));
             std::printf("cpu seconds per second: %.3f\n", cpu / wall);
             std::printf("peak resident memory: %.1f MiB\n", peakResidentKiB() / 1024.0);
+            if (components.wipeView())
+                std::printf("wipe view: %.1f pictures/s\n",
+                            (wipePictures() - wipePicturesAtStart) / wall);
         }
         for (int i = 0; i < 2; ++i) {
             const PaneRecord& record = records[i];
