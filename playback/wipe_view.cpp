@@ -33,7 +33,8 @@ QWidget* commonParent(QWidget& first, QWidget& second)
 } // namespace
 
 WipeView::WipeView(MpvPlayer& first, MpvPlayer& second)
-    : QWidget(commonParent(first, second))
+    : QWidget(first.window())
+    , m_area(commonParent(first, second))
     , m_first(&first)
     , m_second(&second)
     , m_link(first.link())
@@ -62,8 +63,10 @@ WipeView::WipeView(MpvPlayer& first, MpvPlayer& second)
             update(pictureRect());
         });
     }
-    parentWidget()->installEventFilter(this);
-    setGeometry(parentWidget()->rect());
+    // A child of the window itself, laid over the area: the area's own children stay as they
+    // are, the players' panes included.
+    m_area->installEventFilter(this);
+    coverArea();
     raise();
     show();
     setFocus();
@@ -128,11 +131,17 @@ void WipeView::fitSecondOntoFirst()
     }
 }
 
+void WipeView::coverArea()
+{
+    if (m_area)
+        setGeometry(QRect(m_area->mapTo(parentWidget(), QPoint(0, 0)), m_area->size()));
+}
+
 bool WipeView::eventFilter(QObject* watched, QEvent* event)
 {
-    // The view covers the area that holds the players, whatever its size.
-    if (watched == parentWidget() && event->type() == QEvent::Resize)
-        setGeometry(parentWidget()->rect());
+    // The view covers the area that holds the players, wherever it is and whatever its size.
+    if (watched == m_area && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
+        coverArea();
     return QWidget::eventFilter(watched, event);
 }
 

@@ -49,10 +49,12 @@ private:
     enum class Drag { None, Divider, Picture };
 
     int dividerX() const;
+    void coverArea();
     void drawOffscreen(bool offscreen);
     /// The second picture takes the first's shape, so that both fill the same rectangle.
     void fitSecondOntoFirst();
 
+    QPointer<QWidget> m_area;
     QPointer<MpvPlayer> m_first;
     QPointer<MpvPlayer> m_second;
     QPointer<PlayerLink> m_link;
