@@ -199,6 +199,12 @@ QString absoluteFileName(const QString& path)
     return QDir::currentPath() + u'/' + path;
 }
 
+qint64 fileSizeOf(const QString& path)
+{
+    struct stat status {};
+    return stat(encodeFileName(path).constData(), &status) == 0 ? qint64(status.st_size) : -1;
+}
+
 bool pathExists(const QString& path)
 {
     struct stat status {};

@@ -28,6 +28,9 @@ QStringList localFilesOf(const QMimeData* data);
 /// not UTF-8 are kept.
 QString absoluteFileName(const QString& path);
 
+/// The size in bytes of what is at the path, links followed; -1 when nothing is.
+qint64 fileSizeOf(const QString& path);
+
 /// Whether anything is at the path (a dangling link counts).
 bool pathExists(const QString& path);
 

@@ -69,6 +69,8 @@ std::unique_ptr<MpvEngine> MpvEngine::create(const MpvEngineOptions& options, QS
         setOption("ao", "null");
     if (options.rotateBeforeRendering)
         setOption("video-rotate", "no");
+    if (!options.hardwareDecoding)
+        setOption("hwdec", "no");
     for (const auto& [name, value] : options.extraOptions)
         setOption(name.c_str(), value.c_str());
 

@@ -28,6 +28,9 @@ struct MpvEngineOptions {
     /// unrotated pictures. mpv's software renderer needs this: it aborts on a picture to be
     /// turned by 90 or 270 degrees.
     bool rotateBeforeRendering = false;
+    /// Off decodes on the CPU only. Where pictures are drawn by the CPU, frames a GPU decoded
+    /// would only be copied back, and looking for a decoder costs time at every load.
+    bool hardwareDecoding = true;
     /// Further mpv options, set after the player's own; for measuring alternatives.
     std::vector<std::pair<std::string, std::string>> extraOptions;
 };

@@ -29,7 +29,8 @@ void MpvEngine::loadFile(const QString& path, bool startPaused)
     m_file = path;
     setPaused(startPaused);
     const QByteArray file = encodeFileName(path);
-    commandAsync({"loadfile", file.constData(), "replace"});
+    const QByteArray options = fileCacheOptions(fileSizeOf(path));
+    commandAsync({"loadfile", file.constData(), "replace", options.constData()});
 }
 
 void MpvEngine::unload()

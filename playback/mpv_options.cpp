@@ -34,9 +34,9 @@ constexpr MpvOption kEmbeddedOptions[] = {
     // loop restart only in passing.
     {"video-timing-offset", "0"},
     // Keep what was read in the demuxer cache, so the jump back to the start at a loop's end is
-    // served from memory instead of a new read and a fresh demuxer start.
-    // The cache is bounded per player, so that two long films don't hold hundreds of megabytes:
-    // a clip up to 48 MiB (about 45 s of 1080p) loops entirely from memory.
+    // served from memory instead of a new read and a fresh demuxer start. A clip up to 48 MiB
+    // (about 45 s of 1080p) loops entirely from memory; a larger file is read ahead only, as
+    // mpv plays a file (see fileCacheOptions).
     {"cache", "yes"},
     {"demuxer-seekable-cache", "yes"},
     {"demuxer-max-bytes", "48MiB"},
@@ -73,6 +73,13 @@ constexpr MpvOption kEmbeddedOptions[] = {
 };
 
 } // namespace
+
+QByteArray fileCacheOptions(qint64 fileSize)
+{
+    // Held partly, a file is read again at every loop anyway: the memory would buy nothing.
+    return fileSize > kWholeFileCacheBytes ? QByteArrayLiteral("cache=no,demuxer-seekable-cache=no")
+                                           : QByteArray();
+}
 
 QByteArray uprightFilter(std::int64_t rotation)
 {

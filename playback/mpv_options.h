@@ -17,6 +17,13 @@ struct MpvOption {
 /// How a player scales pictures: a large one shrunk to fit, a small one at its own size.
 inline constexpr const char* kSmallPicturesUnscaled = "downscale-big";
 
+/// The largest file a player keeps in memory whole (as the options above say).
+inline constexpr qint64 kWholeFileCacheBytes = 48 * 1024 * 1024;
+
+/// The options a file of that size is loaded with: a file that fits in the cache is kept in
+/// memory whole, so that its loops are read from memory; a larger one is only read ahead.
+QByteArray fileCacheOptions(qint64 fileSize);
+
 /// The options every player's core starts with: an embedded player that opens only the file it
 /// is given and draws through the render API.
 std::span<const MpvOption> embeddedMpvOptions();

@@ -35,6 +35,7 @@ MediaPlayer* MpvPlayer::create(QWidget* parent, const MpvPlayerOptions& options,
         path = RenderPath::Software;
     MpvEngineOptions engineOptions = options.engine;
     engineOptions.rotateBeforeRendering = path == RenderPath::Software;
+    engineOptions.hardwareDecoding = path == RenderPath::OpenGL;
     QString error;
     std::unique_ptr<MpvEngine> engine = MpvEngine::create(engineOptions, &error);
     if (!engine)
