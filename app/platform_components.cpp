@@ -3,6 +3,8 @@
 #include "platform/qt_common_dialog.h"
 #include "skin/skin_engine.h"
 
+#include <utility>
+
 namespace tandemo {
 
 MediaPlayer* PlatformComponents::createMediaPlayer(QWidget* frame)
@@ -34,7 +36,7 @@ void PlatformComponents::playDropped(MediaPlayer* target, const QStringList& fil
 void PlatformComponents::toggleWipeView()
 {
     if (m_wipeView) {
-        delete m_wipeView;
+        std::exchange(m_wipeView, nullptr)->dismiss();
         return;
     }
     QList<MpvPlayer*> players;

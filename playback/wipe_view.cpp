@@ -74,6 +74,23 @@ WipeView::WipeView(MpvPlayer& first, MpvPlayer& second)
 
 WipeView::~WipeView()
 {
+    restorePlayers();
+}
+
+void WipeView::dismiss()
+{
+    // Asked for from inside this view's own event handlers too: the players are given back at
+    // once, the widget goes when the event is done.
+    restorePlayers();
+    hide();
+    deleteLater();
+}
+
+void WipeView::restorePlayers()
+{
+    if (m_restored)
+        return;
+    m_restored = true;
     for (MpvPlayer* player : {m_first.data(), m_second.data()}) {
         if (player) {
             player->setInWipeView(false);

@@ -24,6 +24,8 @@ public:
     /// Covers the nearest widget that holds both players.
     WipeView(MpvPlayer& first, MpvPlayer& second);
     ~WipeView() override;
+    /// Gives the players back their own pictures now and goes away once back in the event loop.
+    void dismiss();
 
     /// Where the divider stands, as a share of the picture's width from its left.
     double divider() const { return m_divider; }
@@ -53,6 +55,7 @@ private:
     void drawOffscreen(bool offscreen);
     /// The second picture takes the first's shape, so that both fill the same rectangle.
     void fitSecondOntoFirst();
+    void restorePlayers();
 
     QPointer<QWidget> m_area;
     QPointer<MpvPlayer> m_first;
@@ -65,6 +68,7 @@ private:
     Drag m_drag = Drag::None;
     QPointF m_dragFrom;
     int m_picturesShown = 0;
+    bool m_restored = false;
 };
 
 } // namespace tandemo
