@@ -39,9 +39,13 @@ void playPause(const QList<Target>& targets)
         [&origin, others](bool paused) {
             if (!paused)
                 return;
+            // The origin may still show one more frame after it reports the pause (one already
+            // on its way to the screen): it is held at the moment it reported, as the others are.
+            const double moment = origin.position();
+            seekWithin(origin, moment);
             for (const auto& [engine, offset] : others) {
                 if (engine)
-                    seekWithin(*engine, origin.position() + offset);
+                    seekWithin(*engine, moment + offset);
             }
         },
         Qt::SingleShotConnection);

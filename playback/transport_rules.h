@@ -28,7 +28,7 @@ struct Target {
 QList<Target> alone(PlaybackEngine& origin);
 
 /// All play, or all pause, as the origin was paused or playing. Paused linked engines each stop
-/// on a frame of their own; once the origin has stopped, the others are brought to its moment.
+/// on a frame of their own; once the origin has stopped, all are held at the moment it reported.
 void playPause(const QList<Target>& targets);
 void stop(const QList<Target>& targets);
 /// Each to the origin's time `seconds` (plus its offset), kept inside its own video.

@@ -114,8 +114,10 @@ private slots:
         pair.right.reportPlaying(1.1);
         transport::playPause(pair.targetsOf(pair.left));
         QCOMPARE(pair.right.takeCommands(), QStringList{"pause"});
-        // Nothing moves until the origin has stopped, then the other goes to its frame, once.
+        // Nothing moves until the origin has stopped, then both are held at its frame, once.
+        QCOMPARE(pair.left.takeCommands(), QStringList{"pause"});
         pair.left.reportPaused(1.24);
+        QCOMPARE(pair.left.takeCommands(), QStringList{"seek 1.24 exact"});
         QCOMPARE(pair.right.takeCommands(), QStringList{"seek 1.24 exact"});
         pair.left.reportPlaying(1.3);
         pair.left.reportPaused(1.5);
