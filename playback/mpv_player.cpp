@@ -13,17 +13,13 @@
 #include "playback/transport_binding.h"
 #include "playback/transport_rules.h"
 
-#include <QApplication>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMouseEvent>
-#include <QTimer>
-#include <QToolButton>
 #include <QVBoxLayout>
-#include <QWheelEvent>
 
 namespace tandemo {
 

@@ -281,9 +281,11 @@ private slots:
         QVERIFY(window.play("red.mp4", "blue.mp4"));
         MpvPlayer& left = window.left();
         MpvPlayer& right = window.right();
-        const QList<QRect> layout{left.geometry(), right.geometry(),
-                                  left.parentWidget()->geometry(),
-                                  right.parentWidget()->geometry()};
+        const auto paneLayout = [&] {
+            return QList<QRect>{left.geometry(), right.geometry(), left.parentWidget()->geometry(),
+                                right.parentWidget()->geometry()};
+        };
+        const QList<QRect> layout = paneLayout();
 
         left.setFocus();
         QTest::keyClick(&left, Qt::Key_W);
@@ -317,9 +319,7 @@ private slots:
         // Back to the panes as they were, both still playing; the link as it was before.
         QTest::keyClick(wipe, Qt::Key_W);
         QVERIFY(!window.components.wipeView());
-        QCOMPARE((QList<QRect>{left.geometry(), right.geometry(), left.parentWidget()->geometry(),
-                               right.parentWidget()->geometry()}),
-                 layout);
+        QCOMPARE(paneLayout(), layout);
         QVERIFY(!left.link()->isLinked() && !left.isInWipeView());
         QVERIFY(!Window::paused(left) && !Window::paused(right));
         const double leftAt = Window::at(left);
