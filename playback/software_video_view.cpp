@@ -2,9 +2,33 @@
 
 #include "playback/mpv_engine.h"
 
+#include <QPaintEngine>
 #include <QPainter>
+#include <QWindow>
+
+#include <utility>
 
 namespace tandemo {
+
+namespace {
+
+/// mpv's name for a Qt image layout it can draw into, or null. Qt keeps a window of an opaque
+/// visual in premultiplied ARGB; the window system ignores its alpha, but Qt blends children
+/// over it, so the video is drawn opaque there.
+const char* mpvFormatOf(QImage::Format format)
+{
+    constexpr bool littleEndian = Q_BYTE_ORDER == Q_LITTLE_ENDIAN;
+    switch (format) {
+    case QImage::Format_RGB32:
+        return AlignedFrameBuffer::mpvPixelFormat();
+    case QImage::Format_ARGB32_Premultiplied:
+        return littleEndian ? "bgra" : "argb";
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace
 
 SoftwareVideoView::SoftwareVideoView(MpvEngine& engine, QWidget* parent)
     : QWidget(parent)
@@ -42,44 +66,90 @@ void SoftwareVideoView::onRenderUpdate(void* view)
 
 void SoftwareVideoView::handleRenderUpdate()
 {
-    if (!m_context)
+    if (!m_context || !(mpv_render_context_update(m_context.get()) & MPV_RENDER_UPDATE_FRAME))
         return;
-    if (mpv_render_context_update(m_context.get()) & MPV_RENDER_UPDATE_FRAME)
-        renderFrame();
+    m_hasFrame = true;
+    if (!m_offscreenSize.isEmpty()) {
+        renderOffscreen();
+    } else if (isVisible() && window()->windowHandle() && window()->windowHandle()->isExposed()) {
+        m_framePending = true;
+        update();
+    } else {
+        // Nothing will paint (a minimised or hidden window): take the frame without drawing it,
+        // or the engine waits for it and its playback stalls. Showing draws the current one.
+        skipFrame();
+    }
 }
 
-void SoftwareVideoView::renderFrame()
+bool SoftwareVideoView::render(const Target& target)
 {
-    // A hidden view (a minimised window) draws nothing; it catches up when shown again.
-    if (!m_context || !isVisible())
-        return;
-    const qreal ratio = devicePixelRatioF();
-    const QSize pixels =
-        m_offscreenSize.isEmpty() ? (QSizeF(size()) * ratio).toSize() : m_offscreenSize;
-    if (pixels.isEmpty())
-        return;
-    m_buffer.resize(pixels);
-
-    int surfaceSize[2] = {pixels.width(), pixels.height()};
-    std::size_t stride = m_buffer.stride();
+    int surfaceSize[2] = {target.size.width(), target.size.height()};
+    std::size_t stride = target.stride;
     // Don't wait inside the render call for the frame's display time: both players share the GUI
     // thread, and a render call that sleeps until its own frame is due delays the other player's
     // frames and the loop restart. The frame is shown as soon as it is ready instead.
     int blockForTargetTime = 0;
     mpv_render_param params[] = {
         {MPV_RENDER_PARAM_SW_SIZE, surfaceSize},
-        {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>(AlignedFrameBuffer::mpvPixelFormat())},
+        {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>(target.format)},
         {MPV_RENDER_PARAM_SW_STRIDE, &stride},
-        {MPV_RENDER_PARAM_SW_POINTER, m_buffer.data()},
+        {MPV_RENDER_PARAM_SW_POINTER, target.pixels},
         {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &blockForTargetTime},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
-    if (mpv_render_context_render(m_context.get(), params) < 0)
-        return;
-    m_hasFrame = true;
-    if (m_offscreenSize.isEmpty())
-        update();
-    events().frameRendered();
+    return mpv_render_context_render(m_context.get(), params) >= 0;
+}
+
+bool SoftwareVideoView::renderIntoBuffer(QSize size)
+{
+    if (!m_context || size.isEmpty())
+        return false;
+    m_buffer.resize(size);
+    return render({m_buffer.data(), size, m_buffer.stride(), AlignedFrameBuffer::mpvPixelFormat()});
+}
+
+void SoftwareVideoView::renderOffscreen()
+{
+    if (renderIntoBuffer(m_offscreenSize))
+        events().frameRendered();
+}
+
+void SoftwareVideoView::skipFrame()
+{
+    int skip = 1;
+    int blockForTargetTime = 0;
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_SKIP_RENDERING, &skip},
+        {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &blockForTargetTime},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    mpv_render_context_render(m_context.get(), params);
+}
+
+std::optional<SoftwareVideoView::Target>
+SoftwareVideoView::backingStoreTarget(QPainter& painter) const
+{
+    // While the view paints, the painter works on the window's backing store; where that is an
+    // image in the layout mpv writes, the frame can be drawn in place instead of copied there.
+    QPaintEngine* engine = painter.paintEngine();
+    QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
+    if (!device || device->devType() != QInternal::Image)
+        return std::nullopt;
+    auto* store = static_cast<QImage*>(device);
+    const char* format = mpvFormatOf(store->format());
+    const QTransform& toDevice = painter.deviceTransform();
+    if (!format || toDevice.type() > QTransform::TxTranslate)
+        return std::nullopt;
+    const QRect area = toDevice.mapRect(rect());
+    // Only when the whole view is to be painted and no other widget is drawn over it: the
+    // renderer writes every pixel of the area, whatever the clip.
+    const QRegion clip = engine->systemClip();
+    if (!store->rect().contains(area) || (!clip.isEmpty() && clip != QRegion(area)))
+        return std::nullopt;
+    const std::size_t stride = std::size_t(store->bytesPerLine());
+    unsigned char* origin = store->bits() + std::size_t(area.y()) * stride +
+                            std::size_t(area.x()) * AlignedFrameBuffer::kBytesPerPixel;
+    return Target{origin, area.size(), stride, format};
 }
 
 void SoftwareVideoView::clear()
@@ -93,7 +163,8 @@ void SoftwareVideoView::setOffscreenSize(QSize size)
     if (size == m_offscreenSize)
         return;
     m_offscreenSize = size;
-    renderFrame();
+    if (!size.isEmpty())
+        renderOffscreen();
     update();
 }
 
@@ -110,34 +181,22 @@ QImage SoftwareVideoView::grabFrame()
 void SoftwareVideoView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    if (!m_hasFrame || m_buffer.isEmpty() || !m_offscreenSize.isEmpty()) {
-        painter.fillRect(rect(), Qt::black);
-        return;
+    const bool newFrame = std::exchange(m_framePending, false);
+    bool drawn = false;
+    if (m_context && m_hasFrame && m_offscreenSize.isEmpty()) {
+        if (const std::optional<Target> target = backingStoreTarget(painter)) {
+            drawn = render(*target);
+        } else if (renderIntoBuffer((QSizeF(size()) * devicePixelRatioF()).toSize())) {
+            QImage frame = m_buffer.image();
+            frame.setDevicePixelRatio(devicePixelRatioF());
+            painter.drawImage(QPoint(0, 0), frame);
+            drawn = true;
+        }
     }
-    QImage frame = m_buffer.image();
-    frame.setDevicePixelRatio(devicePixelRatioF());
-    painter.drawImage(QPoint(0, 0), frame);
-    // Between a resize and the next render the buffer may be smaller than the view.
-    const QSize drawn = frame.deviceIndependentSize().toSize();
-    if (drawn.width() < width())
-        painter.fillRect(QRect(drawn.width(), 0, width() - drawn.width(), height()), Qt::black);
-    if (drawn.height() < height())
-        painter.fillRect(QRect(0, drawn.height(), drawn.width(), height() - drawn.height()),
-                         Qt::black);
-}
-
-void SoftwareVideoView::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    // Draw the current picture again at the new size.
-    renderFrame();
-}
-
-void SoftwareVideoView::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    // Frames that arrived while hidden were not drawn; draw the current one now.
-    renderFrame();
+    if (!drawn)
+        painter.fillRect(rect(), Qt::black);
+    else if (newFrame)
+        events().frameRendered();
 }
 
 } // namespace tandemo

@@ -7,12 +7,16 @@
 
 #include <QWidget>
 
+#include <optional>
+
 namespace tandemo {
 
 class MpvEngine;
 
-/// Video drawn by mpv's software renderer into an aligned memory buffer, painted as an image.
-/// Used wherever OpenGL would itself run on the CPU: there it costs a fraction of the CPU.
+/// Video drawn by mpv's software renderer, used wherever OpenGL would itself run on the CPU: there
+/// it costs a fraction of the CPU. On screen, mpv draws each frame straight into the window's
+/// backing store while the view paints; offscreen and where that store is not a plain image, it
+/// draws into an aligned memory buffer.
 class SoftwareVideoView : public QWidget, public VideoSurface {
     Q_OBJECT
 public:
@@ -30,18 +34,28 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
+    struct Target {
+        unsigned char* pixels = nullptr;
+        QSize size;
+        std::size_t stride = 0;
+        const char* format = nullptr; // mpv's name for the pixel layout
+    };
+
     static void onRenderUpdate(void* view);
     void handleRenderUpdate();
-    void renderFrame();
+    bool render(const Target& target);
+    bool renderIntoBuffer(QSize size);
+    void renderOffscreen();
+    void skipFrame();
+    std::optional<Target> backingStoreTarget(QPainter& painter) const;
 
     MpvRenderContext m_context;
     AlignedFrameBuffer m_buffer;
     QueuedWakeup m_wakeup;
     bool m_hasFrame = false;
+    bool m_framePending = false;
     QSize m_offscreenSize;
 };
 

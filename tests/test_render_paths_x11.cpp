@@ -90,6 +90,11 @@ private slots:
                                  kPlayerTimeoutMs);
         // An upside-down picture puts the bottom row of blocks where the bars should be.
         QVERIFY(differenceFromFfmpeg(*player, clip, videoSize) <= 6);
+        // The software view has mpv draw into the window's backing store as it paints: what
+        // reached the screen is checked too, not only a fresh paint into a picture.
+        if (path == RenderPath::Software)
+            QVERIFY(differenceFromFfmpeg(shownOnScreen(*player->videoSurface().widget()), clip,
+                                         videoSize) <= 6);
     }
     void windowShowsEachVideoInItsOwnPane_data()
     {

@@ -106,11 +106,10 @@ inline int compareWithReference(const QImage& picture, const QImage& reference, 
     return compared > 50 ? largest : 255;
 }
 
-/// Largest difference between the player's current picture and ffmpeg's own decode of `clip`, a
+/// Largest difference between a picture of the player's video and ffmpeg's own decode of `clip`, a
 /// still test pattern of `videoSize`; written to the test log as well.
-inline int differenceFromFfmpeg(MpvPlayer& player, const QString& clip, QSize videoSize)
+inline int differenceFromFfmpeg(const QImage& picture, const QString& clip, QSize videoSize)
 {
-    const QImage picture = player.videoSurface().grabFrame();
     const QImage reference(mediaPath(clip + ".png"));
     if (reference.isNull())
         return 255;
@@ -120,6 +119,21 @@ inline int differenceFromFfmpeg(MpvPlayer& player, const QString& clip, QSize vi
     qInfo("%s in %dx%d: largest difference %d (%s)", qPrintable(clip), picture.width(),
           picture.height(), difference, qPrintable(worst));
     return difference;
+}
+
+inline int differenceFromFfmpeg(MpvPlayer& player, const QString& clip, QSize videoSize)
+{
+    return differenceFromFfmpeg(player.videoSurface().grabFrame(), clip, videoSize);
+}
+
+/// What the window system shows of a widget: what reached the screen, not a fresh paint.
+inline QImage shownOnScreen(QWidget& widget)
+{
+    const QPoint inWindow = widget.mapTo(widget.window(), QPoint(0, 0));
+    return widget.screen()
+        ->grabWindow(widget.window()->winId(), inWindow.x(), inWindow.y(), widget.width(),
+                     widget.height())
+        .toImage();
 }
 
 /// Plays a red clip in the window's left player and a blue one in its right player, and tells
