@@ -12,6 +12,7 @@ MediaPlayer* PlatformComponents::createMediaPlayer(QWidget* frame)
     MediaPlayer* player = MpvPlayer::create(frame, m_playerOptions, &m_link);
     m_players.append(player);
     if (auto* mpv = qobject_cast<MpvPlayer*>(player)) {
+        m_startTogether.watch(&mpv->engine());
         QObject::connect(mpv, &MpvPlayer::filesDropped, mpv,
                          [this, player](const QStringList& files) { playDropped(player, files); });
         QObject::connect(mpv, &MpvPlayer::wipeViewRequested, mpv, [this] { toggleWipeView(); });

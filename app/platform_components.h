@@ -2,6 +2,7 @@
 
 #include "playback/mpv_player.h"
 #include "playback/player_link.h"
+#include "playback/start_together.h"
 #include "playback/wipe_view.h"
 #include "window/component_factory.h"
 
@@ -11,8 +12,9 @@
 namespace tandemo {
 
 /// The real components: the video players (linkable to each other), the Qt open dialog and the
-/// skin engine. It owns the link between the players, and routes files dropped on a player (the
-/// first plays there, the second in the other player) and the players' asks for the wipe view.
+/// skin engine. It owns the link between the players and what starts them together, and routes
+/// files dropped on a player (the first plays there, the second in the other player) and the
+/// players' asks for the wipe view.
 class PlatformComponents : public ComponentFactory {
 public:
     explicit PlatformComponents(MpvPlayerOptions playerOptions = {})
@@ -34,6 +36,7 @@ private:
 
     MpvPlayerOptions m_playerOptions;
     PlayerLink m_link;
+    StartTogether m_startTogether;
     QList<QPointer<MediaPlayer>> m_players;
     QPointer<WipeView> m_wipeView;
 };

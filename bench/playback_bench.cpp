@@ -3,9 +3,11 @@
 // the last frame of one pass and the first frame of the next.
 //
 //   tandemo-bench-playback [--path gl|software] [--seconds N] [--window WxH] [--wipe]
-//                          [--mpv name=value]... VIDEO1 VIDEO2
+//                          [--menus] [--mpv name=value]... VIDEO1 VIDEO2
 //
 // With --wipe, both play in the wipe view instead, and the pictures it shows are counted too.
+// With --menus, a menu is opened over the window every 0.7 s, as a user would, and the time until
+// it is painted is noted: whether the window stays responsive while both videos play.
 
 #include "app/platform_components.h"
 #include "bench/gl_choice.h"
@@ -17,6 +19,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QElapsedTimer>
+#include <QMenu>
 #include <QTimer>
 
 #include <sys/resource.h>
@@ -81,6 +84,47 @@ struct PaneRecord {
     }
 };
 
+/// Opens a menu and notes how long it took to be painted; closes it once it was.
+class MenuProbe : public QObject {
+public:
+    MenuProbe()
+    {
+        for (const char* item : {"Play", "Pause", "Stop", "Loop", "Link Players"})
+            m_menu.addAction(QString::fromLatin1(item));
+        m_menu.installEventFilter(this);
+    }
+    void open(QPoint at)
+    {
+        if (m_menu.isVisible())
+            return;
+        m_asked.start();
+        m_menu.popup(at);
+    }
+    /// Times from the ask to the first paint, in ms, sorted.
+    std::vector<double> times() const
+    {
+        std::vector<double> sorted = m_times;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted;
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == &m_menu && event->type() == QEvent::Paint && m_asked.isValid()) {
+            m_times.push_back(m_asked.nsecsElapsed() / 1e6);
+            m_asked.invalidate();
+            QTimer::singleShot(100, &m_menu, &QMenu::hide);
+        }
+        return false;
+    }
+
+private:
+    QMenu m_menu;
+    QElapsedTimer m_asked;
+    std::vector<double> m_times;
+};
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -99,6 +143,7 @@ int main(int argc, char* argv[])
     parser.addOption({"mpv", "An extra mpv option, name=value (may be repeated).", "option"});
     parser.addOption({"json", "Print the figures as one JSON object instead."});
     parser.addOption({"wipe", "Show both videos in the wipe view."});
+    parser.addOption({"menus", "Open a menu now and then; note how long it takes to show."});
     parser.addPositionalArgument("video1", "Video for the left pane.");
     parser.addPositionalArgument("video2", "Video for the right pane.");
     parser.process(app);
@@ -139,7 +184,7 @@ int main(int argc, char* argv[])
         player->setGeometry(QRect(QPoint(1, 1), pane - QSize(2, 2)));
         QObject::connect(player, &MpvPlayer::frameRendered,
                          [&, i] { records[i].frames.push_back(clock.nsecsElapsed()); });
-        QObject::connect(&player->engine(), &MpvEngine::playbackRestarted,
+        QObject::connect(&player->engine(), &PlaybackEngine::playbackRestarted,
                          [&, i] { records[i].restarts.push_back(clock.nsecsElapsed()); });
         if (!parser.isSet("no-loop"))
             player->settings().setMode("loop", true);
@@ -156,6 +201,12 @@ int main(int argc, char* argv[])
         return components.wipeView() ? components.wipeView()->picturesShown() : 0;
     };
 
+    MenuProbe menus;
+    QTimer menuTimer;
+    QObject::connect(&menuTimer, &QTimer::timeout, [&] {
+        menus.open(window.mapToGlobal(QPoint(client.width() / 3, client.height() / 3)));
+    });
+
     const int seconds = parser.value("seconds").toInt();
     int wipePicturesAtStart = 0;
     double cpuAtStart = 0;
@@ -169,21 +220,30 @@ int main(int argc, char* argv[])
             framesAtStart[i] = records[i].frames.size();
             records[i].restarts.clear(); // the first start is no loop seam
         }
+        if (parser.isSet("menus"))
+            menuTimer.start(700);
     });
     QTimer::singleShot((3 + seconds) * 1000, Qt::PreciseTimer, [&] {
         const double wall = (clock.nsecsElapsed() - wallAtStart) / 1e9;
         const double cpu = cpuSeconds() - cpuAtStart;
         const auto* first = qobject_cast<MpvPlayer*>(players[0]);
         const bool json = parser.isSet("json");
+        const std::vector<double> menuTimes = menus.times();
+        const double menuMedian = menuTimes.empty() ? -1 : menuTimes[menuTimes.size() / 2];
+        const double menuLongest = menuTimes.empty() ? -1 : menuTimes.back();
         if (json) {
             std::printf("{\"render_path\": \"%s\", \"cpu_per_second\": %.4f, "
-                        "\"peak_rss_mib\": %.1f, \"wipe_pictures_per_second\": %.2f, \"panes\": [",
+                        "\"peak_rss_mib\": %.1f, \"wipe_pictures_per_second\": %.2f, "
+                        "\"menu_median_ms\": %.1f, \"menu_longest_ms\": %.1f, \"panes\": [",
                         qPrintable(renderPathName(first->renderPath())), cpu / wall,
-                        peakResidentKiB() / 1024.0, (wipePictures() - wipePicturesAtStart) / wall);
+                        peakResidentKiB() / 1024.0, (wipePictures() - wipePicturesAtStart) / wall,
+                        menuMedian, menuLongest);
         } else {
             std::printf("render path: %s\n", qPrintable(renderPathName(first->renderPath())));
             std::printf("cpu seconds per second: %.3f\n", cpu / wall);
             std::printf("peak resident memory: %.1f MiB\n", peakResidentKiB() / 1024.0);
+            std::printf("menu painted after: median %.1f ms, longest %.1f ms (%zu menus)\n",
+                        menuMedian, menuLongest, menuTimes.size());
             if (components.wipeView())
                 std::printf("wipe view: %.1f pictures/s\n",
                             (wipePictures() - wipePicturesAtStart) / wall);

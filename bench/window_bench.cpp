@@ -209,7 +209,7 @@ void measureSkew(const QString& samples, int runs, const MpvPlayerOptions& optio
     PlatformServices services{real.messageBox, real.fileSystem, application, real.pictures,
                               real.random,     real.web,        real.process};
 
-    std::vector<double> lefts, rights, skews;
+    std::vector<double> lefts, rights, skews, motionSkews;
     for (int run = 0; run < runs; ++run) {
         PlatformComponents components(options);
         Form1 form(components);
@@ -223,32 +223,41 @@ void measureSkew(const QString& samples, int runs, const MpvPlayerOptions& optio
             std::fprintf(stderr, "the video engine did not start\n");
             return;
         }
+        // For each pane, its first picture, and its first frame past the start: when it began
+        // to move.
         QElapsedTimer clock;
-        double firstLeft = -1, firstRight = -1;
-        QObject::connect(left, &MpvPlayer::frameRendered, [&] {
-            if (firstLeft < 0)
-                firstLeft = clock.nsecsElapsed() / 1e6;
-        });
-        QObject::connect(right, &MpvPlayer::frameRendered, [&] {
-            if (firstRight < 0)
-                firstRight = clock.nsecsElapsed() / 1e6;
-        });
+        double first[2] = {-1, -1};
+        double moving[2] = {-1, -1};
+        MpvPlayer* panes[2] = {left, right};
+        for (int i = 0; i < 2; ++i) {
+            QObject::connect(panes[i], &MpvPlayer::frameRendered, [&, i] {
+                const double now = clock.nsecsElapsed() / 1e6;
+                if (first[i] < 0)
+                    first[i] = now;
+                else if (moving[i] < 0 && panes[i]->engine().position() > 0.001)
+                    moving[i] = now;
+            });
+        }
         clock.start();
         Sample_Click(form, services);
-        if (!QTest::qWaitFor([&] { return firstLeft >= 0 && firstRight >= 0; }, kTimeoutMs)) {
-            std::printf("skew run %d: a pane showed no frame\n", run + 1);
+        if (!QTest::qWaitFor([&] { return moving[0] >= 0 && moving[1] >= 0; }, kTimeoutMs)) {
+            std::printf("skew run %d: a pane showed no frame or did not move\n", run + 1);
             continue;
         }
-        std::printf("skew run %d: left %.1f ms, right %.1f ms, skew %.1f ms (%s)\n", run + 1,
-                    firstLeft, firstRight, std::abs(firstLeft - firstRight),
+        std::printf("skew run %d: first frames left %.1f ms, right %.1f ms, skew %.1f ms; moving "
+                    "from %.1f and %.1f ms, skew %.1f ms (%s)\n",
+                    run + 1, first[0], first[1], std::abs(first[0] - first[1]), moving[0],
+                    moving[1], std::abs(moving[0] - moving[1]),
                     qPrintable(renderPathName(left->renderPath())));
-        lefts.push_back(firstLeft);
-        rights.push_back(firstRight);
-        skews.push_back(std::abs(firstLeft - firstRight));
+        lefts.push_back(first[0]);
+        rights.push_back(first[1]);
+        skews.push_back(std::abs(first[0] - first[1]));
+        motionSkews.push_back(std::abs(moving[0] - moving[1]));
     }
     printSummary("sample command to left first frame", lefts);
     printSummary("sample command to right first frame", rights);
     printSummary("first-frame skew between panes", skews);
+    printSummary("skew between the panes' starts of motion", motionSkews);
 }
 
 } // namespace

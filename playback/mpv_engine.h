@@ -98,8 +98,6 @@ public:
 signals:
     void fileLoaded();
     void fileFailed(const QString& reason);
-    /// Playback started or went on after a seek, including the jump back at a loop's end.
-    void playbackRestarted();
 
 private:
     explicit MpvEngine(MpvCore core);

@@ -31,6 +31,7 @@ void MpvEngine::loadFile(const QString& path, bool startPaused)
     const QByteArray file = encodeFileName(path);
     const QByteArray options = fileCacheOptions(fileSizeOf(path));
     commandAsync({"loadfile", file.constData(), "replace", options.constData()});
+    emit loadStarted(startPaused);
 }
 
 void MpvEngine::unload()

@@ -63,6 +63,11 @@ signals:
     void positionChanged(double seconds);
     void durationChanged(double seconds);
     void frameSaved(const QString& path, bool saved);
+    /// A file is being opened; paused tells whether it was asked to wait at its first frame.
+    void loadStarted(bool paused);
+    /// Playback started or went on after a seek, including the jump back at a loop's end: the
+    /// picture shows the new position.
+    void playbackRestarted();
 };
 
 } // namespace tandemo

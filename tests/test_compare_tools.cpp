@@ -216,8 +216,8 @@ private slots:
                                  kPlayerTimeoutMs);
         // Once more while paused, where no loop restarts: the seek is done when its engine has
         // the frame and starts again from there.
-        QSignalSpy leftArrived(&left.engine(), &MpvEngine::playbackRestarted);
-        QSignalSpy rightArrived(&right.engine(), &MpvEngine::playbackRestarted);
+        QSignalSpy leftArrived(&left.engine(), &PlaybackEngine::playbackRestarted);
+        QSignalSpy rightArrived(&right.engine(), &PlaybackEngine::playbackRestarted);
         left.seekTo(0.6);
         right.seekTo(0.6);
         QTRY_VERIFY_WITH_TIMEOUT(!leftArrived.isEmpty() && !rightArrived.isEmpty(),

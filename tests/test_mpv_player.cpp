@@ -155,7 +155,7 @@ private slots:
         QVERIFY(player);
         player->settings().setMode("loop", true);
         QList<QColor> seen;
-        QSignalSpy restarts(&player->engine(), &MpvEngine::playbackRestarted);
+        QSignalSpy restarts(&player->engine(), &PlaybackEngine::playbackRestarted);
         connect(player.get(), &MpvPlayer::frameRendered, this,
                 [&] { seen << centreOfVideo(*player); });
         player->setURL(mediaPath("red-1s.mp4"));

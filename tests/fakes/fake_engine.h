@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
+
 namespace tandemo::testing {
 
 /// An engine that notes the commands it is given and reports only the state the test sets, as
@@ -47,13 +49,13 @@ public:
     /// What the engine reports.
     void reportPlaying(double at)
     {
-        m_idle = false;
+        setOpen();
         m_position = at;
         setPausedState(false);
     }
     void reportPaused(double at)
     {
-        m_idle = false;
+        setOpen();
         m_position = at;
         setPausedState(true);
     }
@@ -71,6 +73,11 @@ public:
     QString fileName = QStringLiteral("/videos/clip.mp4");
 
 private:
+    void setOpen()
+    {
+        if (std::exchange(m_idle, false))
+            emit idleChanged(false);
+    }
     void setPausedState(bool paused)
     {
         if (paused == m_paused)

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "playback/playback_engine.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include <array>
+
+namespace tandemo {
+
+/// Two players given their files at the same moment (the sample videos, two files on the command
+/// line or dropped at once) start playing together. The file that opens faster would otherwise
+/// run ahead of the other by the difference for as long as both play: each waits at its first
+/// frame until the other shows its first frame too, then both go on at once.
+class StartTogether : public QObject {
+    Q_OBJECT
+public:
+    /// Loads this close together count as one start.
+    static constexpr int kTogetherMs = 500;
+    /// A file that shows no frame by then (a slow disk, a broken file) holds the other no longer.
+    static constexpr int kLongestHoldMs = 3000;
+
+    explicit StartTogether(int longestHoldMs = kLongestHoldMs, QObject* parent = nullptr);
+
+    /// Watches one of the two engines; further ones are ignored.
+    void watch(PlaybackEngine* engine);
+
+private:
+    enum class State { Quiet, Opening, Held, Waiting };
+    struct Pane {
+        QPointer<PlaybackEngine> engine;
+        State state = State::Quiet;
+        QElapsedTimer loadStarted;
+        bool fileOpen = false; // the engine reported the file open since the load began
+    };
+
+    void onLoadStarted(Pane& pane, bool paused);
+    void onRestarted(Pane& pane);
+    void onClosed(Pane& pane);
+    Pane& other(const Pane& pane);
+    void releaseWhenAllShow();
+    void release();
+
+    std::array<Pane, 2> m_panes;
+    QTimer m_longestHold;
+};
+
+} // namespace tandemo
