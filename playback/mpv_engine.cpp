@@ -6,6 +6,7 @@
 
 #include <QLoggingCategory>
 #include <QMetaObject>
+#include <QThread>
 
 #include <algorithm>
 #include <clocale>
@@ -65,6 +66,8 @@ std::unique_ptr<MpvEngine> MpvEngine::create(const MpvEngineOptions& options, QS
     };
     for (const MpvOption& option : embeddedMpvOptions())
         setOption(option.name, option.value);
+    setOption("vd-lavc-threads",
+              QByteArray::number(decoderThreadsFor(QThread::idealThreadCount())).constData());
     if (!options.audioOutput)
         setOption("ao", "null");
     if (options.rotateBeforeRendering)

@@ -34,13 +34,14 @@ constexpr MpvOption kEmbeddedOptions[] = {
     // loop restart only in passing.
     {"video-timing-offset", "0"},
     // Keep what was read in the demuxer cache, so the jump back to the start at a loop's end is
-    // served from memory instead of a new read and a fresh demuxer start. A clip up to 48 MiB
-    // (about 45 s of 1080p) loops entirely from memory; a larger file is read ahead only, as
-    // mpv plays a file (see fileCacheOptions).
+    // served from memory instead of a new read and a fresh demuxer start. A short clip up to
+    // 16 MiB (some 8 s of 1080p) loops entirely from memory; a larger file is read ahead only,
+    // by at most as much, as mpv plays a file (see fileCacheOptions). Holding more bought no
+    // smoother loops, only memory: two 20 s 1080p files would have held 72 MiB.
     {"cache", "yes"},
     {"demuxer-seekable-cache", "yes"},
-    {"demuxer-max-bytes", "48MiB"},
-    {"demuxer-max-back-bytes", "48MiB"},
+    {"demuxer-max-bytes", "16MiB"},
+    {"demuxer-max-back-bytes", "16MiB"},
     // Scale software-rendered video with zimg's bilinear filter: measured on two 1080p panes it
     // costs about a tenth less CPU than the default lanczos, and colours stay within 3 steps of
     // ffmpeg's own decode (swscale instead cost half as much again).
@@ -125,6 +126,11 @@ std::int64_t videoRotation(const mpv_node& trackList)
             first = rotation;
     }
     return std::max<std::int64_t>(first, 0);
+}
+
+int decoderThreadsFor(int cores)
+{
+    return std::max(2, cores / 2);
 }
 
 std::span<const MpvOption> embeddedMpvOptions()

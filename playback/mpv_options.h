@@ -18,11 +18,16 @@ struct MpvOption {
 inline constexpr const char* kSmallPicturesUnscaled = "downscale-big";
 
 /// The largest file a player keeps in memory whole (as the options above say).
-inline constexpr qint64 kWholeFileCacheBytes = 48 * 1024 * 1024;
+inline constexpr qint64 kWholeFileCacheBytes = 16 * 1024 * 1024;
 
 /// The options a file of that size is loaded with: a file that fits in the cache is kept in
 /// memory whole, so that its loops are read from memory; a larger one is only read ahead.
 QByteArray fileCacheOptions(qint64 fileSize);
+
+/// Decoder threads for each player on a machine with this many cores: the two players share the
+/// cores, and each keeps at least two (a frame decoded while the next is begun). Every thread
+/// holds pictures of its own, so more than a player's share only costs memory.
+int decoderThreadsFor(int cores);
 
 /// The options every player's core starts with: an embedded player that opens only the file it
 /// is given and draws through the render API.

@@ -88,6 +88,8 @@ private slots:
         // The engine itself was given the same values.
         QTRY_COMPARE_WITH_TIMEOUT(mpvDouble(*player, "volume"), 50.0, kPlayerTimeoutMs);
         QCOMPARE(mpvFlag(*player, "mute"), false);
+        // A set number of decoder threads, not mpv's own choice of one per core and one more.
+        QVERIFY(mpvText(*player, "vd-lavc-threads").toInt() >= 2);
     }
 
     void writtenUrlStartsPlayingByItself()
