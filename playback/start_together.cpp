@@ -49,13 +49,14 @@ void StartTogether::onLoadStarted(Pane& pane, bool paused)
             releaseWhenAllShow();
         return;
     }
+    // Held together: with the other opened a moment ago and not showing yet, or again when a
+    // held pane gets a new file.
     Pane& partner = other(pane);
-    const bool partnerStarting =
-        partner.state != State::Quiet &&
-        (partner.state != State::Opening || partner.loadStarted.elapsed() <= kTogetherMs);
-    if (wasHeld || (partnerStarting && partner.state != State::Waiting)) {
+    const bool partnerOpening =
+        partner.state == State::Opening && partner.loadStarted.elapsed() <= kTogetherMs;
+    if (wasHeld || partnerOpening || partner.state == State::Held) {
         for (Pane* holding : {&pane, &partner}) {
-            if (holding->state == State::Opening) {
+            if (holding->state == State::Opening && holding->engine) {
                 holding->engine->pause();
                 holding->state = State::Held;
             }
