@@ -1,0 +1,139 @@
+"""The tables run-bench prints from its figures, and the summary of repeated runs."""
+
+import statistics
+
+
+def summarise(samples):
+    """Median and spread of repeated runs, figure by figure."""
+    result = {}
+    for key in samples[0]:
+        values = [s[key] for s in samples if isinstance(s.get(key), (int, float))]
+        if values:
+            result[key] = {"median": statistics.median(values), "min": min(values),
+                           "max": max(values)}
+        else:
+            result[key] = samples[0][key]
+    return result
+
+
+
+def print_table(results):
+    cases = results["cases"]
+
+    def med(case, key):
+        value = cases.get(case, {}).get(key)
+        return value["median"] if isinstance(value, dict) else value
+
+    print(f"\nTandemo benchmark: {results['seconds']} s per case, median of {results['runs']} "
+          f"runs (3 where no target compares); {results['machine']['cpus']} CPUs, "
+          f"{results['machine']['mpv']}\n")
+    print("| case | CPU-s/s | peak RSS MiB | drops out/dec | vs two mpv x11 | vs decode floor |")
+    print("|---|---|---|---|---|---|")
+    for label in ("1080p", "720p"):
+        floor = med(f"{label} decode floor", "cpu")
+        anchor_cpu = med(f"{label} two mpv x11", "cpu")
+        for who in ("tandemo software", "tandemo gl", "two mpv x11", "two mpv gpu", "mpv hstack"):
+            case = f"{label} {who}"
+            cpu, rss = med(case, "cpu"), med(case, "rss")
+            drops = f"{med(case, 'output_drops'):.0f}/{med(case, 'decoder_drops'):.0f}"
+            print(f"| {case} | {cpu:.3f} | {rss:.0f} | {drops} | {cpu / anchor_cpu:.2f} | "
+                  f"{cpu / floor:.2f} |")
+        print(f"| {label} decode floor | {floor:.3f} | | | | 1.00 |")
+    for path in ("software", "gl"):
+        case = f"1080p tandemo {path} wipe"
+        print(f"| {case} | {med(case, 'cpu'):.3f} | {med(case, 'rss'):.0f} | "
+              f"{med(case, 'output_drops'):.0f}/{med(case, 'decoder_drops'):.0f} | "
+              f"{med(case, 'cpu') / med('1080p two mpv x11', 'cpu'):.2f} | |")
+    for pair in ("mpg+mpeg", "avi+wmv"):
+        for path in ("software", "gl"):
+            case = f"{pair} tandemo {path}"
+            print(f"| {case} | {med(case, 'cpu'):.3f} | {med(case, 'rss'):.0f} | "
+                  f"{med(case, 'output_drops'):.0f}/{med(case, 'decoder_drops'):.0f} | | |")
+    print()
+    for path in ("software", "gl"):
+        seam = cases[f"loop seam tandemo {path}"]
+        print(f"loop seam ({path}, 2 s 1080p clips): median {seam['seam_median_ms']} ms, longest "
+              f"{seam['seam_longest_ms']} ms per pane over {seam['restarts']} restarts")
+    start = cases["start-up"].get("launch to window mapped", {})
+    mpv_start = cases["mpv start-up"].get("launch to window mapped", {})
+    close = cases["close"].get("close to exit while playing", {})
+    print(f"launch to window mapped: median {start.get('median')} ms "
+          f"(min {start.get('min')}, max {start.get('max')}); mpv: median {mpv_start.get('median')} ms")
+    print(f"close to exit while playing: median {close.get('median')} ms "
+          f"(min {close.get('min')}, max {close.get('max')})")
+    for path in ("software", "gl"):
+        frames = cases[f"first frames {path}"]
+        left = frames.get("sample command to left first frame", {}).get("median")
+        right = frames.get("sample command to right first frame", {}).get("median")
+        skew = frames.get("first-frame skew between panes", {})
+        print(f"sample command to first frames ({path}): left {left} ms, right {right} ms, skew "
+              f"median {skew.get('median')} ms (max {skew.get('max')})")
+    print(f"mpv launch to first frame (its own log): median "
+          f"{cases['mpv launch to first frame']['median']} ms")
+    for path in ("software", "gl"):
+        side, wipe = f"1080p tandemo {path}", f"1080p tandemo {path} wipe"
+        print(f"wipe view ({path}, 2x1080p30): {med(wipe, 'wipe_fps'):.1f} pictures/s, the "
+              f"slower video drawn at {med(wipe, 'slowest_pane_fps'):.1f} frames/s; side by side "
+              f"{med(side, 'slowest_pane_fps'):.1f}")
+    for label in ("720p 25+30", "1080p hevc10", "4k"):
+        ours_case, mpv_case = f"{label} tandemo software", f"{label} two mpv x11"
+        print(f"{label}: tandemo software {med(ours_case, 'cpu'):.3f} CPU-s/s, "
+              f"{med(ours_case, 'rss'):.0f} MiB, panes at {med(ours_case, 'slowest_pane_fps'):.1f} "
+              f"and {med(ours_case, 'fastest_pane_fps'):.1f} frames/s, drops "
+              f"{med(ours_case, 'output_drops'):.0f}/{med(ours_case, 'decoder_drops'):.0f}; two "
+              f"mpv x11 {med(mpv_case, 'cpu'):.3f} CPU-s/s, {med(mpv_case, 'rss'):.0f} MiB, drops "
+              f"{med(mpv_case, 'output_drops'):.0f}/{med(mpv_case, 'decoder_drops'):.0f}; decode "
+              f"floor {med(f'{label} decode floor', 'cpu'):.3f}")
+    offset = cases.get("offset sync", {})
+    print(f"linked panes 1.2 s apart, playing 720p30: a moment shown in both panes apart by "
+          f"median {offset.get('median_frames')} frames, 95th percentile "
+          f"{offset.get('p95_frames')}, largest {offset.get('largest_frames')}")
+
+
+def print_targets(results):
+    """Each target of the performance work: what was measured, the limit, their ratio, met or not."""
+    cases = results["cases"]
+
+    def med(case, key):
+        value = cases.get(case, {}).get(key)
+        return value["median"] if isinstance(value, dict) else value
+
+    rows = []
+
+    def target(name, measured, limit, unit=""):
+        if measured is None:
+            rows.append((name, "not measured", f"{limit:.3g}{unit}", "", "missed"))
+            return
+        ratio = measured / limit if limit else float("inf")
+        rows.append((name, f"{measured:.3g}{unit}", f"{limit:.3g}{unit}", f"{ratio:.2f}",
+                     "met" if measured <= limit else "missed"))
+
+    for label in ("1080p", "720p", "720p 25+30", "1080p hevc10"):
+        target(f"CPU, {label}: tandemo software / two mpv x11",
+               med(f"{label} tandemo software", "cpu") / med(f"{label} two mpv x11", "cpu"), 0.90)
+    target("CPU, 1080p: tandemo software / decode floor",
+           med("1080p tandemo software", "cpu") / med("1080p decode floor", "cpu"), 1.2)
+    frame = 1000 / 30
+    for path in ("software", "gl"):
+        seam = cases[f"loop seam tandemo {path}"]
+        target(f"loop seam median, {path} (ms, worse pane)", max(seam["seam_median_ms"]),
+               frame + 10, " ms")
+        target(f"loop seam longest, {path} (ms)", max(seam["seam_longest_ms"]), 2 * frame, " ms")
+    for path in ("software", "gl"):
+        motion = cases[f"first frames {path}"].get("skew between the panes' starts of motion", {})
+        target(f"sample command, panes start moving apart by, median, {path}",
+               motion.get("median"), frame, " ms")
+        target(f"sample command, panes start moving apart by, longest, {path}",
+               motion.get("max"), frame, " ms")
+    fairness = med("4k tandemo software", "fairness")
+    target("overload (two 4K30): faster pane's rate / slower's",
+           1 / fairness if fairness else None, 1 / 0.8)
+    target("overload: longest time to paint a menu", med("4k tandemo software", "menu_longest_ms"),
+           100, " ms")
+    for label in ("1080p", "4k"):
+        target(f"peak memory, {label}: tandemo software / two mpv x11",
+               med(f"{label} tandemo software", "rss") / med(f"{label} two mpv x11", "rss"), 0.8)
+    print("\n| target | measured | limit | ratio | |")
+    print("|---|---|---|---|---|")
+    for row in rows:
+        print("| " + " | ".join(row) + " |")
