@@ -17,12 +17,19 @@ def summarise(samples):
 
 
 
-def print_table(results):
-    cases = results["cases"]
+def median_reader(cases):
+    """med(case, key): the median of a figure over a case's runs (or the figure of a single run)."""
 
     def med(case, key):
         value = cases.get(case, {}).get(key)
         return value["median"] if isinstance(value, dict) else value
+
+    return med
+
+
+def print_table(results):
+    cases = results["cases"]
+    med = median_reader(cases)
 
     print(f"\nTandemo benchmark: {results['seconds']} s per case, median of {results['runs']} "
           f"runs (3 where no target compares); {results['machine']['cpus']} CPUs, "
@@ -93,10 +100,7 @@ def print_table(results):
 def print_targets(results):
     """Each target of the performance work: what was measured, the limit, their ratio, met or not."""
     cases = results["cases"]
-
-    def med(case, key):
-        value = cases.get(case, {}).get(key)
-        return value["median"] if isinstance(value, dict) else value
+    med = median_reader(cases)
 
     rows = []
 
