@@ -43,6 +43,19 @@ int qtOptionLength(const QByteArray& argument)
 
 } // namespace
 
+qsizetype optionsLength(const QList<QByteArray>& arguments)
+{
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == "--")
+            return i;
+        if (arguments[i].startsWith('-')) {
+            if (const int length = qtOptionLength(arguments[i]))
+                i += length - 1;
+        }
+    }
+    return arguments.size();
+}
+
 CommandLine parseCommandLine(const QList<QByteArray>& arguments, bool passQtOptions)
 {
     CommandLine line;

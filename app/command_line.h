@@ -25,6 +25,11 @@ struct CommandLine {
 /// how the arguments look before QApplication has taken its own out.
 CommandLine parseCommandLine(const QList<QByteArray>& arguments, bool passQtOptions = false);
 
+/// How many of the arguments come before the "--" that ends the options (the values of Qt's own
+/// options passed over); all of them when there is none. Only these may reach QApplication:
+/// after "--" every argument is a file name, however much it looks like an option of Qt's.
+qsizetype optionsLength(const QList<QByteArray>& arguments);
+
 /// The usage text, and the product facts that --version prints.
 QString usageText();
 QString versionText();

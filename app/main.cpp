@@ -2,6 +2,7 @@
 #include "app/command_line.h"
 #include "app/desktop_services.h"
 #include "app/platform_components.h"
+#include "platform/file_names.h"
 #include "playback/media_player.h"
 #include "playback/render_path.h"
 #include "window/form1.h"
@@ -11,6 +12,7 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -34,7 +36,7 @@ int answerWithoutWindow(const tandemo::CommandLine& line)
         std::fputs(qPrintable(tandemo::versionText()), stdout);
         return 0;
     case Action::Refuse:
-        std::fprintf(stderr, "tandemo: %s\n%s", qPrintable(line.error),
+        std::fprintf(stderr, "tandemo: %s\n%s", qPrintable(tandemo::printableName(line.error)),
                      qPrintable(tandemo::usageText()));
         return 2;
     case Action::Run:
@@ -55,12 +57,21 @@ int main(int argc, char* argv[])
         return status;
 
     tandemo::skipGlWithoutGpu();
-    QApplication app(argc, argv);
-    const tandemo::CommandLine line = tandemo::parseCommandLine(argumentsOf(argc, argv));
+    // Qt sees only the arguments before "--"; the file names after it are added back once Qt
+    // has taken its own options out of the rest.
+    const QList<QByteArray> arguments = argumentsOf(argc, argv);
+    const qsizetype optionsEnd = tandemo::optionsLength(arguments);
+    int qtArgc = int(1 + optionsEnd);
+    std::vector<char*> qtArgv(argv, argv + qtArgc);
+    qtArgv.push_back(nullptr);
+    QApplication app(qtArgc, qtArgv.data());
+    const tandemo::CommandLine line =
+        tandemo::parseCommandLine(argumentsOf(qtArgc, qtArgv.data()) + arguments.mid(optionsEnd));
     if (const int status = answerWithoutWindow(line); status >= 0)
         return status;
     for (const QString& file : line.ignored)
-        std::fprintf(stderr, "tandemo: ignored (two panes only): %s\n", qPrintable(file));
+        std::fprintf(stderr, "tandemo: ignored (two panes only): %s\n",
+                     qPrintable(tandemo::printableName(file)));
     tandemo::applyApplicationIdentity();
 
     tandemo::DesktopServices desktop;

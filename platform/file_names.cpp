@@ -173,6 +173,18 @@ QString localFileFromUrl(const QUrl& url)
     return decodeFileName(bytes);
 }
 
+QString printableName(const QString& name)
+{
+    QString printable;
+    for (const QChar c : name) {
+        if (c.category() == QChar::Other_Control)
+            printable += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            printable += c;
+    }
+    return printable;
+}
+
 QString resolveIgnoringCase(const QString& path)
 {
     if (path.isEmpty() || pathExists(path))

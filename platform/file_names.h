@@ -24,6 +24,10 @@ QString localFileFromUrl(const QUrl& url);
 /// The local files among what was dropped, each named by its own bytes.
 QStringList localFilesOf(const QMimeData* data);
 
+/// A name as it may be shown or printed: control characters (which a terminal would act on)
+/// written as \xHH.
+QString printableName(const QString& name);
+
 /// The path made absolute against the working folder, joined as text so that bytes that are
 /// not UTF-8 are kept.
 QString absoluteFileName(const QString& path);

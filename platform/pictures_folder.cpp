@@ -1,16 +1,31 @@
 #include "platform/pictures_folder.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace tandemo {
 
+namespace {
+
+/// Whether the folder is there (or could be made) and is a folder of its own, not the home
+/// folder itself, where saved pictures would be lost among everything else.
+bool isUsable(const QString& folder)
+{
+    if (folder.isEmpty() || !QDir().mkpath(folder) || !QFileInfo(folder).isDir())
+        return false;
+    return QFileInfo(folder).canonicalFilePath() != QFileInfo(QDir::homePath()).canonicalFilePath();
+}
+
+} // namespace
+
 QString picturesFolder()
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    if (!folder.isEmpty() && QDir().mkpath(folder))
-        return folder;
-    return QDir::homePath();
+    const QString named = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (isUsable(named))
+        return named;
+    const QString fallback = QDir::home().filePath(QStringLiteral("Pictures"));
+    return isUsable(fallback) ? fallback : QString();
 }
 
 } // namespace tandemo

@@ -3,9 +3,23 @@
 #include "platform/file_names.h"
 
 #include <QFileDialog>
+#include <QSettings>
 #include <QWidget>
 
 namespace tandemo {
+
+namespace {
+
+/// Qt's file dialog keeps its history (the last folder, the view) in the user's settings when it
+/// closes. The program keeps nothing between runs: the user's Qt settings are sent to a folder
+/// that can never exist, beneath a device, so the dialog neither reads nor writes any.
+void keepNoDialogHistory()
+{
+    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+        QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null"));
+}
+
+} // namespace
 
 QtCommonDialog::QtCommonDialog(QWidget* window)
     : CommonDialog(window)
@@ -44,6 +58,7 @@ QStringList QtCommonDialog::toNameFilters(const QString& filter)
 
 void QtCommonDialog::ShowOpen()
 {
+    keepNoDialogHistory();
     QFileDialog dialog(m_window, DialogTitle());
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // Like the classic open dialog, a typed name is returned even if no such file exists.

@@ -158,8 +158,10 @@ void MpvEngine::drainEvents()
             }
             break;
         case MPV_EVENT_COMMAND_REPLY:
-            if (const QString path = m_frameSaves.take(event->reply_userdata); !path.isEmpty())
-                emit frameSaved(path, event->error >= 0);
+            if (event->reply_userdata == kFrameSaveRequest && m_frameSave) {
+                const std::unique_ptr<FrameSave> save = std::move(m_frameSave);
+                emit frameSaved(save->destination(), save->finish(event->error >= 0));
+            }
             break;
         case MPV_EVENT_PLAYBACK_RESTART:
             emit playbackRestarted();

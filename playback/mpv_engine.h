@@ -1,5 +1,6 @@
 #pragma once
 
+#include "playback/frame_save.h"
 #include "playback/media_facts.h"
 #include "playback/playback_engine.h"
 #include "playback/queued_wakeup.h"
@@ -97,7 +98,6 @@ public:
 
 signals:
     void fileLoaded();
-    void fileFailed(const QString& reason);
 
 private:
     explicit MpvEngine(MpvCore core);
@@ -124,12 +124,10 @@ private:
     double m_measuredFps = 0;
     std::int64_t m_outputDrops = 0;
     std::int64_t m_decoderDrops = 0;
-    // Frame saves are numbered from here on, to tell their replies apart.
-    static constexpr std::uint64_t kFirstFrameSave = 1000;
-
     std::uint64_t m_pendingHook = 0;
-    std::uint64_t m_lastSaveRequest = 0;
-    QHash<std::uint64_t, QString> m_frameSaves;
+    // The id of the reply to the save of a frame.
+    static constexpr std::uint64_t kFrameSaveRequest = 1000;
+    std::unique_ptr<FrameSave> m_frameSave;
     QSize m_storedSize;
     QString m_codec;
     double m_bitRate = 0;

@@ -27,6 +27,13 @@ void MpvEngine::commandAsync(std::initializer_list<const char*> arguments)
 void MpvEngine::loadFile(const QString& path, bool startPaused)
 {
     m_file = path;
+    // Only regular files are opened, whenever they are (a replay too: the name may have been
+    // taken by something else since): a pipe or a device could block the core for good.
+    if (isPresentButNotAFile(path)) {
+        commandAsync({"stop"});
+        emit fileFailed(QStringLiteral("not a regular file"));
+        return;
+    }
     setPaused(startPaused);
     const QByteArray file = encodeFileName(path);
     const QByteArray options = fileCacheOptions(fileSizeOf(path));
@@ -101,15 +108,21 @@ void MpvEngine::setView(const ViewZoom& view)
 
 void MpvEngine::saveFrame(const QString& path)
 {
+    // One save at a time: each holds a decoded frame and its encoding, and a held key would
+    // otherwise queue them by the hundred.
+    if (m_frameSave) {
+        emit frameSaveRefused();
+        return;
+    }
+    auto save = std::make_unique<FrameSave>(path);
     // "video": the decoded picture at its own size, without the view's zoom or scaling.
-    const QByteArray file = encodeFileName(path);
-    const std::uint64_t request = kFirstFrameSave + m_lastSaveRequest++;
+    const QByteArray file = encodeFileName(save->stagingPath());
     const char* arguments[] = {"screenshot-to-file", file.constData(), "video", nullptr};
-    if (mpv_command_async(m_core.get(), request, arguments) < 0) {
+    if (!save->isReady() || mpv_command_async(m_core.get(), kFrameSaveRequest, arguments) < 0) {
         emit frameSaved(path, false);
         return;
     }
-    m_frameSaves.insert(request, path);
+    m_frameSave = std::move(save);
 }
 
 void MpvEngine::setVolume(int volume)

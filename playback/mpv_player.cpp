@@ -132,7 +132,7 @@ void MpvPlayer::setURL(const QString& url)
     }
     // Only regular files are opened: a pipe or a device could block the engine for good, and a
     // folder holds no video.
-    if (isPresentButNotAFile(url)) {
+    if (isPresentButNotAFile(fileToOpen())) {
         m_loadPending = false;
         m_engine->unload();
         m_surface->clear();
@@ -150,12 +150,18 @@ void MpvPlayer::load(bool startPaused)
         startFile();
 }
 
+QString MpvPlayer::fileToOpen() const
+{
+    // Always a local file: as an absolute path, a name that looks like a URL or an option is
+    // opened as the file of that name. Names are matched without regard to case, as the
+    // system the player was made for matches them.
+    return resolveIgnoringCase(absoluteFileName(m_url));
+}
+
 void MpvPlayer::startFile()
 {
     m_loadPending = false;
-    // Always a local file: as an absolute path, a name that looks like a URL or an option is
-    // opened as the file of that name.
-    m_engine->loadFile(absoluteFileName(m_url), m_startPaused);
+    m_engine->loadFile(fileToOpen(), m_startPaused);
 }
 
 QList<transport::Target> MpvPlayer::targets()

@@ -106,6 +106,7 @@ private:
     void connectSurface();
     /// Loads the current URL as soon as the video surface can draw it.
     void load(bool startPaused);
+    QString fileToOpen() const;
     void startFile();
     QList<transport::Target> targets();
 

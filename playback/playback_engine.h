@@ -53,8 +53,10 @@ public:
     /// Plays a little faster or slower than the chosen speed (factor near 1), to keep in step
     /// with another player; 1 returns to the chosen speed.
     virtual void setSpeedNudge(double factor) = 0;
-    /// Saves the frame showing, at the video's own size, as a picture file (its format from the
-    /// name's extension); frameSaved reports how it went.
+    /// Saves the frame showing, at the video's own size, as a new PNG file at `path`, never over
+    /// or through anything there; frameSaved reports how it went once the whole file is in
+    /// place (or that nothing was left). One save at a time: while one is under way, another
+    /// is refused at once with frameSaveRefused.
     virtual void saveFrame(const QString& path) = 0;
 
 signals:
@@ -63,6 +65,9 @@ signals:
     void positionChanged(double seconds);
     void durationChanged(double seconds);
     void frameSaved(const QString& path, bool saved);
+    void frameSaveRefused();
+    /// The file could not be opened or played.
+    void fileFailed(const QString& reason);
     /// A file is being opened; paused tells whether it was asked to wait at its first frame.
     void loadStarted(bool paused);
     /// Playback started or went on after a seek, including the jump back at a loop's end: the

@@ -13,9 +13,30 @@ namespace tandemo {
 
 namespace {
 
+// The longest name of a file that the system's file systems keep, in bytes.
+constexpr qsizetype kLongestName = 255;
+
 bool isTaken(const QString& path, const QStringList& taken)
 {
     return taken.contains(path) || pathExists(path);
+}
+
+/// The video's name as part of a file name: control characters become "_", and it is shortened
+/// (by whole characters) so that the name with `tail` stays within what a file system keeps.
+QString nameStem(const QString& video, const QString& tail)
+{
+    QString stem = QFileInfo(video).completeBaseName();
+    for (QChar& c : stem) {
+        if (c.category() == QChar::Other_Control)
+            c = u'_';
+    }
+    const qsizetype room = kLongestName - encodeFileName(tail).size();
+    while (!stem.isEmpty() && encodeFileName(stem).size() > room) {
+        stem.chop(1);
+        if (!stem.isEmpty() && stem.back().isHighSurrogate())
+            stem.chop(1);
+    }
+    return stem;
 }
 
 } // namespace
@@ -23,13 +44,15 @@ bool isTaken(const QString& path, const QStringList& taken)
 QString savedFramePath(const QString& folder, const QString& video, double seconds,
                        const QStringList& taken)
 {
-    const QString base =
-        QFileInfo(video).completeBaseName() + QLatin1Char('-') +
+    const QString time =
+        QLatin1Char('-') +
         formatClockTime(seconds, QStringLiteral("h"), QStringLiteral("m"), QStringLiteral("s"));
     const QDir dir(folder);
-    QString path = dir.filePath(base + QStringLiteral(".png"));
+    // Room is kept for the number of a copy, so that every copy has the same stem.
+    const QString stem = nameStem(video, time + QStringLiteral(" (99999).png"));
+    QString path = dir.filePath(stem + time + QStringLiteral(".png"));
     for (int copy = 2; isTaken(path, taken); ++copy)
-        path = dir.filePath(QStringLiteral("%1 (%2).png").arg(base).arg(copy));
+        path = dir.filePath(QStringLiteral("%1%2 (%3).png").arg(stem, time).arg(copy));
     return path;
 }
 
@@ -40,7 +63,10 @@ QStringList saveFrames(const QList<transport::Target>& targets, const QString& f
         PlaybackEngine& engine = *target.engine;
         if (engine.isIdle() || engine.file().isEmpty())
             continue;
-        const QString path = savedFramePath(folder, engine.file(), engine.position(), paths);
+        // Without a folder to save into, the engine reports the save as failed.
+        const QString path = folder.isEmpty()
+                                 ? QString()
+                                 : savedFramePath(folder, engine.file(), engine.position(), paths);
         paths << path;
         engine.saveFrame(path);
     }

@@ -22,6 +22,11 @@ void StartTogether::watch(PlaybackEngine* engine)
                 [this, &pane](bool paused) { onLoadStarted(pane, paused); });
         connect(engine, &PlaybackEngine::playbackRestarted, this,
                 [this, &pane] { onRestarted(pane); });
+        // A file that fails may do so before the engine ever reports it open.
+        connect(engine, &PlaybackEngine::fileFailed, this, [this, &pane] {
+            pane.fileOpen = false;
+            onClosed(pane);
+        });
         connect(engine, &PlaybackEngine::idleChanged, this, [this, &pane](bool idle) {
             if (!idle)
                 pane.fileOpen = true;

@@ -1,5 +1,6 @@
 #include "playback/transport_binding.h"
 
+#include "platform/file_names.h"
 #include "playback/mpv_player.h"
 #include "playback/transport_bar.h"
 
@@ -19,9 +20,8 @@ QString tr(const char* text)
     return QCoreApplication::translate("MpvPlayer", text);
 }
 
-void showFrameSaved(TransportBar* bar, const QString& path, bool saved)
+void showForAWhile(TransportBar* bar, const QString& status)
 {
-    const QString status = saved ? tr("Saved %1").arg(path) : tr("Cannot save the frame");
     bar->setStatus(status);
     // The time shows again after a while, unless something else was said since.
     QTimer::singleShot(kFrameSavedStatusMs, bar, [bar, status] {
@@ -51,8 +51,12 @@ void showEngineState(TransportBar* bar, MpvEngine* engine)
     QObject::connect(engine, &MpvEngine::fileLoaded, bar, [bar] { bar->setStatus(QString()); });
     QObject::connect(engine, &MpvEngine::fileFailed, bar,
                      [bar] { bar->setStatus(tr("Cannot play this file")); });
-    QObject::connect(engine, &MpvEngine::frameSaved, bar,
-                     [bar](const QString& path, bool saved) { showFrameSaved(bar, path, saved); });
+    QObject::connect(engine, &MpvEngine::frameSaved, bar, [bar](const QString& path, bool saved) {
+        showForAWhile(bar, saved ? tr("Saved %1").arg(printableName(path))
+                                 : tr("Cannot save the frame"));
+    });
+    QObject::connect(engine, &MpvEngine::frameSaveRefused, bar,
+                     [bar] { showForAWhile(bar, tr("Still saving the last frame")); });
 }
 
 void showLink(TransportBar* bar, PlayerLink* link, const MpvEngine* engine)

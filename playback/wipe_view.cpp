@@ -1,5 +1,6 @@
 #include "playback/wipe_view.h"
 
+#include "platform/hosted_component.h"
 #include "playback/mpv_player.h"
 #include "playback/player_commands.h"
 #include "playback/player_link.h"
@@ -39,6 +40,8 @@ WipeView::WipeView(MpvPlayer& first, MpvPlayer& second)
     , m_second(&second)
     , m_link(first.link())
 {
+    // Part of the players, shown over the window: the window's skin and font stay out of it.
+    markHostedComponent(*this);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::SplitHCursor);

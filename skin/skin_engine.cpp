@@ -5,8 +5,11 @@
 #include "platform/hosted_component.h"
 #include "platform/small_file.h"
 #include "skin/skin_style_files.h"
+#include "skin/skin_style_scope.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QEvent>
 #include <QFileInfo>
 #include <QPalette>
 #include <QWidget>
@@ -81,11 +84,13 @@ void SkinEngine::ApplyWindow(quintptr nativeHandle)
     QWidget* window = QWidget::find(static_cast<WId>(nativeHandle));
     if (!window || !window->isWindow())
         throw Failure(failure_text::kInvalidCall);
+    m_window = window;
 
     const QPalette palette = paletteFor(*m_scheme, window->palette());
     if (m_skinDialogs) {
-        // Dialogs and message boxes are made later, from the application's palette.
-        QApplication::setPalette(palette);
+        // Dialogs and message boxes are made later, from the application's palette for dialogs;
+        // the players' own menus and pop-ups keep the desktop's.
+        QApplication::setPalette(palette, "QDialog");
     }
     window->setPalette(palette);
     if (m_options & skin_option::kSkinChildControls) {
@@ -96,11 +101,48 @@ void SkinEngine::ApplyWindow(quintptr nativeHandle)
         }
     }
 
+    // The style sheet reaches only what the window marks as its own: set on the window, it
+    // would otherwise restyle everything inside the players too.
+    markIfSkinned(*window);
+    for (QWidget* child : window->findChildren<QWidget*>())
+        markIfSkinned(*child);
+    if (!m_watchingNewWidgets) {
+        m_watchingNewWidgets = true;
+        qApp->installEventFilter(this);
+    }
     QString styleSheet;
     if (m_skinMenus)
         styleSheet += menuStyleSheetFor(*m_scheme);
     styleSheet += m_scheme->styleSheet;
-    window->setStyleSheet(styleSheet);
+    window->setStyleSheet(scopedToSkinnedWidgets(styleSheet));
+}
+
+bool SkinEngine::isSkinned(const QWidget& widget) const
+{
+    bool crossedWindow = false;
+    for (const QWidget* each = &widget; each; each = each->parentWidget()) {
+        if (each == m_window)
+            return !crossedWindow || m_skinDialogs;
+        if (each != &widget && isHostedComponent(*each))
+            return false;
+        if (each->isWindow())
+            crossedWindow = true;
+    }
+    return false;
+}
+
+void SkinEngine::markIfSkinned(QWidget& widget) const
+{
+    if (isSkinned(widget))
+        widget.setProperty(kSkinnedProperty, true);
+}
+
+bool SkinEngine::eventFilter(QObject* watched, QEvent* event)
+{
+    // Widgets made later (a dialog opened on the window) are marked before their style is set.
+    if (event->type() == QEvent::Polish && watched->isWidgetType() && m_window)
+        markIfSkinned(*static_cast<QWidget*>(watched));
+    return SkinFramework::eventFilter(watched, event);
 }
 
 } // namespace tandemo

@@ -3,6 +3,8 @@
 #include "skin/skin_file.h"
 #include "skin/skin_framework.h"
 
+#include <QPointer>
+
 #include <optional>
 
 class QPalette;
@@ -37,8 +39,18 @@ public:
     static QPalette paletteFor(const SkinScheme& scheme, const QPalette& base);
     static QString menuStyleSheetFor(const SkinScheme& scheme);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    /// Whether a skin applied to the window reaches the widget: the window's own controls, and
+    /// dialogs opened on it when dialogs are skinned, but not the insides of hosted components.
+    bool isSkinned(const QWidget& widget) const;
+    void markIfSkinned(QWidget& widget) const;
+
     std::optional<SkinScheme> m_scheme;
+    QPointer<QWidget> m_window;
+    bool m_watchingNewWidgets = false;
     std::int32_t m_options = 0;
     bool m_skinDialogs = false;
     bool m_skinMenus = false;

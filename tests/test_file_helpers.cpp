@@ -2,12 +2,15 @@
 #include "fs/checked_count.h"
 #include "fs/file_helpers.h"
 #include "platform/file_names.h"
+#include "platform/pictures_folder.h"
 #include "platform/posix_file_system.h"
 #include "platform/wildcard.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QtTest>
@@ -226,6 +229,40 @@ private slots:
         const QUrl dropped("file://" + QString::fromLatin1(path.toPercentEncoding("/")));
         QCOMPARE(encodeFileName(localFileFromUrl(dropped)), path);
         QCOMPARE(localFileFromUrl(QUrl("https://example.com/a.avi")), QString());
+    }
+
+    void picturesGoToAFolderOfTheirOwnNeverTheHomeFolder()
+    {
+        QTemporaryDir home;
+        QVERIFY(QDir(home.path()).mkpath("config"));
+        const QByteArray oldHome = qgetenv("HOME");
+        qputenv("HOME", home.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());
+        const auto restore = qScopeGuard([&] {
+            qputenv("HOME", oldHome);
+            qunsetenv("XDG_CONFIG_HOME");
+        });
+        const auto name = [&](const QByteArray& folder) {
+            QFile dirs(home.filePath("config/user-dirs.dirs"));
+            QVERIFY(dirs.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            dirs.write("XDG_PICTURES_DIR=\"" + folder + "\"\n");
+        };
+
+        name("$HOME/Shots");
+        QCOMPARE(picturesFolder(), home.filePath("Shots"));
+        QVERIFY(QFileInfo(home.filePath("Shots")).isDir());
+        // A pipe, a file or the home folder itself in its place: ~/Pictures instead.
+        QVERIFY(mkfifo(encodeFileName(home.filePath("pipe")).constData(), 0600) == 0);
+        for (const QByteArray& named :
+             {QByteArray("$HOME/pipe"), QByteArray("$HOME/config/user-dirs.dirs"),
+              QByteArray("$HOME/")}) {
+            name(named);
+            QCOMPARE(picturesFolder(), home.filePath("Pictures"));
+        }
+        // And when that is no folder either, none at all.
+        QVERIFY(QDir(home.filePath("Pictures")).removeRecursively());
+        touch(home.filePath("Pictures"));
+        QCOMPARE(picturesFolder(), QString());
     }
 
     void countsOverflowInsteadOfWrapping()

@@ -2,6 +2,7 @@
 // reaches, the pause that aligns, seeks kept inside each video and the correction that keeps two
 // playing videos in step.
 #include "fakes/fake_engine.h"
+#include "platform/file_names.h"
 #include "playback/player_link.h"
 #include "playback/saved_frames.h"
 #include "playback/transport_rules.h"
@@ -312,6 +313,20 @@ private slots:
         pair.right.reportIdle();
         QCOMPARE(saveFrames(pair.targetsOf(pair.left), folder.path()).size(), 1);
         QVERIFY(saved(pair.right).isEmpty());
+        // Without a pictures folder the engine is asked for no file, and reports a failure.
+        QCOMPARE(saveFrames(pair.targetsOf(pair.left), QString()), QStringList{QString()});
+
+        // A name too long for the file system is shortened, copies included, by whole
+        // characters; control characters become "_"; and a message prints them escaped.
+        const QString longName = "/videos/" + QString(124, QChar(0x00e9)) + "\x1b[2J.mp4";
+        const QString path = savedFramePath(folder.path(), longName, 64.92);
+        const QString copy = savedFramePath(folder.path(), longName, 64.92, {path});
+        QVERIFY2(encodeFileName(QFileInfo(copy).fileName()).size() <= 255, qPrintable(copy));
+        QCOMPARE(QFileInfo(path).fileName(), QString(116, QChar(0x00e9)) + "-1m04.920s.png");
+        QCOMPARE(QFileInfo(copy).fileName(), QString(116, QChar(0x00e9)) + "-1m04.920s (2).png");
+        QCOMPARE(QFileInfo(savedFramePath(folder.path(), "/v/a\x1b[2J\nb.mp4", 0)).fileName(),
+                 QString("a_[2J_b-0m00.000s.png"));
+        QCOMPARE(printableName("a\x1b[2J\x7f.mp4"), QString("a\\x1b[2J\\x7f.mp4"));
     }
 
     void driftIsCorrectedWhileBothPlayTheSameLength_data()

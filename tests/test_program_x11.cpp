@@ -16,8 +16,10 @@
 #include <QtTest>
 
 #include <csignal>
+
 #include <memory>
 #include <optional>
+#include <sys/stat.h>
 
 using namespace tandemo;
 using namespace tandemo::testing;
@@ -176,6 +178,26 @@ private slots:
         QVERIFY(program.process.readAllStandardError().contains("ignored"));
         QVERIFY(sendDeleteWindow(window));
         QVERIFY(program.process.waitForFinished(kPlayerTimeoutMs));
+    }
+
+    void afterTwoDashesEveryArgumentIsAFileNameNotAnOptionOfQts()
+    {
+        // Taken as Qt's, these would hide the window off the display and hang reading a pipe.
+        InstalledProgram program;
+        const QString pipe = program.folder.filePath("style.qss");
+        QVERIFY(mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+        program.start({"--", "-platform", "offscreen", "-stylesheet=" + pipe, "a\x1b[2J.avi"});
+        const quint32 window = waitForWindow(program.process, "Tandemo Software");
+        QVERIFY(window != 0);
+        QVERIFY(sendDeleteWindow(window));
+        QVERIFY(program.process.waitForFinished(kPlayerTimeoutMs));
+        // The names past the second are said to be ignored, printed so that a terminal shows
+        // their control characters instead of acting on them.
+        const QByteArray errors = program.process.readAllStandardError();
+        QVERIFY2(errors.contains("ignored (two panes only): -stylesheet=") &&
+                     errors.contains("ignored (two panes only): a\\x1b[2J.avi") &&
+                     !errors.contains('\x1b'),
+                 errors.constData());
     }
 
     void helpVersionAndUnknownOptionsAnswerWithoutAWindow()

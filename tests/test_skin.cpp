@@ -3,14 +3,17 @@
 #include "platform/posix_file_system.h"
 #include "skin/skin_engine.h"
 #include "skin/skin_file.h"
+#include "skin/skin_style_scope.h"
 #include "window/apply_skin.h"
 #include "window/form1.h"
 #include "window/system_colours.h"
 
 #include <QCheckBox>
+#include <QDialog>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -234,8 +237,45 @@ private slots:
         QVERIFY(before != QColor("#2b2f33"));
         QCOMPARE(form.menuBar()->palette().color(QPalette::Button), QColor("#3a3f45"));
         QVERIFY(form.styleSheet().contains("QMenuBar"));
-        // Dialogs opened later take the skin too.
-        QCOMPARE(QApplication::palette().color(QPalette::Window), QColor("#2b2f33"));
+        // Dialogs opened later take the skin too; other windows, such as a player's menu, keep
+        // the desktop's colours.
+        QDialog dialog(&form);
+        dialog.ensurePolished();
+        QCOMPARE(dialog.palette().color(QPalette::Window), QColor("#2b2f33"));
+        QMenu menu(&form);
+        menu.ensurePolished();
+        QVERIFY(menu.palette().color(QPalette::Window) != QColor("#2b2f33"));
+        QApplication::setPalette(QPalette(), "QDialog");
+    }
+
+    void styleRulesReachOnlyMarkedWidgets_data()
+    {
+        QTest::addColumn<QString>("sheet");
+        QTest::addColumn<QString>("scoped");
+        const QString mark = R"([tandemoSkinned="true"])";
+        QTest::newRow("type") << "QToolButton { border: 1px }"
+                              << "QToolButton" + mark + " { border: 1px }";
+        QTest::newRow("sub-control and state")
+            << "QSlider::handle:horizontal{width: 10px}"
+            << "QSlider" + mark + "::handle:horizontal {width: 10px}";
+        QTest::newRow("list, descendant, property, comment")
+            << "/* a } comment */ QFrame QLabel, QPushButton[flat=\"a:b\"]:hover {color: red}"
+            << "QFrame QLabel" + mark + ", QPushButton[flat=\"a:b\"]" + mark +
+                   ":hover {color: red}";
+        QTest::newRow("child, pseudo alone") << "#Picture1 > :hover { color: red }"
+                                             << "#Picture1 > *" + mark + ":hover { color: red }";
+        QTest::newRow("declarations alone") << "color: red;"
+                                            << "*" + mark + " {color: red;}";
+        QTest::newRow("brace in a string")
+            << "QLabel { qproperty-text: \"}\" } QMenu {}"
+            << "QLabel" + mark + " { qproperty-text: \"}\" }QMenu" + mark + " {}";
+    }
+
+    void styleRulesReachOnlyMarkedWidgets()
+    {
+        QFETCH(QString, sheet);
+        QFETCH(QString, scoped);
+        QCOMPARE(scopedToSkinnedWidgets(sheet), scoped);
     }
 
     void stylePicturesComeFromTheSkinsOwnFolderOnly()

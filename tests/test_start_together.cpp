@@ -51,6 +51,15 @@ private slots:
         left.reportIdle();
         QCOMPARE(right.takeCommands(), QStringList{"play"});
         QVERIFY(left.takeCommands().isEmpty());
+        // Nor does one that fails before the engine ever reports it open (a truncated file).
+        emit left.loadStarted(false);
+        emit right.loadStarted(false);
+        left.takeCommands();
+        right.takeCommands();
+        emit right.playbackRestarted();
+        emit left.fileFailed("invalid data");
+        QCOMPARE(right.takeCommands(), QStringList{"play"});
+        QVERIFY(left.takeCommands().isEmpty());
         // A file asked to start paused is never held, nor made to play.
         emit left.loadStarted(true);
         emit right.loadStarted(false);

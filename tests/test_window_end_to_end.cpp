@@ -17,6 +17,8 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -99,6 +101,13 @@ class TestWindowEndToEnd : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        // The user's configuration, where nothing may be written.
+        QVERIFY(m_config.isValid());
+        qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
+    }
+
     void selectVideo2PlaysTheChosenFileOnTheRightOnly()
     {
         RealWindow window;
@@ -120,15 +129,20 @@ private slots:
         QVERIFY(RealWindow::playing(window.right()));
         QCOMPARE(window.left().URL(), mediaPath("red.mp4"));
         QVERIFY(RealWindow::playing(window.left()));
+        // The dialog kept no history: nothing was written to the user's configuration.
+        QCOMPARE(
+            QDir(m_config.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+            QStringList());
     }
 
     void samplesPlayLeftAndRightAndKeepPlayingThroughResizes()
     {
         RealWindow window;
-        QDir(window.folder.path()).mkdir("Samples");
+        // Found and played whatever the letter case of the folder's name.
+        QDir(window.folder.path()).mkdir("samples");
         // Named so that the red clip is listed first.
-        QVERIFY(QFile::copy(mediaPath("red.mp4"), window.folder.filePath("Samples/A red.mp4")));
-        QVERIFY(QFile::copy(mediaPath("blue.mp4"), window.folder.filePath("Samples/b blue.mp4")));
+        QVERIFY(QFile::copy(mediaPath("red.mp4"), window.folder.filePath("samples/A red.mp4")));
+        QVERIFY(QFile::copy(mediaPath("blue.mp4"), window.folder.filePath("samples/b blue.mp4")));
         QVERIFY(QTest::qWaitForWindowExposed(&window.form));
 
         window.form.Sample()->trigger();
@@ -156,23 +170,41 @@ private slots:
         QVERIFY(QDir(window.folder.path()).mkdir("X"));
         QVERIFY(QFile::copy(QStringLiteral(TANDEMO_SOURCE_DIR "/resources/skins/graphite.cjs"),
                             window.folder.filePath("X/O.CJS")));
-        QLabel* timeLabel = window.left().transportBar().findChild<QLabel*>();
-        QVERIFY(timeLabel);
-        const QPalette before = timeLabel->palette();
-        const QColor barBefore = window.left().transportBar().palette().color(QPalette::Window);
+        QVERIFY(QTest::qWaitForWindowExposed(&window.form));
+        TransportBar& bar = window.left().transportBar();
+        const QImage barBefore = bar.grab().toImage();
+        const QColor menuBefore = QMenu(&window.left()).palette().color(QPalette::Window);
 
         Form_Load(window.form, window.services);
         QVERIFY2(window.boxesShown.isEmpty(), qPrintable(window.boxesShown.join(" | ")));
         // The window took the skin...
         QCOMPARE(window.form.clientArea()->palette().color(QPalette::Window), QColor("#2b2f33"));
-        // ...and the player's own controls kept their look.
-        QCOMPARE(timeLabel->palette().color(QPalette::WindowText),
-                 before.color(QPalette::WindowText));
-        QCOMPARE(timeLabel->palette().color(QPalette::Window), before.color(QPalette::Window));
-        QCOMPARE(window.left().transportBar().palette().color(QPalette::Window), barBefore);
-        QVERIFY(!timeLabel->property("BackColor").isValid());
-        QApplication::setPalette(QPalette()); // the skin reached the application's dialogs
+        QCOMPARE(window.form.menuBar()->grab().toImage().pixelColor(1, 1), QColor("#3a3f45"));
+        // ...and the player's own controls look as they did: the skin's style lines for buttons
+        // and sliders are drawn on none of them, and its menus keep the desktop's colours.
+        QCOMPARE(bar.grab().toImage(), barBefore);
+        QMenu menu(&window.left());
+        menu.ensurePolished();
+        QCOMPARE(menu.palette().color(QPalette::Window), menuBefore);
+        QVERIFY(!bar.findChild<QLabel*>()->property("BackColor").isValid());
+        QApplication::setPalette(QPalette(), "QDialog"); // the skin reached the dialogs
     }
+
+    void theWindowsBoldFontStaysOutOfTheMenuBarAndThePlayers()
+    {
+        RealWindow window;
+        QCOMPARE(window.form.font().family(), QString("Arial"));
+        QVERIFY(window.form.font().bold());
+        for (QWidget* drawn : {static_cast<QWidget*>(window.form.menuBar()),
+                               static_cast<QWidget*>(&window.left().transportBar()),
+                               static_cast<QWidget*>(&window.right().transportBar())}) {
+            QCOMPARE(drawn->font(), QApplication::font(drawn));
+            QVERIFY(!drawn->font().bold());
+        }
+    }
+
+private:
+    QTemporaryDir m_config;
 };
 
 QTEST_MAIN(TestWindowEndToEnd)

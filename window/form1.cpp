@@ -10,6 +10,7 @@
 #include "window/system_colours.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QEvent>
 #include <QMenuBar>
@@ -108,6 +109,10 @@ Form1::Form1(ComponentFactory& components, QWidget* parent)
 void Form1::buildMenuBar()
 {
     QMenuBar* bar = menuBar();
+    // The menu bar is drawn in the desktop's menu font, not in the window's own.
+    QFont menuFont = QApplication::font(bar);
+    menuFont.setResolveMask(QFont::AllPropertiesResolved);
+    bar->setFont(menuFont);
     // Plain top-level commands: no sub-menus, shortcuts or access keys.
     m_select1 = bar->addAction("Select Video #1");
     m_select1->setObjectName("Select1");

@@ -1,0 +1,83 @@
+// Saving frames on a real player, as a hostile folder or a full disk would have it: one save at
+// a time, whole or not at all, never through a link planted at its name.
+#include "playback/mpv_player.h"
+#include "playback/transport_bar.h"
+#include "support/linked_window.h"
+#include "support/player_testing.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+
+#include <sys/resource.h>
+
+using namespace tandemo;
+using namespace tandemo::testing;
+
+class TestSavedFrames : public QObject {
+    Q_OBJECT
+
+private slots:
+    void aSaveIsWholeOneAtATimeAndNeverWritesThroughALink()
+    {
+        QTemporaryDir folder;
+        Window window;
+        QVERIFY(window.play("bars-360.mp4", "red.mp4"));
+        MpvPlayer& left = window.left();
+        PlaybackEngine& engine = left.engine();
+        left.togglePlayPause();
+        QTRY_VERIFY_WITH_TIMEOUT(Window::paused(left), kPlayerTimeoutMs);
+        const auto pictures = [&] {
+            return QDir(folder.path())
+                .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+        };
+        QSignalSpy saved(&engine, &PlaybackEngine::frameSaved);
+        QSignalSpy refused(&engine, &PlaybackEngine::frameSaveRefused);
+
+        // A held key: one save runs, the presses meanwhile are refused, and the bar says so.
+        for (int i = 0; i < 20; ++i)
+            engine.saveFrame(folder.filePath(QString("held %1.png").arg(i)));
+        QCOMPARE(refused.count(), 19);
+        QCOMPARE(left.transportBar().status(), QString("Still saving the last frame"));
+        QTRY_COMPARE_WITH_TIMEOUT(saved.count(), 1, kPlayerTimeoutMs);
+        QCOMPARE(saved.takeFirst(), (QVariantList{folder.filePath("held 0.png"), true}));
+        QCOMPARE(pictures(), QStringList{"held 0.png"});
+        QCOMPARE(QImage(folder.filePath("held 0.png")).size(), QSize(640, 360));
+
+        // A link planted at the name after it was chosen: nothing is written through it, the
+        // link stays, and the save is reported as failed.
+        QTemporaryDir elsewhere;
+        QFile victim(elsewhere.filePath("victim.txt"));
+        QVERIFY(victim.open(QIODevice::WriteOnly) && victim.write("keep") == 4);
+        victim.close();
+        QVERIFY(QFile::link(victim.fileName(), folder.filePath("planted.png")));
+        engine.saveFrame(folder.filePath("planted.png"));
+        QTRY_COMPARE_WITH_TIMEOUT(saved.count(), 1, kPlayerTimeoutMs);
+        QCOMPARE(saved.takeFirst(), (QVariantList{folder.filePath("planted.png"), false}));
+        QCOMPARE(QFileInfo(folder.filePath("planted.png")).symLinkTarget(), victim.fileName());
+        QVERIFY(victim.open(QIODevice::ReadOnly));
+        QCOMPARE(victim.readAll(), QByteArray("keep"));
+        QCOMPARE(left.transportBar().status(), QString("Cannot save the frame"));
+
+        // A disk that fills up while the picture is written (files may grow to 2 KiB here): a
+        // failure, with nothing left behind.
+        rlimit before{};
+        getrlimit(RLIMIT_FSIZE, &before);
+        const auto restore = qScopeGuard([&] { setrlimit(RLIMIT_FSIZE, &before); });
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = before;
+        small.rlim_cur = 2048;
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+        engine.saveFrame(folder.filePath("full.png"));
+        QTRY_COMPARE_WITH_TIMEOUT(saved.count(), 1, kPlayerTimeoutMs);
+        QCOMPARE(saved.takeFirst(), (QVariantList{folder.filePath("full.png"), false}));
+        QCOMPARE(pictures(), (QStringList{"held 0.png", "planted.png"}));
+    }
+};
+
+QTEST_MAIN(TestSavedFrames)
+#include "test_saved_frames.moc"
