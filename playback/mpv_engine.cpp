@@ -36,6 +36,7 @@ enum ObservedProperty : std::uint64_t {
     StoredHeight,
     Codec,
     BitRate,
+    Rotation,
 };
 
 // Ids of the asynchronous requests made while a file is held at its "on_preloaded" hook.
@@ -104,6 +105,7 @@ MpvEngine::MpvEngine(MpvCore core)
     mpv_observe_property(handle, DecoderDrops, "decoder-frame-drop-count", MPV_FORMAT_INT64);
     mpv_observe_property(handle, DisplayWidth, "dwidth", MPV_FORMAT_INT64);
     mpv_observe_property(handle, DisplayHeight, "dheight", MPV_FORMAT_INT64);
+    mpv_observe_property(handle, Rotation, "video-params/rotate", MPV_FORMAT_INT64);
     mpv_observe_property(handle, StoredWidth, "width", MPV_FORMAT_INT64);
     mpv_observe_property(handle, StoredHeight, "height", MPV_FORMAT_INT64);
     mpv_observe_property(handle, Codec, "video-codec", MPV_FORMAT_STRING);
@@ -231,6 +233,9 @@ void MpvEngine::handlePropertyChange(std::uint64_t id, const mpv_event_property&
     case DisplayHeight:
         m_videoSize.setHeight(int(integer()));
         break;
+    case Rotation:
+        m_rotation = integer();
+        break;
     case StoredWidth:
         m_storedSize.setWidth(int(integer()));
         break;
@@ -265,9 +270,16 @@ void MpvEngine::rotateUpright(const mpv_event_property* trackList)
     if (trackList && trackList->format == MPV_FORMAT_NODE && trackList->data)
         rotation = videoRotation(*static_cast<mpv_node*>(trackList->data));
     // The filter is set for every file, so that one file's rotation never stays for the next.
+    m_filterRotation = rotation;
     const QByteArray filter = uprightFilter(rotation);
     const char* value = filter.constData();
     mpv_set_property_async(m_core.get(), UprightFilter, "vf", MPV_FORMAT_STRING, &value);
+}
+
+QSize MpvEngine::videoSize() const
+{
+    // Where the renderer turns the picture upright, the size reported is the picture's before.
+    return m_rotation % 180 == 90 ? m_videoSize.transposed() : m_videoSize;
 }
 
 MediaFacts MpvEngine::facts() const

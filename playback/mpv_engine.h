@@ -79,7 +79,7 @@ public:
     /// As the file declares it, else as measured; 0 when unknown.
     double frameRate() const override;
     double speed() const override { return m_speed; }
-    QSize videoSize() const override { return m_videoSize; }
+    QSize videoSize() const override;
     ViewZoom view() const override { return m_view; }
     void setView(const ViewZoom& view) override;
     /// Frames dropped so far by the video output and by the decoder.
@@ -132,6 +132,10 @@ private:
     QString m_codec;
     double m_bitRate = 0;
     QSize m_videoSize;
+    // How far the renderer turns the picture to show it upright, and how far a filter turns
+    // it before it is rendered (the one or the other).
+    std::int64_t m_rotation = 0;
+    std::int64_t m_filterRotation = 0;
     ViewZoom m_view;
 };
 

@@ -137,7 +137,10 @@ void MpvEngine::setMute(bool mute)
 
 void MpvEngine::setAspectOverride(double aspect)
 {
-    // -1 is mpv's "as the file says".
+    // -1 is mpv's "as the file says". The aspect asked for is the upright picture's; mpv applies
+    // it to the decoded one, before it is turned upright.
+    if (aspect > 0 && (m_rotation + m_filterRotation) % 180 == 90)
+        aspect = 1 / aspect;
     const QByteArray value = aspect > 0 ? QByteArray::number(aspect, 'f', 6) : "-1";
     setPropertyAsync("video-aspect-override", value.constData());
 }

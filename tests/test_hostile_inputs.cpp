@@ -1,15 +1,23 @@
 // Inputs found by testing as a hostile user would: phone videos with rotation metadata, a clip
 // of two frames, frame steps faster than the engines answer, pipes beside a video, failed loads
-// over a playing one, and names that are not UTF-8.
+// over a playing one or replaced by a pipe, and names that are not UTF-8.
 #include "platform/file_names.h"
 #include "playback/player_link.h"
 #include "playback/transport_bar.h"
+#include "playback/wipe_view.h"
 #include "support/bad_input_testing.h"
 #include "support/gui_watchdog.h"
+#include "support/linked_window.h"
 #include "window/sample_videos.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QToolButton>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 using namespace tandemo;
 using namespace tandemo::testing;
@@ -48,6 +56,54 @@ private slots:
         QVERIFY2(difference <= 12, qPrintable(worst));
         // The other pane was not taken down with it.
         QVERIFY(plays(window.right(), mediaPath("blue.mp4")));
+    }
+
+    void aRotatedClipAndAPlainOneShareOneRectangleInTheWipeView_data()
+    {
+        QTest::addColumn<bool>("rotatedFirst");
+        QTest::newRow("rotated first") << true;
+        QTest::newRow("rotated second") << false;
+    }
+    void aRotatedClipAndAPlainOneShareOneRectangleInTheWipeView()
+    {
+        // Upright, the rotated clip is a portrait: the second picture is fitted onto the first,
+        // as with two plain clips of different shapes, and nothing is drawn beside it.
+        QFETCH(bool, rotatedFirst);
+        Window window;
+        const QString rotated = kCorpus + "/videos/rotated-90.mp4";
+        QVERIFY(plays(window.left(), rotatedFirst ? rotated : mediaPath("blue.mp4")));
+        QVERIFY(plays(window.right(), rotatedFirst ? mediaPath("blue.mp4") : rotated));
+        window.left().setFocus();
+        QTest::keyClick(&window.left(), Qt::Key_W);
+        WipeView* wipe = window.components.wipeView();
+        QVERIFY(wipe);
+        const QRect area = wipe->pictureRect();
+        const QSize first = rotatedFirst ? QSize(120, 160) : QSize(160, 120);
+        QRect expected(QPoint(), first.scaled(area.size(), Qt::KeepAspectRatio));
+        expected.moveCenter(area.center());
+        const auto shows = [](const QImage& shown, QPoint at) {
+            return colourDistance(shown.pixelColor(at), Qt::black) > 60;
+        };
+        const auto inTheRectangle = [&] {
+            const QImage shown = wipe->grab(area).toImage();
+            const QPoint middle = expected.center();
+            for (const QPoint inside :
+                 {QPoint(expected.left() + 4, middle.y()), QPoint(expected.right() - 4, middle.y()),
+                  QPoint(middle.x(), expected.top() + 4),
+                  QPoint(middle.x(), expected.bottom() - 4)}) {
+                if (!shows(shown, inside))
+                    return false;
+            }
+            for (const QPoint outside :
+                 {QPoint(expected.left() - 6, middle.y()), QPoint(expected.right() + 6, middle.y()),
+                  QPoint(middle.x(), expected.top() - 6),
+                  QPoint(middle.x(), expected.bottom() + 6)}) {
+                if (area.contains(outside) && shows(shown, outside))
+                    return false;
+            }
+            return true;
+        };
+        QVERIFY(QTest::qWaitFor(inTheRectangle, kPlayerTimeoutMs));
     }
 
     void twoFrameClipShowsBothFramesInTurn()
@@ -145,6 +201,23 @@ private slots:
         QVERIFY(fails(kCorpus + "/videos/empty.mp4"));
         QTRY_VERIFY2_WITH_TIMEOUT(black(), qPrintable(centreOf(player).name()), kPlayerTimeoutMs);
         QCOMPARE(player.transportBar().timeText(), QString("Cannot play this file"));
+
+        // The failed name taken by a pipe since: play (Space) checks the file again as a load
+        // does, and never opens the pipe, which would hold the player for good.
+        QTemporaryDir folder;
+        const QString swapped = folder.filePath("swapped.mp4");
+        QVERIFY(QFile::copy(kCorpus + "/videos/empty.mp4", swapped));
+        QVERIFY(fails(swapped));
+        QVERIFY(QFile::remove(swapped));
+        QVERIFY(mkfifo(encodeFileName(swapped).constData(), 0600) == 0);
+        QSignalSpy failedAgain(&player.engine(), &MpvEngine::fileFailed);
+        player.setFocus();
+        QTest::keyClick(&player, Qt::Key_Space);
+        QTRY_VERIFY_WITH_TIMEOUT(!failedAgain.isEmpty(), kPlayerTimeoutMs);
+        const int writer = open(encodeFileName(swapped).constData(), O_WRONLY | O_NONBLOCK);
+        QCOMPARE(writer, -1); // no reader: the pipe was never opened
+        QCOMPARE(player.transportBar().timeText(), QString("Cannot play this file"));
+        QCOMPARE(player.transportBar().playPauseButton()->toolTip(), QString("Play"));
 
         // A pipe or a folder dropped onto a playing pane.
         for (const QString name : {"fifo.avi", "folder.avi"}) {
