@@ -22,14 +22,6 @@ QString frameRateText(double frameRate)
 
 } // namespace
 
-qint64 frameNumberAt(double seconds, double frameRate)
-{
-    if (frameRate <= 0 || seconds <= 0)
-        return 0;
-    // A frame's own time may come out a hair below its start.
-    return qint64(std::floor(seconds * frameRate + 1e-3));
-}
-
 QString formatClockTime(double seconds, const QString& afterHours, const QString& afterMinutes,
                         const QString& afterSeconds)
 {
@@ -64,9 +56,9 @@ QString describeFacts(const MediaFacts& facts)
         QStringList{size, facts.codec.isEmpty() ? kUnknown : facts.codec,
                     frameRateText(facts.frameRate), bitRate}
             .join(QStringLiteral("  ")),
-        QStringLiteral("Frame %1  %2")
-            .arg(frameNumberAt(facts.position, facts.frameRate))
-            .arg(formatPreciseTime(facts.position)),
+        facts.frame >= 0
+            ? QStringLiteral("Frame %1  %2").arg(facts.frame).arg(formatPreciseTime(facts.position))
+            : formatPreciseTime(facts.position),
     };
     return lines.join(QLatin1Char('\n'));
 }

@@ -16,14 +16,13 @@ struct MediaFacts {
     /// The video's bits per second, as measured while playing; 0 until known.
     double bitRate = 0;
     double position = 0;
+    /// The number of the frame showing, counted from 0; -1 while it is not known.
+    qint64 frame = -1;
 };
 
 /// The facts as lines of text: the file's name; its size, codec, frame rate and bit rate; the
-/// frame showing and the time. What is not known yet shows as a dash.
+/// frame showing (while its number is known) and the time. What is not known yet shows as a dash.
 QString describeFacts(const MediaFacts& facts);
-
-/// The number of the frame showing at `seconds`, counted from 0.
-qint64 frameNumberAt(double seconds, double frameRate);
 
 /// A time to the millisecond, hours shown only when there are any, each part followed by its
 /// mark: with ":", ":" and "" it reads "1:02.040" or "1:00:02.040".

@@ -286,7 +286,14 @@ MediaFacts MpvEngine::facts() const
 {
     if (m_idle)
         return {};
-    return MediaFacts{m_file, m_storedSize, m_codec, frameRate(), m_bitRate, m_position};
+    MediaFacts facts{m_file, m_storedSize, m_codec, frameRate(), m_bitRate, m_position};
+    // The frame showing, as the file's own timestamps count it; a time past the last frame (a
+    // step beyond the end) is that frame's.
+    if (const std::optional<FrameAt> frame = m_frameTimes.times().frameAt(m_position)) {
+        facts.frame = frame->number;
+        facts.position = frame->seconds;
+    }
+    return facts;
 }
 
 } // namespace tandemo

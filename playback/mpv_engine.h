@@ -1,6 +1,7 @@
 #pragma once
 
 #include "playback/frame_save.h"
+#include "playback/frame_times.h"
 #include "playback/media_facts.h"
 #include "playback/playback_engine.h"
 #include "playback/queued_wakeup.h"
@@ -128,6 +129,7 @@ private:
     // The id of the reply to the save of a frame.
     static constexpr std::uint64_t kFrameSaveRequest = 1000;
     std::unique_ptr<FrameSave> m_frameSave;
+    FrameTimesReader m_frameTimes;
     QSize m_storedSize;
     QString m_codec;
     double m_bitRate = 0;

@@ -30,11 +30,13 @@ void MpvEngine::loadFile(const QString& path, bool startPaused)
     // Only regular files are opened, whenever they are (a replay too: the name may have been
     // taken by something else since): a pipe or a device could block the core for good.
     if (isPresentButNotAFile(path)) {
+        m_frameTimes.clear();
         commandAsync({"stop"});
         emit fileFailed(QStringLiteral("not a regular file"));
         return;
     }
     setPaused(startPaused);
+    m_frameTimes.read(path);
     const QByteArray file = encodeFileName(path);
     const QByteArray options = fileCacheOptions(fileSizeOf(path));
     commandAsync({"loadfile", file.constData(), "replace", options.constData()});
@@ -44,6 +46,7 @@ void MpvEngine::loadFile(const QString& path, bool startPaused)
 void MpvEngine::unload()
 {
     m_file.clear();
+    m_frameTimes.clear();
     commandAsync({"stop"});
 }
 

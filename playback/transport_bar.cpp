@@ -9,6 +9,7 @@
 #include <QStyle>
 #include <QToolButton>
 
+#include <algorithm>
 #include <cmath>
 
 namespace tandemo {
@@ -207,7 +208,10 @@ void TransportBar::updateTimeLabel()
         m_time->setText(m_status);
         return;
     }
-    m_time->setText(formatTime(m_position) + " / " + formatTime(m_duration));
+    // A step past the last frame may report a time beyond the end; the picture is still the
+    // last frame's.
+    const double shown = m_duration > 0 ? std::min(m_position, m_duration) : m_position;
+    m_time->setText(formatTime(shown) + " / " + formatTime(m_duration));
 }
 
 } // namespace tandemo

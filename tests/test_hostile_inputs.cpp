@@ -135,6 +135,43 @@ private slots:
                  qPrintable(QString("red %1 ms, blue %2 ms").arg(redMs).arg(blueMs)));
     }
 
+    void factsCountFramesByTheirOwnTimes()
+    {
+        PlayerWindow window;
+        MpvPlayer& player = window.left();
+        player.setFactsShown(true);
+        const auto frameLine = [&] { return player.factsText().section('\n', 2); };
+        const auto pauseAt = [&](double seconds) {
+            QSignalSpy arrived(&player.engine(), &PlaybackEngine::playbackRestarted);
+            player.seekTo(seconds);
+            return QTest::qWaitFor([&] { return !arrived.isEmpty(); }, kPlayerTimeoutMs);
+        };
+
+        // Frames at ten, then thirty a second: no one rate numbers them.
+        QVERIFY(plays(player, kCorpus + "/videos/ten-then-thirty.mp4"));
+        player.togglePlayPause();
+        QTRY_VERIFY_WITH_TIMEOUT(player.engine().isPaused(), kPlayerTimeoutMs);
+        QVERIFY(pauseAt(1.5));
+        QTRY_COMPARE_WITH_TIMEOUT(frameLine(), QString("Frame 25  0:01.500"), kPlayerTimeoutMs);
+        QVERIFY(pauseAt(0.5));
+        QTRY_COMPARE_WITH_TIMEOUT(frameLine(), QString("Frame 5  0:00.500"), kPlayerTimeoutMs);
+        // Nor does the bar show a time past the end, which a step beyond it may report.
+        player.transportBar().setPosition(3.1);
+        QCOMPARE(player.transportBar().timeText(), QString("0:02 / 0:02"));
+
+        // A step past the last frame still shows the last frame, and says so.
+        QVERIFY(plays(player, kCorpus + "/videos/two-frames.mp4"));
+        player.togglePlayPause();
+        QTRY_VERIFY_WITH_TIMEOUT(player.engine().isPaused(), kPlayerTimeoutMs);
+        QVERIFY(pauseAt(0.1));
+        for (int i = 0; i < 2; ++i) {
+            QSignalSpy arrived(&player.engine(), &PlaybackEngine::playbackRestarted);
+            player.stepFrame(true);
+            QTRY_VERIFY_WITH_TIMEOUT(!arrived.isEmpty(), kPlayerTimeoutMs);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(frameLine(), QString("Frame 1  0:00.100"), kPlayerTimeoutMs);
+    }
+
     void fastLinkedFrameStepsKeepTheWindowResponsive()
     {
         const GuiWatchdog watchdog;

@@ -1,0 +1,127 @@
+#include "playback/frame_times.h"
+
+#include "platform/file_names.h"
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <algorithm>
+#include <memory>
+
+namespace tandemo {
+
+namespace {
+
+// A bound on what is kept: ten hours at 60 frames a second.
+constexpr std::size_t kMostFrames = 10 * 3600 * 60;
+// A frame's time as the engine reports it may come out a hair below the timestamp.
+constexpr double kTolerance = 1e-4;
+
+struct InputCloser {
+    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
+};
+struct PacketFreer {
+    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
+};
+
+int interrupted(void* cancelled)
+{
+    return static_cast<const std::atomic_bool*>(cancelled)->load() ? 1 : 0;
+}
+
+} // namespace
+
+FrameTimes::FrameTimes(std::vector<double> times)
+    : m_times(std::move(times))
+{
+    std::sort(m_times.begin(), m_times.end());
+}
+
+FrameTimes FrameTimes::read(const QString& path, const std::atomic_bool& cancelled)
+{
+    AVFormatContext* opened = avformat_alloc_context();
+    if (!opened)
+        return {};
+    opened->interrupt_callback = {&interrupted, const_cast<std::atomic_bool*>(&cancelled)};
+    // Only the file itself: no other protocol, and nothing a file names.
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    const QByteArray file = encodeFileName(path);
+    const int status = avformat_open_input(&opened, file.constData(), nullptr, &options);
+    av_dict_free(&options);
+    if (status < 0)
+        return {}; // the context was freed
+    const std::unique_ptr<AVFormatContext, InputCloser> input(opened);
+    if (avformat_find_stream_info(input.get(), nullptr) < 0)
+        return {};
+    const int video = av_find_best_stream(input.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (video < 0)
+        return {};
+    for (unsigned i = 0; i < input->nb_streams; ++i) {
+        if (int(i) != video)
+            input->streams[i]->discard = AVDISCARD_ALL;
+    }
+    const AVStream* stream = input->streams[video];
+    // The engine counts from the file's start, as the container gives it.
+    const double start =
+        input->start_time != AV_NOPTS_VALUE ? double(input->start_time) / AV_TIME_BASE : 0;
+
+    std::vector<double> times;
+    const std::unique_ptr<AVPacket, PacketFreer> packet(av_packet_alloc());
+    while (packet && !cancelled && times.size() < kMostFrames &&
+           av_read_frame(input.get(), packet.get()) >= 0) {
+        // Packets marked to be dropped (before an edit list's start) are never shown.
+        if (packet->stream_index == video && !(packet->flags & AV_PKT_FLAG_DISCARD)) {
+            const std::int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+            if (stamp != AV_NOPTS_VALUE)
+                times.push_back(double(stamp) * av_q2d(stream->time_base) - start);
+        }
+        av_packet_unref(packet.get());
+    }
+    if (cancelled)
+        return {};
+    return FrameTimes(std::move(times));
+}
+
+std::optional<FrameAt> FrameTimes::frameAt(double seconds) const
+{
+    if (m_times.empty())
+        return std::nullopt;
+    const auto after = std::upper_bound(m_times.begin(), m_times.end(), seconds + kTolerance);
+    const auto showing = after == m_times.begin() ? after : after - 1;
+    return FrameAt{qint64(showing - m_times.begin()), std::max(*showing, 0.0)};
+}
+
+FrameTimesReader::FrameTimesReader(QObject* parent)
+    : QObject(parent)
+{
+    connect(&m_reading, &QFutureWatcher<FrameTimes>::finished, this,
+            [this] { m_times = m_reading.result(); });
+}
+
+FrameTimesReader::~FrameTimesReader()
+{
+    m_cancelled->store(true);
+}
+
+void FrameTimesReader::read(const QString& path)
+{
+    clear();
+    auto cancelled = m_cancelled;
+    m_reading.setFuture(
+        QtConcurrent::run([path, cancelled] { return FrameTimes::read(path, *cancelled); }));
+}
+
+void FrameTimesReader::clear()
+{
+    // A reading under way stops at its next packet; its result is never taken.
+    m_cancelled->store(true);
+    m_cancelled = std::make_shared<std::atomic_bool>(false);
+    m_reading.setFuture(QFuture<FrameTimes>());
+    m_times = FrameTimes();
+}
+
+} // namespace tandemo

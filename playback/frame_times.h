@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QFutureWatcher>
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace tandemo {
+
+/// The frame showing at a moment: its number, counted from 0, and its own time.
+struct FrameAt {
+    qint64 number = 0;
+    double seconds = 0;
+    bool operator==(const FrameAt&) const = default;
+};
+
+/// When each frame of a file's video is shown, read by libavformat from the timestamps of its
+/// packets (nothing is decoded), in seconds from the start of the file as the engine counts them.
+/// Exact for any timing, steady or not, where a frame number worked out from the nominal rate
+/// is not.
+class FrameTimes {
+public:
+    FrameTimes() = default;
+    explicit FrameTimes(std::vector<double> times);
+
+    /// Reads the file's frame times; empty when it has no video, cannot be read, or reading was
+    /// cancelled (checked between packets).
+    static FrameTimes read(const QString& path, const std::atomic_bool& cancelled);
+
+    bool isEmpty() const { return m_times.empty(); }
+    qint64 count() const { return qint64(m_times.size()); }
+    /// The frame showing at `seconds` (the last one past the end); none when nothing is known.
+    std::optional<FrameAt> frameAt(double seconds) const;
+
+private:
+    std::vector<double> m_times;
+};
+
+/// Reads a file's frame times in the background, so that opening a file never waits for it.
+class FrameTimesReader : public QObject {
+    Q_OBJECT
+public:
+    explicit FrameTimesReader(QObject* parent = nullptr);
+    ~FrameTimesReader() override;
+
+    /// Starts reading the file's frame times; until they are read, none are known.
+    void read(const QString& path);
+    /// Forgets the times, and stops a reading under way.
+    void clear();
+    const FrameTimes& times() const { return m_times; }
+
+private:
+    std::shared_ptr<std::atomic_bool> m_cancelled = std::make_shared<std::atomic_bool>(false);
+    QFutureWatcher<FrameTimes> m_reading;
+    FrameTimes m_times;
+};
+
+} // namespace tandemo
