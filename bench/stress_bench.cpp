@@ -5,6 +5,9 @@
 //       event loop takes them, then 500 resizes; then both panes must play the good file again
 //   tandemo-bench-stress soak GOOD1 GOOD2 [--minutes N]
 //       two short clips looping for N minutes (default 60), memory sampled every minute
+//   tandemo-bench-stress presses CLIP1 CLIP2 [--count N] [--linked]
+//       N presses of Space (default 300) in the left pane, 20 a second, after 100 to warm up:
+//       how much resident memory each press leaves behind, the players linked or not
 //   tandemo-bench-stress sync CLIP1 CLIP2 [--seconds N] [--offset S]
 //       the players linked: how far apart the two panes' frames are after a pause, after a seek,
 //       and while both play for N seconds (default 60): how far apart in time the two panes show
@@ -160,6 +163,36 @@ int soak(const QString& first, const QString& second, int minutes)
     return playing ? 0 : 1;
 }
 
+int presses(const QString& first, const QString& second, int count, bool linked)
+{
+    Window window;
+    if (!window.left() || !window.right())
+        return 1;
+    window.form.MediaPlayer1()->setURL(first);
+    window.form.MediaPlayer2()->setURL(second);
+    if (!bothPlay(*window.left(), *window.right()))
+        return 1;
+    window.left()->link()->setLinked(linked);
+    window.left()->setFocus();
+    const auto press = [&](int times) {
+        for (int i = 0; i < times; ++i) {
+            QTest::keyClick(window.left(), Qt::Key_Space);
+            QTest::qWait(50);
+        }
+    };
+    press(100);
+    QTest::qWait(1000);
+    const double before = residentMiB();
+    press(count);
+    QTest::qWait(1000);
+    const double after = residentMiB();
+    std::printf("presses: %d of Space, %s: resident %.2f MiB before, %.2f MiB after "
+                "(%+.2f KiB a press); %d warnings in %d log messages\n",
+                count, linked ? "linked" : "not linked", before, after,
+                (after - before) * 1024 / count, g_warnings.load(), g_messages.load());
+    return 0;
+}
+
 /// How far apart the two players' current frames are, in milliseconds.
 double apartMs(Window& window)
 {
@@ -273,10 +306,13 @@ int main(int argc, char* argv[])
     QCommandLineParser parser;
     parser.addHelpOption();
     parser.addPositionalArgument("measure",
-                                 "stress GOOD BAD, soak GOOD1 GOOD2, or sync CLIP1 CLIP2");
+                                 "stress GOOD BAD, soak GOOD1 GOOD2, presses CLIP1 CLIP2, or "
+                                 "sync CLIP1 CLIP2");
     parser.addOption({"minutes", "Length of the soak (default 60).", "n", "60"});
     parser.addOption({"seconds", "Length of the sync run (default 60).", "n", "60"});
     parser.addOption({"offset", "Seconds the second pane is kept ahead (default 0).", "s", "0"});
+    parser.addOption({"count", "Presses of Space (default 300).", "n", "300"});
+    parser.addOption({"linked", "Presses with the players linked."});
     parser.process(app);
     const QStringList arguments = parser.positionalArguments();
     if (arguments.size() != 3)
@@ -285,6 +321,9 @@ int main(int argc, char* argv[])
         return stress(arguments[1], arguments[2]);
     if (arguments[0] == "soak")
         return soak(arguments[1], arguments[2], parser.value("minutes").toInt());
+    if (arguments[0] == "presses")
+        return presses(arguments[1], arguments[2], parser.value("count").toInt(),
+                       parser.isSet("linked"));
     if (arguments[0] == "sync")
         return sync(arguments[1], arguments[2], parser.value("seconds").toInt(),
                     parser.value("offset").toDouble());

@@ -98,8 +98,11 @@ std::optional<FrameAt> FrameTimes::frameAt(double seconds) const
 FrameTimesReader::FrameTimesReader(QObject* parent)
     : QObject(parent)
 {
-    connect(&m_reading, &QFutureWatcher<FrameTimes>::finished, this,
-            [this] { m_times = m_reading.result(); });
+    connect(&m_reading, &QFutureWatcher<FrameTimes>::finished, this, [this] {
+        // An empty future (set to drop a reading) finishes too, with nothing in it.
+        if (m_reading.future().resultCount() > 0)
+            m_times = m_reading.result();
+    });
 }
 
 FrameTimesReader::~FrameTimesReader()

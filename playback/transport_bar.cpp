@@ -41,6 +41,12 @@ TransportBar::TransportBar(QWidget* parent)
     , m_mute(makeButton(this, QStyle::SP_MediaVolume, tr("Mute")))
     , m_volume(new QSlider(Qt::Horizontal, this))
     , m_link(new QToolButton(this))
+    // Made once: each icon the style makes anew caches pictures of its own, which would pile up
+    // in the pixmap cache with every press of play or mute.
+    , m_playIcon(style()->standardIcon(QStyle::SP_MediaPlay))
+    , m_pauseIcon(style()->standardIcon(QStyle::SP_MediaPause))
+    , m_volumeIcon(style()->standardIcon(QStyle::SP_MediaVolume))
+    , m_mutedIcon(style()->standardIcon(QStyle::SP_MediaVolumeMuted))
 {
     m_playPause->setObjectName("playPause");
     m_stop->setObjectName("stop");
@@ -128,8 +134,7 @@ void TransportBar::setLinked(bool linked)
 
 void TransportBar::setPlaying(bool playing)
 {
-    m_playPause->setIcon(
-        style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    m_playPause->setIcon(playing ? m_pauseIcon : m_playIcon);
     m_playPause->setToolTip(playing ? tr("Pause") : tr("Play"));
 }
 
@@ -159,8 +164,7 @@ void TransportBar::setVolume(int volume)
 
 void TransportBar::setMuted(bool muted)
 {
-    m_mute->setIcon(
-        style()->standardIcon(muted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
+    m_mute->setIcon(muted ? m_mutedIcon : m_volumeIcon);
     m_mute->setToolTip(muted ? tr("Unmute") : tr("Mute"));
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QWidget>
 
 class QLabel;
@@ -63,6 +64,10 @@ private:
     QToolButton* m_mute;
     QSlider* m_volume;
     QToolButton* m_link;
+    const QIcon m_playIcon;
+    const QIcon m_pauseIcon;
+    const QIcon m_volumeIcon;
+    const QIcon m_mutedIcon;
     double m_position = 0;
     double m_duration = 0;
     QString m_status;

@@ -22,6 +22,7 @@
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
 #include <QtTest>
 
 using namespace tandemo;
@@ -200,6 +201,28 @@ private slots:
                                static_cast<QWidget*>(&window.right().transportBar())}) {
             QCOMPARE(drawn->font(), QApplication::font(drawn));
             QVERIFY(!drawn->font().bold());
+        }
+    }
+
+    void aBarShowsPlayAndPauseWithTheSameTwoIcons()
+    {
+        // A new icon at every press would cache pictures of its own each time, and memory would
+        // creep with every play and pause.
+        TransportBar bar;
+        const auto icons = [&] {
+            return QList<qint64>{bar.playPauseButton()->icon().cacheKey(),
+                                 bar.muteButton()->icon().cacheKey()};
+        };
+        bar.setPlaying(false);
+        bar.setMuted(false);
+        const QList<qint64> first = icons();
+        for (int i = 0; i < 3; ++i) {
+            bar.setPlaying(true);
+            bar.setMuted(true);
+            QVERIFY(icons() != first);
+            bar.setPlaying(false);
+            bar.setMuted(false);
+            QCOMPARE(icons(), first);
         }
     }
 
