@@ -92,6 +92,15 @@ struct Window {
     }
     MpvPlayer* left() { return qobject_cast<MpvPlayer*>(form.MediaPlayer1()); }
     MpvPlayer* right() { return qobject_cast<MpvPlayer*>(form.MediaPlayer2()); }
+    /// Both players play their files.
+    bool play(const QString& first, const QString& second)
+    {
+        if (!left() || !right())
+            return false;
+        form.MediaPlayer1()->setURL(first);
+        form.MediaPlayer2()->setURL(second);
+        return bothPlay(*left(), *right());
+    }
 
     PlatformComponents components;
     Form1 form;
@@ -136,11 +145,7 @@ int stress(const QString& good, const QString& bad)
 int soak(const QString& first, const QString& second, int minutes)
 {
     Window window;
-    if (!window.left() || !window.right())
-        return 1;
-    window.form.MediaPlayer1()->setURL(first);
-    window.form.MediaPlayer2()->setURL(second);
-    if (!bothPlay(*window.left(), *window.right()))
+    if (!window.play(first, second))
         return 1;
     double afterFirstMinute = 0;
     double largest = 0;
@@ -166,11 +171,7 @@ int soak(const QString& first, const QString& second, int minutes)
 int presses(const QString& first, const QString& second, int count, bool linked)
 {
     Window window;
-    if (!window.left() || !window.right())
-        return 1;
-    window.form.MediaPlayer1()->setURL(first);
-    window.form.MediaPlayer2()->setURL(second);
-    if (!bothPlay(*window.left(), *window.right()))
+    if (!window.play(first, second))
         return 1;
     window.left()->link()->setLinked(linked);
     window.left()->setFocus();
