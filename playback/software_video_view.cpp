@@ -13,8 +13,8 @@ namespace tandemo {
 namespace {
 
 /// mpv's name for a Qt image layout it can draw into, or null. Qt keeps a window of an opaque
-/// visual in premultiplied ARGB; the window system ignores its alpha, but Qt blends children
-/// over it, so the video is drawn opaque there.
+/// visual in premultiplied ARGB (on Wayland, every window); Qt blends children over it, and a
+/// compositor may take its alpha as it is, so the video must be opaque there.
 const char* mpvFormatOf(QImage::Format format)
 {
     constexpr bool littleEndian = Q_BYTE_ORDER == Q_LITTLE_ENDIAN;
@@ -25,6 +25,19 @@ const char* mpvFormatOf(QImage::Format format)
         return littleEndian ? "bgra" : "argb";
     default:
         return nullptr;
+    }
+}
+
+/// Sets the alpha of every pixel of the target to opaque. mpv leaves it unset (often 0) for a
+/// video without alpha of its own, which Qt copies as it is into a window's premultiplied
+/// backing store, and a compositor that takes the window's pixels as they are (weston's pixman
+/// renderer does) then shows as a hole in the window.
+void makeOpaque(unsigned char* pixels, QSize size, std::size_t stride)
+{
+    for (int y = 0; y < size.height(); ++y) {
+        auto* line = reinterpret_cast<quint32*>(pixels + std::size_t(y) * stride);
+        for (int x = 0; x < size.width(); ++x)
+            line[x] |= 0xff000000u; // alpha is the high byte of Qt's 32-bit ARGB
     }
 }
 
@@ -97,7 +110,11 @@ bool SoftwareVideoView::render(const Target& target)
         {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &blockForTargetTime},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
-    return mpv_render_context_render(m_context.get(), params) >= 0;
+    if (mpv_render_context_render(m_context.get(), params) < 0)
+        return false;
+    if (target.readsAlpha)
+        makeOpaque(target.pixels, target.size, target.stride);
+    return true;
 }
 
 bool SoftwareVideoView::renderIntoBuffer(QSize size)
@@ -105,7 +122,9 @@ bool SoftwareVideoView::renderIntoBuffer(QSize size)
     if (!m_context || size.isEmpty())
         return false;
     m_buffer.resize(size);
-    return render({m_buffer.data(), size, m_buffer.stride(), AlignedFrameBuffer::mpvPixelFormat()});
+    // Qt takes the padding byte of its 32-bit RGB images as an opaque alpha when it draws them.
+    return render({m_buffer.data(), size, m_buffer.stride(), AlignedFrameBuffer::mpvPixelFormat(),
+                   /*readsAlpha=*/true});
 }
 
 void SoftwareVideoView::renderOffscreen()
@@ -149,7 +168,10 @@ SoftwareVideoView::backingStoreTarget(QPainter& painter) const
     const std::size_t stride = std::size_t(store->bytesPerLine());
     unsigned char* origin = store->bits() + std::size_t(area.y()) * stride +
                             std::size_t(area.x()) * AlignedFrameBuffer::kBytesPerPixel;
-    return Target{origin, area.size(), stride, format};
+    // A 32-bit RGB store (an X11 window) goes to the window system as it is, which ignores the
+    // fourth byte: only a store that keeps alpha needs it set.
+    return Target{origin, area.size(), stride, format,
+                  store->format() == QImage::Format_ARGB32_Premultiplied};
 }
 
 void SoftwareVideoView::clear()

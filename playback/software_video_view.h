@@ -41,6 +41,9 @@ private:
         QSize size;
         std::size_t stride = 0;
         const char* format = nullptr; // mpv's name for the pixel layout
+        // Something reads the fourth byte of each pixel as alpha (Qt itself, or a compositor),
+        // which mpv leaves unset for a video without alpha of its own.
+        bool readsAlpha = false;
     };
 
     static void onRenderUpdate(void* view);

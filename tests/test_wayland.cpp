@@ -1,4 +1,5 @@
-// The program's window on a Wayland compositor (headless weston), natively, on both render paths.
+// The program's window on a Wayland compositor (headless weston), natively, on both render paths:
+// what the compositor shows of it.
 #include "app/platform_components.h"
 #include "fakes/fake_services.h"
 #include "playback/mpv_player.h"
@@ -7,15 +8,86 @@
 #include "window/form1_events.h"
 #include "window/start_up.h"
 
+#include <QDir>
 #include <QGuiApplication>
+#include <QImage>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace tandemo;
 using namespace tandemo::testing;
 
 Q_DECLARE_METATYPE(std::optional<tandemo::RenderPath>)
+
+namespace {
+
+/// The compositor's output as its screenshooter saves it.
+QImage compositorScreenshot()
+{
+    QTemporaryDir folder;
+    QProcess shooter;
+    shooter.setWorkingDirectory(folder.path());
+    shooter.start("weston-screenshooter", QStringList());
+    if (!shooter.waitForFinished(kPlayerTimeoutMs) || shooter.exitCode() != 0)
+        return {};
+    const QStringList shots = QDir(folder.path()).entryList({"*.png"});
+    return shots.isEmpty()
+               ? QImage()
+               : QImage(folder.filePath(shots.constFirst())).convertToFormat(QImage::Format_ARGB32);
+}
+
+struct Pixels {
+    int count = 0;
+    double meanX = 0;
+};
+
+/// The pixels of that colour, and fully opaque.
+Pixels opaquePixelsNear(const QImage& image, const QColor& colour)
+{
+    Pixels found;
+    double sumX = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(line[x]) == 255 && colourDistance(QColor(line[x]), colour) <= 12) {
+                ++found.count;
+                sumX += x;
+            }
+        }
+    }
+    found.meanX = found.count ? sumX / found.count : 0;
+    return found;
+}
+
+int transparentPixels(const QImage& image)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            count += qAlpha(image.pixel(x, y)) == 0;
+    }
+    return count;
+}
+
+/// The screenshot's pixel at the middle of the player's picture, found by the window's place on
+/// the output where the compositor reports it (or read as it is where it does not).
+QString colourAt(const QImage& screen, const QWidget& window, const MpvPlayer& player)
+{
+    const QWidget* video = const_cast<MpvPlayer&>(player).videoSurface().widget();
+    const QPoint at = video->mapTo(&window, video->rect().center()) + window.geometry().topLeft();
+    if (!screen.rect().contains(at))
+        return QStringLiteral("(outside)");
+    const QColor colour = screen.pixelColor(at);
+    return QStringLiteral("RGBA(%1,%2,%3,%4)")
+        .arg(colour.red())
+        .arg(colour.green())
+        .arg(colour.blue())
+        .arg(colour.alpha());
+}
+
+} // namespace
 
 class TestWayland : public QObject {
     Q_OBJECT
@@ -57,6 +129,21 @@ private slots:
                                      right->engine().position() > 0.3,
                                  kPlayerTimeoutMs);
         QVERIFY(fakes.messageBox.shown.isEmpty());
+
+        // What reached the compositor: the screenshot of its output shows both videos opaque,
+        // red left of blue (each clip is drawn at least at its own size, 160x120).
+        const QImage screen = compositorScreenshot();
+        QVERIFY(!screen.isNull());
+        const Pixels red = opaquePixelsNear(screen, Qt::red);
+        const Pixels blue = opaquePixelsNear(screen, Qt::blue);
+        const QString seen =
+            QString("red %1, blue %2, fully transparent %3 pixels; at the left pane's middle %4")
+                .arg(red.count)
+                .arg(blue.count)
+                .arg(transparentPixels(screen))
+                .arg(colourAt(screen, form, *left));
+        QVERIFY2(red.count > 15000 && blue.count > 15000, qPrintable(seen));
+        QVERIFY2(red.meanX < blue.meanX, qPrintable(seen));
     }
 
     void theProgramStartsAndEndsOnTheCompositor()
