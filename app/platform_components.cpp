@@ -15,7 +15,8 @@ MediaPlayer* PlatformComponents::createMediaPlayer(QWidget* frame)
         m_startTogether.watch(&mpv->engine());
         QObject::connect(mpv, &MpvPlayer::filesDropped, mpv,
                          [this, player](const QStringList& files) { playDropped(player, files); });
-        QObject::connect(mpv, &MpvPlayer::wipeViewRequested, mpv, [this] { toggleWipeView(); });
+        QObject::connect(mpv, &MpvPlayer::wipeViewRequested, mpv,
+                         [this, mpv] { toggleWipeView(mpv); });
     }
     return player;
 }
@@ -34,7 +35,7 @@ void PlatformComponents::playDropped(MediaPlayer* target, const QStringList& fil
     }
 }
 
-void PlatformComponents::toggleWipeView()
+void PlatformComponents::toggleWipeView(MpvPlayer* origin)
 {
     if (m_wipeView) {
         std::exchange(m_wipeView, nullptr)->dismiss();
@@ -46,7 +47,7 @@ void PlatformComponents::toggleWipeView()
             players << mpv;
     }
     if (players.size() >= 2)
-        m_wipeView = new WipeView(*players[0], *players[1]);
+        m_wipeView = new WipeView(*players[0], *players[1], origin);
 }
 
 CommonDialog* PlatformComponents::createCommonDialog(QWidget* window)

@@ -20,6 +20,7 @@ public:
     explicit PlatformComponents(MpvPlayerOptions playerOptions = {})
         : m_playerOptions(std::move(playerOptions))
     {
+        m_startTogether.followLink(&m_link);
     }
 
     MediaPlayer* createMediaPlayer(QWidget* frame) override;
@@ -28,8 +29,8 @@ public:
 
     /// The wipe view of the first two players, while it is shown.
     WipeView* wipeView() const { return m_wipeView; }
-    /// Shows the wipe view, or closes it.
-    void toggleWipeView();
+    /// Shows the wipe view (asked for in `origin`, if named), or closes it.
+    void toggleWipeView(MpvPlayer* origin = nullptr);
 
 private:
     void playDropped(MediaPlayer* target, const QStringList& files);

@@ -166,7 +166,7 @@ void performPlayerCommand(MpvPlayer& player, const PlayerCommand& command)
         break;
     case PlayerCommand::ResetOffset:
         if (player.link())
-            player.link()->resetOffset();
+            player.link()->resetOffset(&player.engine());
         break;
     case PlayerCommand::ToggleMute:
         player.toggleMute();
@@ -179,7 +179,7 @@ void performPlayerCommand(MpvPlayer& player, const PlayerCommand& command)
         break;
     case PlayerCommand::SetLinked:
         if (player.link())
-            player.link()->setLinked(command.amount != 0);
+            player.link()->setLinked(command.amount != 0, &player.engine());
         break;
     }
 }

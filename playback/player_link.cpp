@@ -14,13 +14,13 @@ PlayerLink::PlayerLink(QObject* parent)
     connect(&m_stepKeeper, &QTimer::timeout, this, &PlayerLink::keepInStep);
 }
 
-void PlayerLink::setLinked(bool linked)
+void PlayerLink::setLinked(bool linked, PlaybackEngine* origin)
 {
     if (linked == m_linked)
         return;
     m_linked = linked;
     if (linked) {
-        resetOffset();
+        resetOffset(origin);
         m_stepKeeper.start();
     } else {
         m_stepKeeper.stop();
@@ -113,12 +113,30 @@ void PlayerLink::moveAlone(PlaybackEngine* engine, double seconds)
     emit offsetChanged();
 }
 
-void PlayerLink::resetOffset()
+void PlayerLink::resetOffset(PlaybackEngine* origin)
 {
-    if (m_offsets.isEmpty())
+    if (!m_offsets.isEmpty()) {
+        m_offsets.clear();
+        emit offsetChanged();
+    }
+    if (m_linked && origin)
+        bringTogetherAt(*origin);
+}
+
+void PlayerLink::bringTogetherAt(PlaybackEngine& origin)
+{
+    if (origin.isIdle())
         return;
-    m_offsets.clear();
-    emit offsetChanged();
+    const QList<transport::Target> targets = targetsOf(&origin);
+    for (const transport::Target& target : targets.mid(1)) {
+        if (target.engine->isIdle())
+            continue;
+        transport::seekWithin(*target.engine, origin.position() + target.offset);
+        if (origin.isPaused())
+            target.engine->pause();
+        else
+            target.engine->play();
+    }
 }
 
 } // namespace tandemo

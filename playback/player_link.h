@@ -37,7 +37,9 @@ public:
     explicit PlayerLink(QObject* parent = nullptr);
 
     bool isLinked() const { return m_linked; }
-    void setLinked(bool linked);
+    /// Links or unlinks. Linking starts at offset zero; turned on in a pane (`origin`), it brings
+    /// the others to that pane's moment, playing or paused as it is.
+    void setLinked(bool linked, PlaybackEngine* origin = nullptr);
 
     void add(PlaybackEngine* engine);
     void remove(PlaybackEngine* engine);
@@ -51,8 +53,8 @@ public:
     /// After `engine` alone was sent to `seconds` while the others stayed where they are, the
     /// difference becomes its offset.
     void moveAlone(PlaybackEngine* engine, double seconds);
-    /// Back to no offset.
-    void resetOffset();
+    /// Back to no offset; asked for in a pane (`origin`), the others go to its moment at once.
+    void resetOffset(PlaybackEngine* origin = nullptr);
 
     /// Compares the engines' positions once and nudges each follower's speed towards the first
     /// engine's position (or back to normal). Runs every kStepCheckMs while linked.
@@ -64,6 +66,8 @@ signals:
 
 private:
     void releaseNudges();
+    /// Every other engine to the origin's moment (with the offsets), playing or paused as it is.
+    void bringTogetherAt(PlaybackEngine& origin);
 
     QList<QPointer<PlaybackEngine>> m_engines;
     /// Each engine's offset against a common reference; only differences count.

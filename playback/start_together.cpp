@@ -1,5 +1,7 @@
 #include "playback/start_together.h"
 
+#include "playback/player_link.h"
+
 #include <utility>
 
 namespace tandemo {
@@ -52,6 +54,8 @@ void StartTogether::onLoadStarted(Pane& pane, bool paused)
     if (paused) {
         if (wasHeld)
             releaseWhenAllShow();
+        if (m_link && m_link->isLinked())
+            restartPartnerWith(pane, true);
         return;
     }
     // Held together: with the other opened a moment ago and not showing yet, or again when a
@@ -68,6 +72,27 @@ void StartTogether::onLoadStarted(Pane& pane, bool paused)
         }
         m_longestHold.start();
     }
+    if (m_link && m_link->isLinked())
+        restartPartnerWith(pane, false);
+}
+
+void StartTogether::restartPartnerWith(Pane& pane, bool paused)
+{
+    m_link->resetOffset();
+    Pane& partner = other(pane);
+    // A partner that is opening a file of its own starts with this one anyway.
+    if (!partner.engine || partner.engine->isIdle() || partner.state != State::Quiet)
+        return;
+    partner.engine->seekTo(0, true);
+    partner.engine->pause();
+    if (paused)
+        return;
+    partner.state = State::Waiting;
+    if (pane.state == State::Opening && pane.engine) {
+        pane.engine->pause();
+        pane.state = State::Held;
+    }
+    m_longestHold.start();
 }
 
 void StartTogether::onRestarted(Pane& pane)

@@ -11,6 +11,8 @@
 
 namespace tandemo {
 
+class PlayerLink;
+
 /// Two players given their files at the same moment (the sample videos, two files on the command
 /// line or dropped at once) start playing together. The file that opens faster would otherwise
 /// run ahead of the other by the difference for as long as both play: each waits at its first
@@ -27,6 +29,10 @@ public:
 
     /// Watches one of the two engines; further ones are ignored.
     void watch(PlaybackEngine* engine);
+    /// While `link` links the players, a new file in one pane starts both from the start: the
+    /// offset goes back to zero, and the other pane waits at its first frame until the new file
+    /// shows its own, then both go on together (both stay there if the file was to wait).
+    void followLink(PlayerLink* link) { m_link = link; }
 
 private:
     enum class State { Quiet, Opening, Held, Waiting };
@@ -41,10 +47,12 @@ private:
     void onRestarted(Pane& pane);
     void onClosed(Pane& pane);
     Pane& other(const Pane& pane);
+    void restartPartnerWith(Pane& pane, bool paused);
     void releaseWhenAllShow();
     void release();
 
     std::array<Pane, 2> m_panes;
+    QPointer<PlayerLink> m_link;
     QTimer m_longestHold;
 };
 

@@ -59,7 +59,7 @@ void showEngineState(TransportBar* bar, MpvEngine* engine)
                      [bar] { showForAWhile(bar, tr("Still saving the last frame")); });
 }
 
-void showLink(TransportBar* bar, PlayerLink* link, const MpvEngine* engine)
+void showLink(TransportBar* bar, PlayerLink* link, MpvEngine* engine)
 {
     if (!link) {
         bar->linkButton()->hide();
@@ -73,7 +73,9 @@ void showLink(TransportBar* bar, PlayerLink* link, const MpvEngine* engine)
     QObject::connect(link, &PlayerLink::linkedChanged, bar, &TransportBar::setLinked);
     QObject::connect(link, &PlayerLink::linkedChanged, bar, showOffset);
     QObject::connect(link, &PlayerLink::offsetChanged, bar, showOffset);
-    QObject::connect(bar, &TransportBar::linkToggled, link, &PlayerLink::setLinked);
+    // Turned on in this bar, the link brings the other pane to this one's moment.
+    QObject::connect(bar, &TransportBar::linkToggled, link,
+                     [link, engine](bool linked) { link->setLinked(linked, engine); });
 }
 
 } // namespace

@@ -33,7 +33,7 @@ QWidget* commonParent(QWidget& first, QWidget& second)
 
 } // namespace
 
-WipeView::WipeView(MpvPlayer& first, MpvPlayer& second)
+WipeView::WipeView(MpvPlayer& first, MpvPlayer& second, MpvPlayer* origin)
     : QWidget(first.window())
     , m_area(commonParent(first, second))
     , m_first(&first)
@@ -53,9 +53,11 @@ WipeView::WipeView(MpvPlayer& first, MpvPlayer& second)
     bindTransportBar(*m_bar, first);
     m_bar->linkButton()->hide(); // linked for as long as the view is shown
 
+    m_firstView = first.engine().view();
+    m_secondView = second.engine().view();
     if (m_link) {
         m_wasLinked = m_link->isLinked();
-        m_link->setLinked(true);
+        m_link->setLinked(true, &(origin ? *origin : first).engine());
     }
     for (MpvPlayer* player : {&first, &second}) {
         player->setInWipeView(true);
@@ -101,8 +103,12 @@ void WipeView::restorePlayers()
             player->videoSurface().setOffscreenSize({});
         }
     }
-    if (m_second)
+    if (m_first)
+        m_first->engine().setView(m_firstView);
+    if (m_second) {
         m_second->engine().setAspectOverride(0);
+        m_second->engine().setView(m_secondView);
+    }
     if (m_link && !m_wasLinked)
         m_link->setLinked(false);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "playback/playback_engine.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -22,7 +24,9 @@ public:
     static constexpr int kDividerGrip = 8;
 
     /// Covers the nearest widget that holds both players.
-    WipeView(MpvPlayer& first, MpvPlayer& second);
+    /// Shows the two players' videos; `origin` is the one it was asked for in (the first when
+    /// none is named): the link it turns on brings the other to that one's moment.
+    WipeView(MpvPlayer& first, MpvPlayer& second, MpvPlayer* origin = nullptr);
     ~WipeView() override;
     /// Gives the players back their own pictures now and goes away once back in the event loop.
     void dismiss();
@@ -62,6 +66,9 @@ private:
     QPointer<MpvPlayer> m_second;
     QPointer<PlayerLink> m_link;
     bool m_wasLinked = false;
+    // The players' zoom before the view was shown, given back when it goes.
+    ViewZoom m_firstView;
+    ViewZoom m_secondView;
     TransportBar* m_bar = nullptr;
     double m_divider = 0.5;
     double m_fittedAspect = 0;

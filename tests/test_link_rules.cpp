@@ -7,6 +7,7 @@
 #include "playback/saved_frames.h"
 #include "playback/transport_rules.h"
 
+#include <QSignalSpy>
 #include <QtTest>
 
 #include <cmath>
@@ -327,6 +328,44 @@ private slots:
         QCOMPARE(QFileInfo(savedFramePath(folder.path(), "/v/a\x1b[2J\nb.mp4", 0)).fileName(),
                  QString("a_[2J_b-0m00.000s.png"));
         QCOMPARE(printableName("a\x1b[2J\x7f.mp4"), QString("a\\x1b[2J\\x7f.mp4"));
+    }
+
+    void linkingAndResettingTheOffsetBringThePanesToOneMoment()
+    {
+        // Turned on in the left pane, paused at 3.2 s while the right one plays at 1.0 s: the
+        // right one goes to 3.2 s (kept inside its 4 s) and pauses there.
+        LinkedPair pair;
+        pair.left.reportPaused(3.2);
+        pair.right.reportPlaying(1.0);
+        pair.link.setLinked(true, &pair.left);
+        QCOMPARE(pair.right.takeCommands(), (QStringList{"seek 3.2 exact", "pause"}));
+        QVERIFY(pair.left.takeCommands().isEmpty());
+        pair.link.setLinked(false);
+
+        // Turned on in a playing pane: the other plays on from that pane's moment.
+        pair.right.reportPaused(2.0);
+        pair.left.reportPlaying(1.5);
+        pair.link.setLinked(true, &pair.left);
+        QCOMPARE(pair.right.takeCommands(), (QStringList{"seek 1.5 exact", "play"}));
+
+        // Reset Offset in a pane: the offset goes, and the other comes to that pane's moment.
+        pair.left.reportPaused(1.5);
+        pair.link.moveAlone(&pair.right, 2.5);
+        QCOMPARE(pair.link.offsetOf(&pair.right), 1.0);
+        QSignalSpy offsetChanged(&pair.link, &PlayerLink::offsetChanged);
+        pair.link.resetOffset(&pair.left);
+        QCOMPARE(pair.link.offsetOf(&pair.right), 0.0);
+        QCOMPARE(offsetChanged.count(), 1);
+        QCOMPARE(pair.right.takeCommands(), (QStringList{"seek 1.5 exact", "pause"}));
+        // Unlinked, a pane without a file, or no pane named: nobody is moved.
+        pair.link.setLinked(false);
+        pair.link.resetOffset(&pair.left);
+        pair.right.reportIdle();
+        pair.link.setLinked(true, &pair.left);
+        pair.link.setLinked(false);
+        pair.right.reportPaused(0.5);
+        pair.link.setLinked(true);
+        QVERIFY(pair.right.takeCommands().isEmpty());
     }
 
     void driftIsCorrectedWhileBothPlayTheSameLength_data()

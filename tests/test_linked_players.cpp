@@ -1,9 +1,12 @@
 // Following both together: the shared link toggle, linked transport on real players with clips of
-// different lengths and frame rates, the player's keys, and files dropped onto the panes.
+// different lengths and frame rates, where the link meets a new file, a reset offset and the wipe
+// view, the player's keys, and files dropped onto the panes.
 #include "app/platform_components.h"
 #include "playback/mpv_player.h"
+#include "playback/player_commands.h"
 #include "playback/player_link.h"
 #include "playback/transport_bar.h"
+#include "playback/wipe_view.h"
 #include "support/linked_window.h"
 #include "support/player_testing.h"
 #include "window/form1.h"
@@ -127,6 +130,59 @@ private slots:
                                  kPlayerTimeoutMs);
         window.left().stop();
         QTRY_VERIFY_WITH_TIMEOUT(Window::paused(window.right()), kPlayerTimeoutMs);
+    }
+
+    void linkingResettingANewFileAndTheWipeViewBringThePanesTogether()
+    {
+        Window window;
+        QVERIFY(window.play("red.mp4", "blue.mp4")); // 3 s each
+        MpvPlayer& left = window.left();
+        MpvPlayer& right = window.right();
+        const auto together = [&](bool paused) {
+            return Window::paused(left) == paused && Window::paused(right) == paused &&
+                   std::abs(Window::at(left) - Window::at(right)) < 0.05;
+        };
+        left.togglePlayPause();
+        left.seekTo(1.0);
+        QTRY_VERIFY_WITH_TIMEOUT(Window::paused(left) && std::abs(Window::at(left) - 1.0) < 0.001,
+                                 kPlayerTimeoutMs);
+
+        // Link turned on in the paused left pane: the playing right one joins it there.
+        left.transportBar().linkButton()->click();
+        QVERIFY(left.link()->isLinked());
+        QTRY_VERIFY_WITH_TIMEOUT(together(true) && std::abs(Window::at(right) - 1.0) < 0.001,
+                                 kPlayerTimeoutMs);
+
+        // Reset Offset in the left pane brings the right one back to its moment at once.
+        right.seekAloneTo(1.6);
+        QTRY_COMPARE_WITH_TIMEOUT(left.transportBar().offsetText(), QString("-0.600 s"),
+                                  kPlayerTimeoutMs);
+        performPlayerCommand(left, {PlayerCommand::ResetOffset});
+        QCOMPARE(left.transportBar().offsetText(), QString());
+        QTRY_VERIFY_WITH_TIMEOUT(together(true), kPlayerTimeoutMs);
+
+        // A new file in the left pane: both start from the start, together.
+        left.setURL(mediaPath("blue.mp4"));
+        QTRY_VERIFY_WITH_TIMEOUT(together(false) && Window::at(left) > 0.2, kPlayerTimeoutMs);
+        QVERIFY(Window::at(right) < 1.0);
+
+        // The wipe view asked for in the paused left pane, unlinked: linked there, paused; a
+        // zoom made inside it goes when it goes, and so does the link.
+        left.link()->setLinked(false);
+        left.togglePlayPause();
+        QTRY_VERIFY_WITH_TIMEOUT(Window::paused(left) && !Window::paused(right), kPlayerTimeoutMs);
+        left.setFocus();
+        QTest::keyClick(&left, Qt::Key_W);
+        WipeView* wipe = window.components.wipeView();
+        QVERIFY(wipe);
+        QTRY_VERIFY_WITH_TIMEOUT(together(true), kPlayerTimeoutMs);
+        left.zoomPictureAt(QPointF(10, 10), 2, wipe->pictureRect().size());
+        QVERIFY(left.engine().view() != ViewZoom{} && right.engine().view() != ViewZoom{});
+        QTest::keyClick(wipe, Qt::Key_Escape);
+        QVERIFY(!window.components.wipeView());
+        QCOMPARE(left.engine().view(), ViewZoom{});
+        QCOMPARE(right.engine().view(), ViewZoom{});
+        QVERIFY(!left.link()->isLinked());
     }
 
     void keysOfTheFocusedPlayer()

@@ -1,6 +1,7 @@
 // Two files given at once start together, on fake engines: each waits at its first frame for
 // the other, and nothing else is held.
 #include "fakes/fake_engine.h"
+#include "playback/player_link.h"
 #include "playback/start_together.h"
 
 #include <QtTest>
@@ -65,6 +66,43 @@ private slots:
         emit right.loadStarted(false);
         QVERIFY(left.takeCommands().isEmpty());
         QVERIFY(right.takeCommands().isEmpty());
+    }
+
+    void aNewFileInALinkedPaneStartsBothFromTheStart()
+    {
+        FakeEngine left, right;
+        PlayerLink link;
+        link.add(&left);
+        link.add(&right);
+        StartTogether start;
+        start.followLink(&link);
+        start.watch(&left);
+        start.watch(&right);
+        left.reportPlaying(4.0);
+        right.reportPlaying(6.5);
+        link.setLinked(true);
+        link.moveAlone(&right, 7.0);
+        QVERIFY(link.offsetOf(&right) != 0);
+
+        // A new file on the left: the offset goes, the right one waits at its start until the
+        // new file shows its first frame, then both play.
+        emit left.loadStarted(false);
+        QCOMPARE(link.offsetOf(&right), 0.0);
+        QCOMPARE(right.takeCommands(), (QStringList{"seek 0 exact", "pause"}));
+        QCOMPARE(left.takeCommands(), QStringList{"pause"});
+        emit right.playbackRestarted(); // the right one arrived at its start
+        QVERIFY(left.takeCommands().isEmpty() && right.takeCommands().isEmpty());
+        emit left.playbackRestarted();
+        QCOMPARE(left.takeCommands(), QStringList{"play"});
+        QCOMPARE(right.takeCommands(), QStringList{"play"});
+
+        // Asked to wait at its first frame, the new file waits, and so does the other at its
+        // start; unlinked, the other is left alone.
+        emit right.loadStarted(true);
+        QCOMPARE(left.takeCommands(), (QStringList{"seek 0 exact", "pause"}));
+        link.setLinked(false);
+        emit right.loadStarted(false);
+        QVERIFY(left.takeCommands().isEmpty());
     }
 
     void aFileThatNeverShowsHoldsTheOtherOnlySoLong()
