@@ -2,9 +2,8 @@
 // reaches, the pause that aligns, seeks kept inside each video and the correction that keeps two
 // playing videos in step.
 #include "fakes/fake_engine.h"
-#include "platform/file_names.h"
+#include "fakes/linked_pair.h"
 #include "playback/player_link.h"
-#include "playback/saved_frames.h"
 #include "playback/transport_rules.h"
 
 #include <QSignalSpy>
@@ -36,20 +35,6 @@ public:
         reportPaused(transport::frameShowingAt(*this, position() + frame / 2) +
                      (forward ? frame : -frame));
     }
-};
-
-/// Two engines in one link: a 10 s video at 25 frames a second and a 4 s one at 30.
-struct LinkedPair {
-    LinkedPair()
-    {
-        link.add(&left);
-        link.add(&right);
-    }
-    QList<transport::Target> targetsOf(FakeEngine& origin) { return link.targetsOf(&origin); }
-
-    FakeEngine left{10, 25};
-    FakeEngine right{4, 30};
-    PlayerLink link;
 };
 
 QList<PlaybackEngine*> enginesOf(const QList<transport::Target>& targets)
@@ -281,53 +266,6 @@ private slots:
         // A drag of a quarter of the shown picture at twice its size pans by an eighth.
         const ViewZoom panned = transport::panBy(in, QPointF(100, 0), pane, video);
         QVERIFY(qAbs(panned.panX - in.panX - 0.125) < 1e-9);
-    }
-
-    void framesAreSavedUnderNamesOfTheirOwn()
-    {
-        QTemporaryDir folder;
-        LinkedPair pair;
-        pair.left.fileName = "/videos/take.one.mp4";
-        pair.right.fileName = "/videos/take.one.mp4"; // the same file, at another time
-        pair.left.reportPaused(3723.5);
-        pair.right.reportPaused(64.92);
-        const auto saved = [](FakeEngine& engine) {
-            const QStringList commands = engine.takeCommands();
-            return commands.isEmpty() ? QString() : commands.constFirst().mid(5);
-        };
-
-        // Alone, the origin's frame only.
-        QCOMPARE(saveFrames(pair.targetsOf(pair.left), folder.path()),
-                 QStringList{folder.filePath("take.one-1h02m03.500s.png")});
-        QCOMPARE(saved(pair.left), folder.filePath("take.one-1h02m03.500s.png"));
-        QVERIFY(saved(pair.right).isEmpty());
-
-        // Linked, each pane's; a name taken on disk or by the other pane is not used again.
-        QFile(folder.filePath("take.one-1m04.920s.png")).open(QIODevice::WriteOnly);
-        pair.link.setLinked(true);
-        pair.left.reportPaused(64.92);
-        saveFrames(pair.targetsOf(pair.right), folder.path());
-        QCOMPARE(saved(pair.right), folder.filePath("take.one-1m04.920s (2).png"));
-        QCOMPARE(saved(pair.left), folder.filePath("take.one-1m04.920s (3).png"));
-
-        // Nothing of a pane without a file.
-        pair.right.reportIdle();
-        QCOMPARE(saveFrames(pair.targetsOf(pair.left), folder.path()).size(), 1);
-        QVERIFY(saved(pair.right).isEmpty());
-        // Without a pictures folder the engine is asked for no file, and reports a failure.
-        QCOMPARE(saveFrames(pair.targetsOf(pair.left), QString()), QStringList{QString()});
-
-        // A name too long for the file system is shortened, copies included, by whole
-        // characters; control characters become "_"; and a message prints them escaped.
-        const QString longName = "/videos/" + QString(124, QChar(0x00e9)) + "\x1b[2J.mp4";
-        const QString path = savedFramePath(folder.path(), longName, 64.92);
-        const QString copy = savedFramePath(folder.path(), longName, 64.92, {path});
-        QVERIFY2(encodeFileName(QFileInfo(copy).fileName()).size() <= 255, qPrintable(copy));
-        QCOMPARE(QFileInfo(path).fileName(), QString(116, QChar(0x00e9)) + "-1m04.920s.png");
-        QCOMPARE(QFileInfo(copy).fileName(), QString(116, QChar(0x00e9)) + "-1m04.920s (2).png");
-        QCOMPARE(QFileInfo(savedFramePath(folder.path(), "/v/a\x1b[2J\nb.mp4", 0)).fileName(),
-                 QString("a_[2J_b-0m00.000s.png"));
-        QCOMPARE(printableName("a\x1b[2J\x7f.mp4"), QString("a\\x1b[2J\\x7f.mp4"));
     }
 
     void linkingAndResettingTheOffsetBringThePanesToOneMoment()

@@ -1,6 +1,10 @@
-// Saving frames on a real player, as a hostile folder or a full disk would have it: one save at
-// a time, whole or not at all, never through a link planted at its name.
+// Saving frames: the names they are saved under, and on a real player, as a hostile folder or a
+// full disk would have it: one save at a time, whole or not at all, never through a link planted
+// at its name.
+#include "fakes/linked_pair.h"
+#include "platform/file_names.h"
 #include "playback/mpv_player.h"
+#include "playback/saved_frames.h"
 #include "playback/transport_bar.h"
 #include "support/linked_window.h"
 #include "support/player_testing.h"
@@ -22,6 +26,53 @@ class TestSavedFrames : public QObject {
     Q_OBJECT
 
 private slots:
+    void framesAreSavedUnderNamesOfTheirOwn()
+    {
+        QTemporaryDir folder;
+        LinkedPair pair;
+        pair.left.fileName = "/videos/take.one.mp4";
+        pair.right.fileName = "/videos/take.one.mp4"; // the same file, at another time
+        pair.left.reportPaused(3723.5);
+        pair.right.reportPaused(64.92);
+        const auto saved = [](FakeEngine& engine) {
+            const QStringList commands = engine.takeCommands();
+            return commands.isEmpty() ? QString() : commands.constFirst().mid(5);
+        };
+
+        // Alone, the origin's frame only.
+        QCOMPARE(saveFrames(pair.targetsOf(pair.left), folder.path()),
+                 QStringList{folder.filePath("take.one-1h02m03.500s.png")});
+        QCOMPARE(saved(pair.left), folder.filePath("take.one-1h02m03.500s.png"));
+        QVERIFY(saved(pair.right).isEmpty());
+
+        // Linked, each pane's; a name taken on disk or by the other pane is not used again.
+        QFile(folder.filePath("take.one-1m04.920s.png")).open(QIODevice::WriteOnly);
+        pair.link.setLinked(true);
+        pair.left.reportPaused(64.92);
+        saveFrames(pair.targetsOf(pair.right), folder.path());
+        QCOMPARE(saved(pair.right), folder.filePath("take.one-1m04.920s (2).png"));
+        QCOMPARE(saved(pair.left), folder.filePath("take.one-1m04.920s (3).png"));
+
+        // Nothing of a pane without a file.
+        pair.right.reportIdle();
+        QCOMPARE(saveFrames(pair.targetsOf(pair.left), folder.path()).size(), 1);
+        QVERIFY(saved(pair.right).isEmpty());
+        // Without a pictures folder the engine is asked for no file, and reports a failure.
+        QCOMPARE(saveFrames(pair.targetsOf(pair.left), QString()), QStringList{QString()});
+
+        // A name too long for the file system is shortened, copies included, by whole
+        // characters; control characters become "_"; and a message prints them escaped.
+        const QString longName = "/videos/" + QString(124, QChar(0x00e9)) + "\x1b[2J.mp4";
+        const QString path = savedFramePath(folder.path(), longName, 64.92);
+        const QString copy = savedFramePath(folder.path(), longName, 64.92, {path});
+        QVERIFY2(encodeFileName(QFileInfo(copy).fileName()).size() <= 255, qPrintable(copy));
+        QCOMPARE(QFileInfo(path).fileName(), QString(116, QChar(0x00e9)) + "-1m04.920s.png");
+        QCOMPARE(QFileInfo(copy).fileName(), QString(116, QChar(0x00e9)) + "-1m04.920s (2).png");
+        QCOMPARE(QFileInfo(savedFramePath(folder.path(), "/v/a\x1b[2J\nb.mp4", 0)).fileName(),
+                 QString("a_[2J_b-0m00.000s.png"));
+        QCOMPARE(printableName("a\x1b[2J\x7f.mp4"), QString("a\\x1b[2J\\x7f.mp4"));
+    }
+
     void aSaveIsWholeOneAtATimeAndNeverWritesThroughALink()
     {
         QTemporaryDir folder;
