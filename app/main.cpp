@@ -4,7 +4,7 @@
 #include "app/platform_components.h"
 #include "platform/file_names.h"
 #include "playback/media_player.h"
-#include "playback/render_path.h"
+#include "video/render_path.h"
 #include "window/form1.h"
 #include "window/form1_events.h"
 #include "window/start_up.h"

@@ -15,7 +15,7 @@ MediaPlayer* PlatformComponents::createMediaPlayer(QWidget* frame)
         m_startTogether.watch(&mpv->engine());
         QObject::connect(mpv, &MpvPlayer::filesDropped, mpv,
                          [this, player](const QStringList& files) { playDropped(player, files); });
-        QObject::connect(mpv, &MpvPlayer::wipeViewRequested, mpv,
+        QObject::connect(&mpv->actions(), &PlayerActions::wipeViewRequested, mpv,
                          [this, mpv] { toggleWipeView(mpv); });
     }
     return player;

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "pair/player_link.h"
+#include "pair/start_together.h"
 #include "playback/mpv_player.h"
-#include "playback/player_link.h"
-#include "playback/start_together.h"
 #include "playback/wipe_view.h"
 #include "window/component_factory.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "playback/render_path.h"
+#include "video/render_path.h"
 
 #include <QString>
 

@@ -12,7 +12,7 @@
 #include "app/platform_components.h"
 #include "bench/gl_choice.h"
 #include "playback/mpv_player.h"
-#include "playback/video_surface.h"
+#include "video/video_surface.h"
 #include "window/form1.h"
 #include "window/picture_box.h"
 

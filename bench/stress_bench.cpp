@@ -18,8 +18,8 @@
 
 #include "app/platform_components.h"
 #include "bench/gl_choice.h"
+#include "pair/player_link.h"
 #include "playback/mpv_player.h"
-#include "playback/player_link.h"
 #include "window/form1.h"
 #include "window/pane_layout.h"
 
@@ -227,7 +227,7 @@ std::vector<double> shownApartWhilePlaying(MpvPlayer& left, MpvPlayer& right, do
     Pane rightPane{{}, right.engine().position()};
     QObject::connect(&left, &MpvPlayer::frameRendered, [&] { note(left, 0, leftPane); });
     QObject::connect(&right, &MpvPlayer::frameRendered, [&] { note(right, offset, rightPane); });
-    left.togglePlayPause();
+    left.actions().togglePlayPause();
     QTest::qWait(seconds * 1000);
     QObject::disconnect(&left, &MpvPlayer::frameRendered, nullptr, nullptr);
     QObject::disconnect(&right, &MpvPlayer::frameRendered, nullptr, nullptr);
@@ -263,13 +263,13 @@ int sync(const QString& first, const QString& second, int seconds, double offset
 
     // The engines report the new state asynchronously: wait until both have settled.
     const auto settled = [&](auto condition) { return QTest::qWaitFor(condition, 30000); };
-    left.togglePlayPause();
+    left.actions().togglePlayPause();
     settled([&] { return left.engine().isPaused() && right.engine().isPaused(); });
     QTest::qWait(300); // let the last frame before the pause be shown
     const double afterPause = apartMs(window);
 
     const double target = std::min(left.engine().duration(), right.engine().duration()) / 3;
-    right.seekTo(target);
+    right.actions().seekTo(target);
     settled([&] {
         return std::abs(left.engine().position() - target) < 0.05 &&
                std::abs(right.engine().position() - target) < 0.05;
@@ -279,7 +279,7 @@ int sync(const QString& first, const QString& second, int seconds, double offset
     // An offset is set as the user sets it: by moving the second pane alone.
     double kept = 0;
     if (offset != 0) {
-        right.seekAloneTo(target + offset);
+        right.actions().seekAloneTo(target + offset);
         settled([&] { return std::abs(right.engine().position() - target - offset) < 0.05; });
         kept = left.link()->offsetOf(&right.engine());
     }

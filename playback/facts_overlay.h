@@ -1,6 +1,6 @@
 #pragma once
 
-#include "playback/media_facts.h"
+#include "engine/media_facts.h"
 
 #include <QLabel>
 #include <QTimer>

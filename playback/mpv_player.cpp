@@ -1,17 +1,14 @@
 #include "playback/mpv_player.h"
 
 #include "platform/file_names.h"
-#include "platform/pictures_folder.h"
 #include "playback/empty_player.h"
 #include "playback/facts_overlay.h"
-#include "playback/gl_video_view.h"
 #include "playback/picture_gestures.h"
 #include "playback/player_commands.h"
-#include "playback/saved_frames.h"
-#include "playback/software_video_view.h"
 #include "playback/transport_bar.h"
 #include "playback/transport_binding.h"
-#include "playback/transport_rules.h"
+#include "video/gl_video_view.h"
+#include "video/software_video_view.h"
 
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
@@ -47,6 +44,7 @@ MpvPlayer::MpvPlayer(std::unique_ptr<MpvEngine> engine, RenderPath path, QWidget
     , m_link(link)
 {
     setAcceptDrops(true);
+    m_actions = new PlayerActions(*m_engine, m_settings, link, this);
     // The render context must exist before mpv loads a file; the software one is made right
     // here, the OpenGL one when the widget first gets its GL context.
     if (path == RenderPath::OpenGL)
@@ -56,6 +54,7 @@ MpvPlayer::MpvPlayer(std::unique_ptr<MpvEngine> engine, RenderPath path, QWidget
     m_surface->widget()->setFocusPolicy(Qt::NoFocus);
     m_facts = new FactsOverlay([engine = m_engine.get()] { return engine->facts(); },
                                m_surface->widget());
+    connect(m_actions, &PlayerActions::factsShownChanged, m_facts, &FactsOverlay::setShown);
     auto* gestures = new PictureGestures(*m_surface->widget());
     connect(gestures, &PictureGestures::zoomRequested, this, &MpvPlayer::zoomAt);
     connect(gestures, &PictureGestures::panRequested, this, &MpvPlayer::panBy);
@@ -102,7 +101,7 @@ void MpvPlayer::connectEngine()
     connect(m_engine.get(), &MpvEngine::fileFailed, this, [this] { m_surface->clear(); });
     if (m_link)
         m_link->add(m_engine.get());
-    bindTransportBar(*m_transport, *this);
+    bindTransportBar(*m_transport, *m_actions);
 }
 
 void MpvPlayer::connectSurface()
@@ -164,90 +163,9 @@ void MpvPlayer::startFile()
     m_engine->loadFile(fileToOpen(), m_startPaused);
 }
 
-QList<transport::Target> MpvPlayer::targets()
-{
-    return m_link ? m_link->targetsOf(m_engine.get()) : transport::alone(*m_engine);
-}
-
-void MpvPlayer::togglePlayPause()
-{
-    transport::playPause(targets());
-}
-
-void MpvPlayer::stop()
-{
-    transport::stop(targets());
-}
-
-void MpvPlayer::seekTo(double seconds)
-{
-    transport::seekTo(targets(), seconds);
-}
-
-void MpvPlayer::seekBy(double seconds)
-{
-    transport::seekBy(targets(), seconds);
-}
-
-void MpvPlayer::seekAloneTo(double seconds)
-{
-    if (m_engine->isIdle())
-        return;
-    transport::seekTo(transport::alone(*m_engine), seconds);
-    if (m_link)
-        m_link->moveAlone(m_engine.get(), std::max(0.0, seconds));
-}
-
-void MpvPlayer::seekAloneBy(double seconds)
-{
-    seekAloneTo(std::max(0.0, m_engine->position() + seconds));
-}
-
-void MpvPlayer::stepFrameAlone(bool forward)
-{
-    if (m_engine->isIdle())
-        return;
-    const double fps = m_engine->frameRate();
-    const double frame = fps > 0 ? 1.0 / fps : 0.04;
-    transport::stepFrame(transport::alone(*m_engine), forward);
-    // The engine steps by one frame's time from where it is.
-    if (m_link)
-        m_link->moveAlone(m_engine.get(), m_engine->position() + (forward ? frame : -frame));
-}
-
-void MpvPlayer::stepFrame(bool forward)
-{
-    transport::stepFrame(targets(), forward);
-}
-
-void MpvPlayer::setSpeed(double speed)
-{
-    transport::setSpeed(targets(), speed);
-}
-
-void MpvPlayer::changeVolume(int step)
-{
-    m_settings.setVolume(m_settings.volume() + step);
-}
-
-void MpvPlayer::toggleMute()
-{
-    m_settings.setMute(!m_settings.mute());
-}
-
 std::unique_ptr<QMenu> MpvPlayer::createContextMenu()
 {
-    return tandemo::createContextMenu(*this);
-}
-
-bool MpvPlayer::factsShown() const
-{
-    return m_facts->isShown();
-}
-
-void MpvPlayer::setFactsShown(bool shown)
-{
-    m_facts->setShown(shown);
+    return tandemo::createContextMenu(*m_actions);
 }
 
 QString MpvPlayer::factsText() const
@@ -255,40 +173,14 @@ QString MpvPlayer::factsText() const
     return m_facts->isShown() ? m_facts->text() : QString();
 }
 
-void MpvPlayer::saveFrames()
-{
-    tandemo::saveFrames(targets(), picturesFolder());
-}
-
 void MpvPlayer::zoomAt(QPointF point, double steps)
 {
-    zoomPictureAt(point, steps, m_surface->widget()->size());
+    m_actions->zoomPictureAt(point, steps, m_surface->widget()->size());
 }
 
 void MpvPlayer::panBy(QPointF delta)
 {
-    panPicture(delta, m_surface->widget()->size());
-}
-
-void MpvPlayer::zoomPictureAt(QPointF point, double steps, QSizeF area)
-{
-    if (m_engine->isIdle())
-        return;
-    transport::setView(targets(), transport::zoomAround(m_engine->view(), point, area,
-                                                        m_engine->videoSize(), steps));
-}
-
-void MpvPlayer::panPicture(QPointF delta, QSizeF area)
-{
-    if (m_engine->view().zoom <= 0)
-        return; // the whole picture is shown: nothing to pan
-    transport::setView(targets(),
-                       transport::panBy(m_engine->view(), delta, area, m_engine->videoSize()));
-}
-
-void MpvPlayer::resetZoom()
-{
-    transport::setView(targets(), ViewZoom{});
+    m_actions->panPicture(delta, m_surface->widget()->size());
 }
 
 void MpvPlayer::keyPressEvent(QKeyEvent* event)
@@ -298,7 +190,7 @@ void MpvPlayer::keyPressEvent(QKeyEvent* event)
         MediaPlayer::keyPressEvent(event);
         return;
     }
-    performPlayerCommand(*this, *command);
+    performPlayerCommand(*m_actions, *command);
     event->accept();
 }
 

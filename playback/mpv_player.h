@@ -1,9 +1,10 @@
 #pragma once
 
+#include "engine/mpv_engine.h"
+#include "pair/player_link.h"
 #include "playback/media_player.h"
-#include "playback/mpv_engine.h"
-#include "playback/player_link.h"
-#include "playback/render_path.h"
+#include "playback/player_actions.h"
+#include "video/render_path.h"
 
 #include <QPointer>
 
@@ -50,49 +51,18 @@ public:
     TransportBar& transportBar() { return *m_transport; }
     PlayerLink* link() const { return m_link; }
 
+    /// What the user can ask of the player, with its bar, keys and menu, or in the wipe view.
+    PlayerActions& actions() { return *m_actions; }
+
     /// The player's right-click menu, as it would pop up now.
     std::unique_ptr<QMenu> createContextMenu();
-    /// Whether the facts of the video show over the picture, and their text.
-    bool factsShown() const;
-    void setFactsShown(bool shown);
+    /// The facts shown over the picture, while they are shown.
     QString factsText() const;
-
-    // What the user asks of the player, with its controls, keys or menu. While the players are
-    // linked, play, pause, stop, seeking, frame steps and speed act on all of them.
-    void togglePlayPause();
-    void stop();
-    void seekTo(double seconds);
-    void seekBy(double seconds);
-    void stepFrame(bool forward);
-    /// The same, on this player only: while linked, the difference it makes between the players
-    /// becomes their offset.
-    void seekAloneTo(double seconds);
-    void seekAloneBy(double seconds);
-    void stepFrameAlone(bool forward);
-    void setSpeed(double speed);
-    void toggleMute();
-    void changeVolume(int step);
-    /// Zooms the picture by wheel steps around a point of the video surface, and pans a zoomed
-    /// one by pixels; while linked, every pane shows the same region of its picture.
-    void zoomAt(QPointF point, double steps);
-    void panBy(QPointF delta);
-    void resetZoom();
-    /// The same for the picture drawn into an area of another size (as in the wipe view).
-    void zoomPictureAt(QPointF point, double steps, QSizeF area);
-    void panPicture(QPointF delta, QSizeF area);
-    /// Whether the player is drawn in the wipe view, as its menu shows.
-    bool isInWipeView() const { return m_inWipeView; }
-    void setInWipeView(bool shown) { m_inWipeView = shown; }
-    /// Saves the frame showing as a picture in the user's pictures folder; while linked, every
-    /// player's. Each bar's status tells where its frame went.
-    void saveFrames();
 
 signals:
     void frameRendered();
     /// Local files were dropped on the player; whoever placed it decides where they play.
     void filesDropped(const QStringList& files);
-    /// The user asked for the wipe view, or to leave it; whoever placed the players shows it.
-    void wipeViewRequested();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -108,7 +78,9 @@ private:
     void load(bool startPaused);
     QString fileToOpen() const;
     void startFile();
-    QList<transport::Target> targets();
+    /// Zooms and pans the picture as drawn on the video surface.
+    void zoomAt(QPointF point, double steps);
+    void panBy(QPointF delta);
 
     PlayerSettings m_settings;
     PlayerControlProperties m_properties;
@@ -121,6 +93,7 @@ private:
     VideoSurface* m_surface = nullptr;
     TransportBar* m_transport = nullptr;
     FactsOverlay* m_facts = nullptr;
+    PlayerActions* m_actions = nullptr;
     QPointer<PlayerLink> m_link;
 };
 

@@ -1,8 +1,8 @@
 #include "playback/player_commands.h"
 
-#include "playback/mpv_player.h"
-#include "playback/player_link.h"
-#include "playback/transport_rules.h"
+#include "pair/player_link.h"
+#include "pair/transport_rules.h"
+#include "playback/player_actions.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -130,7 +130,7 @@ std::optional<PlayerCommand> commandOf(const QAction* action)
     return PlayerCommand{static_cast<PlayerCommand::Kind>(int(data[0])), data[1]};
 }
 
-void performPlayerCommand(MpvPlayer& player, const PlayerCommand& command)
+void performPlayerCommand(PlayerActions& player, const PlayerCommand& command)
 {
     switch (command.kind) {
     case PlayerCommand::PlayPause:
@@ -161,12 +161,10 @@ void performPlayerCommand(MpvPlayer& player, const PlayerCommand& command)
         player.saveFrames();
         break;
     case PlayerCommand::ToggleWipeView:
-        if (player.link())
-            emit player.wipeViewRequested();
+        player.toggleWipeView();
         break;
     case PlayerCommand::ResetOffset:
-        if (player.link())
-            player.link()->resetOffset(&player.engine());
+        player.resetOffset();
         break;
     case PlayerCommand::ToggleMute:
         player.toggleMute();
@@ -178,13 +176,12 @@ void performPlayerCommand(MpvPlayer& player, const PlayerCommand& command)
         player.setSpeed(command.amount);
         break;
     case PlayerCommand::SetLinked:
-        if (player.link())
-            player.link()->setLinked(command.amount != 0, &player.engine());
+        player.setLinked(command.amount != 0);
         break;
     }
 }
 
-std::unique_ptr<QMenu> createContextMenu(MpvPlayer& player)
+std::unique_ptr<QMenu> createContextMenu(PlayerActions& player)
 {
     const MpvEngine& engine = player.engine();
     const PlayerLink* link = player.link();

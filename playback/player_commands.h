@@ -62,10 +62,10 @@ struct PlayerMenuState {
 std::unique_ptr<QMenu> createPlayerMenu(const PlayerMenuState& state);
 std::optional<PlayerCommand> commandOf(const QAction* action);
 
-class MpvPlayer;
+class PlayerActions;
 /// Carries a command out on the player it was given in.
-void performPlayerCommand(MpvPlayer& player, const PlayerCommand& command);
+void performPlayerCommand(PlayerActions& player, const PlayerCommand& command);
 /// The player's menu as it would pop up now, its actions carried out on the player.
-std::unique_ptr<QMenu> createContextMenu(MpvPlayer& player);
+std::unique_ptr<QMenu> createContextMenu(PlayerActions& player);
 
 } // namespace tandemo

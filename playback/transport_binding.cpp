@@ -1,7 +1,7 @@
 #include "playback/transport_binding.h"
 
 #include "platform/file_names.h"
-#include "playback/mpv_player.h"
+#include "playback/player_actions.h"
 #include "playback/transport_bar.h"
 
 #include <QApplication>
@@ -80,7 +80,7 @@ void showLink(TransportBar* bar, PlayerLink* link, MpvEngine* engine)
 
 } // namespace
 
-void bindTransportBar(TransportBar& bar, MpvPlayer& player)
+void bindTransportBar(TransportBar& bar, PlayerActions& player)
 {
     PlayerSettings& settings = player.settings();
     bar.setVolume(settings.volume());
@@ -90,9 +90,10 @@ void bindTransportBar(TransportBar& bar, MpvPlayer& player)
     showEngineState(&bar, &player.engine());
     showLink(&bar, player.link(), &player.engine());
 
-    QObject::connect(&bar, &TransportBar::playPauseClicked, &player, &MpvPlayer::togglePlayPause);
-    QObject::connect(&bar, &TransportBar::stopClicked, &player, &MpvPlayer::stop);
-    QObject::connect(&bar, &TransportBar::muteClicked, &player, &MpvPlayer::toggleMute);
+    QObject::connect(&bar, &TransportBar::playPauseClicked, &player,
+                     &PlayerActions::togglePlayPause);
+    QObject::connect(&bar, &TransportBar::stopClicked, &player, &PlayerActions::stop);
+    QObject::connect(&bar, &TransportBar::muteClicked, &player, &PlayerActions::toggleMute);
     QObject::connect(&bar, &TransportBar::seekRequested, &player, [&player](double seconds) {
         // A drag with Ctrl held moves this player only.
         if (QApplication::keyboardModifiers() & Qt::ControlModifier)

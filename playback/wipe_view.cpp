@@ -1,12 +1,12 @@
 #include "playback/wipe_view.h"
 
+#include "pair/player_link.h"
 #include "platform/hosted_component.h"
 #include "playback/mpv_player.h"
 #include "playback/player_commands.h"
-#include "playback/player_link.h"
 #include "playback/transport_bar.h"
 #include "playback/transport_binding.h"
-#include "playback/video_surface.h"
+#include "video/video_surface.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -50,7 +50,7 @@ WipeView::WipeView(MpvPlayer& first, MpvPlayer& second, MpvPlayer* origin)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addStretch(1);
     layout->addWidget(m_bar);
-    bindTransportBar(*m_bar, first);
+    bindTransportBar(*m_bar, first.actions());
     m_bar->linkButton()->hide(); // linked for as long as the view is shown
 
     m_firstView = first.engine().view();
@@ -60,7 +60,7 @@ WipeView::WipeView(MpvPlayer& first, MpvPlayer& second, MpvPlayer* origin)
         m_link->setLinked(true, &(origin ? *origin : first).engine());
     }
     for (MpvPlayer* player : {&first, &second}) {
-        player->setInWipeView(true);
+        player->actions().setInWipeView(true);
         // Both fill the one picture, so that they line up whatever their sizes.
         player->engine().setScaledToFit(true);
         connect(&player->videoSurface().events(), &VideoSurfaceEvents::frameRendered, this, [this] {
@@ -98,7 +98,7 @@ void WipeView::restorePlayers()
     m_restored = true;
     for (MpvPlayer* player : {m_first.data(), m_second.data()}) {
         if (player) {
-            player->setInWipeView(false);
+            player->actions().setInWipeView(false);
             player->engine().setScaledToFit(false);
             player->videoSurface().setOffscreenSize({});
         }
@@ -218,7 +218,7 @@ void WipeView::mouseMoveEvent(QMouseEvent* event)
     if (m_drag == Drag::Divider) {
         setDivider(event->position().x() / std::max(1, pictureRect().width()));
     } else if (m_drag == Drag::Picture && m_first) {
-        m_first->panPicture(event->position() - m_dragFrom, pictureRect().size());
+        m_first->actions().panPicture(event->position() - m_dragFrom, pictureRect().size());
         m_dragFrom = event->position();
     }
 }
@@ -232,8 +232,8 @@ void WipeView::wheelEvent(QWheelEvent* event)
 {
     // One notch of a common wheel is 120.
     if (m_first)
-        m_first->zoomPictureAt(event->position(), event->angleDelta().y() / 120.0,
-                               pictureRect().size());
+        m_first->actions().zoomPictureAt(event->position(), event->angleDelta().y() / 120.0,
+                                         pictureRect().size());
 }
 
 void WipeView::keyPressEvent(QKeyEvent* event)
@@ -241,12 +241,12 @@ void WipeView::keyPressEvent(QKeyEvent* event)
     if (!m_first)
         return;
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        emit m_first->wipeViewRequested();
+        m_first->actions().toggleWipeView();
         return;
     }
     // The keys of a player, for both.
     if (const std::optional<PlayerCommand> command = commandForKey(event->keyCombination()))
-        performPlayerCommand(*m_first, *command);
+        performPlayerCommand(m_first->actions(), *command);
     else
         QWidget::keyPressEvent(event);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "playback/playback_engine.h"
+#include "engine/playback_engine.h"
 
 #include <QPointer>
 #include <QWidget>

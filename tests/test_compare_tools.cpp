@@ -1,7 +1,7 @@
 // Comparing two videos closely on real players: an offset between linked panes, linked zoom,
 // the facts shown over a picture and saved frames.
+#include "pair/player_link.h"
 #include "playback/mpv_player.h"
-#include "playback/player_link.h"
 #include "playback/transport_bar.h"
 #include "playback/wipe_view.h"
 #include "support/linked_window.h"
@@ -88,15 +88,15 @@ private slots:
         MpvPlayer& left = window.left();
         MpvPlayer& right = window.right();
         left.link()->setLinked(true);
-        left.togglePlayPause();
+        left.actions().togglePlayPause();
         QTRY_VERIFY_WITH_TIMEOUT(Window::paused(left) && Window::paused(right), kPlayerTimeoutMs);
-        left.seekTo(1.0);
+        left.actions().seekTo(1.0);
         QTRY_VERIFY_WITH_TIMEOUT(std::abs(Window::at(left) - 1.0) < 0.001 &&
                                      std::abs(Window::at(right) - 1.0) < 0.001,
                                  kPlayerTimeoutMs);
 
         // Ctrl held: the right one alone, eight frames on, and five more with Ctrl and ".".
-        right.seekAloneTo(1.32);
+        right.actions().seekAloneTo(1.32);
         QTRY_VERIFY_WITH_TIMEOUT(std::abs(Window::at(right) - 1.32) < 0.001, kPlayerTimeoutMs);
         right.setFocus();
         for (int i = 0; i < 5; ++i) {
@@ -112,18 +112,18 @@ private slots:
             return std::abs(Window::at(right) - Window::at(left) - 0.52);
         };
 
-        left.seekTo(0.6);
+        left.actions().seekTo(0.6);
         QTRY_VERIFY_WITH_TIMEOUT(std::abs(Window::at(left) - 0.6) < 0.001 && keptApart() < 0.001,
                                  kPlayerTimeoutMs);
         for (int i = 0; i < 3; ++i) {
             const double before = Window::at(left);
-            left.stepFrame(true);
+            left.actions().stepFrame(true);
             QTRY_VERIFY_WITH_TIMEOUT(Window::at(left) > before && keptApart() <= kCoarsestFrame,
                                      kPlayerTimeoutMs);
         }
-        left.togglePlayPause();
+        left.actions().togglePlayPause();
         QTRY_VERIFY_WITH_TIMEOUT(!Window::paused(left) && !Window::paused(right), kPlayerTimeoutMs);
-        left.togglePlayPause();
+        left.actions().togglePlayPause();
         QTRY_VERIFY_WITH_TIMEOUT(Window::paused(left) && Window::paused(right) &&
                                      keptApart() <= kCoarsestFrame,
                                  kPlayerTimeoutMs);
@@ -138,7 +138,7 @@ private slots:
         QVERIFY(reset && reset->isEnabled());
         reset->trigger();
         QVERIFY(right.transportBar().offsetText().isEmpty());
-        left.seekTo(1.0);
+        left.actions().seekTo(1.0);
         QTRY_VERIFY_WITH_TIMEOUT(std::abs(Window::at(left) - 1.0) < 0.001 &&
                                      std::abs(Window::at(right) - 1.0) < 0.001,
                                  kPlayerTimeoutMs);
@@ -151,7 +151,7 @@ private slots:
         MpvPlayer& left = window.left();
         MpvPlayer& right = window.right();
         left.link()->setLinked(true);
-        left.togglePlayPause();
+        left.actions().togglePlayPause();
         QTRY_VERIFY_WITH_TIMEOUT(Window::paused(left) && Window::paused(right), kPlayerTimeoutMs);
         QTRY_VERIFY_WITH_TIMEOUT(!left.engine().videoSize().isEmpty(), kPlayerTimeoutMs);
 
@@ -207,8 +207,8 @@ private slots:
         MpvPlayer& right = window.right();
         // Frame 18 of the left clip, frame 15 of the right one.
         for (MpvPlayer* player : {&left, &right}) {
-            player->togglePlayPause();
-            player->seekTo(0.6);
+            player->actions().togglePlayPause();
+            player->actions().seekTo(0.6);
         }
         QTRY_VERIFY_WITH_TIMEOUT(Window::paused(left) && Window::paused(right) &&
                                      std::abs(Window::at(left) - 0.6) < 0.001 &&
@@ -218,8 +218,8 @@ private slots:
         // the frame and starts again from there.
         QSignalSpy leftArrived(&left.engine(), &PlaybackEngine::playbackRestarted);
         QSignalSpy rightArrived(&right.engine(), &PlaybackEngine::playbackRestarted);
-        left.seekTo(0.6);
-        right.seekTo(0.6);
+        left.actions().seekTo(0.6);
+        right.actions().seekTo(0.6);
         QTRY_VERIFY_WITH_TIMEOUT(!leftArrived.isEmpty() && !rightArrived.isEmpty(),
                                  kPlayerTimeoutMs);
         left.link()->setLinked(true);
@@ -228,7 +228,7 @@ private slots:
         QVERIFY(right.factsText().isEmpty());
         right.setFocus();
         QTest::keyClick(&right, Qt::Key_I);
-        QVERIFY(right.factsShown() && !left.factsShown());
+        QVERIFY(right.actions().factsShown() && !left.actions().factsShown());
         const QStringList facts = right.factsText().split('\n');
         QCOMPARE(facts.size(), 3);
         QCOMPARE(facts[0], QString("bars-360.mp4"));
@@ -291,7 +291,8 @@ private slots:
         QTest::keyClick(&left, Qt::Key_W);
         WipeView* wipe = window.components.wipeView();
         QVERIFY(wipe && wipe->isVisible());
-        QVERIFY(left.link()->isLinked() && left.isInWipeView() && right.isInWipeView());
+        QVERIFY(left.link()->isLinked() && left.actions().isInWipeView() &&
+                right.actions().isInWipeView());
         QWidget* area = window.form.clientArea();
         QCOMPARE(wipe->geometry(), QRect(area->mapTo(&window.form, QPoint()), area->size()));
         QVERIFY(!window.form.Controls().contains(wipe)); // the window's controls stay its own
@@ -320,7 +321,7 @@ private slots:
         QTest::keyClick(wipe, Qt::Key_W);
         QVERIFY(!window.components.wipeView());
         QCOMPARE(paneLayout(), layout);
-        QVERIFY(!left.link()->isLinked() && !left.isInWipeView());
+        QVERIFY(!left.link()->isLinked() && !left.actions().isInWipeView());
         QVERIFY(!Window::paused(left) && !Window::paused(right));
         const double leftAt = Window::at(left);
         const double rightAt = Window::at(right);

@@ -1,8 +1,8 @@
 // Inputs found by testing as a hostile user would: phone videos with rotation metadata, a clip
 // of two frames, frame steps faster than the engines answer, pipes beside a video, failed loads
 // over a playing one or replaced by a pipe, and names that are not UTF-8.
+#include "pair/player_link.h"
 #include "platform/file_names.h"
-#include "playback/player_link.h"
 #include "playback/transport_bar.h"
 #include "playback/wipe_view.h"
 #include "support/bad_input_testing.h"
@@ -140,17 +140,17 @@ private slots:
         PlayerWindow window;
         MpvPlayer& player = window.left();
         player.settings().setMode("loop", true); // the two-frame clip would end at once
-        player.setFactsShown(true);
+        player.actions().setFactsShown(true);
         const auto frameLine = [&] { return player.factsText().section('\n', 2); };
         const auto pauseAt = [&](double seconds) {
             QSignalSpy arrived(&player.engine(), &PlaybackEngine::playbackRestarted);
-            player.seekTo(seconds);
+            player.actions().seekTo(seconds);
             return QTest::qWaitFor([&] { return !arrived.isEmpty(); }, kPlayerTimeoutMs);
         };
 
         // Frames at ten, then thirty a second: no one rate numbers them.
         QVERIFY(plays(player, kCorpus + "/videos/ten-then-thirty.mp4"));
-        player.togglePlayPause();
+        player.actions().togglePlayPause();
         QTRY_VERIFY_WITH_TIMEOUT(player.engine().isPaused(), kPlayerTimeoutMs);
         QVERIFY(pauseAt(1.5));
         QTRY_COMPARE_WITH_TIMEOUT(frameLine(), QString("Frame 25  0:01.500"), kPlayerTimeoutMs);
@@ -162,12 +162,12 @@ private slots:
 
         // A step past the last frame still shows the last frame, and says so.
         QVERIFY(plays(player, kCorpus + "/videos/two-frames.mp4"));
-        player.togglePlayPause();
+        player.actions().togglePlayPause();
         QTRY_VERIFY_WITH_TIMEOUT(player.engine().isPaused(), kPlayerTimeoutMs);
         QVERIFY(pauseAt(0.1));
         for (int i = 0; i < 2; ++i) {
             QSignalSpy arrived(&player.engine(), &PlaybackEngine::playbackRestarted);
-            player.stepFrame(true);
+            player.actions().stepFrame(true);
             QTRY_VERIFY_WITH_TIMEOUT(!arrived.isEmpty(), kPlayerTimeoutMs);
         }
         QTRY_COMPARE_WITH_TIMEOUT(frameLine(), QString("Frame 1  0:00.100"), kPlayerTimeoutMs);
@@ -207,7 +207,7 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(window.left().engine().isPaused() &&
                                          window.right().engine().isPaused(),
                                      kPlayerTimeoutMs);
-            window.left().togglePlayPause();
+            window.left().actions().togglePlayPause();
             QTRY_VERIFY_WITH_TIMEOUT(!window.left().engine().isPaused() &&
                                          !window.right().engine().isPaused(),
                                      kPlayerTimeoutMs);

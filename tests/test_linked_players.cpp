@@ -2,9 +2,9 @@
 // different lengths and frame rates, where the link meets a new file, a reset offset and the wipe
 // view, the player's keys, and files dropped onto the panes.
 #include "app/platform_components.h"
+#include "pair/player_link.h"
 #include "playback/mpv_player.h"
 #include "playback/player_commands.h"
-#include "playback/player_link.h"
 #include "playback/transport_bar.h"
 #include "playback/wipe_view.h"
 #include "support/linked_window.h"
@@ -76,10 +76,10 @@ private slots:
     {
         Window window;
         QVERIFY(window.play("loop.mp4", "red.mp4"));
-        window.left().togglePlayPause();
+        window.left().actions().togglePlayPause();
         QTRY_VERIFY_WITH_TIMEOUT(Window::paused(window.left()), kPlayerTimeoutMs);
-        window.left().seekTo(0.5);
-        window.left().stepFrame(true);
+        window.left().actions().seekTo(0.5);
+        window.left().actions().stepFrame(true);
         // Once the left player has done all that, the right one has seen none of it.
         QTRY_VERIFY_WITH_TIMEOUT(Window::at(window.left()) > 0.5 && Window::at(window.left()) < 0.6,
                                  kPlayerTimeoutMs);
@@ -93,29 +93,30 @@ private slots:
         QVERIFY(window.play("loop.mp4", "red.mp4"));
         window.left().link()->setLinked(true);
 
-        window.left().togglePlayPause();
+        window.left().actions().togglePlayPause();
         QTRY_VERIFY_WITH_TIMEOUT(Window::paused(window.left()) && Window::paused(window.right()),
                                  kPlayerTimeoutMs);
 
         // The same time in both...
-        window.right().seekTo(0.5);
+        window.right().actions().seekTo(0.5);
         QTRY_VERIFY_WITH_TIMEOUT(std::abs(Window::at(window.left()) - 0.5) <= kCoarsestFrame &&
                                      std::abs(Window::at(window.right()) - 0.5) <= kCoarsestFrame,
                                  kPlayerTimeoutMs);
         // ...kept inside each video's length.
-        window.right().seekTo(2.0);
+        window.right().actions().seekTo(2.0);
         QTRY_VERIFY_WITH_TIMEOUT(std::abs(Window::at(window.right()) - 2.0) <= kCoarsestFrame,
                                  kPlayerTimeoutMs);
         QTRY_VERIFY_WITH_TIMEOUT(Window::at(window.left()) > 0.5 && Window::at(window.left()) < 1.0,
                                  kPlayerTimeoutMs);
 
         // One frame on in each, still paused.
-        window.right().seekTo(0.5);
-        QTRY_VERIFY_WITH_TIMEOUT(std::abs(Window::at(window.left()) - 0.5) <= kCoarsestFrame,
+        window.right().actions().seekTo(0.5);
+        QTRY_VERIFY_WITH_TIMEOUT(std::abs(Window::at(window.left()) - 0.5) <= kCoarsestFrame &&
+                                     std::abs(Window::at(window.right()) - 0.5) <= kCoarsestFrame,
                                  kPlayerTimeoutMs);
         const double leftBefore = Window::at(window.left());
         const double rightBefore = Window::at(window.right());
-        window.left().stepFrame(true);
+        window.left().actions().stepFrame(true);
         QTRY_VERIFY_WITH_TIMEOUT(Window::at(window.left()) > leftBefore &&
                                      Window::at(window.right()) > rightBefore,
                                  kPlayerTimeoutMs);
@@ -123,12 +124,12 @@ private slots:
         QVERIFY(Window::paused(window.left()) && Window::paused(window.right()));
 
         // Speed and play follow too.
-        window.right().setSpeed(2.0);
+        window.right().actions().setSpeed(2.0);
         QCOMPARE(window.left().engine().speed(), 2.0);
-        window.right().togglePlayPause();
+        window.right().actions().togglePlayPause();
         QTRY_VERIFY_WITH_TIMEOUT(!Window::paused(window.left()) && !Window::paused(window.right()),
                                  kPlayerTimeoutMs);
-        window.left().stop();
+        window.left().actions().stop();
         QTRY_VERIFY_WITH_TIMEOUT(Window::paused(window.right()), kPlayerTimeoutMs);
     }
 
@@ -142,8 +143,8 @@ private slots:
             return Window::paused(left) == paused && Window::paused(right) == paused &&
                    std::abs(Window::at(left) - Window::at(right)) < 0.05;
         };
-        left.togglePlayPause();
-        left.seekTo(1.0);
+        left.actions().togglePlayPause();
+        left.actions().seekTo(1.0);
         QTRY_VERIFY_WITH_TIMEOUT(Window::paused(left) && std::abs(Window::at(left) - 1.0) < 0.001,
                                  kPlayerTimeoutMs);
 
@@ -154,10 +155,10 @@ private slots:
                                  kPlayerTimeoutMs);
 
         // Reset Offset in the left pane brings the right one back to its moment at once.
-        right.seekAloneTo(1.6);
+        right.actions().seekAloneTo(1.6);
         QTRY_COMPARE_WITH_TIMEOUT(left.transportBar().offsetText(), QString("-0.600 s"),
                                   kPlayerTimeoutMs);
-        performPlayerCommand(left, {PlayerCommand::ResetOffset});
+        performPlayerCommand(left.actions(), {PlayerCommand::ResetOffset});
         QCOMPARE(left.transportBar().offsetText(), QString());
         QTRY_VERIFY_WITH_TIMEOUT(together(true), kPlayerTimeoutMs);
 
@@ -169,14 +170,14 @@ private slots:
         // The wipe view asked for in the paused left pane, unlinked: linked there, paused; a
         // zoom made inside it goes when it goes, and so does the link.
         left.link()->setLinked(false);
-        left.togglePlayPause();
+        left.actions().togglePlayPause();
         QTRY_VERIFY_WITH_TIMEOUT(Window::paused(left) && !Window::paused(right), kPlayerTimeoutMs);
         left.setFocus();
         QTest::keyClick(&left, Qt::Key_W);
         WipeView* wipe = window.components.wipeView();
         QVERIFY(wipe);
         QTRY_VERIFY_WITH_TIMEOUT(together(true), kPlayerTimeoutMs);
-        left.zoomPictureAt(QPointF(10, 10), 2, wipe->pictureRect().size());
+        left.actions().zoomPictureAt(QPointF(10, 10), 2, wipe->pictureRect().size());
         QVERIFY(left.engine().view() != ViewZoom{} && right.engine().view() != ViewZoom{});
         QTest::keyClick(wipe, Qt::Key_Escape);
         QVERIFY(!window.components.wipeView());

@@ -1,8 +1,8 @@
 #include "app/platform_components.h"
 #include "playback/mpv_player.h"
 #include "playback/transport_bar.h"
-#include "playback/video_surface.h"
 #include "support/player_testing.h"
+#include "video/video_surface.h"
 #include "window/form1.h"
 
 #include <QMenu>

@@ -1,7 +1,7 @@
-#include "playback/aligned_frame_buffer.h"
 #include "playback/player_settings.h"
-#include "playback/render_path.h"
 #include "playback/transport_bar.h"
+#include "video/aligned_frame_buffer.h"
+#include "video/render_path.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,9 +2,9 @@
 // full disk would have it: one save at a time, whole or not at all, never through a link planted
 // at its name.
 #include "fakes/linked_pair.h"
+#include "pair/saved_frames.h"
 #include "platform/file_names.h"
 #include "playback/mpv_player.h"
-#include "playback/saved_frames.h"
 #include "playback/transport_bar.h"
 #include "support/linked_window.h"
 #include "support/player_testing.h"
@@ -80,7 +80,7 @@ private slots:
         QVERIFY(window.play("bars-360.mp4", "red.mp4"));
         MpvPlayer& left = window.left();
         PlaybackEngine& engine = left.engine();
-        left.togglePlayPause();
+        left.actions().togglePlayPause();
         QTRY_VERIFY_WITH_TIMEOUT(Window::paused(left), kPlayerTimeoutMs);
         const auto pictures = [&] {
             return QDir(folder.path())

@@ -7,9 +7,9 @@
 #include "platform/posix_file_system.h"
 #include "platform/qt_picture_loader.h"
 #include "playback/mpv_player.h"
-#include "playback/video_surface.h"
 #include "skin/skin_engine.h"
 #include "support/player_testing.h"
+#include "video/video_surface.h"
 #include "window/form1.h"
 
 #include <QDir>

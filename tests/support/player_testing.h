@@ -1,7 +1,7 @@
 #pragma once
 
 #include "playback/mpv_player.h"
-#include "playback/video_surface.h"
+#include "video/video_surface.h"
 #include "window/form1.h"
 
 #include <QImage>

@@ -1,15 +1,11 @@
-#include "playback/gl_video_view.h"
+#include "video/gl_video_view.h"
 
-#include "playback/mpv_engine.h"
+#include "engine/mpv_engine.h"
 
 #include <QGuiApplication>
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
 #include <QOpenGLFunctions>
-
-#include <mpv/render_gl.h>
-
-#include <vector>
 
 namespace tandemo {
 
@@ -57,25 +53,18 @@ void GlVideoView::initializeGL()
     connect(context(), &QOpenGLContext::aboutToBeDestroyed, this,
             &GlVideoView::releaseRenderContext, Qt::UniqueConnection);
 
-    mpv_opengl_init_params glInit{&getProcAddress, nullptr};
-    std::vector<mpv_render_param> params{
-        {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_OPENGL)},
-        {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &glInit},
-    };
+    void* x11Display = nullptr;
 #if QT_CONFIG(xcb)
-    // On X11, mpv needs the display to hand hardware-decoded frames to GL without a copy.
     if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>())
-        params.push_back({MPV_RENDER_PARAM_X11_DISPLAY, x11->display()});
+        x11Display = x11->display();
 #endif
-    params.push_back({MPV_RENDER_PARAM_INVALID, nullptr});
-    mpv_render_context* created = nullptr;
-    if (mpv_render_context_create(&created, m_engine.handle(), params.data()) < 0) {
+    m_context = RenderContext::openGL(m_engine, &getProcAddress, x11Display);
+    if (!m_context) {
         m_failed = true;
         events().failed();
         return;
     }
-    m_context.reset(created);
-    mpv_render_context_set_update_callback(created, &GlVideoView::onRenderUpdate, this);
+    m_context->setUpdateCallback(&GlVideoView::onRenderUpdate, this);
     events().ready();
 }
 
@@ -100,20 +89,7 @@ void GlVideoView::paintGL()
 
 bool GlVideoView::renderInto(GLuint framebuffer, QSize size)
 {
-    mpv_opengl_fbo fbo{static_cast<int>(framebuffer), size.width(), size.height(), 0};
-    // A GL framebuffer has its origin at the bottom left; without the flip the picture is
-    // upside down, on the screen and when read back.
-    int flipY = 1;
-    // Don't sleep in the render call until the frame's display time: both players render on
-    // the GUI thread, and one waiting stalls the other's frames and the loop restart.
-    int blockForTargetTime = 0;
-    mpv_render_param params[] = {
-        {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
-        {MPV_RENDER_PARAM_FLIP_Y, &flipY},
-        {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &blockForTargetTime},
-        {MPV_RENDER_PARAM_INVALID, nullptr},
-    };
-    return mpv_render_context_render(m_context.get(), params) >= 0;
+    return m_context->drawInto(framebuffer, size);
 }
 
 void GlVideoView::onRenderUpdate(void* view)
@@ -125,7 +101,7 @@ void GlVideoView::onRenderUpdate(void* view)
 
 void GlVideoView::handleRenderUpdate()
 {
-    if (m_context && (mpv_render_context_update(m_context.get()) & MPV_RENDER_UPDATE_FRAME)) {
+    if (m_context && m_context->hasNewFrame()) {
         m_cleared = false;
         if (m_offscreenSize.isEmpty())
             update();

@@ -1,4 +1,4 @@
-#include "playback/frame_save.h"
+#include "engine/frame_save.h"
 
 #include <QFile>
 #include <QFileInfo>

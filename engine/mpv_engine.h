@@ -1,10 +1,10 @@
 #pragma once
 
-#include "playback/frame_save.h"
-#include "playback/frame_times.h"
-#include "playback/media_facts.h"
-#include "playback/playback_engine.h"
-#include "playback/queued_wakeup.h"
+#include "engine/frame_save.h"
+#include "engine/frame_times.h"
+#include "engine/media_facts.h"
+#include "engine/playback_engine.h"
+#include "engine/queued_wakeup.h"
 
 #include <QHash>
 #include <QString>

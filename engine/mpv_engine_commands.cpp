@@ -1,7 +1,7 @@
-#include "playback/mpv_engine.h"
+#include "engine/mpv_engine.h"
 
+#include "engine/mpv_options.h"
 #include "platform/file_names.h"
-#include "playback/mpv_options.h"
 
 #include <mpv/client.h>
 
@@ -80,8 +80,7 @@ void MpvEngine::stepFrame(bool forward)
 {
     // An exact seek by one frame's time: unlike mpv's frame-step it queues behind a seek still
     // in progress, so a step right after a seek is never lost.
-    const double fps = frameRate();
-    const double frame = fps > 0 ? 1.0 / fps : 0.04;
+    const double frame = frameDuration(*this);
     setPaused(true);
     const QByteArray amount = QByteArray::number(forward ? frame : -frame, 'f', 6);
     commandAsync({"seek", amount.constData(), "relative+exact"});

@@ -1,12 +1,13 @@
 #pragma once
 
-#include "playback/aligned_frame_buffer.h"
-#include "playback/mpv_handles.h"
-#include "playback/queued_wakeup.h"
-#include "playback/video_surface.h"
+#include "engine/queued_wakeup.h"
+#include "engine/render_context.h"
+#include "video/aligned_frame_buffer.h"
+#include "video/video_surface.h"
 
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 
 namespace tandemo {
@@ -54,7 +55,7 @@ private:
     void skipFrame();
     std::optional<Target> backingStoreTarget(QPainter& painter) const;
 
-    MpvRenderContext m_context;
+    std::unique_ptr<RenderContext> m_context;
     AlignedFrameBuffer m_buffer;
     QueuedWakeup m_wakeup;
     bool m_hasFrame = false;

@@ -1,4 +1,4 @@
-#include "playback/media_facts.h"
+#include "engine/media_facts.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>

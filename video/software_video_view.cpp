@@ -1,6 +1,6 @@
-#include "playback/software_video_view.h"
+#include "video/software_video_view.h"
 
-#include "playback/mpv_engine.h"
+#include "engine/mpv_engine.h"
 
 #include <QPaintEngine>
 #include <QPainter>
@@ -49,15 +49,9 @@ SoftwareVideoView::SoftwareVideoView(MpvEngine& engine, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAutoFillBackground(false);
 
-    mpv_render_param params[] = {
-        {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)},
-        {MPV_RENDER_PARAM_INVALID, nullptr},
-    };
-    mpv_render_context* context = nullptr;
-    if (mpv_render_context_create(&context, engine.handle(), params) >= 0) {
-        m_context.reset(context);
-        mpv_render_context_set_update_callback(context, &SoftwareVideoView::onRenderUpdate, this);
-    }
+    m_context = RenderContext::software(engine);
+    if (m_context)
+        m_context->setUpdateCallback(&SoftwareVideoView::onRenderUpdate, this);
 }
 
 SoftwareVideoView::~SoftwareVideoView()
@@ -79,7 +73,7 @@ void SoftwareVideoView::onRenderUpdate(void* view)
 
 void SoftwareVideoView::handleRenderUpdate()
 {
-    if (!m_context || !(mpv_render_context_update(m_context.get()) & MPV_RENDER_UPDATE_FRAME))
+    if (!m_context || !m_context->hasNewFrame())
         return;
     m_hasFrame = true;
     if (!m_offscreenSize.isEmpty()) {
@@ -96,21 +90,7 @@ void SoftwareVideoView::handleRenderUpdate()
 
 bool SoftwareVideoView::render(const Target& target)
 {
-    int surfaceSize[2] = {target.size.width(), target.size.height()};
-    std::size_t stride = target.stride;
-    // Don't wait inside the render call for the frame's display time: both players share the GUI
-    // thread, and a render call that sleeps until its own frame is due delays the other player's
-    // frames and the loop restart. The frame is shown as soon as it is ready instead.
-    int blockForTargetTime = 0;
-    mpv_render_param params[] = {
-        {MPV_RENDER_PARAM_SW_SIZE, surfaceSize},
-        {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>(target.format)},
-        {MPV_RENDER_PARAM_SW_STRIDE, &stride},
-        {MPV_RENDER_PARAM_SW_POINTER, target.pixels},
-        {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &blockForTargetTime},
-        {MPV_RENDER_PARAM_INVALID, nullptr},
-    };
-    if (mpv_render_context_render(m_context.get(), params) < 0)
+    if (!m_context->drawInto(target.pixels, target.size, target.stride, target.format))
         return false;
     if (target.readsAlpha)
         makeOpaque(target.pixels, target.size, target.stride);
@@ -135,14 +115,7 @@ void SoftwareVideoView::renderOffscreen()
 
 void SoftwareVideoView::skipFrame()
 {
-    int skip = 1;
-    int blockForTargetTime = 0;
-    mpv_render_param params[] = {
-        {MPV_RENDER_PARAM_SKIP_RENDERING, &skip},
-        {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &blockForTargetTime},
-        {MPV_RENDER_PARAM_INVALID, nullptr},
-    };
-    mpv_render_context_render(m_context.get(), params);
+    m_context->skipFrame();
 }
 
 std::optional<SoftwareVideoView::Target>

@@ -1,6 +1,6 @@
-#include "playback/start_together.h"
+#include "pair/start_together.h"
 
-#include "playback/player_link.h"
+#include "pair/player_link.h"
 
 #include <utility>
 

@@ -1,6 +1,6 @@
-#include "playback/player_link.h"
+#include "pair/player_link.h"
 
-#include "playback/playback_engine.h"
+#include "engine/playback_engine.h"
 
 #include <algorithm>
 #include <cmath>

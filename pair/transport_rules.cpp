@@ -1,6 +1,6 @@
-#include "playback/transport_rules.h"
+#include "pair/transport_rules.h"
 
-#include "playback/playback_engine.h"
+#include "engine/playback_engine.h"
 
 #include <QPointer>
 

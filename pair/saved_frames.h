@@ -1,6 +1,6 @@
 #pragma once
 
-#include "playback/transport_rules.h"
+#include "pair/transport_rules.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,8 +1,8 @@
-#include "playback/saved_frames.h"
+#include "pair/saved_frames.h"
 
+#include "engine/media_facts.h"
+#include "engine/playback_engine.h"
 #include "platform/file_names.h"
-#include "playback/media_facts.h"
-#include "playback/playback_engine.h"
 
 #include <QDir>
 #include <QFileInfo>

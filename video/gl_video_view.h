@@ -1,8 +1,8 @@
 #pragma once
 
-#include "playback/mpv_handles.h"
-#include "playback/queued_wakeup.h"
-#include "playback/video_surface.h"
+#include "engine/queued_wakeup.h"
+#include "engine/render_context.h"
+#include "video/video_surface.h"
 
 #include <QOpenGLWidget>
 
@@ -44,7 +44,7 @@ private:
     void renderOffscreen();
 
     MpvEngine& m_engine;
-    MpvRenderContext m_context;
+    std::unique_ptr<RenderContext> m_context;
     QueuedWakeup m_wakeup;
     bool m_failed = false;
     bool m_cleared = false;

@@ -1,4 +1,4 @@
-#include "playback/aligned_frame_buffer.h"
+#include "video/aligned_frame_buffer.h"
 
 #include <cstring>
 

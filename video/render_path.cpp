@@ -1,4 +1,4 @@
-#include "playback/render_path.h"
+#include "video/render_path.h"
 
 #include <QDir>
 #include <QFileInfo>

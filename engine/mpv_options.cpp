@@ -1,4 +1,4 @@
-#include "playback/mpv_options.h"
+#include "engine/mpv_options.h"
 
 #include <mpv/client.h>
 

@@ -1,4 +1,4 @@
-#include "playback/frame_times.h"
+#include "engine/frame_times.h"
 
 #include "platform/file_names.h"
 

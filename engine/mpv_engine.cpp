@@ -1,6 +1,6 @@
-#include "playback/mpv_engine.h"
+#include "engine/mpv_engine.h"
 
-#include "playback/mpv_options.h"
+#include "engine/mpv_options.h"
 
 #include <mpv/client.h>
 

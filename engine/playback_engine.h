@@ -75,4 +75,12 @@ signals:
     void playbackRestarted();
 };
 
+/// How long one of the engine's frames lasts: one frame at its rate, else 0.04 s (a frame at 25
+/// frames a second, for a rate not known yet).
+inline double frameDuration(const PlaybackEngine& engine)
+{
+    const double fps = engine.frameRate();
+    return fps > 0 ? 1.0 / fps : 0.04;
+}
+
 } // namespace tandemo

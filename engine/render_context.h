@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QSize>
+
+#include <cstddef>
+#include <memory>
+
+struct mpv_render_context;
+
+namespace tandemo {
+
+class MpvEngine;
+
+/// Where an engine's frames are drawn for a view: by the CPU into memory, or by OpenGL into a
+/// framebuffer. None of its calls waits for a frame's display time: both players draw on the GUI
+/// thread, and one waiting would stall the other's frames and the loop restart. It must go before
+/// the engine it was made from.
+class RenderContext {
+public:
+    using GetProcAddress = void* (*)(void* context, const char* name);
+
+    /// Null when the engine cannot draw that way.
+    static std::unique_ptr<RenderContext> software(MpvEngine& engine);
+    /// `x11Display`, when there is one, lets hardware-decoded frames reach GL without a copy.
+    static std::unique_ptr<RenderContext> openGL(MpvEngine& engine, GetProcAddress getProcAddress,
+                                                 void* x11Display);
+    ~RenderContext();
+    RenderContext(const RenderContext&) = delete;
+    RenderContext& operator=(const RenderContext&) = delete;
+
+    /// `callback` runs on one of the engine's threads whenever there may be something new to
+    /// draw: it may only post to the GUI thread.
+    void setUpdateCallback(void (*callback)(void* data), void* data);
+    /// Whether a new frame is ready to be drawn.
+    bool hasNewFrame();
+
+    /// Draws the current frame at `size` into memory laid out as `format` (mpv's name for it).
+    bool drawInto(unsigned char* pixels, QSize size, std::size_t stride, const char* format);
+    /// Draws the current frame into the framebuffer, flipped as GL's origin is at the bottom.
+    bool drawInto(unsigned framebuffer, QSize size);
+    /// Takes the current frame without drawing it, so that the engine goes on.
+    void skipFrame();
+
+private:
+    explicit RenderContext(mpv_render_context* context);
+
+    mpv_render_context* m_context;
+};
+
+} // namespace tandemo

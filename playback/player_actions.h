@@ -1,0 +1,79 @@
+#pragma once
+
+#include "engine/mpv_engine.h"
+#include "pair/player_link.h"
+#include "playback/player_settings.h"
+
+#include <QObject>
+#include <QPointF>
+#include <QPointer>
+#include <QSizeF>
+
+namespace tandemo {
+
+/// What the user can ask of one player, whether with its bar, its keys, its menu or in the wipe
+/// view: the verbs, carried out on its engine and, while the players are linked, on the others
+/// (pair/transport_rules.h), and the state of the player the menu shows. No widgets: the player
+/// widget owns it and shows what it says.
+class PlayerActions : public QObject {
+    Q_OBJECT
+public:
+    PlayerActions(MpvEngine& engine, PlayerSettings& settings, PlayerLink* link,
+                  QObject* parent = nullptr);
+
+    MpvEngine& engine() const { return m_engine; }
+    PlayerSettings& settings() const { return m_settings; }
+    PlayerLink* link() const { return m_link; }
+
+    // While the players are linked, play, pause, stop, seeking, frame steps and speed act on all
+    // of them.
+    void togglePlayPause();
+    void stop();
+    void seekTo(double seconds);
+    void seekBy(double seconds);
+    void stepFrame(bool forward);
+    /// The same, on this player only: while linked, the difference it makes between the players
+    /// becomes their offset.
+    void seekAloneTo(double seconds);
+    void seekAloneBy(double seconds);
+    void stepFrameAlone(bool forward);
+    void setSpeed(double speed);
+    void toggleMute();
+    void changeVolume(int step);
+    /// Zooms the picture drawn into an area of that size by wheel steps around a point of it,
+    /// and pans a zoomed one by pixels; while linked, every pane shows the same region.
+    void zoomPictureAt(QPointF point, double steps, QSizeF area);
+    void panPicture(QPointF delta, QSizeF area);
+    void resetZoom();
+    /// Saves the frame showing as a picture in the user's pictures folder; while linked, every
+    /// player's. Each bar's status tells where its frame went.
+    void saveFrames();
+    /// Links or unlinks the players, from this one; and back to no offset, from this one.
+    void setLinked(bool linked);
+    void resetOffset();
+
+    /// Whether the facts of the video show over the picture.
+    bool factsShown() const { return m_factsShown; }
+    void setFactsShown(bool shown);
+    /// Whether the player is drawn in the wipe view, as its menu shows.
+    bool isInWipeView() const { return m_inWipeView; }
+    void setInWipeView(bool shown) { m_inWipeView = shown; }
+    /// Asks for the wipe view, or to leave it.
+    void toggleWipeView();
+
+signals:
+    void factsShownChanged(bool shown);
+    /// The user asked for the wipe view, or to leave it; whoever placed the players shows it.
+    void wipeViewRequested();
+
+private:
+    QList<transport::Target> targets() const;
+
+    MpvEngine& m_engine;
+    PlayerSettings& m_settings;
+    QPointer<PlayerLink> m_link;
+    bool m_factsShown = false;
+    bool m_inWipeView = false;
+};
+
+} // namespace tandemo
