@@ -7,32 +7,28 @@
 
 namespace tandemo {
 
+PlatformComponents::PlatformComponents(MpvPlayerOptions playerOptions)
+    : m_playerOptions(std::move(playerOptions))
+{
+    QObject::connect(&m_pair, &PlayerPair::openRequested, [this](int pane, const QString& file) {
+        if (MediaPlayer* player = m_players.value(pane))
+            player->setURL(file);
+    });
+}
+
 MediaPlayer* PlatformComponents::createMediaPlayer(QWidget* frame)
 {
-    MediaPlayer* player = MpvPlayer::create(frame, m_playerOptions, &m_link);
+    MediaPlayer* player = MpvPlayer::create(frame, m_playerOptions, &m_pair.link());
+    const int pane = int(m_players.size());
     m_players.append(player);
     if (auto* mpv = qobject_cast<MpvPlayer*>(player)) {
-        m_startTogether.watch(&mpv->engine());
+        m_pair.add(&mpv->engine());
         QObject::connect(mpv, &MpvPlayer::filesDropped, mpv,
-                         [this, player](const QStringList& files) { playDropped(player, files); });
+                         [this, pane](const QStringList& files) { m_pair.dropOn(pane, files); });
         QObject::connect(&mpv->actions(), &PlayerActions::wipeViewRequested, mpv,
                          [this, mpv] { toggleWipeView(mpv); });
     }
     return player;
-}
-
-void PlatformComponents::playDropped(MediaPlayer* target, const QStringList& files)
-{
-    // Further files are ignored: there are only two panes.
-    target->setURL(files.constFirst());
-    if (files.size() < 2)
-        return;
-    for (const QPointer<MediaPlayer>& other : m_players) {
-        if (other && other != target) {
-            other->setURL(files[1]);
-            return;
-        }
-    }
 }
 
 void PlatformComponents::toggleWipeView(MpvPlayer* origin)
@@ -47,7 +43,7 @@ void PlatformComponents::toggleWipeView(MpvPlayer* origin)
             players << mpv;
     }
     if (players.size() >= 2)
-        m_wipeView = new WipeView(*players[0], *players[1], origin);
+        m_wipeView = new WipeView(*players[0], *players[1], m_pair, origin);
 }
 
 CommonDialog* PlatformComponents::createCommonDialog(QWidget* window)

@@ -72,8 +72,6 @@ MpvPlayer::MpvPlayer(std::unique_ptr<MpvEngine> engine, RenderPath path, QWidget
 
 MpvPlayer::~MpvPlayer()
 {
-    if (m_link)
-        m_link->remove(m_engine.get());
     // mpv's render context goes before its core.
     m_surface->releaseRenderContext();
     m_engine.reset();
@@ -99,8 +97,6 @@ void MpvPlayer::connectEngine()
             m_surface->clear();
     });
     connect(m_engine.get(), &MpvEngine::fileFailed, this, [this] { m_surface->clear(); });
-    if (m_link)
-        m_link->add(m_engine.get());
     bindTransportBar(*m_transport, *m_actions);
 }
 

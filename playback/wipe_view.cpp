@@ -1,6 +1,6 @@
 #include "playback/wipe_view.h"
 
-#include "pair/player_link.h"
+#include "pair/player_pair.h"
 #include "platform/hosted_component.h"
 #include "playback/mpv_player.h"
 #include "playback/player_commands.h"
@@ -33,12 +33,12 @@ QWidget* commonParent(QWidget& first, QWidget& second)
 
 } // namespace
 
-WipeView::WipeView(MpvPlayer& first, MpvPlayer& second, MpvPlayer* origin)
+WipeView::WipeView(MpvPlayer& first, MpvPlayer& second, PlayerPair& pair, MpvPlayer* origin)
     : QWidget(first.window())
     , m_area(commonParent(first, second))
     , m_first(&first)
     , m_second(&second)
-    , m_link(first.link())
+    , m_pair(&pair)
 {
     // Part of the players, shown over the window: the window's skin and font stay out of it.
     markHostedComponent(*this);
@@ -53,12 +53,7 @@ WipeView::WipeView(MpvPlayer& first, MpvPlayer& second, MpvPlayer* origin)
     bindTransportBar(*m_bar, first.actions());
     m_bar->linkButton()->hide(); // linked for as long as the view is shown
 
-    m_firstView = first.engine().view();
-    m_secondView = second.engine().view();
-    if (m_link) {
-        m_wasLinked = m_link->isLinked();
-        m_link->setLinked(true, &(origin ? *origin : first).engine());
-    }
+    pair.enterComparison(&(origin ? *origin : first).engine());
     for (MpvPlayer* player : {&first, &second}) {
         player->actions().setInWipeView(true);
         // Both fill the one picture, so that they line up whatever their sizes.
@@ -103,14 +98,10 @@ void WipeView::restorePlayers()
             player->videoSurface().setOffscreenSize({});
         }
     }
-    if (m_first)
-        m_first->engine().setView(m_firstView);
-    if (m_second) {
+    if (m_second)
         m_second->engine().setAspectOverride(0);
-        m_second->engine().setView(m_secondView);
-    }
-    if (m_link && !m_wasLinked)
-        m_link->setLinked(false);
+    if (m_pair)
+        m_pair->leaveComparison();
 }
 
 void WipeView::setDivider(double share)

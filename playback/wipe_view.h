@@ -1,14 +1,12 @@
 #pragma once
 
-#include "engine/playback_engine.h"
-
 #include <QPointer>
 #include <QWidget>
 
 namespace tandemo {
 
 class MpvPlayer;
-class PlayerLink;
+class PlayerPair;
 class TransportBar;
 
 /// Both players' videos in one picture over the area that holds them: the first player's left of
@@ -24,9 +22,10 @@ public:
     static constexpr int kDividerGrip = 8;
 
     /// Covers the nearest widget that holds both players.
-    /// Shows the two players' videos; `origin` is the one it was asked for in (the first when
-    /// none is named): the link it turns on brings the other to that one's moment.
-    WipeView(MpvPlayer& first, MpvPlayer& second, MpvPlayer* origin = nullptr);
+    /// Shows the two players' videos, which `pair` shares; `origin` is the one it was asked for
+    /// in (the first when none is named): the pair links the other to that one's moment, and
+    /// gives back how they were when the view goes.
+    WipeView(MpvPlayer& first, MpvPlayer& second, PlayerPair& pair, MpvPlayer* origin = nullptr);
     ~WipeView() override;
     /// Gives the players back their own pictures now and goes away once back in the event loop.
     void dismiss();
@@ -64,11 +63,7 @@ private:
     QPointer<QWidget> m_area;
     QPointer<MpvPlayer> m_first;
     QPointer<MpvPlayer> m_second;
-    QPointer<PlayerLink> m_link;
-    bool m_wasLinked = false;
-    // The players' zoom before the view was shown, given back when it goes.
-    ViewZoom m_firstView;
-    ViewZoom m_secondView;
+    QPointer<PlayerPair> m_pair;
     TransportBar* m_bar = nullptr;
     double m_divider = 0.5;
     double m_fittedAspect = 0;
