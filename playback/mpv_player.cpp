@@ -169,6 +169,18 @@ QString MpvPlayer::factsText() const
     return m_facts->isShown() ? m_facts->text() : QString();
 }
 
+void MpvPlayer::drawForPicture(QSize pixels)
+{
+    // Filling the picture, both videos of a comparison line up whatever their sizes.
+    m_engine->setScaledToFit(!pixels.isEmpty());
+    m_surface->setOffscreenSize(pixels);
+}
+
+QImage MpvPlayer::pictureFrame() const
+{
+    return m_surface->offscreenFrame();
+}
+
 void MpvPlayer::zoomAt(QPointF point, double steps)
 {
     m_actions->zoomPictureAt(point, steps, m_surface->widget()->size());

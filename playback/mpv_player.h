@@ -59,6 +59,17 @@ public:
     /// The facts shown over the picture, while they are shown.
     QString factsText() const;
 
+    // For a view that draws the video into a picture of its own (the wipe view).
+    /// Draws each frame to fill a picture of `pixels`, offscreen; an empty size draws it in the
+    /// pane again.
+    void drawForPicture(QSize pixels);
+    /// The frame last drawn for that picture.
+    QImage pictureFrame() const;
+    /// The picture's size as shown, and showing it at another shape (0: its own).
+    QSize videoSize() const { return m_engine->videoSize(); }
+    void showAtAspect(double aspect) { m_engine->setAspectOverride(aspect); }
+    bool isZoomed() const { return m_engine->view().zoom > 0; }
+
 signals:
     void frameRendered();
     /// Local files were dropped on the player; whoever placed it decides where they play.

@@ -6,7 +6,6 @@
 #include "playback/player_commands.h"
 #include "playback/transport_bar.h"
 #include "playback/transport_binding.h"
-#include "video/video_surface.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -56,9 +55,7 @@ WipeView::WipeView(MpvPlayer& first, MpvPlayer& second, PlayerPair& pair, MpvPla
     pair.enterComparison(&(origin ? *origin : first).engine());
     for (MpvPlayer* player : {&first, &second}) {
         player->actions().setInWipeView(true);
-        // Both fill the one picture, so that they line up whatever their sizes.
-        player->engine().setScaledToFit(true);
-        connect(&player->videoSurface().events(), &VideoSurfaceEvents::frameRendered, this, [this] {
+        connect(player, &MpvPlayer::frameRendered, this, [this] {
             fitSecondOntoFirst();
             update(pictureRect());
         });
@@ -94,12 +91,11 @@ void WipeView::restorePlayers()
     for (MpvPlayer* player : {m_first.data(), m_second.data()}) {
         if (player) {
             player->actions().setInWipeView(false);
-            player->engine().setScaledToFit(false);
-            player->videoSurface().setOffscreenSize({});
+            player->drawForPicture({});
         }
     }
     if (m_second)
-        m_second->engine().setAspectOverride(0);
+        m_second->showAtAspect(0);
     if (m_pair)
         m_pair->leaveComparison();
 }
@@ -126,7 +122,7 @@ void WipeView::drawOffscreen(bool offscreen)
         offscreen ? (QSizeF(pictureRect().size()) * devicePixelRatioF()).toSize() : QSize();
     for (MpvPlayer* player : {m_first.data(), m_second.data()}) {
         if (player)
-            player->videoSurface().setOffscreenSize(pixels);
+            player->drawForPicture(pixels);
     }
 }
 
@@ -134,8 +130,8 @@ void WipeView::fitSecondOntoFirst()
 {
     if (!m_first || !m_second)
         return;
-    const QSize size = m_first->engine().videoSize();
-    const QSize other = m_second->engine().videoSize();
+    const QSize size = m_first->videoSize();
+    const QSize other = m_second->videoSize();
     if (size.isEmpty() || other.isEmpty())
         return;
     // Pictures of one shape line up by themselves; only a different shape is overridden.
@@ -144,7 +140,7 @@ void WipeView::fitSecondOntoFirst()
     const double wanted = std::abs(aspect - own) < 1e-3 ? 0 : aspect;
     if (wanted != m_fittedAspect) {
         m_fittedAspect = wanted;
-        m_second->engine().setAspectOverride(wanted);
+        m_second->showAtAspect(wanted);
     }
 }
 
@@ -175,7 +171,7 @@ void WipeView::paintEvent(QPaintEvent*)
     painter.fillRect(picture, Qt::black);
     const int x = dividerX();
     const auto drawPart = [&](MpvPlayer* player, QRect part) {
-        QImage frame = player ? player->videoSurface().offscreenFrame() : QImage();
+        QImage frame = player ? player->pictureFrame() : QImage();
         if (frame.isNull())
             return;
         frame.setDevicePixelRatio(devicePixelRatioF());
@@ -197,7 +193,7 @@ void WipeView::mousePressEvent(QMouseEvent* event)
     // The divider is taken where it stands, or anywhere while the picture is whole; a zoomed
     // picture is dragged from anywhere else.
     const bool nearDivider = std::abs(event->position().x() - dividerX()) <= kDividerGrip;
-    const bool zoomed = m_first && m_first->engine().view().zoom > 0;
+    const bool zoomed = m_first && m_first->isZoomed();
     m_drag = nearDivider || !zoomed ? Drag::Divider : Drag::Picture;
     m_dragFrom = event->position();
     if (m_drag == Drag::Divider)
