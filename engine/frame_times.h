@@ -15,7 +15,6 @@ namespace tandemo {
 struct FrameAt {
     qint64 number = 0;
     double seconds = 0;
-    bool operator==(const FrameAt&) const = default;
 };
 
 /// When each frame of a file's video is shown, read by libavformat from the timestamps of its
@@ -31,8 +30,6 @@ public:
     /// cancelled (checked between packets).
     static FrameTimes read(const QString& path, const std::atomic_bool& cancelled);
 
-    bool isEmpty() const { return m_times.empty(); }
-    qint64 count() const { return qint64(m_times.size()); }
     /// The frame showing at `seconds` (the last one past the end); none when nothing is known.
     std::optional<FrameAt> frameAt(double seconds) const;
 

@@ -6,7 +6,6 @@
 #include "engine/playback_engine.h"
 #include "engine/queued_wakeup.h"
 
-#include <QHash>
 #include <QString>
 
 #include <cstdint>

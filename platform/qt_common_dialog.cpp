@@ -25,6 +25,7 @@ QtCommonDialog::QtCommonDialog(QWidget* window)
     : CommonDialog(window)
     , m_window(window)
 {
+    keepNoDialogHistory();
 }
 
 QString QtCommonDialog::ignoringCase(const QString& pattern)
@@ -58,7 +59,6 @@ QStringList QtCommonDialog::toNameFilters(const QString& filter)
 
 void QtCommonDialog::ShowOpen()
 {
-    keepNoDialogHistory();
     QFileDialog dialog(m_window, DialogTitle());
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // Like the classic open dialog, a typed name is returned even if no such file exists.

@@ -125,15 +125,7 @@ void MpvPlayer::setURL(const QString& url)
         m_engine->unload();
         return;
     }
-    // Only regular files are opened: a pipe or a device could block the engine for good, and a
-    // folder holds no video.
-    if (isPresentButNotAFile(fileToOpen())) {
-        m_loadPending = false;
-        m_engine->unload();
-        m_surface->clear();
-        m_transport->setStatus(tr("Cannot play this file"));
-        return;
-    }
+    // The engine opens regular files only, and reports anything else as a file it cannot play.
     load(!m_settings.autoStart());
 }
 
