@@ -11,6 +11,10 @@ install(FILES ${CMAKE_BINARY_DIR}/tandemo-link DESTINATION ${CMAKE_INSTALL_BINDI
 # Sample videos, when scripts/make-samples has made them in the build folder.
 install(DIRECTORY ${CMAKE_BINARY_DIR}/Samples/ DESTINATION ${TANDEMO_PROGRAM_DIR}/Samples
         FILES_MATCHING PATTERN "*.mp4")
+# Screenshots of the program, when scripts/screenshots has made them in the build folder; the
+# AppStream metadata names their copies on the maker's site.
+install(DIRECTORY ${CMAKE_BINARY_DIR}/screenshots/ DESTINATION ${CMAKE_INSTALL_DATADIR}/tandemo/screenshots
+        OPTIONAL FILES_MATCHING PATTERN "*.png")
 # The optional-files folder, with the example skin under a name the program does not load: copy
 # it to o.cjs to use it.
 install(FILES resources/skins/graphite.cjs DESTINATION ${TANDEMO_PROGRAM_DIR}/x)

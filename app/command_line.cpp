@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include "platform/file_names.h"
+#include "playback/player_keys.h"
 #include "resources/version.h"
 
 namespace tandemo {
@@ -99,6 +100,12 @@ QString usageText()
                           "  --help      show this text and exit\n"
                           "  --version   show the program's version and exit\n"
                           "  --          treat every later argument as a file\n");
+}
+
+QString helpText()
+{
+    return usageText() + QStringLiteral("\nKeys and gestures, in the pane that has the focus:\n") +
+           keysAsText();
 }
 
 QString versionText()

@@ -32,6 +32,8 @@ qsizetype optionsLength(const QList<QByteArray>& arguments);
 
 /// The usage text, and the product facts that --version prints.
 QString usageText();
+/// What --help prints: the usage, then the keys and gestures of the players.
+QString helpText();
 QString versionText();
 
 } // namespace tandemo

@@ -30,7 +30,7 @@ int answerWithoutWindow(const tandemo::CommandLine& line)
     using Action = tandemo::CommandLine::Action;
     switch (line.action) {
     case Action::ShowHelp:
-        std::fputs(qPrintable(tandemo::usageText()), stdout);
+        std::fputs(qPrintable(tandemo::helpText()), stdout);
         return 0;
     case Action::ShowVersion:
         std::fputs(qPrintable(tandemo::versionText()), stdout);

@@ -27,6 +27,12 @@ MediaPlayer* PlatformComponents::createMediaPlayer(QWidget* frame)
                          [this, pane](const QStringList& files) { m_pair.dropOn(pane, files); });
         QObject::connect(&mpv->actions(), &PlayerActions::wipeViewRequested, mpv,
                          [this, mpv] { toggleWipeView(mpv); });
+        if (!m_fullScreen)
+            m_fullScreen = new FullScreen(*frame->window(), frame->window());
+        QObject::connect(&mpv->actions(), &PlayerActions::fullScreenRequested, m_fullScreen,
+                         &FullScreen::setOn);
+        QObject::connect(m_fullScreen, &FullScreen::changed, mpv,
+                         [mpv](bool on) { mpv->actions().setFullScreen(on); });
     }
     return player;
 }

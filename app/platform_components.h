@@ -1,6 +1,7 @@
 #pragma once
 
 #include "pair/player_pair.h"
+#include "playback/full_screen.h"
 #include "playback/mpv_player.h"
 #include "playback/wipe_view.h"
 #include "window/component_factory.h"
@@ -12,7 +13,7 @@ namespace tandemo {
 
 /// The real components: the video players, the Qt open dialog and the skin engine. The players
 /// share one pair, which it builds and joins them to; it opens the files the pair routes, and
-/// shows the wipe view the players ask for.
+/// shows the wipe view and full screen the players ask for.
 class PlatformComponents : public ComponentFactory {
 public:
     explicit PlatformComponents(MpvPlayerOptions playerOptions = {});
@@ -26,12 +27,15 @@ public:
     WipeView* wipeView() const { return m_wipeView; }
     /// Shows the wipe view (asked for in `origin`, if named), or closes it.
     void toggleWipeView(MpvPlayer* origin = nullptr);
+    /// The players' window on the whole screen, once a player is made.
+    FullScreen* fullScreen() const { return m_fullScreen; }
 
 private:
     MpvPlayerOptions m_playerOptions;
     PlayerPair m_pair;
     QList<QPointer<MediaPlayer>> m_players;
     QPointer<WipeView> m_wipeView;
+    QPointer<FullScreen> m_fullScreen;
 };
 
 } // namespace tandemo

@@ -3,8 +3,10 @@
 #include "platform/file_names.h"
 #include "playback/empty_player.h"
 #include "playback/facts_overlay.h"
+#include "playback/keys_panel.h"
 #include "playback/picture_gestures.h"
 #include "playback/player_commands.h"
+#include "playback/player_keys.h"
 #include "playback/transport_bar.h"
 #include "playback/transport_binding.h"
 #include "video/gl_video_view.h"
@@ -58,6 +60,9 @@ MpvPlayer::MpvPlayer(std::unique_ptr<MpvEngine> engine, RenderPath path, QWidget
     auto* gestures = new PictureGestures(*m_surface->widget());
     connect(gestures, &PictureGestures::zoomRequested, this, &MpvPlayer::zoomAt);
     connect(gestures, &PictureGestures::panRequested, this, &MpvPlayer::panBy);
+    connect(gestures, &PictureGestures::doubleClicked, m_actions, &PlayerActions::toggleFullScreen);
+    connect(m_actions, &PlayerActions::keysRequested, this,
+            [this] { KeysPanel::toggleOver(*window()); });
     m_transport = new TransportBar(this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -68,6 +73,10 @@ MpvPlayer::MpvPlayer(std::unique_ptr<MpvEngine> engine, RenderPath path, QWidget
     connectSettings();
     connectEngine();
     connectSurface();
+    // The frame around the player is part of its pane: while it has the focus, the player's
+    // keys act and the pane shows it has the focus.
+    if (parent)
+        parent->installEventFilter(this);
 }
 
 MpvPlayer::~MpvPlayer()
@@ -183,15 +192,56 @@ void MpvPlayer::panBy(QPointF delta)
     m_actions->panPicture(delta, m_surface->widget()->size());
 }
 
-void MpvPlayer::keyPressEvent(QKeyEvent* event)
+bool MpvPlayer::handleKey(QKeyEvent* event)
 {
     const std::optional<PlayerCommand> command = commandForKey(event->keyCombination());
-    if (!command) {
-        MediaPlayer::keyPressEvent(event);
-        return;
-    }
+    if (!command)
+        return false;
     performPlayerCommand(*m_actions, *command);
     event->accept();
+    return true;
+}
+
+void MpvPlayer::keyPressEvent(QKeyEvent* event)
+{
+    if (!handleKey(event))
+        MediaPlayer::keyPressEvent(event);
+}
+
+bool MpvPlayer::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parent()) {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            return handleKey(static_cast<QKeyEvent*>(event));
+        case QEvent::FocusIn:
+        case QEvent::FocusOut:
+            showFocus();
+            break;
+        default:
+            break;
+        }
+    }
+    return MediaPlayer::eventFilter(watched, event);
+}
+
+void MpvPlayer::focusInEvent(QFocusEvent* event)
+{
+    MediaPlayer::focusInEvent(event);
+    showFocus();
+}
+
+void MpvPlayer::focusOutEvent(QFocusEvent* event)
+{
+    MediaPlayer::focusOutEvent(event);
+    showFocus();
+}
+
+void MpvPlayer::showFocus()
+{
+    // Read after the event: focus moving from the frame into the player keeps the mark.
+    const QWidget* frame = parentWidget();
+    m_transport->setFocusMarked(hasFocus() || (frame && frame->hasFocus()));
 }
 
 void MpvPlayer::contextMenuEvent(QContextMenuEvent* event)

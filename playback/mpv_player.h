@@ -76,6 +76,9 @@ signals:
     void filesDropped(const QStringList& files);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -92,6 +95,10 @@ private:
     /// Zooms and pans the picture as drawn on the video surface.
     void zoomAt(QPointF point, double steps);
     void panBy(QPointF delta);
+    /// Carries out the command of a key pressed in the player or in the frame around it.
+    bool handleKey(QKeyEvent* event);
+    /// The bar shows whether the pane (the player or its frame) has the keyboard focus.
+    void showFocus();
 
     PlayerSettings m_settings;
     PlayerControlProperties m_properties;

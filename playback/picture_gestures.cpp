@@ -27,6 +27,12 @@ bool PictureGestures::eventFilter(QObject* watched, QEvent* event)
             m_dragFrom = mouse->position();
         break;
     }
+    case QEvent::MouseButtonDblClick:
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            emit doubleClicked();
+            return true;
+        }
+        break;
     case QEvent::MouseMove:
         if (m_dragFrom) {
             const QPointF at = static_cast<QMouseEvent*>(event)->position();

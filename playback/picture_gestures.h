@@ -10,7 +10,8 @@ class QWidget;
 namespace tandemo {
 
 /// Reads the mouse over a picture: the wheel asks for a zoom around the pointer, a drag with the
-/// left button for a pan. It only says what the user asked; the player decides.
+/// left button for a pan, a double-click for full screen. It only says what the user asked; the
+/// player decides.
 class PictureGestures : public QObject {
     Q_OBJECT
 public:
@@ -21,6 +22,7 @@ signals:
     /// Wheel steps (positive: in) at a point of the picture's widget.
     void zoomRequested(QPointF at, double steps);
     void panRequested(QPointF delta);
+    void doubleClicked();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -138,4 +138,12 @@ void PlayerActions::toggleWipeView()
         emit wipeViewRequested();
 }
 
+void PlayerActions::leave()
+{
+    if (m_fullScreen)
+        emit fullScreenRequested(false);
+    else if (m_inWipeView)
+        toggleWipeView();
+}
+
 } // namespace tandemo

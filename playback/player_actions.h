@@ -61,10 +61,23 @@ public:
     /// Asks for the wipe view, or to leave it.
     void toggleWipeView();
 
+    /// Whether the players fill the screen, as the menu shows.
+    bool isFullScreen() const { return m_fullScreen; }
+    void setFullScreen(bool on) { m_fullScreen = on; }
+    /// Asks for full screen, or to leave it.
+    void toggleFullScreen() { emit fullScreenRequested(!m_fullScreen); }
+    /// Backs out of full screen, else out of the wipe view.
+    void leave();
+    /// Asks for the keys and gestures to be shown.
+    void showKeys() { emit keysRequested(); }
+
 signals:
     void factsShownChanged(bool shown);
     /// The user asked for the wipe view, or to leave it; whoever placed the players shows it.
     void wipeViewRequested();
+    /// The user asked for full screen or to leave it; whoever placed the players decides.
+    void fullScreenRequested(bool on);
+    void keysRequested();
 
 private:
     QList<transport::Target> targets() const;
@@ -74,6 +87,7 @@ private:
     QPointer<PlayerLink> m_link;
     bool m_factsShown = false;
     bool m_inWipeView = false;
+    bool m_fullScreen = false;
 };
 
 } // namespace tandemo

@@ -3,6 +3,7 @@
 #include "pair/player_link.h"
 #include "pair/transport_rules.h"
 #include "playback/player_actions.h"
+#include "playback/player_keys.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -12,7 +13,6 @@ namespace tandemo {
 
 namespace {
 
-constexpr int kKeyVolumeStep = 5;
 constexpr int kMenuVolumeStep = 10;
 constexpr double kSpeeds[] = {0.25, 0.5, 1.0, 1.5, 2.0};
 
@@ -23,63 +23,14 @@ QString tr(const char* text)
 
 QAction* addCommand(QMenu* menu, const QString& text, PlayerCommand command)
 {
-    QAction* action = menu->addAction(text);
+    // The menu shows the command's key in its own column, after the tab.
+    const QString key = keyNameFor(command);
+    QAction* action = menu->addAction(key.isEmpty() ? text : text + u'\t' + key);
     action->setData(QVariant::fromValue(QList<double>{double(command.kind), command.amount}));
     return action;
 }
 
 } // namespace
-
-std::optional<PlayerCommand> commandForKey(QKeyCombination key)
-{
-    // Plain keys (the keypad's count as plain); with Ctrl the moves act on this player alone;
-    // other modifiers leave the key to the window.
-    const Qt::KeyboardModifiers modifiers = key.keyboardModifiers() & ~Qt::KeypadModifier;
-    if (modifiers == Qt::ControlModifier) {
-        switch (key.key()) {
-        case Qt::Key_Left:
-            return PlayerCommand{PlayerCommand::SeekAloneBy, -transport::kSeekStepSeconds};
-        case Qt::Key_Right:
-            return PlayerCommand{PlayerCommand::SeekAloneBy, transport::kSeekStepSeconds};
-        case Qt::Key_Period:
-            return PlayerCommand{PlayerCommand::StepFrameAlone, 1};
-        case Qt::Key_Comma:
-            return PlayerCommand{PlayerCommand::StepFrameAlone, -1};
-        default:
-            return std::nullopt;
-        }
-    }
-    if (modifiers)
-        return std::nullopt;
-    switch (key.key()) {
-    case Qt::Key_Space:
-        return PlayerCommand{PlayerCommand::PlayPause};
-    case Qt::Key_Left:
-        return PlayerCommand{PlayerCommand::SeekBy, -transport::kSeekStepSeconds};
-    case Qt::Key_Right:
-        return PlayerCommand{PlayerCommand::SeekBy, transport::kSeekStepSeconds};
-    case Qt::Key_Period:
-        return PlayerCommand{PlayerCommand::StepFrame, 1};
-    case Qt::Key_Comma:
-        return PlayerCommand{PlayerCommand::StepFrame, -1};
-    case Qt::Key_M:
-        return PlayerCommand{PlayerCommand::ToggleMute};
-    case Qt::Key_0:
-        return PlayerCommand{PlayerCommand::ResetZoom};
-    case Qt::Key_I:
-        return PlayerCommand{PlayerCommand::ToggleFacts};
-    case Qt::Key_S:
-        return PlayerCommand{PlayerCommand::SaveFrames};
-    case Qt::Key_W:
-        return PlayerCommand{PlayerCommand::ToggleWipeView};
-    case Qt::Key_Up:
-        return PlayerCommand{PlayerCommand::ChangeVolume, kKeyVolumeStep};
-    case Qt::Key_Down:
-        return PlayerCommand{PlayerCommand::ChangeVolume, -kKeyVolumeStep};
-    default:
-        return std::nullopt;
-    }
-}
 
 std::unique_ptr<QMenu> createPlayerMenu(const PlayerMenuState& state)
 {
@@ -119,6 +70,12 @@ std::unique_ptr<QMenu> createPlayerMenu(const PlayerMenuState& state)
         wipe->setCheckable(true);
         wipe->setChecked(state.inWipeView);
     }
+    menu->addSeparator();
+    QAction* fullScreen =
+        addCommand(menu.get(), tr("Full Screen"), {PlayerCommand::ToggleFullScreen});
+    fullScreen->setCheckable(true);
+    fullScreen->setChecked(state.fullScreen);
+    addCommand(menu.get(), tr("Keys and Gestures"), {PlayerCommand::ShowKeys});
     return menu;
 }
 
@@ -163,6 +120,15 @@ void performPlayerCommand(PlayerActions& player, const PlayerCommand& command)
     case PlayerCommand::ToggleWipeView:
         player.toggleWipeView();
         break;
+    case PlayerCommand::ToggleFullScreen:
+        player.toggleFullScreen();
+        break;
+    case PlayerCommand::Leave:
+        player.leave();
+        break;
+    case PlayerCommand::ShowKeys:
+        player.showKeys();
+        break;
     case PlayerCommand::ResetOffset:
         player.resetOffset();
         break;
@@ -195,6 +161,7 @@ std::unique_ptr<QMenu> createContextMenu(PlayerActions& player)
     state.zoomed = engine.view().zoom > 0;
     state.factsShown = player.factsShown();
     state.inWipeView = player.isInWipeView();
+    state.fullScreen = player.isFullScreen();
     std::unique_ptr<QMenu> menu = createPlayerMenu(state);
     QList<QMenu*> menus = menu->findChildren<QMenu*>();
     menus.prepend(menu.get());

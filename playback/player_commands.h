@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QKeyCombination>
+#include "playback/player_command.h"
 
 #include <memory>
 #include <optional>
@@ -9,37 +9,6 @@ class QAction;
 class QMenu;
 
 namespace tandemo {
-
-/// Something the user asks of a player with a key or its right-click menu.
-struct PlayerCommand {
-    enum Kind {
-        PlayPause,
-        Stop,
-        SeekBy,
-        StepFrame,
-        ToggleMute,
-        ChangeVolume,
-        SetSpeed,
-        SetLinked,
-        // The same moves on the player they are made in only, and the link's offset back to 0.
-        SeekAloneBy,
-        StepFrameAlone,
-        ResetOffset,
-        ResetZoom,
-        ToggleFacts,
-        // The frame showing, of every linked player.
-        SaveFrames,
-        // Both videos in one picture, split by a divider; again to leave it.
-        ToggleWipeView,
-    };
-    Kind kind;
-    /// Seconds to seek by, frames to step (+1 or -1), volume steps, the speed, or 1/0 for on/off.
-    double amount = 0;
-};
-
-/// The command of a key pressed in a player, as in most players; none for other keys. With
-/// Ctrl, the moves (arrows, "," and ".") act on that player alone.
-std::optional<PlayerCommand> commandForKey(QKeyCombination key);
 
 /// What the right-click menu shows of the player.
 struct PlayerMenuState {
@@ -55,6 +24,7 @@ struct PlayerMenuState {
     bool zoomed = false;
     bool factsShown = false;
     bool inWipeView = false;
+    bool fullScreen = false;
 };
 
 /// The player's right-click menu. Each action carries its command, read back with

@@ -1,13 +1,18 @@
 #include "playback/transport_bar.h"
 
+#include "playback/eliding_label.h"
+
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
+#include <QPainter>
 #include <QResizeEvent>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStyle>
 #include <QToolButton>
+#include <QWidgetAction>
 
 #include <algorithm>
 #include <cmath>
@@ -18,6 +23,9 @@ namespace {
 
 // The seek bar counts in tenths of a second.
 constexpr int kSeekStepsPerSecond = 10;
+// The seek bar stays usable down to this width, in pixels; the rest of the bar gives way first.
+constexpr int kLeastSeekWidth = 40;
+constexpr int kFocusMarkHeight = 2;
 
 QToolButton* makeButton(QWidget* parent, QStyle::StandardPixmap icon, const QString& tip)
 {
@@ -37,9 +45,11 @@ TransportBar::TransportBar(QWidget* parent)
     , m_playPause(makeButton(this, QStyle::SP_MediaPlay, tr("Play")))
     , m_stop(makeButton(this, QStyle::SP_MediaStop, tr("Stop")))
     , m_seek(new QSlider(Qt::Horizontal, this))
-    , m_time(new QLabel(this))
+    , m_time(new ElidingLabel(this))
     , m_mute(makeButton(this, QStyle::SP_MediaVolume, tr("Mute")))
     , m_volume(new QSlider(Qt::Horizontal, this))
+    , m_volumeMenu(new QMenu(this))
+    , m_popupVolume(new QSlider(Qt::Vertical, m_volumeMenu))
     , m_link(new QToolButton(this))
     // Made once: each icon the style makes anew caches pictures of its own, which would pile up
     // in the pixmap cache with every press of play or mute.
@@ -66,7 +76,14 @@ TransportBar::TransportBar(QWidget* parent)
     m_volume->setFocusPolicy(Qt::NoFocus);
     m_volume->setMaximumWidth(80);
     m_volume->setToolTip(tr("Volume"));
-    m_time->setMinimumWidth(m_time->fontMetrics().horizontalAdvance("00:00 / 00:00"));
+    m_popupVolume->setObjectName("popupVolume");
+    m_popupVolume->setRange(0, 100);
+    m_popupVolume->setFixedHeight(100);
+    m_popupVolume->setToolTip(tr("Volume"));
+    auto* popupAction = new QWidgetAction(m_volumeMenu);
+    popupAction->setDefaultWidget(m_popupVolume);
+    m_volumeMenu->addAction(popupAction);
+    m_time->setObjectName("time");
     m_time->setAlignment(Qt::AlignCenter);
     m_offset = new QLabel(this);
     m_offset->setObjectName("offset");
@@ -81,7 +98,8 @@ TransportBar::TransportBar(QWidget* parent)
     const int hiddenRight = int(std::ceil(kHiddenEdgeTwips * logicalDpiX() / 1440.0));
     const int hiddenBottom = int(std::ceil(kHiddenEdgeTwips * logicalDpiY() / 1440.0));
     auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(2, 1, 2 + hiddenRight, 1 + hiddenBottom);
+    // The top margin leaves room for the focus mark.
+    layout->setContentsMargins(2, kFocusMarkHeight, 2 + hiddenRight, 1 + hiddenBottom);
     layout->setSpacing(2);
     layout->addWidget(m_playPause);
     layout->addWidget(m_stop);
@@ -112,6 +130,8 @@ TransportBar::TransportBar(QWidget* parent)
             [this] { emit seekRequested(double(m_seek->sliderPosition()) / kSeekStepsPerSecond); });
     connect(m_volume, &QSlider::actionTriggered, this,
             [this] { emit volumeRequested(m_volume->sliderPosition()); });
+    connect(m_popupVolume, &QSlider::actionTriggered, this,
+            [this] { emit volumeRequested(m_popupVolume->sliderPosition()); });
 
     updateTimeLabel();
 }
@@ -119,11 +139,85 @@ TransportBar::TransportBar(QWidget* parent)
 void TransportBar::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    // A narrow pane keeps the buttons and the seek bar; the volume slider goes first, then the
-    // time, rather than squeezing everything into an unreadable row.
-    const int width = event->size().width();
-    m_volume->setVisible(width >= 300);
-    m_time->setVisible(width >= 200);
+    fitControls();
+}
+
+void TransportBar::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    if (m_focusMarked)
+        QPainter(this).fillRect(0, 0, width(), kFocusMarkHeight, palette().highlight());
+}
+
+void TransportBar::setFocusMarked(bool marked)
+{
+    if (marked == m_focusMarked)
+        return;
+    m_focusMarked = marked;
+    update(0, 0, width(), kFocusMarkHeight);
+}
+
+bool TransportBar::volumeInPopup() const
+{
+    return m_mute->menu() != nullptr;
+}
+
+void TransportBar::setVolumeInPopup(bool popup)
+{
+    m_volume->setVisible(!popup);
+    m_mute->setMenu(popup ? m_volumeMenu : nullptr);
+    m_mute->setPopupMode(popup ? QToolButton::MenuButtonPopup : QToolButton::DelayedPopup);
+}
+
+int TransportBar::timeWidth(bool shortened) const
+{
+    // Room for the longest time of this duration, all its digits being about as wide as "0".
+    QString time = formatTime(m_duration);
+    for (QChar& c : time) {
+        if (c.isDigit())
+            c = u'0';
+    }
+    const QString text = shortened ? time : time + " / " + time;
+    return m_time->fontMetrics().horizontalAdvance(text) + 4;
+}
+
+int TransportBar::widthNeeded() const
+{
+    const QMargins margins = layout()->contentsMargins();
+    int needed = margins.left() + margins.right();
+    int shown = 0;
+    for (const QWidget* part : {static_cast<QWidget*>(m_playPause), static_cast<QWidget*>(m_stop),
+                                static_cast<QWidget*>(m_seek), static_cast<QWidget*>(m_time),
+                                static_cast<QWidget*>(m_offset), static_cast<QWidget*>(m_link),
+                                static_cast<QWidget*>(m_mute), static_cast<QWidget*>(m_volume)}) {
+        if (part->isHidden())
+            continue;
+        ++shown;
+        if (part == m_seek)
+            needed += kLeastSeekWidth;
+        else if (part == m_time)
+            needed += timeWidth(m_shortTime);
+        else
+            needed += part->sizeHint().width();
+    }
+    return needed + layout()->spacing() * std::max(0, shown - 1);
+}
+
+void TransportBar::fitControls()
+{
+    // The volume slider gives way first (to a pop-up of the mute button), then the total time;
+    // below that only the time itself goes, in a bar too narrow for anything else.
+    setVolumeInPopup(false);
+    m_shortTime = false;
+    m_time->show();
+    if (widthNeeded() > width())
+        setVolumeInPopup(true);
+    if (widthNeeded() > width())
+        m_shortTime = true;
+    if (widthNeeded() > width())
+        m_time->hide();
+    m_time->setLeastWidth(timeWidth(m_shortTime));
+    updateTimeLabel();
 }
 
 void TransportBar::setLinked(bool linked)
@@ -153,13 +247,16 @@ void TransportBar::setDuration(double seconds)
     m_duration = seconds;
     const QSignalBlocker blocker(m_seek);
     m_seek->setRange(0, int(std::lround(seconds * kSeekStepsPerSecond)));
-    updateTimeLabel();
+    // An hour or more takes more room.
+    fitControls();
 }
 
 void TransportBar::setVolume(int volume)
 {
     const QSignalBlocker blocker(m_volume);
+    const QSignalBlocker popupBlocker(m_popupVolume);
     m_volume->setValue(volume);
+    m_popupVolume->setValue(volume);
 }
 
 void TransportBar::setMuted(bool muted)
@@ -173,7 +270,10 @@ void TransportBar::setOffset(double seconds)
     // Shown to the millisecond, and only while there is one.
     const bool some = std::abs(seconds) >= 0.0005;
     m_offset->setText(some ? QString::asprintf("%+.3f s", seconds) : QString());
-    m_offset->setVisible(some);
+    if (some == m_offset->isHidden()) {
+        m_offset->setVisible(some);
+        fitControls();
+    }
 }
 
 QString TransportBar::offsetText() const
@@ -215,7 +315,8 @@ void TransportBar::updateTimeLabel()
     // A step past the last frame may report a time beyond the end; the picture is still the
     // last frame's.
     const double shown = m_duration > 0 ? std::min(m_position, m_duration) : m_position;
-    m_time->setText(formatTime(shown) + " / " + formatTime(m_duration));
+    m_time->setText(m_shortTime ? formatTime(shown)
+                                : formatTime(shown) + " / " + formatTime(m_duration));
 }
 
 } // namespace tandemo

@@ -4,14 +4,19 @@
 #include <QWidget>
 
 class QLabel;
+class QMenu;
 class QSlider;
 class QToolButton;
 
 namespace tandemo {
 
+class ElidingLabel;
+
 /// A player's own transport controls: play/pause, stop, a seek bar with elapsed and total time,
 /// mute and volume, a toggle that links the window's players, plus a status text. It only shows
 /// state and emits what the user asks for; the player it belongs to carries the requests out.
+/// Where it is too narrow for all of them, the volume slider moves into a pop-up of the mute
+/// button, then the time shows only the elapsed part, so every control stays within reach.
 class TransportBar : public QWidget {
     Q_OBJECT
 public:
@@ -38,11 +43,19 @@ public:
     QToolButton* linkButton() const { return m_link; }
     QSlider* seekBar() const { return m_seek; }
     QSlider* volumeSlider() const { return m_volume; }
+    /// The slider that pops up from the mute button while the bar is narrow.
+    QSlider* popupVolumeSlider() const { return m_popupVolume; }
+    bool volumeInPopup() const;
     QString timeText() const;
 
     static QString formatTime(double seconds);
 
+    /// Marks the bar's top edge in the desktop's highlight colour: its pane has the keys.
+    void setFocusMarked(bool marked);
+    bool isFocusMarked() const { return m_focusMarked; }
+
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 signals:
@@ -55,14 +68,21 @@ signals:
 
 private:
     void updateTimeLabel();
+    /// Gives way, in a set order, until the shown controls fit the bar's width.
+    void fitControls();
+    int widthNeeded() const;
+    int timeWidth(bool shortened) const;
+    void setVolumeInPopup(bool popup);
 
     QToolButton* m_playPause;
     QToolButton* m_stop;
     QSlider* m_seek;
-    QLabel* m_time;
+    ElidingLabel* m_time;
     QLabel* m_offset = nullptr;
     QToolButton* m_mute;
     QSlider* m_volume;
+    QMenu* m_volumeMenu;
+    QSlider* m_popupVolume;
     QToolButton* m_link;
     const QIcon m_playIcon;
     const QIcon m_pauseIcon;
@@ -71,6 +91,8 @@ private:
     double m_position = 0;
     double m_duration = 0;
     QString m_status;
+    bool m_shortTime = false;
+    bool m_focusMarked = false;
 };
 
 } // namespace tandemo

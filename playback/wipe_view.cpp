@@ -4,6 +4,7 @@
 #include "platform/hosted_component.h"
 #include "playback/mpv_player.h"
 #include "playback/player_commands.h"
+#include "playback/player_keys.h"
 #include "playback/transport_bar.h"
 #include "playback/transport_binding.h"
 
@@ -51,6 +52,8 @@ WipeView::WipeView(MpvPlayer& first, MpvPlayer& second, PlayerPair& pair, MpvPla
     layout->addWidget(m_bar);
     bindTransportBar(*m_bar, first.actions());
     m_bar->linkButton()->hide(); // linked for as long as the view is shown
+    // The picture takes the bar's place while full screen hides it.
+    m_bar->installEventFilter(this);
 
     pair.enterComparison(&(origin ? *origin : first).engine());
     for (MpvPlayer* player : {&first, &second}) {
@@ -108,7 +111,7 @@ void WipeView::setDivider(double share)
 
 QRect WipeView::pictureRect() const
 {
-    return {0, 0, width(), height() - m_bar->sizeHint().height()};
+    return {0, 0, width(), height() - (m_bar->isHidden() ? 0 : m_bar->sizeHint().height())};
 }
 
 int WipeView::dividerX() const
@@ -155,6 +158,11 @@ bool WipeView::eventFilter(QObject* watched, QEvent* event)
     // The view covers the area that holds the players, wherever it is and whatever its size.
     if (watched == m_area && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
         coverArea();
+    if (watched == m_bar &&
+        (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent)) {
+        drawOffscreen(true);
+        update();
+    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -210,6 +218,24 @@ void WipeView::mouseMoveEvent(QMouseEvent* event)
     }
 }
 
+void WipeView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && m_first)
+        m_first->actions().toggleFullScreen();
+}
+
+void WipeView::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    m_bar->setFocusMarked(true);
+}
+
+void WipeView::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    m_bar->setFocusMarked(hasFocus());
+}
+
 void WipeView::mouseReleaseEvent(QMouseEvent*)
 {
     m_drag = Drag::None;
@@ -227,11 +253,7 @@ void WipeView::keyPressEvent(QKeyEvent* event)
 {
     if (!m_first)
         return;
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        m_first->actions().toggleWipeView();
-        return;
-    }
-    // The keys of a player, for both.
+    // The keys of a player, for both (Esc leaves full screen first, then the view).
     if (const std::optional<PlayerCommand> command = commandForKey(event->keyCombination()))
         performPlayerCommand(m_first->actions(), *command);
     else

@@ -1,7 +1,11 @@
-// The command line: files for the panes, help and version, refusals.
+// The command line: files for the panes, help and version, refusals; and the keys, which the help,
+// the manual page, the README and the players' menus all take from the one list.
 #include "app/command_line.h"
 #include "platform/file_names.h"
+#include "playback/player_commands.h"
+#include "playback/player_keys.h"
 
+#include <QMenu>
 #include <QtTest>
 
 using namespace tandemo;
@@ -70,6 +74,50 @@ private slots:
     {
         QVERIFY(versionText().startsWith("Tandemo Software 7.00\n"));
         QVERIFY(usageText().startsWith("Usage: tandemo [FILE [FILE]]"));
+    }
+
+    void everyKeyIsHandledAndDocumentedFromOneList()
+    {
+        // Each key of the list does what its row says: none is shadowed by another row.
+        for (const KeyRow& row : playerKeys()) {
+            for (const KeyRow::Binding& binding : row.bindings) {
+                const std::optional<PlayerCommand> command = commandForKey(binding.key);
+                QVERIFY2(command && command->kind == binding.command.kind &&
+                             command->amount == binding.command.amount,
+                         row.keys);
+            }
+        }
+        // "?" as keyboards send it, the keypad's digits as the others; other modifiers are the
+        // desktop's.
+        QCOMPARE(commandForKey(Qt::ShiftModifier | Qt::Key_Question)->kind,
+                 PlayerCommand::ShowKeys);
+        QCOMPARE(commandForKey(Qt::KeypadModifier | Qt::Key_0)->kind, PlayerCommand::ResetZoom);
+        QVERIFY(!commandForKey(Qt::AltModifier | Qt::Key_S));
+        QVERIFY(!commandForKey(Qt::ShiftModifier | Qt::Key_S));
+        QVERIFY(!commandForKey(Qt::ControlModifier | Qt::Key_Space));
+
+        // --help, the manual page and the README show the same rows.
+        QVERIFY(helpText().endsWith(keysAsText()));
+        const auto read = [](const char* path) {
+            QFile file(QStringLiteral(TANDEMO_SOURCE_DIR "/") + path);
+            return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+        };
+        const QString manual = read("resources/debian/tandemo.1");
+        QVERIFY(manual.indexOf(keysAsManPage()) > manual.indexOf(".SH KEYS"));
+        QString readme = read("README.md");
+        readme.replace("\n  |", "\n|");
+        QVERIFY2(readme.contains(keysAsMarkdown()), qPrintable(keysAsMarkdown()));
+
+        // The menus show each command's key beside it.
+        PlayerMenuState state;
+        state.linkable = true;
+        const std::unique_ptr<QMenu> menu = createPlayerMenu(state);
+        QStringList items;
+        for (const QAction* action : menu->actions())
+            items << action->text();
+        for (const char* item : {"Play\tSpace", "Stop", "Volume Up\tUp", "Save Frame\tS",
+                                 "Wipe View\tW", "Full Screen\tF11", "Keys and Gestures\tF1"})
+            QVERIFY2(items.contains(QString::fromUtf8(item)), item);
     }
 };
 

@@ -158,7 +158,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(frameLine(), QString("Frame 5  0:00.500"), kPlayerTimeoutMs);
         // Nor does the bar show a time past the end, which a step beyond it may report.
         player.transportBar().setPosition(3.1);
-        QCOMPARE(player.transportBar().timeText(), QString("0:02 / 0:02"));
+        QCOMPARE(player.transportBar().timeText().section(" / ", 0, 0), QString("0:02"));
 
         // A step past the last frame still shows the last frame, and says so.
         QVERIFY(plays(player, kCorpus + "/videos/two-frames.mp4"));

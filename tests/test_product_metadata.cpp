@@ -37,7 +37,7 @@ private slots:
         QCOMPARE(QCoreApplication::organizationName(), "Quillmark");
         QCOMPARE(QCoreApplication::applicationName(), "Tandemo Software");
         QCOMPARE(QCoreApplication::applicationVersion(), "7.00");
-        QCOMPARE(QGuiApplication::desktopFileName(), "com.quillmark.Tandemo");
+        QCOMPARE(QGuiApplication::desktopFileName(), "com.quillmark.tandemo");
     }
 
     void desktopEntryAndMetainfoNameTheSameApplication()

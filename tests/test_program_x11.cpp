@@ -246,10 +246,10 @@ private slots:
         QVERIFY(link.isSymLink());
         QCOMPARE(link.symLinkTarget(), program.filePath("tandemo"));
         for (const char* file :
-             {"usr/share/applications/com.quillmark.Tandemo.desktop",
-              "usr/share/metainfo/com.quillmark.Tandemo.metainfo.xml",
-              "usr/share/icons/hicolor/48x48/apps/com.quillmark.Tandemo.png",
-              "usr/share/icons/hicolor/256x256/apps/com.quillmark.Tandemo.png",
+             {"usr/share/applications/com.quillmark.tandemo.desktop",
+              "usr/share/metainfo/com.quillmark.tandemo.metainfo.xml",
+              "usr/share/icons/hicolor/48x48/apps/com.quillmark.tandemo.png",
+              "usr/share/icons/hicolor/256x256/apps/com.quillmark.tandemo.png",
               "usr/share/man/man1/tandemo.1.gz", "usr/share/doc/tandemo/copyright"})
             QVERIFY2(QFileInfo::exists(root.filePath(file)), file);
         QProcess control;

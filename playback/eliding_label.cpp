@@ -1,0 +1,27 @@
+#include "playback/eliding_label.h"
+
+#include <QPainter>
+
+namespace tandemo {
+
+void ElidingLabel::setLeastWidth(int width)
+{
+    m_leastWidth = width;
+    updateGeometry();
+}
+
+QSize ElidingLabel::minimumSizeHint() const
+{
+    return {std::min(m_leastWidth, sizeHint().width()), QLabel::minimumSizeHint().height()};
+}
+
+void ElidingLabel::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const QRect area = contentsRect();
+    const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, area.width());
+    painter.setPen(palette().color(foregroundRole()));
+    painter.drawText(area, int(alignment()), shown);
+}
+
+} // namespace tandemo

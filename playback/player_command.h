@@ -1,0 +1,38 @@
+#pragma once
+
+namespace tandemo {
+
+/// Something the user asks of a player with a key or its right-click menu.
+struct PlayerCommand {
+    enum Kind {
+        PlayPause,
+        Stop,
+        SeekBy,
+        StepFrame,
+        ToggleMute,
+        ChangeVolume,
+        SetSpeed,
+        SetLinked,
+        // The same moves on the player they are made in only, and the link's offset back to 0.
+        SeekAloneBy,
+        StepFrameAlone,
+        ResetOffset,
+        ResetZoom,
+        ToggleFacts,
+        // The frame showing, of every linked player.
+        SaveFrames,
+        // Both videos in one picture, split by a divider; again to leave it.
+        ToggleWipeView,
+        // The window's client area on the whole screen, and back.
+        ToggleFullScreen,
+        // Back out of full screen, else out of the wipe view.
+        Leave,
+        // The keys and gestures, shown over the window.
+        ShowKeys,
+    };
+    Kind kind;
+    /// Seconds to seek by, frames to step (+1 or -1), volume steps, the speed, or 1/0 for on/off.
+    double amount = 0;
+};
+
+} // namespace tandemo

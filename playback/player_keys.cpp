@@ -1,0 +1,140 @@
+#include "playback/player_keys.h"
+
+#include "pair/transport_rules.h"
+
+#include <QKeySequence>
+
+#include <algorithm>
+
+namespace tandemo {
+
+namespace {
+
+constexpr int kKeyVolumeStep = 5;
+constexpr double kSeek = transport::kSeekStepSeconds;
+
+using C = PlayerCommand;
+QKeyCombination ctrl(Qt::Key key)
+{
+    return Qt::ControlModifier | key;
+}
+
+int signOf(double amount)
+{
+    return (amount > 0) - (amount < 0);
+}
+
+/// Shift only types these symbols ("?" is Shift+/ on many layouts); it asks for nothing else.
+bool shiftIsPartOfTheSymbol(int key)
+{
+    return key >= Qt::Key_Exclam && key <= Qt::Key_AsciiTilde &&
+           !(key >= Qt::Key_A && key <= Qt::Key_Z) && !(key >= Qt::Key_0 && key <= Qt::Key_9);
+}
+
+} // namespace
+
+const QList<KeyRow>& playerKeys()
+{
+    static const QList<KeyRow> rows{
+        {"Space", "play / pause", {{Qt::Key_Space, {C::PlayPause}}}},
+        {"Left, Right",
+         "back or on 5 seconds",
+         {{Qt::Key_Left, {C::SeekBy, -kSeek}}, {Qt::Key_Right, {C::SeekBy, kSeek}}}},
+        {"`,` and `.`",
+         "one frame back or on (pauses)",
+         {{Qt::Key_Comma, {C::StepFrame, -1}}, {Qt::Key_Period, {C::StepFrame, 1}}}},
+        {"Ctrl with Left, Right, `,`, `.`",
+         "the same in this pane only (sets the link's offset)",
+         {{ctrl(Qt::Key_Left), {C::SeekAloneBy, -kSeek}},
+          {ctrl(Qt::Key_Right), {C::SeekAloneBy, kSeek}},
+          {ctrl(Qt::Key_Comma), {C::StepFrameAlone, -1}},
+          {ctrl(Qt::Key_Period), {C::StepFrameAlone, 1}}}},
+        {"Ctrl and drag the position slider", "seek this pane only (sets the link's offset)", {}},
+        {"M", "mute", {{Qt::Key_M, {C::ToggleMute}}}},
+        {"Up, Down",
+         "volume up or down",
+         {{Qt::Key_Up, {C::ChangeVolume, kKeyVolumeStep}},
+          {Qt::Key_Down, {C::ChangeVolume, -kKeyVolumeStep}}}},
+        {"mouse wheel over the picture", "zoom in or out around the pointer", {}},
+        {"drag the zoomed picture", "pan", {}},
+        {"`0`", "whole picture (no zoom)", {{Qt::Key_0, {C::ResetZoom}}}},
+        {"I", "show or hide the facts", {{Qt::Key_I, {C::ToggleFacts}}}},
+        {"S", "save the frame showing (both panes' while linked)", {{Qt::Key_S, {C::SaveFrames}}}},
+        {"W", "wipe view on or off", {{Qt::Key_W, {C::ToggleWipeView}}}},
+        {"drag in the wipe view", "move the divider (pan, away from it, when zoomed)", {}},
+        {"F11, F, double-click on the picture",
+         "full screen on or off",
+         {{Qt::Key_F11, {C::ToggleFullScreen}}, {Qt::Key_F, {C::ToggleFullScreen}}}},
+        {"Esc", "leave full screen, else the wipe view", {{Qt::Key_Escape, {C::Leave}}}},
+        {"`?`, F1",
+         "this list of keys and gestures",
+         {{Qt::Key_F1, {C::ShowKeys}}, {Qt::Key_Question, {C::ShowKeys}}}},
+    };
+    return rows;
+}
+
+QString plainKeys(const KeyRow& row)
+{
+    return QString::fromUtf8(row.keys).replace(u'`', u'"');
+}
+
+std::optional<PlayerCommand> commandForKey(QKeyCombination key)
+{
+    // The keypad's keys count as the plain ones.
+    Qt::KeyboardModifiers modifiers = key.keyboardModifiers() & ~Qt::KeypadModifier;
+    if (shiftIsPartOfTheSymbol(key.key()))
+        modifiers &= ~Qt::ShiftModifier;
+    const QKeyCombination pressed(modifiers, key.key());
+    for (const KeyRow& row : playerKeys()) {
+        for (const KeyRow::Binding& binding : row.bindings) {
+            if (binding.key == pressed)
+                return binding.command;
+        }
+    }
+    return std::nullopt;
+}
+
+QString keyNameFor(const PlayerCommand& command)
+{
+    for (const KeyRow& row : playerKeys()) {
+        for (const KeyRow::Binding& binding : row.bindings) {
+            if (binding.command.kind == command.kind &&
+                signOf(binding.command.amount) == signOf(command.amount))
+                return QKeySequence(binding.key).toString(QKeySequence::NativeText);
+        }
+    }
+    return {};
+}
+
+QString keysAsMarkdown()
+{
+    QString table = QStringLiteral("| Key or gesture | Does |\n|---|---|\n");
+    for (const KeyRow& row : playerKeys())
+        table += QStringLiteral("| %1 | %2 |\n").arg(QString::fromUtf8(row.keys), row.does);
+    return table;
+}
+
+QString keysAsText()
+{
+    qsizetype width = 0;
+    for (const KeyRow& row : playerKeys())
+        width = std::max(width, plainKeys(row).size());
+    QString text;
+    for (const KeyRow& row : playerKeys())
+        text += QStringLiteral("  %1  %2\n").arg(plainKeys(row), -int(width)).arg(row.does);
+    return text;
+}
+
+QString keysAsManPage()
+{
+    QString page;
+    for (const KeyRow& row : playerKeys()) {
+        // Backslashes and hyphens are roff's own; none of the rows has a backslash.
+        page += QStringLiteral(".TP\n.B %1\n%2\n")
+                    .arg(plainKeys(row).replace(u'-', QLatin1String("\\-")),
+                         QString::fromUtf8(row.does).replace(u'-', QLatin1String("\\-")));
+    }
+    return page;
+}
+
+} // namespace tandemo
