@@ -3,9 +3,11 @@
 // the last frame of one pass and the first frame of the next.
 //
 //   tandemo-bench-playback [--path gl|software] [--seconds N] [--window WxH] [--wipe]
+//                          [--wipe-mode divider|difference|onion|flicker]
 //                          [--menus] [--mpv name=value]... VIDEO1 VIDEO2
 //
-// With --wipe, both play in the wipe view instead, and the pictures it shows are counted too.
+// With --wipe, both play in the wipe view instead, and the pictures it shows are counted too;
+// --wipe-mode shows them there as a difference, an onion skin or a flicker (2 changes a second).
 // With --menus, a menu is opened over the window every 0.7 s, as a user would, and the time until
 // it is painted is noted: whether the window stays responsive while both videos play.
 
@@ -143,6 +145,8 @@ int main(int argc, char* argv[])
     parser.addOption({"mpv", "An extra mpv option, name=value (may be repeated).", "option"});
     parser.addOption({"json", "Print the figures as one JSON object instead."});
     parser.addOption({"wipe", "Show both videos in the wipe view."});
+    parser.addOption({"wipe-mode", "How the wipe view lays them over each other.", "mode",
+                      "divider"});
     parser.addOption({"menus", "Open a menu now and then; note how long it takes to show."});
     parser.addPositionalArgument("video1", "Video for the left pane.");
     parser.addPositionalArgument("video2", "Video for the right pane.");
@@ -195,8 +199,12 @@ int main(int argc, char* argv[])
         players[i]->setURL(parser.positionalArguments().at(i));
     }
 
-    if (parser.isSet("wipe"))
+    if (parser.isSet("wipe") || parser.isSet("wipe-mode")) {
         components.toggleWipeView();
+        const QStringList modes{"divider", "difference", "onion", "flicker"};
+        const int mode = std::max(0, int(modes.indexOf(parser.value("wipe-mode"))));
+        components.wipeView()->adjust({PlayerCommand::SetWipeMode, double(mode)});
+    }
     const auto wipePictures = [&] {
         return components.wipeView() ? components.wipeView()->picturesShown() : 0;
     };

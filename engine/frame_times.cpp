@@ -1,6 +1,6 @@
 #include "engine/frame_times.h"
 
-#include "platform/file_names.h"
+#include "engine/local_input.h"
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -20,17 +20,9 @@ constexpr std::size_t kMostFrames = 10 * 3600 * 60;
 // A frame's time as the engine reports it may come out a hair below the timestamp.
 constexpr double kTolerance = 1e-4;
 
-struct InputCloser {
-    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
-};
 struct PacketFreer {
     void operator()(AVPacket* packet) const { av_packet_free(&packet); }
 };
-
-int interrupted(void* cancelled)
-{
-    return static_cast<const std::atomic_bool*>(cancelled)->load() ? 1 : 0;
-}
 
 } // namespace
 
@@ -42,20 +34,8 @@ FrameTimes::FrameTimes(std::vector<double> times)
 
 FrameTimes FrameTimes::read(const QString& path, const std::atomic_bool& cancelled)
 {
-    AVFormatContext* opened = avformat_alloc_context();
-    if (!opened)
-        return {};
-    opened->interrupt_callback = {&interrupted, const_cast<std::atomic_bool*>(&cancelled)};
-    // Only the file itself: no other protocol, and nothing a file names.
-    AVDictionary* options = nullptr;
-    av_dict_set(&options, "protocol_whitelist", "file", 0);
-    const QByteArray file = encodeFileName(path);
-    const int status = avformat_open_input(&opened, file.constData(), nullptr, &options);
-    av_dict_free(&options);
-    if (status < 0)
-        return {}; // the context was freed
-    const std::unique_ptr<AVFormatContext, InputCloser> input(opened);
-    if (avformat_find_stream_info(input.get(), nullptr) < 0)
+    const LocalInput input = openLocalInput(path, cancelled);
+    if (!input)
         return {};
     const int video = av_find_best_stream(input.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (video < 0)

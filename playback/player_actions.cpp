@@ -109,7 +109,11 @@ void PlayerActions::resetZoom()
 
 void PlayerActions::saveFrames()
 {
-    tandemo::saveFrames(targets(), picturesFolder());
+    // Over each other in the wipe view, the two make one picture: that is what is saved.
+    if (m_inWipeView && m_comparison.mode != 0)
+        emit comparisonRequested({PlayerCommand::SaveFrames});
+    else
+        tandemo::saveFrames(targets(), picturesFolder());
 }
 
 void PlayerActions::setLinked(bool linked)
@@ -144,6 +148,14 @@ void PlayerActions::leave()
         emit fullScreenRequested(false);
     else if (m_inWipeView)
         toggleWipeView();
+}
+
+void PlayerActions::adjustComparison(const PlayerCommand& command)
+{
+    if (!m_inWipeView && command.kind == PlayerCommand::MeasureDifference)
+        toggleWipeView();
+    if (m_inWipeView)
+        emit comparisonRequested(command);
 }
 
 } // namespace tandemo

@@ -2,6 +2,7 @@
 
 #include "engine/mpv_engine.h"
 #include "pair/player_link.h"
+#include "playback/player_command.h"
 #include "playback/player_settings.h"
 
 #include <QObject>
@@ -71,6 +72,17 @@ public:
     /// Asks for the keys and gestures to be shown.
     void showKeys() { emit keysRequested(); }
 
+    /// What the wipe view shows, as the menu shows it.
+    struct Comparison {
+        int mode = 0;
+        bool measuring = false;
+        bool measured = false;
+    };
+    const Comparison& comparison() const { return m_comparison; }
+    void setComparison(const Comparison& comparison) { m_comparison = comparison; }
+    /// Passes a command of the wipe view on to it; measuring opens it first.
+    void adjustComparison(const PlayerCommand& command);
+
 signals:
     void factsShownChanged(bool shown);
     /// The user asked for the wipe view, or to leave it; whoever placed the players shows it.
@@ -78,6 +90,7 @@ signals:
     /// The user asked for full screen or to leave it; whoever placed the players decides.
     void fullScreenRequested(bool on);
     void keysRequested();
+    void comparisonRequested(const tandemo::PlayerCommand& command);
 
 private:
     QList<transport::Target> targets() const;
@@ -88,6 +101,7 @@ private:
     bool m_factsShown = false;
     bool m_inWipeView = false;
     bool m_fullScreen = false;
+    Comparison m_comparison;
 };
 
 } // namespace tandemo

@@ -29,6 +29,16 @@ struct PlayerCommand {
         Leave,
         // The keys and gestures, shown over the window.
         ShowKeys,
+        // In the wipe view: how the two pictures are laid over each other (the mode's number,
+        // or -1 for the next), the difference's gain, more or less onion skin or flicker (+1 or
+        // -1), the flicker's other picture now; measuring the difference of each frame pair
+        // (again to stop), and the measurements copied.
+        SetWipeMode,
+        StepDifferenceGain,
+        AdjustOverlay,
+        FlickNow,
+        MeasureDifference,
+        CopyMeasurements,
     };
     Kind kind;
     /// Seconds to seek by, frames to step (+1 or -1), volume steps, the speed, or 1/0 for on/off.

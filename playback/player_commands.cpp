@@ -69,6 +69,20 @@ std::unique_ptr<QMenu> createPlayerMenu(const PlayerMenuState& state)
         QAction* wipe = addCommand(menu.get(), tr("Wipe View"), {PlayerCommand::ToggleWipeView});
         wipe->setCheckable(true);
         wipe->setChecked(state.inWipeView);
+        if (state.inWipeView) {
+            QMenu* modes = menu->addMenu(tr("Wipe View Shows"));
+            const char* names[] = {"Divider", "Difference", "Onion Skin", "Flicker"};
+            for (int mode = 0; mode < int(std::size(names)); ++mode) {
+                QAction* item =
+                    addCommand(modes, tr(names[mode]), {PlayerCommand::SetWipeMode, double(mode)});
+                item->setCheckable(true);
+                item->setChecked(state.wipeMode == mode);
+            }
+        }
+        addCommand(menu.get(), state.measuring ? tr("Stop Measuring") : tr("Measure Difference"),
+                   {PlayerCommand::MeasureDifference});
+        addCommand(menu.get(), tr("Copy Measurements"), {PlayerCommand::CopyMeasurements})
+            ->setEnabled(state.measured);
     }
     menu->addSeparator();
     QAction* fullScreen =
@@ -129,6 +143,14 @@ void performPlayerCommand(PlayerActions& player, const PlayerCommand& command)
     case PlayerCommand::ShowKeys:
         player.showKeys();
         break;
+    case PlayerCommand::SetWipeMode:
+    case PlayerCommand::StepDifferenceGain:
+    case PlayerCommand::AdjustOverlay:
+    case PlayerCommand::FlickNow:
+    case PlayerCommand::MeasureDifference:
+    case PlayerCommand::CopyMeasurements:
+        player.adjustComparison(command);
+        break;
     case PlayerCommand::ResetOffset:
         player.resetOffset();
         break;
@@ -162,6 +184,9 @@ std::unique_ptr<QMenu> createContextMenu(PlayerActions& player)
     state.factsShown = player.factsShown();
     state.inWipeView = player.isInWipeView();
     state.fullScreen = player.isFullScreen();
+    state.wipeMode = player.comparison().mode;
+    state.measuring = player.comparison().measuring;
+    state.measured = player.comparison().measured;
     std::unique_ptr<QMenu> menu = createPlayerMenu(state);
     QList<QMenu*> menus = menu->findChildren<QMenu*>();
     menus.prepend(menu.get());

@@ -25,6 +25,10 @@ struct PlayerMenuState {
     bool factsShown = false;
     bool inWipeView = false;
     bool fullScreen = false;
+    /// In the wipe view: how it lays the pictures over each other, and its measurements.
+    int wipeMode = 0;
+    bool measuring = false;
+    bool measured = false;
 };
 
 /// The player's right-click menu. Each action carries its command, read back with

@@ -2,12 +2,15 @@
 
 #include "pair/player_pair.h"
 #include "platform/hosted_component.h"
+#include "playback/difference_measurement.h"
 #include "playback/mpv_player.h"
 #include "playback/player_commands.h"
 #include "playback/player_keys.h"
+#include "playback/quality_graph.h"
 #include "playback/transport_bar.h"
 #include "playback/transport_binding.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -46,14 +49,26 @@ WipeView::WipeView(MpvPlayer& first, MpvPlayer& second, PlayerPair& pair, MpvPla
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::SplitHCursor);
     m_bar = new TransportBar(this);
+    m_graph = new QualityGraph(this);
+    m_graph->hide(); // until there is something to show
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
     layout->addStretch(1);
+    layout->addWidget(m_graph);
     layout->addWidget(m_bar);
     bindTransportBar(*m_bar, first.actions());
     m_bar->linkButton()->hide(); // linked for as long as the view is shown
-    // The picture takes the bar's place while full screen hides it.
+    // The picture takes the bar's place while full screen hides it, and gives the graph room.
     m_bar->installEventFilter(this);
+    m_graph->installEventFilter(this);
+    m_measurement = new DifferenceMeasurement(first, second, &pair.link(), *m_bar, *m_graph, this);
+    connect(m_measurement, &DifferenceMeasurement::changed, this, &WipeView::publishLook);
+    connect(&m_flicker, &QTimer::timeout, this, [this] {
+        m_look.flickerShowsSecond = !m_look.flickerShowsSecond;
+        update(pictureRect());
+    });
+    connect(&first.actions(), &PlayerActions::comparisonRequested, this, &WipeView::adjust);
 
     pair.enterComparison(&(origin ? *origin : first).engine());
     for (MpvPlayer* player : {&first, &second}) {
@@ -94,6 +109,7 @@ void WipeView::restorePlayers()
     for (MpvPlayer* player : {m_first.data(), m_second.data()}) {
         if (player) {
             player->actions().setInWipeView(false);
+            player->actions().setComparison({});
             player->drawForPicture({});
         }
     }
@@ -105,18 +121,20 @@ void WipeView::restorePlayers()
 
 void WipeView::setDivider(double share)
 {
-    m_divider = std::clamp(share, 0.0, 1.0);
+    m_look.divider = std::clamp(share, 0.0, 1.0);
     update(pictureRect());
 }
 
 QRect WipeView::pictureRect() const
 {
-    return {0, 0, width(), height() - (m_bar->isHidden() ? 0 : m_bar->sizeHint().height())};
+    const int bar = m_bar->isHidden() ? 0 : m_bar->sizeHint().height();
+    const int graph = m_graph->isHidden() ? 0 : m_graph->sizeHint().height();
+    return {0, 0, width(), std::max(0, height() - bar - graph)};
 }
 
 int WipeView::dividerX() const
 {
-    return qRound(m_divider * pictureRect().width());
+    return qRound(m_look.divider * pictureRect().width());
 }
 
 void WipeView::drawOffscreen(bool offscreen)
@@ -158,7 +176,7 @@ bool WipeView::eventFilter(QObject* watched, QEvent* event)
     // The view covers the area that holds the players, wherever it is and whatever its size.
     if (watched == m_area && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
         coverArea();
-    if (watched == m_bar &&
+    if ((watched == m_bar || watched == m_graph) &&
         (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent)) {
         drawOffscreen(true);
         update();
@@ -177,20 +195,7 @@ void WipeView::paintEvent(QPaintEvent*)
     QPainter painter(this);
     const QRect picture = pictureRect();
     painter.fillRect(picture, Qt::black);
-    const int x = dividerX();
-    const auto drawPart = [&](MpvPlayer* player, QRect part) {
-        QImage frame = player ? player->pictureFrame() : QImage();
-        if (frame.isNull())
-            return;
-        frame.setDevicePixelRatio(devicePixelRatioF());
-        painter.setClipRect(part);
-        painter.drawImage(picture.topLeft(), frame);
-    };
-    drawPart(m_first, QRect(0, 0, x, picture.height()));
-    drawPart(m_second, QRect(x, 0, picture.width() - x, picture.height()));
-    painter.setClipping(false);
-    painter.setPen(QColor(255, 255, 255, 160));
-    painter.drawLine(x, 0, x, picture.height() - 1);
+    paintPictures(painter, picture);
     ++m_picturesShown;
 }
 
@@ -199,10 +204,12 @@ void WipeView::mousePressEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton || !pictureRect().contains(event->pos()))
         return QWidget::mousePressEvent(event);
     // The divider is taken where it stands, or anywhere while the picture is whole; a zoomed
-    // picture is dragged from anywhere else.
-    const bool nearDivider = std::abs(event->position().x() - dividerX()) <= kDividerGrip;
+    // picture is dragged from anywhere else. Without a divider, a drag always pans.
+    const bool divided = m_look.mode == ComparisonLook::Divider;
+    const bool nearDivider =
+        divided && std::abs(event->position().x() - dividerX()) <= kDividerGrip;
     const bool zoomed = m_first && m_first->isZoomed();
-    m_drag = nearDivider || !zoomed ? Drag::Divider : Drag::Picture;
+    m_drag = nearDivider || (divided && !zoomed) ? Drag::Divider : Drag::Picture;
     m_dragFrom = event->position();
     if (m_drag == Drag::Divider)
         setDivider(event->position().x() / std::max(1, pictureRect().width()));
@@ -243,7 +250,11 @@ void WipeView::mouseReleaseEvent(QMouseEvent*)
 
 void WipeView::wheelEvent(QWheelEvent* event)
 {
-    // One notch of a common wheel is 120.
+    // One notch of a common wheel is 120; with Ctrl, in the onion skin, it sets the opacity.
+    if (m_look.mode == ComparisonLook::OnionSkin && event->modifiers() & Qt::ControlModifier) {
+        adjust({PlayerCommand::AdjustOverlay, event->angleDelta().y() > 0 ? 1.0 : -1.0});
+        return;
+    }
     if (m_first)
         m_first->actions().zoomPictureAt(event->position(), event->angleDelta().y() / 120.0,
                                          pictureRect().size());

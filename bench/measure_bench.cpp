@@ -1,0 +1,125 @@
+// Times Measure Difference on two videos against ffmpeg's own psnr and ssim filters on the same
+// pair, in interleaved pairs of runs, and how responsive the window stays while it measures:
+//
+//   tandemo-bench-measure [--pairs N] [--json] FIRST SECOND
+//
+// Ours runs as the program runs it, in the background while a window is shown; a timer on the
+// window's thread due every 10 ms notes how late it fires (the longest wait is what a user would
+// feel). ffmpeg runs as `ffmpeg -i FIRST -i SECOND -lavfi <filter> -f null -`, once with ssim
+// alone and once with both psnr and ssim (as ours measures).
+
+#include "engine/quality_measure.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QProcess>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return -1;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double timeFfmpeg(const QString& first, const QString& second, const QString& filter)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg", {"-nostdin", "-loglevel", "error", "-i", first, "-i", second, "-lavfi",
+                            filter, "-f", "null", "-"});
+    if (!ffmpeg.waitForFinished(-1) || ffmpeg.exitCode() != 0)
+        return -1;
+    return clock.nsecsElapsed() / 1e9;
+}
+
+struct OurRun {
+    double seconds = -1;
+    double longestWaitMs = 0;
+    qsizetype frames = 0;
+};
+
+OurRun timeOurs(const QString& first, const QString& second)
+{
+    OurRun run;
+    tandemo::QualityMeasure measure;
+    QElapsedTimer clock;
+    QElapsedTimer tick;
+    QTimer probe;
+    probe.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        run.longestWaitMs = std::max(run.longestWaitMs, tick.nsecsElapsed() / 1e6 - 10);
+        tick.restart();
+    });
+    QEventLoop loop;
+    QObject::connect(&measure, &tandemo::QualityMeasure::finished, [&](bool complete) {
+        run.seconds = complete ? clock.nsecsElapsed() / 1e9 : -1;
+        run.frames = measure.samples().size();
+        loop.quit();
+    });
+    clock.start();
+    tick.start();
+    probe.start(10);
+    measure.start(first, second, 0);
+    loop.exec();
+    return run;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    parser.addOption({"pairs", "Interleaved pairs of runs (default 5).", "n", "5"});
+    parser.addOption({"json", "Print the figures as one JSON object."});
+    parser.addPositionalArgument("first", "The first video.");
+    parser.addPositionalArgument("second", "The second video, of the same size.");
+    parser.process(app);
+    if (parser.positionalArguments().size() != 2)
+        parser.showHelp(2);
+    const QString first = parser.positionalArguments().at(0);
+    const QString second = parser.positionalArguments().at(1);
+
+    QMainWindow window;
+    window.resize(640, 480);
+    window.show();
+
+    std::vector<double> ours, ssimOnly, both, waits;
+    qsizetype frames = 0;
+    for (int pair = 0; pair < parser.value("pairs").toInt(); ++pair) {
+        const OurRun run = timeOurs(first, second);
+        ours.push_back(run.seconds);
+        waits.push_back(run.longestWaitMs);
+        frames = run.frames;
+        ssimOnly.push_back(timeFfmpeg(first, second, "[0:v][1:v]ssim"));
+        both.push_back(timeFfmpeg(first, second,
+                                  "[0:v]split[a1][a2];[1:v]split[b1][b2];[a1][b1]psnr;[a2][b2]ssim"));
+    }
+    if (parser.isSet("json")) {
+        std::printf("{\"frames\": %lld, \"ours_s\": %.3f, \"ffmpeg_ssim_s\": %.3f, "
+                    "\"ffmpeg_psnr_ssim_s\": %.3f, \"longest_wait_ms\": %.1f}\n",
+                    (long long)frames, median(ours), median(ssimOnly), median(both),
+                    median(waits));
+    } else {
+        std::printf("frames compared: %lld\n", (long long)frames);
+        std::printf("ours (psnr and ssim, in the background): median %.2f s\n", median(ours));
+        std::printf("ffmpeg -lavfi ssim: median %.2f s (ours %.2fx)\n", median(ssimOnly),
+                    median(ours) / median(ssimOnly));
+        std::printf("ffmpeg psnr and ssim: median %.2f s (ours %.2fx)\n", median(both),
+                    median(ours) / median(both));
+        std::printf("window's longest wait while measuring: median %.1f ms\n", median(waits));
+    }
+    return 0;
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+#include <atomic>
+#include <memory>
+
+struct AVFormatContext;
+
+namespace tandemo {
+
+struct LocalInputCloser {
+    void operator()(AVFormatContext* input) const;
+};
+using LocalInput = std::unique_ptr<AVFormatContext, LocalInputCloser>;
+
+/// Opens a local file for reading outside the players, with its streams found: only the file
+/// itself (no other protocol, and nothing the file names). A set `cancelled` stops it early.
+/// None when it cannot be read.
+LocalInput openLocalInput(const QString& path, const std::atomic_bool& cancelled);
+
+} // namespace tandemo

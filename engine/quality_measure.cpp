@@ -1,0 +1,267 @@
+#include "engine/quality_measure.h"
+
+#include "engine/video_decoder.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavfilter/avfilter.h>
+#include <libavfilter/buffersink.h>
+#include <libavfilter/buffersrc.h>
+#include <libavformat/avformat.h>
+#include <libavutil/pixdesc.h>
+}
+
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <cmath>
+#include <limits>
+
+namespace tandemo {
+
+namespace {
+
+struct GraphFreer {
+    void operator()(AVFilterGraph* graph) const { avfilter_graph_free(&graph); }
+};
+struct InOutFreer {
+    void operator()(AVFilterInOut* list) const { avfilter_inout_free(&list); }
+};
+struct FrameFreer {
+    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
+};
+
+/// The comparing graph: the second input scaled to the first's size and format, then both through
+/// psnr and ssim, whose figures ride on the first's frames to the sink.
+struct Comparison {
+    std::unique_ptr<AVFilterGraph, GraphFreer> graph{avfilter_graph_alloc()};
+    AVFilterContext* first = nullptr;
+    AVFilterContext* second = nullptr;
+    AVFilterContext* sink = nullptr;
+
+    bool build(const VideoDecoder& a, const VideoDecoder& b)
+    {
+        if (!graph || !addSource(a, "first", &first) || !addSource(b, "second", &second) ||
+            avfilter_graph_create_filter(&sink, avfilter_get_by_name("buffersink"), "out", nullptr,
+                                         nullptr, graph.get()) < 0)
+            return false;
+        const char* format = av_get_pix_fmt_name(a.codec().pix_fmt);
+        if (!format)
+            return false;
+        const QByteArray description = QStringLiteral("[second]scale=%1:%2,format=%3,split[b1][b2];"
+                                                      "[first][b1]psnr[p];[p][b2]ssim[out]")
+                                           .arg(a.codec().width)
+                                           .arg(a.codec().height)
+                                           .arg(QLatin1String(format))
+                                           .toLatin1();
+        AVFilterInOut* outputs = link("first", first, link("second", second, nullptr));
+        AVFilterInOut* inputs = link("out", sink, nullptr);
+        const int parsed = avfilter_graph_parse_ptr(graph.get(), description.constData(), &inputs,
+                                                    &outputs, nullptr);
+        InOutFreer()(inputs);
+        InOutFreer()(outputs);
+        return parsed >= 0 && avfilter_graph_config(graph.get(), nullptr) >= 0;
+    }
+
+private:
+    bool addSource(const VideoDecoder& decoder, const char* name, AVFilterContext** source)
+    {
+        const AVCodecContext& codec = decoder.codec();
+        const AVRational base = decoder.stream().time_base;
+        const AVRational aspect =
+            codec.sample_aspect_ratio.num > 0 ? codec.sample_aspect_ratio : AVRational{1, 1};
+        const QByteArray args = QStringLiteral("video_size=%1x%2:pix_fmt=%3:time_base=%4/%5:"
+                                               "pixel_aspect=%6/%7")
+                                    .arg(codec.width)
+                                    .arg(codec.height)
+                                    .arg(int(codec.pix_fmt))
+                                    .arg(base.num)
+                                    .arg(base.den)
+                                    .arg(aspect.num)
+                                    .arg(aspect.den)
+                                    .toLatin1();
+        return avfilter_graph_create_filter(source, avfilter_get_by_name("buffer"), name,
+                                            args.constData(), nullptr, graph.get()) >= 0;
+    }
+
+    static AVFilterInOut* link(const char* name, AVFilterContext* filter, AVFilterInOut* next)
+    {
+        AVFilterInOut* entry = avfilter_inout_alloc();
+        if (!entry)
+            return next;
+        entry->name = av_strdup(name);
+        entry->filter_ctx = filter;
+        entry->pad_idx = 0;
+        entry->next = next;
+        return entry;
+    }
+};
+
+double metadataNumber(const AVFrame& frame, const char* key)
+{
+    const AVDictionaryEntry* entry = av_dict_get(frame.metadata, key, nullptr, 0);
+    return entry ? std::strtod(entry->value, nullptr) : std::numeric_limits<double>::quiet_NaN();
+}
+
+/// Pushes a decoded frame into a source at its time on the first video's clock.
+bool push(AVFilterContext* source, AVFrame* frame, double seconds, AVRational base)
+{
+    frame->pts = std::llround(seconds / av_q2d(base));
+    return av_buffersrc_add_frame_flags(source, frame, AV_BUFFERSRC_FLAG_KEEP_REF) >= 0;
+}
+
+} // namespace
+
+std::optional<QList<QualitySample>>
+QualityMeasure::measure(const QString& firstPath, const QString& secondPath, double secondAhead,
+                        const std::atomic_bool& cancelled,
+                        const std::function<void(double)>& progress)
+{
+    VideoDecoder a(firstPath, cancelled);
+    VideoDecoder b(secondPath, cancelled);
+    Comparison comparison;
+    if (!a.isOpen() || !b.isOpen() || !comparison.build(a, b))
+        return std::nullopt;
+    const std::unique_ptr<AVFrame, FrameFreer> out(av_frame_alloc());
+    if (!out)
+        return std::nullopt;
+    const AVRational baseA = a.stream().time_base;
+    const AVRational baseB = b.stream().time_base;
+    const double duration = a.duration();
+
+    QList<QualitySample> samples;
+    qint64 skipped = 0; // the first's frames before the second begins
+    const auto collect = [&] {
+        while (av_buffersink_get_frame(comparison.sink, out.get()) >= 0) {
+            QualitySample sample;
+            sample.frame = skipped + samples.size();
+            sample.seconds =
+                double(out->pts) * av_q2d(av_buffersink_get_time_base(comparison.sink));
+            sample.psnr = metadataNumber(*out, "lavfi.psnr.psnr_avg");
+            sample.ssim = metadataNumber(*out, "lavfi.ssim.All");
+            samples << sample;
+            av_frame_unref(out.get());
+        }
+    };
+
+    // Both go in in the order of time, so that each of the first's frames meets the second's
+    // frame of its moment.
+    AVFrame* nextA = a.next();
+    AVFrame* nextB = b.next();
+    double lastShare = -1;
+    while ((nextA || nextB) && !cancelled) {
+        const double atA = nextA ? a.secondsOf(*nextA) : 0;
+        const double atB = nextB ? b.secondsOf(*nextB) - secondAhead : 0;
+        if (nextA && (!nextB || atA <= atB)) {
+            if (atA < -secondAhead - 1e-6)
+                ++skipped; // the second has not begun at this moment
+            else if (!push(comparison.first, nextA, atA, baseA))
+                return std::nullopt;
+            nextA = a.next();
+            if (progress && duration > 0 && atA / duration - lastShare >= 0.01)
+                progress(lastShare = std::min(1.0, atA / duration));
+        } else {
+            if (atB >= -1e-6 && !push(comparison.second, nextB, atB, baseB))
+                return std::nullopt;
+            nextB = b.next();
+        }
+        collect();
+    }
+    if (cancelled)
+        return std::nullopt;
+    // The ends of both, so that the last frames come out.
+    if (av_buffersrc_add_frame(comparison.first, nullptr) < 0 ||
+        av_buffersrc_add_frame(comparison.second, nullptr) < 0)
+        return std::nullopt;
+    collect();
+    if (progress)
+        progress(1.0);
+    return samples;
+}
+
+QualityMeasure::QualityMeasure(QObject* parent)
+    : QObject(parent)
+{
+    connect(&m_watcher, &QFutureWatcher<Result>::progressValueChanged, this,
+            [this](int value) { emit progressed(value / 1000.0); });
+    connect(&m_watcher, &QFutureWatcher<Result>::finished, this, [this] {
+        // A dropped comparison finishes too, with nothing in it.
+        if (!m_running || m_watcher.future().resultCount() == 0)
+            return;
+        m_running = false;
+        const Result result = m_watcher.result();
+        if (result)
+            m_samples = *result;
+        emit finished(result.has_value());
+    });
+}
+
+QualityMeasure::~QualityMeasure()
+{
+    m_cancelled->store(true);
+}
+
+void QualityMeasure::start(const QString& first, const QString& second, double secondAhead)
+{
+    cancel();
+    m_samples.clear();
+    m_running = true;
+    auto cancelled = m_cancelled;
+    m_watcher.setFuture(QtConcurrent::run([=](QPromise<Result>& promise) {
+        promise.setProgressRange(0, 1000);
+        promise.addResult(measure(first, second, secondAhead, *cancelled, [&](double share) {
+            promise.setProgressValue(int(share * 1000));
+        }));
+    }));
+}
+
+void QualityMeasure::cancel()
+{
+    // A comparison under way stops at its next frame; its result is never taken.
+    m_cancelled->store(true);
+    m_cancelled = std::make_shared<std::atomic_bool>(false);
+    m_running = false;
+    m_watcher.setFuture(QFuture<Result>());
+}
+
+void QualityMeasure::clear()
+{
+    cancel();
+    m_samples.clear();
+}
+
+QualitySummary summarise(const QList<QualitySample>& samples)
+{
+    QualitySummary summary;
+    if (samples.isEmpty())
+        return summary;
+    summary.worst = samples.constFirst();
+    int finite = 0;
+    for (const QualitySample& sample : samples) {
+        summary.meanSsim += sample.ssim;
+        if (std::isfinite(sample.psnr)) {
+            summary.meanPsnr += sample.psnr;
+            ++finite;
+        }
+        if (sample.ssim < summary.worst.ssim)
+            summary.worst = sample;
+    }
+    summary.meanSsim /= samples.size();
+    summary.meanPsnr = finite ? summary.meanPsnr / finite : std::numeric_limits<double>::infinity();
+    return summary;
+}
+
+QString measurementsAsCsv(const QList<QualitySample>& samples)
+{
+    QString csv = QStringLiteral("frame,time,psnr,ssim\n");
+    for (const QualitySample& sample : samples) {
+        csv += QStringLiteral("%1,%2,%3,%4\n")
+                   .arg(sample.frame)
+                   .arg(sample.seconds, 0, 'f', 3)
+                   .arg(std::isfinite(sample.psnr) ? QString::number(sample.psnr, 'f', 2)
+                                                   : QStringLiteral("inf"))
+                   .arg(sample.ssim, 0, 'f', 6);
+    }
+    return csv;
+}
+
+} // namespace tandemo

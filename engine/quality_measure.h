@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QFutureWatcher>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace tandemo {
+
+/// How far one frame of a second video is from the first's frame at the same moment.
+struct QualitySample {
+    /// The first video's frame, counted from 0, and its time in seconds.
+    qint64 frame = 0;
+    double seconds = 0;
+    /// In decibels (infinite where the frames are equal), and from 0 to 1 (1: equal).
+    double psnr = 0;
+    double ssim = 0;
+};
+
+struct QualitySummary {
+    double meanPsnr = 0;
+    double meanSsim = 0;
+    /// The frame of the lowest SSIM.
+    QualitySample worst;
+};
+
+/// Compares two videos frame by frame with libavfilter's own `psnr` and `ssim` filters: each
+/// frame of the first with the second's frame at the same moment (the second scaled to the
+/// first's size). Works in the background; its results come back on the thread that owns it.
+class QualityMeasure : public QObject {
+    Q_OBJECT
+public:
+    explicit QualityMeasure(QObject* parent = nullptr);
+    ~QualityMeasure() override;
+
+    /// Starts comparing, dropping any comparison under way. `secondAhead`: how far the second
+    /// video is ahead of the first (its time when the first's is 0).
+    void start(const QString& first, const QString& second, double secondAhead);
+    /// Stops the comparison under way; its results are dropped.
+    void cancel();
+    /// Stops, and drops the last comparison's figures too.
+    void clear();
+    bool isRunning() const { return m_running; }
+    /// The last complete comparison's figures (none until one is complete).
+    const QList<QualitySample>& samples() const { return m_samples; }
+
+    /// Compares on the calling thread; none when a file cannot be read or it was cancelled.
+    /// `progress` is told the share done, from 0 to 1.
+    static std::optional<QList<QualitySample>>
+    measure(const QString& first, const QString& second, double secondAhead,
+            const std::atomic_bool& cancelled, const std::function<void(double)>& progress = {});
+
+signals:
+    void progressed(double share);
+    /// The comparison ended: complete, or not (a file could not be read).
+    void finished(bool complete);
+
+private:
+    using Result = std::optional<QList<QualitySample>>;
+    QFutureWatcher<Result> m_watcher;
+    std::shared_ptr<std::atomic_bool> m_cancelled = std::make_shared<std::atomic_bool>(false);
+    QList<QualitySample> m_samples;
+    bool m_running = false;
+};
+
+QualitySummary summarise(const QList<QualitySample>& samples);
+/// The figures as comma-separated values with a header row: frame, time, PSNR, SSIM.
+QString measurementsAsCsv(const QList<QualitySample>& samples);
+
+} // namespace tandemo

@@ -1,0 +1,91 @@
+#include "engine/video_decoder.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
+
+namespace tandemo {
+
+void VideoDecoder::CodecFreer::operator()(AVCodecContext* codec) const
+{
+    avcodec_free_context(&codec);
+}
+void VideoDecoder::FrameFreer::operator()(AVFrame* frame) const
+{
+    av_frame_free(&frame);
+}
+void VideoDecoder::PacketFreer::operator()(AVPacket* packet) const
+{
+    av_packet_free(&packet);
+}
+
+VideoDecoder::VideoDecoder(const QString& path, const std::atomic_bool& cancelled)
+{
+    m_input = openLocalInput(path, cancelled);
+    if (!m_input)
+        return;
+    const AVCodec* codec = nullptr;
+    const int video = av_find_best_stream(m_input.get(), AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
+    if (video < 0 || !codec)
+        return;
+    for (unsigned i = 0; i < m_input->nb_streams; ++i)
+        m_input->streams[i]->discard = int(i) == video ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
+    m_stream = m_input->streams[video];
+    m_start =
+        m_input->start_time != AV_NOPTS_VALUE ? double(m_input->start_time) / AV_TIME_BASE : 0;
+    std::unique_ptr<AVCodecContext, CodecFreer> decoder(avcodec_alloc_context3(codec));
+    m_frame.reset(av_frame_alloc());
+    m_packet.reset(av_packet_alloc());
+    if (!decoder || !m_frame || !m_packet ||
+        avcodec_parameters_to_context(decoder.get(), m_stream->codecpar) < 0)
+        return;
+    decoder->thread_count = 0; // as many as the machine has
+    decoder->pkt_timebase = m_stream->time_base;
+    if (avcodec_open2(decoder.get(), codec, nullptr) < 0)
+        return;
+    m_decoder = std::move(decoder);
+}
+
+VideoDecoder::~VideoDecoder() = default;
+
+double VideoDecoder::duration() const
+{
+    return m_input && m_input->duration > 0 ? double(m_input->duration) / AV_TIME_BASE : 0;
+}
+
+AVFrame* VideoDecoder::next()
+{
+    if (!m_decoder)
+        return nullptr;
+    while (true) {
+        const int received = avcodec_receive_frame(m_decoder.get(), m_frame.get());
+        if (received == 0)
+            return m_frame.get();
+        if (received != AVERROR(EAGAIN) || m_draining)
+            return nullptr;
+        // The decoder wants more: the next packet of the stream, or the end.
+        int read = 0;
+        while ((read = av_read_frame(m_input.get(), m_packet.get())) >= 0 &&
+               m_packet->stream_index != m_stream->index)
+            av_packet_unref(m_packet.get());
+        if (read < 0) {
+            m_draining = true;
+            avcodec_send_packet(m_decoder.get(), nullptr);
+            continue;
+        }
+        const int sent = avcodec_send_packet(m_decoder.get(), m_packet.get());
+        av_packet_unref(m_packet.get());
+        if (sent < 0 && sent != AVERROR(EAGAIN) && sent != AVERROR_INVALIDDATA)
+            return nullptr;
+    }
+}
+
+double VideoDecoder::secondsOf(const AVFrame& frame) const
+{
+    const std::int64_t stamp =
+        frame.best_effort_timestamp != AV_NOPTS_VALUE ? frame.best_effort_timestamp : frame.pts;
+    return stamp == AV_NOPTS_VALUE ? 0 : double(stamp) * av_q2d(m_stream->time_base) - m_start;
+}
+
+} // namespace tandemo

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "engine/local_input.h"
+
+#include <QString>
+
+#include <atomic>
+#include <memory>
+
+struct AVCodecContext;
+struct AVFrame;
+struct AVPacket;
+struct AVStream;
+
+namespace tandemo {
+
+/// Decodes the pictures of a file's main video stream, one after another, outside the players:
+/// only the local file itself is opened (no other protocol, nothing the file names).
+class VideoDecoder {
+public:
+    /// Opens the file; check isOpen(). A set `cancelled` stops opening and reading early.
+    VideoDecoder(const QString& path, const std::atomic_bool& cancelled);
+    ~VideoDecoder();
+    VideoDecoder(const VideoDecoder&) = delete;
+    VideoDecoder& operator=(const VideoDecoder&) = delete;
+
+    bool isOpen() const { return m_decoder != nullptr; }
+    const AVCodecContext& codec() const { return *m_decoder; }
+    const AVStream& stream() const { return *m_stream; }
+    /// Seconds from the file's start to its end, as the container tells it (0: unknown).
+    double duration() const;
+
+    /// The next picture, or none at the end of the stream (or on an error). The frame is the
+    /// decoder's own until the next call.
+    AVFrame* next();
+    /// A frame's time from the file's start, in seconds.
+    double secondsOf(const AVFrame& frame) const;
+
+private:
+    struct CodecFreer {
+        void operator()(AVCodecContext* codec) const;
+    };
+    struct FrameFreer {
+        void operator()(AVFrame* frame) const;
+    };
+    struct PacketFreer {
+        void operator()(AVPacket* packet) const;
+    };
+
+    LocalInput m_input;
+    std::unique_ptr<AVCodecContext, CodecFreer> m_decoder;
+    std::unique_ptr<AVFrame, FrameFreer> m_frame;
+    std::unique_ptr<AVPacket, PacketFreer> m_packet;
+    AVStream* m_stream = nullptr;
+    double m_start = 0;
+    bool m_draining = false;
+};
+
+} // namespace tandemo

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QImage>
+
+class QPainter;
+class QRect;
+
+namespace tandemo {
+
+/// How the wipe view lays its two pictures over each other.
+struct ComparisonLook {
+    enum Mode {
+        /// The first picture left of a divider, the second right of it.
+        Divider,
+        /// How far the two differ, pixel by pixel: grey where they agree, brighter the more
+        /// they differ, amplified by the gain.
+        Difference,
+        /// The second over the first at an opacity.
+        OnionSkin,
+        /// One of the two, in turn.
+        Flicker,
+    };
+    static constexpr int kModes = 4;
+    static constexpr int kGains[] = {1, 4, 16};
+
+    Mode mode = Divider;
+    /// Where the divider stands, as a share of the picture's width.
+    double divider = 0.5;
+    int gain = 1;
+    /// The second picture's opacity over the first.
+    double opacity = 0.5;
+    /// Which picture the flicker shows now.
+    bool flickerShowsSecond = false;
+};
+
+/// The difference picture: for each channel, mid-grey plus the gain times how far the two differ.
+/// Both pictures are of one size.
+QImage differencePicture(const QImage& first, const QImage& second, int gain);
+
+/// Draws the two frames as the look says, at `origin`, clipped to `picture`.
+void paintComparison(QPainter& painter, const QRect& picture, const QImage& first,
+                     const QImage& second, const ComparisonLook& look);
+
+} // namespace tandemo

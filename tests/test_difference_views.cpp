@@ -1,0 +1,251 @@
+// Seeing the difference of two videos: the wipe view's overlay modes as they look, and the
+// measured difference of each frame pair against ffmpeg's own figures, with its graph.
+#include "engine/quality_measure.h"
+#include "playback/difference_measurement.h"
+#include "playback/player_commands.h"
+#include "playback/quality_graph.h"
+#include "playback/transport_bar.h"
+#include "playback/wipe_view.h"
+#include "support/linked_window.h"
+
+#include <QClipboard>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QtTest>
+
+#include <cmath>
+
+using namespace tandemo;
+using namespace tandemo::testing;
+
+namespace {
+
+/// ffmpeg's own per-frame figure of a filter (psnr_avg or All), read from its stats file.
+QList<double> ffmpegFigures(const QString& filter, const QString& key)
+{
+    QTemporaryDir dir;
+    const QString stats = dir.filePath("stats.log");
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg",
+                 {"-nostdin", "-loglevel", "error", "-i", mediaPath("pattern.mp4"), "-i",
+                  mediaPath("pattern-low.mp4"), "-lavfi",
+                  QString("[0:v][1:v]%1=stats_file=%2").arg(filter, stats), "-f", "null", "-"});
+    if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
+        return {};
+    QFile file(stats);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QList<double> figures;
+    const QRegularExpression figure(key + ":([0-9.inf]+)");
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        if (const QRegularExpressionMatch match = figure.match(QString::fromLatin1(line));
+            match.hasMatch())
+            figures << match.captured(1).toDouble();
+    }
+    return figures;
+}
+
+/// The colour the wipe view shows at a point of the video (in the video's own pixels).
+QColor shownAt(WipeView& wipe, QSize video, QPointF point)
+{
+    const QImage image = wipe.grab(wipe.pictureRect()).toImage();
+    const QSizeF drawn = QSizeF(video).scaled(wipe.pictureRect().size(), Qt::KeepAspectRatio);
+    const QPointF origin((wipe.pictureRect().width() - drawn.width()) / 2,
+                         (wipe.pictureRect().height() - drawn.height()) / 2);
+    const QPointF at = origin + QPointF(point.x() * drawn.width() / video.width(),
+                                        point.y() * drawn.height() / video.height());
+    return image.pixelColor((at * image.devicePixelRatio()).toPoint());
+}
+
+/// Waits until the wipe view shows `colour` at a point of a 160x120 video.
+bool shows(WipeView& wipe, QPointF point, QColor colour, int tolerance = 12)
+{
+    return QTest::qWaitFor(
+        [&] {
+            return colourDistance(shownAt(wipe, {160, 120}, point), colour) <= tolerance;
+        },
+        kPlayerTimeoutMs);
+}
+
+} // namespace
+
+class TestDifferenceViews : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        // Saved pictures go to a pictures folder of the test's own.
+        QVERIFY(m_home.isValid() && QDir(m_home.path()).mkpath("config") &&
+                QDir(m_home.path()).mkpath("Shots"));
+        QFile dirs(m_home.filePath("config/user-dirs.dirs"));
+        QVERIFY(dirs.open(QIODevice::WriteOnly));
+        dirs.write("XDG_PICTURES_DIR=\"" + m_home.filePath("Shots").toUtf8() + "\"\n");
+        dirs.close();
+        qputenv("XDG_CONFIG_HOME", m_home.filePath("config").toUtf8());
+    }
+
+    void measuresEachFramePairAsFfmpegDoes()
+    {
+        const QList<double> psnr = ffmpegFigures("psnr", "psnr_avg");
+        const QList<double> ssim = ffmpegFigures("ssim", "All");
+        QCOMPARE(psnr.size(), 75);
+        QCOMPARE(ssim.size(), 75);
+
+        // In the background, with progress, as the view asks for it.
+        QualityMeasure measure;
+        QSignalSpy progress(&measure, &QualityMeasure::progressed);
+        QSignalSpy finished(&measure, &QualityMeasure::finished);
+        measure.start(mediaPath("pattern.mp4"), mediaPath("pattern-low.mp4"), 0);
+        QVERIFY(measure.isRunning());
+        QVERIFY(finished.wait(kPlayerTimeoutMs));
+        QCOMPARE(finished.at(0).at(0).toBool(), true);
+        QVERIFY(!progress.isEmpty() && progress.constLast().at(0).toDouble() <= 1.0);
+        const QList<QualitySample> samples = measure.samples();
+        QCOMPARE(samples.size(), 75);
+        for (int i = 0; i < samples.size(); ++i) {
+            QCOMPARE(samples[i].frame, i);
+            QVERIFY2(std::abs(samples[i].seconds - i / 25.0) < 1e-3,
+                     qPrintable(QString::number(i)));
+            QVERIFY2(std::abs(samples[i].psnr - psnr[i]) <= 0.01, qPrintable(QString::number(i)));
+            QVERIFY2(std::abs(samples[i].ssim - ssim[i]) <= 0.001, qPrintable(QString::number(i)));
+        }
+        const QStringList csv = measurementsAsCsv(samples).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(csv.size(), 76);
+        QCOMPARE(csv[0], "frame,time,psnr,ssim");
+        QVERIFY(csv[1].startsWith("0,0.000,"));
+
+        // With the second 0.4 s ahead, the first's frame 0 meets the second's frame 10.
+        std::atomic_bool never{false};
+        const auto shifted =
+            QualityMeasure::measure(mediaPath("pattern.mp4"), mediaPath("pattern.mp4"), 0.4, never);
+        QVERIFY(shifted && shifted->size() == 75);
+        const auto same =
+            QualityMeasure::measure(mediaPath("pattern.mp4"), mediaPath("pattern.mp4"), 0, never);
+        QVERIFY(same && std::isinf(same->constFirst().psnr) && same->constFirst().ssim == 1.0);
+        QVERIFY(shifted->constFirst().ssim < 0.9);
+
+        // Cancelled, nothing comes; a file that cannot be read says so.
+        measure.start(mediaPath("large.avi"), mediaPath("large.avi"), 0);
+        measure.cancel();
+        QVERIFY(!measure.isRunning() && measure.samples().isEmpty());
+        measure.start(mediaPath("garbage.avi"), mediaPath("pattern.mp4"), 0);
+        QVERIFY(finished.wait(kPlayerTimeoutMs));
+        QCOMPARE(finished.constLast().at(0).toBool(), false);
+    }
+
+    void overlayModesShowTheDifferenceOnionSkinAndFlicker()
+    {
+        Window window;
+        QVERIFY(window.play("red.mp4", "red-squares.mp4"));
+        window.left().actions().togglePlayPause();
+        performPlayerCommand(window.left().actions(), {PlayerCommand::ToggleWipeView});
+        WipeView& wipe = *window.components.wipeView();
+        const QPointF white(40, 40), faint(120, 80), plain(80, 105);
+
+        // Difference: grey where they agree, the squares lit, the faint one by the gain set.
+        QTest::keyClick(&wipe, Qt::Key_V);
+        QCOMPARE(wipe.look().mode, ComparisonLook::Difference);
+        QVERIFY(shows(wipe, plain, QColor(128, 128, 128)));
+        QVERIFY(shows(wipe, white, QColor(128, 255, 255), 16));
+        const int faintAtGainOne = shownAt(wipe, {160, 120}, faint).red() - 128;
+        QVERIFY(faintAtGainOne > 15 && faintAtGainOne < 70);
+        QTest::keyClick(&wipe, Qt::Key_G);
+        QCOMPARE(wipe.look().gain, 4);
+        QVERIFY(shows(wipe, faint, QColor(std::min(255, 128 + 4 * faintAtGainOne), 128, 128), 20));
+        QVERIFY(shows(wipe, plain, QColor(128, 128, 128), 16));
+
+        // A saved frame is the picture shown.
+        QTest::keyClick(&wipe, Qt::Key_S);
+        QTRY_VERIFY2(wipe.transportBar().status().contains("/red difference-"),
+                     qPrintable(wipe.transportBar().status()));
+        const QStringList saved = QDir(m_home.filePath("Shots")).entryList(QDir::Files);
+        QCOMPARE(saved.size(), 1);
+        const QImage picture(m_home.filePath("Shots/" + saved[0]));
+        QCOMPARE(picture.size(), wipe.pictureRect().size() * wipe.devicePixelRatio());
+        const QImage shown = wipe.grab(wipe.pictureRect()).toImage();
+        QCOMPARE(picture.convertToFormat(QImage::Format_RGB32),
+                 shown.convertToFormat(QImage::Format_RGB32));
+
+        // Onion skin at 50 %, red over blue.
+        QVERIFY(window.play("red.mp4", "blue.mp4"));
+        window.left().actions().togglePlayPause();
+        QTRY_VERIFY_WITH_TIMEOUT(Window::paused(window.left()) && Window::paused(window.right()),
+                                 kPlayerTimeoutMs);
+        QTest::keyClick(&wipe, Qt::Key_V);
+        QCOMPARE(wipe.look().mode, ComparisonLook::OnionSkin);
+        QCOMPARE(wipe.look().opacity, 0.5);
+        QVERIFY(shows(wipe, plain, QColor(128, 0, 128), 16));
+        QTest::keyClick(&wipe, Qt::Key_Plus, Qt::ShiftModifier);
+        QVERIFY(shows(wipe, plain, QColor(102, 0, 153), 16));
+
+        // Flicker: one whole picture, then the other, on a key or by itself.
+        QTest::keyClick(&wipe, Qt::Key_V);
+        QCOMPARE(wipe.look().mode, ComparisonLook::Flicker);
+        QTest::keyClick(&wipe, Qt::Key_Minus);
+        QTest::keyClick(&wipe, Qt::Key_Minus);
+        QTest::keyClick(&wipe, Qt::Key_Minus);
+        QCOMPARE(wipe.flickerRate(), 0.0);
+        const bool showsSecond = wipe.look().flickerShowsSecond;
+        QVERIFY(shows(wipe, white, showsSecond ? Qt::blue : Qt::red));
+        QVERIFY(shows(wipe, QPointF(150, 110), showsSecond ? Qt::blue : Qt::red));
+        QTest::keyClick(&wipe, Qt::Key_X);
+        QVERIFY(shows(wipe, white, showsSecond ? Qt::red : Qt::blue));
+        QTest::keyClick(&wipe, Qt::Key_Plus);
+        QVERIFY(wipe.flickerRate() > 0);
+        QVERIFY(shows(wipe, white, showsSecond ? Qt::blue : Qt::red));
+        QVERIFY(shows(wipe, white, showsSecond ? Qt::red : Qt::blue));
+        // Both stay on one moment while paused.
+        QVERIFY(Window::paused(window.left()) && Window::paused(window.right()));
+
+        // Back to the divider, from the menu.
+        performPlayerCommand(window.left().actions(), {PlayerCommand::SetWipeMode, 0});
+        QCOMPARE(wipe.look().mode, ComparisonLook::Divider);
+        QVERIFY(shows(wipe, QPointF(10, 60), Qt::red) && shows(wipe, QPointF(150, 60), Qt::blue));
+    }
+
+    void theGraphOfTheDifferenceTakesBothPanesToAFrame()
+    {
+        Window window;
+        QVERIFY(window.play("pattern.mp4", "pattern-low.mp4"));
+        // Asked for in a pane, it opens the wipe view and measures there.
+        QTest::keyClick(&window.left(), Qt::Key_D);
+        WipeView* wipe = window.components.wipeView();
+        QVERIFY(wipe && wipe->measurement().isMeasuring());
+        QVERIFY(wipe->transportBar().status().startsWith("Measuring the difference"));
+        QTRY_VERIFY_WITH_TIMEOUT(wipe->measurement().hasResults(), kPlayerTimeoutMs);
+        QVERIFY(wipe->graph().isVisible());
+        QVERIFY(wipe->transportBar().status().startsWith("SSIM "));
+        QVERIFY(wipe->pictureRect().bottom() < wipe->graph().geometry().top());
+
+        // The figures go to the clipboard as CSV, from the menu.
+        performPlayerCommand(window.left().actions(), {PlayerCommand::CopyMeasurements});
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 measurementsAsCsv(wipe->measurement().measure().samples()));
+
+        // A click on the worst frame's place takes both (paused) panes to its moment.
+        window.left().actions().togglePlayPause();
+        QTRY_VERIFY_WITH_TIMEOUT(Window::paused(window.left()) && Window::paused(window.right()),
+                                 kPlayerTimeoutMs);
+        const QualitySample worst = summarise(wipe->measurement().measure().samples()).worst;
+        QVERIFY(worst.seconds > 0);
+        QTest::mouseClick(&wipe->graph(), Qt::LeftButton, {},
+                          QPoint(wipe->graph().xOf(worst.seconds), 10));
+        QTRY_VERIFY_WITH_TIMEOUT(std::abs(Window::at(window.left()) - worst.seconds) < 0.02 &&
+                                     std::abs(Window::at(window.right()) - worst.seconds) < 0.02,
+                                 kPlayerTimeoutMs);
+
+        // Measuring again and stopping at once leaves no figures.
+        QTest::keyClick(wipe, Qt::Key_D);
+        QVERIFY(wipe->measurement().isMeasuring() && !wipe->graph().isVisible());
+        QTest::keyClick(wipe, Qt::Key_D);
+        QVERIFY(!wipe->measurement().isMeasuring());
+        QCOMPARE(wipe->transportBar().status(), "Measuring stopped");
+    }
+
+private:
+    QTemporaryDir m_home;
+};
+
+QTEST_MAIN(TestDifferenceViews)
+#include "test_difference_views.moc"
