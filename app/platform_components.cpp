@@ -18,7 +18,7 @@ PlatformComponents::PlatformComponents(MpvPlayerOptions playerOptions)
 
 MediaPlayer* PlatformComponents::createMediaPlayer(QWidget* frame)
 {
-    MediaPlayer* player = MpvPlayer::create(frame, m_playerOptions, &m_pair.link());
+    MediaPlayer* player = MpvPlayer::create(frame, m_playerOptions, &m_pair);
     const int pane = int(m_players.size());
     m_players.append(player);
     if (auto* mpv = qobject_cast<MpvPlayer*>(player)) {

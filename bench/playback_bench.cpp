@@ -13,6 +13,7 @@
 
 #include "app/platform_components.h"
 #include "bench/gl_choice.h"
+#include "bench/menu_probe.h"
 #include "playback/mpv_player.h"
 #include "video/video_surface.h"
 #include "window/form1.h"
@@ -31,6 +32,7 @@
 #include <vector>
 
 using namespace tandemo;
+using namespace tandemo::bench;
 
 namespace {
 
@@ -40,13 +42,6 @@ double cpuSeconds()
     getrusage(RUSAGE_SELF, &usage);
     const auto seconds = [](timeval t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-long peakResidentKiB()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
 }
 
 /// Frame times of one pane, and the times at which its video started a new pass.
@@ -87,46 +82,6 @@ struct PaneRecord {
 };
 
 /// Opens a menu and notes how long it took to be painted; closes it once it was.
-class MenuProbe : public QObject {
-public:
-    MenuProbe()
-    {
-        for (const char* item : {"Play", "Pause", "Stop", "Loop", "Link Players"})
-            m_menu.addAction(QString::fromLatin1(item));
-        m_menu.installEventFilter(this);
-    }
-    void open(QPoint at)
-    {
-        if (m_menu.isVisible())
-            return;
-        m_asked.start();
-        m_menu.popup(at);
-    }
-    /// Times from the ask to the first paint, in ms, sorted.
-    std::vector<double> times() const
-    {
-        std::vector<double> sorted = m_times;
-        std::sort(sorted.begin(), sorted.end());
-        return sorted;
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (watched == &m_menu && event->type() == QEvent::Paint && m_asked.isValid()) {
-            m_times.push_back(m_asked.nsecsElapsed() / 1e6);
-            m_asked.invalidate();
-            QTimer::singleShot(100, &m_menu, &QMenu::hide);
-        }
-        return false;
-    }
-
-private:
-    QMenu m_menu;
-    QElapsedTimer m_asked;
-    std::vector<double> m_times;
-};
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -145,8 +100,8 @@ int main(int argc, char* argv[])
     parser.addOption({"mpv", "An extra mpv option, name=value (may be repeated).", "option"});
     parser.addOption({"json", "Print the figures as one JSON object instead."});
     parser.addOption({"wipe", "Show both videos in the wipe view."});
-    parser.addOption({"wipe-mode", "How the wipe view lays them over each other.", "mode",
-                      "divider"});
+    parser.addOption(
+        {"wipe-mode", "How the wipe view lays them over each other.", "mode", "divider"});
     parser.addOption({"menus", "Open a menu now and then; note how long it takes to show."});
     parser.addPositionalArgument("video1", "Video for the left pane.");
     parser.addPositionalArgument("video2", "Video for the right pane.");

@@ -271,7 +271,7 @@ void MpvEngine::rotateUpright(const mpv_event_property* trackList)
         rotation = videoRotation(*static_cast<mpv_node*>(trackList->data));
     // The filter is set for every file, so that one file's rotation never stays for the next.
     m_filterRotation = rotation;
-    const QByteArray filter = uprightFilter(rotation);
+    const QByteArray filter = videoFilters();
     const char* value = filter.constData();
     mpv_set_property_async(m_core.get(), UprightFilter, "vf", MPV_FORMAT_STRING, &value);
 }

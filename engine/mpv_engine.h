@@ -94,6 +94,12 @@ public:
     void setSpeed(double speed) override;
     void setSpeedNudge(double factor) override;
     void setPaused(bool paused);
+    void setPassage(std::optional<Passage> passage) override;
+    std::optional<Passage> passage() const override { return m_passage; }
+    void setSilenced(bool silenced) override;
+    bool isSilenced() const override { return m_silenced; }
+    void setMirrored(bool mirrored) override;
+    bool isMirrored() const override { return m_mirrored; }
     void saveFrame(const QString& path) override;
 
 signals:
@@ -109,6 +115,9 @@ private:
     void rotateUpright(const mpv_event_property* trackList);
     void setPropertyAsync(const char* name, const char* value);
     void commandAsync(std::initializer_list<const char*> arguments);
+    /// The filters before rendering: the one that turns the picture upright, and the mirror.
+    QByteArray videoFilters() const;
+    void applyMute();
 
     MpvCore m_core;
     QueuedWakeup m_wakeup;
@@ -138,6 +147,10 @@ private:
     std::int64_t m_rotation = 0;
     std::int64_t m_filterRotation = 0;
     ViewZoom m_view;
+    std::optional<Passage> m_passage;
+    bool m_muted = false;
+    bool m_silenced = false;
+    bool m_mirrored = false;
 };
 
 } // namespace tandemo

@@ -36,6 +36,7 @@ void MpvEngine::loadFile(const QString& path, bool startPaused)
         return;
     }
     setPaused(startPaused);
+    setPassage(std::nullopt);
     m_frameTimes.read(path);
     const QByteArray file = encodeFileName(path);
     const QByteArray options = fileCacheOptions(fileSizeOf(path));
@@ -134,7 +135,50 @@ void MpvEngine::setVolume(int volume)
 
 void MpvEngine::setMute(bool mute)
 {
-    setPropertyAsync("mute", mute ? "yes" : "no");
+    m_muted = mute;
+    applyMute();
+}
+
+void MpvEngine::setSilenced(bool silenced)
+{
+    m_silenced = silenced;
+    applyMute();
+}
+
+void MpvEngine::applyMute()
+{
+    setPropertyAsync("mute", m_muted || m_silenced ? "yes" : "no");
+}
+
+void MpvEngine::setPassage(std::optional<Passage> passage)
+{
+    if (passage == m_passage)
+        return;
+    m_passage = passage;
+    // mpv seeks back to the start each time playback passes the end.
+    const QByteArray start = passage ? QByteArray::number(passage->start, 'f', 6) : "no";
+    const QByteArray end = passage ? QByteArray::number(passage->end, 'f', 6) : "no";
+    setPropertyAsync("ab-loop-a", start.constData());
+    setPropertyAsync("ab-loop-b", end.constData());
+    emit passageChanged();
+}
+
+QByteArray MpvEngine::videoFilters() const
+{
+    QByteArrayList filters;
+    if (const QByteArray upright = uprightFilter(m_filterRotation); !upright.isEmpty())
+        filters << upright;
+    if (m_mirrored)
+        filters << "hflip";
+    return filters.join(',');
+}
+
+void MpvEngine::setMirrored(bool mirrored)
+{
+    if (mirrored == m_mirrored)
+        return;
+    m_mirrored = mirrored;
+    setPropertyAsync("vf", videoFilters().constData());
 }
 
 void MpvEngine::setAspectOverride(double aspect)

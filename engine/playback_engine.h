@@ -4,6 +4,8 @@
 #include <QSize>
 #include <QString>
 
+#include <optional>
+
 namespace tandemo {
 
 /// Which part of the picture a pane shows: the zoom (a power of two, 0 for the whole picture
@@ -19,6 +21,13 @@ struct ViewZoom {
 /// What plays a player's video: the state it reports and the transport commands it takes.
 /// Commands return at once; the state follows when the engine reports it. The mpv engine is the
 /// real one; the rules that keep linked players together work on this interface alone.
+/// A part of a file, looped instead of the whole: from `start` to `end`, in seconds.
+struct Passage {
+    double start = 0;
+    double end = 0;
+    bool operator==(const Passage&) const = default;
+};
+
 class PlaybackEngine : public QObject {
     Q_OBJECT
 public:
@@ -53,6 +62,17 @@ public:
     /// Plays a little faster or slower than the chosen speed (factor near 1), to keep in step
     /// with another player; 1 returns to the chosen speed.
     virtual void setSpeedNudge(double factor) = 0;
+    /// Loops the passage instead of the whole file, or (none) the whole file again. A new file
+    /// loops whole.
+    virtual void setPassage(std::optional<Passage> passage) = 0;
+    virtual std::optional<Passage> passage() const = 0;
+    /// Keeps the sound off, whatever the player's own mute and volume, which stay as they are:
+    /// another player is being heard.
+    virtual void setSilenced(bool silenced) = 0;
+    virtual bool isSilenced() const = 0;
+    /// Shows the picture flipped left to right (saved frames too).
+    virtual void setMirrored(bool mirrored) = 0;
+    virtual bool isMirrored() const = 0;
     /// Saves the frame showing, at the video's own size, as a new PNG file at `path`, never over
     /// or through anything there; frameSaved reports how it went once the whole file is in
     /// place (or that nothing was left). One save at a time: while one is under way, another
@@ -73,6 +93,7 @@ signals:
     /// Playback started or went on after a seek, including the jump back at a loop's end: the
     /// picture shows the new position.
     void playbackRestarted();
+    void passageChanged();
 };
 
 /// How long one of the engine's frames lasts: one frame at its rate, else 0.04 s (a frame at 25

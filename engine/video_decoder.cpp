@@ -20,7 +20,7 @@ void VideoDecoder::PacketFreer::operator()(AVPacket* packet) const
     av_packet_free(&packet);
 }
 
-VideoDecoder::VideoDecoder(const QString& path, const std::atomic_bool& cancelled)
+VideoDecoder::VideoDecoder(const QString& path, const std::atomic_bool& cancelled, Detail detail)
 {
     m_input = openLocalInput(path, cancelled);
     if (!m_input)
@@ -42,6 +42,8 @@ VideoDecoder::VideoDecoder(const QString& path, const std::atomic_bool& cancelle
         return;
     decoder->thread_count = 0; // as many as the machine has
     decoder->pkt_timebase = m_stream->time_base;
+    if (detail == Detail::Rough)
+        decoder->skip_loop_filter = AVDISCARD_ALL;
     if (avcodec_open2(decoder.get(), codec, nullptr) < 0)
         return;
     m_decoder = std::move(decoder);
@@ -78,6 +80,17 @@ AVFrame* VideoDecoder::next()
         av_packet_unref(m_packet.get());
         if (sent < 0 && sent != AVERROR(EAGAIN) && sent != AVERROR_INVALIDDATA)
             return nullptr;
+    }
+}
+
+void VideoDecoder::seekTo(double seconds)
+{
+    if (!m_decoder)
+        return;
+    const auto target = std::int64_t((seconds + m_start) / av_q2d(m_stream->time_base));
+    if (av_seek_frame(m_input.get(), m_stream->index, target, AVSEEK_FLAG_BACKWARD) >= 0) {
+        avcodec_flush_buffers(m_decoder.get());
+        m_draining = false;
     }
 }
 

@@ -18,8 +18,13 @@ namespace tandemo {
 /// only the local file itself is opened (no other protocol, nothing the file names).
 class VideoDecoder {
 public:
+    /// How closely to decode: every detail, or roughly (without the deblocking filter, which
+    /// an average over a part of the picture never shows).
+    enum class Detail { Full, Rough };
+
     /// Opens the file; check isOpen(). A set `cancelled` stops opening and reading early.
-    VideoDecoder(const QString& path, const std::atomic_bool& cancelled);
+    VideoDecoder(const QString& path, const std::atomic_bool& cancelled,
+                 Detail detail = Detail::Full);
     ~VideoDecoder();
     VideoDecoder(const VideoDecoder&) = delete;
     VideoDecoder& operator=(const VideoDecoder&) = delete;
@@ -33,6 +38,9 @@ public:
     /// The next picture, or none at the end of the stream (or on an error). The frame is the
     /// decoder's own until the next call.
     AVFrame* next();
+    /// Goes to the key frame at or before `seconds` from the file's start; the frames from there
+    /// come next.
+    void seekTo(double seconds);
     /// A frame's time from the file's start, in seconds.
     double secondsOf(const AVFrame& frame) const;
 

@@ -113,6 +113,20 @@ void PlayerLink::moveAlone(PlaybackEngine* engine, double seconds)
     emit offsetChanged();
 }
 
+void PlayerLink::linkWithOffset(PlaybackEngine* engine, double seconds, PlaybackEngine* origin)
+{
+    if (!m_linked) {
+        m_linked = true;
+        m_stepKeeper.start();
+        emit linkedChanged(true);
+    }
+    m_offsets.clear();
+    m_offsets[engine] = seconds;
+    emit offsetChanged();
+    if (origin)
+        bringTogetherAt(*origin);
+}
+
 void PlayerLink::resetOffset(PlaybackEngine* origin)
 {
     if (!m_offsets.isEmpty()) {

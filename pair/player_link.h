@@ -53,6 +53,9 @@ public:
     /// After `engine` alone was sent to `seconds` while the others stayed where they are, the
     /// difference becomes its offset.
     void moveAlone(PlaybackEngine* engine, double seconds);
+    /// Links (if not linked yet) with `engine` that many seconds ahead of the others; asked for
+    /// in a pane (`origin`), the others go to its moment at once, with the offset.
+    void linkWithOffset(PlaybackEngine* engine, double seconds, PlaybackEngine* origin);
     /// Back to no offset; asked for in a pane (`origin`), the others go to its moment at once.
     void resetOffset(PlaybackEngine* origin = nullptr);
 

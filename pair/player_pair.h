@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/alignment_search.h"
 #include "engine/playback_engine.h"
 #include "pair/player_link.h"
 #include "pair/start_together.h"
@@ -13,9 +14,10 @@
 namespace tandemo {
 
 /// What the window's two players share, in one place: the link between them and its offset,
-/// starting together, where files dropped on one of them play, and the comparison view that
-/// shows both in one picture. No widgets: it works on the players' engines, and asks whoever
-/// placed the players to open a file in one of them.
+/// starting together, where files dropped on one of them play, the comparison view that shows
+/// both in one picture, lining the two up by their sound or pictures, and whose sound is heard.
+/// No widgets: it works on the players' engines, and asks whoever placed the players to open a
+/// file in one of them.
 class PlayerPair : public QObject {
     Q_OBJECT
 public:
@@ -37,12 +39,39 @@ public:
     void leaveComparison();
     bool isComparing() const { return m_comparing; }
 
+    /// How an alignment ended.
+    enum class Aligned { Done, NoClearMatch, NothingToCompare };
+    /// Finds the offset at which the two videos line up, by their sound or their pictures, in
+    /// the background, and links them with it from `origin` (the pane it was asked in). A weak
+    /// match changes nothing. A new file in either pane, or cancelAlignment(), stops it.
+    void align(AlignmentSearch::By by, PlaybackEngine* origin);
+    void cancelAlignment();
+    bool isAligning() const { return m_alignment.isRunning(); }
+
+    /// Whose sound is heard: one pane's alone (the other's is kept off, its own volume and
+    /// mute untouched), or -1 for both.
+    void setHeard(int pane);
+    int heard() const { return m_heard; }
+    /// The pane of an engine of the pair, or -1.
+    int paneOf(const PlaybackEngine* engine) const;
+
 signals:
     /// The file is to play in the pane, as if chosen for it.
     void openRequested(int pane, const QString& file);
+    void alignmentProgressed(double share);
+    /// How the alignment ended; `secondAhead`: the offset it found, as the second pane's lead.
+    void alignmentFinished(tandemo::PlayerPair::Aligned outcome, double secondAhead);
+    void alignmentCancelled();
+    void heardChanged(int pane);
 
 private:
+    /// A file starts in one pane: what was set for the files before goes.
+    void onLoadStarted();
+
     PlayerLink m_link;
+    AlignmentSearch m_alignment;
+    QPointer<PlaybackEngine> m_alignOrigin;
+    int m_heard = -1;
     StartTogether m_startTogether;
     QList<QPointer<PlaybackEngine>> m_engines;
     bool m_comparing = false;

@@ -42,10 +42,10 @@ QString nameStem(const QString& video, const QString& tail)
 } // namespace
 
 QString savedFramePath(const QString& folder, const QString& video, double seconds,
-                       const QStringList& taken)
+                       const QStringList& taken, const QString& tag)
 {
     const QString time =
-        QLatin1Char('-') +
+        (tag.isEmpty() ? QString() : u' ' + tag) + QLatin1Char('-') +
         formatClockTime(seconds, QStringLiteral("h"), QStringLiteral("m"), QStringLiteral("s"));
     const QDir dir(folder);
     // Room is kept for the number of a copy, so that every copy has the same stem.
@@ -64,9 +64,11 @@ QStringList saveFrames(const QList<transport::Target>& targets, const QString& f
         if (engine.isIdle() || engine.file().isEmpty())
             continue;
         // Without a folder to save into, the engine reports the save as failed.
-        const QString path = folder.isEmpty()
-                                 ? QString()
-                                 : savedFramePath(folder, engine.file(), engine.position(), paths);
+        const QString path =
+            folder.isEmpty()
+                ? QString()
+                : savedFramePath(folder, engine.file(), engine.position(), paths,
+                                 engine.isMirrored() ? QStringLiteral("mirrored") : QString());
         paths << path;
         engine.saveFrame(path);
     }

@@ -100,6 +100,41 @@ void setSpeed(const QList<Target>& targets, double speed)
         target.engine->setSpeed(speed);
 }
 
+void setPassage(const QList<Target>& targets, std::optional<Passage> passage)
+{
+    for (const Target& target : targets) {
+        PlaybackEngine& engine = *target.engine;
+        if (!passage || engine.isIdle()) {
+            engine.setPassage(std::nullopt);
+            continue;
+        }
+        const double duration = engine.duration();
+        const auto within = [duration](double seconds) {
+            return duration > 0 ? std::clamp(seconds, 0.0, duration) : std::max(seconds, 0.0);
+        };
+        const Passage own{within(passage->start + target.offset),
+                          within(passage->end + target.offset)};
+        // A passage wholly outside this video leaves it looping as a whole.
+        engine.setPassage(own.end > own.start ? std::optional(own) : std::nullopt);
+    }
+}
+
+Passage passageMarked(const PlaybackEngine& origin, double seconds, bool start)
+{
+    const double duration = origin.duration();
+    Passage passage = origin.passage().value_or(Passage{0, duration});
+    if (start) {
+        passage.start = seconds;
+        if (passage.end <= seconds)
+            passage.end = duration;
+    } else {
+        passage.end = seconds;
+        if (passage.start >= seconds)
+            passage.start = 0;
+    }
+    return passage;
+}
+
 void seekWithin(PlaybackEngine& engine, double seconds)
 {
     if (engine.isIdle())

@@ -40,6 +40,14 @@ void seekBy(const QList<Target>& targets, double seconds);
 void stepFrame(const QList<Target>& targets, bool forward);
 void setSpeed(const QList<Target>& targets, double speed);
 
+/// Each loops the origin's passage (given in the origin's times) at its own moments, with its
+/// offset, kept inside its video; none: each loops its whole file again.
+void setPassage(const QList<Target>& targets, std::optional<Passage> passage);
+/// The origin's passage after its start (or its end) was marked at `seconds`: the other end
+/// stays where it is when it is on its side of the mark, else it goes to the file's end (or its
+/// start).
+Passage passageMarked(const PlaybackEngine& origin, double seconds, bool start);
+
 /// Seeks one engine to a time kept inside its video (short of its very end, which would end or
 /// restart it), exactly, so that linked engines show the same moment.
 void seekWithin(PlaybackEngine& engine, double seconds);

@@ -7,7 +7,6 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QTimer>
 
 #include <cmath>
 
@@ -98,13 +97,10 @@ void DifferenceMeasurement::clear()
 
 void DifferenceMeasurement::say(const QString& text, bool forAWhile)
 {
-    m_bar.setStatus(text);
-    if (forAWhile) {
-        QTimer::singleShot(kSummaryShownMs, &m_bar, [bar = &m_bar, text] {
-            if (bar->status() == text)
-                bar->setStatus(QString());
-        });
-    }
+    if (forAWhile)
+        m_bar.setStatusForAWhile(text, kSummaryShownMs);
+    else
+        m_bar.setStatus(text);
 }
 
 } // namespace tandemo

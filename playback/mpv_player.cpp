@@ -22,7 +22,7 @@
 
 namespace tandemo {
 
-MediaPlayer* MpvPlayer::create(QWidget* parent, const MpvPlayerOptions& options, PlayerLink* link)
+MediaPlayer* MpvPlayer::create(QWidget* parent, const MpvPlayerOptions& options, PlayerPair* pair)
 {
     RenderPath path = options.renderPath.value_or(detectRenderPath());
     // Even when asked for, never put a GL widget where the platform cannot host one.
@@ -35,18 +35,17 @@ MediaPlayer* MpvPlayer::create(QWidget* parent, const MpvPlayerOptions& options,
     std::unique_ptr<MpvEngine> engine = MpvEngine::create(engineOptions, &error);
     if (!engine)
         return new EmptyPlayer(error, parent);
-    return new MpvPlayer(std::move(engine), path, parent, link);
+    return new MpvPlayer(std::move(engine), path, parent, pair);
 }
 
 MpvPlayer::MpvPlayer(std::unique_ptr<MpvEngine> engine, RenderPath path, QWidget* parent,
-                     PlayerLink* link)
+                     PlayerPair* pair)
     : MediaPlayer(parent)
     , m_renderPath(path)
     , m_engine(std::move(engine))
-    , m_link(link)
 {
     setAcceptDrops(true);
-    m_actions = new PlayerActions(*m_engine, m_settings, link, this);
+    m_actions = new PlayerActions(*m_engine, m_settings, pair, this);
     // The render context must exist before mpv loads a file; the software one is made right
     // here, the OpenGL one when the widget first gets its GL context.
     if (path == RenderPath::OpenGL)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/mpv_engine.h"
-#include "pair/player_link.h"
+#include "pair/player_pair.h"
 #include "playback/media_player.h"
 #include "playback/player_actions.h"
 #include "video/render_path.h"
@@ -32,12 +32,13 @@ class MpvPlayer : public MediaPlayer {
     Q_OBJECT
 public:
     /// A player for the frame; if the video engine cannot start, a player that says so instead.
-    /// Players given the same link can be linked by the user; the link is the caller's.
+    /// Players given the same pair can be linked and compared by the user; the pair is the
+    /// caller's.
     static MediaPlayer* create(QWidget* parent, const MpvPlayerOptions& options = {},
-                               PlayerLink* link = nullptr);
+                               PlayerPair* pair = nullptr);
 
     MpvPlayer(std::unique_ptr<MpvEngine> engine, RenderPath path, QWidget* parent = nullptr,
-              PlayerLink* link = nullptr);
+              PlayerPair* pair = nullptr);
     ~MpvPlayer() override;
 
     PlayerSettings& settings() override { return m_settings; }
@@ -49,7 +50,7 @@ public:
     MpvEngine& engine() { return *m_engine; }
     VideoSurface& videoSurface() { return *m_surface; }
     TransportBar& transportBar() { return *m_transport; }
-    PlayerLink* link() const { return m_link; }
+    PlayerLink* link() const { return m_actions->link(); }
 
     /// What the user can ask of the player, with its bar, keys and menu, or in the wipe view.
     PlayerActions& actions() { return *m_actions; }
@@ -112,7 +113,6 @@ private:
     TransportBar* m_transport = nullptr;
     FactsOverlay* m_facts = nullptr;
     PlayerActions* m_actions = nullptr;
-    QPointer<PlayerLink> m_link;
 };
 
 } // namespace tandemo

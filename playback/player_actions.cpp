@@ -7,18 +7,18 @@
 
 namespace tandemo {
 
-PlayerActions::PlayerActions(MpvEngine& engine, PlayerSettings& settings, PlayerLink* link,
+PlayerActions::PlayerActions(MpvEngine& engine, PlayerSettings& settings, PlayerPair* pair,
                              QObject* parent)
     : QObject(parent)
     , m_engine(engine)
     , m_settings(settings)
-    , m_link(link)
+    , m_pair(pair)
 {
 }
 
 QList<transport::Target> PlayerActions::targets() const
 {
-    return m_link ? m_link->targetsOf(&m_engine) : transport::alone(m_engine);
+    return m_pair ? m_pair->link().targetsOf(&m_engine) : transport::alone(m_engine);
 }
 
 void PlayerActions::togglePlayPause()
@@ -51,8 +51,8 @@ void PlayerActions::seekAloneTo(double seconds)
     if (m_engine.isIdle())
         return;
     transport::seekTo(transport::alone(m_engine), seconds);
-    if (m_link)
-        m_link->moveAlone(&m_engine, std::max(0.0, seconds));
+    if (PlayerLink* link = this->link())
+        link->moveAlone(&m_engine, std::max(0.0, seconds));
 }
 
 void PlayerActions::seekAloneBy(double seconds)
@@ -67,8 +67,8 @@ void PlayerActions::stepFrameAlone(bool forward)
     const double frame = frameDuration(m_engine);
     transport::stepFrame(transport::alone(m_engine), forward);
     // The engine steps by one frame's time from where it is.
-    if (m_link)
-        m_link->moveAlone(&m_engine, m_engine.position() + (forward ? frame : -frame));
+    if (PlayerLink* link = this->link())
+        link->moveAlone(&m_engine, m_engine.position() + (forward ? frame : -frame));
 }
 
 void PlayerActions::setSpeed(double speed)
@@ -118,14 +118,14 @@ void PlayerActions::saveFrames()
 
 void PlayerActions::setLinked(bool linked)
 {
-    if (m_link)
-        m_link->setLinked(linked, &m_engine);
+    if (PlayerLink* link = this->link())
+        link->setLinked(linked, &m_engine);
 }
 
 void PlayerActions::resetOffset()
 {
-    if (m_link)
-        m_link->resetOffset(&m_engine);
+    if (PlayerLink* link = this->link())
+        link->resetOffset(&m_engine);
 }
 
 void PlayerActions::setFactsShown(bool shown)
@@ -138,13 +138,15 @@ void PlayerActions::setFactsShown(bool shown)
 
 void PlayerActions::toggleWipeView()
 {
-    if (m_link)
+    if (m_pair)
         emit wipeViewRequested();
 }
 
 void PlayerActions::leave()
 {
-    if (m_fullScreen)
+    if (m_pair && m_pair->isAligning())
+        m_pair->cancelAlignment();
+    else if (m_fullScreen)
         emit fullScreenRequested(false);
     else if (m_inWipeView)
         toggleWipeView();
@@ -156,6 +158,36 @@ void PlayerActions::adjustComparison(const PlayerCommand& command)
         toggleWipeView();
     if (m_inWipeView)
         emit comparisonRequested(command);
+}
+
+void PlayerActions::markPassage(bool start)
+{
+    if (m_engine.isIdle())
+        return;
+    transport::setPassage(targets(),
+                          transport::passageMarked(m_engine, m_engine.position(), start));
+}
+
+void PlayerActions::clearPassage()
+{
+    transport::setPassage(targets(), std::nullopt);
+}
+
+void PlayerActions::align(AlignmentSearch::By by)
+{
+    if (m_pair)
+        m_pair->align(by, &m_engine);
+}
+
+void PlayerActions::hear(int pane)
+{
+    if (m_pair)
+        m_pair->setHeard(pane);
+}
+
+void PlayerActions::toggleMirror()
+{
+    m_engine.setMirrored(!m_engine.isMirrored());
 }
 
 } // namespace tandemo

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/mpv_engine.h"
-#include "pair/player_link.h"
+#include "pair/player_pair.h"
 #include "playback/player_command.h"
 #include "playback/player_settings.h"
 
@@ -19,12 +19,14 @@ namespace tandemo {
 class PlayerActions : public QObject {
     Q_OBJECT
 public:
-    PlayerActions(MpvEngine& engine, PlayerSettings& settings, PlayerLink* link,
+    /// The pair is what the player shares with the window's other player (none: it plays alone).
+    PlayerActions(MpvEngine& engine, PlayerSettings& settings, PlayerPair* pair,
                   QObject* parent = nullptr);
 
     MpvEngine& engine() const { return m_engine; }
     PlayerSettings& settings() const { return m_settings; }
-    PlayerLink* link() const { return m_link; }
+    PlayerPair* pair() const { return m_pair; }
+    PlayerLink* link() const { return m_pair ? &m_pair->link() : nullptr; }
 
     // While the players are linked, play, pause, stop, seeking, frame steps and speed act on all
     // of them.
@@ -67,8 +69,19 @@ public:
     void setFullScreen(bool on) { m_fullScreen = on; }
     /// Asks for full screen, or to leave it.
     void toggleFullScreen() { emit fullScreenRequested(!m_fullScreen); }
-    /// Backs out of full screen, else out of the wipe view.
+    /// Backs out: of an alignment under way, else of full screen, else of the wipe view.
     void leave();
+
+    /// Marks where the passage this player loops starts (or ends): here. While linked, the
+    /// other loops the same moments, with its offset.
+    void markPassage(bool start);
+    void clearPassage();
+    /// Lines the two players up by their sound or their pictures (see PlayerPair::align).
+    void align(AlignmentSearch::By by);
+    /// Whose sound is heard: this player's pane, the other's, or both (-1).
+    void hear(int pane);
+    /// Flips this player's picture left to right, or back.
+    void toggleMirror();
     /// Asks for the keys and gestures to be shown.
     void showKeys() { emit keysRequested(); }
 
@@ -97,7 +110,7 @@ private:
 
     MpvEngine& m_engine;
     PlayerSettings& m_settings;
-    QPointer<PlayerLink> m_link;
+    QPointer<PlayerPair> m_pair;
     bool m_factsShown = false;
     bool m_inWipeView = false;
     bool m_fullScreen = false;

@@ -39,6 +39,16 @@ struct PlayerCommand {
         FlickNow,
         MeasureDifference,
         CopyMeasurements,
+        // The passage a player loops: its start or its end here, or none.
+        MarkPassageStart,
+        MarkPassageEnd,
+        ClearPassage,
+        // Lining the two videos up, by their sound or their pictures.
+        AlignBySound,
+        AlignByPicture,
+        // Whose sound is heard: a pane's (0 or 1) or both (-1).
+        HearPane,
+        ToggleMirror,
     };
     Kind kind;
     /// Seconds to seek by, frames to step (+1 or -1), volume steps, the speed, or 1/0 for on/off.

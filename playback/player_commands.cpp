@@ -58,6 +58,14 @@ std::unique_ptr<QMenu> createPlayerMenu(const PlayerMenuState& state)
                {PlayerCommand::SaveFrames});
     if (state.zoomed)
         addCommand(menu.get(), tr("Reset Zoom"), {PlayerCommand::ResetZoom});
+    QAction* mirror = addCommand(menu.get(), tr("Mirror"), {PlayerCommand::ToggleMirror});
+    mirror->setCheckable(true);
+    mirror->setChecked(state.mirrored);
+    menu->addSeparator();
+    addCommand(menu.get(), tr("Start Passage Here"), {PlayerCommand::MarkPassageStart});
+    addCommand(menu.get(), tr("End Passage Here"), {PlayerCommand::MarkPassageEnd});
+    addCommand(menu.get(), tr("Clear Passage"), {PlayerCommand::ClearPassage})
+        ->setEnabled(state.passage);
     if (state.linkable) {
         menu->addSeparator();
         QAction* link = addCommand(menu.get(), tr("Link Both Players"),
@@ -66,6 +74,16 @@ std::unique_ptr<QMenu> createPlayerMenu(const PlayerMenuState& state)
         link->setChecked(state.linked);
         QAction* reset = addCommand(menu.get(), tr("Reset Offset"), {PlayerCommand::ResetOffset});
         reset->setEnabled(state.linked && state.offset != 0);
+        addCommand(menu.get(), tr("Align by Sound"), {PlayerCommand::AlignBySound});
+        addCommand(menu.get(), tr("Align by Picture"), {PlayerCommand::AlignByPicture});
+        QMenu* sound = menu->addMenu(tr("Sound From"));
+        const char* panes[] = {"Both Panes", "Left Pane", "Right Pane"};
+        for (int pane = -1; pane <= 1; ++pane) {
+            QAction* item =
+                addCommand(sound, tr(panes[pane + 1]), {PlayerCommand::HearPane, double(pane)});
+            item->setCheckable(true);
+            item->setChecked(state.heard == pane);
+        }
         QAction* wipe = addCommand(menu.get(), tr("Wipe View"), {PlayerCommand::ToggleWipeView});
         wipe->setCheckable(true);
         wipe->setChecked(state.inWipeView);
@@ -151,6 +169,25 @@ void performPlayerCommand(PlayerActions& player, const PlayerCommand& command)
     case PlayerCommand::CopyMeasurements:
         player.adjustComparison(command);
         break;
+    case PlayerCommand::MarkPassageStart:
+    case PlayerCommand::MarkPassageEnd:
+        player.markPassage(command.kind == PlayerCommand::MarkPassageStart);
+        break;
+    case PlayerCommand::ClearPassage:
+        player.clearPassage();
+        break;
+    case PlayerCommand::AlignBySound:
+        player.align(AlignmentSearch::By::Sound);
+        break;
+    case PlayerCommand::AlignByPicture:
+        player.align(AlignmentSearch::By::Picture);
+        break;
+    case PlayerCommand::HearPane:
+        player.hear(int(command.amount));
+        break;
+    case PlayerCommand::ToggleMirror:
+        player.toggleMirror();
+        break;
     case PlayerCommand::ResetOffset:
         player.resetOffset();
         break;
@@ -185,6 +222,9 @@ std::unique_ptr<QMenu> createContextMenu(PlayerActions& player)
     state.inWipeView = player.isInWipeView();
     state.fullScreen = player.isFullScreen();
     state.wipeMode = player.comparison().mode;
+    state.passage = engine.passage().has_value();
+    state.mirrored = engine.isMirrored();
+    state.heard = player.pair() ? player.pair()->heard() : -1;
     state.measuring = player.comparison().measuring;
     state.measured = player.comparison().measured;
     std::unique_ptr<QMenu> menu = createPlayerMenu(state);

@@ -25,6 +25,11 @@ struct PlayerMenuState {
     bool factsShown = false;
     bool inWipeView = false;
     bool fullScreen = false;
+    /// Whether the player loops a passage, shows its picture mirrored; whose sound is heard
+    /// (a pane, or -1 for both).
+    bool passage = false;
+    bool mirrored = false;
+    int heard = -1;
     /// In the wipe view: how it lays the pictures over each other, and its measurements.
     int wipeMode = 0;
     bool measuring = false;

@@ -1,6 +1,7 @@
 #include "playback/transport_bar.h"
 
 #include "playback/eliding_label.h"
+#include "playback/passage_mark.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -11,6 +12,7 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QWidgetAction>
 
@@ -45,6 +47,7 @@ TransportBar::TransportBar(QWidget* parent)
     , m_playPause(makeButton(this, QStyle::SP_MediaPlay, tr("Play")))
     , m_stop(makeButton(this, QStyle::SP_MediaStop, tr("Stop")))
     , m_seek(new QSlider(Qt::Horizontal, this))
+    , m_passage(new PassageMark(*m_seek))
     , m_time(new ElidingLabel(this))
     , m_mute(makeButton(this, QStyle::SP_MediaVolume, tr("Mute")))
     , m_volume(new QSlider(Qt::Horizontal, this))
@@ -285,6 +288,25 @@ void TransportBar::setStatus(const QString& status)
 {
     m_status = status;
     updateTimeLabel();
+}
+
+void TransportBar::setStatusForAWhile(const QString& status, int milliseconds)
+{
+    setStatus(status);
+    QTimer::singleShot(milliseconds, this, [this, status] {
+        if (m_status == status)
+            setStatus(QString());
+    });
+}
+
+void TransportBar::setPassage(std::optional<std::pair<double, double>> passage)
+{
+    if (!passage) {
+        m_passage->setSpan(std::nullopt);
+        return;
+    }
+    m_passage->setSpan(std::pair{int(std::lround(passage->first * kSeekStepsPerSecond)),
+                                 int(std::lround(passage->second * kSeekStepsPerSecond))});
 }
 
 QString TransportBar::timeText() const

@@ -3,6 +3,8 @@
 #include <QIcon>
 #include <QWidget>
 
+#include <optional>
+
 class QLabel;
 class QMenu;
 class QSlider;
@@ -11,6 +13,7 @@ class QToolButton;
 namespace tandemo {
 
 class ElidingLabel;
+class PassageMark;
 
 /// A player's own transport controls: play/pause, stop, a seek bar with elapsed and total time,
 /// mute and volume, a toggle that links the window's players, plus a status text. It only shows
@@ -36,6 +39,11 @@ public:
     /// the time again.
     void setStatus(const QString& status);
     QString status() const { return m_status; }
+    /// The status for a while, then the time again (unless something else was said since).
+    void setStatusForAWhile(const QString& status, int milliseconds = 6000);
+    /// The passage the player loops, marked along the position slider; none clears it.
+    void setPassage(std::optional<std::pair<double, double>> passage);
+    PassageMark& passageMark() const { return *m_passage; }
 
     QToolButton* playPauseButton() const { return m_playPause; }
     QToolButton* stopButton() const { return m_stop; }
@@ -77,6 +85,7 @@ private:
     QToolButton* m_playPause;
     QToolButton* m_stop;
     QSlider* m_seek;
+    PassageMark* m_passage;
     ElidingLabel* m_time;
     QLabel* m_offset = nullptr;
     QToolButton* m_mute;

@@ -22,12 +22,7 @@ QString tr(const char* text)
 
 void showForAWhile(TransportBar* bar, const QString& status)
 {
-    bar->setStatus(status);
-    // The time shows again after a while, unless something else was said since.
-    QTimer::singleShot(kFrameSavedStatusMs, bar, [bar, status] {
-        if (bar->status() == status)
-            bar->setStatus(QString());
-    });
+    bar->setStatusForAWhile(status, kFrameSavedStatusMs);
 }
 
 void showEngineState(TransportBar* bar, MpvEngine* engine)
@@ -57,6 +52,36 @@ void showEngineState(TransportBar* bar, MpvEngine* engine)
     });
     QObject::connect(engine, &MpvEngine::frameSaveRefused, bar,
                      [bar] { showForAWhile(bar, tr("Still saving the last frame")); });
+    QObject::connect(engine, &MpvEngine::passageChanged, bar, [bar, engine] {
+        const std::optional<Passage> passage = engine->passage();
+        bar->setPassage(passage ? std::optional(std::pair{passage->start, passage->end})
+                                : std::nullopt);
+    });
+}
+
+void showAlignment(TransportBar* bar, PlayerPair* pair)
+{
+    if (!pair)
+        return;
+    QObject::connect(pair, &PlayerPair::alignmentProgressed, bar, [bar](double share) {
+        bar->setStatus(tr("Aligning: %1 %").arg(int(share * 100)));
+    });
+    QObject::connect(pair, &PlayerPair::alignmentCancelled, bar,
+                     [bar] { showForAWhile(bar, tr("Alignment stopped")); });
+    QObject::connect(pair, &PlayerPair::alignmentFinished, bar,
+                     [bar](PlayerPair::Aligned outcome, double) {
+                         switch (outcome) {
+                         case PlayerPair::Aligned::Done:
+                             showForAWhile(bar, tr("Aligned"));
+                             break;
+                         case PlayerPair::Aligned::NoClearMatch:
+                             showForAWhile(bar, tr("No clear match"));
+                             break;
+                         case PlayerPair::Aligned::NothingToCompare:
+                             showForAWhile(bar, tr("Nothing to align by"));
+                             break;
+                         }
+                     });
 }
 
 void showLink(TransportBar* bar, PlayerLink* link, MpvEngine* engine)
@@ -89,6 +114,7 @@ void bindTransportBar(TransportBar& bar, PlayerActions& player)
     QObject::connect(&settings, &PlayerSettings::muteChanged, &bar, &TransportBar::setMuted);
     showEngineState(&bar, &player.engine());
     showLink(&bar, player.link(), &player.engine());
+    showAlignment(&bar, player.pair());
 
     QObject::connect(&bar, &TransportBar::playPauseClicked, &player,
                      &PlayerActions::togglePlayPause);

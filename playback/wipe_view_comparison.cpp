@@ -9,7 +9,6 @@
 #include "playback/picture_save.h"
 #include "playback/transport_bar.h"
 
-#include <QFileInfo>
 #include <QPainter>
 
 #include <algorithm>
@@ -101,12 +100,10 @@ void WipeView::saveShownPicture()
         return;
     static const char* const names[] = {"divider", "difference", "onion skin", "flicker"};
     const QString folder = picturesFolder();
-    const QString path =
-        folder.isEmpty() ? QString()
-                         : savedFramePath(folder,
-                                          QFileInfo(m_first->engine().file()).completeBaseName() +
-                                              u' ' + QLatin1String(names[m_look.mode]) + ".png",
-                                          m_first->engine().position());
+    const QString path = folder.isEmpty() ? QString()
+                                          : savedFramePath(folder, m_first->engine().file(),
+                                                           m_first->engine().position(), {},
+                                                           QLatin1String(names[m_look.mode]));
     const bool saved = !path.isEmpty() && savePicture(shownPicture(), path);
     m_bar->setStatus(saved ? tr("Saved %1").arg(printableName(path))
                            : tr("Cannot save the picture"));

@@ -7,6 +7,7 @@
 #include "playback/transport_bar.h"
 #include "playback/wipe_view.h"
 #include "support/linked_window.h"
+#include "support/wipe_testing.h"
 
 #include <QClipboard>
 #include <QProcess>
@@ -43,18 +44,6 @@ QList<double> ffmpegFigures(const QString& filter, const QString& key)
             figures << match.captured(1).toDouble();
     }
     return figures;
-}
-
-/// The colour the wipe view shows at a point of the video (in the video's own pixels).
-QColor shownAt(WipeView& wipe, QSize video, QPointF point)
-{
-    const QImage image = wipe.grab(wipe.pictureRect()).toImage();
-    const QSizeF drawn = QSizeF(video).scaled(wipe.pictureRect().size(), Qt::KeepAspectRatio);
-    const QPointF origin((wipe.pictureRect().width() - drawn.width()) / 2,
-                         (wipe.pictureRect().height() - drawn.height()) / 2);
-    const QPointF at = origin + QPointF(point.x() * drawn.width() / video.width(),
-                                        point.y() * drawn.height() / video.height());
-    return image.pixelColor((at * image.devicePixelRatio()).toPoint());
 }
 
 /// Waits until the wipe view shows `colour` at a point of a 160x120 video.
@@ -138,9 +127,9 @@ private slots:
     {
         Window window;
         QVERIFY(window.play("red.mp4", "red-squares.mp4"));
-        window.left().actions().togglePlayPause();
         performPlayerCommand(window.left().actions(), {PlayerCommand::ToggleWipeView});
         WipeView& wipe = *window.components.wipeView();
+        QVERIFY(window.pauseBoth());
         const QPointF white(40, 40), faint(120, 80), plain(80, 105);
 
         // Difference: grey where they agree, the squares lit, the faint one by the gain set.
@@ -169,9 +158,7 @@ private slots:
 
         // Onion skin at 50 %, red over blue.
         QVERIFY(window.play("red.mp4", "blue.mp4"));
-        window.left().actions().togglePlayPause();
-        QTRY_VERIFY_WITH_TIMEOUT(Window::paused(window.left()) && Window::paused(window.right()),
-                                 kPlayerTimeoutMs);
+        QVERIFY(window.pauseBoth());
         QTest::keyClick(&wipe, Qt::Key_V);
         QCOMPARE(wipe.look().mode, ComparisonLook::OnionSkin);
         QCOMPARE(wipe.look().opacity, 0.5);
@@ -224,9 +211,7 @@ private slots:
                  measurementsAsCsv(wipe->measurement().measure().samples()));
 
         // A click on the worst frame's place takes both (paused) panes to its moment.
-        window.left().actions().togglePlayPause();
-        QTRY_VERIFY_WITH_TIMEOUT(Window::paused(window.left()) && Window::paused(window.right()),
-                                 kPlayerTimeoutMs);
+        QVERIFY(window.pauseBoth());
         const QualitySample worst = summarise(wipe->measurement().measure().samples()).worst;
         QVERIFY(worst.seconds > 0);
         QTest::mouseClick(&wipe->graph(), Qt::LeftButton, {},

@@ -1,6 +1,7 @@
 #include "app/platform_components.h"
 #include "playback/mpv_player.h"
 #include "playback/transport_bar.h"
+#include "support/mpv_probe.h"
 #include "support/player_testing.h"
 #include "video/video_surface.h"
 #include "window/form1.h"
@@ -10,8 +11,6 @@
 #include <QSlider>
 #include <QTest>
 #include <QToolButton>
-
-#include <mpv/client.h>
 
 using namespace tandemo;
 using namespace tandemo::testing;
@@ -29,29 +28,6 @@ std::unique_ptr<MpvPlayer> makePlayer(QSize size = {320, 280})
     player->resize(size);
     player->show();
     return std::unique_ptr<MpvPlayer>(player);
-}
-
-double mpvDouble(MpvPlayer& player, const char* property)
-{
-    double value = -1;
-    mpv_get_property(player.engine().handle(), property, MPV_FORMAT_DOUBLE, &value);
-    return value;
-}
-
-bool mpvFlag(MpvPlayer& player, const char* property)
-{
-    int value = 0;
-    mpv_get_property(player.engine().handle(), property, MPV_FORMAT_FLAG, &value);
-    return value != 0;
-}
-
-QString mpvText(MpvPlayer& player, const char* property)
-{
-    char* value = nullptr;
-    mpv_get_property(player.engine().handle(), property, MPV_FORMAT_STRING, &value);
-    const QString text = QString::fromUtf8(value);
-    mpv_free(value);
-    return text;
 }
 
 QColor centreOfVideo(MpvPlayer& player)
@@ -273,9 +249,10 @@ private slots:
             if (!action->isSeparator())
                 texts << action->text().section(u'\t', 0, 0); // the key shows after a tab
         }
-        QCOMPARE(texts,
-                 (QStringList{"Pause", "Stop", "Mute", "Volume Up", "Volume Down", "Speed",
-                              "Show Facts", "Save Frame", "Full Screen", "Keys and Gestures"}));
+        QCOMPARE(texts, (QStringList{"Pause", "Stop", "Mute", "Volume Up", "Volume Down", "Speed",
+                                     "Show Facts", "Save Frame", "Mirror", "Start Passage Here",
+                                     "End Passage Here", "Clear Passage", "Full Screen",
+                                     "Keys and Gestures"}));
         menu->actions().constFirst()->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(player->engine().isPaused(), kPlayerTimeoutMs);
         menu = player->createContextMenu();

@@ -45,6 +45,16 @@ public:
     }
     void setSpeedNudge(double factor) override { nudge = factor; }
     void saveFrame(const QString& path) override { commands << "save " + path; }
+    void setPassage(std::optional<Passage> passage) override
+    {
+        m_passage = passage;
+        emit passageChanged();
+    }
+    std::optional<Passage> passage() const override { return m_passage; }
+    void setSilenced(bool silenced) override { m_silenced = silenced; }
+    bool isSilenced() const override { return m_silenced; }
+    void setMirrored(bool mirrored) override { m_mirrored = mirrored; }
+    bool isMirrored() const override { return m_mirrored; }
 
     /// What the engine reports.
     void reportPlaying(double at)
@@ -93,6 +103,9 @@ private:
     double m_frameRate;
     double m_speed = 1.0;
     ViewZoom m_view;
+    std::optional<Passage> m_passage;
+    bool m_silenced = false;
+    bool m_mirrored = false;
 };
 
 } // namespace tandemo::testing

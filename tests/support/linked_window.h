@@ -39,6 +39,16 @@ struct Window {
     }
 
     static bool paused(MpvPlayer& player) { return player.engine().isPaused(); }
+
+    /// Pauses both from the left pane, linked, once both play (a new file in a linked pane may
+    /// still be waiting to start with the other).
+    bool pauseBoth()
+    {
+        if (!QTest::qWaitFor([&] { return !paused(left()) && !paused(right()); }, kPlayerTimeoutMs))
+            return false;
+        left().actions().togglePlayPause();
+        return QTest::qWaitFor([&] { return paused(left()) && paused(right()); }, kPlayerTimeoutMs);
+    }
     static double at(MpvPlayer& player) { return player.engine().position(); }
 
     PlatformComponents components;

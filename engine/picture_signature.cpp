@@ -1,0 +1,96 @@
+#include "engine/picture_signature.h"
+
+#include "engine/video_decoder.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/frame.h>
+#include <libswscale/swscale.h>
+}
+
+#include <array>
+#include <memory>
+
+namespace tandemo {
+
+namespace {
+
+// The grid: 8 × 8 cells.
+constexpr int kGrid = 8;
+constexpr int kCells = kGrid * kGrid;
+
+struct ScalerFreer {
+    void operator()(SwsContext* scaler) const { sws_freeContext(scaler); }
+};
+
+using Cells = std::array<float, kCells>;
+
+} // namespace
+
+std::optional<PictureSignature> readPictureSignature(const QString& path, double from,
+                                                     double seconds, int rate,
+                                                     const std::atomic_bool& cancelled)
+{
+    VideoDecoder decoder(path, cancelled, VideoDecoder::Detail::Rough);
+    if (!decoder.isOpen() || rate <= 0)
+        return std::nullopt;
+    if (from > 0)
+        decoder.seekTo(from);
+    std::unique_ptr<SwsContext, ScalerFreer> scaler;
+    // Each frame's cells, at its time.
+    std::vector<double> times;
+    std::vector<Cells> frames;
+    std::uint8_t grid[kCells];
+    while (!cancelled) {
+        AVFrame* frame = decoder.next();
+        if (!frame)
+            break;
+        const double at = decoder.secondsOf(*frame);
+        if (at < from - 0.5 / rate)
+            continue; // before the stretch, from the key frame the seek went to
+        if (at > from + seconds)
+            break;
+        // Scaled down by area to the grid itself, in brightness only.
+        scaler.reset(sws_getCachedContext(scaler.release(), frame->width, frame->height,
+                                          AVPixelFormat(frame->format), kGrid, kGrid,
+                                          AV_PIX_FMT_GRAY8, SWS_AREA, nullptr, nullptr, nullptr));
+        if (!scaler)
+            return std::nullopt;
+        std::uint8_t* planes[] = {grid};
+        const int strides[] = {kGrid};
+        sws_scale(scaler.get(), frame->data, frame->linesize, 0, frame->height, planes, strides);
+        Cells cells;
+        for (int i = 0; i < kCells; ++i)
+            cells[std::size_t(i)] = grid[i];
+        times.push_back(at);
+        frames.push_back(cells);
+    }
+    if (cancelled || frames.size() < 2)
+        return std::nullopt;
+
+    PictureSignature signature;
+    signature.rate = rate;
+    signature.start = times.front();
+    const std::size_t samples = std::size_t((times.back() - times.front()) * rate) + 1;
+    signature.cells.assign(kCells, std::vector<float>(samples > 1 ? samples - 1 : 0));
+    std::size_t frameAt = 0;
+    Cells previous{};
+    for (std::size_t n = 0; n < samples; ++n) {
+        const double t = signature.start + double(n) / rate;
+        while (frameAt + 2 < times.size() && times[frameAt + 1] <= t)
+            ++frameAt;
+        const double span = times[frameAt + 1] - times[frameAt];
+        const double share = span > 0 ? std::clamp((t - times[frameAt]) / span, 0.0, 1.0) : 0;
+        Cells now;
+        for (std::size_t c = 0; c < kCells; ++c)
+            now[c] = float(frames[frameAt][c] * (1 - share) + frames[frameAt + 1][c] * share);
+        if (n > 0) {
+            for (std::size_t c = 0; c < kCells; ++c)
+                signature.cells[c][n - 1] = now[c] - previous[c];
+        }
+        previous = now;
+    }
+    return signature;
+}
+
+} // namespace tandemo

@@ -1,0 +1,32 @@
+#include "support/mpv_probe.h"
+
+#include "playback/mpv_player.h"
+
+#include <mpv/client.h>
+
+namespace tandemo::testing {
+
+double mpvDouble(MpvPlayer& player, const char* property)
+{
+    double value = -1;
+    mpv_get_property(player.engine().handle(), property, MPV_FORMAT_DOUBLE, &value);
+    return value;
+}
+
+bool mpvFlag(MpvPlayer& player, const char* property)
+{
+    int value = 0;
+    mpv_get_property(player.engine().handle(), property, MPV_FORMAT_FLAG, &value);
+    return value != 0;
+}
+
+QString mpvText(MpvPlayer& player, const char* property)
+{
+    char* value = nullptr;
+    mpv_get_property(player.engine().handle(), property, MPV_FORMAT_STRING, &value);
+    const QString text = QString::fromUtf8(value);
+    mpv_free(value);
+    return text;
+}
+
+} // namespace tandemo::testing

@@ -1,0 +1,240 @@
+// Lining two takes up by their sound or their pictures, looping a passage in both, hearing one
+// side and mirroring a pane.
+#include "engine/alignment_search.h"
+#include "playback/passage_mark.h"
+#include "playback/player_commands.h"
+#include "playback/transport_bar.h"
+#include "playback/wipe_view.h"
+#include "support/linked_window.h"
+#include "support/mpv_probe.h"
+#include "support/wipe_testing.h"
+
+#include <QDir>
+#include <QtTest>
+
+#include <cmath>
+
+using namespace tandemo;
+using namespace tandemo::testing;
+
+namespace {
+
+AlignmentSearch::File file(const QString& name)
+{
+    return {mediaPath(name), 0, 12};
+}
+
+/// Waits until the status of both bars starts with `text`.
+bool bothSay(Window& window, const QString& text)
+{
+    return QTest::qWaitFor(
+        [&] {
+            return window.left().transportBar().status().startsWith(text) &&
+                   window.right().transportBar().status().startsWith(text);
+        },
+        kPlayerTimeoutMs);
+}
+
+/// The colour in the middle of the left and of the right half of the picture a player shows.
+std::pair<QColor, QColor> halvesOf(MpvPlayer& player)
+{
+    const QImage frame = player.videoSurface().grabFrame();
+    const QRectF video = videoRect(frame.size(), {160, 120});
+    const int y = int(video.center().y());
+    return {frame.pixelColor(int(video.left() + video.width() / 4), y),
+            frame.pixelColor(int(video.left() + video.width() * 3 / 4), y)};
+}
+
+} // namespace
+
+class TestAlignment : public QObject {
+    Q_OBJECT
+
+private slots:
+    void findsTheOffsetBySoundAndByPicture_data()
+    {
+        QTest::addColumn<int>("by");
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<bool>("clear");
+        QTest::addColumn<double>("ahead");
+        const int sound = int(AlignmentSearch::By::Sound);
+        const int picture = int(AlignmentSearch::By::Picture);
+        QTest::newRow("sound, 1.37 s later") << sound << "sound-a.mp4"
+                                             << "sound-b.mp4" << true << 1.37;
+        QTest::newRow("sound, the other way") << sound << "sound-b.mp4"
+                                              << "sound-a.mp4" << true << -1.37;
+        QTest::newRow("sound of its own") << sound << "sound-a.mp4"
+                                          << "sound-other.mp4" << false << 0.0;
+        QTest::newRow("pictures, 41 frames on") << picture << "moving.mp4"
+                                                << "moving-later.mp4" << true << -41 / 30.0;
+        QTest::newRow("pictures of their own") << picture << "moving.mp4"
+                                               << "moving-other.mp4" << false << 0.0;
+    }
+    void findsTheOffsetBySoundAndByPicture()
+    {
+        QFETCH(int, by);
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(bool, clear);
+        QFETCH(double, ahead);
+        std::atomic_bool never{false};
+        const auto result =
+            AlignmentSearch::search(AlignmentSearch::By(by), file(first), file(second), never);
+        QVERIFY(result);
+        qInfo("offset %.4f s, strength %.1f", result->secondAhead, result->strength);
+        QCOMPARE(result->clear, clear);
+        if (clear)
+            QVERIFY(std::abs(result->secondAhead - ahead) < 1 / 30.0);
+    }
+
+    void alignBySoundLinksThePanesAtTheOffsetItFinds()
+    {
+        Window window;
+        QVERIFY(window.play("sound-a.mp4", "sound-b.mp4"));
+        PlayerLink& link = window.components.pair().link();
+        QVERIFY(!link.isLinked());
+
+        // Asked for in the left pane: progress in both bars, then linked with the offset.
+        QTest::keyClick(&window.left(), Qt::Key_A);
+        QVERIFY(window.components.pair().isAligning());
+        QVERIFY(bothSay(window, "Aligning"));
+        QVERIFY(bothSay(window, "Aligned"));
+        QVERIFY(link.isLinked());
+        const double ahead = link.offsetOf(&window.right().engine());
+        qInfo("aligned by sound at %+.4f s", ahead);
+        QVERIFY(std::abs(ahead - 1.37) < 1 / 30.0);
+        QCOMPARE(window.right().transportBar().offsetText(), QString::asprintf("%+.3f s", ahead));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            std::abs(Window::at(window.right()) - Window::at(window.left()) - ahead) < 0.2,
+            kPlayerTimeoutMs);
+
+        // Esc stops an alignment under way, and nothing changes.
+        link.resetOffset(&window.left().engine());
+        link.setLinked(false);
+        QTest::keyClick(&window.right(), Qt::Key_P);
+        QTest::keyClick(&window.right(), Qt::Key_Escape);
+        QVERIFY(!window.components.pair().isAligning());
+        QVERIFY(bothSay(window, "Alignment stopped"));
+        QTest::qWait(300);
+        QVERIFY(!link.isLinked());
+
+        // Soundtracks of their own: no clear match, and the panes stay as they were.
+        QVERIFY(window.play("sound-a.mp4", "sound-other.mp4"));
+        performPlayerCommand(window.left().actions(), {PlayerCommand::AlignBySound});
+        QVERIFY(bothSay(window, "No clear match"));
+        QVERIFY(!link.isLinked());
+        QCOMPARE(link.offsetOf(&window.right().engine()), 0.0);
+    }
+
+    void aLinkedPassageLoopsTheSameMomentsInBoth()
+    {
+        Window window;
+        QVERIFY(window.play("count-25.mp4", "count-30.mp4"));
+        MpvPlayer& left = window.left();
+        MpvPlayer& right = window.right();
+        PlayerLink& link = window.components.pair().link();
+        link.linkWithOffset(&right.engine(), 0.5, &left.engine());
+        QVERIFY(window.pauseBoth());
+
+        // From 1 s to 2 s in the left pane; the right loops 1.5 s to 2.5 s, in its own frames.
+        left.actions().seekTo(1.0);
+        QTRY_VERIFY_WITH_TIMEOUT(std::abs(Window::at(left) - 1.0) < 0.01, kPlayerTimeoutMs);
+        QTest::keyClick(&left, Qt::Key_BracketLeft);
+        left.actions().seekTo(2.0);
+        QTRY_VERIFY_WITH_TIMEOUT(std::abs(Window::at(left) - 2.0) < 0.01, kPlayerTimeoutMs);
+        QTest::keyClick(&left, Qt::Key_BracketRight);
+        QCOMPARE(left.engine().passage(), (Passage{1.0, 2.0}));
+        QVERIFY(right.engine().passage());
+        QVERIFY(std::abs(right.engine().passage()->start - 1.5) < 0.01);
+        QVERIFY(std::abs(right.engine().passage()->end - 2.5) < 0.01);
+        QCOMPARE(right.transportBar().passageMark().span(), (std::pair{15, 25}));
+        QVERIFY(right.transportBar().passageMark().isVisible());
+
+        // Three loops of both, timed: each goes back to its start, both at once.
+        QList<QPair<double, double>> restarts[2];
+        for (int i = 0; i < 2; ++i) {
+            MpvPlayer* player = i == 0 ? &left : &right;
+            connect(&player->engine(), &PlaybackEngine::playbackRestarted, this,
+                    [&restarts, i, player] {
+                        restarts[i] << qMakePair(player->engine().position(),
+                                                 QDateTime::currentMSecsSinceEpoch() / 1000.0);
+                    });
+        }
+        left.actions().togglePlayPause();
+        QTRY_VERIFY_WITH_TIMEOUT(restarts[0].size() >= 4 && restarts[1].size() >= 4, 20000);
+        for (int loop = 1; loop < 4; ++loop) {
+            QVERIFY2(std::abs(restarts[0][loop].first - 1.0) < 0.05 &&
+                         std::abs(restarts[1][loop].first - 1.5) < 0.05,
+                     qPrintable(QString("loop %1 at %2 and %3")
+                                    .arg(loop)
+                                    .arg(restarts[0][loop].first)
+                                    .arg(restarts[1][loop].first)));
+            QVERIFY(std::abs(restarts[0][loop].second - restarts[1][loop].second) < 0.15);
+        }
+        // Slowed down it loops on, and a frame step stays in the passage.
+        left.actions().setSpeed(0.5);
+        const qsizetype slowFrom = restarts[0].size();
+        QTRY_VERIFY_WITH_TIMEOUT(restarts[0].size() > slowFrom + 1, 20000);
+        QVERIFY(std::abs(restarts[0].constLast().first - 1.0) < 0.05);
+
+        // Cleared, both loop their whole files again.
+        performPlayerCommand(left.actions(), {PlayerCommand::ClearPassage});
+        QVERIFY(!left.engine().passage() && !right.engine().passage());
+        QVERIFY(!right.transportBar().passageMark().isVisible());
+    }
+
+    void oneSideHeardAndAMirroredPane()
+    {
+        Window window;
+        QVERIFY(window.play("halves.mp4", "red.mp4"));
+        MpvPlayer& left = window.left();
+        MpvPlayer& right = window.right();
+
+        // Hear the left pane: the right one is silent, its own volume and mute kept.
+        performPlayerCommand(left.actions(), {PlayerCommand::HearPane, 0});
+        QTRY_VERIFY_WITH_TIMEOUT(mpvFlag(right, "mute"), kPlayerTimeoutMs);
+        QVERIFY(!mpvFlag(left, "mute"));
+        QCOMPARE(right.settings().volume(), 50);
+        QVERIFY(!right.settings().mute());
+        QCOMPARE(mpvDouble(right, "volume"), 50.0);
+        performPlayerCommand(left.actions(), {PlayerCommand::HearPane, -1});
+        QTRY_VERIFY_WITH_TIMEOUT(!mpvFlag(right, "mute"), kPlayerTimeoutMs);
+
+        // Mirrored, red and blue change sides, on screen and in a saved frame.
+        QTRY_VERIFY_WITH_TIMEOUT(colourDistance(halvesOf(left).first, Qt::red) <= 12,
+                                 kPlayerTimeoutMs);
+        performPlayerCommand(left.actions(), {PlayerCommand::ToggleMirror});
+        QTRY_VERIFY_WITH_TIMEOUT(colourDistance(halvesOf(left).first, Qt::blue) <= 12 &&
+                                     colourDistance(halvesOf(left).second, Qt::red) <= 12,
+                                 kPlayerTimeoutMs);
+        QVERIFY(colourDistance(halvesOf(right).first, Qt::red) <= 12); // the other pane as it was
+        QTemporaryDir home;
+        QVERIFY(QDir(home.path()).mkpath("config") && QDir(home.path()).mkpath("Shots"));
+        QFile dirs(home.filePath("config/user-dirs.dirs"));
+        QVERIFY(dirs.open(QIODevice::WriteOnly));
+        dirs.write("XDG_PICTURES_DIR=\"" + home.filePath("Shots").toUtf8() + "\"\n");
+        dirs.close();
+        qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());
+        QSignalSpy saved(&left.engine(), &PlaybackEngine::frameSaved);
+        left.actions().saveFrames();
+        QVERIFY(saved.wait(kPlayerTimeoutMs) && saved.at(0).at(1).toBool());
+        const QString path = saved.at(0).at(0).toString();
+        QVERIFY2(QFileInfo(path).fileName().startsWith("halves mirrored-"), qPrintable(path));
+        const QImage frame(path);
+        QVERIFY(colourDistance(frame.pixelColor(20, 60), Qt::blue) <= 12);
+        QVERIFY(colourDistance(frame.pixelColor(140, 60), Qt::red) <= 12);
+        qunsetenv("XDG_CONFIG_HOME");
+
+        // The wipe view shows it mirrored too: blue at the far left, in the first's part.
+        performPlayerCommand(left.actions(), {PlayerCommand::ToggleWipeView});
+        WipeView* wipe = window.components.wipeView();
+        QVERIFY(wipe);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            colourDistance(shownAt(*wipe, {160, 120}, QPointF(20, 60)), Qt::blue) <= 12,
+            kPlayerTimeoutMs);
+    }
+};
+
+QTEST_MAIN(TestAlignment)
+#include "test_alignment.moc"
