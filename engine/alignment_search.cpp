@@ -4,8 +4,6 @@
 #include "engine/picture_signature.h"
 #include "engine/sound_reader.h"
 
-#include <QtConcurrent/QtConcurrentRun>
-
 #include <algorithm>
 
 namespace tandemo {
@@ -87,44 +85,27 @@ AlignmentSearch::search(By by, const File& first, const File& second,
 
 AlignmentSearch::AlignmentSearch(QObject* parent)
     : QObject(parent)
+    , m_run([this](double share) { emit progressed(share); },
+            [this](std::optional<Result> result) {
+                emit finished(result.has_value(), result.value_or(Result{}));
+            })
 {
-    connect(&m_watcher, &QFutureWatcher<Outcome>::progressValueChanged, this,
-            [this](int value) { emit progressed(value / 1000.0); });
-    connect(&m_watcher, &QFutureWatcher<Outcome>::finished, this, [this] {
-        // A dropped search finishes too, with nothing in it.
-        if (!m_running || m_watcher.future().resultCount() == 0)
-            return;
-        m_running = false;
-        const Outcome outcome = m_watcher.result();
-        emit finished(outcome.has_value(), outcome.value_or(Result{}));
-    });
 }
 
-AlignmentSearch::~AlignmentSearch()
-{
-    m_cancelled->store(true);
-}
+AlignmentSearch::~AlignmentSearch() = default;
 
 void AlignmentSearch::start(By by, const File& first, const File& second)
 {
-    cancel();
-    m_running = true;
-    auto cancelled = m_cancelled;
-    m_watcher.setFuture(QtConcurrent::run([=](QPromise<Outcome>& promise) {
-        promise.setProgressRange(0, 1000);
-        promise.addResult(search(by, first, second, *cancelled, [&](double share) {
-            promise.setProgressValue(int(share * 1000));
-        }));
-    }));
+    m_run.start(
+        [=](const std::atomic_bool& cancelled, const std::function<void(double)>& progress) {
+            return search(by, first, second, cancelled, progress);
+        });
 }
 
 void AlignmentSearch::cancel()
 {
     // A search under way stops at its next packet; its result is never taken.
-    m_cancelled->store(true);
-    m_cancelled = std::make_shared<std::atomic_bool>(false);
-    m_running = false;
-    m_watcher.setFuture(QFuture<Outcome>());
+    m_run.cancel();
 }
 
 } // namespace tandemo

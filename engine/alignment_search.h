@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QFutureWatcher>
+#include "engine/background_run.h"
+
 #include <QObject>
 #include <QString>
 
@@ -44,7 +45,7 @@ public:
     void start(By by, const File& first, const File& second);
     /// Stops the search under way; nothing is reported.
     void cancel();
-    bool isRunning() const { return m_running; }
+    bool isRunning() const { return m_run.isRunning(); }
 
     /// Searches on the calling thread; none when a file has nothing to compare (no sound, no
     /// video) or it was cancelled. `progress` is told the share done, from 0 to 1.
@@ -58,10 +59,7 @@ signals:
     void finished(bool compared, const tandemo::AlignmentSearch::Result& result);
 
 private:
-    using Outcome = std::optional<Result>;
-    QFutureWatcher<Outcome> m_watcher;
-    std::shared_ptr<std::atomic_bool> m_cancelled = std::make_shared<std::atomic_bool>(false);
-    bool m_running = false;
+    BackgroundRun<Result> m_run;
 };
 
 } // namespace tandemo

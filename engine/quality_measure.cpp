@@ -11,8 +11,6 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
-#include <QtConcurrent/QtConcurrentRun>
-
 #include <cmath>
 #include <limits>
 
@@ -180,47 +178,30 @@ QualityMeasure::measure(const QString& firstPath, const QString& secondPath, dou
 
 QualityMeasure::QualityMeasure(QObject* parent)
     : QObject(parent)
+    , m_run([this](double share) { emit progressed(share); },
+            [this](std::optional<QList<QualitySample>> samples) {
+                if (samples)
+                    m_samples = *samples;
+                emit finished(samples.has_value());
+            })
 {
-    connect(&m_watcher, &QFutureWatcher<Result>::progressValueChanged, this,
-            [this](int value) { emit progressed(value / 1000.0); });
-    connect(&m_watcher, &QFutureWatcher<Result>::finished, this, [this] {
-        // A dropped comparison finishes too, with nothing in it.
-        if (!m_running || m_watcher.future().resultCount() == 0)
-            return;
-        m_running = false;
-        const Result result = m_watcher.result();
-        if (result)
-            m_samples = *result;
-        emit finished(result.has_value());
-    });
 }
 
-QualityMeasure::~QualityMeasure()
-{
-    m_cancelled->store(true);
-}
+QualityMeasure::~QualityMeasure() = default;
 
 void QualityMeasure::start(const QString& first, const QString& second, double secondAhead)
 {
-    cancel();
     m_samples.clear();
-    m_running = true;
-    auto cancelled = m_cancelled;
-    m_watcher.setFuture(QtConcurrent::run([=](QPromise<Result>& promise) {
-        promise.setProgressRange(0, 1000);
-        promise.addResult(measure(first, second, secondAhead, *cancelled, [&](double share) {
-            promise.setProgressValue(int(share * 1000));
-        }));
-    }));
+    m_run.start(
+        [=](const std::atomic_bool& cancelled, const std::function<void(double)>& progress) {
+            return measure(first, second, secondAhead, cancelled, progress);
+        });
 }
 
 void QualityMeasure::cancel()
 {
     // A comparison under way stops at its next frame; its result is never taken.
-    m_cancelled->store(true);
-    m_cancelled = std::make_shared<std::atomic_bool>(false);
-    m_running = false;
-    m_watcher.setFuture(QFuture<Result>());
+    m_run.cancel();
 }
 
 void QualityMeasure::clear()

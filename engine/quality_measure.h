@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QFutureWatcher>
+#include "engine/background_run.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -45,7 +46,7 @@ public:
     void cancel();
     /// Stops, and drops the last comparison's figures too.
     void clear();
-    bool isRunning() const { return m_running; }
+    bool isRunning() const { return m_run.isRunning(); }
     /// The last complete comparison's figures (none until one is complete).
     const QList<QualitySample>& samples() const { return m_samples; }
 
@@ -61,11 +62,8 @@ signals:
     void finished(bool complete);
 
 private:
-    using Result = std::optional<QList<QualitySample>>;
-    QFutureWatcher<Result> m_watcher;
-    std::shared_ptr<std::atomic_bool> m_cancelled = std::make_shared<std::atomic_bool>(false);
+    BackgroundRun<QList<QualitySample>> m_run;
     QList<QualitySample> m_samples;
-    bool m_running = false;
 };
 
 QualitySummary summarise(const QList<QualitySample>& samples);
