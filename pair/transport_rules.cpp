@@ -77,6 +77,23 @@ void stepFrame(const QList<Target>& targets, bool forward)
     if (origin.isIdle())
         return;
     const double fps = origin.frameRate();
+    // In a passage a step wraps around as playing does: past its last frame to its first, and
+    // back from its first to its last.
+    if (const std::optional<Passage> passage = origin.passage(); passage && fps > 0) {
+        const double showing = frameShowingAt(origin, origin.position());
+        const double half = 0.5 / fps;
+        const double wrapped = forward && showing + 1 / fps >= passage->end - half ? passage->start
+                               : !forward && showing - 1 / fps < passage->start - half
+                                   ? frameShowingAt(origin, passage->end - 1 / fps)
+                                   : -1;
+        if (wrapped >= 0) {
+            for (const Target& target : targets) {
+                target.engine->pause();
+                seekWithin(*target.engine, frameShowingAt(*target.engine, wrapped + target.offset));
+            }
+            return;
+        }
+    }
     // The origin's next frame starts one of its frames from the one it shows now.
     const double moment =
         fps > 0 ? frameShowingAt(origin, origin.position()) + (forward ? 1 : -1) / fps : -1;

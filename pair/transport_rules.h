@@ -36,7 +36,8 @@ void seekTo(const QList<Target>& targets, double seconds);
 /// Each to the origin's position moved by `seconds`.
 void seekBy(const QList<Target>& targets, double seconds);
 /// The origin one of its own frames on or back; the others to their frame showing at the
-/// origin's new moment, so that videos of different frame rates stay at one moment.
+/// origin's new moment, so that videos of different frame rates stay at one moment. In a
+/// passage, a step past its last frame goes to its first, and back from its first to its last.
 void stepFrame(const QList<Target>& targets, bool forward);
 void setSpeed(const QList<Target>& targets, double speed);
 

@@ -84,6 +84,20 @@ private slots:
         transport::setPassage(pair.link().targetsOf(&left), Passage{1.0, 3.8});
         QCOMPARE(left.passage(), (Passage{1.0, 3.8}));
         QCOMPARE(right.passage(), (Passage{1.5, 4.0}));
+        // A step past the passage's last frame goes to its first, in both; back, to its last.
+        left.takeCommands();
+        right.takeCommands();
+        left.reportPaused(3.76);
+        transport::stepFrame(pair.link().targetsOf(&left), true);
+        QCOMPARE(left.takeCommands(), (QStringList{"pause", "seek 1 exact"}));
+        QCOMPARE(right.takeCommands(), (QStringList{"pause", "seek 1.5 exact"}));
+        left.reportPaused(1.0);
+        transport::stepFrame(pair.link().targetsOf(&left), false);
+        QCOMPARE(left.takeCommands(), (QStringList{"pause", "seek 3.76 exact"}));
+        left.reportPaused(2.0);
+        transport::stepFrame(pair.link().targetsOf(&left), true);
+        QCOMPARE(left.takeCommands(), (QStringList{"step on"}));
+        right.takeCommands();
         // Wholly past its end, the right pane plays its whole file.
         transport::setPassage(pair.link().targetsOf(&left), Passage{5.0, 6.0});
         QVERIFY(!right.passage());
