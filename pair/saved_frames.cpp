@@ -44,15 +44,16 @@ QString nameStem(const QString& video, const QString& tail)
 QString savedFramePath(const QString& folder, const QString& video, double seconds,
                        const QStringList& taken, const QString& tag)
 {
-    const QString time =
+    // What follows the video's name: the tag and the time.
+    const QString tail =
         (tag.isEmpty() ? QString() : u' ' + tag) + QLatin1Char('-') +
         formatClockTime(seconds, QStringLiteral("h"), QStringLiteral("m"), QStringLiteral("s"));
     const QDir dir(folder);
     // Room is kept for the number of a copy, so that every copy has the same stem.
-    const QString stem = nameStem(video, time + QStringLiteral(" (99999).png"));
-    QString path = dir.filePath(stem + time + QStringLiteral(".png"));
+    const QString stem = nameStem(video, tail + QStringLiteral(" (99999).png"));
+    QString path = dir.filePath(stem + tail + QStringLiteral(".png"));
     for (int copy = 2; isTaken(path, taken); ++copy)
-        path = dir.filePath(QStringLiteral("%1%2 (%3).png").arg(stem, time).arg(copy));
+        path = dir.filePath(QStringLiteral("%1%2 (%3).png").arg(stem, tail).arg(copy));
     return path;
 }
 
