@@ -36,48 +36,40 @@ AlignmentSearch::search(By by, const File& first, const File& second,
         if (progress)
             progress(share);
     };
-    std::vector<std::vector<float>> a, b;
-    double startA = 0, startB = 0;
-    int rate = 0;
-    if (by == By::Sound) {
-        rate = kSoundRate;
-        auto soundA = readSound(first.path, excerptStart(first), kExcerptSeconds, rate, cancelled);
-        report(0.45);
-        auto soundB =
-            soundA ? readSound(second.path, excerptStart(second), kExcerptSeconds, rate, cancelled)
-                   : std::nullopt;
-        if (!soundA || !soundB)
+    // What is compared of each file: one or more series of samples, and when they begin.
+    struct Series {
+        std::vector<std::vector<float>> channels;
+        double start = 0;
+    };
+    const int rate = by == By::Sound ? kSoundRate : kPictureRate;
+    const auto read = [&](const File& file) -> std::optional<Series> {
+        const double from = excerptStart(file);
+        if (by == By::Sound) {
+            auto sound = readSound(file.path, from, kExcerptSeconds, rate, cancelled);
+            if (!sound)
+                return std::nullopt;
+            return Series{{std::move(sound->samples)}, sound->start};
+        }
+        auto pictures = readPictureSignature(file.path, from, kExcerptSeconds, rate, cancelled);
+        if (!pictures)
             return std::nullopt;
-        startA = soundA->start;
-        startB = soundB->start;
-        a.push_back(std::move(soundA->samples));
-        b.push_back(std::move(soundB->samples));
-    } else {
-        rate = kPictureRate;
-        auto picturesA =
-            readPictureSignature(first.path, excerptStart(first), kExcerptSeconds, rate, cancelled);
-        report(0.45);
-        auto picturesB = picturesA ? readPictureSignature(second.path, excerptStart(second),
-                                                          kExcerptSeconds, rate, cancelled)
-                                   : std::nullopt;
-        if (!picturesA || !picturesB)
-            return std::nullopt;
-        startA = picturesA->start;
-        startB = picturesB->start;
-        a = std::move(picturesA->cells);
-        b = std::move(picturesB->cells);
-    }
+        return Series{std::move(pictures->cells), pictures->start};
+    };
+    const std::optional<Series> a = read(first);
+    report(0.45);
+    const std::optional<Series> b = a ? read(second) : std::nullopt;
     report(0.9);
-    if (cancelled)
+    if (!a || !b || cancelled)
         return std::nullopt;
-    const std::optional<Match> match = bestMatch(a, b, int(kFarthestSeconds * rate));
+    const std::optional<Match> match =
+        bestMatch(a->channels, b->channels, int(kFarthestSeconds * rate));
     report(1);
     if (!match)
         return std::nullopt;
     // second[n + lag] matches first[n]: the second's moment startB + (n + lag) / rate shows what
     // the first shows at startA + n / rate.
     Result result;
-    result.secondAhead = match->lag / rate + startB - startA;
+    result.secondAhead = match->lag / rate + b->start - a->start;
     result.strength = match->strength;
     result.clear = match->strength >= kClearStrength;
     return result;

@@ -20,10 +20,6 @@ constexpr std::size_t kMostFrames = 10 * 3600 * 60;
 // A frame's time as the engine reports it may come out a hair below the timestamp.
 constexpr double kTolerance = 1e-4;
 
-struct PacketFreer {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-
 } // namespace
 
 FrameTimes::FrameTimes(std::vector<double> times)
@@ -50,7 +46,7 @@ FrameTimes FrameTimes::read(const QString& path, const std::atomic_bool& cancell
         input->start_time != AV_NOPTS_VALUE ? double(input->start_time) / AV_TIME_BASE : 0;
 
     std::vector<double> times;
-    const std::unique_ptr<AVPacket, PacketFreer> packet(av_packet_alloc());
+    const LibavPacket packet(av_packet_alloc());
     while (packet && !cancelled && times.size() < kMostFrames &&
            av_read_frame(input.get(), packet.get()) >= 0) {
         // Packets marked to be dropped (before an edit list's start) are never shown.

@@ -17,11 +17,6 @@ int interrupted(void* cancelled)
 
 } // namespace
 
-void LocalInputCloser::operator()(AVFormatContext* input) const
-{
-    avformat_close_input(&input);
-}
-
 LocalInput openLocalInput(const QString& path, const std::atomic_bool& cancelled)
 {
     AVFormatContext* opened = avformat_alloc_context();

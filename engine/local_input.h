@@ -1,18 +1,14 @@
 #pragma once
 
+#include "engine/libav_handles.h"
+
 #include <QString>
 
 #include <atomic>
-#include <memory>
-
-struct AVFormatContext;
 
 namespace tandemo {
 
-struct LocalInputCloser {
-    void operator()(AVFormatContext* input) const;
-};
-using LocalInput = std::unique_ptr<AVFormatContext, LocalInputCloser>;
+using LocalInput = LibavInput;
 
 /// Opens a local file for reading outside the players, with its streams found: only the file
 /// itself (no other protocol, and nothing the file names). A set `cancelled` stops it early.

@@ -24,9 +24,6 @@ struct GraphFreer {
 struct InOutFreer {
     void operator()(AVFilterInOut* list) const { avfilter_inout_free(&list); }
 };
-struct FrameFreer {
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
 
 /// The comparing graph: the second input scaled to the first's size and format, then both through
 /// psnr and ssim, whose figures ride on the first's frames to the sink.
@@ -119,7 +116,7 @@ QualityMeasure::measure(const QString& firstPath, const QString& secondPath, dou
     Comparison comparison;
     if (!a.isOpen() || !b.isOpen() || !comparison.build(a, b))
         return std::nullopt;
-    const std::unique_ptr<AVFrame, FrameFreer> out(av_frame_alloc());
+    const LibavFrame out(av_frame_alloc());
     if (!out)
         return std::nullopt;
     const AVRational baseA = a.stream().time_base;

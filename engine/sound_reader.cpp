@@ -15,17 +15,8 @@ namespace tandemo {
 
 namespace {
 
-struct CodecFreer {
-    void operator()(AVCodecContext* codec) const { avcodec_free_context(&codec); }
-};
 struct ResamplerFreer {
     void operator()(SwrContext* resampler) const { swr_free(&resampler); }
-};
-struct FrameFreer {
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct PacketFreer {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
 };
 
 } // namespace
@@ -46,7 +37,7 @@ std::optional<SoundExcerpt> readSound(const QString& path, double from, double s
     const double fileStart =
         input->start_time != AV_NOPTS_VALUE ? double(input->start_time) / AV_TIME_BASE : 0;
 
-    const std::unique_ptr<AVCodecContext, CodecFreer> decoder(avcodec_alloc_context3(codec));
+    const LibavCodec decoder(avcodec_alloc_context3(codec));
     if (!decoder || avcodec_parameters_to_context(decoder.get(), stream->codecpar) < 0)
         return std::nullopt;
     decoder->pkt_timebase = stream->time_base;
@@ -71,8 +62,8 @@ std::optional<SoundExcerpt> readSound(const QString& path, double from, double s
     const std::size_t wanted = std::size_t(seconds * rate);
     excerpt.samples.reserve(wanted);
     bool started = false;
-    const std::unique_ptr<AVFrame, FrameFreer> frame(av_frame_alloc());
-    const std::unique_ptr<AVPacket, PacketFreer> packet(av_packet_alloc());
+    const LibavFrame frame(av_frame_alloc());
+    const LibavPacket packet(av_packet_alloc());
     if (!frame || !packet)
         return std::nullopt;
 

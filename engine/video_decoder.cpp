@@ -7,19 +7,6 @@ extern "C" {
 
 namespace tandemo {
 
-void VideoDecoder::CodecFreer::operator()(AVCodecContext* codec) const
-{
-    avcodec_free_context(&codec);
-}
-void VideoDecoder::FrameFreer::operator()(AVFrame* frame) const
-{
-    av_frame_free(&frame);
-}
-void VideoDecoder::PacketFreer::operator()(AVPacket* packet) const
-{
-    av_packet_free(&packet);
-}
-
 VideoDecoder::VideoDecoder(const QString& path, const std::atomic_bool& cancelled, Detail detail)
 {
     m_input = openLocalInput(path, cancelled);
@@ -34,7 +21,7 @@ VideoDecoder::VideoDecoder(const QString& path, const std::atomic_bool& cancelle
     m_stream = m_input->streams[video];
     m_start =
         m_input->start_time != AV_NOPTS_VALUE ? double(m_input->start_time) / AV_TIME_BASE : 0;
-    std::unique_ptr<AVCodecContext, CodecFreer> decoder(avcodec_alloc_context3(codec));
+    LibavCodec decoder(avcodec_alloc_context3(codec));
     m_frame.reset(av_frame_alloc());
     m_packet.reset(av_packet_alloc());
     if (!decoder || !m_frame || !m_packet ||

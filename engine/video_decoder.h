@@ -45,20 +45,10 @@ public:
     double secondsOf(const AVFrame& frame) const;
 
 private:
-    struct CodecFreer {
-        void operator()(AVCodecContext* codec) const;
-    };
-    struct FrameFreer {
-        void operator()(AVFrame* frame) const;
-    };
-    struct PacketFreer {
-        void operator()(AVPacket* packet) const;
-    };
-
     LocalInput m_input;
-    std::unique_ptr<AVCodecContext, CodecFreer> m_decoder;
-    std::unique_ptr<AVFrame, FrameFreer> m_frame;
-    std::unique_ptr<AVPacket, PacketFreer> m_packet;
+    LibavCodec m_decoder;
+    LibavFrame m_frame;
+    LibavPacket m_packet;
     AVStream* m_stream = nullptr;
     double m_start = 0;
     bool m_draining = false;

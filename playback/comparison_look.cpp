@@ -1,9 +1,11 @@
 #include "playback/comparison_look.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
 
 namespace tandemo {
 
@@ -12,6 +14,13 @@ namespace {
 constexpr int kAgreementGrey = 128;
 
 } // namespace
+
+QString modeName(ComparisonLook::Mode mode)
+{
+    static const char* const names[] = {"Divider", "Difference", "Onion Skin", "Flicker"};
+    static_assert(std::size(names) == ComparisonLook::kModes);
+    return QCoreApplication::translate("MpvPlayer", names[mode]);
+}
 
 QImage differencePicture(const QImage& first, const QImage& second, int gain)
 {

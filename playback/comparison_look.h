@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QString>
 
 class QPainter;
 class QRect;
@@ -32,6 +33,9 @@ struct ComparisonLook {
     /// Which picture the flicker shows now.
     bool flickerShowsSecond = false;
 };
+
+/// A mode's name, as the menu shows it ("Onion Skin").
+QString modeName(ComparisonLook::Mode mode);
 
 /// The difference picture: for each channel, mid-grey plus the gain times how far the two differ.
 /// Both pictures are of one size.

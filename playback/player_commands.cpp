@@ -2,6 +2,7 @@
 
 #include "pair/player_link.h"
 #include "pair/transport_rules.h"
+#include "playback/comparison_look.h"
 #include "playback/player_actions.h"
 #include "playback/player_keys.h"
 
@@ -89,10 +90,9 @@ std::unique_ptr<QMenu> createPlayerMenu(const PlayerMenuState& state)
         wipe->setChecked(state.inWipeView);
         if (state.inWipeView) {
             QMenu* modes = menu->addMenu(tr("Wipe View Shows"));
-            const char* names[] = {"Divider", "Difference", "Onion Skin", "Flicker"};
-            for (int mode = 0; mode < int(std::size(names)); ++mode) {
-                QAction* item =
-                    addCommand(modes, tr(names[mode]), {PlayerCommand::SetWipeMode, double(mode)});
+            for (int mode = 0; mode < ComparisonLook::kModes; ++mode) {
+                QAction* item = addCommand(modes, modeName(ComparisonLook::Mode(mode)),
+                                           {PlayerCommand::SetWipeMode, double(mode)});
                 item->setCheckable(true);
                 item->setChecked(state.wipeMode == mode);
             }

@@ -98,12 +98,11 @@ void WipeView::saveShownPicture()
 {
     if (!m_first || m_first->engine().file().isEmpty())
         return;
-    static const char* const names[] = {"divider", "difference", "onion skin", "flicker"};
     const QString folder = picturesFolder();
     const QString path = folder.isEmpty() ? QString()
                                           : savedFramePath(folder, m_first->engine().file(),
                                                            m_first->engine().position(), {},
-                                                           QLatin1String(names[m_look.mode]));
+                                                           modeName(m_look.mode).toLower());
     const bool saved = !path.isEmpty() && savePicture(shownPicture(), path);
     m_bar->setStatus(saved ? tr("Saved %1").arg(printableName(path))
                            : tr("Cannot save the picture"));

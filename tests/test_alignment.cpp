@@ -7,9 +7,9 @@
 #include "playback/wipe_view.h"
 #include "support/linked_window.h"
 #include "support/mpv_probe.h"
+#include "support/pictures_folder.h"
 #include "support/wipe_testing.h"
 
-#include <QDir>
 #include <QtTest>
 
 #include <cmath>
@@ -213,13 +213,8 @@ private slots:
                                      colourDistance(halvesOf(left).second, Qt::red) <= 12,
                                  kPlayerTimeoutMs);
         QVERIFY(colourDistance(halvesOf(right).first, Qt::red) <= 12); // the other pane as it was
-        QTemporaryDir home;
-        QVERIFY(QDir(home.path()).mkpath("config") && QDir(home.path()).mkpath("Shots"));
-        QFile dirs(home.filePath("config/user-dirs.dirs"));
-        QVERIFY(dirs.open(QIODevice::WriteOnly));
-        dirs.write("XDG_PICTURES_DIR=\"" + home.filePath("Shots").toUtf8() + "\"\n");
-        dirs.close();
-        qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());
+        const OwnPicturesFolder pictures;
+        QVERIFY(pictures.isValid());
         QSignalSpy saved(&left.engine(), &PlaybackEngine::frameSaved);
         left.actions().saveFrames();
         QVERIFY(saved.wait(kPlayerTimeoutMs) && saved.at(0).at(1).toBool());
@@ -228,7 +223,6 @@ private slots:
         const QImage frame(path);
         QVERIFY(colourDistance(frame.pixelColor(20, 60), Qt::blue) <= 12);
         QVERIFY(colourDistance(frame.pixelColor(140, 60), Qt::red) <= 12);
-        qunsetenv("XDG_CONFIG_HOME");
 
         // The wipe view shows it mirrored too: blue at the far left, in the first's part.
         performPlayerCommand(left.actions(), {PlayerCommand::ToggleWipeView});

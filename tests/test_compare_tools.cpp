@@ -5,12 +5,10 @@
 #include "playback/transport_bar.h"
 #include "playback/wipe_view.h"
 #include "support/linked_window.h"
+#include "support/pictures_folder.h"
 #include "support/player_testing.h"
 
-#include <QDir>
 #include <QMenu>
-#include <QScopeGuard>
-#include <QTemporaryDir>
 #include <QWheelEvent>
 #include <QtTest>
 
@@ -192,14 +190,8 @@ private slots:
     void factsAndSavedFramesTellWhatEachPaneShows()
     {
         // Frames go to the pictures folder the user's XDG settings name.
-        QTemporaryDir home;
-        QVERIFY(QDir(home.path()).mkpath("config"));
-        QFile dirs(home.filePath("config/user-dirs.dirs"));
-        QVERIFY(dirs.open(QIODevice::WriteOnly));
-        dirs.write("XDG_PICTURES_DIR=\"" + home.filePath("Shots").toUtf8() + "\"\n");
-        dirs.close();
-        qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());
-        const auto restore = qScopeGuard([] { qunsetenv("XDG_CONFIG_HOME"); });
+        const OwnPicturesFolder pictures;
+        QVERIFY(pictures.isValid());
 
         Window window;
         QVERIFY(window.play("loop.mp4", "bars-360.mp4"));
@@ -238,8 +230,8 @@ private slots:
 
         // "s" saves the frame of each linked pane, at the video's size; each bar says where.
         QTest::keyClick(&right, Qt::Key_S);
-        const QString leftFile = home.filePath("Shots/loop-0m00.600s.png");
-        const QString rightFile = home.filePath("Shots/bars-360-0m00.600s.png");
+        const QString leftFile = pictures.path() + "/loop-0m00.600s.png";
+        const QString rightFile = pictures.path() + "/bars-360-0m00.600s.png";
         QTRY_COMPARE_WITH_TIMEOUT(left.transportBar().status(), "Saved " + leftFile,
                                   kPlayerTimeoutMs);
         QTRY_COMPARE_WITH_TIMEOUT(right.transportBar().status(), "Saved " + rightFile,
@@ -271,7 +263,7 @@ private slots:
         // A second save of the same moment keeps the first.
         QTest::keyClick(&right, Qt::Key_S);
         QTRY_COMPARE_WITH_TIMEOUT(left.transportBar().status(),
-                                  "Saved " + home.filePath("Shots/loop-0m00.600s (2).png"),
+                                  "Saved " + pictures.path() + "/loop-0m00.600s (2).png",
                                   kPlayerTimeoutMs);
     }
 

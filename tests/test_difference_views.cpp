@@ -7,6 +7,7 @@
 #include "playback/transport_bar.h"
 #include "playback/wipe_view.h"
 #include "support/linked_window.h"
+#include "support/pictures_folder.h"
 #include "support/wipe_testing.h"
 
 #include <QClipboard>
@@ -65,13 +66,7 @@ private slots:
     void initTestCase()
     {
         // Saved pictures go to a pictures folder of the test's own.
-        QVERIFY(m_home.isValid() && QDir(m_home.path()).mkpath("config") &&
-                QDir(m_home.path()).mkpath("Shots"));
-        QFile dirs(m_home.filePath("config/user-dirs.dirs"));
-        QVERIFY(dirs.open(QIODevice::WriteOnly));
-        dirs.write("XDG_PICTURES_DIR=\"" + m_home.filePath("Shots").toUtf8() + "\"\n");
-        dirs.close();
-        qputenv("XDG_CONFIG_HOME", m_home.filePath("config").toUtf8());
+        QVERIFY(m_pictures.isValid());
     }
 
     void measuresEachFramePairAsFfmpegDoes()
@@ -148,9 +143,9 @@ private slots:
         QTest::keyClick(&wipe, Qt::Key_S);
         QTRY_VERIFY2(wipe.transportBar().status().contains("/red difference-"),
                      qPrintable(wipe.transportBar().status()));
-        const QStringList saved = QDir(m_home.filePath("Shots")).entryList(QDir::Files);
+        const QStringList saved = m_pictures.files();
         QCOMPARE(saved.size(), 1);
-        const QImage picture(m_home.filePath("Shots/" + saved[0]));
+        const QImage picture(m_pictures.path() + u'/' + saved[0]);
         QCOMPARE(picture.size(), wipe.pictureRect().size() * wipe.devicePixelRatio());
         const QImage shown = wipe.grab(wipe.pictureRect()).toImage();
         QCOMPARE(picture.convertToFormat(QImage::Format_RGB32),
@@ -229,7 +224,7 @@ private slots:
     }
 
 private:
-    QTemporaryDir m_home;
+    OwnPicturesFolder m_pictures;
 };
 
 QTEST_MAIN(TestDifferenceViews)

@@ -1,0 +1,30 @@
+#include "engine/libav_handles.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
+
+namespace tandemo {
+
+void LibavFreer::operator()(AVFormatContext* input) const
+{
+    avformat_close_input(&input);
+}
+
+void LibavFreer::operator()(AVCodecContext* codec) const
+{
+    avcodec_free_context(&codec);
+}
+
+void LibavFreer::operator()(AVFrame* frame) const
+{
+    av_frame_free(&frame);
+}
+
+void LibavFreer::operator()(AVPacket* packet) const
+{
+    av_packet_free(&packet);
+}
+
+} // namespace tandemo

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <memory>
+
+struct AVCodecContext;
+struct AVFormatContext;
+struct AVFrame;
+struct AVPacket;
+
+namespace tandemo {
+
+/// Frees what libav made, each with its own call.
+struct LibavFreer {
+    void operator()(AVFormatContext* input) const;
+    void operator()(AVCodecContext* codec) const;
+    void operator()(AVFrame* frame) const;
+    void operator()(AVPacket* packet) const;
+};
+
+/// libav's objects, owned.
+using LibavInput = std::unique_ptr<AVFormatContext, LibavFreer>;
+using LibavCodec = std::unique_ptr<AVCodecContext, LibavFreer>;
+using LibavFrame = std::unique_ptr<AVFrame, LibavFreer>;
+using LibavPacket = std::unique_ptr<AVPacket, LibavFreer>;
+
+} // namespace tandemo
