@@ -58,9 +58,11 @@ def print_table(results):
                   f"{med(case, 'output_drops'):.0f}/{med(case, 'decoder_drops'):.0f} | | |")
     print()
     for path in ("software", "gl"):
-        seam = cases[f"loop seam tandemo {path}"]
-        print(f"loop seam ({path}, 2 s 1080p clips): median {seam['seam_median_ms']} ms, longest "
-              f"{seam['seam_longest_ms']} ms per pane over {seam['restarts']} restarts")
+        for label in ("1080p30", "720p25"):
+            case = f"loop seam {label} tandemo {path}"
+            print(f"loop seam ({path}, 2 s {label} clips, on the screen): median "
+                  f"{med(case, 'seam_median_worse_ms'):.1f} ms, longest "
+                  f"{med(case, 'seam_longest_worst_ms'):.1f} ms (worse pane, median of runs)")
     start = cases["start-up"].get("launch to window mapped", {})
     mpv_start = cases["mpv start-up"].get("launch to window mapped", {})
     close = cases["close"].get("close to exit while playing", {})
@@ -112,17 +114,25 @@ def print_targets(results):
         rows.append((name, f"{measured:.3g}{unit}", f"{limit:.3g}{unit}", f"{ratio:.2f}",
                      "met" if measured <= limit else "missed"))
 
-    for label in ("1080p", "720p", "720p 25+30", "1080p hevc10"):
+    for label in ("1080p", "720p"):
+        target(f"CPU, {label}, window as it opens: tandemo software / two mpv x11",
+               med(f"{label} designed tandemo software", "cpu")
+               / med(f"{label} designed two mpv x11", "cpu"), 0.85)
+    for label, limit in (("1080p", 0.90), ("720p", 0.90), ("720p 25+30", 0.90),
+                         ("1080p hevc10", 0.90)):
         target(f"CPU, {label}: tandemo software / two mpv x11",
-               med(f"{label} tandemo software", "cpu") / med(f"{label} two mpv x11", "cpu"), 0.90)
+               med(f"{label} tandemo software", "cpu") / med(f"{label} two mpv x11", "cpu"), limit)
     target("CPU, 1080p: tandemo software / decode floor",
            med("1080p tandemo software", "cpu") / med("1080p decode floor", "cpu"), 1.2)
-    frame = 1000 / 30
     for path in ("software", "gl"):
-        seam = cases[f"loop seam tandemo {path}"]
-        target(f"loop seam median, {path} (ms, worse pane)", max(seam["seam_median_ms"]),
-               frame + 10, " ms")
-        target(f"loop seam longest, {path} (ms)", max(seam["seam_longest_ms"]), 2 * frame, " ms")
+        for label, fps in (("1080p30", 30), ("720p25", 25)):
+            case = f"loop seam {label} tandemo {path}"
+            frame = 1000 / fps
+            target(f"loop seam median, {label} {path} (ms, worse pane, on the screen)",
+                   med(case, "seam_median_worse_ms"), frame + 6, " ms")
+            target(f"loop seam longest, {label} {path} (ms, on the screen)",
+                   med(case, "seam_longest_worst_ms"), frame + 13, " ms")
+    frame = 1000 / 30
     for path in ("software", "gl"):
         motion = cases[f"first frames {path}"].get("skew between the panes' starts of motion", {})
         target(f"sample command, panes start moving apart by, median, {path}",
@@ -134,9 +144,12 @@ def print_targets(results):
            1 / fairness if fairness else None, 1 / 0.8)
     target("overload: longest time to paint a menu", med("4k tandemo software", "menu_longest_ms"),
            100, " ms")
-    for label in ("1080p", "4k"):
+    for label in ("1080p", "720p"):
         target(f"peak memory, {label}: tandemo software / two mpv x11",
-               med(f"{label} tandemo software", "rss") / med(f"{label} two mpv x11", "rss"), 0.8)
+               med(f"{label} tandemo software", "rss") / med(f"{label} two mpv x11", "rss"), 1.0)
+    rows.append(("peak memory, 4k: tandemo software / two mpv x11 (reported)",
+                 f"{med('4k tandemo software', 'rss') / med('4k two mpv x11', 'rss'):.2f}", "",
+                 "", ""))
     print("\n| target | measured | limit | ratio | |")
     print("|---|---|---|---|---|")
     for row in rows:

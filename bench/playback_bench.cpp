@@ -4,12 +4,15 @@
 //
 //   tandemo-bench-playback [--path gl|software] [--seconds N] [--window WxH] [--wipe]
 //                          [--wipe-mode divider|difference|onion|flicker]
-//                          [--menus] [--mpv name=value]... VIDEO1 VIDEO2
+//                          [--menus] [--on-screen] [--mpv name=value]... VIDEO1 VIDEO2
 //
 // With --wipe, both play in the wipe view instead, and the pictures it shows are counted too;
 // --wipe-mode shows them there as a difference, an onion skin or a flicker (2 changes a second).
 // With --menus, a menu is opened over the window every 0.7 s, as a user would, and the time until
 // it is painted is noted: whether the window stays responsive while both videos play.
+// With --on-screen, a frame counts when it reaches the window system rather than when it is drawn:
+// a patch in the middle of each pane is read back from the X server every 2 ms, and each change is
+// a new picture on the screen.
 
 #include "app/platform_components.h"
 #include "bench/gl_choice.h"
@@ -23,6 +26,7 @@
 #include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QMenu>
+#include <QScreen>
 #include <QTimer>
 
 #include <sys/resource.h>
@@ -103,6 +107,7 @@ int main(int argc, char* argv[])
     parser.addOption(
         {"wipe-mode", "How the wipe view lays them over each other.", "mode", "divider"});
     parser.addOption({"menus", "Open a menu now and then; note how long it takes to show."});
+    parser.addOption({"on-screen", "Time frames by when they reach the screen."});
     parser.addPositionalArgument("video1", "Video for the left pane.");
     parser.addPositionalArgument("video2", "Video for the right pane.");
     parser.process(app);
@@ -141,8 +146,9 @@ int main(int argc, char* argv[])
             return 1;
         }
         player->setGeometry(QRect(QPoint(1, 1), pane - QSize(2, 2)));
-        QObject::connect(player, &MpvPlayer::frameRendered,
-                         [&, i] { records[i].frames.push_back(clock.nsecsElapsed()); });
+        if (!parser.isSet("on-screen"))
+            QObject::connect(player, &MpvPlayer::frameRendered,
+                             [&, i] { records[i].frames.push_back(clock.nsecsElapsed()); });
         QObject::connect(&player->engine(), &PlaybackEngine::playbackRestarted,
                          [&, i] { records[i].restarts.push_back(clock.nsecsElapsed()); });
         if (!parser.isSet("no-loop"))
@@ -163,6 +169,26 @@ int main(int argc, char* argv[])
     const auto wipePictures = [&] {
         return components.wipeView() ? components.wipeView()->picturesShown() : 0;
     };
+
+    QTimer screenPoll;
+    QImage lastPatch[2];
+    QObject::connect(&screenPoll, &QTimer::timeout, [&] {
+        for (int i = 0; i < 2; ++i) {
+            QWidget* surface = qobject_cast<MpvPlayer*>(players[i])->videoSurface().widget();
+            const QPoint centre = surface->mapTo(&window, surface->rect().center());
+            const QImage patch =
+                window.screen()
+                    ->grabWindow(window.winId(), centre.x() - 8, centre.y() - 8, 16, 16)
+                    .toImage();
+            if (patch != lastPatch[i])
+                records[i].frames.push_back(clock.nsecsElapsed());
+            lastPatch[i] = patch;
+        }
+    });
+    if (parser.isSet("on-screen")) {
+        screenPoll.setTimerType(Qt::PreciseTimer);
+        screenPoll.start(2);
+    }
 
     MenuProbe menus;
     QTimer menuTimer;

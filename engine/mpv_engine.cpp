@@ -5,15 +5,11 @@
 #include <mpv/client.h>
 
 #include <QLoggingCategory>
-#include <QMetaObject>
 #include <QThread>
 
 #include <algorithm>
 #include <clocale>
-#include <cmath>
-#include <string_view>
 #include <utility>
-#include <vector>
 
 Q_LOGGING_CATEGORY(lcMpv, "tandemo.mpv", QtWarningMsg)
 
@@ -37,24 +33,14 @@ enum ObservedProperty : std::uint64_t {
     Codec,
     BitRate,
     Rotation,
+    AtEnd,
 };
 
 // Ids of the asynchronous requests made while a file is held at its "on_preloaded" hook.
-enum Request : std::uint64_t { PreloadedHook = 100, TrackList, UprightFilter };
+enum Request : std::uint64_t { PreloadedHook = 100, TrackList };
 
-} // namespace
-
-void MpvCoreDeleter::operator()(mpv_handle* core) const
+MpvCore createCore(const MpvEngineOptions& options, QString* error)
 {
-    mpv_terminate_destroy(core);
-}
-
-std::unique_ptr<MpvEngine> MpvEngine::create(const MpvEngineOptions& options, QString* error)
-{
-    // mpv refuses to start unless numbers are formatted the C way; QApplication has set the
-    // locale from the environment by now.
-    std::setlocale(LC_NUMERIC, "C");
-
     MpvCore core(mpv_create());
     if (!core) {
         if (error)
@@ -69,12 +55,18 @@ std::unique_ptr<MpvEngine> MpvEngine::create(const MpvEngineOptions& options, QS
         setOption(option.name, option.value);
     setOption("vd-lavc-threads",
               QByteArray::number(decoderThreadsFor(QThread::idealThreadCount())).constData());
+    // A pass that ends holds its last picture, playing on, until the other core takes over.
+    setOption("keep-open-pause", "no");
     if (!options.audioOutput)
         setOption("ao", "null");
     if (options.rotateBeforeRendering)
         setOption("video-rotate", "no");
-    if (!options.hardwareDecoding)
+    if (!options.hardwareDecoding) {
+        // No codec may be decoded by hardware, whatever the spelling of hwdec: the engine
+        // changes that spelling to have the decoder opened anew with other settings.
         setOption("hwdec", "no");
+        setOption("hwdec-codecs", "");
+    }
     for (const auto& [name, value] : options.extraOptions)
         setOption(name.c_str(), value.c_str());
 
@@ -84,16 +76,42 @@ std::unique_ptr<MpvEngine> MpvEngine::create(const MpvEngineOptions& options, QS
                          .arg(QString::fromUtf8(mpv_error_string(status)));
         return nullptr;
     }
-    auto engine = std::unique_ptr<MpvEngine>(new MpvEngine(std::move(core)));
-    if (options.rotateBeforeRendering)
-        mpv_hook_add(engine->handle(), PreloadedHook, "on_preloaded", 0);
-    return engine;
+    mpv_hook_add(core.get(), PreloadedHook, "on_preloaded", 0);
+    return core;
 }
 
-MpvEngine::MpvEngine(MpvCore core)
-    : m_core(std::move(core))
+} // namespace
+
+void MpvCoreDeleter::operator()(mpv_handle* core) const
 {
-    mpv_handle* handle = m_core.get();
+    mpv_terminate_destroy(core);
+}
+
+std::unique_ptr<MpvEngine> MpvEngine::create(const MpvEngineOptions& options, QString* error)
+{
+    // mpv refuses to start unless numbers are formatted the C way; QApplication has set the
+    // locale from the environment by now.
+    std::setlocale(LC_NUMERIC, "C");
+
+    MpvCore core = createCore(options, error);
+    if (!core)
+        return nullptr;
+    // Without a second core, files loop as mpv loops them.
+    MpvCore waiting = options.gaplessLoop ? createCore(options, nullptr) : nullptr;
+    return std::unique_ptr<MpvEngine>(new MpvEngine(std::move(core), std::move(waiting), options));
+}
+
+MpvEngine::MpvEngine(MpvCore core, MpvCore waiting, const MpvEngineOptions& options)
+    : m_options(options)
+{
+    m_shown.core = std::move(core);
+    m_waiting.core = std::move(waiting);
+    for (mpv_handle* handle : handles())
+        observe(handle);
+}
+
+void MpvEngine::observe(mpv_handle* handle)
+{
     mpv_request_log_messages(handle, "warn");
     mpv_observe_property(handle, Pause, "pause", MPV_FORMAT_FLAG);
     mpv_observe_property(handle, Idle, "idle-active", MPV_FORMAT_FLAG);
@@ -110,18 +128,39 @@ MpvEngine::MpvEngine(MpvCore core)
     mpv_observe_property(handle, StoredHeight, "height", MPV_FORMAT_INT64);
     mpv_observe_property(handle, Codec, "video-codec", MPV_FORMAT_STRING);
     mpv_observe_property(handle, BitRate, "video-bitrate", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(handle, AtEnd, "eof-reached", MPV_FORMAT_FLAG);
     mpv_set_wakeup_callback(handle, &MpvEngine::onWakeup, this);
 }
 
 MpvEngine::~MpvEngine()
 {
-    // No callback may reach this object once it is gone; the core is destroyed after this.
-    mpv_set_wakeup_callback(m_core.get(), nullptr, nullptr);
+    setPlaying(false);
+    // No callback may reach this object once it is gone; the cores are destroyed after this.
+    for (mpv_handle* handle : handles())
+        mpv_set_wakeup_callback(handle, nullptr, nullptr);
+}
+
+std::vector<mpv_handle*> MpvEngine::handles() const
+{
+    std::vector<mpv_handle*> all{m_shown.core.get()};
+    if (m_waiting.core)
+        all.push_back(m_waiting.core.get());
+    return all;
 }
 
 double MpvEngine::frameRate() const
 {
-    return m_containerFps > 0 ? m_containerFps : std::max(m_measuredFps, 0.0);
+    return m_shown.containerFps > 0 ? m_shown.containerFps : std::max(m_shown.measuredFps, 0.0);
+}
+
+std::int64_t MpvEngine::outputFramesDropped() const
+{
+    return m_shown.outputDrops + m_waiting.outputDrops;
+}
+
+std::int64_t MpvEngine::decoderFramesDropped() const
+{
+    return m_shown.decoderDrops + m_waiting.decoderDrops;
 }
 
 void MpvEngine::onWakeup(void* engine)
@@ -133,60 +172,100 @@ void MpvEngine::onWakeup(void* engine)
 
 void MpvEngine::drainEvents()
 {
-    for (;;) {
-        const mpv_event* event = mpv_wait_event(m_core.get(), 0);
-        switch (event->event_id) {
-        case MPV_EVENT_NONE:
-            return;
-        case MPV_EVENT_PROPERTY_CHANGE:
-            handlePropertyChange(event->reply_userdata,
-                                 *static_cast<mpv_event_property*>(event->data));
-            break;
-        case MPV_EVENT_FILE_LOADED:
-            emit fileLoaded();
-            break;
-        case MPV_EVENT_HOOK:
-            handleHook(*static_cast<mpv_event_hook*>(event->data));
-            break;
-        case MPV_EVENT_GET_PROPERTY_REPLY:
-            if (event->reply_userdata == TrackList)
-                rotateUpright(event->error >= 0 ? static_cast<mpv_event_property*>(event->data)
-                                                : nullptr);
-            break;
-        case MPV_EVENT_SET_PROPERTY_REPLY:
-            // The filter is in place (or could not be set): the file may go on.
-            if (event->reply_userdata == UprightFilter && m_pendingHook) {
-                mpv_hook_continue(m_core.get(), std::exchange(m_pendingHook, 0));
-            }
-            break;
-        case MPV_EVENT_COMMAND_REPLY:
-            if (event->reply_userdata == kFrameSaveRequest && m_frameSave) {
-                const std::unique_ptr<FrameSave> save = std::move(m_frameSave);
-                emit frameSaved(save->destination(), save->finish(event->error >= 0));
-            }
-            break;
-        case MPV_EVENT_PLAYBACK_RESTART:
-            emit playbackRestarted();
-            break;
-        case MPV_EVENT_END_FILE: {
-            const auto* end = static_cast<mpv_event_end_file*>(event->data);
-            if (end->reason == MPV_END_FILE_REASON_ERROR)
-                emit fileFailed(QString::fromUtf8(mpv_error_string(end->error)));
-            break;
-        }
-        case MPV_EVENT_LOG_MESSAGE: {
-            const auto* message = static_cast<mpv_event_log_message*>(event->data);
-            qCDebug(lcMpv).noquote()
-                << message->prefix << QString::fromUtf8(message->text).trimmed();
-            break;
-        }
-        default:
-            break;
+    // Each event applies to whichever role its core has when it is read: a core that stops
+    // showing in the middle of its events goes on as the waiting one.
+    for (MpvCoreState* state : {&m_shown, &m_waiting}) {
+        while (state->core) {
+            const mpv_event* event = mpv_wait_event(state->core.get(), 0);
+            if (event->event_id == MPV_EVENT_NONE)
+                break;
+            handleEvent(*state, *event);
         }
     }
 }
 
-void MpvEngine::handlePropertyChange(std::uint64_t id, const mpv_event_property& property)
+void MpvEngine::handleEvent(MpvCoreState& state, const mpv_event& event)
+{
+    const bool showing = &state == &m_shown;
+    switch (event.event_id) {
+    case MPV_EVENT_PROPERTY_CHANGE:
+        handlePropertyChange(state, event.reply_userdata,
+                             *static_cast<mpv_event_property*>(event.data));
+        break;
+    case MPV_EVENT_FILE_LOADED:
+        state.loaded = true;
+        if (showing) {
+            m_dropsAtLoad = m_shown.outputDrops;
+            emit fileLoaded();
+        }
+        break;
+    case MPV_EVENT_HOOK:
+        // The file is open and its tracks known, but nothing is decoded yet. Its tracks are
+        // asked for, the decoding set up for them, and only then the file goes on; each step is
+        // asynchronous, so the GUI thread never waits for the core. The core itself waits for
+        // the continue, which is why that last call cannot stall on it.
+        state.pendingHook = static_cast<mpv_event_hook*>(event.data)->id;
+        mpv_get_property_async(state.core.get(), TrackList, "track-list", MPV_FORMAT_NODE);
+        break;
+    case MPV_EVENT_GET_PROPERTY_REPLY:
+        if (event.reply_userdata == TrackList)
+            applyTrackList(state, event.error >= 0 ? static_cast<mpv_event_property*>(event.data)
+                                                   : nullptr);
+        break;
+    case MPV_EVENT_SET_PROPERTY_REPLY:
+        // The decoding is set up (or could not be): the file may go on.
+        if (event.reply_userdata == kDecodingSetRequest && state.pendingHook)
+            mpv_hook_continue(state.core.get(), std::exchange(state.pendingHook, 0));
+        break;
+    case MPV_EVENT_COMMAND_REPLY:
+        // The decoder opens anew and seeks to the frame showing: the restart after that shows
+        // the frame to save. Any restart before it is of an earlier seek.
+        if (event.reply_userdata == kReopenForSaveRequest)
+            m_screenshotAfterReopen = true;
+        // The core that took the save may have stopped showing meanwhile.
+        if (event.reply_userdata == kFrameSaveRequest && m_frameSave) {
+            const std::unique_ptr<FrameSave> save = std::move(m_frameSave);
+            emit frameSaved(save->destination(), save->finish(event.error >= 0));
+            // Opened in full for the save, the decoder leaves out again what the pane can't show.
+            if (std::exchange(m_reopenedForSave, false) && !m_shown.loopFilterSkipped &&
+                !loopFilterShows(m_shown.storedSize, m_shown.rotation + m_shown.filterRotation))
+                reopenDecoder(m_shown, true);
+        }
+        break;
+    case MPV_EVENT_PLAYBACK_RESTART:
+        state.restarted = true;
+        if (const auto reopen = std::exchange(state.pendingReopen, std::nullopt))
+            reopenDecoder(state, reopen->first, reopen->second);
+        if (showing) {
+            if (std::exchange(m_screenshotAfterReopen, false))
+                takeScreenshot();
+            emit playbackRestarted();
+            prepareWaitingCore();
+        }
+        break;
+    case MPV_EVENT_END_FILE: {
+        const auto* end = static_cast<mpv_event_end_file*>(event.data);
+        if (end->reason == MPV_END_FILE_REASON_ERROR) {
+            if (showing)
+                emit fileFailed(QString::fromUtf8(mpv_error_string(end->error)));
+            else
+                fallBackToSeekingLoop();
+        }
+        state.loaded = false;
+        break;
+    }
+    case MPV_EVENT_LOG_MESSAGE: {
+        const auto* message = static_cast<mpv_event_log_message*>(event.data);
+        qCDebug(lcMpv).noquote() << message->prefix << QString::fromUtf8(message->text).trimmed();
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void MpvEngine::handlePropertyChange(MpvCoreState& state, std::uint64_t id,
+                                     const mpv_event_property& property)
 {
     const bool present = property.format != MPV_FORMAT_NONE && property.data;
     const auto flag = [&] { return present && *static_cast<int*>(property.data) != 0; };
@@ -200,96 +279,105 @@ void MpvEngine::handlePropertyChange(std::uint64_t id, const mpv_event_property&
 
     switch (id) {
     case Pause:
-        m_paused = flag();
-        emit pausedChanged(m_paused);
+        state.paused = flag();
         break;
     case Idle:
-        m_idle = flag();
-        emit idleChanged(m_idle);
+        state.idle = flag();
         break;
     case Position:
-        m_position = number();
-        emit positionChanged(m_position);
+        state.position = number();
         break;
     case Duration:
-        m_duration = number();
-        emit durationChanged(m_duration);
+        state.duration = number();
         break;
     case ContainerFps:
-        m_containerFps = number();
+        state.containerFps = number();
         break;
     case MeasuredFps:
-        m_measuredFps = number();
+        state.measuredFps = number();
         break;
     case OutputDrops:
-        m_outputDrops = integer();
+        state.outputDrops = integer();
         break;
     case DecoderDrops:
-        m_decoderDrops = integer();
+        state.decoderDrops = integer();
         break;
     case DisplayWidth:
-        m_videoSize.setWidth(int(integer()));
+        state.videoSize.setWidth(int(integer()));
         break;
     case DisplayHeight:
-        m_videoSize.setHeight(int(integer()));
+        state.videoSize.setHeight(int(integer()));
         break;
     case Rotation:
-        m_rotation = integer();
+        state.rotation = integer();
         break;
     case StoredWidth:
-        m_storedSize.setWidth(int(integer()));
+        state.storedSize.setWidth(int(integer()));
         break;
     case StoredHeight:
-        m_storedSize.setHeight(int(integer()));
+        state.storedSize.setHeight(int(integer()));
         break;
     case Codec:
         // "h264 (H.264 / AVC / MPEG-4 AVC / MPEG-4 part 10)": the short name is enough.
-        m_codec = text().section(QLatin1Char(' '), 0, 0);
+        state.codec = text().section(QLatin1Char(' '), 0, 0);
         break;
     case BitRate:
-        m_bitRate = number();
+        state.bitRate = number();
+        break;
+    case AtEnd:
+        state.atEnd = flag();
+        break;
+    default:
+        break;
+    }
+    if (&state == &m_shown)
+        signalChange(id);
+}
+
+void MpvEngine::signalChange(std::uint64_t id)
+{
+    switch (id) {
+    case Pause:
+        emit pausedChanged(m_shown.paused);
+        break;
+    case Idle:
+        emit idleChanged(m_shown.idle);
+        break;
+    case Position:
+        emit positionChanged(m_shown.position);
+        break;
+    case Duration:
+        emit durationChanged(m_shown.duration);
+        break;
+    case OutputDrops:
+        // A pane that cannot decode in time has no time for a second core either.
+        if (m_shown.outputDrops - m_dropsAtLoad > 12 && isLoopGapless())
+            fallBackToSeekingLoop();
+        break;
+    case AtEnd:
+        if (m_shown.atEnd && isLoopGapless())
+            switchCores();
         break;
     default:
         break;
     }
 }
 
-void MpvEngine::handleHook(const mpv_event_hook& hook)
-{
-    // The file is open and its tracks known, but nothing is decoded yet. Its rotation is asked
-    // for, the filter that undoes it set, and only then the file goes on; each step is
-    // asynchronous, so the GUI thread never waits for the core. The core itself waits for the
-    // continue, which is why that last call cannot stall on it.
-    m_pendingHook = hook.id;
-    mpv_get_property_async(m_core.get(), TrackList, "track-list", MPV_FORMAT_NODE);
-}
-
-void MpvEngine::rotateUpright(const mpv_event_property* trackList)
-{
-    std::int64_t rotation = 0;
-    if (trackList && trackList->format == MPV_FORMAT_NODE && trackList->data)
-        rotation = videoRotation(*static_cast<mpv_node*>(trackList->data));
-    // The filter is set for every file, so that one file's rotation never stays for the next.
-    m_filterRotation = rotation;
-    const QByteArray filter = videoFilters();
-    const char* value = filter.constData();
-    mpv_set_property_async(m_core.get(), UprightFilter, "vf", MPV_FORMAT_STRING, &value);
-}
-
 QSize MpvEngine::videoSize() const
 {
     // Where the renderer turns the picture upright, the size reported is the picture's before.
-    return m_rotation % 180 == 90 ? m_videoSize.transposed() : m_videoSize;
+    return m_shown.rotation % 180 == 90 ? m_shown.videoSize.transposed() : m_shown.videoSize;
 }
 
 MediaFacts MpvEngine::facts() const
 {
-    if (m_idle)
+    if (m_shown.idle)
         return {};
-    MediaFacts facts{m_file, m_storedSize, m_codec, frameRate(), m_bitRate, m_position};
+    MediaFacts facts{m_file,      m_shown.storedSize, m_shown.codec,
+                     frameRate(), m_shown.bitRate,    m_shown.position};
     // The frame showing, as the file's own timestamps count it; a time past the last frame (a
     // step beyond the end) is that frame's.
-    if (const std::optional<FrameAt> frame = m_frameTimes.times().frameAt(m_position)) {
+    if (const std::optional<FrameAt> frame = m_frameTimes.times().frameAt(m_shown.position)) {
         facts.frame = frame->number;
         facts.position = frame->seconds;
     }

@@ -10,13 +10,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 // libmpv's own types, declared here so that its headers stay inside the engine's sources.
 struct mpv_handle;
-struct mpv_event_hook;
+struct mpv_event;
 struct mpv_event_property;
 
 namespace tandemo {
@@ -30,8 +31,11 @@ struct MpvEngineOptions {
     /// turned by 90 or 270 degrees.
     bool rotateBeforeRendering = false;
     /// Off decodes on the CPU only. Where pictures are drawn by the CPU, frames a GPU decoded
-    /// would only be copied back, and looking for a decoder costs time at every load.
+    /// would only be copied back, and looking for a decoder costs time at every load. Decoding
+    /// on the CPU, the engine also leaves out the work a pane too small to show it cannot show.
     bool hardwareDecoding = true;
+    /// A looping file starts its next pass without a pause: a second core waits at its start.
+    bool gaplessLoop = true;
     /// Further mpv options, set after the player's own; for measuring alternatives.
     std::vector<std::pair<std::string, std::string>> extraOptions;
 };
@@ -42,10 +46,48 @@ struct MpvCoreDeleter {
 };
 using MpvCore = std::unique_ptr<mpv_handle, MpvCoreDeleter>;
 
-/// One mpv core: its options, the commands the player sends it and the state it reports back.
-/// mpv's wakeup callback only posts to this object's thread; events are read and turned into
-/// signals there. Nothing here waits for the core: state comes from observed properties, and
-/// commands are sent asynchronously.
+/// One core of the engine and what it last reported.
+struct MpvCoreState {
+    MpvCore core;
+    // The "on_preloaded" hook the core waits at, until the engine has set up the decoding.
+    std::uint64_t pendingHook = 0;
+    bool paused = false;
+    bool idle = true;
+    bool atEnd = false;
+    // A file is loaded and its first picture decoded after the last load or seek.
+    bool loaded = false;
+    bool restarted = false;
+    bool loopFilterSkipped = false;
+    double position = 0;
+    double duration = 0;
+    double containerFps = 0;
+    double measuredFps = 0;
+    std::int64_t outputDrops = 0;
+    std::int64_t decoderDrops = 0;
+    QSize storedSize;
+    QString codec;
+    double bitRate = 0;
+    QSize videoSize;
+    // How far the renderer turns the picture to show it upright, and how far a filter turns
+    // it before it is rendered (the one or the other).
+    std::int64_t rotation = 0;
+    std::int64_t filterRotation = 0;
+    // Which of two equal spellings of the hardware decoding option is set: changing it is what
+    // makes mpv open the decoder anew.
+    bool hwdecSpelledOtherWay = false;
+    // A reopening of the decoder asked for during a seek, done once the seek has shown its frame
+    // (reopening seeks to the frame showing, and would undo the seek): whether it skips the loop
+    // filter, and the id of its reply.
+    std::optional<std::pair<bool, std::uint64_t>> pendingReopen;
+};
+
+/// What plays a player's video through libmpv. mpv's wakeup callback only posts to this object's
+/// thread; events are read and turned into signals there. Nothing here waits for a core: state
+/// comes from observed properties, and commands are sent asynchronously.
+///
+/// A looping file is played by two cores in turn: while one shows a pass, the other waits paused
+/// at the start with its first picture decoded, and takes over the moment the pass ends, so that
+/// no pause of a seek back shows between passes. Everything outside sees one player.
 class MpvEngine : public PlaybackEngine {
     Q_OBJECT
 public:
@@ -53,7 +95,10 @@ public:
     static std::unique_ptr<MpvEngine> create(const MpvEngineOptions& options, QString* error);
     ~MpvEngine() override;
 
-    mpv_handle* handle() const { return m_core.get(); }
+    /// The cores that draw, the one showing first; each needs its render context.
+    std::vector<mpv_handle*> handles() const;
+    /// The core whose pictures are shown now.
+    mpv_handle* handle() const { return m_shown.core.get(); }
 
     /// Replaces whatever is playing with the file; returns at once.
     void loadFile(const QString& path, bool startPaused);
@@ -67,15 +112,21 @@ public:
     /// Scales every picture to fill its area (aspect kept), small ones too; off returns to
     /// showing small pictures at their own size.
     void setScaledToFit(bool scaled);
+    /// The size, in pixels, of the area the picture is drawn into: how large it is shown.
+    void setPictureArea(QSize pixels);
     bool isLooping() const { return m_looping; }
+    /// Whether the next pass starts from the waiting core (else mpv seeks back as usual).
+    bool isLoopGapless() const;
+    /// Whether the picture showing is decoded without the loop filter (shown too small for it).
+    bool skipsLoopFilter() const { return m_shown.loopFilterSkipped; }
 
     QString file() const override { return m_file; }
     /// What the file is, as far as the engine has read it, and where it plays.
     MediaFacts facts() const;
-    bool isPaused() const override { return m_paused; }
-    bool isIdle() const override { return m_idle; }
-    double position() const override { return m_position; }
-    double duration() const override { return m_duration; }
+    bool isPaused() const override { return m_shown.paused; }
+    bool isIdle() const override { return m_shown.idle; }
+    double position() const override { return m_shown.position; }
+    double duration() const override { return m_shown.duration; }
     /// As the file declares it, else as measured; 0 when unknown.
     double frameRate() const override;
     double speed() const override { return m_speed; }
@@ -83,8 +134,8 @@ public:
     ViewZoom view() const override { return m_view; }
     void setView(const ViewZoom& view) override;
     /// Frames dropped so far by the video output and by the decoder.
-    std::int64_t outputFramesDropped() const { return m_outputDrops; }
-    std::int64_t decoderFramesDropped() const { return m_decoderDrops; }
+    std::int64_t outputFramesDropped() const;
+    std::int64_t decoderFramesDropped() const;
 
     void play() override;
     void pause() override { setPaused(true); }
@@ -104,53 +155,79 @@ public:
 
 signals:
     void fileLoaded();
+    /// The other core shows from now on: its current picture is the one to draw.
+    void shownCoreChanged();
 
 private:
-    explicit MpvEngine(MpvCore core);
+    MpvEngine(MpvCore core, MpvCore waiting, const MpvEngineOptions& options);
 
     static void onWakeup(void* engine);
+    void observe(mpv_handle* core);
     void drainEvents();
-    void handlePropertyChange(std::uint64_t id, const mpv_event_property& property);
-    void handleHook(const mpv_event_hook& hook);
-    void rotateUpright(const mpv_event_property* trackList);
+    /// Applies one event of the core `state` holds; signals only for the core showing.
+    void handleEvent(MpvCoreState& state, const mpv_event& event);
+    void handlePropertyChange(MpvCoreState& state, std::uint64_t id,
+                              const mpv_event_property& property);
+    void signalChange(std::uint64_t id);
+    void applyTrackList(MpvCoreState& state, const mpv_event_property* trackList);
+    /// Sets a property on every core (a setting), or on the showing one only (transport).
     void setPropertyAsync(const char* name, const char* value);
-    void commandAsync(std::initializer_list<const char*> arguments);
+    void setShownPropertyAsync(const char* name, const char* value);
+    void commandAsync(mpv_handle* core, std::initializer_list<const char*> arguments);
     /// The filters before rendering: the one that turns the picture upright, and the mirror.
-    QByteArray videoFilters() const;
+    QByteArray videoFilters(std::int64_t filterRotation) const;
     void applyMute();
+    void takeScreenshot();
 
-    MpvCore m_core;
+    // The loop between the two cores.
+    void applyLoopMode();
+    void prepareWaitingCore();
+    void sendToStart(MpvCoreState& state);
+    void switchCores();
+    void fallBackToSeekingLoop();
+
+    // Decoding as the pane needs it.
+    /// Whether the pane shows a picture of the stored size large enough to see the loop filter.
+    bool loopFilterShows(QSize stored, std::int64_t rotation) const;
+    int otherPanesPlaying() const;
+    /// `reply`, when not 0, is the id of the reply to the change that reopens it.
+    void reopenDecoder(MpvCoreState& state, bool skipLoopFilter, std::uint64_t reply = 0);
+    void updateLoopFilter();
+    void setPlaying(bool playing);
+
+    MpvEngineOptions m_options;
+    MpvCoreState m_shown;
+    MpvCoreState m_waiting;
     QueuedWakeup m_wakeup;
     QString m_file;
-    bool m_paused = false;
-    bool m_idle = true;
     bool m_looping = false;
-    double m_position = 0;
+    // The file being played cannot loop through the waiting core: it failed there, or this
+    // pane could not decode in time.
+    bool m_seekingLoopOnly = false;
+    // The file loaded in the waiting core, when it has one.
+    QString m_waitingFile;
+    std::int64_t m_dropsAtLoad = 0;
     double m_speed = 1.0;
     double m_speedNudge = 1.0;
-    double m_duration = 0;
-    double m_containerFps = 0;
-    double m_measuredFps = 0;
-    std::int64_t m_outputDrops = 0;
-    std::int64_t m_decoderDrops = 0;
-    std::uint64_t m_pendingHook = 0;
     // The id of the reply to the save of a frame.
     static constexpr std::uint64_t kFrameSaveRequest = 1000;
+    // The id of the reply to the last setting made while a file waits at its hook.
+    static constexpr std::uint64_t kDecodingSetRequest = 1002;
+    // The id of the reply to opening the decoder in full for a save.
+    static constexpr std::uint64_t kReopenForSaveRequest = 1001;
     std::unique_ptr<FrameSave> m_frameSave;
+    bool m_screenshotAfterReopen = false;
+    bool m_reopenedForSave = false;
     FrameTimesReader m_frameTimes;
-    QSize m_storedSize;
-    QString m_codec;
-    double m_bitRate = 0;
-    QSize m_videoSize;
-    // How far the renderer turns the picture to show it upright, and how far a filter turns
-    // it before it is rendered (the one or the other).
-    std::int64_t m_rotation = 0;
-    std::int64_t m_filterRotation = 0;
     ViewZoom m_view;
+    QSize m_pictureArea;
+    bool m_scaledToFit = false;
     std::optional<Passage> m_passage;
     bool m_muted = false;
     bool m_silenced = false;
     bool m_mirrored = false;
+    // Whether this engine counts among the panes that share the machine's cores.
+    bool m_playing = false;
 };
 
 } // namespace tandemo

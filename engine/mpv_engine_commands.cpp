@@ -13,15 +13,21 @@ namespace tandemo {
 
 void MpvEngine::setPropertyAsync(const char* name, const char* value)
 {
-    const char* arguments[] = {"set", name, value, nullptr};
-    mpv_command_async(m_core.get(), 0, arguments);
+    // Settings go to both cores alike: the waiting one shows next.
+    for (mpv_handle* core : handles())
+        commandAsync(core, {"set", name, value});
 }
 
-void MpvEngine::commandAsync(std::initializer_list<const char*> arguments)
+void MpvEngine::setShownPropertyAsync(const char* name, const char* value)
+{
+    commandAsync(m_shown.core.get(), {"set", name, value});
+}
+
+void MpvEngine::commandAsync(mpv_handle* core, std::initializer_list<const char*> arguments)
 {
     std::vector<const char*> command(arguments);
     command.push_back(nullptr);
-    mpv_command_async(m_core.get(), 0, command.data());
+    mpv_command_async(core, 0, command.data());
 }
 
 void MpvEngine::loadFile(const QString& path, bool startPaused)
@@ -29,52 +35,67 @@ void MpvEngine::loadFile(const QString& path, bool startPaused)
     m_file = path;
     // Only regular files are opened, whenever they are (a replay too: the name may have been
     // taken by something else since): a pipe or a device could block the core for good.
+    m_waitingFile.clear();
+    m_seekingLoopOnly = false;
+    m_shown.restarted = false;
+    if (m_waiting.core)
+        commandAsync(m_waiting.core.get(), {"stop"});
     if (isPresentButNotAFile(path)) {
         m_frameTimes.clear();
-        commandAsync({"stop"});
+        setPlaying(false);
+        commandAsync(m_shown.core.get(), {"stop"});
         emit fileFailed(QStringLiteral("not a regular file"));
         return;
     }
+    setPlaying(true);
     setPaused(startPaused);
     setPassage(std::nullopt);
+    applyLoopMode();
     m_frameTimes.read(path);
     const QByteArray file = encodeFileName(path);
-    const QByteArray options = fileCacheOptions(fileSizeOf(path));
-    commandAsync({"loadfile", file.constData(), "replace", options.constData()});
+    const QByteArray options = fileCacheOptions(fileSizeOf(path), isLoopGapless());
+    commandAsync(m_shown.core.get(),
+                 {"loadfile", file.constData(), "replace", options.constData()});
     emit loadStarted(startPaused);
 }
 
 void MpvEngine::unload()
 {
     m_file.clear();
+    m_waitingFile.clear();
     m_frameTimes.clear();
-    commandAsync({"stop"});
+    setPlaying(false);
+    for (mpv_handle* core : handles())
+        commandAsync(core, {"stop"});
 }
 
 void MpvEngine::play()
 {
     // A file that ended (with loop mode off) left the core idle: it is played again.
-    if (m_idle && !m_file.isEmpty())
+    if (m_shown.idle && !m_file.isEmpty())
         loadFile(m_file, false);
-    else if (!m_idle)
+    else if (!m_shown.idle)
         setPaused(false);
 }
 
 void MpvEngine::setPaused(bool paused)
 {
-    setPropertyAsync("pause", paused ? "yes" : "no");
+    setShownPropertyAsync("pause", paused ? "yes" : "no");
 }
 
 void MpvEngine::stop()
 {
     setPaused(true);
-    commandAsync({"seek", "0", "absolute+exact"});
+    m_shown.restarted = false;
+    commandAsync(m_shown.core.get(), {"seek", "0", "absolute+exact"});
 }
 
 void MpvEngine::seekTo(double seconds, bool exact)
 {
     const QByteArray target = QByteArray::number(seconds, 'f', 3);
-    commandAsync({"seek", target.constData(), exact ? "absolute+exact" : "absolute"});
+    m_shown.restarted = false;
+    commandAsync(m_shown.core.get(),
+                 {"seek", target.constData(), exact ? "absolute+exact" : "absolute"});
 }
 
 void MpvEngine::stepFrame(bool forward)
@@ -83,8 +104,17 @@ void MpvEngine::stepFrame(bool forward)
     // in progress, so a step right after a seek is never lost.
     const double frame = frameDuration(*this);
     setPaused(true);
+    // A step past the last frame goes on into the next pass, as playing does: from the core
+    // that waits at its start, without waiting for mpv to find the end of the file.
+    if (forward && isLoopGapless() && m_shown.duration > 0 &&
+        m_shown.position + 1.5 * frame > m_shown.duration) {
+        m_shown.paused = true;
+        switchCores();
+        return;
+    }
     const QByteArray amount = QByteArray::number(forward ? frame : -frame, 'f', 6);
-    commandAsync({"seek", amount.constData(), "relative+exact"});
+    m_shown.restarted = false;
+    commandAsync(m_shown.core.get(), {"seek", amount.constData(), "relative+exact"});
 }
 
 void MpvEngine::setSpeed(double speed)
@@ -107,6 +137,7 @@ void MpvEngine::setView(const ViewZoom& view)
     setPropertyAsync("video-zoom", QByteArray::number(view.zoom, 'f', 4).constData());
     setPropertyAsync("video-pan-x", QByteArray::number(view.panX, 'f', 5).constData());
     setPropertyAsync("video-pan-y", QByteArray::number(view.panY, 'f', 5).constData());
+    updateLoopFilter();
 }
 
 void MpvEngine::saveFrame(const QString& path)
@@ -118,14 +149,33 @@ void MpvEngine::saveFrame(const QString& path)
         return;
     }
     auto save = std::make_unique<FrameSave>(path);
-    // "video": the decoded picture at its own size, without the view's zoom or scaling.
-    const QByteArray file = encodeFileName(save->stagingPath());
-    const char* arguments[] = {"screenshot-to-file", file.constData(), "video", nullptr};
-    if (!save->isReady() || mpv_command_async(m_core.get(), kFrameSaveRequest, arguments) < 0) {
+    if (!save->isReady() || m_shown.idle) {
         emit frameSaved(path, false);
         return;
     }
     m_frameSave = std::move(save);
+    // A frame is saved as the file holds it, whatever the pane shows: where the decoder left
+    // out what the pane could not show, it is opened anew, decodes the same frame again in
+    // full, and the frame is taken once it shows.
+    if (m_shown.loopFilterSkipped) {
+        m_reopenedForSave = true;
+        reopenDecoder(m_shown, false, kReopenForSaveRequest);
+        return;
+    }
+    takeScreenshot();
+}
+
+void MpvEngine::takeScreenshot()
+{
+    if (!m_frameSave)
+        return;
+    // "video": the decoded picture at its own size, without the view's zoom or scaling.
+    const QByteArray file = encodeFileName(m_frameSave->stagingPath());
+    const char* arguments[] = {"screenshot-to-file", file.constData(), "video", nullptr};
+    if (mpv_command_async(m_shown.core.get(), kFrameSaveRequest, arguments) < 0) {
+        const std::unique_ptr<FrameSave> save = std::move(m_frameSave);
+        emit frameSaved(save->destination(), save->finish(false));
+    }
 }
 
 void MpvEngine::setVolume(int volume)
@@ -158,15 +208,16 @@ void MpvEngine::setPassage(std::optional<Passage> passage)
     // mpv seeks back to the start each time playback passes the end.
     const QByteArray start = passage ? QByteArray::number(passage->start, 'f', 6) : "no";
     const QByteArray end = passage ? QByteArray::number(passage->end, 'f', 6) : "no";
-    setPropertyAsync("ab-loop-a", start.constData());
-    setPropertyAsync("ab-loop-b", end.constData());
+    setShownPropertyAsync("ab-loop-a", start.constData());
+    setShownPropertyAsync("ab-loop-b", end.constData());
+    applyLoopMode();
     emit passageChanged();
 }
 
-QByteArray MpvEngine::videoFilters() const
+QByteArray MpvEngine::videoFilters(std::int64_t filterRotation) const
 {
     QByteArrayList filters;
-    if (const QByteArray upright = uprightFilter(m_filterRotation); !upright.isEmpty())
+    if (const QByteArray upright = uprightFilter(filterRotation); !upright.isEmpty())
         filters << upright;
     if (m_mirrored)
         filters << "hflip";
@@ -178,14 +229,18 @@ void MpvEngine::setMirrored(bool mirrored)
     if (mirrored == m_mirrored)
         return;
     m_mirrored = mirrored;
-    setPropertyAsync("vf", videoFilters().constData());
+    for (MpvCoreState* state : {&m_shown, &m_waiting}) {
+        if (state->core)
+            commandAsync(state->core.get(),
+                         {"set", "vf", videoFilters(state->filterRotation).constData()});
+    }
 }
 
 void MpvEngine::setAspectOverride(double aspect)
 {
     // -1 is mpv's "as the file says". The aspect asked for is the upright picture's; mpv applies
     // it to the decoded one, before it is turned upright.
-    if (aspect > 0 && (m_rotation + m_filterRotation) % 180 == 90)
+    if (aspect > 0 && (m_shown.rotation + m_shown.filterRotation) % 180 == 90)
         aspect = 1 / aspect;
     const QByteArray value = aspect > 0 ? QByteArray::number(aspect, 'f', 6) : "-1";
     setPropertyAsync("video-aspect-override", value.constData());
@@ -193,14 +248,9 @@ void MpvEngine::setAspectOverride(double aspect)
 
 void MpvEngine::setScaledToFit(bool scaled)
 {
+    m_scaledToFit = scaled;
     setPropertyAsync("video-unscaled", scaled ? "no" : kSmallPicturesUnscaled);
-}
-
-void MpvEngine::setLoop(bool loop)
-{
-    m_looping = loop;
-    // loop-file stays set for every file loaded later, as the player's loop mode must.
-    setPropertyAsync("loop-file", loop ? "inf" : "no");
+    updateLoopFilter();
 }
 
 } // namespace tandemo

@@ -3,6 +3,8 @@
 #include <mpv/client.h>
 
 #include <algorithm>
+#include <cmath>
+#include <optional>
 #include <string_view>
 
 namespace tandemo {
@@ -75,11 +77,13 @@ constexpr MpvOption kEmbeddedOptions[] = {
 
 } // namespace
 
-QByteArray fileCacheOptions(qint64 fileSize)
+QByteArray fileCacheOptions(qint64 fileSize, bool gaplessLoop)
 {
-    // Held partly, a file is read again at every loop anyway: the memory would buy nothing.
-    return fileSize > kWholeFileCacheBytes ? QByteArrayLiteral("cache=no,demuxer-seekable-cache=no")
-                                           : QByteArray();
+    // Held partly, a file is read again at every loop anyway: the memory would buy nothing. Nor
+    // does it where the seek back happens in a core that waits, out of sight.
+    return fileSize > kWholeFileCacheBytes || gaplessLoop
+               ? QByteArrayLiteral("cache=no,demuxer-seekable-cache=no")
+               : QByteArray();
 }
 
 QByteArray uprightFilter(std::int64_t rotation)
@@ -96,41 +100,70 @@ QByteArray uprightFilter(std::int64_t rotation)
     }
 }
 
-std::int64_t videoRotation(const mpv_node& trackList)
+namespace {
+
+VideoTrack trackOf(const mpv_node& track, bool* video, bool* isDefault)
+{
+    VideoTrack found;
+    for (int k = 0; k < track.u.list->num; ++k) {
+        const std::string_view key = track.u.list->keys[k];
+        const mpv_node& value = track.u.list->values[k];
+        if (key == "type" && value.format == MPV_FORMAT_STRING)
+            *video = std::string_view(value.u.string) == "video";
+        else if (key == "default" && value.format == MPV_FORMAT_FLAG)
+            *isDefault = value.u.flag != 0;
+        else if (key == "demux-rotation" && value.format == MPV_FORMAT_INT64)
+            found.rotation = value.u.int64;
+        else if (key == "demux-w" && value.format == MPV_FORMAT_INT64)
+            found.size.setWidth(int(value.u.int64));
+        else if (key == "demux-h" && value.format == MPV_FORMAT_INT64)
+            found.size.setHeight(int(value.u.int64));
+    }
+    return found;
+}
+
+} // namespace
+
+VideoTrack videoTrack(const mpv_node& trackList)
 {
     if (trackList.format != MPV_FORMAT_NODE_ARRAY)
-        return 0;
-    std::int64_t first = -1;
+        return {};
+    std::optional<VideoTrack> first;
     for (int i = 0; i < trackList.u.list->num; ++i) {
         const mpv_node& track = trackList.u.list->values[i];
         if (track.format != MPV_FORMAT_NODE_MAP)
             continue;
         bool video = false;
         bool isDefault = false;
-        std::int64_t rotation = 0;
-        for (int k = 0; k < track.u.list->num; ++k) {
-            const std::string_view key = track.u.list->keys[k];
-            const mpv_node& value = track.u.list->values[k];
-            if (key == "type" && value.format == MPV_FORMAT_STRING)
-                video = std::string_view(value.u.string) == "video";
-            else if (key == "default" && value.format == MPV_FORMAT_FLAG)
-                isDefault = value.u.flag != 0;
-            else if (key == "demux-rotation" && value.format == MPV_FORMAT_INT64)
-                rotation = value.u.int64;
-        }
+        const VideoTrack found = trackOf(track, &video, &isDefault);
         if (!video)
             continue;
         if (isDefault)
-            return rotation;
-        if (first < 0)
-            first = rotation;
+            return found;
+        if (!first)
+            first = found;
     }
-    return std::max<std::int64_t>(first, 0);
+    return first.value_or(VideoTrack{});
 }
 
-int decoderThreadsFor(int cores)
+int decoderThreadsFor(int cores, QSize video, bool sharedWithAnotherPane)
 {
-    return std::max(2, cores / 2);
+    const int share = std::max(2, cores / 2);
+    const bool upTo1080p = video.isValid() && qint64(video.width()) * video.height() <= 1920 * 1088;
+    if (sharedWithAnotherPane && upTo1080p && 2 * share > cores)
+        return 1;
+    return share;
+}
+
+bool loopFilterVisible(QSize area, QSize video, double zoom, bool scaledToFit)
+{
+    if (area.isEmpty() || video.isEmpty())
+        return true;
+    double scale =
+        std::min(double(area.width()) / video.width(), double(area.height()) / video.height());
+    if (!scaledToFit)
+        scale = std::min(scale, 1.0);
+    return scale * std::exp2(std::max(zoom, 0.0)) > 0.5;
 }
 
 std::span<const MpvOption> embeddedMpvOptions()

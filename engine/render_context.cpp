@@ -5,58 +5,119 @@
 #include <mpv/render.h>
 #include <mpv/render_gl.h>
 
-#include <vector>
-
 namespace tandemo {
 
-RenderContext::RenderContext(mpv_render_context* context)
-    : m_context(context)
+namespace {
+
+void freeAll(std::vector<std::pair<mpv_handle*, mpv_render_context*>>& contexts)
+{
+    for (const auto& [core, context] : contexts) {
+        mpv_render_context_set_update_callback(context, nullptr, nullptr);
+        mpv_render_context_free(context);
+    }
+    contexts.clear();
+}
+
+void skip(mpv_render_context* context)
+{
+    int skipRendering = 1;
+    int blockForTargetTime = 0;
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_SKIP_RENDERING, &skipRendering},
+        {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &blockForTargetTime},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    mpv_render_context_render(context, params);
+}
+
+// A context for each of the engine's cores, or none if any cannot have one.
+template <typename MakeParams>
+std::vector<std::pair<mpv_handle*, mpv_render_context*>> contextsFor(const MpvEngine& engine,
+                                                                     MakeParams makeParams)
+{
+    std::vector<std::pair<mpv_handle*, mpv_render_context*>> contexts;
+    for (mpv_handle* core : engine.handles()) {
+        mpv_render_context* context = nullptr;
+        if (mpv_render_context_create(&context, core, makeParams().data()) < 0) {
+            freeAll(contexts);
+            return {};
+        }
+        contexts.emplace_back(core, context);
+    }
+    return contexts;
+}
+
+} // namespace
+
+RenderContext::RenderContext(MpvEngine& engine, Contexts contexts)
+    : m_engine(engine)
+    , m_contexts(std::move(contexts))
 {
 }
 
 RenderContext::~RenderContext()
 {
-    mpv_render_context_set_update_callback(m_context, nullptr, nullptr);
-    mpv_render_context_free(m_context);
+    freeAll(m_contexts);
 }
 
 std::unique_ptr<RenderContext> RenderContext::software(MpvEngine& engine)
 {
-    mpv_render_param params[] = {
-        {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)},
-        {MPV_RENDER_PARAM_INVALID, nullptr},
-    };
-    mpv_render_context* context = nullptr;
-    if (mpv_render_context_create(&context, engine.handle(), params) < 0)
+    Contexts contexts = contextsFor(engine, [] {
+        return std::vector<mpv_render_param>{
+            {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)},
+            {MPV_RENDER_PARAM_INVALID, nullptr},
+        };
+    });
+    if (contexts.empty())
         return nullptr;
-    return std::unique_ptr<RenderContext>(new RenderContext(context));
+    return std::unique_ptr<RenderContext>(new RenderContext(engine, std::move(contexts)));
 }
 
 std::unique_ptr<RenderContext>
 RenderContext::openGL(MpvEngine& engine, GetProcAddress getProcAddress, void* x11Display)
 {
     mpv_opengl_init_params glInit{getProcAddress, nullptr};
-    std::vector<mpv_render_param> params{
-        {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_OPENGL)},
-        {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &glInit},
-    };
-    if (x11Display)
-        params.push_back({MPV_RENDER_PARAM_X11_DISPLAY, x11Display});
-    params.push_back({MPV_RENDER_PARAM_INVALID, nullptr});
-    mpv_render_context* context = nullptr;
-    if (mpv_render_context_create(&context, engine.handle(), params.data()) < 0)
+    Contexts contexts = contextsFor(engine, [&] {
+        std::vector<mpv_render_param> params{
+            {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_OPENGL)},
+            {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &glInit},
+        };
+        if (x11Display)
+            params.push_back({MPV_RENDER_PARAM_X11_DISPLAY, x11Display});
+        params.push_back({MPV_RENDER_PARAM_INVALID, nullptr});
+        return params;
+    });
+    if (contexts.empty())
         return nullptr;
-    return std::unique_ptr<RenderContext>(new RenderContext(context));
+    return std::unique_ptr<RenderContext>(new RenderContext(engine, std::move(contexts)));
+}
+
+mpv_render_context* RenderContext::shown() const
+{
+    for (const auto& [core, context] : m_contexts) {
+        if (core == m_engine.handle())
+            return context;
+    }
+    return m_contexts.front().second;
 }
 
 void RenderContext::setUpdateCallback(void (*callback)(void* data), void* data)
 {
-    mpv_render_context_set_update_callback(m_context, callback, data);
+    for (const auto& [core, context] : m_contexts)
+        mpv_render_context_set_update_callback(context, callback, data);
 }
 
 bool RenderContext::hasNewFrame()
 {
-    return mpv_render_context_update(m_context) & MPV_RENDER_UPDATE_FRAME;
+    bool shownHasFrame = false;
+    for (const auto& [core, context] : m_contexts) {
+        const bool newFrame = mpv_render_context_update(context) & MPV_RENDER_UPDATE_FRAME;
+        if (core == m_engine.handle())
+            shownHasFrame = newFrame;
+        else if (newFrame)
+            skip(context); // held, undrawn, until its core shows
+    }
+    return shownHasFrame;
 }
 
 bool RenderContext::drawInto(unsigned char* pixels, QSize size, std::size_t stride,
@@ -72,7 +133,7 @@ bool RenderContext::drawInto(unsigned char* pixels, QSize size, std::size_t stri
         {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &blockForTargetTime},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
-    return mpv_render_context_render(m_context, params) >= 0;
+    return mpv_render_context_render(shown(), params) >= 0;
 }
 
 bool RenderContext::drawInto(unsigned framebuffer, QSize size)
@@ -88,19 +149,12 @@ bool RenderContext::drawInto(unsigned framebuffer, QSize size)
         {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &blockForTargetTime},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
-    return mpv_render_context_render(m_context, params) >= 0;
+    return mpv_render_context_render(shown(), params) >= 0;
 }
 
 void RenderContext::skipFrame()
 {
-    int skip = 1;
-    int blockForTargetTime = 0;
-    mpv_render_param params[] = {
-        {MPV_RENDER_PARAM_SKIP_RENDERING, &skip},
-        {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &blockForTargetTime},
-        {MPV_RENDER_PARAM_INVALID, nullptr},
-    };
-    mpv_render_context_render(m_context, params);
+    skip(shown());
 }
 
 } // namespace tandemo

@@ -4,7 +4,10 @@
 
 #include <cstddef>
 #include <memory>
+#include <utility>
+#include <vector>
 
+struct mpv_handle;
 struct mpv_render_context;
 
 namespace tandemo {
@@ -12,9 +15,10 @@ namespace tandemo {
 class MpvEngine;
 
 /// Where an engine's frames are drawn for a view: by the CPU into memory, or by OpenGL into a
-/// framebuffer. None of its calls waits for a frame's display time: both players draw on the GUI
-/// thread, and one waiting would stall the other's frames and the loop restart. It must go before
-/// the engine it was made from.
+/// framebuffer. It draws the core the engine shows; the frames of a core that waits are taken
+/// without drawing, so that it holds its first picture ready. None of its calls waits for a
+/// frame's display time: both players draw on the GUI thread, and one waiting would stall the
+/// other's frames and the loop restart. It must go before the engine it was made from.
 class RenderContext {
 public:
     using GetProcAddress = void* (*)(void* context, const char* name);
@@ -22,6 +26,7 @@ public:
     /// Null when the engine cannot draw that way.
     static std::unique_ptr<RenderContext> software(MpvEngine& engine);
     /// `x11Display`, when there is one, lets hardware-decoded frames reach GL without a copy.
+    /// Its calls need the GL context current.
     static std::unique_ptr<RenderContext> openGL(MpvEngine& engine, GetProcAddress getProcAddress,
                                                  void* x11Display);
     ~RenderContext();
@@ -31,7 +36,7 @@ public:
     /// `callback` runs on one of the engine's threads whenever there may be something new to
     /// draw: it may only post to the GUI thread.
     void setUpdateCallback(void (*callback)(void* data), void* data);
-    /// Whether a new frame is ready to be drawn.
+    /// Whether the core showing has a new frame ready to be drawn.
     bool hasNewFrame();
 
     /// Draws the current frame at `size` into memory laid out as `format` (mpv's name for it).
@@ -42,9 +47,12 @@ public:
     void skipFrame();
 
 private:
-    explicit RenderContext(mpv_render_context* context);
+    using Contexts = std::vector<std::pair<mpv_handle*, mpv_render_context*>>;
+    RenderContext(MpvEngine& engine, Contexts contexts);
+    mpv_render_context* shown() const;
 
-    mpv_render_context* m_context;
+    MpvEngine& m_engine;
+    Contexts m_contexts;
 };
 
 } // namespace tandemo

@@ -53,6 +53,8 @@ MpvPlayer::MpvPlayer(std::unique_ptr<MpvEngine> engine, RenderPath path, QWidget
     else
         m_surface = new SoftwareVideoView(*m_engine, this);
     m_surface->widget()->setFocusPolicy(Qt::NoFocus);
+    // The engine decodes as much of the picture as the area it is drawn into can show.
+    m_surface->widget()->installEventFilter(this);
     m_facts = new FactsOverlay([engine = m_engine.get()] { return engine->facts(); },
                                m_surface->widget());
     connect(m_actions, &PlayerActions::factsShownChanged, m_facts, &FactsOverlay::setShown);
@@ -174,6 +176,17 @@ void MpvPlayer::drawForPicture(QSize pixels)
     // Filling the picture, both videos of a comparison line up whatever their sizes.
     m_engine->setScaledToFit(!pixels.isEmpty());
     m_surface->setOffscreenSize(pixels);
+    m_pictureSize = pixels;
+    showPictureArea();
+}
+
+void MpvPlayer::showPictureArea()
+{
+    const QWidget* surface = m_surface->widget();
+    m_engine->setPictureArea(
+        !m_pictureSize.isEmpty()
+            ? m_pictureSize
+            : (QSizeF(surface->size()) * surface->devicePixelRatioF()).toSize());
 }
 
 QImage MpvPlayer::pictureFrame() const
@@ -209,6 +222,8 @@ void MpvPlayer::keyPressEvent(QKeyEvent* event)
 
 bool MpvPlayer::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_surface->widget() && event->type() == QEvent::Resize)
+        showPictureArea();
     if (watched == parent()) {
         switch (event->type()) {
         case QEvent::KeyPress:

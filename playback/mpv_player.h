@@ -98,6 +98,8 @@ private:
     void panBy(QPointF delta);
     /// Carries out the command of a key pressed in the player or in the frame around it.
     bool handleKey(QKeyEvent* event);
+    /// Tells the engine how large the picture is drawn: on the surface, or for another view.
+    void showPictureArea();
     /// The bar shows whether the pane (the player or its frame) has the keyboard focus.
     void showFocus();
 
@@ -107,6 +109,8 @@ private:
     bool m_loadPending = false;
     bool m_startPaused = false;
     bool m_inWipeView = false;
+    // The size of the picture the video is drawn for, while it is drawn for another view.
+    QSize m_pictureSize;
     RenderPath m_renderPath;
     std::unique_ptr<MpvEngine> m_engine;
     VideoSurface* m_surface = nullptr;

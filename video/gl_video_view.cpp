@@ -65,6 +65,13 @@ void GlVideoView::initializeGL()
         return;
     }
     m_context->setUpdateCallback(&GlVideoView::onRenderUpdate, this);
+    // The core that shows now holds its first picture ready: it is drawn at once.
+    connect(&m_engine, &MpvEngine::shownCoreChanged, this, [this] {
+        if (m_offscreenSize.isEmpty())
+            update();
+        else
+            renderOffscreen();
+    });
     events().ready();
 }
 
@@ -101,7 +108,13 @@ void GlVideoView::onRenderUpdate(void* view)
 
 void GlVideoView::handleRenderUpdate()
 {
-    if (m_context && m_context->hasNewFrame()) {
+    if (!m_context || !context())
+        return;
+    // A frame of the waiting core is taken here, which mpv does with the GL context current.
+    makeCurrent();
+    const bool newFrame = m_context->hasNewFrame();
+    doneCurrent();
+    if (newFrame) {
         m_cleared = false;
         if (m_offscreenSize.isEmpty())
             update();

@@ -52,6 +52,7 @@ SoftwareVideoView::SoftwareVideoView(MpvEngine& engine, QWidget* parent)
     m_context = RenderContext::software(engine);
     if (m_context)
         m_context->setUpdateCallback(&SoftwareVideoView::onRenderUpdate, this);
+    connect(&engine, &MpvEngine::shownCoreChanged, this, &SoftwareVideoView::showOtherCore);
 }
 
 SoftwareVideoView::~SoftwareVideoView()
@@ -85,6 +86,21 @@ void SoftwareVideoView::handleRenderUpdate()
         // Nothing will paint (a minimised or hidden window): take the frame without drawing it,
         // or the engine waits for it and its playback stalls. Showing draws the current one.
         skipFrame();
+    }
+}
+
+void SoftwareVideoView::showOtherCore()
+{
+    // The core that shows now holds its first picture ready: it is drawn at once, as a new one.
+    if (!m_context || !m_hasFrame)
+        return;
+    if (!m_offscreenSize.isEmpty()) {
+        renderOffscreen();
+    } else if (isVisible()) {
+        // Painted now rather than with the next round of updates: the last picture of the pass
+        // has been shown for its whole time already.
+        m_framePending = true;
+        repaint();
     }
 }
 

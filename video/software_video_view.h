@@ -49,6 +49,7 @@ private:
 
     static void onRenderUpdate(void* view);
     void handleRenderUpdate();
+    void showOtherCore();
     bool render(const Target& target);
     bool renderIntoBuffer(QSize size);
     void renderOffscreen();

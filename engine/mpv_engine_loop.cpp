@@ -1,0 +1,173 @@
+#include "engine/mpv_engine.h"
+
+#include "engine/mpv_options.h"
+#include "platform/file_names.h"
+
+#include <mpv/client.h>
+
+#include <QThread>
+
+// How the engine loops a file through its two cores, and decodes what its pane can show.
+
+namespace tandemo {
+
+namespace {
+
+// The engines of this process that have a file to play: they share the machine's cores.
+int panesPlaying = 0;
+
+} // namespace
+
+void MpvEngine::setLoop(bool loop)
+{
+    m_looping = loop;
+    applyLoopMode();
+}
+
+bool MpvEngine::isLoopGapless() const
+{
+    return m_waiting.core && m_looping && !m_passage && !m_seekingLoopOnly;
+}
+
+void MpvEngine::applyLoopMode()
+{
+    // Looping through the waiting core, a pass that ends holds its last picture until the other
+    // core shows; otherwise mpv seeks back itself, and a file that ends without looping is
+    // unloaded. Both stay set for every file loaded later, as the player's loop mode must.
+    const bool gapless = isLoopGapless();
+    setPropertyAsync("loop-file", m_looping && !gapless ? "inf" : "no");
+    setPropertyAsync("keep-open", gapless ? "yes" : "no");
+    if (gapless)
+        prepareWaitingCore();
+}
+
+void MpvEngine::prepareWaitingCore()
+{
+    // The second core opens the file once the first shows it, so that starting is not slowed.
+    if (!isLoopGapless() || !m_shown.restarted || m_file.isEmpty() || m_waitingFile == m_file)
+        return;
+    m_waitingFile = m_file;
+    m_waiting.restarted = false;
+    mpv_handle* core = m_waiting.core.get();
+    commandAsync(core, {"set", "pause", "yes"});
+    const QByteArray file = encodeFileName(m_file);
+    const QByteArray options = fileCacheOptions(fileSizeOf(m_file), true);
+    commandAsync(core, {"loadfile", file.constData(), "replace", options.constData()});
+}
+
+void MpvEngine::sendToStart(MpvCoreState& state)
+{
+    state.restarted = false;
+    commandAsync(state.core.get(), {"set", "pause", "yes"});
+    commandAsync(state.core.get(), {"seek", "0", "absolute+exact"});
+}
+
+void MpvEngine::switchCores()
+{
+    const bool ready = m_waiting.loaded && m_waiting.restarted && m_waitingFile == m_file;
+    if (!ready) {
+        // The waiting core is not at the start yet: this pass starts again as mpv would.
+        commandAsync(m_shown.core.get(), {"seek", "0", "absolute+exact"});
+        return;
+    }
+    const bool paused = m_shown.paused;
+    std::swap(m_shown, m_waiting);
+    // The pass goes on as the last one went: playing, or paused where a step passed its end.
+    m_shown.paused = paused;
+    if (!paused)
+        setShownPropertyAsync("pause", "no");
+    emit shownCoreChanged();
+    sendToStart(m_waiting);
+    emit positionChanged(m_shown.position);
+    emit playbackRestarted();
+}
+
+void MpvEngine::fallBackToSeekingLoop()
+{
+    if (m_seekingLoopOnly)
+        return;
+    m_seekingLoopOnly = true;
+    m_waitingFile.clear();
+    if (m_waiting.core)
+        commandAsync(m_waiting.core.get(), {"stop"});
+    applyLoopMode();
+    // A pass that already ended waits for no one.
+    if (m_shown.atEnd)
+        commandAsync(m_shown.core.get(), {"seek", "0", "absolute+exact"});
+}
+
+void MpvEngine::applyTrackList(MpvCoreState& state, const mpv_event_property* trackList)
+{
+    VideoTrack track;
+    if (trackList && trackList->format == MPV_FORMAT_NODE && trackList->data)
+        track = videoTrack(*static_cast<mpv_node*>(trackList->data));
+    mpv_handle* core = state.core.get();
+    const auto set = [core](const char* name, const QByteArray& value, std::uint64_t id = 0) {
+        const char* text = value.constData();
+        mpv_set_property_async(core, id, name, MPV_FORMAT_STRING, &text);
+    };
+    set("vd-lavc-threads", QByteArray::number(decoderThreadsFor(
+                               QThread::idealThreadCount(), track.size, otherPanesPlaying() > 0)));
+    // The filter is set for every file, so that one file's rotation never stays for the next.
+    state.filterRotation = m_options.rotateBeforeRendering ? track.rotation : 0;
+    // Only a decoder on the CPU can leave the loop filter out.
+    state.loopFilterSkipped =
+        !m_options.hardwareDecoding && !loopFilterShows(track.size, track.rotation);
+    set("vd-lavc-skiploopfilter", state.loopFilterSkipped ? "all" : "default");
+    set("vf", videoFilters(state.filterRotation), kDecodingSetRequest);
+}
+
+void MpvEngine::setPictureArea(QSize pixels)
+{
+    m_pictureArea = pixels;
+    updateLoopFilter();
+}
+
+bool MpvEngine::loopFilterShows(QSize stored, std::int64_t rotation) const
+{
+    const bool turned = rotation % 180 == 90;
+    return loopFilterVisible(m_pictureArea, turned ? stored.transposed() : stored, m_view.zoom,
+                             m_scaledToFit);
+}
+
+void MpvEngine::updateLoopFilter()
+{
+    // Shown larger, the picture needs the loop filter: the decoder is opened anew with it. Shown
+    // smaller again, it keeps it until the next file, rather than decode its frames once more.
+    for (MpvCoreState* state : {&m_shown, &m_waiting}) {
+        if (state->core && state->loaded && state->loopFilterSkipped &&
+            loopFilterShows(state->storedSize, state->rotation + state->filterRotation))
+            reopenDecoder(*state, false);
+    }
+}
+
+void MpvEngine::reopenDecoder(MpvCoreState& state, bool skipLoopFilter, std::uint64_t reply)
+{
+    state.loopFilterSkipped = skipLoopFilter;
+    if (!state.restarted) {
+        state.pendingReopen = {skipLoopFilter, reply};
+        return;
+    }
+    mpv_handle* core = state.core.get();
+    commandAsync(core, {"set", "vd-lavc-skiploopfilter", skipLoopFilter ? "all" : "default"});
+    // A change of hwdec makes mpv open the decoder again, with the options as they are now, and
+    // decode the frame showing once more: the picture stays where it is.
+    state.hwdecSpelledOtherWay = !state.hwdecSpelledOtherWay;
+    const char* arguments[] = {"set", "hwdec", state.hwdecSpelledOtherWay ? "auto-copy-safe" : "no",
+                               nullptr};
+    mpv_command_async(core, reply, arguments);
+}
+
+void MpvEngine::setPlaying(bool playing)
+{
+    if (playing != m_playing)
+        panesPlaying += playing ? 1 : -1;
+    m_playing = playing;
+}
+
+int MpvEngine::otherPanesPlaying() const
+{
+    return panesPlaying - (m_playing ? 1 : 0);
+}
+
+} // namespace tandemo

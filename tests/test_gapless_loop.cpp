@@ -1,0 +1,223 @@
+// A looping file goes on into its next pass without holding its last picture: on the screen, on
+// either render path, with the link, the transport and the settings holding across the change of
+// core; and a pane decodes as much of the picture as it can show, while a saved frame is always
+// the whole decode.
+#include "pair/player_link.h"
+#include "playback/mpv_player.h"
+#include "playback/transport_bar.h"
+#include "support/linked_window.h"
+#include "support/mpv_probe.h"
+#include "support/pictures_folder.h"
+#include "support/player_testing.h"
+
+#include <QElapsedTimer>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QThread>
+#include <QTimer>
+#include <QtTest>
+
+using namespace tandemo;
+using namespace tandemo::testing;
+
+namespace {
+
+enum class Shade { Red, Green, Blue, Other };
+
+Shade shadeOf(QColor colour)
+{
+    if (colour.red() > 160 && colour.green() < 90 && colour.blue() < 90)
+        return Shade::Red;
+    if (colour.green() > 90 && colour.red() < 60 && colour.blue() < 60)
+        return Shade::Green;
+    if (colour.blue() > 160 && colour.red() < 90 && colour.green() < 90)
+        return Shade::Blue;
+    return Shade::Other;
+}
+
+/// Watches one point of a window as the window system has it, every 2 ms: for each time the
+/// blue last frame of seam.mp4 was on the screen, how long it stayed there before the red first
+/// one followed.
+class SeamWatch {
+public:
+    SeamWatch(QWidget& window, QPoint point)
+    {
+        m_clock.start();
+        QObject::connect(&m_poll, &QTimer::timeout, &m_poll, [this, &window, point] {
+            const QImage pixel =
+                window.screen()->grabWindow(window.winId(), point.x(), point.y(), 1, 1).toImage();
+            if (pixel.isNull())
+                return;
+            const Shade shade = shadeOf(pixel.pixelColor(0, 0));
+            if (shade == m_shade)
+                return;
+            const qint64 now = m_clock.elapsed();
+            if (m_shade == Shade::Blue && shade == Shade::Red)
+                m_held.push_back(now - m_since);
+            m_shade = shade;
+            m_since = now;
+        });
+        m_poll.setTimerType(Qt::PreciseTimer);
+        m_poll.start(2);
+    }
+    const std::vector<qint64>& held() const { return m_held; }
+
+private:
+    QTimer m_poll;
+    QElapsedTimer m_clock;
+    Shade m_shade = Shade::Other;
+    qint64 m_since = 0;
+    std::vector<qint64> m_held;
+};
+
+/// The mean square difference of grey level between two pictures of one size: brightness alone,
+/// as the decoders may differ in how they turn colours to RGB at sharp edges.
+double greyDifference(const QImage& a, const QImage& b)
+{
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const int difference = qGray(a.pixel(x, y)) - qGray(b.pixel(x, y));
+            sum += difference * difference;
+        }
+    }
+    return sum / (a.width() * a.height());
+}
+
+} // namespace
+
+class TestGaplessLoop : public QObject {
+    Q_OBJECT
+
+private slots:
+    void theLastFrameIsNotHeldAtTheLoop()
+    {
+        // 25 frames a second: the blue frame is due for 40 ms; a seek back would hold it for
+        // about twice as long again.
+        Window window;
+        QVERIFY(window.play("seam.mp4", "loop.mp4"));
+        QVERIFY(window.left().engine().isLoopGapless());
+        QWidget& surface = *window.left().videoSurface().widget();
+        const SeamWatch watch(*surface.window(),
+                              surface.mapTo(surface.window(), surface.rect().center()));
+        QVERIFY(QTest::qWaitFor([&] { return watch.held().size() >= 5; }, kPlayerTimeoutMs));
+        QString held;
+        for (qint64 ms : watch.held())
+            held += QString::number(ms) + " ";
+        qInfo("last frame held for (ms): %s", qPrintable(held));
+        for (qint64 ms : watch.held())
+            QVERIFY2(ms <= 2 * 40, qPrintable(held));
+    }
+
+    void linkTransportAndSettingsHoldAcrossTheSwitch()
+    {
+        Window window;
+        MpvPlayer& left = window.left();
+        MpvPlayer& right = window.right();
+        QVERIFY(window.play("seam.mp4", "count-25.mp4"));
+        left.link()->setLinked(true);
+        left.actions().toggleMute();
+        left.actions().setSpeed(2.0);
+
+        // Two passes of the left, each from the other core.
+        QSignalSpy switches(&left.engine(), &MpvEngine::shownCoreChanged);
+        QVERIFY(QTest::qWaitFor([&] { return switches.count() >= 2; }, kPlayerTimeoutMs));
+        QCOMPARE(mpvDouble(left, "speed"), 2.0);
+        QVERIFY(mpvFlag(left, "mute"));
+        QCOMPARE(left.engine().speed(), 2.0);
+        QVERIFY(!mpvFlag(left, "pause") && !left.engine().isPaused());
+
+        // The transport drives the core that shows, linked as before.
+        QVERIFY(window.pauseBoth());
+        QVERIFY(mpvFlag(left, "pause") && mpvFlag(right, "pause"));
+        right.actions().seekTo(0.52);
+        QTRY_VERIFY_WITH_TIMEOUT(std::abs(Window::at(left) - 0.52) < 0.05 &&
+                                     std::abs(Window::at(right) - 0.52) < 0.05,
+                                 kPlayerTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(std::abs(mpvDouble(left, "time-pos") - 0.52) < 0.05,
+                                 kPlayerTimeoutMs);
+        // A step past the last frame goes on into the next pass, paused, in the other core.
+        left.actions().seekTo(0.96);
+        QTRY_VERIFY_WITH_TIMEOUT(Window::at(left) > 0.9, kPlayerTimeoutMs);
+        if (Window::at(left) < 0.95) {
+            left.actions().stepFrame(true);
+            QTRY_VERIFY_WITH_TIMEOUT(Window::at(left) > 0.95, kPlayerTimeoutMs);
+        }
+        const int before = switches.count();
+        left.actions().stepFrame(true);
+        QTRY_VERIFY_WITH_TIMEOUT(switches.count() > before && Window::at(left) < 0.05,
+                                 kPlayerTimeoutMs);
+        QVERIFY(left.engine().isPaused() && mpvFlag(left, "pause"));
+        QVERIFY(right.engine().isPaused());
+
+        // A passage loops as mpv loops it, and the whole file through both cores once cleared.
+        left.actions().togglePlayPause();
+        left.actions().seekTo(0.2);
+        left.actions().markPassage(true);
+        QTRY_VERIFY(!left.engine().isLoopGapless());
+        left.actions().clearPassage();
+        QVERIFY(left.engine().isLoopGapless());
+        const int afterPassage = switches.count();
+        QVERIFY(QTest::qWaitFor([&] { return switches.count() > afterPassage; }, kPlayerTimeoutMs));
+        QVERIFY(!left.engine().isPaused() && !right.engine().isPaused());
+
+        // Two panes up to 1080p share this machine's cores with a thread each where two each
+        // would be more than it has.
+        if (QThread::idealThreadCount() < 4) {
+            left.setURL(mediaPath("seam.mp4"));
+            QTRY_COMPARE_WITH_TIMEOUT(mpvText(left, "vd-lavc-threads"), QString("1"),
+                                      kPlayerTimeoutMs);
+        }
+    }
+
+    void aSmallPaneSkipsTheLoopFilterButNotInWhatItSaves()
+    {
+        OwnPicturesFolder pictures;
+        QVERIFY(pictures.isValid());
+        Window window;
+        MpvPlayer& left = window.left();
+        // 320x240 in a pane that shows it at less than half its size.
+        QVERIFY(window.play("pattern-low.mp4", "loop.mp4"));
+        QVERIFY(left.videoSurface().widget()->width() <= 160);
+        QVERIFY(left.engine().skipsLoopFilter());
+
+        left.actions().togglePlayPause();
+        QTRY_VERIFY_WITH_TIMEOUT(left.engine().isPaused(), kPlayerTimeoutMs);
+        left.actions().seekTo(1.6);
+        QTRY_VERIFY_WITH_TIMEOUT(std::abs(Window::at(left) - 1.6) < 0.01, kPlayerTimeoutMs);
+        left.actions().saveFrames();
+        const QString file = pictures.path() + "/pattern-low-0m01.600s.png";
+        QTRY_COMPARE_WITH_TIMEOUT(left.transportBar().status(), "Saved " + file, kPlayerTimeoutMs);
+        const QImage full = QImage(mediaPath("pattern-low-frame40.png"));
+        const QImage rough = QImage(mediaPath("pattern-low-frame40-rough.png"));
+        const QImage saved = QImage(file);
+        QCOMPARE(saved.size(), full.size());
+        const double fromFull = greyDifference(saved, full);
+        const double fromRough = greyDifference(saved, rough);
+        qInfo("saved frame against the full decode %.2f, against the rough one %.2f", fromFull,
+              fromRough);
+        QVERIFY(fromRough > 4 * fromFull);
+
+        // Shown at its own size, the same frame is decoded in full again, where it was.
+        QTRY_VERIFY(left.engine().skipsLoopFilter());
+        left.resize(700, 500);
+        QTRY_VERIFY_WITH_TIMEOUT(left.videoSurface().widget()->width() > 320 &&
+                                     !left.engine().skipsLoopFilter(),
+                                 kPlayerTimeoutMs);
+        QTest::qWait(500);
+        QCOMPARE(Window::at(left), 1.6);
+        QVERIFY(left.engine().isPaused());
+        const QImage shown = left.videoSurface().grabFrame();
+        const QRect video(QPoint((shown.width() - 320) / 2, (shown.height() - 240) / 2),
+                          QSize(320, 240));
+        const QImage onScreen = shown.copy(video).convertToFormat(QImage::Format_RGB32);
+        const double shownFromFull = greyDifference(onScreen, full);
+        const double shownFromRough = greyDifference(onScreen, rough);
+        qInfo("shown at its own size: against the full decode %.2f, the rough one %.2f",
+              shownFromFull, shownFromRough);
+        QVERIFY(shownFromRough > 4 * shownFromFull);
+    }
+};
+
+QTEST_MAIN(TestGaplessLoop)
+#include "test_gapless_loop.moc"
