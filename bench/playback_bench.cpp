@@ -4,19 +4,21 @@
 //
 //   tandemo-bench-playback [--path gl|software] [--seconds N] [--window WxH] [--wipe]
 //                          [--wipe-mode divider|difference|onion|flicker]
-//                          [--menus] [--on-screen] [--mpv name=value]... VIDEO1 VIDEO2
+//                          [--menus] [--on-screen] [--seeking-loop] [--mpv name=value]...
+//                          VIDEO1 VIDEO2
 //
 // With --wipe, both play in the wipe view instead, and the pictures it shows are counted too;
 // --wipe-mode shows them there as a difference, an onion skin or a flicker (2 changes a second).
 // With --menus, a menu is opened over the window every 0.7 s, as a user would, and the time until
 // it is painted is noted: whether the window stays responsive while both videos play.
 // With --on-screen, a frame counts when it reaches the window system rather than when it is drawn:
-// a patch in the middle of each pane is read back from the X server every 2 ms, and each change is
-// a new picture on the screen.
+// a patch in the middle of each pane is read back from the X server, by a thread of its own, and
+// each change is a new picture on the screen.
 
 #include "app/platform_components.h"
 #include "bench/gl_choice.h"
 #include "bench/menu_probe.h"
+#include "bench/screen_watch.h"
 #include "playback/mpv_player.h"
 #include "video/video_surface.h"
 #include "window/form1.h"
@@ -26,7 +28,6 @@
 #include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QMenu>
-#include <QScreen>
 #include <QTimer>
 
 #include <sys/resource.h>
@@ -54,19 +55,18 @@ struct PaneRecord {
     std::vector<qint64> restarts;
     qint64 urlWritten = 0;
 
-    /// For each restart, the longest time between two frames around it (the loop seam), in ms.
+    /// For each restart, the loop seam in ms: how long the last picture of the pass stayed before
+    /// the first of the next came, or that first one before the second, whichever is longer.
     std::vector<double> seamGaps() const
     {
         std::vector<double> gaps;
         for (qint64 restart : restarts) {
-            qint64 longest = 0;
-            for (std::size_t i = 1; i < frames.size(); ++i) {
-                const bool nearSeam =
-                    frames[i] > restart - 500'000'000 && frames[i - 1] < restart + 500'000'000;
-                if (nearSeam)
-                    longest = std::max(longest, frames[i] - frames[i - 1]);
-            }
-            gaps.push_back(longest / 1e6);
+            // The first picture of the pass: the first to come after the restart was told (or a
+            // moment before, where the engine tells it once the picture is on its way).
+            const auto first = std::lower_bound(frames.begin(), frames.end(), restart - 15'000'000);
+            if (first == frames.begin() || first == frames.end() || first + 1 == frames.end())
+                continue;
+            gaps.push_back(std::max(*first - *(first - 1), *(first + 1) - *first) / 1e6);
         }
         std::sort(gaps.begin(), gaps.end());
         return gaps;
@@ -108,6 +108,7 @@ int main(int argc, char* argv[])
         {"wipe-mode", "How the wipe view lays them over each other.", "mode", "divider"});
     parser.addOption({"menus", "Open a menu now and then; note how long it takes to show."});
     parser.addOption({"on-screen", "Time frames by when they reach the screen."});
+    parser.addOption({"seeking-loop", "Loop as mpv does, without a second core per player."});
     parser.addPositionalArgument("video1", "Video for the left pane.");
     parser.addPositionalArgument("video2", "Video for the right pane.");
     parser.process(app);
@@ -116,6 +117,7 @@ int main(int argc, char* argv[])
 
     MpvPlayerOptions options;
     options.engine.audioOutput = false;
+    options.engine.gaplessLoop = !parser.isSet("seeking-loop");
     for (const QString& option : parser.values("mpv")) {
         const qsizetype equals = option.indexOf('=');
         options.engine.extraOptions.emplace_back(option.left(equals).toStdString(),
@@ -170,26 +172,6 @@ int main(int argc, char* argv[])
         return components.wipeView() ? components.wipeView()->picturesShown() : 0;
     };
 
-    QTimer screenPoll;
-    QImage lastPatch[2];
-    QObject::connect(&screenPoll, &QTimer::timeout, [&] {
-        for (int i = 0; i < 2; ++i) {
-            QWidget* surface = qobject_cast<MpvPlayer*>(players[i])->videoSurface().widget();
-            const QPoint centre = surface->mapTo(&window, surface->rect().center());
-            const QImage patch =
-                window.screen()
-                    ->grabWindow(window.winId(), centre.x() - 8, centre.y() - 8, 16, 16)
-                    .toImage();
-            if (patch != lastPatch[i])
-                records[i].frames.push_back(clock.nsecsElapsed());
-            lastPatch[i] = patch;
-        }
-    });
-    if (parser.isSet("on-screen")) {
-        screenPoll.setTimerType(Qt::PreciseTimer);
-        screenPoll.start(2);
-    }
-
     MenuProbe menus;
     QTimer menuTimer;
     QObject::connect(&menuTimer, &QTimer::timeout, [&] {
@@ -201,7 +183,16 @@ int main(int argc, char* argv[])
     double cpuAtStart = 0;
     qint64 wallAtStart = 0;
     std::size_t framesAtStart[2] = {};
+    std::unique_ptr<ScreenWatch> screen;
     QTimer::singleShot(3000, Qt::PreciseTimer, [&] {
+        if (parser.isSet("on-screen")) {
+            std::vector<QPoint> centres;
+            for (MediaPlayer* player : players) {
+                QWidget* surface = qobject_cast<MpvPlayer*>(player)->videoSurface().widget();
+                centres.push_back(surface->mapToGlobal(surface->rect().center()));
+            }
+            screen = std::make_unique<ScreenWatch>(centres, clock);
+        }
         cpuAtStart = cpuSeconds();
         wallAtStart = clock.nsecsElapsed();
         wipePicturesAtStart = wipePictures();
@@ -213,6 +204,11 @@ int main(int argc, char* argv[])
             menuTimer.start(700);
     });
     QTimer::singleShot((3 + seconds) * 1000, Qt::PreciseTimer, [&] {
+        if (screen) {
+            for (int i = 0; i < 2; ++i)
+                records[i].frames = screen->changes(i);
+            framesAtStart[0] = framesAtStart[1] = 0;
+        }
         const double wall = (clock.nsecsElapsed() - wallAtStart) / 1e9;
         const double cpu = cpuSeconds() - cpuAtStart;
         const auto* first = qobject_cast<MpvPlayer*>(players[0]);

@@ -106,6 +106,22 @@ MpvEngine::MpvEngine(MpvCore core, MpvCore waiting, const MpvEngineOptions& opti
 {
     m_shown.core = std::move(core);
     m_waiting.core = std::move(waiting);
+    m_lastFrameShown.setSingleShot(true);
+    m_lastFrameShown.setTimerType(Qt::PreciseTimer);
+    connect(&m_lastFrameShown, &QTimer::timeout, this, [this] {
+        if (isLoopGapless() && !m_shown.paused)
+            switchCores();
+        else
+            holdWaitingCore();
+    });
+    m_nextPassStarts.setSingleShot(true);
+    m_nextPassStarts.setTimerType(Qt::PreciseTimer);
+    connect(&m_nextPassStarts, &QTimer::timeout, this, [this] {
+        if (!isLoopGapless() || m_shown.paused)
+            return;
+        m_waitingStarted = true;
+        commandAsync(m_waiting.core.get(), {"set", "pause", "no"});
+    });
     for (mpv_handle* handle : handles())
         observe(handle);
 }
@@ -345,6 +361,7 @@ void MpvEngine::signalChange(std::uint64_t id)
         break;
     case Position:
         emit positionChanged(m_shown.position);
+        switchAfterLastFrame();
         break;
     case Duration:
         emit durationChanged(m_shown.duration);

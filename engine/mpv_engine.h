@@ -7,6 +7,7 @@
 #include "engine/queued_wakeup.h"
 
 #include <QString>
+#include <QTimer>
 
 #include <cstdint>
 #include <memory>
@@ -184,6 +185,11 @@ private:
     void prepareWaitingCore();
     void sendToStart(MpvCoreState& state);
     void switchCores();
+    /// Switches when the last frame of the pass has been shown for its time, rather than when
+    /// mpv finds the end of the file a little later.
+    void switchAfterLastFrame();
+    /// The waiting core goes back to its start, paused, if it had been let go.
+    void holdWaitingCore();
     void fallBackToSeekingLoop();
 
     // Decoding as the pane needs it.
@@ -206,6 +212,10 @@ private:
     bool m_seekingLoopOnly = false;
     // The file loaded in the waiting core, when it has one.
     QString m_waitingFile;
+    QTimer m_lastFrameShown;
+    // The waiting core is let go a little before it shows.
+    QTimer m_nextPassStarts;
+    bool m_waitingStarted = false;
     std::int64_t m_dropsAtLoad = 0;
     double m_speed = 1.0;
     double m_speedNudge = 1.0;

@@ -81,6 +81,12 @@ void MpvEngine::play()
 void MpvEngine::setPaused(bool paused)
 {
     setShownPropertyAsync("pause", paused ? "yes" : "no");
+    // A pass that is about to end now ends paused, on its last frame.
+    if (paused) {
+        m_lastFrameShown.stop();
+        m_nextPassStarts.stop();
+        holdWaitingCore();
+    }
 }
 
 void MpvEngine::stop()

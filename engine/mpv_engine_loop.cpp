@@ -7,6 +7,8 @@
 
 #include <QThread>
 
+#include <cmath>
+
 // How the engine loops a file through its two cores, and decodes what its pane can show.
 
 namespace tandemo {
@@ -70,16 +72,47 @@ void MpvEngine::switchCores()
         commandAsync(m_shown.core.get(), {"seek", "0", "absolute+exact"});
         return;
     }
+    m_lastFrameShown.stop();
+    m_nextPassStarts.stop();
     const bool paused = m_shown.paused;
+    const bool started = std::exchange(m_waitingStarted, false);
     std::swap(m_shown, m_waiting);
     // The pass goes on as the last one went: playing, or paused where a step passed its end.
     m_shown.paused = paused;
-    if (!paused)
+    if (paused && started)
+        setShownPropertyAsync("pause", "yes");
+    else if (!paused && !started)
         setShownPropertyAsync("pause", "no");
     emit shownCoreChanged();
     sendToStart(m_waiting);
     emit positionChanged(m_shown.position);
     emit playbackRestarted();
+}
+
+void MpvEngine::switchAfterLastFrame()
+{
+    const double left = m_shown.duration - m_shown.position;
+    const double frame = frameDuration(*this);
+    if (!isLoopGapless() || m_shown.paused || !m_waiting.restarted || left <= 0 ||
+        left > 1.5 * frame) {
+        m_lastFrameShown.stop();
+        m_nextPassStarts.stop();
+        holdWaitingCore();
+        return;
+    }
+    // The position changes as a frame is shown: the last one shows until the end of the file.
+    // The core that shows next is let go a little earlier, as mpv takes a few milliseconds to
+    // start playing: its second picture then comes on time too.
+    const int shownFor = int(std::lround(left / (m_speed * m_speedNudge) * 1000));
+    constexpr int kStartAheadMs = 10;
+    m_lastFrameShown.start(shownFor);
+    m_nextPassStarts.start(std::max(0, shownFor - kStartAheadMs));
+}
+
+void MpvEngine::holdWaitingCore()
+{
+    if (std::exchange(m_waitingStarted, false))
+        sendToStart(m_waiting);
 }
 
 void MpvEngine::fallBackToSeekingLoop()
@@ -119,6 +152,12 @@ void MpvEngine::applyTrackList(MpvCoreState& state, const mpv_event_property* tr
 
 void MpvEngine::setPictureArea(QSize pixels)
 {
+    // A picture of a pane's size is scaled faster by one thread than by several: handing out
+    // its slices costs more than it saves. A larger one is shared out.
+    const bool small = qint64(pixels.width()) * pixels.height() <= 1280 * 720;
+    if (m_pictureArea.isEmpty() ||
+        small != (qint64(m_pictureArea.width()) * m_pictureArea.height() <= 1280 * 720))
+        setPropertyAsync("zimg-threads", small ? "1" : "0");
     m_pictureArea = pixels;
     updateLoopFilter();
 }
