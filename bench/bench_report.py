@@ -63,6 +63,11 @@ def print_table(results):
             print(f"loop seam ({path}, 2 s {label} clips, on the screen): median "
                   f"{med(case, 'seam_median_worse_ms'):.1f} ms, longest "
                   f"{med(case, 'seam_longest_worst_ms'):.1f} ms (worse pane, median of runs)")
+    for who in ("tandemo", "tandemo seeking", "mpv"):
+        case = f"loop sound {who}"
+        print(f"sound where a 2 s clip loops, {who}: longest silence "
+              f"{med(case, 'longest_silence_ms')} ms, largest step {med(case, 'largest_step')}x "
+              f"a sine's own (the clip's sine is cut mid-wave)")
     start = cases["start-up"].get("launch to window mapped", {})
     mpv_start = cases["mpv start-up"].get("launch to window mapped", {})
     close = cases["close"].get("close to exit while playing", {})
@@ -132,6 +137,8 @@ def print_targets(results):
                    med(case, "seam_median_worse_ms"), frame + 6, " ms")
             target(f"loop seam longest, {label} {path} (ms, on the screen)",
                    med(case, "seam_longest_worst_ms"), frame + 13, " ms")
+    target("sound at the loop: longest silence, tandemo (ms)",
+           med("loop sound tandemo", "longest_silence_ms"), 5, " ms")
     frame = 1000 / 30
     for path in ("software", "gl"):
         motion = cases[f"first frames {path}"].get("skew between the panes' starts of motion", {})

@@ -4,8 +4,8 @@
 //
 //   tandemo-bench-playback [--path gl|software] [--seconds N] [--window WxH] [--wipe]
 //                          [--wipe-mode divider|difference|onion|flicker]
-//                          [--menus] [--on-screen] [--seeking-loop] [--mpv name=value]...
-//                          VIDEO1 VIDEO2
+//                          [--menus] [--on-screen] [--seeking-loop] [--sound]
+//                          [--mpv name=value]... VIDEO1 VIDEO2
 //
 // With --wipe, both play in the wipe view instead, and the pictures it shows are counted too;
 // --wipe-mode shows them there as a difference, an onion skin or a flicker (2 changes a second).
@@ -109,6 +109,7 @@ int main(int argc, char* argv[])
     parser.addOption({"menus", "Open a menu now and then; note how long it takes to show."});
     parser.addOption({"on-screen", "Time frames by when they reach the screen."});
     parser.addOption({"seeking-loop", "Loop as mpv does, without a second core per player."});
+    parser.addOption({"sound", "Play the first pane's sound (the second is muted)."});
     parser.addPositionalArgument("video1", "Video for the left pane.");
     parser.addPositionalArgument("video2", "Video for the right pane.");
     parser.process(app);
@@ -116,7 +117,7 @@ int main(int argc, char* argv[])
         parser.showHelp(2);
 
     MpvPlayerOptions options;
-    options.engine.audioOutput = false;
+    options.engine.audioOutput = parser.isSet("sound");
     options.engine.gaplessLoop = !parser.isSet("seeking-loop");
     for (const QString& option : parser.values("mpv")) {
         const qsizetype equals = option.indexOf('=');
@@ -155,6 +156,8 @@ int main(int argc, char* argv[])
                          [&, i] { records[i].restarts.push_back(clock.nsecsElapsed()); });
         if (!parser.isSet("no-loop"))
             player->settings().setMode("loop", true);
+        if (i == 1 && parser.isSet("sound"))
+            player->settings().setMute(true);
     }
     // Both files are given back to back, as the sample command does.
     for (int i = 0; i < 2; ++i) {

@@ -106,22 +106,7 @@ MpvEngine::MpvEngine(MpvCore core, MpvCore waiting, const MpvEngineOptions& opti
 {
     m_shown.core = std::move(core);
     m_waiting.core = std::move(waiting);
-    m_lastFrameShown.setSingleShot(true);
-    m_lastFrameShown.setTimerType(Qt::PreciseTimer);
-    connect(&m_lastFrameShown, &QTimer::timeout, this, [this] {
-        if (isLoopGapless() && !m_shown.paused)
-            switchCores();
-        else
-            holdWaitingCore();
-    });
-    m_nextPassStarts.setSingleShot(true);
-    m_nextPassStarts.setTimerType(Qt::PreciseTimer);
-    connect(&m_nextPassStarts, &QTimer::timeout, this, [this] {
-        if (!isLoopGapless() || m_shown.paused)
-            return;
-        m_waitingStarted = true;
-        commandAsync(m_waiting.core.get(), {"set", "pause", "no"});
-    });
+    setUpPassEnd();
     for (mpv_handle* handle : handles())
         observe(handle);
 }

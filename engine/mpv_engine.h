@@ -188,6 +188,7 @@ private:
     /// Switches when the last frame of the pass has been shown for its time, rather than when
     /// mpv finds the end of the file a little later.
     void switchAfterLastFrame();
+    void setUpPassEnd();
     /// The waiting core goes back to its start, paused, if it had been let go.
     void holdWaitingCore();
     void fallBackToSeekingLoop();

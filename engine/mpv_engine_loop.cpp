@@ -89,6 +89,26 @@ void MpvEngine::switchCores()
     emit playbackRestarted();
 }
 
+void MpvEngine::setUpPassEnd()
+{
+    m_lastFrameShown.setSingleShot(true);
+    m_lastFrameShown.setTimerType(Qt::PreciseTimer);
+    connect(&m_lastFrameShown, &QTimer::timeout, this, [this] {
+        if (isLoopGapless() && !m_shown.paused)
+            switchCores();
+        else
+            holdWaitingCore();
+    });
+    m_nextPassStarts.setSingleShot(true);
+    m_nextPassStarts.setTimerType(Qt::PreciseTimer);
+    connect(&m_nextPassStarts, &QTimer::timeout, this, [this] {
+        if (!isLoopGapless() || m_shown.paused)
+            return;
+        m_waitingStarted = true;
+        commandAsync(m_waiting.core.get(), {"set", "pause", "no"});
+    });
+}
+
 void MpvEngine::switchAfterLastFrame()
 {
     const double left = m_shown.duration - m_shown.position;
