@@ -46,6 +46,14 @@ def print_table(results):
             print(f"| {case} | {cpu:.3f} | {rss:.0f} | {drops} | {cpu / anchor_cpu:.2f} | "
                   f"{cpu / floor:.2f} |")
         print(f"| {label} decode floor | {floor:.3f} | | | | 1.00 |")
+    for label in ("1080p", "720p"):
+        anchor_cpu = med(f"{label} designed two mpv x11", "cpu")
+        for who in ("tandemo software", "two mpv x11"):
+            case = f"{label} designed {who}"
+            cpu, rss = med(case, "cpu"), med(case, "rss")
+            print(f"| {label} {who}, window as it opens | {cpu:.3f} | {rss:.0f} | "
+                  f"{med(case, 'output_drops'):.0f}/{med(case, 'decoder_drops'):.0f} | "
+                  f"{cpu / anchor_cpu:.2f} | |")
     for path in ("software", "gl"):
         case = f"1080p tandemo {path} wipe"
         print(f"| {case} | {med(case, 'cpu'):.3f} | {med(case, 'rss'):.0f} | "
