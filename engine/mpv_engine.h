@@ -174,7 +174,9 @@ private:
     /// Sets a property on every core (a setting), or on the showing one only (transport).
     void setPropertyAsync(const char* name, const char* value);
     void setShownPropertyAsync(const char* name, const char* value);
-    void commandAsync(mpv_handle* core, std::initializer_list<const char*> arguments);
+    /// `reply`, when not 0, is the id of the core's reply to the command; returns mpv's status.
+    int commandAsync(mpv_handle* core, std::initializer_list<const char*> arguments,
+                     std::uint64_t reply = 0);
     /// The filters before rendering: the one that turns the picture upright, and the mirror.
     QByteArray videoFilters(std::int64_t filterRotation) const;
     void applyMute();

@@ -23,11 +23,12 @@ void MpvEngine::setShownPropertyAsync(const char* name, const char* value)
     commandAsync(m_shown.core.get(), {"set", name, value});
 }
 
-void MpvEngine::commandAsync(mpv_handle* core, std::initializer_list<const char*> arguments)
+int MpvEngine::commandAsync(mpv_handle* core, std::initializer_list<const char*> arguments,
+                            std::uint64_t reply)
 {
     std::vector<const char*> command(arguments);
     command.push_back(nullptr);
-    mpv_command_async(core, 0, command.data());
+    return mpv_command_async(core, reply, command.data());
 }
 
 void MpvEngine::loadFile(const QString& path, bool startPaused)
@@ -177,8 +178,8 @@ void MpvEngine::takeScreenshot()
         return;
     // "video": the decoded picture at its own size, without the view's zoom or scaling.
     const QByteArray file = encodeFileName(m_frameSave->stagingPath());
-    const char* arguments[] = {"screenshot-to-file", file.constData(), "video", nullptr};
-    if (mpv_command_async(m_shown.core.get(), kFrameSaveRequest, arguments) < 0) {
+    if (commandAsync(m_shown.core.get(), {"screenshot-to-file", file.constData(), "video"},
+                     kFrameSaveRequest) < 0) {
         const std::unique_ptr<FrameSave> save = std::move(m_frameSave);
         emit frameSaved(save->destination(), save->finish(false));
     }

@@ -174,10 +174,11 @@ void MpvEngine::setPictureArea(QSize pixels)
 {
     // A picture of a pane's size is scaled faster by one thread than by several: handing out
     // its slices costs more than it saves. A larger one is shared out.
-    const bool small = qint64(pixels.width()) * pixels.height() <= 1280 * 720;
-    if (m_pictureArea.isEmpty() ||
-        small != (qint64(m_pictureArea.width()) * m_pictureArea.height() <= 1280 * 720))
-        setPropertyAsync("zimg-threads", small ? "1" : "0");
+    const auto paneSized = [](QSize area) {
+        return qint64(area.width()) * area.height() <= 1280 * 720;
+    };
+    if (m_pictureArea.isEmpty() || paneSized(pixels) != paneSized(m_pictureArea))
+        setPropertyAsync("zimg-threads", paneSized(pixels) ? "1" : "0");
     m_pictureArea = pixels;
     updateLoopFilter();
 }
@@ -212,9 +213,8 @@ void MpvEngine::reopenDecoder(MpvCoreState& state, bool skipLoopFilter, std::uin
     // A change of hwdec makes mpv open the decoder again, with the options as they are now, and
     // decode the frame showing once more: the picture stays where it is.
     state.hwdecSpelledOtherWay = !state.hwdecSpelledOtherWay;
-    const char* arguments[] = {"set", "hwdec", state.hwdecSpelledOtherWay ? "auto-copy-safe" : "no",
-                               nullptr};
-    mpv_command_async(core, reply, arguments);
+    commandAsync(core, {"set", "hwdec", state.hwdecSpelledOtherWay ? "auto-copy-safe" : "no"},
+                 reply);
 }
 
 void MpvEngine::setPlaying(bool playing)
