@@ -79,9 +79,7 @@ CommandLine parseCommandLine(const QList<QByteArray>& arguments, bool passQtOpti
             line.action = CommandLine::Action::ShowVersion;
             return line;
         } else if (options && argument.startsWith('-') && argument != "-") {
-            line.action = CommandLine::Action::Refuse;
-            line.error = QStringLiteral("unknown option %1").arg(QString::fromUtf8(argument));
-            return line;
+            line.unknownOptions << decodeFileName(argument);
         } else {
             files << decodeFileName(argument);
         }

@@ -9,19 +9,20 @@ namespace tandemo {
 
 /// What the command line `tandemo [OPTION] [FILE [FILE]]` asks for.
 struct CommandLine {
-    enum class Action { Run, ShowHelp, ShowVersion, Refuse };
+    enum class Action { Run, ShowHelp, ShowVersion };
     Action action = Action::Run;
     /// The files for the left and the right pane, in that order (at most two).
     QStringList files;
     /// Files past the second, which are not played.
     QStringList ignored;
-    /// Why the command line was refused.
-    QString error;
+    /// Options the program does not know: passed over, with a warning, so that it still starts.
+    QStringList unknownOptions;
 };
 
 /// Reads the arguments after the program's name, as the bytes the system gave them, so that
 /// file names that are not UTF-8 are kept. "--" ends the options. With `passQtOptions`, the
-/// options Qt itself reads (such as -platform NAME) are passed over instead of refused: that is
+/// options Qt itself reads (such as -platform NAME) are passed over instead of being taken as
+/// unknown: that is
 /// how the arguments look before QApplication has taken its own out.
 CommandLine parseCommandLine(const QList<QByteArray>& arguments, bool passQtOptions = false);
 

@@ -24,7 +24,7 @@ QList<QByteArray> argumentsOf(int argc, char* argv[])
     return arguments;
 }
 
-/// Answers --help and --version, or refuses the command line; -1 when the program is to run.
+/// Answers --help and --version; -1 when the program is to run.
 int answerWithoutWindow(const tandemo::CommandLine& line)
 {
     using Action = tandemo::CommandLine::Action;
@@ -35,10 +35,6 @@ int answerWithoutWindow(const tandemo::CommandLine& line)
     case Action::ShowVersion:
         std::fputs(qPrintable(tandemo::versionText()), stdout);
         return 0;
-    case Action::Refuse:
-        std::fprintf(stderr, "tandemo: %s\n%s", qPrintable(tandemo::printableName(line.error)),
-                     qPrintable(tandemo::usageText()));
-        return 2;
     case Action::Run:
         break;
     }
@@ -49,7 +45,7 @@ int answerWithoutWindow(const tandemo::CommandLine& line)
 
 int main(int argc, char* argv[])
 {
-    // Help, version and refusals need no display; Qt's own options (such as -platform) are
+    // Help and version need no display; Qt's own options (such as -platform) are
     // passed over here and taken out of the arguments by QApplication before they are read again.
     const tandemo::CommandLine early =
         tandemo::parseCommandLine(argumentsOf(argc, argv), /*passQtOptions=*/true);
@@ -69,6 +65,9 @@ int main(int argc, char* argv[])
         tandemo::parseCommandLine(argumentsOf(qtArgc, qtArgv.data()) + arguments.mid(optionsEnd));
     if (const int status = answerWithoutWindow(line); status >= 0)
         return status;
+    for (const QString& option : line.unknownOptions)
+        std::fprintf(stderr, "tandemo: unknown option %s, ignored\n",
+                     qPrintable(tandemo::printableName(option)));
     for (const QString& file : line.ignored)
         std::fprintf(stderr, "tandemo: ignored (two panes only): %s\n",
                      qPrintable(tandemo::printableName(file)));

@@ -22,15 +22,16 @@ constexpr double kTolerance = 1e-4;
 
 } // namespace
 
-FrameTimes::FrameTimes(std::vector<double> times)
+FrameTimes::FrameTimes(std::vector<double> times, bool complete)
     : m_times(std::move(times))
+    , m_complete(complete)
 {
     std::sort(m_times.begin(), m_times.end());
 }
 
-FrameTimes FrameTimes::read(const QString& path, const std::atomic_bool& cancelled)
+FrameTimes FrameTimes::read(const RegularFile& file, const std::atomic_bool& cancelled)
 {
-    const LocalInput input = openLocalInput(path, cancelled);
+    const LocalInput input = openLocalInput(file, cancelled);
     if (!input)
         return {};
     const int video = av_find_best_stream(input.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
@@ -59,7 +60,8 @@ FrameTimes FrameTimes::read(const QString& path, const std::atomic_bool& cancell
     }
     if (cancelled)
         return {};
-    return FrameTimes(std::move(times));
+    const bool complete = times.size() < kMostFrames;
+    return FrameTimes(std::move(times), complete);
 }
 
 std::optional<FrameAt> FrameTimes::frameAt(double seconds) const
@@ -67,6 +69,9 @@ std::optional<FrameAt> FrameTimes::frameAt(double seconds) const
     if (m_times.empty())
         return std::nullopt;
     const auto after = std::upper_bound(m_times.begin(), m_times.end(), seconds + kTolerance);
+    // Past the last frame read, the frame showing may be any of those not read.
+    if (after == m_times.end() && !m_complete && seconds > m_times.back() + kTolerance)
+        return std::nullopt;
     const auto showing = after == m_times.begin() ? after : after - 1;
     return FrameAt{qint64(showing - m_times.begin()), std::max(*showing, 0.0)};
 }
@@ -86,12 +91,13 @@ FrameTimesReader::~FrameTimesReader()
     m_cancelled->store(true);
 }
 
-void FrameTimesReader::read(const QString& path)
+void FrameTimesReader::read(RegularFile file)
 {
     clear();
     auto cancelled = m_cancelled;
+    auto held = std::make_shared<RegularFile>(std::move(file));
     m_reading.setFuture(
-        QtConcurrent::run([path, cancelled] { return FrameTimes::read(path, *cancelled); }));
+        QtConcurrent::run([held, cancelled] { return FrameTimes::read(*held, *cancelled); }));
 }
 
 void FrameTimesReader::clear()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/regular_file.h"
+
 #include <QFutureWatcher>
 #include <QObject>
 #include <QString>
@@ -24,17 +26,20 @@ struct FrameAt {
 class FrameTimes {
 public:
     FrameTimes() = default;
-    explicit FrameTimes(std::vector<double> times);
+    /// `complete`: the times are all the file's frames, not only its first ones.
+    explicit FrameTimes(std::vector<double> times, bool complete = true);
 
     /// Reads the file's frame times; empty when it has no video, cannot be read, or reading was
     /// cancelled (checked between packets).
-    static FrameTimes read(const QString& path, const std::atomic_bool& cancelled);
+    static FrameTimes read(const RegularFile& file, const std::atomic_bool& cancelled);
 
-    /// The frame showing at `seconds` (the last one past the end); none when nothing is known.
+    /// The frame showing at `seconds` (the last one past the end); none when nothing is known,
+    /// or when the moment lies past the frames read of a file too long to read them all.
     std::optional<FrameAt> frameAt(double seconds) const;
 
 private:
     std::vector<double> m_times;
+    bool m_complete = true;
 };
 
 /// Reads a file's frame times in the background, so that opening a file never waits for it.
@@ -44,8 +49,9 @@ public:
     explicit FrameTimesReader(QObject* parent = nullptr);
     ~FrameTimesReader() override;
 
-    /// Starts reading the file's frame times; until they are read, none are known.
-    void read(const QString& path);
+    /// Starts reading the frame times of the file (held open by the reader until it is done);
+    /// until they are read, none are known.
+    void read(RegularFile file);
     /// Forgets the times, and stops a reading under way.
     void clear();
     const FrameTimes& times() const { return m_times; }

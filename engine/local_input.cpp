@@ -1,7 +1,5 @@
 #include "engine/local_input.h"
 
-#include "platform/file_names.h"
-
 extern "C" {
 #include <libavformat/avformat.h>
 }
@@ -19,13 +17,21 @@ int interrupted(void* cancelled)
 
 LocalInput openLocalInput(const QString& path, const std::atomic_bool& cancelled)
 {
+    return openLocalInput(RegularFile::open(path), cancelled);
+}
+
+LocalInput openLocalInput(const RegularFile& held, const std::atomic_bool& cancelled)
+{
+    if (!held.isOpen())
+        return nullptr;
     AVFormatContext* opened = avformat_alloc_context();
     if (!opened)
         return nullptr;
     opened->interrupt_callback = {&interrupted, const_cast<std::atomic_bool*>(&cancelled)};
     AVDictionary* options = nullptr;
     av_dict_set(&options, "protocol_whitelist", "file", 0);
-    const QByteArray file = encodeFileName(path);
+    // Opened through the file held, never by its name again.
+    const QByteArray file = held.heldName();
     const int status = avformat_open_input(&opened, file.constData(), nullptr, &options);
     av_dict_free(&options);
     if (status < 0)

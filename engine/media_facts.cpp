@@ -1,5 +1,7 @@
 #include "engine/media_facts.h"
 
+#include "platform/file_names.h"
+
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -51,8 +53,9 @@ QString describeFacts(const MediaFacts& facts)
     const QString bitRate =
         facts.bitRate > 0 ? QStringLiteral("%1 kbit/s").arg(std::llround(facts.bitRate / 1000))
                           : kUnknown;
+    // A name may hold any byte but '/': control characters are spelt out, as in the bar.
     const QStringList lines{
-        QFileInfo(facts.file).fileName(),
+        printableName(QFileInfo(facts.file).fileName()),
         QStringList{size, facts.codec.isEmpty() ? kUnknown : facts.codec,
                     frameRateText(facts.frameRate), bitRate}
             .join(QStringLiteral("  ")),

@@ -5,6 +5,7 @@
 #include "engine/media_facts.h"
 #include "engine/playback_engine.h"
 #include "engine/queued_wakeup.h"
+#include "platform/regular_file.h"
 
 #include <QString>
 #include <QTimer>
@@ -181,6 +182,9 @@ private:
     QByteArray videoFilters(std::int64_t filterRotation) const;
     void applyMute();
     void takeScreenshot();
+    /// Plays the file opened in the core; false when it cannot be handed over.
+    bool loadOpenedFile(mpv_handle* core);
+    void failToOpen(const QString& reason);
 
     // The loop between the two cores.
     void applyLoopMode();
@@ -209,6 +213,8 @@ private:
     MpvCoreState m_waiting;
     QueuedWakeup m_wakeup;
     QString m_file;
+    // The file being played, as opened and judged when it was loaded.
+    RegularFile m_opened;
     bool m_looping = false;
     // The file being played cannot loop through the waiting core: it failed there, or this
     // pane could not decode in time.

@@ -7,6 +7,8 @@
 
 #include <vector>
 
+#include <unistd.h>
+
 // The commands the engine sends its core: each is queued without waiting for the core.
 
 namespace tandemo {
@@ -34,36 +36,62 @@ int MpvEngine::commandAsync(mpv_handle* core, std::initializer_list<const char*>
 void MpvEngine::loadFile(const QString& path, bool startPaused)
 {
     m_file = path;
-    // Only regular files are opened, whenever they are (a replay too: the name may have been
-    // taken by something else since): a pipe or a device could block the core for good.
     m_waitingFile.clear();
     m_seekingLoopOnly = false;
     m_shown.restarted = false;
     if (m_waiting.core)
         commandAsync(m_waiting.core.get(), {"stop"});
-    if (isPresentButNotAFile(path)) {
-        m_frameTimes.clear();
-        setPlaying(false);
-        commandAsync(m_shown.core.get(), {"stop"});
-        emit fileFailed(QStringLiteral("not a regular file"));
+    // Only a regular file is played, judged by what was opened (a replay too: the name may have
+    // been taken by something else since): a pipe or a device could block a core for good. The
+    // cores and the frame times then read the very file judged, never the name again.
+    m_opened = RegularFile::open(path);
+    if (!m_opened.isOpen()) {
+        failToOpen(m_opened.wasNotAFile() ? QStringLiteral("not a regular file")
+                                          : QStringLiteral("cannot be opened"));
         return;
     }
     setPlaying(true);
     setPaused(startPaused);
     setPassage(std::nullopt);
     applyLoopMode();
-    m_frameTimes.read(path);
-    const QByteArray file = encodeFileName(path);
-    const QByteArray options = fileCacheOptions(fileSizeOf(path), isLoopGapless());
-    commandAsync(m_shown.core.get(),
-                 {"loadfile", file.constData(), "replace", options.constData()});
+    m_frameTimes.read(m_opened.reopened());
+    if (!loadOpenedFile(m_shown.core.get())) {
+        failToOpen(QStringLiteral("cannot be opened"));
+        return;
+    }
     emit loadStarted(startPaused);
+}
+
+void MpvEngine::failToOpen(const QString& reason)
+{
+    m_opened = RegularFile();
+    m_frameTimes.clear();
+    setPlaying(false);
+    commandAsync(m_shown.core.get(), {"stop"});
+    emit fileFailed(reason);
+}
+
+bool MpvEngine::loadOpenedFile(mpv_handle* core)
+{
+    // Each core reads the file through a descriptor of its own, which it closes when done.
+    RegularFile own = m_opened.reopened();
+    if (!own.isOpen())
+        return false;
+    const QByteArray options = fileCacheOptions(own.size(), isLoopGapless());
+    const int fd = own.release();
+    const QByteArray file = "fdclose://" + QByteArray::number(fd);
+    if (commandAsync(core, {"loadfile", file.constData(), "replace", options.constData()}) < 0) {
+        close(fd);
+        return false;
+    }
+    return true;
 }
 
 void MpvEngine::unload()
 {
     m_file.clear();
     m_waitingFile.clear();
+    m_opened = RegularFile();
     m_frameTimes.clear();
     setPlaying(false);
     for (mpv_handle* core : handles())

@@ -1,7 +1,6 @@
 #include "engine/mpv_engine.h"
 
 #include "engine/mpv_options.h"
-#include "platform/file_names.h"
 
 #include <mpv/client.h>
 
@@ -52,9 +51,9 @@ void MpvEngine::prepareWaitingCore()
     m_waiting.restarted = false;
     mpv_handle* core = m_waiting.core.get();
     commandAsync(core, {"set", "pause", "yes"});
-    const QByteArray file = encodeFileName(m_file);
-    const QByteArray options = fileCacheOptions(fileSizeOf(m_file), true);
-    commandAsync(core, {"loadfile", file.constData(), "replace", options.constData()});
+    // The very file the first core plays, whatever is at its name now.
+    if (!loadOpenedFile(core))
+        fallBackToSeekingLoop();
 }
 
 void MpvEngine::sendToStart(MpvCoreState& state)

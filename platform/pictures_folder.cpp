@@ -9,10 +9,13 @@ namespace tandemo {
 namespace {
 
 /// Whether the folder is there (or could be made) and is a folder of its own, not the home
-/// folder itself, where saved pictures would be lost among everything else.
+/// folder itself, where saved pictures would be lost among everything else. A relative name
+/// (which the user-dirs format does not allow) would be taken from wherever the program was
+/// started: it is never used.
 bool isUsable(const QString& folder)
 {
-    if (folder.isEmpty() || !QDir().mkpath(folder) || !QFileInfo(folder).isDir())
+    if (folder.isEmpty() || QDir::isRelativePath(folder) || !QDir().mkpath(folder) ||
+        !QFileInfo(folder).isDir())
         return false;
     return QFileInfo(folder).canonicalFilePath() != QFileInfo(QDir::homePath()).canonicalFilePath();
 }

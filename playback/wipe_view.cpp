@@ -68,7 +68,9 @@ WipeView::WipeView(MpvPlayer& first, MpvPlayer& second, PlayerPair& pair, MpvPla
         m_look.flickerShowsSecond = !m_look.flickerShowsSecond;
         update(pictureRect());
     });
-    connect(&first.actions(), &PlayerActions::comparisonRequested, this, &WipeView::adjust);
+    // Either player may ask: the one the user's pane or menu belongs to.
+    for (MpvPlayer* player : {&first, &second})
+        connect(&player->actions(), &PlayerActions::comparisonRequested, this, &WipeView::adjust);
 
     pair.enterComparison(&(origin ? *origin : first).engine());
     for (MpvPlayer* player : {&first, &second}) {

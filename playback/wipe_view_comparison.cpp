@@ -110,9 +110,10 @@ void WipeView::saveShownPicture()
 
 void WipeView::publishLook()
 {
-    if (m_first) {
-        m_first->actions().setComparison(
-            {int(m_look.mode), m_measurement->isMeasuring(), m_measurement->hasResults()});
+    for (MpvPlayer* player : {m_first.data(), m_second.data()}) {
+        if (player)
+            player->actions().setComparison(
+                {int(m_look.mode), m_measurement->isMeasuring(), m_measurement->hasResults()});
     }
 }
 

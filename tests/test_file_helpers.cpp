@@ -259,6 +259,15 @@ private slots:
             name(named);
             QCOMPARE(picturesFolder(), home.filePath("Pictures"));
         }
+        // A relative name would be made in the working folder: ~/Pictures instead.
+        QTemporaryDir working;
+        const QString wasWorking = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(working.path()));
+        name("Shots");
+        const QString chosen = picturesFolder();
+        QVERIFY(QDir::setCurrent(wasWorking));
+        QCOMPARE(chosen, home.filePath("Pictures"));
+        QVERIFY(QDir(working.path()).isEmpty());
         // And when that is no folder either, none at all.
         QVERIFY(QDir(home.filePath("Pictures")).removeRecursively());
         touch(home.filePath("Pictures"));

@@ -12,9 +12,12 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
+
+#include <cstdio>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -267,6 +270,44 @@ private slots:
             QTRY_VERIFY2_WITH_TIMEOUT(black(), qPrintable(name + " " + centreOf(player).name()),
                                       kPlayerTimeoutMs);
         }
+    }
+
+    void aPipePutAtTheNameOnceItIsOpenedIsNeverRead()
+    {
+        // The file is judged by what was opened, and each core and the frame times read that
+        // very file: a pipe renamed over the name as soon as the load has begun, before any core
+        // opened anything, is never opened, and the next pass still comes from the second core.
+        PlayerWindow window;
+        MpvPlayer& player = window.left();
+        QTemporaryDir folder;
+        const QString name = folder.filePath("swapped.mp4");
+        const QString pipe = folder.filePath("pipe");
+        QVERIFY(QFile::copy(mediaPath("loop.mp4"), name));
+        QVERIFY(mkfifo(encodeFileName(pipe).constData(), 0600) == 0);
+        player.settings().setMode("loop", true);
+        QSignalSpy switched(&player.engine(), &MpvEngine::shownCoreChanged);
+        const QMetaObject::Connection swap =
+            connect(&player.engine(), &MpvEngine::loadStarted, this, [&] {
+                QVERIFY(std::rename(encodeFileName(pipe).constData(),
+                                    encodeFileName(name).constData()) == 0);
+            });
+        player.setURL(name);
+        QTRY_VERIFY_WITH_TIMEOUT(player.engine().position() > 0.2, kPlayerTimeoutMs);
+        disconnect(swap);
+        QVERIFY(QFileInfo(name).isFile() == false);
+        QCOMPARE(qRound(player.engine().duration() * 10), 10);
+        QTRY_VERIFY_WITH_TIMEOUT(switched.count() >= 1, kPlayerTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(player.engine().facts().frame >= 0, kPlayerTimeoutMs);
+        const int writer = open(encodeFileName(name).constData(), O_WRONLY | O_NONBLOCK);
+        QCOMPARE(writer, -1); // no reader: the pipe was never opened
+
+        // A link to an endless device in the file's place is refused at once.
+        QVERIFY(QFile::remove(name));
+        QVERIFY(QFile::link("/dev/urandom", name));
+        QSignalSpy failed(&player.engine(), &MpvEngine::fileFailed);
+        player.setURL(name);
+        QTRY_VERIFY_WITH_TIMEOUT(!failed.isEmpty(), kPlayerTimeoutMs);
+        QCOMPARE(failed.at(0).at(0).toString(), QString("not a regular file"));
     }
 
     void namesThatAreNotUtf8StillPlay()

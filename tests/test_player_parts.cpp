@@ -1,3 +1,5 @@
+#include "engine/frame_times.h"
+#include "engine/media_facts.h"
 #include "playback/player_settings.h"
 #include "playback/transport_bar.h"
 #include "video/aligned_frame_buffer.h"
@@ -124,6 +126,25 @@ private slots:
         QFETCH(double, seconds);
         QFETCH(QString, text);
         QCOMPARE(TransportBar::formatTime(seconds), text);
+    }
+
+    void factsTellOnlyWhatIsKnownAndPrintable()
+    {
+        // A name's control characters are spelt out, never a line break or a box.
+        MediaFacts facts{"/v/take\n1\x01\x7f.mp4", {320, 240}, "h264", 25, 0, 1.5};
+        const QStringList lines = describeFacts(facts).split('\n');
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines[0], QString("take\\x0a1\\x01\\x7f.mp4"));
+
+        // The frame showing comes from the times read; past the last one of a file read whole,
+        // it is that last one; past those read of a file too long to read whole, it is unknown.
+        const FrameTimes whole({0, 0.04, 0.08});
+        QCOMPARE(whole.frameAt(0.05)->number, 1);
+        QCOMPARE(whole.frameAt(7.0)->number, 2);
+        const FrameTimes firstOnes({0, 0.04, 0.08}, false);
+        QCOMPARE(firstOnes.frameAt(0.08)->number, 2);
+        QVERIFY(!firstOnes.frameAt(0.2));
+        QVERIFY(!FrameTimes().frameAt(0));
     }
 
     void settingsTakeModesAndClampVolume()
