@@ -71,7 +71,8 @@ AlignmentSearch::search(By by, const File& first, const File& second,
     Result result;
     result.secondAhead = match->lag / rate + b->start - a->start;
     result.strength = match->strength;
-    result.clear = match->strength >= kClearStrength;
+    result.uniqueness = match->uniqueness;
+    result.clear = match->strength >= kClearStrength && match->uniqueness >= kClearUniqueness;
     return result;
 }
 

@@ -29,14 +29,17 @@ public:
         double secondAhead = 0;
         /// The peak of the match against its spread, and whether that is clear enough to use.
         double strength = 0;
+        /// How far the peak stands above any other (see Match::uniqueness).
+        double uniqueness = 0;
         bool clear = false;
     };
 
     /// How far apart the two may be, and how much of each is compared.
     static constexpr double kFarthestSeconds = 60;
     static constexpr double kExcerptSeconds = 120;
-    /// The least strength of a match that is used.
+    /// The least strength of a match that is used, and how far above any other lag's it must be.
     static constexpr double kClearStrength = 12;
+    static constexpr double kClearUniqueness = 1.5;
 
     explicit AlignmentSearch(QObject* parent = nullptr);
     ~AlignmentSearch() override;

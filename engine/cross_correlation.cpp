@@ -27,6 +27,19 @@ struct PlanFree {
 };
 using Plan = std::unique_ptr<std::remove_pointer_t<fftwf_plan>, PlanFree>;
 
+/// Fades the ends of a series in and out (a Tukey window), so that where an excerpt begins and
+/// ends is not taken for a moment to line up: a steady tone cut off at both ends would match
+/// any other excerpt cut off at the same moments.
+void taper(float* series, std::size_t length)
+{
+    const std::size_t ramp = length / 20;
+    for (std::size_t i = 0; i < ramp; ++i) {
+        const auto gain = float(0.5 - 0.5 * std::cos(M_PI * double(i) / double(ramp)));
+        series[i] *= gain;
+        series[length - 1 - i] *= gain;
+    }
+}
+
 std::size_t transformSize(std::size_t length)
 {
     std::size_t size = 1;
@@ -71,6 +84,7 @@ std::optional<Match> bestMatch(const std::vector<std::vector<float>>& first,
         std::fill_n(samples.get(), size, 0.0f);
         std::transform(series.begin(), series.end(), samples.get(),
                        [mean](float value) { return float(value - mean); });
+        taper(samples.get(), series.size());
         fftwf_execute_dft_r2c(forward.get(), samples.get(), out);
     };
     for (std::size_t c = 0; c < channels; ++c) {
@@ -102,6 +116,18 @@ std::optional<Match> bestMatch(const std::vector<std::vector<float>>& first,
     const double count = 2.0 * reach + 1;
     mean /= count;
     const double spread = std::sqrt(std::max(0.0, squares / count - mean * mean));
+    // The highest peak outside the best one's own: as high, and the match is not unique (a
+    // steady tone matches itself a period later as well as now).
+    int lobeStart = best, lobeEnd = best;
+    while (lobeStart > -reach && at(lobeStart - 1) < at(lobeStart))
+        --lobeStart;
+    while (lobeEnd < reach && at(lobeEnd + 1) < at(lobeEnd))
+        ++lobeEnd;
+    double runnerUp = mean;
+    for (int lag = -reach; lag <= reach; ++lag) {
+        if (lag < lobeStart || lag > lobeEnd)
+            runnerUp = std::max(runnerUp, at(lag));
+    }
     // A parabola through the peak and its neighbours places it between samples.
     double fraction = 0;
     if (best > -reach && best < reach) {
@@ -110,7 +136,9 @@ std::optional<Match> bestMatch(const std::vector<std::vector<float>>& first,
         if (curve < 0)
             fraction = 0.5 * (left - right) / curve;
     }
-    return Match{best + fraction, spread > 0 ? (at(best) - mean) / spread : 0};
+    const double height = at(best) - mean;
+    return Match{best + fraction, spread > 0 ? height / spread : 0,
+                 runnerUp > mean ? height / (runnerUp - mean) : kUnrivalled};
 }
 
 } // namespace tandemo

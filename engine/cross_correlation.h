@@ -11,7 +11,13 @@ namespace tandemo {
 struct Match {
     double lag = 0;
     double strength = 0;
+    /// How far the peak stands above the next highest one outside it (both above the mean):
+    /// near 1 where another lag matches as well, as for a steady tone or a repeating pattern.
+    double uniqueness = 0;
 };
+
+/// The uniqueness of a peak that has no rival at all.
+inline constexpr double kUnrivalled = 1e9;
 
 /// The best lag within ±maxLag of series that may have several channels (the first's and the
 /// second's channels are compared in pairs, and the correlations added). Each channel is taken

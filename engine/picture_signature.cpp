@@ -67,6 +67,13 @@ std::optional<PictureSignature> readPictureSignature(const QString& path, double
     }
     if (cancelled || frames.size() < 2)
         return std::nullopt;
+    // Each frame stands for the middle of its time on the screen: the series then changes from
+    // one frame to the next around the moment the next one shows, whatever the frame rate. (Taken
+    // at their starts, a change would lead by half a frame: more at 25 frames a second than at
+    // 50, which put two takes of different rates half a frame apart.)
+    const double lastSpan = times.back() - times[times.size() - 2];
+    for (std::size_t k = 0; k < times.size(); ++k)
+        times[k] += (k + 1 < times.size() ? times[k + 1] - times[k] : lastSpan) / 2;
 
     PictureSignature signature;
     signature.rate = rate;

@@ -25,6 +25,21 @@ struct InOutFreer {
     void operator()(AVFilterInOut* list) const { avfilter_inout_free(&list); }
 };
 
+/// The filters that show a decoded picture as its pane does.
+QByteArray shownAs(int rotation, bool mirrored)
+{
+    QByteArrayList filters;
+    if (rotation == 90)
+        filters << "transpose=clock";
+    else if (rotation == 180)
+        filters << "hflip,vflip";
+    else if (rotation == 270)
+        filters << "transpose=cclock";
+    if (mirrored)
+        filters << "hflip";
+    return filters.isEmpty() ? QByteArray("null") : filters.join(',');
+}
+
 /// The comparing graph: the second input scaled to the first's size and format, then both through
 /// psnr and ssim, whose figures ride on the first's frames to the sink.
 struct Comparison {
@@ -33,7 +48,7 @@ struct Comparison {
     AVFilterContext* second = nullptr;
     AVFilterContext* sink = nullptr;
 
-    bool build(const VideoDecoder& a, const VideoDecoder& b)
+    bool build(const VideoDecoder& a, const VideoDecoder& b, Mirrors mirrors)
     {
         if (!graph || !addSource(a, "first", &first) || !addSource(b, "second", &second) ||
             avfilter_graph_create_filter(&sink, avfilter_get_by_name("buffersink"), "out", nullptr,
@@ -42,12 +57,20 @@ struct Comparison {
         const char* format = av_get_pix_fmt_name(a.codec().pix_fmt);
         if (!format)
             return false;
-        const QByteArray description = QStringLiteral("[second]scale=%1:%2,format=%3,split[b1][b2];"
-                                                      "[first][b1]psnr[p];[p][b2]ssim[out]")
-                                           .arg(a.codec().width)
-                                           .arg(a.codec().height)
-                                           .arg(QLatin1String(format))
-                                           .toLatin1();
+        // Both as shown: upright, and mirrored where the pane mirrors them; the second then at
+        // the first's size as shown.
+        const bool turned = a.rotation() % 180 == 90;
+        const int width = turned ? a.codec().height : a.codec().width;
+        const int height = turned ? a.codec().width : a.codec().height;
+        const QByteArray description =
+            QStringLiteral("[first]%1[a];[second]%2,scale=%3:%4,format=%5,split[b1][b2];"
+                           "[a][b1]psnr[p];[p][b2]ssim[out]")
+                .arg(QLatin1String(shownAs(a.rotation(), mirrors.first)),
+                     QLatin1String(shownAs(b.rotation(), mirrors.second)))
+                .arg(width)
+                .arg(height)
+                .arg(QLatin1String(format))
+                .toLatin1();
         AVFilterInOut* outputs = link("first", first, link("second", second, nullptr));
         AVFilterInOut* inputs = link("out", sink, nullptr);
         const int parsed = avfilter_graph_parse_ptr(graph.get(), description.constData(), &inputs,
@@ -109,12 +132,12 @@ bool push(AVFilterContext* source, AVFrame* frame, double seconds, AVRational ba
 std::optional<QList<QualitySample>>
 QualityMeasure::measure(const QString& firstPath, const QString& secondPath, double secondAhead,
                         const std::atomic_bool& cancelled,
-                        const std::function<void(double)>& progress)
+                        const std::function<void(double)>& progress, Mirrors mirrors)
 {
     VideoDecoder a(firstPath, cancelled);
     VideoDecoder b(secondPath, cancelled);
     Comparison comparison;
-    if (!a.isOpen() || !b.isOpen() || !comparison.build(a, b))
+    if (!a.isOpen() || !b.isOpen() || !comparison.build(a, b, mirrors))
         return std::nullopt;
     const LibavFrame out(av_frame_alloc());
     if (!out)
@@ -125,40 +148,52 @@ QualityMeasure::measure(const QString& firstPath, const QString& secondPath, dou
 
     QList<QualitySample> samples;
     qint64 skipped = 0; // the first's frames before the second begins
+    qint64 compared = 0;
     const auto collect = [&] {
         while (av_buffersink_get_frame(comparison.sink, out.get()) >= 0) {
             QualitySample sample;
-            sample.frame = skipped + samples.size();
+            sample.frame = skipped + compared++;
             sample.seconds =
                 double(out->pts) * av_q2d(av_buffersink_get_time_base(comparison.sink));
             sample.psnr = metadataNumber(*out, "lavfi.psnr.psnr_avg");
             sample.ssim = metadataNumber(*out, "lavfi.ssim.All");
-            samples << sample;
+            // A frame the second had none for yet passes through without figures, as in
+            // ffmpeg: it is left out rather than spoil the averages.
+            if (!std::isnan(sample.psnr) && !std::isnan(sample.ssim))
+                samples << sample;
             av_frame_unref(out.get());
         }
     };
 
     // Both go in in the order of time, so that each of the first's frames meets the second's
-    // frame of its moment.
+    // frame of its moment; only the stretch both have is compared.
     AVFrame* nextA = a.next();
     AVFrame* nextB = b.next();
+    double lastB = 0, spanB = 0; // the second's last frame, on the first's clock, and its length
     double lastShare = -1;
-    while ((nextA || nextB) && !cancelled) {
-        const double atA = nextA ? a.secondsOf(*nextA) : 0;
-        const double atB = nextB ? b.secondsOf(*nextB) - secondAhead : 0;
-        if (nextA && (!nextB || atA <= atB)) {
-            if (atA < -secondAhead - 1e-6)
-                ++skipped; // the second has not begun at this moment
-            else if (!push(comparison.first, nextA, atA, baseA))
-                return std::nullopt;
-            nextA = a.next();
-            if (progress && duration > 0 && atA / duration - lastShare >= 0.01)
-                progress(lastShare = std::min(1.0, atA / duration));
-        } else {
-            if (atB >= -1e-6 && !push(comparison.second, nextB, atB, baseB))
-                return std::nullopt;
-            nextB = b.next();
+    while (nextA && !cancelled) {
+        const double atA = a.secondsOf(*nextA);
+        if (nextB) {
+            const double atB = b.secondsOf(*nextB) - secondAhead;
+            if (atB <= atA + 1e-6) {
+                if (atB >= -1e-6 && !push(comparison.second, nextB, atB, baseB))
+                    return std::nullopt;
+                spanB = atB - lastB;
+                lastB = atB;
+                nextB = b.next();
+                collect();
+                continue;
+            }
+        } else if (atA >= lastB + std::max(spanB, 1e-3) - 1e-6) {
+            break; // past the second's end
         }
+        if (atA < -secondAhead - 1e-6)
+            ++skipped; // the second has not begun at this moment
+        else if (!push(comparison.first, nextA, atA, baseA))
+            return std::nullopt;
+        nextA = a.next();
+        if (progress && duration > 0 && atA / duration - lastShare >= 0.01)
+            progress(lastShare = std::min(1.0, atA / duration));
         collect();
     }
     if (cancelled)
@@ -186,12 +221,13 @@ QualityMeasure::QualityMeasure(QObject* parent)
 
 QualityMeasure::~QualityMeasure() = default;
 
-void QualityMeasure::start(const QString& first, const QString& second, double secondAhead)
+void QualityMeasure::start(const QString& first, const QString& second, double secondAhead,
+                           Mirrors mirrors)
 {
     m_samples.clear();
     m_run.start(
         [=](const std::atomic_bool& cancelled, const std::function<void(double)>& progress) {
-            return measure(first, second, secondAhead, cancelled, progress);
+            return measure(first, second, secondAhead, cancelled, progress, mirrors);
         });
 }
 
@@ -226,6 +262,14 @@ QualitySummary summarise(const QList<QualitySample>& samples)
     summary.meanSsim /= samples.size();
     summary.meanPsnr = finite ? summary.meanPsnr / finite : std::numeric_limits<double>::infinity();
     return summary;
+}
+
+double comparedSeconds(const QList<QualitySample>& samples)
+{
+    if (samples.size() < 2)
+        return 0;
+    const double lastFrame = samples.constLast().seconds - samples[samples.size() - 2].seconds;
+    return samples.constLast().seconds - samples.constFirst().seconds + lastFrame;
 }
 
 QString measurementsAsCsv(const QList<QualitySample>& samples)

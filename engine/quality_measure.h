@@ -23,6 +23,12 @@ struct QualitySample {
     double ssim = 0;
 };
 
+/// Which of the two videos are shown mirrored, and so compared mirrored.
+struct Mirrors {
+    bool first = false;
+    bool second = false;
+};
+
 struct QualitySummary {
     double meanPsnr = 0;
     double meanSsim = 0;
@@ -32,7 +38,9 @@ struct QualitySummary {
 
 /// Compares two videos frame by frame with libavfilter's own `psnr` and `ssim` filters: each
 /// frame of the first with the second's frame at the same moment (the second scaled to the
-/// first's size). Works in the background; its results come back on the thread that owns it.
+/// first's size), over the stretch both have, each as it is shown (turned upright as its file
+/// says, mirrored where its pane is). Works in the background; its results come back on the
+/// thread that owns it.
 class QualityMeasure : public QObject {
     Q_OBJECT
 public:
@@ -41,7 +49,8 @@ public:
 
     /// Starts comparing, dropping any comparison under way. `secondAhead`: how far the second
     /// video is ahead of the first (its time when the first's is 0).
-    void start(const QString& first, const QString& second, double secondAhead);
+    void start(const QString& first, const QString& second, double secondAhead,
+               Mirrors mirrors = {});
     /// Stops the comparison under way; its results are dropped.
     void cancel();
     /// Stops, and drops the last comparison's figures too.
@@ -54,7 +63,8 @@ public:
     /// `progress` is told the share done, from 0 to 1.
     static std::optional<QList<QualitySample>>
     measure(const QString& first, const QString& second, double secondAhead,
-            const std::atomic_bool& cancelled, const std::function<void(double)>& progress = {});
+            const std::atomic_bool& cancelled, const std::function<void(double)>& progress = {},
+            Mirrors mirrors = {});
 
 signals:
     void progressed(double share);
@@ -67,6 +77,8 @@ private:
 };
 
 QualitySummary summarise(const QList<QualitySample>& samples);
+/// How long a stretch of the first video the samples cover, in seconds.
+double comparedSeconds(const QList<QualitySample>& samples);
 /// The figures as comma-separated values with a header row: frame, time, PSNR, SSIM.
 QString measurementsAsCsv(const QList<QualitySample>& samples);
 

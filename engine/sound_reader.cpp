@@ -9,11 +9,16 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
+#include <algorithm>
 #include <memory>
 
 namespace tandemo {
 
 namespace {
+
+// How far a frame may start after the samples before it end, in samples, before the space
+// between is taken for lost sound: encoders' rounding stays well inside it.
+constexpr std::size_t kLeeway = 8;
 
 struct ResamplerFreer {
     void operator()(SwrContext* resampler) const { swr_free(&resampler); }
@@ -75,6 +80,18 @@ std::optional<SoundExcerpt> readSound(const QString& path, double from, double s
             excerpt.start =
                 stamp != AV_NOPTS_VALUE ? double(stamp) * av_q2d(stream->time_base) - fileStart : 0;
             started = true;
+        }
+        // Each frame goes where its timestamp puts it: sound that was lost (a gap in the
+        // recording, frames that could not be decoded) is silence, so that what follows keeps
+        // its time.
+        if (stamp != AV_NOPTS_VALUE) {
+            const double at = double(stamp) * av_q2d(stream->time_base) - fileStart - excerpt.start;
+            const auto place = std::size_t(std::max(0.0, at * rate));
+            const std::size_t queued =
+                std::size_t(std::max<std::int64_t>(0, swr_get_delay(resampler.get(), rate)));
+            const std::size_t filled = excerpt.samples.size() + queued;
+            if (place > filled + kLeeway)
+                excerpt.samples.resize(std::min(place - queued, wanted), 0.0f);
         }
         const int room = swr_get_out_samples(resampler.get(), decoded.nb_samples);
         if (room <= 0)

@@ -3,7 +3,10 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/display.h>
 }
+
+#include <cmath>
 
 namespace tandemo {
 
@@ -41,6 +44,21 @@ VideoDecoder::~VideoDecoder() = default;
 double VideoDecoder::duration() const
 {
     return m_input && m_input->duration > 0 ? double(m_input->duration) / AV_TIME_BASE : 0;
+}
+
+int VideoDecoder::rotation() const
+{
+    if (!m_stream)
+        return 0;
+    const auto* matrix = reinterpret_cast<const std::int32_t*>(
+        av_stream_get_side_data(m_stream, AV_PKT_DATA_DISPLAYMATRIX, nullptr));
+    if (!matrix)
+        return 0;
+    // The matrix turns counter-clockwise; shown upright, the picture is turned the other way.
+    const double degrees = -av_display_rotation_get(matrix);
+    if (std::isnan(degrees))
+        return 0;
+    return int(std::lround(degrees / 90) % 4 + 4) % 4 * 90;
 }
 
 AVFrame* VideoDecoder::next()

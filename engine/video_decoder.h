@@ -34,6 +34,9 @@ public:
     const AVStream& stream() const { return *m_stream; }
     /// Seconds from the file's start to its end, as the container tells it (0: unknown).
     double duration() const;
+    /// How far the picture is turned clockwise to be shown upright, in degrees: 0, 90, 180 or
+    /// 270, as the file's display matrix says.
+    int rotation() const;
 
     /// The next picture, or none at the end of the stream (or on an error). The frame is the
     /// decoder's own until the next call.

@@ -41,12 +41,15 @@ DifferenceMeasurement::DifferenceMeasurement(MpvPlayer& first, MpvPlayer& second
             const QualitySummary summary = summarise(m_measure.samples());
             m_graph.setSamples(m_measure.samples(), m_first ? m_first->engine().duration() : 0);
             m_graph.show();
-            say(tr("SSIM %1 on average, worst %2 at frame %3 (%4); PSNR %5 dB")
+            // Only the stretch both videos have is compared: the bar says how long it is.
+            say(tr("SSIM %1 on average, worst %2 at frame %3 (%4); PSNR %5 dB; over the %6 "
+                   "both have")
                     .arg(summary.meanSsim, 0, 'f', 4)
                     .arg(summary.worst.ssim, 0, 'f', 4)
                     .arg(summary.worst.frame)
                     .arg(TransportBar::formatTime(summary.worst.seconds))
-                    .arg(summary.meanPsnr, 0, 'f', 2),
+                    .arg(summary.meanPsnr, 0, 'f', 2)
+                    .arg(TransportBar::formatTime(comparedSeconds(m_measure.samples()))),
                 true);
         }
         emit changed();
@@ -74,7 +77,9 @@ void DifferenceMeasurement::toggle()
     } else {
         const double ahead = m_link ? m_link->offsetOf(&m_second->engine()) : 0;
         m_graph.hide();
-        m_measure.start(m_first->engine().file(), m_second->engine().file(), ahead);
+        // Each as its pane shows it.
+        m_measure.start(m_first->engine().file(), m_second->engine().file(), ahead,
+                        {m_first->engine().isMirrored(), m_second->engine().isMirrored()});
         say(tr("Measuring the difference: %1 %").arg(0), false);
     }
     emit changed();

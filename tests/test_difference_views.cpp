@@ -17,21 +17,25 @@
 
 #include <cmath>
 
+#include <sys/stat.h>
+
 using namespace tandemo;
 using namespace tandemo::testing;
 
 namespace {
 
 /// ffmpeg's own per-frame figure of a filter (psnr_avg or All), read from its stats file.
-QList<double> ffmpegFigures(const QString& filter, const QString& key)
+QList<double> ffmpegFigures(const QString& filter, const QString& key,
+                            const QString& first = "pattern.mp4",
+                            const QString& second = "pattern-low.mp4")
 {
     QTemporaryDir dir;
     const QString stats = dir.filePath("stats.log");
     QProcess ffmpeg;
     ffmpeg.start("ffmpeg",
-                 {"-nostdin", "-loglevel", "error", "-i", mediaPath("pattern.mp4"), "-i",
-                  mediaPath("pattern-low.mp4"), "-lavfi",
-                  QString("[0:v][1:v]%1=stats_file=%2").arg(filter, stats), "-f", "null", "-"});
+                 {"-nostdin", "-loglevel", "error", "-i", mediaPath(first), "-i", mediaPath(second),
+                  "-lavfi", QString("[0:v][1:v]%1=stats_file=%2").arg(filter, stats), "-f", "null",
+                  "-"});
     if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
         return {};
     QFile file(stats);
@@ -99,11 +103,12 @@ private slots:
         QCOMPARE(csv[0], "frame,time,psnr,ssim");
         QVERIFY(csv[1].startsWith("0,0.000,"));
 
-        // With the second 0.4 s ahead, the first's frame 0 meets the second's frame 10.
+        // With the second 0.4 s ahead, the first's frame 0 meets the second's frame 10, and the
+        // second ends 0.4 s before the first.
         std::atomic_bool never{false};
         const auto shifted =
             QualityMeasure::measure(mediaPath("pattern.mp4"), mediaPath("pattern.mp4"), 0.4, never);
-        QVERIFY(shifted && shifted->size() == 75);
+        QVERIFY(shifted && shifted->size() == 65);
         const auto same =
             QualityMeasure::measure(mediaPath("pattern.mp4"), mediaPath("pattern.mp4"), 0, never);
         QVERIFY(same && std::isinf(same->constFirst().psnr) && same->constFirst().ssim == 1.0);
@@ -116,6 +121,56 @@ private slots:
         measure.start(mediaPath("garbage.avi"), mediaPath("pattern.mp4"), 0);
         QVERIFY(finished.wait(kPlayerTimeoutMs));
         QCOMPARE(finished.constLast().at(0).toBool(), false);
+        // Nor can a pipe at the name: it is never opened for reading, which would wait for good.
+        QTemporaryDir folder;
+        const QString pipe = folder.filePath("pipe.mp4");
+        QVERIFY(mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+        measure.start(pipe, mediaPath("pattern.mp4"), 0);
+        QVERIFY(finished.wait(kPlayerTimeoutMs));
+        QCOMPARE(finished.constLast().at(0).toBool(), false);
+    }
+
+    void measuresWhatBothShowOverTheStretchBothHave()
+    {
+        std::atomic_bool never{false};
+        const auto meanSsim = [](const std::optional<QList<QualitySample>>& samples) {
+            return samples && !samples->isEmpty() ? summarise(*samples).meanSsim : -1.0;
+        };
+        // H.264 against MPEG-2 whose pictures begin after its sound: the first frame has no
+        // partner and is left out, as ffmpeg leaves it out; the rest are ffmpeg's figures, up to
+        // the end of the shorter (where ffmpeg goes on with the first's last frame).
+        const QList<double> ssim = ffmpegFigures("ssim", "All", "testsrc-4s.mp4", "bars-5s.mpg");
+        const auto mixed = QualityMeasure::measure(mediaPath("testsrc-4s.mp4"),
+                                                   mediaPath("bars-5s.mpg"), 0, never);
+        QVERIFY(mixed);
+        QCOMPARE(mixed->size(), 99);
+        QCOMPARE(mixed->constFirst().frame, 1);
+        QVERIFY(ssim.size() >= mixed->size());
+        for (int i = 0; i < mixed->size(); ++i)
+            QVERIFY2(std::abs(mixed->at(i).ssim - ssim[i]) <= 0.001,
+                     qPrintable(QString::number(i)));
+        QVERIFY(std::isfinite(summarise(*mixed).meanSsim));
+
+        // Turned upright as its file says, a sideways clip is its upright twin.
+        QVERIFY(meanSsim(QualityMeasure::measure(mediaPath("pattern-turned.mp4"),
+                                                 mediaPath("pattern.mp4"), 0, never)) > 0.95);
+        // Mirrored as its pane shows it: one mirrored side differs, both mirrored agree.
+        const auto mirrored = [&](Mirrors mirrors) {
+            return meanSsim(QualityMeasure::measure(
+                mediaPath("pattern.mp4"), mediaPath("pattern.mp4"), 0, never, {}, mirrors));
+        };
+        QVERIFY(mirrored({true, false}) < 0.9);
+        QCOMPARE(mirrored({true, true}), 1.0);
+
+        // Only the stretch both have: a 1 s clip against a 3 s one, either way round.
+        for (const auto& [first, second] :
+             {std::pair{"red-1s.mp4", "pattern.mp4"}, std::pair{"pattern.mp4", "red-1s.mp4"}}) {
+            const auto common =
+                QualityMeasure::measure(mediaPath(first), mediaPath(second), 0, never);
+            QVERIFY(common);
+            QCOMPARE(common->size(), 25);
+            QVERIFY(std::abs(comparedSeconds(*common) - 1.0) < 1e-3);
+        }
     }
 
     void overlayModesShowTheDifferenceOnionSkinAndFlicker()
