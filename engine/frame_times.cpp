@@ -76,6 +76,19 @@ std::optional<FrameAt> FrameTimes::frameAt(double seconds) const
     return FrameAt{qint64(showing - m_times.begin()), std::max(*showing, 0.0)};
 }
 
+std::optional<double> FrameTimes::frameStart(double seconds, qint64 steps) const
+{
+    const std::optional<FrameAt> showing = frameAt(seconds);
+    return showing ? frameStart(showing->number + steps) : std::nullopt;
+}
+
+std::optional<double> FrameTimes::frameStart(qint64 number) const
+{
+    if (number < 0 || number >= count())
+        return std::nullopt;
+    return std::max(0.0, m_times[std::size_t(number)]);
+}
+
 FrameTimesReader::FrameTimesReader(QObject* parent)
     : QObject(parent)
 {

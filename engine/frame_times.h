@@ -36,6 +36,14 @@ public:
     /// The frame showing at `seconds` (the last one past the end); none when nothing is known,
     /// or when the moment lies past the frames read of a file too long to read them all.
     std::optional<FrameAt> frameAt(double seconds) const;
+    /// When the frame `steps` frames from the one showing at `seconds` starts (an exact seek
+    /// there lands on that frame); none when that frame is not among those known.
+    std::optional<double> frameStart(double seconds, qint64 steps) const;
+    /// The same for a frame by its number.
+    std::optional<double> frameStart(qint64 number) const;
+    qint64 count() const { return qint64(m_times.size()); }
+    /// Whether the times are of all the file's frames.
+    bool isComplete() const { return m_complete; }
 
 private:
     std::vector<double> m_times;

@@ -82,6 +82,12 @@ MpvCore createCore(const MpvEngineOptions& options, QString* error)
 
 } // namespace
 
+bool passOverloaded(const MpvCoreState& state)
+{
+    constexpr std::int64_t kMostDropsInAPass = 12;
+    return state.outputDrops - state.dropsAtPassStart > kMostDropsInAPass;
+}
+
 void MpvCoreDeleter::operator()(mpv_handle* core) const
 {
     mpv_terminate_destroy(core);
@@ -103,6 +109,9 @@ std::unique_ptr<MpvEngine> MpvEngine::create(const MpvEngineOptions& options, QS
 
 MpvEngine::MpvEngine(MpvCore core, MpvCore waiting, const MpvEngineOptions& options)
     : m_options(options)
+    , m_fullDecodeSave(
+          [](double) {},
+          [this](std::optional<bool> written) { finishFrameSave(written.value_or(false)); })
 {
     m_shown.core = std::move(core);
     m_waiting.core = std::move(waiting);
@@ -149,11 +158,6 @@ std::vector<mpv_handle*> MpvEngine::handles() const
     return all;
 }
 
-double MpvEngine::frameRate() const
-{
-    return m_shown.containerFps > 0 ? m_shown.containerFps : std::max(m_shown.measuredFps, 0.0);
-}
-
 std::int64_t MpvEngine::outputFramesDropped() const
 {
     return m_shown.outputDrops + m_waiting.outputDrops;
@@ -196,7 +200,7 @@ void MpvEngine::handleEvent(MpvCoreState& state, const mpv_event& event)
     case MPV_EVENT_FILE_LOADED:
         state.loaded = true;
         if (showing) {
-            m_dropsAtLoad = m_shown.outputDrops;
+            m_shown.dropsAtPassStart = m_shown.outputDrops;
             emit fileLoaded();
         }
         break;
@@ -219,27 +223,16 @@ void MpvEngine::handleEvent(MpvCoreState& state, const mpv_event& event)
             mpv_hook_continue(state.core.get(), std::exchange(state.pendingHook, 0));
         break;
     case MPV_EVENT_COMMAND_REPLY:
-        // The decoder opens anew and seeks to the frame showing: the restart after that shows
-        // the frame to save. Any restart before it is of an earlier seek.
-        if (event.reply_userdata == kReopenForSaveRequest)
-            m_screenshotAfterReopen = true;
         // The core that took the save may have stopped showing meanwhile.
-        if (event.reply_userdata == kFrameSaveRequest && m_frameSave) {
-            const std::unique_ptr<FrameSave> save = std::move(m_frameSave);
-            emit frameSaved(save->destination(), save->finish(event.error >= 0));
-            // Opened in full for the save, the decoder leaves out again what the pane can't show.
-            if (std::exchange(m_reopenedForSave, false) && !m_shown.loopFilterSkipped &&
-                !loopFilterShows(m_shown.storedSize, m_shown.rotation + m_shown.filterRotation))
-                reopenDecoder(m_shown, true);
-        }
+        if (event.reply_userdata == kFrameSaveRequest)
+            finishFrameSave(event.error >= 0);
         break;
     case MPV_EVENT_PLAYBACK_RESTART:
         state.restarted = true;
         if (const auto reopen = std::exchange(state.pendingReopen, std::nullopt))
             reopenDecoder(state, reopen->first, reopen->second);
         if (showing) {
-            if (std::exchange(m_screenshotAfterReopen, false))
-                takeScreenshot();
+            arriveFromSeek(true);
             emit playbackRestarted();
             prepareWaitingCore();
         }
@@ -340,11 +333,15 @@ void MpvEngine::signalChange(std::uint64_t id)
     switch (id) {
     case Pause:
         emit pausedChanged(m_shown.paused);
+        // Played from the last frame, the pass ends without another change of position.
+        if (!m_shown.paused)
+            switchAfterLastFrame();
         break;
     case Idle:
         emit idleChanged(m_shown.idle);
         break;
     case Position:
+        arriveFromSeek(false);
         emit positionChanged(m_shown.position);
         switchAfterLastFrame();
         break;
@@ -353,7 +350,7 @@ void MpvEngine::signalChange(std::uint64_t id)
         break;
     case OutputDrops:
         // A pane that cannot decode in time has no time for a second core either.
-        if (m_shown.outputDrops - m_dropsAtLoad > 12 && isLoopGapless())
+        if (passOverloaded(m_shown) && isLoopGapless())
             fallBackToSeekingLoop();
         break;
     case AtEnd:
@@ -363,27 +360,6 @@ void MpvEngine::signalChange(std::uint64_t id)
     default:
         break;
     }
-}
-
-QSize MpvEngine::videoSize() const
-{
-    // Where the renderer turns the picture upright, the size reported is the picture's before.
-    return m_shown.rotation % 180 == 90 ? m_shown.videoSize.transposed() : m_shown.videoSize;
-}
-
-MediaFacts MpvEngine::facts() const
-{
-    if (m_shown.idle)
-        return {};
-    MediaFacts facts{m_file,      m_shown.storedSize, m_shown.codec,
-                     frameRate(), m_shown.bitRate,    m_shown.position};
-    // The frame showing, as the file's own timestamps count it; a time past the last frame (a
-    // step beyond the end) is that frame's.
-    if (const std::optional<FrameAt> frame = m_frameTimes.times().frameAt(m_shown.position)) {
-        facts.frame = frame->number;
-        facts.position = frame->seconds;
-    }
-    return facts;
 }
 
 } // namespace tandemo

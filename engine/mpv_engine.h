@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/background_run.h"
 #include "engine/frame_save.h"
 #include "engine/frame_times.h"
 #include "engine/media_facts.h"
@@ -66,6 +67,8 @@ struct MpvCoreState {
     double measuredFps = 0;
     std::int64_t outputDrops = 0;
     std::int64_t decoderDrops = 0;
+    // The core's output drops when its pass began: a pass is judged by its own drops alone.
+    std::int64_t dropsAtPassStart = 0;
     QSize storedSize;
     QString codec;
     double bitRate = 0;
@@ -82,6 +85,10 @@ struct MpvCoreState {
     // filter, and the id of its reply.
     std::optional<std::pair<bool, std::uint64_t>> pendingReopen;
 };
+
+/// Whether the pass the core shows has dropped so many frames that this pane cannot decode in
+/// time (and so has no time for a second core either).
+bool passOverloaded(const MpvCoreState& state);
 
 /// What plays a player's video through libmpv. mpv's wakeup callback only posts to this object's
 /// thread; events are read and turned into signals there. Nothing here waits for a core: state
@@ -119,6 +126,8 @@ public:
     bool isLooping() const { return m_looping; }
     /// Whether the next pass starts from the waiting core (else mpv seeks back as usual).
     bool isLoopGapless() const;
+    /// Plays on with one core, looping by seeking back: the waiting core cannot be drawn.
+    void giveUpWaitingCore();
     /// Whether the picture showing is decoded without the loop filter (shown too small for it).
     bool skipsLoopFilter() const { return m_shown.loopFilterSkipped; }
 
@@ -128,9 +137,11 @@ public:
     bool isPaused() const override { return m_shown.paused; }
     bool isIdle() const override { return m_shown.idle; }
     double position() const override { return m_shown.position; }
+    double destination() const override { return m_seekingTo.value_or(m_shown.position); }
     double duration() const override { return m_shown.duration; }
     /// As the file declares it, else as measured; 0 when unknown.
     double frameRate() const override;
+    double frameStartAt(double seconds) const override;
     double speed() const override { return m_speed; }
     QSize videoSize() const override;
     ViewZoom view() const override { return m_view; }
@@ -182,6 +193,7 @@ private:
     QByteArray videoFilters(std::int64_t filterRotation) const;
     void applyMute();
     void takeScreenshot();
+    void finishFrameSave(bool written);
     /// Plays the file opened in the core; false when it cannot be handed over.
     bool loadOpenedFile(mpv_handle* core);
     void failToOpen(const QString& reason);
@@ -198,6 +210,14 @@ private:
     /// The waiting core goes back to its start, paused, if it had been let go.
     void holdWaitingCore();
     void fallBackToSeekingLoop();
+    /// Goes on from the start of the next pass (of the passage, if one is set).
+    void startNextPass(bool paused);
+    /// Seeks to the frame showing at `seconds`, to the microsecond.
+    void seekExactly(double seconds);
+    /// Sends a seek of the core showing to a moment (exact: to the frame at it).
+    void seekShown(double seconds, bool exact);
+    /// Forgets a seek under way once the core has arrived.
+    void arriveFromSeek(bool restarted);
 
     // Decoding as the pane needs it.
     /// Whether the pane shows a picture of the stored size large enough to see the loop filter.
@@ -219,24 +239,26 @@ private:
     // The file being played cannot loop through the waiting core: it failed there, or this
     // pane could not decode in time.
     bool m_seekingLoopOnly = false;
+    // The waiting core has no render context: it never shows, whatever the file.
+    bool m_waitingCannotShow = false;
     // The file loaded in the waiting core, when it has one.
     QString m_waitingFile;
     QTimer m_lastFrameShown;
     // The waiting core is let go a little before it shows.
     QTimer m_nextPassStarts;
     bool m_waitingStarted = false;
-    std::int64_t m_dropsAtLoad = 0;
+    // Where the seeks under way go, and how many were sent since the last restart.
+    std::optional<double> m_seekingTo;
+    int m_seeksSinceRestart = 0;
     double m_speed = 1.0;
     double m_speedNudge = 1.0;
     // The id of the reply to the save of a frame.
     static constexpr std::uint64_t kFrameSaveRequest = 1000;
     // The id of the reply to the last setting made while a file waits at its hook.
     static constexpr std::uint64_t kDecodingSetRequest = 1002;
-    // The id of the reply to opening the decoder in full for a save.
-    static constexpr std::uint64_t kReopenForSaveRequest = 1001;
     std::unique_ptr<FrameSave> m_frameSave;
-    bool m_screenshotAfterReopen = false;
-    bool m_reopenedForSave = false;
+    // A save of a frame decoded again in full, outside the players.
+    BackgroundRun<bool> m_fullDecodeSave;
     FrameTimesReader m_frameTimes;
     ViewZoom m_view;
     QSize m_pictureArea;

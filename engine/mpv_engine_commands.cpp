@@ -1,10 +1,12 @@
 #include "engine/mpv_engine.h"
 
+#include "engine/full_frame.h"
 #include "engine/mpv_options.h"
 #include "platform/file_names.h"
 
 #include <mpv/client.h>
 
+#include <cmath>
 #include <vector>
 
 #include <unistd.h>
@@ -36,6 +38,8 @@ int MpvEngine::commandAsync(mpv_handle* core, std::initializer_list<const char*>
 void MpvEngine::loadFile(const QString& path, bool startPaused)
 {
     m_file = path;
+    m_seekingTo.reset();
+    m_seeksSinceRestart = 0;
     m_waitingFile.clear();
     m_seekingLoopOnly = false;
     m_shown.restarted = false;
@@ -103,8 +107,21 @@ void MpvEngine::play()
     // A file that ended (with loop mode off) left the core idle: it is played again.
     if (m_shown.idle && !m_file.isEmpty())
         loadFile(m_file, false);
+    else if (m_shown.atEnd && m_looping)
+        startNextPass(/*paused=*/false); // held at the end, a core would never go on by itself
     else if (!m_shown.idle)
         setPaused(false);
+}
+
+void MpvEngine::startNextPass(bool paused)
+{
+    if (isLoopGapless()) {
+        m_shown.paused = paused;
+        switchCores();
+        return;
+    }
+    seekShown(m_passage ? m_passage->start : 0.0, /*exact=*/true);
+    setPaused(paused);
 }
 
 void MpvEngine::setPaused(bool paused)
@@ -121,35 +138,78 @@ void MpvEngine::setPaused(bool paused)
 void MpvEngine::stop()
 {
     setPaused(true);
-    m_shown.restarted = false;
-    commandAsync(m_shown.core.get(), {"seek", "0", "absolute+exact"});
+    seekShown(0, /*exact=*/true);
 }
 
 void MpvEngine::seekTo(double seconds, bool exact)
 {
-    const QByteArray target = QByteArray::number(seconds, 'f', 3);
+    seekShown(seconds, exact);
+}
+
+void MpvEngine::seekShown(double seconds, bool exact)
+{
+    const QByteArray target = QByteArray::number(seconds, 'f', 6);
     m_shown.restarted = false;
+    m_seekingTo = seconds;
+    ++m_seeksSinceRestart;
     commandAsync(m_shown.core.get(),
                  {"seek", target.constData(), exact ? "absolute+exact" : "absolute"});
 }
 
+void MpvEngine::arriveFromSeek(bool restarted)
+{
+    if (!m_seekingTo)
+        return;
+    // mpv may merge seeks sent while one is under way into one restart: the seek counts as
+    // done once the core is at its moment, or restarts after the only seek sent.
+    const bool there = std::abs(m_shown.position - *m_seekingTo) <= 2 * frameDuration(*this);
+    if (there || (restarted && m_seeksSinceRestart <= 1)) {
+        m_seekingTo.reset();
+        m_seeksSinceRestart = 0;
+    } else if (restarted) {
+        m_seeksSinceRestart = 1;
+    }
+}
+
 void MpvEngine::stepFrame(bool forward)
 {
-    // An exact seek by one frame's time: unlike mpv's frame-step it queues behind a seek still
-    // in progress, so a step right after a seek is never lost.
-    const double frame = frameDuration(*this);
     setPaused(true);
-    // A step past the last frame goes on into the next pass, as playing does: from the core
-    // that waits at its start, without waiting for mpv to find the end of the file.
+    // By the file's own frame times where they are known: exactly one of its frames, whatever
+    // its timing, and from the last frame (where mpv's own position may be the file's end)
+    // as well as from any other.
+    // From where a seek still under way goes, so that a step right after it is never lost.
+    const double from = destination();
+    const FrameTimes& times = m_frameTimes.times();
+    if (const std::optional<double> next = times.frameStart(from, forward ? 1 : -1)) {
+        seekExactly(*next);
+        return;
+    }
+    if (times.isComplete() && times.frameAt(from)) {
+        // Past either end a step wraps around, as playing does.
+        if (!m_looping)
+            return;
+        if (forward)
+            startNextPass(/*paused=*/true);
+        else
+            seekExactly(*times.frameStart(times.count() - 1));
+        return;
+    }
+    // Times not read (yet): an exact seek by one frame's time. Unlike mpv's frame-step it queues
+    // behind a seek still in progress, so a step right after a seek is never lost.
+    const double frame = frameDuration(*this);
     if (forward && isLoopGapless() && m_shown.duration > 0 &&
         m_shown.position + 1.5 * frame > m_shown.duration) {
-        m_shown.paused = true;
-        switchCores();
+        startNextPass(/*paused=*/true);
         return;
     }
     const QByteArray amount = QByteArray::number(forward ? frame : -frame, 'f', 6);
     m_shown.restarted = false;
     commandAsync(m_shown.core.get(), {"seek", amount.constData(), "relative+exact"});
+}
+
+void MpvEngine::seekExactly(double seconds)
+{
+    seekShown(seconds, /*exact=*/true);
 }
 
 void MpvEngine::setSpeed(double speed)
@@ -190,11 +250,18 @@ void MpvEngine::saveFrame(const QString& path)
     }
     m_frameSave = std::move(save);
     // A frame is saved as the file holds it, whatever the pane shows: where the decoder left
-    // out what the pane could not show, it is opened anew, decodes the same frame again in
-    // full, and the frame is taken once it shows.
+    // out what the pane could not show, the frame showing now is decoded again in full from
+    // the file, outside the players, so that playing on or a change of core cannot put
+    // another frame in its place.
     if (m_shown.loopFilterSkipped) {
-        m_reopenedForSave = true;
-        reopenDecoder(m_shown, false, kReopenForSaveRequest);
+        const QString staged = m_frameSave->stagingPath();
+        auto held = std::make_shared<RegularFile>(m_opened.reopened());
+        const double frame = frameStartAt(m_shown.position);
+        const bool mirrored = m_mirrored;
+        m_fullDecodeSave.start([=](const std::atomic_bool& cancelled, const auto&) {
+            const QImage picture = decodeFullFrame(*held, frame, mirrored, cancelled);
+            return std::optional<bool>(!picture.isNull() && picture.save(staged, "PNG"));
+        });
         return;
     }
     takeScreenshot();
@@ -207,10 +274,14 @@ void MpvEngine::takeScreenshot()
     // "video": the decoded picture at its own size, without the view's zoom or scaling.
     const QByteArray file = encodeFileName(m_frameSave->stagingPath());
     if (commandAsync(m_shown.core.get(), {"screenshot-to-file", file.constData(), "video"},
-                     kFrameSaveRequest) < 0) {
-        const std::unique_ptr<FrameSave> save = std::move(m_frameSave);
-        emit frameSaved(save->destination(), save->finish(false));
-    }
+                     kFrameSaveRequest) < 0)
+        finishFrameSave(false);
+}
+
+void MpvEngine::finishFrameSave(bool written)
+{
+    if (const std::unique_ptr<FrameSave> save = std::move(m_frameSave))
+        emit frameSaved(save->destination(), save->finish(written));
 }
 
 void MpvEngine::setVolume(int volume)

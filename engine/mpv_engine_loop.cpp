@@ -27,7 +27,7 @@ void MpvEngine::setLoop(bool loop)
 
 bool MpvEngine::isLoopGapless() const
 {
-    return m_waiting.core && m_looping && !m_passage && !m_seekingLoopOnly;
+    return m_waiting.core && !m_waitingCannotShow && m_looping && !m_passage && !m_seekingLoopOnly;
 }
 
 void MpvEngine::applyLoopMode()
@@ -76,6 +76,9 @@ void MpvEngine::switchCores()
     const bool paused = m_shown.paused;
     const bool started = std::exchange(m_waitingStarted, false);
     std::swap(m_shown, m_waiting);
+    m_shown.dropsAtPassStart = m_shown.outputDrops;
+    m_seekingTo.reset();
+    m_seeksSinceRestart = 0;
     // The pass goes on as the last one went: playing, or paused where a step passed its end.
     m_shown.paused = paused;
     if (paused && started)
@@ -112,8 +115,13 @@ void MpvEngine::switchAfterLastFrame()
 {
     const double left = m_shown.duration - m_shown.position;
     const double frame = frameDuration(*this);
-    if (!isLoopGapless() || m_shown.paused || !m_waiting.restarted || left <= 0 ||
-        left > 1.5 * frame) {
+    const bool ready = isLoopGapless() && !m_shown.paused && m_waiting.restarted;
+    if (ready && left <= 0) {
+        // Already past the end (played on from its last frame, mpv's clock runs on): now.
+        switchCores();
+        return;
+    }
+    if (!ready || left <= 0 || left > 1.5 * frame) {
         m_lastFrameShown.stop();
         m_nextPassStarts.stop();
         holdWaitingCore();
@@ -146,6 +154,13 @@ void MpvEngine::fallBackToSeekingLoop()
     // A pass that already ended waits for no one.
     if (m_shown.atEnd)
         commandAsync(m_shown.core.get(), {"seek", "0", "absolute+exact"});
+}
+
+void MpvEngine::giveUpWaitingCore()
+{
+    // The core stays (it may not be destroyed while a context of another view holds it), idle.
+    m_waitingCannotShow = true;
+    fallBackToSeekingLoop();
 }
 
 void MpvEngine::applyTrackList(MpvCoreState& state, const mpv_event_property* trackList)

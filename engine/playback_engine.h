@@ -4,6 +4,7 @@
 #include <QSize>
 #include <QString>
 
+#include <cmath>
 #include <optional>
 
 namespace tandemo {
@@ -39,9 +40,15 @@ public:
     /// No file is loaded (none was given, it failed, or it ended without looping).
     virtual bool isIdle() const = 0;
     virtual double position() const = 0;
+    /// Where the engine is going: the moment a seek under way goes to, else its position. A
+    /// seek relative to it counts on the seeks asked for before, however fast they came.
+    virtual double destination() const { return position(); }
     virtual double duration() const = 0;
     /// Frames per second of the video; 0 when unknown.
     virtual double frameRate() const = 0;
+    /// When the frame showing at a moment started: from the file's own frame times where the
+    /// engine knows them, else from its frame rate (the moment itself when that is unknown too).
+    virtual double frameStartAt(double seconds) const;
     /// The speed the user chose (without any nudge).
     virtual double speed() const = 0;
     /// The picture's size as shown (aspect applied); empty when unknown.
@@ -95,6 +102,15 @@ signals:
     void playbackRestarted();
     void passageChanged();
 };
+
+inline double PlaybackEngine::frameStartAt(double seconds) const
+{
+    const double fps = frameRate();
+    if (fps <= 0)
+        return seconds;
+    // A hair over, so that a time that is a frame's start counts as that frame.
+    return std::floor(seconds * fps + 1e-6) / fps;
+}
 
 /// How long one of the engine's frames lasts: one frame at its rate, else 0.04 s (a frame at 25
 /// frames a second, for a rate not known yet).

@@ -25,21 +25,6 @@ struct InOutFreer {
     void operator()(AVFilterInOut* list) const { avfilter_inout_free(&list); }
 };
 
-/// The filters that show a decoded picture as its pane does.
-QByteArray shownAs(int rotation, bool mirrored)
-{
-    QByteArrayList filters;
-    if (rotation == 90)
-        filters << "transpose=clock";
-    else if (rotation == 180)
-        filters << "hflip,vflip";
-    else if (rotation == 270)
-        filters << "transpose=cclock";
-    if (mirrored)
-        filters << "hflip";
-    return filters.isEmpty() ? QByteArray("null") : filters.join(',');
-}
-
 /// The comparing graph: the second input scaled to the first's size and format, then both through
 /// psnr and ssim, whose figures ride on the first's frames to the sink.
 struct Comparison {
@@ -65,8 +50,8 @@ struct Comparison {
         const QByteArray description =
             QStringLiteral("[first]%1[a];[second]%2,scale=%3:%4,format=%5,split[b1][b2];"
                            "[a][b1]psnr[p];[p][b2]ssim[out]")
-                .arg(QLatin1String(shownAs(a.rotation(), mirrors.first)),
-                     QLatin1String(shownAs(b.rotation(), mirrors.second)))
+                .arg(QLatin1String(shownAsFilters(a.rotation(), mirrors.first)),
+                     QLatin1String(shownAsFilters(b.rotation(), mirrors.second)))
                 .arg(width)
                 .arg(height)
                 .arg(QLatin1String(format))

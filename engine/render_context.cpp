@@ -30,17 +30,23 @@ void skip(mpv_render_context* context)
     mpv_render_context_render(context, params);
 }
 
-// A context for each of the engine's cores, or none if any cannot have one.
+// A context for each of the engine's cores; none if the one showing cannot have one. A waiting
+// core that cannot is given up: the engine loops by seeking back instead, as when that core
+// cannot open the file.
 template <typename MakeParams>
-std::vector<std::pair<mpv_handle*, mpv_render_context*>> contextsFor(const MpvEngine& engine,
+std::vector<std::pair<mpv_handle*, mpv_render_context*>> contextsFor(MpvEngine& engine,
                                                                      MakeParams makeParams)
 {
     std::vector<std::pair<mpv_handle*, mpv_render_context*>> contexts;
     for (mpv_handle* core : engine.handles()) {
         mpv_render_context* context = nullptr;
         if (mpv_render_context_create(&context, core, makeParams().data()) < 0) {
-            freeAll(contexts);
-            return {};
+            if (core == engine.handle()) {
+                freeAll(contexts);
+                return {};
+            }
+            engine.giveUpWaitingCore();
+            break;
         }
         contexts.emplace_back(core, context);
     }

@@ -6,6 +6,8 @@ extern "C" {
 #include <libavutil/display.h>
 }
 
+#include <QByteArrayList>
+
 #include <cmath>
 
 namespace tandemo {
@@ -13,6 +15,18 @@ namespace tandemo {
 VideoDecoder::VideoDecoder(const QString& path, const std::atomic_bool& cancelled, Detail detail)
 {
     m_input = openLocalInput(path, cancelled);
+    open(detail);
+}
+
+VideoDecoder::VideoDecoder(const RegularFile& file, const std::atomic_bool& cancelled,
+                           Detail detail)
+{
+    m_input = openLocalInput(file, cancelled);
+    open(detail);
+}
+
+void VideoDecoder::open(Detail detail)
+{
     if (!m_input)
         return;
     const AVCodec* codec = nullptr;
@@ -97,6 +111,20 @@ void VideoDecoder::seekTo(double seconds)
         avcodec_flush_buffers(m_decoder.get());
         m_draining = false;
     }
+}
+
+QByteArray shownAsFilters(int rotation, bool mirrored)
+{
+    QByteArrayList filters;
+    if (rotation == 90)
+        filters << "transpose=clock";
+    else if (rotation == 180)
+        filters << "hflip,vflip";
+    else if (rotation == 270)
+        filters << "transpose=cclock";
+    if (mirrored)
+        filters << "hflip";
+    return filters.isEmpty() ? QByteArray("null") : filters.join(',');
 }
 
 double VideoDecoder::secondsOf(const AVFrame& frame) const

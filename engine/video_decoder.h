@@ -25,6 +25,9 @@ public:
     /// Opens the file; check isOpen(). A set `cancelled` stops opening and reading early.
     VideoDecoder(const QString& path, const std::atomic_bool& cancelled,
                  Detail detail = Detail::Full);
+    /// The same, for a file already opened and judged.
+    VideoDecoder(const RegularFile& file, const std::atomic_bool& cancelled,
+                 Detail detail = Detail::Full);
     ~VideoDecoder();
     VideoDecoder(const VideoDecoder&) = delete;
     VideoDecoder& operator=(const VideoDecoder&) = delete;
@@ -48,6 +51,8 @@ public:
     double secondsOf(const AVFrame& frame) const;
 
 private:
+    void open(Detail detail);
+
     LocalInput m_input;
     LibavCodec m_decoder;
     LibavFrame m_frame;
@@ -56,5 +61,9 @@ private:
     double m_start = 0;
     bool m_draining = false;
 };
+
+/// The libavfilter filters that show a decoded picture as a pane does: turned upright by
+/// `rotation` degrees clockwise, then mirrored if asked ("null" when nothing is to be done).
+QByteArray shownAsFilters(int rotation, bool mirrored);
 
 } // namespace tandemo

@@ -61,14 +61,17 @@ void stop(const QList<Target>& targets)
 
 void seekTo(const QList<Target>& targets, double seconds)
 {
-    for (const Target& target : targets)
-        seekWithin(*target.engine, seconds + target.offset);
+    // The others show the frame covering their moment, as after a linked step (an exact seek to
+    // a moment inside a frame would show the next one).
+    seekWithin(*targets.constFirst().engine, seconds + targets.constFirst().offset);
+    for (const Target& target : targets.mid(1))
+        seekWithin(*target.engine, frameShowingAt(*target.engine, seconds + target.offset));
 }
 
 void seekBy(const QList<Target>& targets, double seconds)
 {
     const PlaybackEngine& origin = *targets.constFirst().engine;
-    seekTo(targets, std::max(0.0, origin.position() + seconds));
+    seekTo(targets, std::max(0.0, origin.destination() + seconds));
 }
 
 void stepFrame(const QList<Target>& targets, bool forward)
@@ -80,7 +83,7 @@ void stepFrame(const QList<Target>& targets, bool forward)
     // In a passage a step wraps around as playing does: past its last frame to its first, and
     // back from its first to its last.
     if (const std::optional<Passage> passage = origin.passage(); passage && fps > 0) {
-        const double showing = frameShowingAt(origin, origin.position());
+        const double showing = frameShowingAt(origin, origin.destination());
         const double half = 0.5 / fps;
         const double wrapped = forward && showing + 1 / fps >= passage->end - half ? passage->start
                                : !forward && showing - 1 / fps < passage->start - half
@@ -96,7 +99,7 @@ void stepFrame(const QList<Target>& targets, bool forward)
     }
     // The origin's next frame starts one of its frames from the one it shows now.
     const double moment =
-        fps > 0 ? frameShowingAt(origin, origin.position()) + (forward ? 1 : -1) / fps : -1;
+        fps > 0 ? frameShowingAt(origin, origin.destination()) + (forward ? 1 : -1) / fps : -1;
     origin.stepFrame(forward);
     for (const Target& target : targets.mid(1)) {
         PlaybackEngine& other = *target.engine;
@@ -164,11 +167,7 @@ void seekWithin(PlaybackEngine& engine, double seconds)
 
 double frameShowingAt(const PlaybackEngine& engine, double seconds)
 {
-    const double fps = engine.frameRate();
-    if (fps <= 0)
-        return seconds;
-    // A hair over, so that a time that is a frame's start counts as that frame.
-    return std::floor(seconds * fps + 1e-6) / fps;
+    return engine.frameStartAt(seconds);
 }
 
 namespace {

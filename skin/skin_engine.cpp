@@ -14,6 +14,9 @@
 #include <QPalette>
 #include <QWidget>
 
+#include <algorithm>
+#include <cmath>
+
 namespace tandemo {
 
 void SkinEngine::LoadSkin(const QString& path, const QString& schemeName)
@@ -35,6 +38,52 @@ void SkinEngine::LoadSkin(const QString& path, const QString& schemeName)
     m_scheme = *scheme;
 }
 
+namespace {
+
+double luminance(const QColor& colour)
+{
+    const auto channel = [](double value) {
+        return value <= 0.03928 ? value / 12.92 : std::pow((value + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) +
+           0.0722 * channel(colour.blueF());
+}
+
+/// The contrast of two colours as WCAG measures it, from 1 to 21.
+double contrast(const QColor& a, const QColor& b)
+{
+    const double lighter = std::max(luminance(a), luminance(b));
+    const double darker = std::min(luminance(a), luminance(b));
+    return (lighter + 0.05) / (darker + 0.05);
+}
+
+/// The text colour, or black or white where it would not read on the background (less than the
+/// 4.5:1 that WCAG asks of body text).
+QColor readableOn(const QColor& text, const QColor& background)
+{
+    constexpr double kReadable = 4.5;
+    if (contrast(text, background) >= kReadable)
+        return text;
+    return contrast(Qt::white, background) > contrast(Qt::black, background) ? QColor(Qt::white)
+                                                                             : QColor(Qt::black);
+}
+
+/// Under a style sheet, the widgets inside a dialog are given the palette of their class, not
+/// the dialog's: the text drawn on the dialog's own background is given its colour here, so
+/// that a dark skin's dialogs never show black text on dark grey.
+QString dialogTextStyleSheet(const QPalette& palette)
+{
+    const QString dialog =
+        QStringLiteral("QDialog[%1=\"true\"] ").arg(QLatin1String(kSkinnedProperty));
+    QStringList selectors;
+    for (const char* type : {"QLabel", "QCheckBox", "QRadioButton", "QGroupBox"})
+        selectors << dialog + QLatin1String(type);
+    return QStringLiteral("\n%1 { color: %2; }\n")
+        .arg(selectors.join(QStringLiteral(", ")), palette.color(QPalette::WindowText).name());
+}
+
+} // namespace
+
 QPalette SkinEngine::paletteFor(const SkinScheme& scheme, const QPalette& base)
 {
     QPalette palette = base;
@@ -44,13 +93,15 @@ QPalette SkinEngine::paletteFor(const SkinScheme& scheme, const QPalette& base)
     const QColor button = scheme.colour(QStringLiteral("button"), window);
     const QColor frame = scheme.colour(QStringLiteral("frame"), button.darker(150));
 
+    const QColor textBase = scheme.colour(QStringLiteral("base"), window);
     palette.setColor(QPalette::Window, window);
-    palette.setColor(QPalette::WindowText, windowText);
-    palette.setColor(QPalette::Base, scheme.colour(QStringLiteral("base"), window));
-    palette.setColor(QPalette::Text, scheme.colour(QStringLiteral("text"), windowText));
+    palette.setColor(QPalette::WindowText, readableOn(windowText, window));
+    palette.setColor(QPalette::Base, textBase);
+    palette.setColor(QPalette::Text,
+                     readableOn(scheme.colour(QStringLiteral("text"), windowText), textBase));
     palette.setColor(QPalette::Button, button);
     palette.setColor(QPalette::ButtonText,
-                     scheme.colour(QStringLiteral("button-text"), windowText));
+                     readableOn(scheme.colour(QStringLiteral("button-text"), windowText), button));
     palette.setColor(QPalette::Highlight,
                      scheme.colour(QStringLiteral("highlight"), base.color(QPalette::Highlight)));
     palette.setColor(
@@ -87,11 +138,11 @@ void SkinEngine::ApplyWindow(quintptr nativeHandle)
     m_window = window;
 
     const QPalette palette = paletteFor(*m_scheme, window->palette());
-    if (m_skinDialogs) {
-        // Dialogs and message boxes are made later, from the application's palette for dialogs;
-        // the players' own menus and pop-ups keep the desktop's.
-        QApplication::setPalette(palette, "QDialog");
-    }
+    // Dialogs and message boxes are made later: each is given the palette as it is polished,
+    // set on it so that its labels and buttons take it too (a palette for the class alone would
+    // leave them the desktop's text on the skin's background). The players' own menus and
+    // pop-ups keep the desktop's.
+    m_dialogPalette = m_skinDialogs ? std::optional(palette) : std::nullopt;
     window->setPalette(palette);
     if (m_options & skin_option::kSkinChildControls) {
         // The insides of a hosted component (a player's own controls) keep their look.
@@ -114,7 +165,8 @@ void SkinEngine::ApplyWindow(quintptr nativeHandle)
     if (m_skinMenus)
         styleSheet += menuStyleSheetFor(*m_scheme);
     styleSheet += m_scheme->styleSheet;
-    window->setStyleSheet(scopedToSkinnedWidgets(styleSheet));
+    window->setStyleSheet(scopedToSkinnedWidgets(styleSheet) +
+                          (m_skinDialogs ? dialogTextStyleSheet(palette) : QString()));
 }
 
 bool SkinEngine::isSkinned(const QWidget& widget) const
@@ -140,8 +192,12 @@ void SkinEngine::markIfSkinned(QWidget& widget) const
 bool SkinEngine::eventFilter(QObject* watched, QEvent* event)
 {
     // Widgets made later (a dialog opened on the window) are marked before their style is set.
-    if (event->type() == QEvent::Polish && watched->isWidgetType() && m_window)
-        markIfSkinned(*static_cast<QWidget*>(watched));
+    if (event->type() == QEvent::Polish && watched->isWidgetType() && m_window) {
+        auto* widget = static_cast<QWidget*>(watched);
+        markIfSkinned(*widget);
+        if (m_dialogPalette && qobject_cast<QDialog*>(widget) && isSkinned(*widget))
+            widget->setPalette(*m_dialogPalette);
+    }
     return SkinFramework::eventFilter(watched, event);
 }
 

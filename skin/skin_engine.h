@@ -3,11 +3,11 @@
 #include "skin/skin_file.h"
 #include "skin/skin_framework.h"
 
+#include <QPalette>
 #include <QPointer>
 
 #include <optional>
 
-class QPalette;
 class QWidget;
 
 namespace tandemo {
@@ -35,7 +35,9 @@ public:
     /// The loaded scheme, if any.
     const std::optional<SkinScheme>& scheme() const { return m_scheme; }
 
-    /// The palette and the style sheet that a scheme gives a window.
+    /// The palette and the style sheet that a scheme gives a window. Text the scheme gives no
+    /// colour of its own, or one too close to its background, is black or white, whichever
+    /// reads better on it.
     static QPalette paletteFor(const SkinScheme& scheme, const QPalette& base);
     static QString menuStyleSheetFor(const SkinScheme& scheme);
 
@@ -50,6 +52,8 @@ private:
 
     std::optional<SkinScheme> m_scheme;
     QPointer<QWidget> m_window;
+    // What dialogs opened on the window are given, once dialogs are skinned.
+    std::optional<QPalette> m_dialogPalette;
     bool m_watchingNewWidgets = false;
     std::int32_t m_options = 0;
     bool m_skinDialogs = false;

@@ -159,6 +159,16 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(frameLine(), QString("Frame 25  0:01.500"), kPlayerTimeoutMs);
         QVERIFY(pauseAt(0.5));
         QTRY_COMPARE_WITH_TIMEOUT(frameLine(), QString("Frame 5  0:00.500"), kPlayerTimeoutMs);
+        // Steps move by the file's own frames there, both ways.
+        const auto step = [&](bool forward) {
+            QSignalSpy arrived(&player.engine(), &PlaybackEngine::playbackRestarted);
+            player.actions().stepFrame(forward);
+            return QTest::qWaitFor([&] { return !arrived.isEmpty(); }, kPlayerTimeoutMs);
+        };
+        QVERIFY(step(false));
+        QTRY_COMPARE_WITH_TIMEOUT(frameLine(), QString("Frame 4  0:00.400"), kPlayerTimeoutMs);
+        QVERIFY(step(true) && step(true));
+        QTRY_COMPARE_WITH_TIMEOUT(frameLine(), QString("Frame 6  0:00.600"), kPlayerTimeoutMs);
         // Nor does the bar show a time past the end, which a step beyond it may report.
         player.transportBar().setPosition(3.1);
         QCOMPARE(player.transportBar().timeText().section(" / ", 0, 0), QString("0:02"));

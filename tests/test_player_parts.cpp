@@ -1,5 +1,6 @@
 #include "engine/frame_times.h"
 #include "engine/media_facts.h"
+#include "engine/mpv_engine.h"
 #include "playback/player_settings.h"
 #include "playback/transport_bar.h"
 #include "video/aligned_frame_buffer.h"
@@ -145,6 +146,21 @@ private slots:
         QCOMPARE(firstOnes.frameAt(0.08)->number, 2);
         QVERIFY(!firstOnes.frameAt(0.2));
         QVERIFY(!FrameTimes().frameAt(0));
+    }
+
+    void aPassIsJudgedByItsOwnDropsAlone()
+    {
+        // Drops spread over many passes of two cores never add up to an overloaded pane.
+        MpvCoreState first, second;
+        for (int pass = 0; pass < 10; ++pass) {
+            MpvCoreState& showing = pass % 2 ? second : first;
+            showing.dropsAtPassStart = showing.outputDrops;
+            showing.outputDrops += 3;
+            QVERIFY(!passOverloaded(showing));
+        }
+        first.dropsAtPassStart = first.outputDrops;
+        first.outputDrops += 13;
+        QVERIFY(passOverloaded(first));
     }
 
     void settingsTakeModesAndClampVolume()

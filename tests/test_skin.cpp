@@ -239,13 +239,41 @@ private slots:
         QVERIFY(form.styleSheet().contains("QMenuBar"));
         // Dialogs opened later take the skin too; other windows, such as a player's menu, keep
         // the desktop's colours.
+        // Their labels are drawn in the skin's text colour, readable on its background.
         QDialog dialog(&form);
+        auto* label = new QLabel(QStringLiteral("Application Error"), &dialog);
         dialog.ensurePolished();
+        label->ensurePolished();
+        label->adjustSize();
         QCOMPARE(dialog.palette().color(QPalette::Window), QColor("#2b2f33"));
+        QCOMPARE(label->palette().color(QPalette::WindowText), QColor("#e6e8ea"));
+        const QImage drawn = label->grab().toImage();
+        int light = 0;
+        for (int y = 0; y < drawn.height(); ++y) {
+            for (int x = 0; x < drawn.width(); ++x)
+                light += qGray(drawn.pixel(x, y)) > 160 ? 1 : 0;
+        }
+        QVERIFY2(light > 20, qPrintable(QString::number(light)));
         QMenu menu(&form);
         menu.ensurePolished();
         QVERIFY(menu.palette().color(QPalette::Window) != QColor("#2b2f33"));
         QApplication::setPalette(QPalette(), "QDialog");
+    }
+
+    void schemeTextIsAlwaysReadable()
+    {
+        // A dark scheme that names no text colour: white text, never the desktop's black.
+        SkinFile skin = parseSkinFile("[skin]\nformat = tandemo-skin 1\ndefault = Dark\n\n"
+                                      "[scheme Dark]\nwindow = #303030\nbutton = #404040\n");
+        const SkinScheme* dark = skin.find("Dark");
+        QVERIFY(dark);
+        QPalette desktop;
+        desktop.setColor(QPalette::WindowText, Qt::black);
+        desktop.setColor(QPalette::ButtonText, Qt::black);
+        const QPalette palette = SkinEngine::paletteFor(*dark, desktop);
+        QCOMPARE(palette.color(QPalette::WindowText), QColor(Qt::white));
+        QCOMPARE(palette.color(QPalette::ButtonText), QColor(Qt::white));
+        QCOMPARE(palette.color(QPalette::Text), QColor(Qt::white));
     }
 
     void styleRulesReachOnlyMarkedWidgets_data()

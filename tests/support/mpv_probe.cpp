@@ -6,18 +6,28 @@
 
 namespace tandemo::testing {
 
-double mpvDouble(MpvPlayer& player, const char* property)
+double mpvDouble(mpv_handle* core, const char* property)
 {
     double value = -1;
-    mpv_get_property(player.engine().handle(), property, MPV_FORMAT_DOUBLE, &value);
+    mpv_get_property(core, property, MPV_FORMAT_DOUBLE, &value);
     return value;
+}
+
+bool mpvFlag(mpv_handle* core, const char* property)
+{
+    int value = 0;
+    mpv_get_property(core, property, MPV_FORMAT_FLAG, &value);
+    return value != 0;
+}
+
+double mpvDouble(MpvPlayer& player, const char* property)
+{
+    return mpvDouble(player.engine().handle(), property);
 }
 
 bool mpvFlag(MpvPlayer& player, const char* property)
 {
-    int value = 0;
-    mpv_get_property(player.engine().handle(), property, MPV_FORMAT_FLAG, &value);
-    return value != 0;
+    return mpvFlag(player.engine().handle(), property);
 }
 
 QString mpvText(MpvPlayer& player, const char* property)

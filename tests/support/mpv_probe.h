@@ -2,6 +2,8 @@
 
 #include <QString>
 
+struct mpv_handle;
+
 namespace tandemo {
 class MpvPlayer;
 }
@@ -13,5 +15,8 @@ namespace tandemo::testing {
 double mpvDouble(MpvPlayer& player, const char* property);
 bool mpvFlag(MpvPlayer& player, const char* property);
 QString mpvText(MpvPlayer& player, const char* property);
+/// The same, of one core of a player's engine (the waiting one too).
+double mpvDouble(mpv_handle* core, const char* property);
+bool mpvFlag(mpv_handle* core, const char* property);
 
 } // namespace tandemo::testing

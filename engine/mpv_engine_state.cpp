@@ -1,0 +1,42 @@
+#include "engine/mpv_engine.h"
+
+#include <algorithm>
+
+// What the engine tells of the file it plays, from what its core showing last reported.
+
+namespace tandemo {
+
+double MpvEngine::frameRate() const
+{
+    return m_shown.containerFps > 0 ? m_shown.containerFps : std::max(m_shown.measuredFps, 0.0);
+}
+
+double MpvEngine::frameStartAt(double seconds) const
+{
+    if (const std::optional<FrameAt> frame = m_frameTimes.times().frameAt(seconds))
+        return frame->seconds;
+    return PlaybackEngine::frameStartAt(seconds);
+}
+
+QSize MpvEngine::videoSize() const
+{
+    // Where the renderer turns the picture upright, the size reported is the picture's before.
+    return m_shown.rotation % 180 == 90 ? m_shown.videoSize.transposed() : m_shown.videoSize;
+}
+
+MediaFacts MpvEngine::facts() const
+{
+    if (m_shown.idle)
+        return {};
+    MediaFacts facts{m_file,      m_shown.storedSize, m_shown.codec,
+                     frameRate(), m_shown.bitRate,    m_shown.position};
+    // The frame showing, as the file's own timestamps count it; a time past the last frame (a
+    // step beyond the end) is that frame's.
+    if (const std::optional<FrameAt> frame = m_frameTimes.times().frameAt(m_shown.position)) {
+        facts.frame = frame->number;
+        facts.position = frame->seconds;
+    }
+    return facts;
+}
+
+} // namespace tandemo

@@ -1,0 +1,66 @@
+// Frame steps and play at the ends of a pass: from the last frame on into the next pass, back
+// from it, and seeks asked for faster than the engine answers.
+#include "support/bad_input_testing.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <cmath>
+
+using namespace tandemo;
+using namespace tandemo::testing;
+
+class TestFrameSteps : public QObject {
+    Q_OBJECT
+
+private slots:
+    void playingAndSteppingFromTheLastFrameGoOn()
+    {
+        // Stop, Right to the end, then frame steps onto the last frame: playing goes on into
+        // the next pass from there, and a step back moves back.
+        PlayerWindow window;
+        MpvPlayer& player = window.left();
+        player.settings().setMode("loop", true);
+        player.actions().setFactsShown(true);
+        const auto frame = [&] { return player.engine().facts().frame; };
+        QVERIFY(plays(player, mediaPath("loop.mp4")));
+        QTRY_VERIFY_WITH_TIMEOUT(frame() >= 0, kPlayerTimeoutMs);
+        player.setFocus();
+        const auto press = [&](Qt::Key key) {
+            QSignalSpy arrived(&player.engine(), &PlaybackEngine::playbackRestarted);
+            QTest::keyClick(&player, key);
+            return QTest::qWaitFor([&] { return !arrived.isEmpty(); }, kPlayerTimeoutMs);
+        };
+        player.actions().stop();
+        QTRY_VERIFY_WITH_TIMEOUT(player.engine().isPaused() && frame() == 0, kPlayerTimeoutMs);
+        QVERIFY(press(Qt::Key_Right));
+        QVERIFY(press(Qt::Key_Period));
+        QVERIFY(press(Qt::Key_Period));
+        qInfo("at frame %lld, %.3f s", frame(), player.engine().position());
+        QTRY_COMPARE_WITH_TIMEOUT(frame(), 29, kPlayerTimeoutMs);
+        QVERIFY(press(Qt::Key_Comma));
+        QTRY_COMPARE_WITH_TIMEOUT(frame(), 28, kPlayerTimeoutMs);
+        QVERIFY(press(Qt::Key_Period));
+        QTRY_COMPARE_WITH_TIMEOUT(frame(), 29, kPlayerTimeoutMs);
+        QTest::keyClick(&player, Qt::Key_Space);
+        QTRY_VERIFY_WITH_TIMEOUT(!player.engine().isPaused(), kPlayerTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(frame() > 0 && frame() < 20, kPlayerTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(frame() >= 20, kPlayerTimeoutMs);
+
+        // Each press of Right counts, however fast they come (each seek goes on from where the
+        // one before it goes).
+        QVERIFY(plays(player, mediaPath("large.avi")));
+        player.actions().stop();
+        QTRY_VERIFY_WITH_TIMEOUT(player.engine().isPaused() && frame() == 0, kPlayerTimeoutMs);
+        for (int press = 0; press < 8; ++press) {
+            QTest::keyClick(&player, Qt::Key_Right);
+            QTest::qWait(5);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(std::abs(player.engine().position() - 40) < 0.1, kPlayerTimeoutMs);
+        QTest::qWait(200);
+        QVERIFY(std::abs(player.engine().position() - 40) < 0.1);
+    }
+};
+
+QTEST_MAIN(TestFrameSteps)
+#include "test_frame_steps.moc"
