@@ -1,8 +1,12 @@
 // Frame steps and play at the ends of a pass: from the last frame on into the next pass, back
 // from it, and seeks asked for faster than the engine answers.
+#include "playback/transport_bar.h"
 #include "support/bad_input_testing.h"
 
+#include <QElapsedTimer>
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cmath>
@@ -59,6 +63,47 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(std::abs(player.engine().position() - 40) < 0.1, kPlayerTimeoutMs);
         QTest::qWait(200);
         QVERIFY(std::abs(player.engine().position() - 40) < 0.1);
+    }
+
+    void aFileRewrittenWhilePlayingGoesOn()
+    {
+        // Another video copied over the playing one (the same file, new content): at the loop
+        // the pane plays on, the new content or the old, or says it cannot; never a frozen
+        // "playing".
+        PlayerWindow window;
+        MpvPlayer& player = window.left();
+        player.settings().setMode("loop", true);
+        QTemporaryDir folder;
+        const QString name = folder.filePath("rewritten.mp4");
+        QVERIFY(QFile::copy(mediaPath("loop.mp4"), name));
+        QVERIFY(plays(player, name));
+        QFile other(mediaPath("red-1s.mp4"));
+        QVERIFY(other.open(QIODevice::ReadOnly));
+        QFile rewritten(name);
+        QVERIFY(rewritten.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QVERIFY(rewritten.write(other.readAll()) > 0);
+        rewritten.close();
+
+        QSignalSpy failed(&player.engine(), &MpvEngine::fileFailed);
+        QElapsedTimer clock;
+        clock.start();
+        double last = player.engine().position();
+        qint64 stillSince = 0;
+        qint64 longestStill = 0;
+        while (clock.elapsed() < 8000 && failed.isEmpty()) {
+            QTest::qWait(20);
+            const double now = player.engine().position();
+            if (now != last || player.engine().isPaused()) {
+                last = now;
+                stillSince = clock.elapsed();
+            }
+            longestStill = std::max(longestStill, clock.elapsed() - stillSince);
+        }
+        qInfo("longest still while playing: %lld ms; failed: %d", longestStill,
+              int(failed.count()));
+        QVERIFY(!failed.isEmpty() || longestStill < 2500);
+        if (!failed.isEmpty())
+            QCOMPARE(player.transportBar().timeText(), QString("Cannot play this file"));
     }
 };
 

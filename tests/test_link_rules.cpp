@@ -237,8 +237,30 @@ private slots:
         pair.link.keepInStep();
         QCOMPARE(pair.right.nudge, 1.0);
 
+        // A linked step keeps it too, from either pane: the other shows its frame of the
+        // stepped one's new moment, offset (the left's frame from 1.48 s at 25 a second, one on
+        // is 1.52 s: the right's frame at 2.76 s is the one from 2.7333 s; and back).
+        pair.left.reportPaused(1.5);
+        pair.right.reportPaused(2.74);
+        transport::stepFrame(pair.targetsOf(pair.left), true);
+        QCOMPARE(pair.right.takeCommands(), (QStringList{"pause", "seek 2.73333 exact"}));
+        pair.left.takeCommands();
+        transport::stepFrame(pair.targetsOf(pair.right), false);
+        QCOMPARE(pair.left.takeCommands(), (QStringList{"pause", "seek 1.44 exact"}));
+        pair.right.takeCommands();
+        QVERIFY(qAbs(pair.link.offsetOf(&pair.right) - 1.24) < 1e-9);
+
         pair.link.resetOffset();
         QCOMPARE(pair.link.offsetOf(&pair.right), 0.0);
+        // Aligning links with the second ahead by what was found: at the first's 1.5 s the
+        // second shows 2.87 s.
+        pair.link.setLinked(false);
+        pair.left.reportPaused(1.5);
+        pair.link.linkWithOffset(&pair.right, 1.37, &pair.left);
+        QVERIFY(pair.link.isLinked());
+        QVERIFY(qAbs(pair.link.offsetOf(&pair.right) - 1.37) < 1e-9);
+        QVERIFY(pair.right.takeCommands().contains("seek 2.87 exact"));
+        pair.link.resetOffset();
         pair.link.moveAlone(&pair.right, 3.0);
         pair.link.setLinked(false);
         pair.link.setLinked(true);

@@ -1,6 +1,8 @@
 #include "engine/frame_times.h"
 #include "engine/media_facts.h"
 #include "engine/mpv_engine.h"
+#include "engine/mpv_options.h"
+#include "pair/saved_frames.h"
 #include "playback/player_settings.h"
 #include "playback/transport_bar.h"
 #include "video/aligned_frame_buffer.h"
@@ -8,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -161,6 +164,34 @@ private slots:
         first.dropsAtPassStart = first.outputDrops;
         first.outputDrops += 13;
         QVERIFY(passOverloaded(first));
+    }
+
+    void theLoopFilterIsSkippedOnlyAtHalfSizeOrLess()
+    {
+        const QSize hd(1920, 1080);
+        QVERIFY(!loopFilterVisible({594, 334}, hd, 0, false)); // the window as it opens
+        QVERIFY(!loopFilterVisible({960, 540}, hd, 0, false)); // exactly half
+        QVERIFY(loopFilterVisible({962, 542}, hd, 0, false));
+        QVERIFY(loopFilterVisible({594, 334}, hd, 2, false)); // zoomed four times
+        // Small pictures are shown at their own size, unless scaled to fit.
+        QVERIFY(loopFilterVisible({1280, 720}, {320, 240}, 0, false));
+        QVERIFY(!loopFilterVisible({120, 90}, {320, 240}, 0, true));
+        QVERIFY(loopFilterVisible({}, hd, 0, false)); // not laid out yet: no guess
+    }
+
+    void savedFrameNamesFitTheFileSystem()
+    {
+        // A name of 300 two-byte letters: shortened to 255 bytes with its tail, copies too.
+        const QString video = "/v/" + QString(300, QChar(0xe9)) + ".mp4";
+        const QString first = savedFramePath("/tmp", video, 64.92, {}, "mirrored");
+        const QString second = savedFramePath("/tmp", video, 64.92, {first}, "mirrored");
+        for (const QString& path : {first, second}) {
+            const QByteArray name = QFileInfo(path).fileName().toUtf8();
+            QVERIFY2(name.size() <= 255, name.constData());
+            QVERIFY(name.endsWith(" mirrored-1m04.920s.png") ||
+                    name.endsWith(" mirrored-1m04.920s (2).png"));
+        }
+        QVERIFY(first != second);
     }
 
     void settingsTakeModesAndClampVolume()

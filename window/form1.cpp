@@ -15,6 +15,7 @@
 #include <QEvent>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QPixmap>
 #include <QScreen>
 
@@ -163,9 +164,29 @@ void Form1::setDesignSizeAndPosition()
     const TwipsScale twips = scale();
     const QSize client = twips.toPixels(kClientWidth, kClientHeight);
     resize(client.width(), client.height() + menuBar()->sizeHint().height());
+    centreOnScreen();
+    m_centredWithoutFrame = true;
+}
+
+void Form1::centreOnScreen()
+{
     if (const QScreen* current = screen()) {
-        const QRect available = current->availableGeometry();
-        move(available.center() - QPoint(width() / 2, height() / 2));
+        // The frame's size is known once a window manager has framed the window; until then it
+        // is the window's own.
+        const QSize framed = frameGeometry().size();
+        move(current->availableGeometry().center() -
+             QPoint(framed.width() / 2, framed.height() / 2));
+    }
+}
+
+void Form1::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    // A window manager that frames the window moves it as it does: the first time the frame is
+    // known, the window is centred again with it, as the desktop shows it.
+    if (m_centredWithoutFrame && isVisible() && frameGeometry().size() != size()) {
+        m_centredWithoutFrame = false;
+        centreOnScreen();
     }
 }
 

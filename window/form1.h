@@ -81,11 +81,14 @@ signals:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void buildMenuBar();
     void buildPanes(ComponentFactory& components);
     void setDesignSizeAndPosition();
+    /// Centres the window on its screen as the desktop shows it, its frame included.
+    void centreOnScreen();
 
     PictureBox* m_picture1 = nullptr;
     MediaPlayer* m_mediaPlayer1 = nullptr;
@@ -102,6 +105,8 @@ private:
     short m_mousePointer = DefaultPointer;
     QCursor m_mouseIcon;
     bool m_hasMouseIcon = false;
+    // Centred before the window manager framed the window: centred again once the frame is known.
+    bool m_centredWithoutFrame = false;
 };
 
 } // namespace tandemo

@@ -43,6 +43,17 @@ public:
         xcb_flush(m_connection.get());
     }
 
+    /// Whether a window manager runs: it alone redirects the root window's children. (Asked
+    /// without selecting anything, which could keep a manager that starts meanwhile out.)
+    bool hasWindowManager()
+    {
+        std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&std::free)> reply(
+            xcb_get_window_attributes_reply(
+                m_connection.get(), xcb_get_window_attributes(m_connection.get(), m_root), nullptr),
+            &std::free);
+        return reply && (reply->all_event_masks & XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT);
+    }
+
     /// The process id a window declares (_NET_WM_PID), or 0.
     uint32_t processOf(xcb_window_t window)
     {
