@@ -173,7 +173,8 @@ private slots:
         player.transportBar().setPosition(3.1);
         QCOMPARE(player.transportBar().timeText().section(" / ", 0, 0), QString("0:02"));
 
-        // A step past the last frame still shows the last frame, and says so.
+        // Two steps from the last frame of a two-frame clip: on into the next pass, and on to
+        // its last frame again.
         QVERIFY(plays(player, kCorpus + "/videos/two-frames.mp4"));
         player.actions().togglePlayPause();
         QTRY_VERIFY_WITH_TIMEOUT(player.engine().isPaused(), kPlayerTimeoutMs);
