@@ -116,6 +116,7 @@ MpvEngine::MpvEngine(MpvCore core, MpvCore waiting, const MpvEngineOptions& opti
     m_shown.core = std::move(core);
     m_waiting.core = std::move(waiting);
     setUpPassEnd();
+    setUpStallWatch();
     for (mpv_handle* handle : handles())
         observe(handle);
 }
@@ -232,6 +233,8 @@ void MpvEngine::handleEvent(MpvCoreState& state, const mpv_event& event)
         if (const auto reopen = std::exchange(state.pendingReopen, std::nullopt))
             reopenDecoder(state, reopen->first, reopen->second);
         if (showing) {
+            // A passage of one frame loops without a change of position.
+            madeProgress();
             arriveFromSeek(true);
             emit playbackRestarted();
             prepareWaitingCore();
@@ -332,6 +335,7 @@ void MpvEngine::signalChange(std::uint64_t id)
 {
     switch (id) {
     case Pause:
+        m_sinceProgress.restart();
         emit pausedChanged(m_shown.paused);
         // Played from the last frame, the pass ends without another change of position.
         if (!m_shown.paused)
@@ -341,6 +345,7 @@ void MpvEngine::signalChange(std::uint64_t id)
         emit idleChanged(m_shown.idle);
         break;
     case Position:
+        madeProgress();
         arriveFromSeek(false);
         emit positionChanged(m_shown.position);
         switchAfterLastFrame();

@@ -74,8 +74,8 @@ private slots:
         MpvPlayer& player = window.left();
         player.settings().setMode("loop", true);
         QTemporaryDir folder;
-        const QString name = folder.filePath("rewritten.mp4");
-        QVERIFY(QFile::copy(mediaPath("loop.mp4"), name));
+        const QString name = folder.filePath("rewritten.avi");
+        QVERIFY(QFile::copy(mediaPath("dense.avi"), name));
         QVERIFY(plays(player, name));
         QFile other(mediaPath("red-1s.mp4"));
         QVERIFY(other.open(QIODevice::ReadOnly));
@@ -90,7 +90,7 @@ private slots:
         double last = player.engine().position();
         qint64 stillSince = 0;
         qint64 longestStill = 0;
-        while (clock.elapsed() < 8000 && failed.isEmpty()) {
+        while (clock.elapsed() < 12000 && failed.isEmpty()) {
             QTest::qWait(20);
             const double now = player.engine().position();
             if (now != last || player.engine().isPaused()) {
@@ -101,7 +101,8 @@ private slots:
         }
         qInfo("longest still while playing: %lld ms; failed: %d", longestStill,
               int(failed.count()));
-        QVERIFY(!failed.isEmpty() || longestStill < 2500);
+        // Held, the pane is opened again within a few seconds.
+        QVERIFY(!failed.isEmpty() || longestStill < 4500);
         if (!failed.isEmpty())
             QCOMPARE(player.transportBar().timeText(), QString("Cannot play this file"));
     }
