@@ -36,15 +36,9 @@ QImage toRgb(const AVFrame& frame)
     const int matrix =
         frame.colorspace == AVCOL_SPC_UNSPECIFIED ? SWS_CS_DEFAULT : int(frame.colorspace);
     const int fullRange = frame.color_range == AVCOL_RANGE_JPEG ? 1 : 0;
-    int* table = nullptr;
-    int* unused = nullptr;
-    int srcRange = 0, dstRange = 0, brightness = 0, contrast = 0, saturation = 0;
-    if (sws_getColorspaceDetails(scaler.get(), &table, &srcRange, &unused, &dstRange, &brightness,
-                                 &contrast, &saturation) >= 0) {
-        sws_setColorspaceDetails(scaler.get(), sws_getCoefficients(matrix), fullRange,
-                                 sws_getCoefficients(SWS_CS_DEFAULT), 1, brightness, contrast,
-                                 saturation);
-    }
+    // Brightness, contrast and saturation as swscale's defaults leave them (16.16 fixed point).
+    sws_setColorspaceDetails(scaler.get(), sws_getCoefficients(matrix), fullRange,
+                             sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
     std::uint8_t* planes[] = {image.bits()};
     const int strides[] = {int(image.bytesPerLine())};
     sws_scale(scaler.get(), frame.data, frame.linesize, 0, frame.height, planes, strides);

@@ -230,8 +230,8 @@ void MpvEngine::handleEvent(MpvCoreState& state, const mpv_event& event)
         break;
     case MPV_EVENT_PLAYBACK_RESTART:
         state.restarted = true;
-        if (const auto reopen = std::exchange(state.pendingReopen, std::nullopt))
-            reopenDecoder(state, reopen->first, reopen->second);
+        if (std::exchange(state.fullDecoderPending, false))
+            reopenDecoderInFull(state);
         if (showing) {
             // A passage of one frame loops without a change of position.
             madeProgress();

@@ -81,10 +81,9 @@ struct MpvCoreState {
     // Which of two equal spellings of the hardware decoding option is set: changing it is what
     // makes mpv open the decoder anew.
     bool hwdecSpelledOtherWay = false;
-    // A reopening of the decoder asked for during a seek, done once the seek has shown its frame
-    // (reopening seeks to the frame showing, and would undo the seek): whether it skips the loop
-    // filter, and the id of its reply.
-    std::optional<std::pair<bool, std::uint64_t>> pendingReopen;
+    // A reopening of the decoder with the loop filter asked for during a seek, done once the seek
+    // has shown its frame (reopening seeks to the frame showing, and would undo the seek).
+    bool fullDecoderPending = false;
 };
 
 /// Whether the pass the core shows has dropped so many frames that this pane cannot decode in
@@ -218,8 +217,6 @@ private:
     void checkForStall();
     /// Goes on from the start of the next pass (of the passage, if one is set).
     void startNextPass(bool paused);
-    /// Seeks to the frame showing at `seconds`, to the microsecond.
-    void seekExactly(double seconds);
     /// Sends a seek of the core showing to a moment (exact: to the frame at it).
     void seekShown(double seconds, bool exact);
     /// Forgets a seek under way once the core has arrived.
@@ -229,8 +226,8 @@ private:
     /// Whether the pane shows a picture of the stored size large enough to see the loop filter.
     bool loopFilterShows(QSize stored, std::int64_t rotation) const;
     int otherPanesPlaying() const;
-    /// `reply`, when not 0, is the id of the reply to the change that reopens it.
-    void reopenDecoder(MpvCoreState& state, bool skipLoopFilter, std::uint64_t reply = 0);
+    /// Opens the core's decoder anew with the loop filter, at the frame showing.
+    void reopenDecoderInFull(MpvCoreState& state);
     void updateLoopFilter();
     void setPlaying(bool playing);
 

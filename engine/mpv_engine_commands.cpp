@@ -181,7 +181,7 @@ void MpvEngine::stepFrame(bool forward)
     const double from = destination();
     const FrameTimes& times = m_frameTimes.times();
     if (const std::optional<double> next = times.frameStart(from, forward ? 1 : -1)) {
-        seekExactly(*next);
+        seekShown(*next, /*exact=*/true);
         return;
     }
     if (times.isComplete() && times.frameAt(from)) {
@@ -191,7 +191,7 @@ void MpvEngine::stepFrame(bool forward)
         if (forward)
             startNextPass(/*paused=*/true);
         else
-            seekExactly(*times.frameStart(times.count() - 1));
+            seekShown(*times.frameStart(times.count() - 1), /*exact=*/true);
         return;
     }
     // Times not read (yet): an exact seek by one frame's time. Unlike mpv's frame-step it queues
@@ -205,11 +205,6 @@ void MpvEngine::stepFrame(bool forward)
     const QByteArray amount = QByteArray::number(forward ? frame : -frame, 'f', 6);
     m_shown.restarted = false;
     commandAsync(m_shown.core.get(), {"seek", amount.constData(), "relative+exact"});
-}
-
-void MpvEngine::seekExactly(double seconds)
-{
-    seekShown(seconds, /*exact=*/true);
 }
 
 void MpvEngine::setSpeed(double speed)

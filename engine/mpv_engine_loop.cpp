@@ -189,9 +189,7 @@ void MpvEngine::checkForStall()
         failToOpen(QStringLiteral("playback stalled"));
         return;
     }
-    const int reloads = m_stalledReloads;
     loadFile(m_file, false);
-    m_stalledReloads = reloads;
     m_sinceProgress.restart();
 }
 
@@ -250,24 +248,23 @@ void MpvEngine::updateLoopFilter()
     for (MpvCoreState* state : {&m_shown, &m_waiting}) {
         if (state->core && state->loaded && state->loopFilterSkipped &&
             loopFilterShows(state->storedSize, state->rotation + state->filterRotation))
-            reopenDecoder(*state, false);
+            reopenDecoderInFull(*state);
     }
 }
 
-void MpvEngine::reopenDecoder(MpvCoreState& state, bool skipLoopFilter, std::uint64_t reply)
+void MpvEngine::reopenDecoderInFull(MpvCoreState& state)
 {
-    state.loopFilterSkipped = skipLoopFilter;
+    state.loopFilterSkipped = false;
     if (!state.restarted) {
-        state.pendingReopen = {skipLoopFilter, reply};
+        state.fullDecoderPending = true;
         return;
     }
     mpv_handle* core = state.core.get();
-    commandAsync(core, {"set", "vd-lavc-skiploopfilter", skipLoopFilter ? "all" : "default"});
+    commandAsync(core, {"set", "vd-lavc-skiploopfilter", "default"});
     // A change of hwdec makes mpv open the decoder again, with the options as they are now, and
     // decode the frame showing once more: the picture stays where it is.
     state.hwdecSpelledOtherWay = !state.hwdecSpelledOtherWay;
-    commandAsync(core, {"set", "hwdec", state.hwdecSpelledOtherWay ? "auto-copy-safe" : "no"},
-                 reply);
+    commandAsync(core, {"set", "hwdec", state.hwdecSpelledOtherWay ? "auto-copy-safe" : "no"});
 }
 
 void MpvEngine::setPlaying(bool playing)

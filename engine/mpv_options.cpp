@@ -1,5 +1,7 @@
 #include "engine/mpv_options.h"
 
+#include "engine/video_decoder.h"
+
 #include <mpv/client.h>
 
 #include <algorithm>
@@ -88,16 +90,9 @@ QByteArray fileCacheOptions(qint64 fileSize, bool gaplessLoop)
 
 QByteArray uprightFilter(std::int64_t rotation)
 {
-    switch (((rotation % 360) + 360 + 45) % 360 / 90) {
-    case 1:
-        return "lavfi=[transpose=clock]";
-    case 2:
-        return "lavfi=[hflip,vflip]";
-    case 3:
-        return "lavfi=[transpose=cclock]";
-    default:
-        return "";
-    }
+    // The nearest quarter turn, through the same filters as pictures decoded outside the player.
+    const int degrees = int(((rotation % 360) + 360 + 45) % 360 / 90 * 90);
+    return degrees == 0 ? QByteArray() : "lavfi=[" + shownAsFilters(degrees, false) + "]";
 }
 
 namespace {

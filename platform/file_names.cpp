@@ -211,22 +211,10 @@ QString absoluteFileName(const QString& path)
     return QDir::currentPath() + u'/' + path;
 }
 
-qint64 fileSizeOf(const QString& path)
-{
-    struct stat status {};
-    return stat(encodeFileName(path).constData(), &status) == 0 ? qint64(status.st_size) : -1;
-}
-
 bool pathExists(const QString& path)
 {
     struct stat status {};
     return lstat(encodeFileName(path).constData(), &status) == 0;
-}
-
-bool isPresentButNotAFile(const QString& path)
-{
-    struct stat status {};
-    return stat(encodeFileName(path).constData(), &status) == 0 && !S_ISREG(status.st_mode);
 }
 
 QString recoverFileName(const QString& path)

@@ -32,14 +32,8 @@ QString printableName(const QString& name);
 /// not UTF-8 are kept.
 QString absoluteFileName(const QString& path);
 
-/// The size in bytes of what is at the path, links followed; -1 when nothing is.
-qint64 fileSizeOf(const QString& path);
-
 /// Whether anything is at the path (a dangling link counts).
 bool pathExists(const QString& path);
-
-/// Whether something is at the path that is not a regular file (a folder, a pipe, a device).
-bool isPresentButNotAFile(const QString& path);
 
 /// A path that Qt has decoded with replacement characters (U+FFFD) for bytes that were not
 /// UTF-8 names no file. This finds the file it was decoded from, folder by folder, when exactly

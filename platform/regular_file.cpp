@@ -29,6 +29,7 @@ RegularFile RegularFile::open(const QString& path)
     const int fd = ::open(encodeFileName(path).constData(), kReadFlags);
     if (fd < 0) {
         RegularFile none;
+        none.m_openError = errno;
         none.m_notAFile = errno == ENXIO || errno == EISDIR;
         return none;
     }
@@ -52,6 +53,7 @@ RegularFile::RegularFile(RegularFile&& other) noexcept
     : m_fd(std::exchange(other.m_fd, -1))
     , m_size(other.m_size)
     , m_notAFile(other.m_notAFile)
+    , m_openError(other.m_openError)
 {
 }
 
@@ -63,6 +65,7 @@ RegularFile& RegularFile::operator=(RegularFile&& other) noexcept
         m_fd = std::exchange(other.m_fd, -1);
         m_size = other.m_size;
         m_notAFile = other.m_notAFile;
+        m_openError = other.m_openError;
     }
     return *this;
 }

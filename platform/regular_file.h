@@ -22,7 +22,11 @@ public:
     bool isOpen() const { return m_fd >= 0; }
     /// Something was at the name, but no regular file (as opposed to nothing, or no access).
     bool wasNotAFile() const { return m_notAFile; }
+    /// Why the name could not be opened (errno); 0 when it was opened, or was no regular file.
+    int openError() const { return m_openError; }
     qint64 size() const { return m_size; }
+    /// The open descriptor, still owned by this; -1 when this holds none.
+    int descriptor() const { return m_fd; }
     /// The same file opened once more, with a position of its own, for a reader that must not
     /// share this one's (none when this holds none).
     RegularFile reopened() const;
@@ -37,6 +41,7 @@ private:
     int m_fd = -1;
     qint64 m_size = -1;
     bool m_notAFile = false;
+    int m_openError = 0;
 };
 
 } // namespace tandemo

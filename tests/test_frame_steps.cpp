@@ -18,12 +18,19 @@ class TestFrameSteps : public QObject {
     Q_OBJECT
 
 private slots:
+    void playingAndSteppingFromTheLastFrameGoOn_data()
+    {
+        QTest::addColumn<bool>("right");
+        QTest::newRow("left pane") << false;
+        QTest::newRow("right pane") << true;
+    }
     void playingAndSteppingFromTheLastFrameGoOn()
     {
         // Stop, Right to the end, then frame steps onto the last frame: playing goes on into
-        // the next pass from there, and a step back moves back.
+        // the next pass from there, and a step back moves back; in either pane.
+        QFETCH(bool, right);
         PlayerWindow window;
-        MpvPlayer& player = window.left();
+        MpvPlayer& player = right ? window.right() : window.left();
         player.settings().setMode("loop", true);
         player.actions().setFactsShown(true);
         const auto frame = [&] { return player.engine().facts().frame; };

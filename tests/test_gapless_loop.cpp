@@ -216,7 +216,6 @@ private slots:
         engine->setLoop(true);
         QVERIFY(!engine->isLoopGapless());
         QSignalSpy loaded(engine.get(), &MpvEngine::fileLoaded);
-        QSignalSpy restarted(engine.get(), &PlaybackEngine::playbackRestarted);
         engine->loadFile(mediaPath("loop.mp4"), false);
         QVERIFY(loaded.wait(kPlayerTimeoutMs));
         QVERIFY(!engine->isLoopGapless());
