@@ -8,7 +8,7 @@
 // meanwhile takes to be painted.
 
 #include "bench/menu_probe.h"
-#include "engine/alignment_search.h"
+#include "analysis/alignment_search.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -9,7 +9,7 @@
 // measures).
 
 #include "bench/menu_probe.h"
-#include "engine/quality_measure.h"
+#include "analysis/quality_measure.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

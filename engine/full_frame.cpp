@@ -1,6 +1,6 @@
 #include "engine/full_frame.h"
 
-#include "engine/video_decoder.h"
+#include "analysis/video_decoder.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "engine/background_run.h"
+#include "analysis/background_run.h"
 #include "engine/frame_save.h"
-#include "engine/frame_times.h"
-#include "engine/media_facts.h"
+#include "analysis/frame_times.h"
+#include "analysis/media_facts.h"
 #include "engine/playback_engine.h"
 #include "engine/queued_wakeup.h"
 #include "platform/regular_file.h"

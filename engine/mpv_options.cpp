@@ -1,6 +1,6 @@
 #include "engine/mpv_options.h"
 
-#include "engine/video_decoder.h"
+#include "analysis/video_decoder.h"
 
 #include <mpv/client.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/alignment_search.h"
+#include "analysis/alignment_search.h"
 #include "engine/playback_engine.h"
 #include "pair/player_link.h"
 #include "pair/start_together.h"

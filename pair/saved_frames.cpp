@@ -1,6 +1,6 @@
 #include "pair/saved_frames.h"
 
-#include "engine/media_facts.h"
+#include "analysis/media_facts.h"
 #include "engine/playback_engine.h"
 #include "platform/file_names.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/media_facts.h"
+#include "analysis/media_facts.h"
 
 #include <QLabel>
 #include <QTimer>

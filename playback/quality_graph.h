@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/quality_measure.h"
+#include "analysis/quality_measure.h"
 
 #include <QWidget>
 

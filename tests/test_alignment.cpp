@@ -1,6 +1,6 @@
 // Lining two takes up by their sound or their pictures, looping a passage in both, hearing one
 // side and mirroring a pane.
-#include "engine/alignment_search.h"
+#include "analysis/alignment_search.h"
 #include "playback/passage_mark.h"
 #include "playback/player_commands.h"
 #include "playback/transport_bar.h"

@@ -1,6 +1,6 @@
 // Seeing the difference of two videos: the wipe view's overlay modes as they look, and the
 // measured difference of each frame pair against ffmpeg's own figures, with its graph.
-#include "engine/quality_measure.h"
+#include "analysis/quality_measure.h"
 #include "playback/difference_measurement.h"
 #include "playback/player_commands.h"
 #include "playback/quality_graph.h"

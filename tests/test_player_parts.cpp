@@ -1,5 +1,5 @@
-#include "engine/frame_times.h"
-#include "engine/media_facts.h"
+#include "analysis/frame_times.h"
+#include "analysis/media_facts.h"
 #include "engine/mpv_engine.h"
 #include "engine/mpv_options.h"
 #include "pair/saved_frames.h"

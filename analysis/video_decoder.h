@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/local_input.h"
+#include "analysis/local_input.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "engine/local_input.h"
+#include "analysis/local_input.h"
 
 extern "C" {
 #include <libavformat/avformat.h>

@@ -1,6 +1,6 @@
-#include "engine/frame_times.h"
+#include "analysis/frame_times.h"
 
-#include "engine/local_input.h"
+#include "analysis/local_input.h"
 
 extern "C" {
 #include <libavformat/avformat.h>

@@ -1,4 +1,4 @@
-#include "engine/media_facts.h"
+#include "analysis/media_facts.h"
 
 #include "platform/file_names.h"
 

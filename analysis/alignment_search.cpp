@@ -1,8 +1,8 @@
-#include "engine/alignment_search.h"
+#include "analysis/alignment_search.h"
 
-#include "engine/cross_correlation.h"
-#include "engine/picture_signature.h"
-#include "engine/sound_reader.h"
+#include "analysis/cross_correlation.h"
+#include "analysis/picture_signature.h"
+#include "analysis/sound_reader.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "engine/video_decoder.h"
+#include "analysis/video_decoder.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

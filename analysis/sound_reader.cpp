@@ -1,6 +1,6 @@
-#include "engine/sound_reader.h"
+#include "analysis/sound_reader.h"
 
-#include "engine/local_input.h"
+#include "analysis/local_input.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

@@ -1,4 +1,4 @@
-#include "engine/cross_correlation.h"
+#include "analysis/cross_correlation.h"
 
 #include <fftw3.h>
 

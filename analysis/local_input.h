@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/libav_handles.h"
+#include "analysis/libav_handles.h"
 #include "platform/regular_file.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
-#include "engine/quality_measure.h"
+#include "analysis/quality_measure.h"
 
-#include "engine/video_decoder.h"
+#include "analysis/video_decoder.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

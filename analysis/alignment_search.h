@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/background_run.h"
+#include "analysis/background_run.h"
 
 #include <QObject>
 #include <QString>

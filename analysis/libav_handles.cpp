@@ -1,4 +1,4 @@
-#include "engine/libav_handles.h"
+#include "analysis/libav_handles.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

@@ -1,6 +1,6 @@
-#include "engine/picture_signature.h"
+#include "analysis/picture_signature.h"
 
-#include "engine/video_decoder.h"
+#include "analysis/video_decoder.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
