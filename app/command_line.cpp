@@ -1,8 +1,8 @@
 #include "app/command_line.h"
 
 #include "platform/file_names.h"
-#include "playback/player_keys.h"
 #include "resources/version.h"
+#include "session/player_keys.h"
 
 namespace tandemo {
 

@@ -3,6 +3,9 @@
 #include "platform/qt_common_dialog.h"
 #include "skin/skin_engine.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+
 #include <utility>
 
 namespace tandemo {
@@ -10,23 +13,26 @@ namespace tandemo {
 PlatformComponents::PlatformComponents(MpvPlayerOptions playerOptions)
     : m_playerOptions(std::move(playerOptions))
 {
-    QObject::connect(&m_pair, &PlayerPair::openRequested, [this](int pane, const QString& file) {
+    QObject::connect(&m_session, &Session::openRequested, [this](int pane, const QString& file) {
         if (MediaPlayer* player = m_players.value(pane))
             player->setURL(file);
     });
+    Comparison& comparison = m_session.comparison();
+    QObject::connect(&comparison, &Comparison::shownChanged,
+                     [this](bool shown) { showWipeView(shown); });
+    QObject::connect(&comparison, &Comparison::measurementsCopied,
+                     [](const QString& csv) { QGuiApplication::clipboard()->setText(csv); });
 }
 
 MediaPlayer* PlatformComponents::createMediaPlayer(QWidget* frame)
 {
-    MediaPlayer* player = MpvPlayer::create(frame, m_playerOptions, &m_pair);
+    MediaPlayer* player = MpvPlayer::create(frame, m_playerOptions, &m_session);
     const int pane = int(m_players.size());
     m_players.append(player);
     if (auto* mpv = qobject_cast<MpvPlayer*>(player)) {
-        m_pair.add(&mpv->engine());
+        m_session.add(&mpv->engine(), &mpv->actions());
         QObject::connect(mpv, &MpvPlayer::filesDropped, mpv,
-                         [this, pane](const QStringList& files) { m_pair.dropOn(pane, files); });
-        QObject::connect(&mpv->actions(), &PlayerActions::wipeViewRequested, mpv,
-                         [this, mpv] { toggleWipeView(mpv); });
+                         [this, pane](const QStringList& files) { m_session.dropOn(pane, files); });
         if (!m_fullScreen)
             m_fullScreen = new FullScreen(*frame->window(), frame->window());
         QObject::connect(&mpv->actions(), &PlayerActions::fullScreenRequested, m_fullScreen,
@@ -37,10 +43,17 @@ MediaPlayer* PlatformComponents::createMediaPlayer(QWidget* frame)
     return player;
 }
 
-void PlatformComponents::toggleWipeView(MpvPlayer* origin)
+void PlatformComponents::toggleWipeView()
 {
-    if (m_wipeView) {
-        std::exchange(m_wipeView, nullptr)->dismiss();
+    Comparison& comparison = m_session.comparison();
+    comparison.setShown(!comparison.isShown());
+}
+
+void PlatformComponents::showWipeView(bool shown)
+{
+    if (!shown) {
+        if (m_wipeView)
+            std::exchange(m_wipeView, nullptr)->dismiss();
         return;
     }
     QList<MpvPlayer*> players;
@@ -48,8 +61,8 @@ void PlatformComponents::toggleWipeView(MpvPlayer* origin)
         if (auto* mpv = qobject_cast<MpvPlayer*>(player.data()))
             players << mpv;
     }
-    if (players.size() >= 2)
-        m_wipeView = new WipeView(*players[0], *players[1], m_pair, origin);
+    if (players.size() >= 2 && !m_wipeView)
+        m_wipeView = new WipeView(*players[0], *players[1], m_session.comparison());
 }
 
 CommonDialog* PlatformComponents::createCommonDialog(QWidget* window)

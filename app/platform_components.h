@@ -1,9 +1,9 @@
 #pragma once
 
-#include "pair/player_pair.h"
 #include "playback/full_screen.h"
 #include "playback/mpv_player.h"
 #include "playback/wipe_view.h"
+#include "session/session.h"
 #include "window/component_factory.h"
 
 #include <QList>
@@ -12,8 +12,8 @@
 namespace tandemo {
 
 /// The real components: the video players, the Qt open dialog and the skin engine. The players
-/// share one pair, which it builds and joins them to; it opens the files the pair routes, and
-/// shows the wipe view and full screen the players ask for.
+/// share one session, which it builds and joins them to; it opens the files the session routes,
+/// shows the wipe view while the session's comparison is on, and full screen as the players ask.
 class PlatformComponents : public ComponentFactory {
 public:
     explicit PlatformComponents(MpvPlayerOptions playerOptions = {});
@@ -22,17 +22,19 @@ public:
     CommonDialog* createCommonDialog(QWidget* window) override;
     SkinFramework* createSkinFramework(QWidget* window) override;
 
-    PlayerPair& pair() { return m_pair; }
+    Session& session() { return m_session; }
     /// The wipe view of the first two players, while it is shown.
     WipeView* wipeView() const { return m_wipeView; }
-    /// Shows the wipe view (asked for in `origin`, if named), or closes it.
-    void toggleWipeView(MpvPlayer* origin = nullptr);
+    /// Shows the wipe view, as if asked for in the first pane, or closes it.
+    void toggleWipeView();
     /// The players' window on the whole screen, once a player is made.
     FullScreen* fullScreen() const { return m_fullScreen; }
 
 private:
+    void showWipeView(bool shown);
+
     MpvPlayerOptions m_playerOptions;
-    PlayerPair m_pair;
+    Session m_session;
     QList<QPointer<MediaPlayer>> m_players;
     QPointer<WipeView> m_wipeView;
     QPointer<FullScreen> m_fullScreen;

@@ -7,8 +7,8 @@
 // found and how clear it was, the peak memory it added, and how long a menu opened every 150 ms
 // meanwhile takes to be painted.
 
-#include "bench/menu_probe.h"
 #include "analysis/alignment_search.h"
+#include "bench/menu_probe.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -8,8 +8,8 @@
 // SECOND -lavfi <filter> -f null -`, once with ssim alone and once with both psnr and ssim (as ours
 // measures).
 
-#include "bench/menu_probe.h"
 #include "analysis/quality_measure.h"
+#include "bench/menu_probe.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -20,6 +20,7 @@
 #include "bench/menu_probe.h"
 #include "bench/screen_watch.h"
 #include "playback/mpv_player.h"
+#include "session/perform.h"
 #include "video/video_surface.h"
 #include "window/form1.h"
 #include "window/picture_box.h"
@@ -169,7 +170,7 @@ int main(int argc, char* argv[])
         components.toggleWipeView();
         const QStringList modes{"divider", "difference", "onion", "flicker"};
         const int mode = std::max(0, int(modes.indexOf(parser.value("wipe-mode"))));
-        components.wipeView()->adjust({PlayerCommand::SetWipeMode, double(mode)});
+        perform(components.session(), 0, {PlayerCommand::SetWipeMode, double(mode)});
     }
     const auto wipePictures = [&] {
         return components.wipeView() ? components.wipeView()->picturesShown() : 0;

@@ -18,8 +18,8 @@
 
 #include "app/platform_components.h"
 #include "bench/gl_choice.h"
-#include "pair/player_link.h"
 #include "playback/mpv_player.h"
+#include "session/player_link.h"
 #include "window/form1.h"
 #include "window/pane_layout.h"
 

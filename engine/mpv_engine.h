@@ -1,9 +1,9 @@
 #pragma once
 
 #include "analysis/background_run.h"
-#include "engine/frame_save.h"
 #include "analysis/frame_times.h"
 #include "analysis/media_facts.h"
+#include "engine/frame_save.h"
 #include "engine/playback_engine.h"
 #include "engine/queued_wakeup.h"
 #include "platform/regular_file.h"
@@ -167,7 +167,6 @@ public:
     void saveFrame(const QString& path) override;
 
 signals:
-    void fileLoaded();
     /// The other core shows from now on: its current picture is the one to draw.
     void shownCoreChanged();
 

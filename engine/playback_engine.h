@@ -97,6 +97,8 @@ signals:
     void fileFailed(const QString& reason);
     /// A file is being opened; paused tells whether it was asked to wait at its first frame.
     void loadStarted(bool paused);
+    /// The file opened is ready to play: its facts are known.
+    void fileLoaded();
     /// Playback started or went on after a seek, including the jump back at a loop's end: the
     /// picture shows the new position.
     void playbackRestarted();

@@ -1,7 +1,7 @@
 #include "playback/keys_panel.h"
 
 #include "platform/hosted_component.h"
-#include "playback/player_keys.h"
+#include "session/player_keys.h"
 
 #include <QApplication>
 #include <QHeaderView>

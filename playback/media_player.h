@@ -1,6 +1,6 @@
 #pragma once
 
-#include "playback/player_settings.h"
+#include "session/player_settings.h"
 
 #include <QString>
 #include <QWidget>

@@ -6,9 +6,9 @@
 #include "playback/keys_panel.h"
 #include "playback/picture_gestures.h"
 #include "playback/player_commands.h"
-#include "playback/player_keys.h"
 #include "playback/transport_bar.h"
 #include "playback/transport_binding.h"
+#include "session/player_keys.h"
 #include "video/gl_video_view.h"
 #include "video/software_video_view.h"
 
@@ -22,7 +22,7 @@
 
 namespace tandemo {
 
-MediaPlayer* MpvPlayer::create(QWidget* parent, const MpvPlayerOptions& options, PlayerPair* pair)
+MediaPlayer* MpvPlayer::create(QWidget* parent, const MpvPlayerOptions& options, Session* session)
 {
     RenderPath path = options.renderPath.value_or(detectRenderPath());
     // Even when asked for, never put a GL widget where the platform cannot host one.
@@ -35,17 +35,18 @@ MediaPlayer* MpvPlayer::create(QWidget* parent, const MpvPlayerOptions& options,
     std::unique_ptr<MpvEngine> engine = MpvEngine::create(engineOptions, &error);
     if (!engine)
         return new EmptyPlayer(error, parent);
-    return new MpvPlayer(std::move(engine), path, parent, pair);
+    return new MpvPlayer(std::move(engine), path, parent, session);
 }
 
 MpvPlayer::MpvPlayer(std::unique_ptr<MpvEngine> engine, RenderPath path, QWidget* parent,
-                     PlayerPair* pair)
+                     Session* session)
     : MediaPlayer(parent)
     , m_renderPath(path)
     , m_engine(std::move(engine))
 {
     setAcceptDrops(true);
-    m_actions = new PlayerActions(*m_engine, m_settings, pair, this);
+    m_actions = new PlayerActions(*m_engine, m_settings, session ? &session->link() : nullptr,
+                                  session ? &session->comparison() : nullptr, this);
     // The render context must exist before mpv loads a file; the software one is made right
     // here, the OpenGL one when the widget first gets its GL context.
     if (path == RenderPath::OpenGL)
@@ -209,7 +210,7 @@ bool MpvPlayer::handleKey(QKeyEvent* event)
     const std::optional<PlayerCommand> command = commandForKey(event->keyCombination());
     if (!command)
         return false;
-    performPlayerCommand(*m_actions, *command);
+    perform(*m_actions, *command);
     event->accept();
     return true;
 }

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "engine/mpv_engine.h"
-#include "pair/player_pair.h"
 #include "playback/media_player.h"
-#include "playback/player_actions.h"
+#include "session/player_actions.h"
+#include "session/session.h"
 #include "video/render_path.h"
 
 #include <QPointer>
@@ -35,10 +35,10 @@ public:
     /// Players given the same pair can be linked and compared by the user; the pair is the
     /// caller's.
     static MediaPlayer* create(QWidget* parent, const MpvPlayerOptions& options = {},
-                               PlayerPair* pair = nullptr);
+                               Session* session = nullptr);
 
     MpvPlayer(std::unique_ptr<MpvEngine> engine, RenderPath path, QWidget* parent = nullptr,
-              PlayerPair* pair = nullptr);
+              Session* session = nullptr);
     ~MpvPlayer() override;
 
     PlayerSettings& settings() override { return m_settings; }

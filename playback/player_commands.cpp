@@ -1,10 +1,10 @@
 #include "playback/player_commands.h"
 
-#include "pair/player_link.h"
-#include "pair/transport_rules.h"
-#include "playback/comparison_look.h"
-#include "playback/player_actions.h"
-#include "playback/player_keys.h"
+#include "playback/comparison_paint.h"
+#include "session/player_actions.h"
+#include "session/player_keys.h"
+#include "session/player_link.h"
+#include "session/transport_rules.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -119,96 +119,10 @@ std::optional<PlayerCommand> commandOf(const QAction* action)
     return PlayerCommand{static_cast<PlayerCommand::Kind>(int(data[0])), data[1]};
 }
 
-void performPlayerCommand(PlayerActions& player, const PlayerCommand& command)
-{
-    switch (command.kind) {
-    case PlayerCommand::PlayPause:
-        player.togglePlayPause();
-        break;
-    case PlayerCommand::Stop:
-        player.stop();
-        break;
-    case PlayerCommand::SeekBy:
-        player.seekBy(command.amount);
-        break;
-    case PlayerCommand::SeekAloneBy:
-        player.seekAloneBy(command.amount);
-        break;
-    case PlayerCommand::StepFrame:
-        player.stepFrame(command.amount > 0);
-        break;
-    case PlayerCommand::StepFrameAlone:
-        player.stepFrameAlone(command.amount > 0);
-        break;
-    case PlayerCommand::ResetZoom:
-        player.resetZoom();
-        break;
-    case PlayerCommand::ToggleFacts:
-        player.setFactsShown(!player.factsShown());
-        break;
-    case PlayerCommand::SaveFrames:
-        player.saveFrames();
-        break;
-    case PlayerCommand::ToggleWipeView:
-        player.toggleWipeView();
-        break;
-    case PlayerCommand::ToggleFullScreen:
-        player.toggleFullScreen();
-        break;
-    case PlayerCommand::Leave:
-        player.leave();
-        break;
-    case PlayerCommand::ShowKeys:
-        player.showKeys();
-        break;
-    case PlayerCommand::SetWipeMode:
-    case PlayerCommand::StepDifferenceGain:
-    case PlayerCommand::AdjustOverlay:
-    case PlayerCommand::FlickNow:
-    case PlayerCommand::MeasureDifference:
-    case PlayerCommand::CopyMeasurements:
-        player.adjustComparison(command);
-        break;
-    case PlayerCommand::MarkPassageStart:
-    case PlayerCommand::MarkPassageEnd:
-        player.markPassage(command.kind == PlayerCommand::MarkPassageStart);
-        break;
-    case PlayerCommand::ClearPassage:
-        player.clearPassage();
-        break;
-    case PlayerCommand::AlignBySound:
-        player.align(AlignmentSearch::By::Sound);
-        break;
-    case PlayerCommand::AlignByPicture:
-        player.align(AlignmentSearch::By::Picture);
-        break;
-    case PlayerCommand::HearPane:
-        player.hear(int(command.amount));
-        break;
-    case PlayerCommand::ToggleMirror:
-        player.toggleMirror();
-        break;
-    case PlayerCommand::ResetOffset:
-        player.resetOffset();
-        break;
-    case PlayerCommand::ToggleMute:
-        player.toggleMute();
-        break;
-    case PlayerCommand::ChangeVolume:
-        player.changeVolume(int(command.amount));
-        break;
-    case PlayerCommand::SetSpeed:
-        player.setSpeed(command.amount);
-        break;
-    case PlayerCommand::SetLinked:
-        player.setLinked(command.amount != 0);
-        break;
-    }
-}
-
 std::unique_ptr<QMenu> createContextMenu(PlayerActions& player)
 {
-    const MpvEngine& engine = player.engine();
+    const PlaybackEngine& engine = player.engine();
+    const Comparison* comparison = player.comparison();
     const PlayerLink* link = player.link();
     PlayerMenuState state;
     state.playing = !engine.isIdle() && !engine.isPaused();
@@ -221,12 +135,12 @@ std::unique_ptr<QMenu> createContextMenu(PlayerActions& player)
     state.factsShown = player.factsShown();
     state.inWipeView = player.isInWipeView();
     state.fullScreen = player.isFullScreen();
-    state.wipeMode = player.comparison().mode;
+    state.wipeMode = comparison ? int(comparison->look().mode) : 0;
     state.passage = engine.passage().has_value();
     state.mirrored = engine.isMirrored();
-    state.heard = player.pair() ? player.pair()->heard() : -1;
-    state.measuring = player.comparison().measuring;
-    state.measured = player.comparison().measured;
+    state.heard = comparison ? comparison->heard() : -1;
+    state.measuring = comparison && comparison->isMeasuring();
+    state.measured = comparison && !comparison->results().isEmpty();
     std::unique_ptr<QMenu> menu = createPlayerMenu(state);
     QList<QMenu*> menus = menu->findChildren<QMenu*>();
     menus.prepend(menu.get());
@@ -234,7 +148,7 @@ std::unique_ptr<QMenu> createContextMenu(PlayerActions& player)
         for (QAction* action : each->actions()) {
             if (const std::optional<PlayerCommand> command = commandOf(action))
                 QObject::connect(action, &QAction::triggered, &player,
-                                 [&player, c = *command] { performPlayerCommand(player, c); });
+                                 [&player, c = *command] { perform(player, c); });
         }
     }
     return menu;

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "playback/player_command.h"
+#include "session/perform.h"
+#include "session/player_command.h"
 
 #include <memory>
 #include <optional>
@@ -42,8 +43,6 @@ std::unique_ptr<QMenu> createPlayerMenu(const PlayerMenuState& state);
 std::optional<PlayerCommand> commandOf(const QAction* action);
 
 class PlayerActions;
-/// Carries a command out on the player it was given in.
-void performPlayerCommand(PlayerActions& player, const PlayerCommand& command);
 /// The player's menu as it would pop up now, its actions carried out on the player.
 std::unique_ptr<QMenu> createContextMenu(PlayerActions& player);
 

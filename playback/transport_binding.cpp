@@ -1,8 +1,8 @@
 #include "playback/transport_binding.h"
 
 #include "platform/file_names.h"
-#include "playback/player_actions.h"
 #include "playback/transport_bar.h"
+#include "session/player_actions.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -25,7 +25,7 @@ void showForAWhile(TransportBar* bar, const QString& status)
     bar->setStatusForAWhile(status, kFrameSavedStatusMs);
 }
 
-void showEngineState(TransportBar* bar, MpvEngine* engine)
+void showEngineState(TransportBar* bar, PlaybackEngine* engine)
 {
     const auto showPlaying = [bar, engine] {
         bar->setPlaying(!engine->isPaused() && !engine->isIdle());
@@ -33,58 +33,60 @@ void showEngineState(TransportBar* bar, MpvEngine* engine)
     showPlaying();
     bar->setDuration(engine->duration());
     bar->setPosition(engine->position());
-    QObject::connect(engine, &MpvEngine::pausedChanged, bar, showPlaying);
-    QObject::connect(engine, &MpvEngine::idleChanged, bar, [bar, showPlaying](bool idle) {
+    QObject::connect(engine, &PlaybackEngine::pausedChanged, bar, showPlaying);
+    QObject::connect(engine, &PlaybackEngine::idleChanged, bar, [bar, showPlaying](bool idle) {
         showPlaying();
         if (idle) {
             bar->setPosition(0);
             bar->setDuration(0);
         }
     });
-    QObject::connect(engine, &MpvEngine::positionChanged, bar, &TransportBar::setPosition);
-    QObject::connect(engine, &MpvEngine::durationChanged, bar, &TransportBar::setDuration);
-    QObject::connect(engine, &MpvEngine::fileLoaded, bar, [bar] { bar->setStatus(QString()); });
-    QObject::connect(engine, &MpvEngine::fileFailed, bar,
+    QObject::connect(engine, &PlaybackEngine::positionChanged, bar, &TransportBar::setPosition);
+    QObject::connect(engine, &PlaybackEngine::durationChanged, bar, &TransportBar::setDuration);
+    QObject::connect(engine, &PlaybackEngine::fileLoaded, bar,
+                     [bar] { bar->setStatus(QString()); });
+    QObject::connect(engine, &PlaybackEngine::fileFailed, bar,
                      [bar] { bar->setStatus(tr("Cannot play this file")); });
-    QObject::connect(engine, &MpvEngine::frameSaved, bar, [bar](const QString& path, bool saved) {
-        showForAWhile(bar, saved ? tr("Saved %1").arg(printableName(path))
-                                 : tr("Cannot save the frame"));
-    });
-    QObject::connect(engine, &MpvEngine::frameSaveRefused, bar,
+    QObject::connect(engine, &PlaybackEngine::frameSaved, bar,
+                     [bar](const QString& path, bool saved) {
+                         showForAWhile(bar, saved ? tr("Saved %1").arg(printableName(path))
+                                                  : tr("Cannot save the frame"));
+                     });
+    QObject::connect(engine, &PlaybackEngine::frameSaveRefused, bar,
                      [bar] { showForAWhile(bar, tr("Still saving the last frame")); });
-    QObject::connect(engine, &MpvEngine::passageChanged, bar, [bar, engine] {
+    QObject::connect(engine, &PlaybackEngine::passageChanged, bar, [bar, engine] {
         const std::optional<Passage> passage = engine->passage();
         bar->setPassage(passage ? std::optional(std::pair{passage->start, passage->end})
                                 : std::nullopt);
     });
 }
 
-void showAlignment(TransportBar* bar, PlayerPair* pair)
+void showAlignment(TransportBar* bar, Comparison* comparison)
 {
-    if (!pair)
+    if (!comparison)
         return;
-    QObject::connect(pair, &PlayerPair::alignmentProgressed, bar, [bar](double share) {
+    QObject::connect(comparison, &Comparison::alignmentProgressed, bar, [bar](double share) {
         bar->setStatus(tr("Aligning: %1 %").arg(int(share * 100)));
     });
-    QObject::connect(pair, &PlayerPair::alignmentCancelled, bar,
+    QObject::connect(comparison, &Comparison::alignmentCancelled, bar,
                      [bar] { showForAWhile(bar, tr("Alignment stopped")); });
-    QObject::connect(pair, &PlayerPair::alignmentFinished, bar,
-                     [bar](PlayerPair::Aligned outcome, double) {
+    QObject::connect(comparison, &Comparison::alignmentFinished, bar,
+                     [bar](Comparison::Aligned outcome, double) {
                          switch (outcome) {
-                         case PlayerPair::Aligned::Done:
+                         case Comparison::Aligned::Done:
                              showForAWhile(bar, tr("Aligned"));
                              break;
-                         case PlayerPair::Aligned::NoClearMatch:
+                         case Comparison::Aligned::NoClearMatch:
                              showForAWhile(bar, tr("No clear match"));
                              break;
-                         case PlayerPair::Aligned::NothingToCompare:
+                         case Comparison::Aligned::NothingToCompare:
                              showForAWhile(bar, tr("Nothing to align by"));
                              break;
                          }
                      });
 }
 
-void showLink(TransportBar* bar, PlayerLink* link, MpvEngine* engine)
+void showLink(TransportBar* bar, PlayerLink* link, PlaybackEngine* engine)
 {
     if (!link) {
         bar->linkButton()->hide();
@@ -114,7 +116,7 @@ void bindTransportBar(TransportBar& bar, PlayerActions& player)
     QObject::connect(&settings, &PlayerSettings::muteChanged, &bar, &TransportBar::setMuted);
     showEngineState(&bar, &player.engine());
     showLink(&bar, player.link(), &player.engine());
-    showAlignment(&bar, player.pair());
+    showAlignment(&bar, player.comparison());
 
     QObject::connect(&bar, &TransportBar::playPauseClicked, &player,
                      &PlayerActions::togglePlayPause);

@@ -1,14 +1,13 @@
 #include "playback/wipe_view.h"
 
-#include "pair/player_pair.h"
 #include "platform/hosted_component.h"
 #include "playback/difference_measurement.h"
 #include "playback/mpv_player.h"
 #include "playback/player_commands.h"
-#include "playback/player_keys.h"
 #include "playback/quality_graph.h"
 #include "playback/transport_bar.h"
 #include "playback/transport_binding.h"
+#include "session/player_keys.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -36,12 +35,12 @@ QWidget* commonParent(QWidget& first, QWidget& second)
 
 } // namespace
 
-WipeView::WipeView(MpvPlayer& first, MpvPlayer& second, PlayerPair& pair, MpvPlayer* origin)
+WipeView::WipeView(MpvPlayer& first, MpvPlayer& second, Comparison& comparison)
     : QWidget(first.window())
     , m_area(commonParent(first, second))
     , m_first(&first)
     , m_second(&second)
-    , m_pair(&pair)
+    , m_comparison(&comparison)
 {
     // Part of the players, shown over the window: the window's skin and font stay out of it.
     markHostedComponent(*this);
@@ -62,19 +61,11 @@ WipeView::WipeView(MpvPlayer& first, MpvPlayer& second, PlayerPair& pair, MpvPla
     // The picture takes the bar's place while full screen hides it, and gives the graph room.
     m_bar->installEventFilter(this);
     m_graph->installEventFilter(this);
-    m_measurement = new DifferenceMeasurement(first, second, &pair.link(), *m_bar, *m_graph, this);
-    connect(m_measurement, &DifferenceMeasurement::changed, this, &WipeView::publishLook);
-    connect(&m_flicker, &QTimer::timeout, this, [this] {
-        m_look.flickerShowsSecond = !m_look.flickerShowsSecond;
-        update(pictureRect());
-    });
-    // Either player may ask: the one the user's pane or menu belongs to.
-    for (MpvPlayer* player : {&first, &second})
-        connect(&player->actions(), &PlayerActions::comparisonRequested, this, &WipeView::adjust);
-
-    pair.enterComparison(&(origin ? *origin : first).engine());
+    new DifferenceMeasurement(comparison, first.actions(), *m_bar, *m_graph, this);
+    connect(&comparison, &Comparison::lookChanged, this, &WipeView::showLook);
+    connect(&comparison, &Comparison::shownPictureSaveRequested, this, &WipeView::saveShownPicture);
+    showLook();
     for (MpvPlayer* player : {&first, &second}) {
-        player->actions().setInWipeView(true);
         connect(player, &MpvPlayer::frameRendered, this, [this] {
             fitSecondOntoFirst();
             update(pictureRect());
@@ -110,21 +101,19 @@ void WipeView::restorePlayers()
     m_restored = true;
     for (MpvPlayer* player : {m_first.data(), m_second.data()}) {
         if (player) {
-            player->actions().setInWipeView(false);
-            player->actions().setComparison({});
             player->drawForPicture({});
         }
     }
     if (m_second)
         m_second->showAtAspect(0);
-    if (m_pair)
-        m_pair->leaveComparison();
+    if (m_comparison)
+        m_comparison->setShown(false);
 }
 
 void WipeView::setDivider(double share)
 {
-    m_look.divider = std::clamp(share, 0.0, 1.0);
-    update(pictureRect());
+    if (m_comparison)
+        m_comparison->setDivider(share);
 }
 
 QRect WipeView::pictureRect() const
@@ -136,7 +125,7 @@ QRect WipeView::pictureRect() const
 
 int WipeView::dividerX() const
 {
-    return qRound(m_look.divider * pictureRect().width());
+    return qRound(divider() * pictureRect().width());
 }
 
 void WipeView::drawOffscreen(bool offscreen)
@@ -207,7 +196,7 @@ void WipeView::mousePressEvent(QMouseEvent* event)
         return QWidget::mousePressEvent(event);
     // The divider is taken where it stands, or anywhere while the picture is whole; a zoomed
     // picture is dragged from anywhere else. Without a divider, a drag always pans.
-    const bool divided = m_look.mode == ComparisonLook::Divider;
+    const bool divided = look().mode == ComparisonLook::Divider;
     const bool nearDivider =
         divided && std::abs(event->position().x() - dividerX()) <= kDividerGrip;
     const bool zoomed = m_first && m_first->isZoomed();
@@ -253,8 +242,9 @@ void WipeView::mouseReleaseEvent(QMouseEvent*)
 void WipeView::wheelEvent(QWheelEvent* event)
 {
     // One notch of a common wheel is 120; with Ctrl, in the onion skin, it sets the opacity.
-    if (m_look.mode == ComparisonLook::OnionSkin && event->modifiers() & Qt::ControlModifier) {
-        adjust({PlayerCommand::AdjustOverlay, event->angleDelta().y() > 0 ? 1.0 : -1.0});
+    if (look().mode == ComparisonLook::OnionSkin && event->modifiers() & Qt::ControlModifier) {
+        m_comparison->perform(
+            0, {PlayerCommand::AdjustOverlay, event->angleDelta().y() > 0 ? 1.0 : -1.0});
         return;
     }
     if (m_first)
@@ -268,7 +258,7 @@ void WipeView::keyPressEvent(QKeyEvent* event)
         return;
     // The keys of a player, for both (Esc leaves full screen first, then the view).
     if (const std::optional<PlayerCommand> command = commandForKey(event->keyCombination()))
-        performPlayerCommand(m_first->actions(), *command);
+        perform(m_first->actions(), *command);
     else
         QWidget::keyPressEvent(event);
 }

@@ -1,19 +1,15 @@
 #pragma once
 
-#include "playback/comparison_look.h"
-#include "playback/player_command.h"
+#include "session/comparison.h"
 
 #include <QPointer>
-#include <QTimer>
 #include <QWidget>
 
 class QPainter;
 
 namespace tandemo {
 
-class DifferenceMeasurement;
 class MpvPlayer;
-class PlayerPair;
 class QualityGraph;
 class TransportBar;
 
@@ -21,7 +17,7 @@ class TransportBar;
 /// a divider the user drags, the second's right of it, pixel over pixel, so that a difference
 /// shows at the seam; or, asked for, their difference, one over the other (an onion skin) or
 /// each in turn (a flicker). The second picture is fitted onto the first's when their shapes
-/// differ. It measures how far the two differ frame by frame and draws that as a graph.
+/// differ. It shows the comparison's measuring of how far the two differ frame by frame as a graph.
 /// While it is shown the players are linked and one transport bar drives both; the wheel zooms
 /// and a drag away from the divider pans, the one picture. Closing it gives the players their
 /// own pictures back, as they were.
@@ -31,26 +27,20 @@ public:
     /// How close to the divider a press takes hold of it, in pixels.
     static constexpr int kDividerGrip = 8;
 
-    /// Covers the nearest widget that holds both players.
-    /// Shows the two players' videos, which `pair` shares; `origin` is the one it was asked for
-    /// in (the first when none is named): the pair links the other to that one's moment, and
-    /// gives back how they were when the view goes.
-    WipeView(MpvPlayer& first, MpvPlayer& second, PlayerPair& pair, MpvPlayer* origin = nullptr);
+    /// Covers the nearest widget that holds both players, and shows the comparison they share
+    /// while it is on (see Comparison::setShown); gone, it gives the players their own pictures
+    /// back.
+    WipeView(MpvPlayer& first, MpvPlayer& second, Comparison& comparison);
     ~WipeView() override;
     /// Gives the players back their own pictures now and goes away once back in the event loop.
     void dismiss();
 
     /// Where the divider stands, as a share of the picture's width from its left.
-    double divider() const { return m_look.divider; }
+    double divider() const { return look().divider; }
     void setDivider(double share);
     /// How the two pictures are laid over each other.
-    const ComparisonLook& look() const { return m_look; }
-    /// Carries out a command of the view (its mode, gain, onion skin or flicker, measuring).
-    void adjust(const PlayerCommand& command);
-    /// Changes of the flicker per second; 0 changes it on a key only.
-    double flickerRate() const;
+    const ComparisonLook& look() const;
     QualityGraph& graph() { return *m_graph; }
-    DifferenceMeasurement& measurement() { return *m_measurement; }
     /// The part of the view the videos are drawn in (above the transport bar).
     QRect pictureRect() const;
     TransportBar& transportBar() { return *m_bar; }
@@ -80,24 +70,18 @@ private:
     /// The second picture takes the first's shape, so that both fill the same rectangle.
     void fitSecondOntoFirst();
     void restorePlayers();
-    void setMode(ComparisonLook::Mode mode);
+    void showLook();
     /// The picture as shown, at the screen's resolution, and saved as a frame would be.
     QImage shownPicture() const;
     void paintPictures(QPainter& painter, const QRect& picture) const;
     void saveShownPicture();
-    /// Tells the players' menus how the view looks now.
-    void publishLook();
 
     QPointer<QWidget> m_area;
     QPointer<MpvPlayer> m_first;
     QPointer<MpvPlayer> m_second;
-    QPointer<PlayerPair> m_pair;
+    QPointer<Comparison> m_comparison;
     TransportBar* m_bar = nullptr;
     QualityGraph* m_graph = nullptr;
-    DifferenceMeasurement* m_measurement = nullptr;
-    ComparisonLook m_look;
-    int m_flickerRate = 2; // an index into the rates
-    QTimer m_flicker;
     double m_fittedAspect = 0;
     Drag m_drag = Drag::None;
     QPointF m_dragFrom;

@@ -1,86 +1,28 @@
-// The wipe view's ways of laying the two pictures over each other, and what is saved of them.
+// How the wipe view shows the comparison's look, and what is saved of it.
 #include "playback/wipe_view.h"
 
-#include "pair/saved_frames.h"
 #include "platform/file_names.h"
 #include "platform/pictures_folder.h"
-#include "playback/difference_measurement.h"
+#include "playback/comparison_paint.h"
 #include "playback/mpv_player.h"
 #include "playback/picture_save.h"
 #include "playback/transport_bar.h"
+#include "session/saved_frames.h"
 
 #include <QPainter>
 
-#include <algorithm>
-#include <iterator>
-
 namespace tandemo {
 
-namespace {
-
-// Changes of the flicker per second, from none (a key changes it) up.
-constexpr double kFlickerRates[] = {0, 0.5, 1, 2, 4, 8};
-constexpr int kFlickerRateCount = int(std::size(kFlickerRates));
-constexpr double kOpacityStep = 0.1;
-
-} // namespace
-
-double WipeView::flickerRate() const
+const ComparisonLook& WipeView::look() const
 {
-    return kFlickerRates[m_flickerRate];
+    static const ComparisonLook none;
+    return m_comparison ? m_comparison->look() : none;
 }
 
-void WipeView::setMode(ComparisonLook::Mode mode)
+void WipeView::showLook()
 {
-    m_look.mode = mode;
-    m_look.flickerShowsSecond = false;
-    m_flicker.stop();
-    if (mode == ComparisonLook::Flicker && flickerRate() > 0)
-        m_flicker.start(int(1000 / flickerRate()));
-    setCursor(mode == ComparisonLook::Divider ? Qt::SplitHCursor : Qt::ArrowCursor);
-}
-
-void WipeView::adjust(const PlayerCommand& command)
-{
-    switch (command.kind) {
-    case PlayerCommand::SetWipeMode:
-        setMode(ComparisonLook::Mode(
-            command.amount < 0 ? (m_look.mode + 1) % ComparisonLook::kModes
-                               : std::clamp(int(command.amount), 0, ComparisonLook::kModes - 1)));
-        break;
-    case PlayerCommand::StepDifferenceGain: {
-        const auto* gains = std::begin(ComparisonLook::kGains);
-        const auto* at = std::find(gains, std::end(ComparisonLook::kGains), m_look.gain);
-        m_look.gain = at + 1 < std::end(ComparisonLook::kGains) ? at[1] : gains[0];
-        break;
-    }
-    case PlayerCommand::AdjustOverlay:
-        if (m_look.mode == ComparisonLook::OnionSkin) {
-            m_look.opacity = std::clamp(m_look.opacity + command.amount * kOpacityStep, 0.0, 1.0);
-        } else if (m_look.mode == ComparisonLook::Flicker) {
-            m_flickerRate =
-                std::clamp(m_flickerRate + int(command.amount), 0, kFlickerRateCount - 1);
-            setMode(ComparisonLook::Flicker);
-        }
-        break;
-    case PlayerCommand::FlickNow:
-        if (m_look.mode == ComparisonLook::Flicker)
-            m_look.flickerShowsSecond = !m_look.flickerShowsSecond;
-        break;
-    case PlayerCommand::MeasureDifference:
-        m_measurement->toggle();
-        break;
-    case PlayerCommand::CopyMeasurements:
-        m_measurement->copy();
-        break;
-    case PlayerCommand::SaveFrames:
-        saveShownPicture();
-        break;
-    default:
-        break;
-    }
-    publishLook();
-    update();
+    setCursor(look().mode == ComparisonLook::Divider ? Qt::SplitHCursor : Qt::ArrowCursor);
+    update(pictureRect());
 }
 
 QImage WipeView::shownPicture() const
@@ -102,19 +44,10 @@ void WipeView::saveShownPicture()
     const QString path = folder.isEmpty() ? QString()
                                           : savedFramePath(folder, m_first->engine().file(),
                                                            m_first->engine().position(), {},
-                                                           modeName(m_look.mode).toLower());
+                                                           modeName(look().mode).toLower());
     const bool saved = !path.isEmpty() && savePicture(shownPicture(), path);
     m_bar->setStatus(saved ? tr("Saved %1").arg(printableName(path))
                            : tr("Cannot save the picture"));
-}
-
-void WipeView::publishLook()
-{
-    for (MpvPlayer* player : {m_first.data(), m_second.data()}) {
-        if (player)
-            player->actions().setComparison(
-                {int(m_look.mode), m_measurement->isMeasuring(), m_measurement->hasResults()});
-    }
 }
 
 void WipeView::paintPictures(QPainter& painter, const QRect& picture) const
@@ -124,7 +57,7 @@ void WipeView::paintPictures(QPainter& painter, const QRect& picture) const
         frame.setDevicePixelRatio(devicePixelRatioF());
         return frame;
     };
-    paintComparison(painter, picture, frameOf(m_first), frameOf(m_second), m_look);
+    paintComparison(painter, picture, frameOf(m_first), frameOf(m_second), look());
 }
 
 } // namespace tandemo

@@ -106,12 +106,12 @@ private slots:
     {
         Window window;
         QVERIFY(window.play("sound-a.mp4", "sound-b.mp4"));
-        PlayerLink& link = window.components.pair().link();
+        PlayerLink& link = window.components.session().link();
         QVERIFY(!link.isLinked());
 
         // Asked for in the left pane: progress in both bars, then linked with the offset.
         QTest::keyClick(&window.left(), Qt::Key_A);
-        QVERIFY(window.components.pair().isAligning());
+        QVERIFY(window.components.session().comparison().isAligning());
         QVERIFY(bothSay(window, "Aligning"));
         QVERIFY(bothSay(window, "Aligned"));
         QVERIFY(link.isLinked());
@@ -128,14 +128,14 @@ private slots:
         link.setLinked(false);
         QTest::keyClick(&window.right(), Qt::Key_P);
         QTest::keyClick(&window.right(), Qt::Key_Escape);
-        QVERIFY(!window.components.pair().isAligning());
+        QVERIFY(!window.components.session().comparison().isAligning());
         QVERIFY(bothSay(window, "Alignment stopped"));
         QTest::qWait(300);
         QVERIFY(!link.isLinked());
 
         // Soundtracks of their own: no clear match, and the panes stay as they were.
         QVERIFY(window.play("sound-a.mp4", "sound-other.mp4"));
-        performPlayerCommand(window.left().actions(), {PlayerCommand::AlignBySound});
+        perform(window.left().actions(), {PlayerCommand::AlignBySound});
         QVERIFY(bothSay(window, "No clear match"));
         QVERIFY(!link.isLinked());
         QCOMPARE(link.offsetOf(&window.right().engine()), 0.0);
@@ -147,7 +147,7 @@ private slots:
         QVERIFY(window.play("count-25.mp4", "count-30.mp4"));
         MpvPlayer& left = window.left();
         MpvPlayer& right = window.right();
-        PlayerLink& link = window.components.pair().link();
+        PlayerLink& link = window.components.session().link();
         link.linkWithOffset(&right.engine(), 0.5, &left.engine());
         QVERIFY(window.pauseBoth());
 
@@ -197,7 +197,7 @@ private slots:
         QVERIFY(std::abs(restarts[0].constLast().first - 1.0) < 0.1);
 
         // Cleared, both loop their whole files again.
-        performPlayerCommand(left.actions(), {PlayerCommand::ClearPassage});
+        perform(left.actions(), {PlayerCommand::ClearPassage});
         QVERIFY(!left.engine().passage() && !right.engine().passage());
         QVERIFY(!right.transportBar().passageMark().isVisible());
     }
@@ -210,19 +210,19 @@ private slots:
         MpvPlayer& right = window.right();
 
         // Hear the left pane: the right one is silent, its own volume and mute kept.
-        performPlayerCommand(left.actions(), {PlayerCommand::HearPane, 0});
+        perform(left.actions(), {PlayerCommand::HearPane, 0});
         QTRY_VERIFY_WITH_TIMEOUT(mpvFlag(right, "mute"), kPlayerTimeoutMs);
         QVERIFY(!mpvFlag(left, "mute"));
         QCOMPARE(right.settings().volume(), 50);
         QVERIFY(!right.settings().mute());
         QCOMPARE(mpvDouble(right, "volume"), 50.0);
-        performPlayerCommand(left.actions(), {PlayerCommand::HearPane, -1});
+        perform(left.actions(), {PlayerCommand::HearPane, -1});
         QTRY_VERIFY_WITH_TIMEOUT(!mpvFlag(right, "mute"), kPlayerTimeoutMs);
 
         // Mirrored, red and blue change sides, on screen and in a saved frame.
         QTRY_VERIFY_WITH_TIMEOUT(colourDistance(halvesOf(left).first, Qt::red) <= 12,
                                  kPlayerTimeoutMs);
-        performPlayerCommand(left.actions(), {PlayerCommand::ToggleMirror});
+        perform(left.actions(), {PlayerCommand::ToggleMirror});
         QTRY_VERIFY_WITH_TIMEOUT(colourDistance(halvesOf(left).first, Qt::blue) <= 12 &&
                                      colourDistance(halvesOf(left).second, Qt::red) <= 12,
                                  kPlayerTimeoutMs);
@@ -239,7 +239,7 @@ private slots:
         QVERIFY(colourDistance(frame.pixelColor(140, 60), Qt::red) <= 12);
 
         // The wipe view shows it mirrored too: blue at the far left, in the first's part.
-        performPlayerCommand(left.actions(), {PlayerCommand::ToggleWipeView});
+        perform(left.actions(), {PlayerCommand::ToggleWipeView});
         WipeView* wipe = window.components.wipeView();
         QVERIFY(wipe);
         QTRY_VERIFY_WITH_TIMEOUT(

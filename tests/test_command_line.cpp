@@ -3,7 +3,7 @@
 #include "app/command_line.h"
 #include "platform/file_names.h"
 #include "playback/player_commands.h"
-#include "playback/player_keys.h"
+#include "session/player_keys.h"
 
 #include <QMenu>
 #include <QtTest>

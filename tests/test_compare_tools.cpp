@@ -1,9 +1,9 @@
 // Comparing two videos closely on real players: an offset between linked panes, linked zoom,
 // the facts shown over a picture and saved frames.
-#include "pair/player_link.h"
 #include "playback/mpv_player.h"
 #include "playback/transport_bar.h"
 #include "playback/wipe_view.h"
+#include "session/player_link.h"
 #include "support/linked_window.h"
 #include "support/pictures_folder.h"
 #include "support/player_testing.h"

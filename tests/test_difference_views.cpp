@@ -1,7 +1,6 @@
 // Seeing the difference of two videos: the wipe view's overlay modes as they look, and the
 // measured difference of each frame pair against ffmpeg's own figures, with its graph.
 #include "analysis/quality_measure.h"
-#include "playback/difference_measurement.h"
 #include "playback/player_commands.h"
 #include "playback/quality_graph.h"
 #include "playback/transport_bar.h"
@@ -177,8 +176,9 @@ private slots:
     {
         Window window;
         QVERIFY(window.play("red.mp4", "red-squares.mp4"));
-        performPlayerCommand(window.left().actions(), {PlayerCommand::ToggleWipeView});
+        perform(window.left().actions(), {PlayerCommand::ToggleWipeView});
         WipeView& wipe = *window.components.wipeView();
+        const Comparison& comparison = window.components.session().comparison();
         QVERIFY(window.pauseBoth());
         const QPointF white(40, 40), faint(120, 80), plain(80, 105);
 
@@ -222,21 +222,21 @@ private slots:
         QTest::keyClick(&wipe, Qt::Key_Minus);
         QTest::keyClick(&wipe, Qt::Key_Minus);
         QTest::keyClick(&wipe, Qt::Key_Minus);
-        QCOMPARE(wipe.flickerRate(), 0.0);
+        QCOMPARE(comparison.flickerRate(), 0.0);
         const bool showsSecond = wipe.look().flickerShowsSecond;
         QVERIFY(shows(wipe, white, showsSecond ? Qt::blue : Qt::red));
         QVERIFY(shows(wipe, QPointF(150, 110), showsSecond ? Qt::blue : Qt::red));
         QTest::keyClick(&wipe, Qt::Key_X);
         QVERIFY(shows(wipe, white, showsSecond ? Qt::red : Qt::blue));
         QTest::keyClick(&wipe, Qt::Key_Plus);
-        QVERIFY(wipe.flickerRate() > 0);
+        QVERIFY(comparison.flickerRate() > 0);
         QVERIFY(shows(wipe, white, showsSecond ? Qt::blue : Qt::red));
         QVERIFY(shows(wipe, white, showsSecond ? Qt::red : Qt::blue));
         // Both stay on one moment while paused.
         QVERIFY(Window::paused(window.left()) && Window::paused(window.right()));
 
         // Back to the divider, from the right pane's menu.
-        performPlayerCommand(window.right().actions(), {PlayerCommand::SetWipeMode, 0});
+        perform(window.right().actions(), {PlayerCommand::SetWipeMode, 0});
         QCOMPARE(wipe.look().mode, ComparisonLook::Divider);
         QVERIFY(shows(wipe, QPointF(10, 60), Qt::red) && shows(wipe, QPointF(150, 60), Qt::blue));
     }
@@ -248,22 +248,22 @@ private slots:
         // Asked for in either pane (here the right one), it opens the wipe view and measures.
         QTest::keyClick(&window.right(), Qt::Key_D);
         WipeView* wipe = window.components.wipeView();
-        QVERIFY(wipe && wipe->measurement().isMeasuring());
+        const Comparison& comparison = window.components.session().comparison();
+        QVERIFY(wipe && comparison.isMeasuring());
         QVERIFY(wipe->transportBar().status().startsWith("Measuring the difference"));
-        QTRY_VERIFY_WITH_TIMEOUT(wipe->measurement().hasResults(), kPlayerTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!comparison.results().isEmpty(), kPlayerTimeoutMs);
         QVERIFY(wipe->graph().isVisible());
         QVERIFY(wipe->transportBar().status().startsWith("SSIM "));
         QVERIFY(wipe->pictureRect().bottom() < wipe->graph().geometry().top());
 
         // The figures go to the clipboard as CSV, from either pane's menu.
         QGuiApplication::clipboard()->clear();
-        performPlayerCommand(window.right().actions(), {PlayerCommand::CopyMeasurements});
-        QCOMPARE(QGuiApplication::clipboard()->text(),
-                 measurementsAsCsv(wipe->measurement().measure().samples()));
+        perform(window.right().actions(), {PlayerCommand::CopyMeasurements});
+        QCOMPARE(QGuiApplication::clipboard()->text(), measurementsAsCsv(comparison.results()));
 
         // A click on the worst frame's place takes both (paused) panes to its moment.
         QVERIFY(window.pauseBoth());
-        const QualitySample worst = summarise(wipe->measurement().measure().samples()).worst;
+        const QualitySample worst = summarise(comparison.results()).worst;
         QVERIFY(worst.seconds > 0);
         QTest::mouseClick(&wipe->graph(), Qt::LeftButton, {},
                           QPoint(wipe->graph().xOf(worst.seconds), 10));
@@ -273,9 +273,9 @@ private slots:
 
         // Measuring again and stopping at once leaves no figures.
         QTest::keyClick(wipe, Qt::Key_D);
-        QVERIFY(wipe->measurement().isMeasuring() && !wipe->graph().isVisible());
+        QVERIFY(comparison.isMeasuring() && !wipe->graph().isVisible());
         QTest::keyClick(wipe, Qt::Key_D);
-        QVERIFY(!wipe->measurement().isMeasuring());
+        QVERIFY(!comparison.isMeasuring());
         QCOMPARE(wipe->transportBar().status(), "Measuring stopped");
     }
 

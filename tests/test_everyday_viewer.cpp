@@ -1,9 +1,9 @@
 // The viewer as a new user meets it, in the real window with real players: full screen and back,
 // the focused pane marked, the keys panel, and a transport bar that fits its pane.
 #include "playback/keys_panel.h"
-#include "playback/player_keys.h"
 #include "playback/transport_bar.h"
 #include "playback/wipe_view.h"
+#include "session/player_keys.h"
 #include "support/real_window.h"
 #include "window/picture_box.h"
 

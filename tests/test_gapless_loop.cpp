@@ -3,9 +3,9 @@
 // core; and a pane decodes as much of the picture as it can show, while a saved frame is always
 // the whole decode.
 #include "engine/render_context.h"
-#include "pair/player_link.h"
 #include "playback/mpv_player.h"
 #include "playback/transport_bar.h"
+#include "session/player_link.h"
 #include "support/linked_window.h"
 #include "support/mpv_probe.h"
 #include "support/pictures_folder.h"

@@ -1,10 +1,10 @@
 // Inputs found by testing as a hostile user would: phone videos with rotation metadata, a clip
 // of two frames, frame steps faster than the engines answer, pipes beside a video, failed loads
 // over a playing one or replaced by a pipe, and names that are not UTF-8.
-#include "pair/player_link.h"
 #include "platform/file_names.h"
 #include "playback/transport_bar.h"
 #include "playback/wipe_view.h"
+#include "session/player_link.h"
 #include "support/bad_input_testing.h"
 #include "support/gui_watchdog.h"
 #include "support/linked_window.h"

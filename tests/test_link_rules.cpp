@@ -3,8 +3,8 @@
 // playing videos in step.
 #include "fakes/fake_engine.h"
 #include "fakes/linked_pair.h"
-#include "pair/player_link.h"
-#include "pair/transport_rules.h"
+#include "session/player_link.h"
+#include "session/transport_rules.h"
 
 #include <QSignalSpy>
 #include <QtTest>

@@ -2,11 +2,11 @@
 // different lengths and frame rates, where the link meets a new file, a reset offset and the wipe
 // view, the player's keys, and files dropped onto the panes.
 #include "app/platform_components.h"
-#include "pair/player_link.h"
 #include "playback/mpv_player.h"
 #include "playback/player_commands.h"
 #include "playback/transport_bar.h"
 #include "playback/wipe_view.h"
+#include "session/player_link.h"
 #include "support/linked_window.h"
 #include "support/player_testing.h"
 #include "window/form1.h"
@@ -163,7 +163,7 @@ private slots:
         right.actions().seekAloneTo(1.6);
         QTRY_COMPARE_WITH_TIMEOUT(left.transportBar().offsetText(), QString("-0.600 s"),
                                   kPlayerTimeoutMs);
-        performPlayerCommand(left.actions(), {PlayerCommand::ResetOffset});
+        perform(left.actions(), {PlayerCommand::ResetOffset});
         QCOMPARE(left.transportBar().offsetText(), QString());
         QTRY_VERIFY_WITH_TIMEOUT(together(true), kPlayerTimeoutMs);
 

@@ -2,9 +2,9 @@
 #include "analysis/media_facts.h"
 #include "engine/mpv_engine.h"
 #include "engine/mpv_options.h"
-#include "pair/saved_frames.h"
-#include "playback/player_settings.h"
 #include "playback/transport_bar.h"
+#include "session/player_settings.h"
+#include "session/saved_frames.h"
 #include "video/aligned_frame_buffer.h"
 #include "video/render_path.h"
 

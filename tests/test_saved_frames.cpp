@@ -2,10 +2,10 @@
 // full disk would have it: one save at a time, whole or not at all, never through a link planted
 // at its name.
 #include "fakes/linked_pair.h"
-#include "pair/saved_frames.h"
 #include "platform/file_names.h"
 #include "playback/mpv_player.h"
 #include "playback/transport_bar.h"
+#include "session/saved_frames.h"
 #include "support/linked_window.h"
 #include "support/player_testing.h"
 

@@ -1,8 +1,8 @@
 // Two files given at once start together, on fake engines: each waits at its first frame for
 // the other, and nothing else is held.
 #include "fakes/fake_engine.h"
-#include "pair/player_link.h"
-#include "pair/start_together.h"
+#include "session/player_link.h"
+#include "session/start_together.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "fakes/fake_engine.h"
-#include "pair/player_link.h"
+#include "session/player_link.h"
 
 namespace tandemo::testing {
 

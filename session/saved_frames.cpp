@@ -1,4 +1,4 @@
-#include "pair/saved_frames.h"
+#include "session/saved_frames.h"
 
 #include "analysis/media_facts.h"
 #include "engine/playback_engine.h"

@@ -1,6 +1,6 @@
-#include "pair/start_together.h"
+#include "session/start_together.h"
 
-#include "pair/player_link.h"
+#include "session/player_link.h"
 
 #include <utility>
 

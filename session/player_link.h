@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pair/transport_rules.h"
+#include "session/transport_rules.h"
 
 #include <QHash>
 #include <QList>

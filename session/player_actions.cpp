@@ -1,24 +1,25 @@
-#include "playback/player_actions.h"
+#include "session/player_actions.h"
 
-#include "pair/saved_frames.h"
 #include "platform/pictures_folder.h"
+#include "session/saved_frames.h"
 
 #include <algorithm>
 
 namespace tandemo {
 
-PlayerActions::PlayerActions(MpvEngine& engine, PlayerSettings& settings, PlayerPair* pair,
-                             QObject* parent)
+PlayerActions::PlayerActions(PlaybackEngine& engine, PlayerSettings& settings, PlayerLink* link,
+                             Comparison* comparison, QObject* parent)
     : QObject(parent)
     , m_engine(engine)
     , m_settings(settings)
-    , m_pair(pair)
+    , m_link(link)
+    , m_comparison(comparison)
 {
 }
 
 QList<transport::Target> PlayerActions::targets() const
 {
-    return m_pair ? m_pair->link().targetsOf(&m_engine) : transport::alone(m_engine);
+    return m_link ? m_link->targetsOf(&m_engine) : transport::alone(m_engine);
 }
 
 void PlayerActions::togglePlayPause()
@@ -110,8 +111,8 @@ void PlayerActions::resetZoom()
 void PlayerActions::saveFrames()
 {
     // Over each other in the wipe view, the two make one picture: that is what is saved.
-    if (m_inWipeView && m_comparison.mode != 0)
-        emit comparisonRequested({PlayerCommand::SaveFrames});
+    if (isInWipeView() && m_comparison->look().mode != ComparisonLook::Divider)
+        emit m_comparison->shownPictureSaveRequested();
     else
         tandemo::saveFrames(targets(), picturesFolder());
 }
@@ -136,28 +137,14 @@ void PlayerActions::setFactsShown(bool shown)
     emit factsShownChanged(shown);
 }
 
-void PlayerActions::toggleWipeView()
-{
-    if (m_pair)
-        emit wipeViewRequested();
-}
-
 void PlayerActions::leave()
 {
-    if (m_pair && m_pair->isAligning())
-        m_pair->cancelAlignment();
+    if (m_comparison && m_comparison->isAligning())
+        m_comparison->cancelAlignment();
     else if (m_fullScreen)
         emit fullScreenRequested(false);
-    else if (m_inWipeView)
-        toggleWipeView();
-}
-
-void PlayerActions::adjustComparison(const PlayerCommand& command)
-{
-    if (!m_inWipeView && command.kind == PlayerCommand::MeasureDifference)
-        toggleWipeView();
-    if (m_inWipeView)
-        emit comparisonRequested(command);
+    else if (isInWipeView())
+        m_comparison->setShown(false);
 }
 
 void PlayerActions::markPassage(bool start)
@@ -171,18 +158,6 @@ void PlayerActions::markPassage(bool start)
 void PlayerActions::clearPassage()
 {
     transport::setPassage(targets(), std::nullopt);
-}
-
-void PlayerActions::align(AlignmentSearch::By by)
-{
-    if (m_pair)
-        m_pair->align(by, &m_engine);
-}
-
-void PlayerActions::hear(int pane)
-{
-    if (m_pair)
-        m_pair->setHeard(pane);
 }
 
 void PlayerActions::toggleMirror()

@@ -1,4 +1,4 @@
-#include "pair/player_link.h"
+#include "session/player_link.h"
 
 #include "engine/playback_engine.h"
 

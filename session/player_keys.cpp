@@ -1,6 +1,6 @@
-#include "playback/player_keys.h"
+#include "session/player_keys.h"
 
-#include "pair/transport_rules.h"
+#include "session/transport_rules.h"
 
 #include <QKeySequence>
 

@@ -1,14 +1,10 @@
 #pragma once
 
-#include <QImage>
 #include <QString>
-
-class QPainter;
-class QRect;
 
 namespace tandemo {
 
-/// How the wipe view lays its two pictures over each other.
+/// How the view that compares two videos lays their pictures over each other.
 struct ComparisonLook {
     enum Mode {
         /// The first picture left of a divider, the second right of it.
@@ -36,13 +32,5 @@ struct ComparisonLook {
 
 /// A mode's name, as the menu shows it ("Onion Skin").
 QString modeName(ComparisonLook::Mode mode);
-
-/// The difference picture: for each channel, mid-grey plus the gain times how far the two differ.
-/// Both pictures are of one size.
-QImage differencePicture(const QImage& first, const QImage& second, int gain);
-
-/// Draws the two frames as the look says, at `origin`, clipped to `picture`.
-void paintComparison(QPainter& painter, const QRect& picture, const QImage& first,
-                     const QImage& second, const ComparisonLook& look);
 
 } // namespace tandemo

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "engine/mpv_engine.h"
-#include "pair/player_pair.h"
-#include "playback/player_command.h"
-#include "playback/player_settings.h"
+#include "engine/playback_engine.h"
+#include "session/comparison.h"
+#include "session/player_link.h"
+#include "session/player_settings.h"
 
 #include <QObject>
 #include <QPointF>
@@ -14,19 +14,22 @@ namespace tandemo {
 
 /// What the user can ask of one player, whether with its bar, its keys, its menu or in the wipe
 /// view: the verbs, carried out on its engine and, while the players are linked, on the others
-/// (pair/transport_rules.h), and the state of the player the menu shows. No widgets: the player
+/// (session/transport_rules.h), and the state of the player the menu shows. No widgets: the player
 /// widget owns it and shows what it says.
 class PlayerActions : public QObject {
     Q_OBJECT
 public:
-    /// The pair is what the player shares with the window's other player (none: it plays alone).
-    PlayerActions(MpvEngine& engine, PlayerSettings& settings, PlayerPair* pair,
-                  QObject* parent = nullptr);
+    /// The link and the comparison are what the player shares with the window's other players
+    /// (none: it plays alone).
+    PlayerActions(PlaybackEngine& engine, PlayerSettings& settings, PlayerLink* link = nullptr,
+                  Comparison* comparison = nullptr, QObject* parent = nullptr);
 
-    MpvEngine& engine() const { return m_engine; }
+    PlaybackEngine& engine() const { return m_engine; }
     PlayerSettings& settings() const { return m_settings; }
-    PlayerPair* pair() const { return m_pair; }
-    PlayerLink* link() const { return m_pair ? &m_pair->link() : nullptr; }
+    PlayerLink* link() const { return m_link; }
+    Comparison* comparison() const { return m_comparison; }
+    /// This player's place among those compared, or -1.
+    int pane() const { return m_comparison ? m_comparison->paneOf(&m_engine) : -1; }
 
     // While the players are linked, play, pause, stop, seeking, frame steps and speed act on all
     // of them.
@@ -59,10 +62,7 @@ public:
     bool factsShown() const { return m_factsShown; }
     void setFactsShown(bool shown);
     /// Whether the player is drawn in the wipe view, as its menu shows.
-    bool isInWipeView() const { return m_inWipeView; }
-    void setInWipeView(bool shown) { m_inWipeView = shown; }
-    /// Asks for the wipe view, or to leave it.
-    void toggleWipeView();
+    bool isInWipeView() const { return m_comparison && m_comparison->isShown(); }
 
     /// Whether the players fill the screen, as the menu shows.
     bool isFullScreen() const { return m_fullScreen; }
@@ -76,45 +76,26 @@ public:
     /// other loops the same moments, with its offset.
     void markPassage(bool start);
     void clearPassage();
-    /// Lines the two players up by their sound or their pictures (see PlayerPair::align).
-    void align(AlignmentSearch::By by);
-    /// Whose sound is heard: this player's pane, the other's, or both (-1).
-    void hear(int pane);
     /// Flips this player's picture left to right, or back.
     void toggleMirror();
     /// Asks for the keys and gestures to be shown.
     void showKeys() { emit keysRequested(); }
 
-    /// What the wipe view shows, as the menu shows it.
-    struct Comparison {
-        int mode = 0;
-        bool measuring = false;
-        bool measured = false;
-    };
-    const Comparison& comparison() const { return m_comparison; }
-    void setComparison(const Comparison& comparison) { m_comparison = comparison; }
-    /// Passes a command of the wipe view on to it; measuring opens it first.
-    void adjustComparison(const PlayerCommand& command);
-
 signals:
     void factsShownChanged(bool shown);
-    /// The user asked for the wipe view, or to leave it; whoever placed the players shows it.
-    void wipeViewRequested();
     /// The user asked for full screen or to leave it; whoever placed the players decides.
     void fullScreenRequested(bool on);
     void keysRequested();
-    void comparisonRequested(const tandemo::PlayerCommand& command);
 
 private:
     QList<transport::Target> targets() const;
 
-    MpvEngine& m_engine;
+    PlaybackEngine& m_engine;
     PlayerSettings& m_settings;
-    QPointer<PlayerPair> m_pair;
+    QPointer<PlayerLink> m_link;
+    QPointer<Comparison> m_comparison;
     bool m_factsShown = false;
-    bool m_inWipeView = false;
     bool m_fullScreen = false;
-    Comparison m_comparison;
 };
 
 } // namespace tandemo

@@ -1,6 +1,5 @@
-#include "playback/comparison_look.h"
+#include "playback/comparison_paint.h"
 
-#include <QCoreApplication>
 #include <QPainter>
 
 #include <algorithm>
@@ -14,13 +13,6 @@ namespace {
 constexpr int kAgreementGrey = 128;
 
 } // namespace
-
-QString modeName(ComparisonLook::Mode mode)
-{
-    static const char* const names[] = {"Divider", "Difference", "Onion Skin", "Flicker"};
-    static_assert(std::size(names) == ComparisonLook::kModes);
-    return QCoreApplication::translate("MpvPlayer", names[mode]);
-}
 
 QImage differencePicture(const QImage& first, const QImage& second, int gain)
 {

@@ -1,4 +1,4 @@
-#include "playback/player_settings.h"
+#include "session/player_settings.h"
 
 #include <QStringList>
 

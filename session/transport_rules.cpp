@@ -1,4 +1,4 @@
-#include "pair/transport_rules.h"
+#include "session/transport_rules.h"
 
 #include "engine/playback_engine.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "playback/player_command.h"
+#include "session/player_command.h"
 
 #include <QKeyCombination>
 #include <QList>

@@ -1,0 +1,268 @@
+#include "session/comparison.h"
+
+#include "session/player_link.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+
+namespace tandemo {
+
+namespace {
+
+// Changes of the flicker per second, from none (a key changes it) up.
+constexpr double kFlickerRates[] = {0, 0.5, 1, 2, 4, 8};
+constexpr int kFlickerRateCount = int(std::size(kFlickerRates));
+constexpr double kOpacityStep = 0.1;
+
+} // namespace
+
+Comparison::Comparison(PlayerLink& link, QObject* parent)
+    : QObject(parent)
+    , m_link(link)
+{
+    connect(&m_flicker, &QTimer::timeout, this, [this] {
+        m_look.flickerShowsSecond = !m_look.flickerShowsSecond;
+        emit lookChanged();
+    });
+    connect(&m_measure, &QualityMeasure::progressed, this, &Comparison::measuringProgressed);
+    connect(&m_measure, &QualityMeasure::finished, this, [this](bool complete) {
+        emit measuringChanged();
+        emit measured(!complete                       ? Measured::Unreadable
+                      : m_measure.samples().isEmpty() ? Measured::NoFrames
+                                                      : Measured::Complete);
+    });
+    connect(&link, &PlayerLink::offsetChanged, this, &Comparison::onOffsetChanged);
+    connect(&link, &PlayerLink::linkedChanged, this, &Comparison::onOffsetChanged);
+
+    connect(&m_alignment, &AlignmentSearch::progressed, this, &Comparison::alignmentProgressed);
+    connect(&m_alignment, &AlignmentSearch::finished, this,
+            [this](bool compared, const AlignmentSearch::Result& result) {
+                PlaybackEngine* second = pane(1);
+                if (!compared || !second) {
+                    emit alignmentFinished(Aligned::NothingToCompare, 0);
+                } else if (!result.clear) {
+                    emit alignmentFinished(Aligned::NoClearMatch, result.secondAhead);
+                } else {
+                    m_link.linkWithOffset(second, result.secondAhead,
+                                          m_alignOrigin ? m_alignOrigin.data() : second);
+                    emit alignmentFinished(Aligned::Done, result.secondAhead);
+                }
+            });
+}
+
+void Comparison::add(PlaybackEngine* engine)
+{
+    m_panes.append(engine);
+    connect(engine, &PlaybackEngine::loadStarted, this, [this] {
+        cancelAlignment();
+        dropResults();
+    });
+}
+
+void Comparison::remove(PlaybackEngine* engine)
+{
+    m_views.remove(engine);
+    m_panes.removeIf(
+        [engine](const QPointer<PlaybackEngine>& e) { return !e || e.data() == engine; });
+}
+
+int Comparison::paneOf(const PlaybackEngine* engine) const
+{
+    for (qsizetype i = 0; i < m_panes.size(); ++i) {
+        if (m_panes[i] == engine)
+            return int(i);
+    }
+    return -1;
+}
+
+bool Comparison::perform(int pane, const PlayerCommand& command)
+{
+    switch (command.kind) {
+    case PlayerCommand::ToggleWipeView:
+        setShown(!m_shown, pane);
+        return true;
+    case PlayerCommand::SetWipeMode:
+    case PlayerCommand::StepDifferenceGain:
+    case PlayerCommand::AdjustOverlay:
+    case PlayerCommand::FlickNow:
+        if (m_shown)
+            adjustLook(command);
+        return true;
+    case PlayerCommand::MeasureDifference:
+        // Measured in the view: it shows the figures.
+        setShown(true, pane);
+        toggleMeasuring();
+        return true;
+    case PlayerCommand::CopyMeasurements:
+        if (!results().isEmpty())
+            emit measurementsCopied(measurementsAsCsv(results()));
+        return true;
+    case PlayerCommand::HearPane:
+        setHeard(int(command.amount));
+        return true;
+    case PlayerCommand::AlignBySound:
+    case PlayerCommand::AlignByPicture:
+        align(command.kind == PlayerCommand::AlignBySound ? AlignmentSearch::By::Sound
+                                                          : AlignmentSearch::By::Picture,
+              pane);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void Comparison::setShown(bool shown, int origin)
+{
+    if (shown == m_shown)
+        return;
+    m_shown = shown;
+    if (shown) {
+        m_wasLinked = m_link.isLinked();
+        m_views.clear();
+        for (const QPointer<PlaybackEngine>& engine : m_panes) {
+            if (engine)
+                m_views.insert(engine, engine->view());
+        }
+        m_link.setLinked(true, pane(origin) ? pane(origin) : pane(0));
+    } else {
+        for (const QPointer<PlaybackEngine>& engine : m_panes) {
+            if (engine && m_views.contains(engine))
+                engine->setView(m_views.value(engine));
+        }
+        if (!m_wasLinked)
+            m_link.setLinked(false);
+        // The view opens as it did the first time; the measurements stay.
+        m_flicker.stop();
+        m_look = {};
+        m_flickerRate = 2;
+    }
+    emit shownChanged(shown);
+    emit lookChanged();
+}
+
+void Comparison::setDivider(double share)
+{
+    m_look.divider = std::clamp(share, 0.0, 1.0);
+    emit lookChanged();
+}
+
+double Comparison::flickerRate() const
+{
+    return kFlickerRates[m_flickerRate];
+}
+
+void Comparison::setMode(ComparisonLook::Mode mode)
+{
+    m_look.mode = mode;
+    m_look.flickerShowsSecond = false;
+    m_flicker.stop();
+    if (mode == ComparisonLook::Flicker && flickerRate() > 0)
+        m_flicker.start(int(1000 / flickerRate()));
+}
+
+void Comparison::adjustLook(const PlayerCommand& command)
+{
+    switch (command.kind) {
+    case PlayerCommand::SetWipeMode:
+        setMode(ComparisonLook::Mode(
+            command.amount < 0 ? (m_look.mode + 1) % ComparisonLook::kModes
+                               : std::clamp(int(command.amount), 0, ComparisonLook::kModes - 1)));
+        break;
+    case PlayerCommand::StepDifferenceGain: {
+        const auto* gains = std::begin(ComparisonLook::kGains);
+        const auto* at = std::find(gains, std::end(ComparisonLook::kGains), m_look.gain);
+        m_look.gain = at + 1 < std::end(ComparisonLook::kGains) ? at[1] : gains[0];
+        break;
+    }
+    case PlayerCommand::AdjustOverlay:
+        if (m_look.mode == ComparisonLook::OnionSkin) {
+            m_look.opacity = std::clamp(m_look.opacity + command.amount * kOpacityStep, 0.0, 1.0);
+        } else if (m_look.mode == ComparisonLook::Flicker) {
+            m_flickerRate =
+                std::clamp(m_flickerRate + int(command.amount), 0, kFlickerRateCount - 1);
+            setMode(ComparisonLook::Flicker);
+        }
+        break;
+    case PlayerCommand::FlickNow:
+        if (m_look.mode == ComparisonLook::Flicker)
+            m_look.flickerShowsSecond = !m_look.flickerShowsSecond;
+        break;
+    default:
+        break;
+    }
+    emit lookChanged();
+}
+
+void Comparison::toggleMeasuring()
+{
+    if (m_measure.isRunning()) {
+        m_measure.cancel();
+        emit measuringChanged();
+        emit measured(Measured::Stopped);
+        return;
+    }
+    PlaybackEngine* first = pane(0);
+    PlaybackEngine* second = pane(1);
+    if (!first || !second)
+        return;
+    m_measuredOffset = m_link.isLinked() ? m_link.offsetOf(second) : 0;
+    // Each as its pane shows it.
+    m_measure.start(first->file(), second->file(), m_measuredOffset,
+                    {first->isMirrored(), second->isMirrored()});
+    emit measuringChanged();
+    emit measuringProgressed(0);
+}
+
+void Comparison::dropResults()
+{
+    if (!m_measure.isRunning() && results().isEmpty())
+        return;
+    m_measure.clear();
+    emit measuringChanged();
+}
+
+void Comparison::onOffsetChanged()
+{
+    // Unlinked, the panes are apart by no offset at all: the figures stay for when they are
+    // linked again.
+    const PlaybackEngine* second = pane(1);
+    if (!second || !m_link.isLinked())
+        return;
+    if (std::abs(m_link.offsetOf(second) - m_measuredOffset) > 1e-9)
+        dropResults();
+}
+
+void Comparison::align(AlignmentSearch::By by, int origin)
+{
+    PlaybackEngine* first = pane(0);
+    PlaybackEngine* second = pane(1);
+    if (!first || !second || first->isIdle() || second->isIdle()) {
+        emit alignmentFinished(Aligned::NothingToCompare, 0);
+        return;
+    }
+    m_alignOrigin = pane(origin);
+    m_alignment.start(by, {first->file(), first->position(), first->duration()},
+                      {second->file(), second->position(), second->duration()});
+    emit alignmentProgressed(0);
+}
+
+void Comparison::cancelAlignment()
+{
+    if (!m_alignment.isRunning())
+        return;
+    m_alignment.cancel();
+    emit alignmentCancelled();
+}
+
+void Comparison::setHeard(int pane)
+{
+    m_heard = pane >= 0 && pane < m_panes.size() ? pane : -1;
+    for (qsizetype i = 0; i < m_panes.size(); ++i) {
+        if (m_panes[i])
+            m_panes[i]->setSilenced(m_heard >= 0 && i != m_heard);
+    }
+    emit heardChanged(m_heard);
+}
+
+} // namespace tandemo

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "analysis/alignment_search.h"
+#include "analysis/quality_measure.h"
+#include "engine/playback_engine.h"
+#include "session/comparison_look.h"
+#include "session/player_command.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include <optional>
+
+namespace tandemo {
+
+class PlayerLink;
+
+/// What comparing two panes' videos is made of, without widgets: whether the view that shows
+/// both in one picture is on and how it lays them over each other, measuring how far they differ
+/// frame by frame, lining them up by their sound or pictures, each with its progress and
+/// results, and hearing one of them. Any pane may ask for any of it; views show its state and pass
+/// on what the user asks. The first two panes added are the ones compared.
+class Comparison : public QObject {
+    Q_OBJECT
+public:
+    /// How an alignment ended.
+    enum class Aligned { Done, NoClearMatch, NothingToCompare };
+    /// How a measurement ended.
+    enum class Measured { Complete, NoFrames, Unreadable, Stopped };
+
+    explicit Comparison(PlayerLink& link, QObject* parent = nullptr);
+
+    /// The panes' engines, in order.
+    void add(PlaybackEngine* engine);
+    void remove(PlaybackEngine* engine);
+    int paneOf(const PlaybackEngine* engine) const;
+    PlaybackEngine* pane(int index) const { return m_panes.value(index); }
+
+    /// Carries out a comparison command asked for in a pane: the view on or off, its mode, gain,
+    /// onion skin or flicker, measuring (which shows the view first) and aligning. Returns
+    /// whether it was one.
+    bool perform(int pane, const PlayerCommand& command);
+
+    /// The view: on, the panes are linked from the pane it was asked in and how each was zoomed
+    /// and whether they were linked are kept, to be given back when it goes off.
+    bool isShown() const { return m_shown; }
+    void setShown(bool shown, int origin = 0);
+    const ComparisonLook& look() const { return m_look; }
+    void setDivider(double share);
+    /// Changes of the flicker per second; 0 changes it on a key only.
+    double flickerRate() const;
+
+    /// Starts measuring the first pane's video against the second's, with the link's offset,
+    /// each as its pane shows it; or stops the measuring under way.
+    void toggleMeasuring();
+    bool isMeasuring() const { return m_measure.isRunning(); }
+    /// The last complete measurement's figures, kept until a file or the offset changes.
+    const QList<QualitySample>& results() const { return m_measure.samples(); }
+
+    /// Finds the offset at which the first two panes line up and links them with it, from the
+    /// pane it was asked in. A weak match changes nothing; a new file stops it.
+    void align(AlignmentSearch::By by, int origin);
+    void cancelAlignment();
+    bool isAligning() const { return m_alignment.isRunning(); }
+
+    /// Whose sound is heard: one pane's alone (the others' are kept off, their own volume and
+    /// mute untouched), or -1 for all.
+    void setHeard(int pane);
+    int heard() const { return m_heard; }
+
+signals:
+    void shownChanged(bool shown);
+    void lookChanged();
+    /// Measuring started, stopped or ended, or its results went.
+    void measuringChanged();
+    void measuringProgressed(double share);
+    void measured(tandemo::Comparison::Measured outcome);
+    void alignmentProgressed(double share);
+    /// How the alignment ended; `secondAhead`: the offset it found, as the second pane's lead.
+    void alignmentFinished(tandemo::Comparison::Aligned outcome, double secondAhead);
+    void alignmentCancelled();
+    void heardChanged(int pane);
+    /// Asked for in a pane while the view lays the pictures over each other: the one picture it
+    /// shows is saved.
+    void shownPictureSaveRequested();
+    /// The measurements, as comma-separated values, for the clipboard.
+    void measurementsCopied(const QString& csv);
+
+private:
+    void setMode(ComparisonLook::Mode mode);
+    void adjustLook(const PlayerCommand& command);
+    /// Figures of other files, or of another offset, would mislead.
+    void dropResults();
+    void onOffsetChanged();
+
+    PlayerLink& m_link;
+    QList<QPointer<PlaybackEngine>> m_panes;
+    bool m_shown = false;
+    bool m_wasLinked = false;
+    QHash<PlaybackEngine*, ViewZoom> m_views;
+    ComparisonLook m_look;
+    int m_flickerRate = 2; // an index into the rates
+    QTimer m_flicker;
+    QualityMeasure m_measure;
+    double m_measuredOffset = 0;
+    AlignmentSearch m_alignment;
+    QPointer<PlaybackEngine> m_alignOrigin;
+    int m_heard = -1;
+};
+
+} // namespace tandemo

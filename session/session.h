@@ -1,0 +1,55 @@
+#pragma once
+
+#include "engine/playback_engine.h"
+#include "session/comparison.h"
+#include "session/player_actions.h"
+#include "session/player_link.h"
+#include "session/start_together.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+namespace tandemo {
+
+/// What the panes of one window share, in one place: the link between them and its offset,
+/// starting together, where files dropped on one of them play, and the comparison of the first
+/// two (its view, measuring, aligning, whose sound is heard). No widgets: it works on the
+/// panes' engines, carries out what is asked in any pane (see perform.h), and asks whoever
+/// placed the panes to open a file in one of them.
+class Session : public QObject {
+    Q_OBJECT
+public:
+    explicit Session(QObject* parent = nullptr);
+
+    PlayerLink& link() { return m_link; }
+    Comparison& comparison() { return m_comparison; }
+    /// Takes in the next pane: its engine, and what its user can ask of it.
+    void add(PlaybackEngine* engine, PlayerActions* actions = nullptr);
+    void remove(PlaybackEngine* engine);
+    int paneCount() const { return int(m_engines.size()); }
+    /// The pane of an engine of the session, or -1.
+    int paneOf(const PlaybackEngine* engine) const;
+    PlayerActions* actionsOf(int pane) const { return m_actions.value(pane); }
+
+    /// Files dropped on a pane: the first plays there and the following ones in the panes after
+    /// it, round to the first; more files than panes are ignored.
+    void dropOn(int pane, const QStringList& files);
+
+signals:
+    /// The file is to play in the pane, as if chosen for it.
+    void openRequested(int pane, const QString& file);
+
+private:
+    /// A file starts in one pane: what was set for the files before goes.
+    void onLoadStarted();
+
+    PlayerLink m_link;
+    Comparison m_comparison{m_link};
+    StartTogether m_startTogether;
+    QList<QPointer<PlaybackEngine>> m_engines;
+    QList<QPointer<PlayerActions>> m_actions;
+};
+
+} // namespace tandemo
