@@ -27,4 +27,9 @@ void LibavFreer::operator()(AVPacket* packet) const
     av_packet_free(&packet);
 }
 
+void keepLibavQuiet()
+{
+    av_log_set_level(AV_LOG_WARNING);
+}
+
 } // namespace tandemo

@@ -23,4 +23,8 @@ using LibavCodec = std::unique_ptr<AVCodecContext, LibavFreer>;
 using LibavFrame = std::unique_ptr<AVFrame, LibavFreer>;
 using LibavPacket = std::unique_ptr<AVPacket, LibavFreer>;
 
+/// Keeps libav's messages below warnings off standard error (its filters report their figures
+/// there as they close), for a program that has no player to take them in.
+void keepLibavQuiet();
+
 } // namespace tandemo

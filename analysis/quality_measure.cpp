@@ -257,6 +257,32 @@ double comparedSeconds(const QList<QualitySample>& samples)
     return samples.constLast().seconds - samples.constFirst().seconds + lastFrame;
 }
 
+namespace {
+
+QString decibels(double psnr)
+{
+    return std::isfinite(psnr) ? QString::number(psnr, 'f', 2) : QStringLiteral("inf");
+}
+
+} // namespace
+
+QString measurementsSummary(const QList<QualitySample>& samples)
+{
+    if (samples.isEmpty())
+        return {};
+    const QualitySummary summary = summarise(samples);
+    return QStringLiteral("SSIM %1 on average, worst %2 at frame %3 (%4 s)\n"
+                          "PSNR %5 dB on average, %6 dB at the worst frame\n"
+                          "%7 frame pairs compared, over %8 s\n")
+        .arg(summary.meanSsim, 0, 'f', 6)
+        .arg(summary.worst.ssim, 0, 'f', 6)
+        .arg(summary.worst.frame)
+        .arg(summary.worst.seconds, 0, 'f', 3)
+        .arg(decibels(summary.meanPsnr), decibels(summary.worst.psnr))
+        .arg(samples.size())
+        .arg(comparedSeconds(samples), 0, 'f', 3);
+}
+
 QString measurementsAsCsv(const QList<QualitySample>& samples)
 {
     QString csv = QStringLiteral("frame,time,psnr,ssim\n");
@@ -264,10 +290,12 @@ QString measurementsAsCsv(const QList<QualitySample>& samples)
         csv += QStringLiteral("%1,%2,%3,%4\n")
                    .arg(sample.frame)
                    .arg(sample.seconds, 0, 'f', 3)
-                   .arg(std::isfinite(sample.psnr) ? QString::number(sample.psnr, 'f', 2)
-                                                   : QStringLiteral("inf"))
+                   .arg(decibels(sample.psnr))
                    .arg(sample.ssim, 0, 'f', 6);
     }
+    // The summary follows as comment lines, which CSV readers can be told to pass over.
+    for (const QString& line : measurementsSummary(samples).split('\n', Qt::SkipEmptyParts))
+        csv += QStringLiteral("# ") + line + u'\n';
     return csv;
 }
 

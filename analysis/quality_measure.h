@@ -79,7 +79,10 @@ private:
 QualitySummary summarise(const QList<QualitySample>& samples);
 /// How long a stretch of the first video the samples cover, in seconds.
 double comparedSeconds(const QList<QualitySample>& samples);
-/// The figures as comma-separated values with a header row: frame, time, PSNR, SSIM.
+/// The averages, the worst frame and the stretch compared, in three lines of text.
+QString measurementsSummary(const QList<QualitySample>& samples);
+/// The figures as comma-separated values with a header row (frame, time, PSNR, SSIM), then the
+/// summary as lines that start with "#".
 QString measurementsAsCsv(const QList<QualitySample>& samples);
 
 } // namespace tandemo

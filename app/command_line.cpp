@@ -4,6 +4,8 @@
 #include "resources/version.h"
 #include "session/player_keys.h"
 
+#include <optional>
+
 namespace tandemo {
 
 namespace {
@@ -57,10 +59,58 @@ qsizetype optionsLength(const QList<QByteArray>& arguments)
     return arguments.size();
 }
 
+namespace {
+
+/// An option's value: after "=" in the argument, else the next argument (taken).
+std::optional<QString> valueOf(const QByteArray& argument, const QList<QByteArray>& arguments,
+                               qsizetype& i)
+{
+    if (const qsizetype equals = argument.indexOf('='); equals > 0)
+        return decodeFileName(argument.mid(equals + 1));
+    if (i + 1 >= arguments.size())
+        return std::nullopt;
+    return decodeFileName(arguments[++i]);
+}
+
+bool isOption(const QByteArray& argument, const char* name)
+{
+    return argument == name || argument.startsWith(QByteArray(name) + '=');
+}
+
+/// The comparisons' own rules: two files, options of their own only.
+void checkComparison(CommandLine& line, bool csvGiven, bool byGiven)
+{
+    const bool measuring = line.action == CommandLine::Action::Measure;
+    const bool aligning = line.action == CommandLine::Action::Align;
+    QString error;
+    if (!measuring && !aligning) {
+        if (csvGiven || byGiven)
+            error = csvGiven ? "--csv goes with --measure" : "--by goes with --align";
+    } else if (!line.unknownOptions.isEmpty()) {
+        error = "unknown option " + printableName(line.unknownOptions.constFirst());
+    } else if (line.files.size() + line.ignored.size() != 2) {
+        error = QString(measuring ? "--measure" : "--align") + " needs two files";
+    } else if (measuring && byGiven) {
+        error = "--by goes with --align";
+    } else if (aligning && csvGiven) {
+        error = "--csv goes with --measure";
+    } else if (line.alignBy != "sound" && line.alignBy != "picture") {
+        error = "--by is sound or picture, not " + printableName(line.alignBy);
+    }
+    if (!error.isEmpty()) {
+        line.action = CommandLine::Action::BadUsage;
+        line.usageError = error;
+    }
+}
+
+} // namespace
+
 CommandLine parseCommandLine(const QList<QByteArray>& arguments, bool passQtOptions)
 {
     CommandLine line;
     bool options = true;
+    bool csvGiven = false;
+    bool byGiven = false;
     QStringList files;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QByteArray& argument = arguments[i];
@@ -78,6 +128,25 @@ CommandLine parseCommandLine(const QList<QByteArray>& arguments, bool passQtOpti
         } else if (options && argument == "--version") {
             line.action = CommandLine::Action::ShowVersion;
             return line;
+        } else if (options && (argument == "--measure" || argument == "--align")) {
+            const auto asked =
+                argument == "--measure" ? CommandLine::Action::Measure : CommandLine::Action::Align;
+            if (line.action != CommandLine::Action::Run && line.action != asked) {
+                line.action = CommandLine::Action::BadUsage;
+                line.usageError = "--measure and --align are asked for one at a time";
+                return line;
+            }
+            line.action = asked;
+        } else if (options && (isOption(argument, "--csv") || isOption(argument, "--by"))) {
+            const bool csv = isOption(argument, "--csv");
+            const std::optional<QString> value = valueOf(argument, arguments, i);
+            if (!value || value->isEmpty()) {
+                line.action = CommandLine::Action::BadUsage;
+                line.usageError = QString(csv ? "--csv" : "--by") + " needs a value";
+                return line;
+            }
+            (csv ? line.csvFile : line.alignBy) = *value;
+            (csv ? csvGiven : byGiven) = true;
         } else if (options && argument.startsWith('-') && argument != "-") {
             line.unknownOptions << decodeFileName(argument);
         } else {
@@ -86,18 +155,35 @@ CommandLine parseCommandLine(const QList<QByteArray>& arguments, bool passQtOpti
     }
     line.files = files.mid(0, 2);
     line.ignored = files.mid(2);
+    checkComparison(line, csvGiven, byGiven);
     return line;
 }
 
 QString usageText()
 {
-    return QStringLiteral("Usage: tandemo [FILE [FILE]]\n"
-                          "Plays two videos side by side, each looping endlessly: the first FILE\n"
-                          "in the left pane, the second in the right.\n"
-                          "\n"
-                          "  --help      show this text and exit\n"
-                          "  --version   show the program's version and exit\n"
-                          "  --          treat every later argument as a file\n");
+    return QStringLiteral(
+        "Usage: tandemo [FILE [FILE]]\n"
+        "       tandemo --measure A B [--csv FILE]\n"
+        "       tandemo --align A B [--by sound|picture]\n"
+        "Plays two videos side by side, each looping endlessly: the first FILE\n"
+        "in the left pane, the second in the right.\n"
+        "\n"
+        "  --measure A B   compare video B with video A frame by frame (B scaled to A's\n"
+        "                  size, over the stretch both have) and print the average PSNR\n"
+        "                  and SSIM and the worst frame\n"
+        "  --csv FILE      with --measure: write every frame pair's figures to FILE as\n"
+        "                  CSV (frame, time, psnr, ssim), the summary after them\n"
+        "  --align A B     print how many seconds B is ahead of A where the two line up,\n"
+        "                  or \"no clear match\"\n"
+        "  --by WHAT       with --align: by their sound (the default) or picture\n"
+        "  --help          show this text and exit\n"
+        "  --version       show the program's version and exit\n"
+        "  --              treat every later argument as a file\n"
+        "\n"
+        "--measure and --align need no display, show their progress on standard error\n"
+        "when it is a terminal, and stop at Ctrl-C. They exit with 0 when done, 1 when\n"
+        "nothing could be found (no frames to compare, no clear match), 2 on bad\n"
+        "arguments or files that cannot be read.\n");
 }
 
 QString helpText()

@@ -7,12 +7,19 @@
 
 namespace tandemo {
 
-/// What the command line `tandemo [OPTION] [FILE [FILE]]` asks for.
+/// What the command line `tandemo [OPTION] [FILE [FILE]]` asks for: the window, or one of the
+/// comparisons that need no screen (`--measure A B`, `--align A B`).
 struct CommandLine {
-    enum class Action { Run, ShowHelp, ShowVersion };
+    enum class Action { Run, ShowHelp, ShowVersion, Measure, Align, BadUsage };
     Action action = Action::Run;
-    /// The files for the left and the right pane, in that order (at most two).
+    /// The files for the left and the right pane, in that order (at most two); the two compared.
     QStringList files;
+    /// Measuring: the file the figures go to as CSV (none: the summary only).
+    QString csvFile;
+    /// Aligning: by "sound" or by "picture".
+    QString alignBy = QStringLiteral("sound");
+    /// Why the arguments cannot be carried out.
+    QString usageError;
     /// Files past the second, which are not played.
     QStringList ignored;
     /// Options the program does not know: passed over, with a warning, so that it still starts.

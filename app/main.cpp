@@ -1,5 +1,6 @@
 #include "app/application_identity.h"
 #include "app/command_line.h"
+#include "app/comparison_command.h"
 #include "app/desktop_services.h"
 #include "app/platform_components.h"
 #include "platform/file_names.h"
@@ -24,11 +25,16 @@ QList<QByteArray> argumentsOf(int argc, char* argv[])
     return arguments;
 }
 
-/// Answers --help and --version; -1 when the program is to run.
-int answerWithoutWindow(const tandemo::CommandLine& line)
+/// Answers --help and --version, and carries out the comparisons that need no window; -1 when
+/// the window is to run.
+int answerWithoutWindow(const tandemo::CommandLine& line, int argc, char* argv[])
 {
     using Action = tandemo::CommandLine::Action;
     switch (line.action) {
+    case Action::Measure:
+    case Action::Align:
+    case Action::BadUsage:
+        return tandemo::runComparisonCommand(line, argc, argv);
     case Action::ShowHelp:
         std::fputs(qPrintable(tandemo::helpText()), stdout);
         return 0;
@@ -45,11 +51,12 @@ int answerWithoutWindow(const tandemo::CommandLine& line)
 
 int main(int argc, char* argv[])
 {
-    // Help and version need no display; Qt's own options (such as -platform) are
-    // passed over here and taken out of the arguments by QApplication before they are read again.
+    // Help, version and the comparisons of the command line need no display; Qt's own options
+    // (such as -platform) are passed over here and taken out of the arguments by QApplication
+    // before they are read again.
     const tandemo::CommandLine early =
         tandemo::parseCommandLine(argumentsOf(argc, argv), /*passQtOptions=*/true);
-    if (const int status = answerWithoutWindow(early); status >= 0)
+    if (const int status = answerWithoutWindow(early, argc, argv); status >= 0)
         return status;
 
     tandemo::skipGlWithoutGpu();
@@ -63,7 +70,7 @@ int main(int argc, char* argv[])
     QApplication app(qtArgc, qtArgv.data());
     const tandemo::CommandLine line =
         tandemo::parseCommandLine(argumentsOf(qtArgc, qtArgv.data()) + arguments.mid(optionsEnd));
-    if (const int status = answerWithoutWindow(line); status >= 0)
+    if (const int status = answerWithoutWindow(line, argc, argv); status >= 0)
         return status;
     for (const QString& option : line.unknownOptions)
         std::fprintf(stderr, "tandemo: unknown option %s, ignored\n",

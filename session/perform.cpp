@@ -82,8 +82,11 @@ void perform(PlayerActions& player, const PlayerCommand& command)
 
 void perform(Session& session, int pane, const PlayerCommand& command)
 {
+    // A pane that only holds a file (no one acts on it) still takes part in the comparison.
     if (PlayerActions* player = session.actionsOf(pane))
         perform(*player, command);
+    else if (pane >= 0 && pane < session.paneCount())
+        session.comparison().perform(pane, command);
 }
 
 } // namespace tandemo

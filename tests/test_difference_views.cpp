@@ -5,6 +5,7 @@
 #include "playback/quality_graph.h"
 #include "playback/transport_bar.h"
 #include "playback/wipe_view.h"
+#include "support/ffmpeg_figures.h"
 #include "support/linked_window.h"
 #include "support/pictures_folder.h"
 #include "support/wipe_testing.h"
@@ -23,31 +24,12 @@ using namespace tandemo::testing;
 
 namespace {
 
-/// ffmpeg's own per-frame figure of a filter (psnr_avg or All), read from its stats file.
-QList<double> ffmpegFigures(const QString& filter, const QString& key,
-                            const QString& first = "pattern.mp4",
-                            const QString& second = "pattern-low.mp4")
+/// ffmpeg's figures for two of the test clips, by default the pair most of these tests compare.
+QList<double> figuresOfFfmpeg(const QString& filter, const QString& key,
+                              const QString& first = "pattern.mp4",
+                              const QString& second = "pattern-low.mp4")
 {
-    QTemporaryDir dir;
-    const QString stats = dir.filePath("stats.log");
-    QProcess ffmpeg;
-    ffmpeg.start("ffmpeg",
-                 {"-nostdin", "-loglevel", "error", "-i", mediaPath(first), "-i", mediaPath(second),
-                  "-lavfi", QString("[0:v][1:v]%1=stats_file=%2").arg(filter, stats), "-f", "null",
-                  "-"});
-    if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
-        return {};
-    QFile file(stats);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QList<double> figures;
-    const QRegularExpression figure(key + ":([0-9.inf]+)");
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        if (const QRegularExpressionMatch match = figure.match(QString::fromLatin1(line));
-            match.hasMatch())
-            figures << match.captured(1).toDouble();
-    }
-    return figures;
+    return ffmpegFigures(filter, key, mediaPath(first), mediaPath(second));
 }
 
 /// Waits until the wipe view shows `colour` at a point of a 160x120 video.
@@ -74,8 +56,8 @@ private slots:
 
     void measuresEachFramePairAsFfmpegDoes()
     {
-        const QList<double> psnr = ffmpegFigures("psnr", "psnr_avg");
-        const QList<double> ssim = ffmpegFigures("ssim", "All");
+        const QList<double> psnr = figuresOfFfmpeg("psnr", "psnr_avg");
+        const QList<double> ssim = figuresOfFfmpeg("ssim", "All");
         QCOMPARE(psnr.size(), 75);
         QCOMPARE(ssim.size(), 75);
 
@@ -98,9 +80,11 @@ private slots:
             QVERIFY2(std::abs(samples[i].ssim - ssim[i]) <= 0.001, qPrintable(QString::number(i)));
         }
         const QStringList csv = measurementsAsCsv(samples).split('\n', Qt::SkipEmptyParts);
-        QCOMPARE(csv.size(), 76);
+        QCOMPARE(csv.size(), 79);
         QCOMPARE(csv[0], "frame,time,psnr,ssim");
         QVERIFY(csv[1].startsWith("0,0.000,"));
+        QVERIFY(csv[76].startsWith("# SSIM ") &&
+                csv[78] == "# 75 frame pairs compared, over 3.000 s");
 
         // With the second 0.4 s ahead, the first's frame 0 meets the second's frame 10, and the
         // second ends 0.4 s before the first.
@@ -138,7 +122,7 @@ private slots:
         // H.264 against MPEG-2 whose pictures begin after its sound: the first frame has no
         // partner and is left out, as ffmpeg leaves it out; the rest are ffmpeg's figures, up to
         // the end of the shorter (where ffmpeg goes on with the first's last frame).
-        const QList<double> ssim = ffmpegFigures("ssim", "All", "testsrc-4s.mp4", "bars-5s.mpg");
+        const QList<double> ssim = figuresOfFfmpeg("ssim", "All", "testsrc-4s.mp4", "bars-5s.mpg");
         const auto mixed = QualityMeasure::measure(mediaPath("testsrc-4s.mp4"),
                                                    mediaPath("bars-5s.mpg"), 0, never);
         QVERIFY(mixed);

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QFile>
+#include <QList>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace tandemo::testing {
+
+/// ffmpeg's own per-frame figure of a filter comparing two files (psnr_avg of `psnr`, All of
+/// `ssim`), read from its stats file; none when ffmpeg fails.
+inline QList<double> ffmpegFigures(const QString& filter, const QString& key, const QString& first,
+                                   const QString& second)
+{
+    QTemporaryDir dir;
+    const QString stats = dir.filePath("stats.log");
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg",
+                 {"-nostdin", "-loglevel", "error", "-i", first, "-i", second, "-lavfi",
+                  QString("[0:v][1:v]%1=stats_file=%2").arg(filter, stats), "-f", "null", "-"});
+    if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
+        return {};
+    QFile file(stats);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QList<double> figures;
+    const QRegularExpression figure(key + ":([0-9.inf]+)");
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        if (const QRegularExpressionMatch match = figure.match(QString::fromLatin1(line));
+            match.hasMatch())
+            figures << match.captured(1).toDouble();
+    }
+    return figures;
+}
+
+} // namespace tandemo::testing

@@ -1,0 +1,127 @@
+// The comparisons of the command line, run as a script would run them, with no display: the
+// figures of --measure against ffmpeg's own, --align against a known offset, and the word and
+// exit status of each way it can end.
+#include "support/ffmpeg_figures.h"
+#include "support/player_testing.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+
+using namespace tandemo::testing;
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+/// Runs the program with no display of any kind to reach.
+Outcome run(const QStringList& arguments)
+{
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(name);
+    program.setProcessEnvironment(environment);
+    program.start(TANDEMO_PROGRAM, arguments);
+    if (!program.waitForFinished(120000) || program.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {program.exitCode(), QString::fromUtf8(program.readAllStandardOutput()),
+            QString::fromUtf8(program.readAllStandardError())};
+}
+
+} // namespace
+
+class TestComparisonCommand : public QObject {
+    Q_OBJECT
+
+private slots:
+    void measuresEveryFramePairAsFfmpegDoes()
+    {
+        const QString first = mediaPath("pattern.mp4");
+        const QString second = mediaPath("pattern-low.mp4");
+        const QList<double> psnr = ffmpegFigures("psnr", "psnr_avg", first, second);
+        const QList<double> ssim = ffmpegFigures("ssim", "All", first, second);
+        QCOMPARE(psnr.size(), 75);
+        QCOMPARE(ssim.size(), 75);
+
+        QTemporaryDir folder;
+        const QString csvPath = folder.filePath("figures.csv");
+        const Outcome measured = run({"--measure", first, second, "--csv", csvPath});
+        QCOMPARE(measured.status, 0);
+        QVERIFY2(measured.out.startsWith("SSIM 0."), qPrintable(measured.out));
+        QVERIFY(measured.out.contains("\n75 frame pairs compared, over 3.000 s\n"));
+        // A script's log gets no progress: standard error is no terminal here.
+        QVERIFY2(measured.err.isEmpty(), qPrintable(measured.err));
+
+        QFile csv(csvPath);
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(csv.readAll()).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.value(0), "frame,time,psnr,ssim");
+        QCOMPARE(lines.size(), 1 + 75 + 3);
+        for (int i = 0; i < 75; ++i) {
+            const QStringList row = lines[1 + i].split(',');
+            QCOMPARE(row.value(0).toInt(), i);
+            QVERIFY2(std::abs(row.value(2).toDouble() - psnr[i]) <= 0.01, qPrintable(lines[1 + i]));
+            QVERIFY2(std::abs(row.value(3).toDouble() - ssim[i]) <= 0.0001,
+                     qPrintable(lines[1 + i]));
+        }
+        // The summary after the rows, as on standard output.
+        QCOMPARE(lines.mid(76).join('\n') + '\n',
+                 "# " + measured.out.split('\n').join("\n# ").chopped(2));
+    }
+
+    void alignsBySoundToTheMillisecondAndByPictureToAFrame()
+    {
+        const Outcome bySound =
+            run({"--align", mediaPath("sound-a.mp4"), mediaPath("sound-b.mp4")});
+        QCOMPARE(bySound.status, 0);
+        QVERIFY2(std::abs(bySound.out.trimmed().toDouble() - 1.37) < 0.001,
+                 qPrintable(bySound.out));
+        // The second starts 41 frames (at 30 a second) into the first: it is that far behind.
+        const Outcome byPicture = run(
+            {"--align", mediaPath("moving.mp4"), mediaPath("moving-later.mp4"), "--by", "picture"});
+        QCOMPARE(byPicture.status, 0);
+        QVERIFY2(std::abs(byPicture.out.trimmed().toDouble() + 41 / 30.0) < 1 / 30.0,
+                 qPrintable(byPicture.out));
+    }
+
+    void saysWhyItCannotAndExitsWithItsStatus_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("word");
+        const QString a = mediaPath("sound-a.mp4");
+        QTest::newRow("unrelated sound")
+            << QStringList{"--align", a, mediaPath("sound-other.mp4")} << 1 << "no clear match";
+        QTest::newRow("one file") << QStringList{"--measure", a} << 2 << "needs two files";
+        QTest::newRow("no such file") << QStringList{"--measure", a, "/nonexistent/b.mp4"} << 2
+                                      << "cannot read /nonexistent/b.mp4";
+        QTest::newRow("a folder") << QStringList{"--align", a, "/tmp"} << 2 << "not a regular file";
+        QTest::newRow("not a video")
+            << QStringList{"--measure", mediaPath("garbage.avi"), a} << 2 << "cannot measure";
+        QTest::newRow("by what") << QStringList{"--align", a, a, "--by", "smell"} << 2
+                                 << "--by is sound or picture";
+        QTest::newRow("both at once")
+            << QStringList{"--measure", "--align", a, a} << 2 << "one at a time";
+        QTest::newRow("an unknown option")
+            << QStringList{"--measure", "--fast", a, a} << 2 << "unknown option --fast";
+    }
+    void saysWhyItCannotAndExitsWithItsStatus()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, word);
+        const Outcome outcome = run(arguments);
+        QCOMPARE(outcome.status, status);
+        QVERIFY2((outcome.out + outcome.err).contains(word), qPrintable(outcome.out + outcome.err));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestComparisonCommand)
+#include "test_comparison_command.moc"
