@@ -1,0 +1,204 @@
+// Every comparison command asked for in the left pane and in the right one, through the real
+// window, as the user asks: with the pane's keys and its right-click menu. Each case checks what
+// the user sees: the wipe view and its picture in each mode, the measurement's figures, the link
+// an alignment makes, the passage in both bars, which pane is heard, the mirrored picture.
+#include "playback/passage_mark.h"
+#include "playback/quality_graph.h"
+#include "playback/transport_bar.h"
+#include "support/linked_window.h"
+#include "support/mpv_probe.h"
+#include "support/wipe_testing.h"
+#include "video/video_surface.h"
+
+#include <QMenu>
+#include <QtTest>
+
+#include <cmath>
+#include <memory>
+
+using namespace tandemo;
+using namespace tandemo::testing;
+
+namespace {
+
+/// Chooses an item of the player's right-click menu by its text (without the key shown beside
+/// it), going through the submenus named before it. Whether there was one to choose.
+bool choose(MpvPlayer& player, const QStringList& path)
+{
+    const std::unique_ptr<QMenu> menu = player.createContextMenu();
+    QMenu* level = menu.get();
+    for (const QString& text : path) {
+        QAction* found = nullptr;
+        for (QAction* action : level->actions()) {
+            if (action->text().section('\t', 0, 0) == text)
+                found = action;
+        }
+        if (!found)
+            return false;
+        if (found->menu()) {
+            level = found->menu();
+        } else {
+            found->trigger();
+            return true;
+        }
+    }
+    return false;
+}
+
+/// Whether the wipe view comes to show `colour` at a point of a 160x120 video.
+bool wipeShows(Window& window, QPointF point, QColor colour)
+{
+    return QTest::qWaitFor(
+        [&] {
+            WipeView* wipe = window.components.wipeView();
+            return wipe && colourDistance(shownAt(*wipe, {160, 120}, point), colour) <= 16;
+        },
+        kPlayerTimeoutMs);
+}
+
+/// The colour in the middle of the left half of the picture a player shows.
+QColor leftHalfOf(MpvPlayer& player)
+{
+    const QImage frame = player.videoSurface().grabFrame();
+    const QRectF video = videoRect(frame.size(), {160, 120});
+    return frame.pixelColor(int(video.left() + video.width() / 4), int(video.center().y()));
+}
+
+void askedInEitherPane()
+{
+    QTest::addColumn<int>("pane");
+    QTest::newRow("left pane") << 0;
+    QTest::newRow("right pane") << 1;
+}
+
+} // namespace
+
+class TestEitherPane : public QObject {
+    Q_OBJECT
+
+private slots:
+    void theWipeViewInEachMode_data() { askedInEitherPane(); }
+    void theWipeViewInEachMode()
+    {
+        QFETCH(int, pane);
+        Window window;
+        MpvPlayer& asking = pane == 0 ? window.left() : window.right();
+        QVERIFY(window.play("red.mp4", "blue.mp4"));
+
+        QTest::keyClick(&asking, Qt::Key_W);
+        QVERIFY(window.components.wipeView() && window.components.wipeView()->isVisible());
+        QVERIFY(window.pauseBoth());
+        const QPointF left(20, 60), right(140, 60);
+        QVERIFY(wipeShows(window, left, Qt::red) && wipeShows(window, right, Qt::blue));
+        // Each mode from the pane's menu: the difference of red and blue, half of each, then
+        // one of them whole.
+        QVERIFY(choose(asking, {"Wipe View Shows", "Difference"}));
+        QVERIFY(wipeShows(window, left, QColor(255, 128, 255)));
+        QVERIFY(choose(asking, {"Wipe View Shows", "Onion Skin"}));
+        QVERIFY(wipeShows(window, right, QColor(128, 0, 128)));
+        QVERIFY(choose(asking, {"Wipe View Shows", "Flicker"}));
+        QTest::keyClick(&asking, Qt::Key_Minus); // down to flicking on a key only
+        QTest::keyClick(&asking, Qt::Key_Minus);
+        QTest::keyClick(&asking, Qt::Key_Minus);
+        const QColor whole =
+            window.components.session().comparison().look().flickerShowsSecond ? Qt::blue : Qt::red;
+        QVERIFY(wipeShows(window, left, whole) && wipeShows(window, right, whole));
+        QTest::keyClick(&asking, Qt::Key_X);
+        QVERIFY(wipeShows(window, left, whole == Qt::red ? Qt::blue : Qt::red));
+        QVERIFY(choose(asking, {"Wipe View Shows", "Divider"}));
+        QVERIFY(wipeShows(window, left, Qt::red) && wipeShows(window, right, Qt::blue));
+
+        QVERIFY(choose(asking, {"Wipe View"}));
+        QTRY_VERIFY(!window.components.wipeView());
+        QVERIFY(!window.components.session().link().isLinked()); // as it was before
+    }
+
+    void measuringShowsItsFiguresInTheView_data() { askedInEitherPane(); }
+    void measuringShowsItsFiguresInTheView()
+    {
+        QFETCH(int, pane);
+        Window window;
+        MpvPlayer& asking = pane == 0 ? window.left() : window.right();
+        QVERIFY(window.play("pattern.mp4", "pattern-low.mp4"));
+        QTest::keyClick(&asking, Qt::Key_D);
+        WipeView* wipe = window.components.wipeView();
+        QVERIFY(wipe);
+        QTRY_VERIFY_WITH_TIMEOUT(wipe->transportBar().status().startsWith("SSIM 0.8"),
+                                 kPlayerTimeoutMs);
+        QVERIFY(wipe->graph().isVisible());
+        QVERIFY(choose(asking, {"Copy Measurements"}));
+    }
+
+    void aligningLinksThePanesAtTheOffsetFound_data() { askedInEitherPane(); }
+    void aligningLinksThePanesAtTheOffsetFound()
+    {
+        QFETCH(int, pane);
+        Window window;
+        MpvPlayer& asking = pane == 0 ? window.left() : window.right();
+        PlayerLink& link = window.components.session().link();
+        QVERIFY(window.play("sound-a.mp4", "sound-b.mp4"));
+        QTest::keyClick(&asking, Qt::Key_A);
+        QTRY_VERIFY_WITH_TIMEOUT(link.isLinked(), kPlayerTimeoutMs);
+        QVERIFY(std::abs(link.offsetOf(&window.right().engine()) - 1.37) < 0.002);
+        QTRY_VERIFY_WITH_TIMEOUT(asking.transportBar().status() == "Aligned", kPlayerTimeoutMs);
+
+        link.setLinked(false);
+        QVERIFY(window.play("moving.mp4", "moving-later.mp4"));
+        QVERIFY(choose(asking, {"Align by Picture"}));
+        QTRY_VERIFY_WITH_TIMEOUT(link.isLinked(), kPlayerTimeoutMs);
+        QVERIFY(std::abs(link.offsetOf(&window.right().engine()) + 41 / 30.0) < 1 / 30.0);
+    }
+
+    void passageSoundAndMirror_data() { askedInEitherPane(); }
+    void passageSoundAndMirror()
+    {
+        QFETCH(int, pane);
+        Window window;
+        MpvPlayer& asking = pane == 0 ? window.left() : window.right();
+        MpvPlayer& other = pane == 0 ? window.right() : window.left();
+        QVERIFY(window.play("halves.mp4", "halves.mp4"));
+        window.components.session().link().setLinked(true, &asking.engine());
+        QVERIFY(window.pauseBoth());
+
+        // A passage marked in the pane is looped in both, and both bars show it.
+        const auto bothAt = [&](double seconds) {
+            return QTest::qWaitFor(
+                [&] {
+                    return std::abs(Window::at(asking) - seconds) < 0.05 &&
+                           std::abs(Window::at(other) - seconds) < 0.05;
+                },
+                kPlayerTimeoutMs);
+        };
+        asking.actions().seekTo(0.5);
+        QVERIFY(bothAt(0.5));
+        QTest::keyClick(&asking, Qt::Key_BracketLeft);
+        asking.actions().seekTo(1.5);
+        QVERIFY(bothAt(1.5));
+        QVERIFY(choose(asking, {"End Passage Here"}));
+        for (MpvPlayer* player : {&asking, &other}) {
+            QVERIFY(player->engine().passage());
+            QVERIFY2(std::abs(player->engine().passage()->start - 0.5) < 0.05,
+                     qPrintable(QString::number(player->engine().passage()->start)));
+            QVERIFY(std::abs(player->engine().passage()->end - 1.5) < 0.05);
+            QVERIFY(player->transportBar().passageMark().isVisible());
+        }
+
+        // The other pane's sound, chosen in this one's menu: this one is silent.
+        QVERIFY(choose(asking, {"Sound From", pane == 0 ? "Right Pane" : "Left Pane"}));
+        QTRY_VERIFY_WITH_TIMEOUT(mpvFlag(asking, "mute"), kPlayerTimeoutMs);
+        QVERIFY(!mpvFlag(other, "mute"));
+        QVERIFY(choose(other, {"Sound From", "Both Panes"}));
+        QTRY_VERIFY_WITH_TIMEOUT(!mpvFlag(asking, "mute"), kPlayerTimeoutMs);
+
+        // Mirrored from its menu: this pane's halves change sides, the other's stay.
+        QTRY_VERIFY_WITH_TIMEOUT(colourDistance(leftHalfOf(asking), Qt::red) <= 12,
+                                 kPlayerTimeoutMs);
+        QVERIFY(choose(asking, {"Mirror"}));
+        QTRY_VERIFY_WITH_TIMEOUT(colourDistance(leftHalfOf(asking), Qt::blue) <= 12,
+                                 kPlayerTimeoutMs);
+        QVERIFY(colourDistance(leftHalfOf(other), Qt::red) <= 12);
+    }
+};
+
+QTEST_MAIN(TestEitherPane)
+#include "test_either_pane.moc"
