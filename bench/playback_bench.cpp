@@ -19,6 +19,7 @@
 #include "bench/gl_choice.h"
 #include "bench/menu_probe.h"
 #include "bench/screen_watch.h"
+#include "engine/mpv_engine.h"
 #include "playback/mpv_player.h"
 #include "session/perform.h"
 #include "video/video_surface.h"
@@ -239,7 +240,8 @@ int main(int argc, char* argv[])
         }
         for (int i = 0; i < 2; ++i) {
             const PaneRecord& record = records[i];
-            MpvEngine& engine = qobject_cast<MpvPlayer*>(players[i])->engine();
+            auto& engine =
+                *qobject_cast<MpvEngine*>(&qobject_cast<MpvPlayer*>(players[i])->engine());
             const std::vector<double> gaps = record.seamGaps();
             const double fps = (record.frames.size() - framesAtStart[i]) / wall;
             const double firstFrame =

@@ -4,7 +4,7 @@
 #include "analysis/frame_times.h"
 #include "analysis/media_facts.h"
 #include "engine/frame_save.h"
-#include "engine/playback_engine.h"
+#include "engine/player_engine.h"
 #include "engine/queued_wakeup.h"
 #include "platform/regular_file.h"
 
@@ -25,24 +25,6 @@ struct mpv_event;
 struct mpv_event_property;
 
 namespace tandemo {
-
-struct MpvEngineOptions {
-    /// Off plays the sound to a null output: timing as with sound, nothing audible. Tests and
-    /// benchmarks use it; the program plays sound.
-    bool audioOutput = true;
-    /// Turns rotated videos upright in the filter chain, so that the renderer only ever gets
-    /// unrotated pictures. mpv's software renderer needs this: it aborts on a picture to be
-    /// turned by 90 or 270 degrees.
-    bool rotateBeforeRendering = false;
-    /// Off decodes on the CPU only. Where pictures are drawn by the CPU, frames a GPU decoded
-    /// would only be copied back, and looking for a decoder costs time at every load. Decoding
-    /// on the CPU, the engine also leaves out the work a pane too small to show it cannot show.
-    bool hardwareDecoding = true;
-    /// A looping file starts its next pass without a pause: a second core waits at its start.
-    bool gaplessLoop = true;
-    /// Further mpv options, set after the player's own; for measuring alternatives.
-    std::vector<std::pair<std::string, std::string>> extraOptions;
-};
 
 /// Owns an mpv core; destroying it stops playback and frees the core.
 struct MpvCoreDeleter {
@@ -97,7 +79,7 @@ bool passOverloaded(const MpvCoreState& state);
 /// A looping file is played by two cores in turn: while one shows a pass, the other waits paused
 /// at the start with its first picture decoded, and takes over the moment the pass ends, so that
 /// no pause of a seek back shows between passes. Everything outside sees one player.
-class MpvEngine : public PlaybackEngine {
+class MpvEngine : public PlayerEngine {
     Q_OBJECT
 public:
     /// Makes and starts a core, or returns nullptr and the reason.
@@ -110,19 +92,19 @@ public:
     mpv_handle* handle() const { return m_shown.core.get(); }
 
     /// Replaces whatever is playing with the file; returns at once.
-    void loadFile(const QString& path, bool startPaused);
+    void loadFile(const QString& path, bool startPaused) override;
     /// Unloads the current file, leaving the core idle.
-    void unload();
-    void setVolume(int volume);
-    void setMute(bool mute);
-    void setLoop(bool loop);
+    void unload() override;
+    void setVolume(int volume) override;
+    void setMute(bool mute) override;
+    void setLoop(bool loop) override;
     /// Shows the picture with this width-to-height ratio whatever its own; 0 returns to its own.
-    void setAspectOverride(double aspect);
+    void setAspectOverride(double aspect) override;
     /// Scales every picture to fill its area (aspect kept), small ones too; off returns to
     /// showing small pictures at their own size.
-    void setScaledToFit(bool scaled);
+    void setScaledToFit(bool scaled) override;
     /// The size, in pixels, of the area the picture is drawn into: how large it is shown.
-    void setPictureArea(QSize pixels);
+    void setPictureArea(QSize pixels) override;
     bool isLooping() const { return m_looping; }
     /// Whether the next pass starts from the waiting core (else mpv seeks back as usual).
     bool isLoopGapless() const;
@@ -133,7 +115,11 @@ public:
 
     QString file() const override { return m_file; }
     /// What the file is, as far as the engine has read it, and where it plays.
-    MediaFacts facts() const;
+    MediaFacts facts() const override;
+    std::unique_ptr<RenderContext> softwareRenderContext() override;
+    std::unique_ptr<RenderContext> openGLRenderContext(void* (*getProcAddress)(void* context,
+                                                                               const char* name),
+                                                       void* x11Display) override;
     bool isPaused() const override { return m_shown.paused; }
     bool isIdle() const override { return m_shown.idle; }
     double position() const override { return m_shown.position; }
@@ -165,10 +151,6 @@ public:
     void setMirrored(bool mirrored) override;
     bool isMirrored() const override { return m_mirrored; }
     void saveFrame(const QString& path) override;
-
-signals:
-    /// The other core shows from now on: its current picture is the one to draw.
-    void shownCoreChanged();
 
 private:
     MpvEngine(MpvCore core, MpvCore waiting, const MpvEngineOptions& options);

@@ -1,4 +1,5 @@
 #include "engine/mpv_engine.h"
+#include "engine/render_context.h"
 
 #include <algorithm>
 
@@ -37,6 +38,23 @@ MediaFacts MpvEngine::facts() const
         facts.position = frame->seconds;
     }
     return facts;
+}
+
+std::unique_ptr<RenderContext> MpvEngine::softwareRenderContext()
+{
+    return RenderContext::software(*this);
+}
+
+std::unique_ptr<RenderContext>
+MpvEngine::openGLRenderContext(void* (*getProcAddress)(void* context, const char* name),
+                               void* x11Display)
+{
+    return RenderContext::openGL(*this, getProcAddress, x11Display);
+}
+
+std::unique_ptr<PlayerEngine> createPlayerEngine(const MpvEngineOptions& options, QString* error)
+{
+    return MpvEngine::create(options, error);
 }
 
 } // namespace tandemo

@@ -32,13 +32,13 @@ MediaPlayer* MpvPlayer::create(QWidget* parent, const MpvPlayerOptions& options,
     engineOptions.rotateBeforeRendering = path == RenderPath::Software;
     engineOptions.hardwareDecoding = path == RenderPath::OpenGL;
     QString error;
-    std::unique_ptr<MpvEngine> engine = MpvEngine::create(engineOptions, &error);
+    std::unique_ptr<PlayerEngine> engine = createPlayerEngine(engineOptions, &error);
     if (!engine)
         return new EmptyPlayer(error, parent);
     return new MpvPlayer(std::move(engine), path, parent, session);
 }
 
-MpvPlayer::MpvPlayer(std::unique_ptr<MpvEngine> engine, RenderPath path, QWidget* parent,
+MpvPlayer::MpvPlayer(std::unique_ptr<PlayerEngine> engine, RenderPath path, QWidget* parent,
                      Session* session)
     : MediaPlayer(parent)
     , m_renderPath(path)
@@ -96,18 +96,18 @@ void MpvPlayer::connectSettings()
         if (mode == QLatin1String("loop"))
             m_engine->setLoop(on);
     });
-    connect(&m_settings, &PlayerSettings::volumeChanged, m_engine.get(), &MpvEngine::setVolume);
-    connect(&m_settings, &PlayerSettings::muteChanged, m_engine.get(), &MpvEngine::setMute);
+    connect(&m_settings, &PlayerSettings::volumeChanged, m_engine.get(), &PlayerEngine::setVolume);
+    connect(&m_settings, &PlayerSettings::muteChanged, m_engine.get(), &PlayerEngine::setMute);
 }
 
 void MpvPlayer::connectEngine()
 {
     // What was drawn last belongs to a file that is gone.
-    connect(m_engine.get(), &MpvEngine::idleChanged, this, [this](bool idle) {
+    connect(m_engine.get(), &PlayerEngine::idleChanged, this, [this](bool idle) {
         if (idle)
             m_surface->clear();
     });
-    connect(m_engine.get(), &MpvEngine::fileFailed, this, [this] { m_surface->clear(); });
+    connect(m_engine.get(), &PlayerEngine::fileFailed, this, [this] { m_surface->clear(); });
     bindTransportBar(*m_transport, *m_actions);
 }
 

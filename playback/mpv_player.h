@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/mpv_engine.h"
+#include "engine/player_engine.h"
 #include "playback/media_player.h"
 #include "session/player_actions.h"
 #include "session/session.h"
@@ -37,7 +37,7 @@ public:
     static MediaPlayer* create(QWidget* parent, const MpvPlayerOptions& options = {},
                                Session* session = nullptr);
 
-    MpvPlayer(std::unique_ptr<MpvEngine> engine, RenderPath path, QWidget* parent = nullptr,
+    MpvPlayer(std::unique_ptr<PlayerEngine> engine, RenderPath path, QWidget* parent = nullptr,
               Session* session = nullptr);
     ~MpvPlayer() override;
 
@@ -47,7 +47,7 @@ public:
 
     const PlayerControlProperties& properties() const { return m_properties; }
     RenderPath renderPath() const { return m_renderPath; }
-    MpvEngine& engine() { return *m_engine; }
+    PlayerEngine& engine() { return *m_engine; }
     VideoSurface& videoSurface() { return *m_surface; }
     TransportBar& transportBar() { return *m_transport; }
     PlayerLink* link() const { return m_actions->link(); }
@@ -112,7 +112,7 @@ private:
     // The size of the picture the video is drawn for, while it is drawn for another view.
     QSize m_pictureSize;
     RenderPath m_renderPath;
-    std::unique_ptr<MpvEngine> m_engine;
+    std::unique_ptr<PlayerEngine> m_engine;
     VideoSurface* m_surface = nullptr;
     TransportBar* m_transport = nullptr;
     FactsOverlay* m_facts = nullptr;

@@ -99,7 +99,7 @@ private slots:
         form.show();
         auto& player = *qobject_cast<MpvPlayer*>(form.MediaPlayer1());
         for (const QString& path : disguised) {
-            QSignalSpy failed(&player.engine(), &MpvEngine::fileFailed);
+            QSignalSpy failed(&player.engine(), &PlaybackEngine::fileFailed);
             player.setURL(path);
             QVERIFY2(QTest::qWaitFor([&] { return failed.count() > 0; }, kPlayerTimeoutMs),
                      qPrintable(path));

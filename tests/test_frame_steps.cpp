@@ -91,7 +91,7 @@ private slots:
         QVERIFY(rewritten.write(other.readAll()) > 0);
         rewritten.close();
 
-        QSignalSpy failed(&player.engine(), &MpvEngine::fileFailed);
+        QSignalSpy failed(&player.engine(), &PlaybackEngine::fileFailed);
         QElapsedTimer clock;
         clock.start();
         double last = player.engine().position();

@@ -2,6 +2,7 @@
 // either render path, with the link, the transport and the settings holding across the change of
 // core; and a pane decodes as much of the picture as it can show, while a saved frame is always
 // the whole decode.
+#include "engine/mpv_engine.h"
 #include "engine/render_context.h"
 #include "playback/mpv_player.h"
 #include "playback/transport_bar.h"
@@ -115,9 +116,9 @@ private slots:
         // about twice as long again.
         Window window;
         QVERIFY(window.play("seam.mp4", "loop.mp4"));
-        QVERIFY(window.left().engine().isLoopGapless());
+        QVERIFY(mpvEngineOf(window.left()).isLoopGapless());
         QWidget& surface = *window.left().videoSurface().widget();
-        QSignalSpy switches(&window.left().engine(), &MpvEngine::shownCoreChanged);
+        QSignalSpy switches(&window.left().engine(), &PlayerEngine::shownCoreChanged);
         const SeamWatch watch(*surface.window(),
                               surface.mapTo(surface.window(), surface.rect().center()));
         QVERIFY(QTest::qWaitFor([&] { return watch.held().size() >= 5; }, kPlayerTimeoutMs));
@@ -125,7 +126,7 @@ private slots:
         // about as briefly at times, and must not pass for one.
         QVERIFY2(switches.count() >= int(watch.held().size()) - 1,
                  qPrintable(QString::number(switches.count())));
-        QVERIFY(window.left().engine().isLoopGapless());
+        QVERIFY(mpvEngineOf(window.left()).isLoopGapless());
         QString held;
         for (qint64 ms : watch.held())
             held += QString::number(ms) + " ";
@@ -146,10 +147,10 @@ private slots:
 
         // Passes of the left, each from the other core: both cores have the settings, whichever
         // shows now.
-        QSignalSpy switches(&left.engine(), &MpvEngine::shownCoreChanged);
+        QSignalSpy switches(&left.engine(), &PlayerEngine::shownCoreChanged);
         QVERIFY(QTest::qWaitFor([&] { return switches.count() >= 3; }, kPlayerTimeoutMs));
-        QCOMPARE(left.engine().handles().size(), std::size_t(2));
-        for (mpv_handle* core : left.engine().handles()) {
+        QCOMPARE(mpvEngineOf(left).handles().size(), std::size_t(2));
+        for (mpv_handle* core : mpvEngineOf(left).handles()) {
             QCOMPARE(mpvDouble(core, "speed"), 2.0);
             QVERIFY(mpvFlag(core, "mute"));
         }
@@ -183,9 +184,9 @@ private slots:
         left.actions().togglePlayPause();
         left.actions().seekTo(0.2);
         left.actions().markPassage(true);
-        QTRY_VERIFY(!left.engine().isLoopGapless());
+        QTRY_VERIFY(!mpvEngineOf(left).isLoopGapless());
         left.actions().clearPassage();
-        QVERIFY(left.engine().isLoopGapless());
+        QVERIFY(mpvEngineOf(left).isLoopGapless());
         const int afterPassage = switches.count();
         QVERIFY(QTest::qWaitFor([&] { return switches.count() > afterPassage; }, kPlayerTimeoutMs));
         QVERIFY(!left.engine().isPaused() && !right.engine().isPaused());
@@ -232,7 +233,7 @@ private slots:
         // 320x240 in a pane that shows it at less than half its size.
         QVERIFY(window.play("pattern-low.mp4", "loop.mp4"));
         QVERIFY(left.videoSurface().widget()->width() <= 160);
-        QVERIFY(left.engine().skipsLoopFilter());
+        QVERIFY(mpvEngineOf(left).skipsLoopFilter());
 
         left.actions().togglePlayPause();
         QTRY_VERIFY_WITH_TIMEOUT(left.engine().isPaused(), kPlayerTimeoutMs);
@@ -286,10 +287,10 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(std::abs(Window::at(left) - 1.6) < 0.01, kPlayerTimeoutMs);
 
         // Shown at its own size, the same frame is decoded in full again, where it was.
-        QTRY_VERIFY(left.engine().skipsLoopFilter());
+        QTRY_VERIFY(mpvEngineOf(left).skipsLoopFilter());
         left.resize(700, 500);
         QTRY_VERIFY_WITH_TIMEOUT(left.videoSurface().widget()->width() > 320 &&
-                                     !left.engine().skipsLoopFilter(),
+                                     !mpvEngineOf(left).skipsLoopFilter(),
                                  kPlayerTimeoutMs);
         QTest::qWait(500);
         QCOMPARE(Window::at(left), 1.6);

@@ -242,7 +242,7 @@ private slots:
         PlayerWindow window;
         MpvPlayer& player = window.left();
         const auto fails = [&](const QString& path) {
-            QSignalSpy failed(&player.engine(), &MpvEngine::fileFailed);
+            QSignalSpy failed(&player.engine(), &PlaybackEngine::fileFailed);
             player.setURL(path);
             return QTest::qWaitFor([&] { return failed.count() > 0 || player.engine().isIdle(); },
                                    kPlayerTimeoutMs);
@@ -259,12 +259,12 @@ private slots:
         QTemporaryDir folder;
         const QString swapped = folder.filePath("swapped.mp4");
         QVERIFY(QFile::copy(kCorpus + "/videos/empty.mp4", swapped));
-        QSignalSpy failedFirst(&player.engine(), &MpvEngine::fileFailed);
+        QSignalSpy failedFirst(&player.engine(), &PlaybackEngine::fileFailed);
         player.setURL(swapped);
         QTRY_VERIFY_WITH_TIMEOUT(!failedFirst.isEmpty(), kPlayerTimeoutMs);
         QVERIFY(QFile::remove(swapped));
         QVERIFY(mkfifo(encodeFileName(swapped).constData(), 0600) == 0);
-        QSignalSpy failedAgain(&player.engine(), &MpvEngine::fileFailed);
+        QSignalSpy failedAgain(&player.engine(), &PlaybackEngine::fileFailed);
         player.setFocus();
         QTest::keyClick(&player, Qt::Key_Space);
         QTRY_VERIFY_WITH_TIMEOUT(!failedAgain.isEmpty(), kPlayerTimeoutMs);
@@ -296,9 +296,9 @@ private slots:
         QVERIFY(QFile::copy(mediaPath("loop.mp4"), name));
         QVERIFY(mkfifo(encodeFileName(pipe).constData(), 0600) == 0);
         player.settings().setMode("loop", true);
-        QSignalSpy switched(&player.engine(), &MpvEngine::shownCoreChanged);
+        QSignalSpy switched(&player.engine(), &PlayerEngine::shownCoreChanged);
         const QMetaObject::Connection swap =
-            connect(&player.engine(), &MpvEngine::loadStarted, this, [&] {
+            connect(&player.engine(), &PlaybackEngine::loadStarted, this, [&] {
                 QVERIFY(std::rename(encodeFileName(pipe).constData(),
                                     encodeFileName(name).constData()) == 0);
             });
@@ -315,7 +315,7 @@ private slots:
         // A link to an endless device in the file's place is refused at once.
         QVERIFY(QFile::remove(name));
         QVERIFY(QFile::link("/dev/urandom", name));
-        QSignalSpy failed(&player.engine(), &MpvEngine::fileFailed);
+        QSignalSpy failed(&player.engine(), &PlaybackEngine::fileFailed);
         player.setURL(name);
         QTRY_VERIFY_WITH_TIMEOUT(!failed.isEmpty(), kPlayerTimeoutMs);
         QCOMPARE(failed.at(0).at(0).toString(), QString("not a regular file"));

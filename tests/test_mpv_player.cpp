@@ -112,7 +112,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(player->engine().position() > 0.7, kPlayerTimeoutMs);
 
         // Twice past the end and back to the start, never going idle in between.
-        QSignalSpy idle(&player->engine(), &MpvEngine::idleChanged);
+        QSignalSpy idle(&player->engine(), &PlaybackEngine::idleChanged);
         for (int pass = 0; pass < 2; ++pass) {
             QTRY_VERIFY_WITH_TIMEOUT(player->engine().position() < 0.3, kPlayerTimeoutMs);
             QTRY_VERIFY_WITH_TIMEOUT(player->engine().position() > 0.7, kPlayerTimeoutMs);

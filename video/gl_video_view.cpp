@@ -1,6 +1,6 @@
 #include "video/gl_video_view.h"
 
-#include "engine/mpv_engine.h"
+#include "engine/player_engine.h"
 
 #include <QGuiApplication>
 #include <QOpenGLContext>
@@ -19,7 +19,7 @@ void* getProcAddress(void*, const char* name)
 
 } // namespace
 
-GlVideoView::GlVideoView(MpvEngine& engine, QWidget* parent)
+GlVideoView::GlVideoView(PlayerEngine& engine, QWidget* parent)
     : QOpenGLWidget(parent)
     , m_engine(engine)
 {
@@ -58,7 +58,7 @@ void GlVideoView::initializeGL()
     if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>())
         x11Display = x11->display();
 #endif
-    m_context = RenderContext::openGL(m_engine, &getProcAddress, x11Display);
+    m_context = m_engine.openGLRenderContext(&getProcAddress, x11Display);
     if (!m_context) {
         m_failed = true;
         events().failed();
@@ -66,7 +66,7 @@ void GlVideoView::initializeGL()
     }
     m_context->setUpdateCallback(&GlVideoView::onRenderUpdate, this);
     // The core that shows now holds its first picture ready: it is drawn at once.
-    connect(&m_engine, &MpvEngine::shownCoreChanged, this, [this] {
+    connect(&m_engine, &PlayerEngine::shownCoreChanged, this, [this] {
         if (m_offscreenSize.isEmpty())
             update();
         else

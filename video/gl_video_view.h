@@ -12,7 +12,7 @@ class QOpenGLFramebufferObject;
 
 namespace tandemo {
 
-class MpvEngine;
+class PlayerEngine;
 
 /// Video drawn by mpv with OpenGL into the widget's framebuffer: the cheap path where the GL
 /// driver runs on a GPU. The render context can only be made once the widget has its GL context,
@@ -20,7 +20,7 @@ class MpvEngine;
 class GlVideoView : public QOpenGLWidget, public VideoSurface {
     Q_OBJECT
 public:
-    GlVideoView(MpvEngine& engine, QWidget* parent = nullptr);
+    GlVideoView(PlayerEngine& engine, QWidget* parent = nullptr);
     ~GlVideoView() override;
 
     QWidget* widget() override { return this; }
@@ -43,7 +43,7 @@ private:
     /// Renders the current frame into a framebuffer of the offscreen size and reads it back.
     void renderOffscreen();
 
-    MpvEngine& m_engine;
+    PlayerEngine& m_engine;
     std::unique_ptr<RenderContext> m_context;
     QueuedWakeup m_wakeup;
     bool m_failed = false;

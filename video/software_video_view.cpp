@@ -1,6 +1,6 @@
 #include "video/software_video_view.h"
 
-#include "engine/mpv_engine.h"
+#include "engine/player_engine.h"
 
 #include <QPaintEngine>
 #include <QPainter>
@@ -43,16 +43,16 @@ void makeOpaque(unsigned char* pixels, QSize size, std::size_t stride)
 
 } // namespace
 
-SoftwareVideoView::SoftwareVideoView(MpvEngine& engine, QWidget* parent)
+SoftwareVideoView::SoftwareVideoView(PlayerEngine& engine, QWidget* parent)
     : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAutoFillBackground(false);
 
-    m_context = RenderContext::software(engine);
+    m_context = engine.softwareRenderContext();
     if (m_context)
         m_context->setUpdateCallback(&SoftwareVideoView::onRenderUpdate, this);
-    connect(&engine, &MpvEngine::shownCoreChanged, this, &SoftwareVideoView::showOtherCore);
+    connect(&engine, &PlayerEngine::shownCoreChanged, this, &SoftwareVideoView::showOtherCore);
 }
 
 SoftwareVideoView::~SoftwareVideoView()

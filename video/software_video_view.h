@@ -12,7 +12,7 @@
 
 namespace tandemo {
 
-class MpvEngine;
+class PlayerEngine;
 
 /// Video drawn by mpv's software renderer, used wherever OpenGL would itself run on the CPU: there
 /// it costs a fraction of the CPU. On screen, mpv draws each frame straight into the window's
@@ -21,7 +21,7 @@ class MpvEngine;
 class SoftwareVideoView : public QWidget, public VideoSurface {
     Q_OBJECT
 public:
-    SoftwareVideoView(MpvEngine& engine, QWidget* parent = nullptr);
+    SoftwareVideoView(PlayerEngine& engine, QWidget* parent = nullptr);
     ~SoftwareVideoView() override;
 
     QWidget* widget() override { return this; }

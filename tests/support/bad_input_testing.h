@@ -56,8 +56,8 @@ public:
 inline void settle(MpvPlayer& player, const QString& path)
 {
     QSignalSpy frames(&player, &MpvPlayer::frameRendered);
-    QSignalSpy failed(&player.engine(), &MpvEngine::fileFailed);
-    QSignalSpy idle(&player.engine(), &MpvEngine::idleChanged);
+    QSignalSpy failed(&player.engine(), &PlaybackEngine::fileFailed);
+    QSignalSpy idle(&player.engine(), &PlaybackEngine::idleChanged);
     player.setURL(path);
     (void)QTest::qWaitFor(
         [&] { return frames.count() > 0 || failed.count() > 0 || player.engine().isIdle(); },

@@ -1,10 +1,16 @@
 #include "support/mpv_probe.h"
 
+#include "engine/mpv_engine.h"
 #include "playback/mpv_player.h"
 
 #include <mpv/client.h>
 
 namespace tandemo::testing {
+
+MpvEngine& mpvEngineOf(MpvPlayer& player)
+{
+    return *qobject_cast<MpvEngine*>(&player.engine());
+}
 
 double mpvDouble(mpv_handle* core, const char* property)
 {
@@ -22,18 +28,18 @@ bool mpvFlag(mpv_handle* core, const char* property)
 
 double mpvDouble(MpvPlayer& player, const char* property)
 {
-    return mpvDouble(player.engine().handle(), property);
+    return mpvDouble(mpvEngineOf(player).handle(), property);
 }
 
 bool mpvFlag(MpvPlayer& player, const char* property)
 {
-    return mpvFlag(player.engine().handle(), property);
+    return mpvFlag(mpvEngineOf(player).handle(), property);
 }
 
 QString mpvText(MpvPlayer& player, const char* property)
 {
     char* value = nullptr;
-    mpv_get_property(player.engine().handle(), property, MPV_FORMAT_STRING, &value);
+    mpv_get_property(mpvEngineOf(player).handle(), property, MPV_FORMAT_STRING, &value);
     const QString text = QString::fromUtf8(value);
     mpv_free(value);
     return text;

@@ -5,10 +5,14 @@
 struct mpv_handle;
 
 namespace tandemo {
+class MpvEngine;
 class MpvPlayer;
-}
+} // namespace tandemo
 
 namespace tandemo::testing {
+
+/// The mpv engine a real player plays with, for what only it can tell.
+MpvEngine& mpvEngineOf(MpvPlayer& player);
 
 // What a player's core says of a property, asked directly: for tests only, which may wait on
 // the core as the program never does.
