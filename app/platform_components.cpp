@@ -1,5 +1,6 @@
 #include "app/platform_components.h"
 
+#include "engine/decoder_policy.h"
 #include "platform/qt_common_dialog.h"
 #include "skin/skin_engine.h"
 
@@ -13,6 +14,9 @@ namespace tandemo {
 PlatformComponents::PlatformComponents(MpvPlayerOptions playerOptions)
     : m_playerOptions(std::move(playerOptions))
 {
+    // The window's panes share the machine's cores: each decodes knowing how many others play.
+    if (!m_playerOptions.engine.panesPlaying)
+        m_playerOptions.engine.panesPlaying = std::make_shared<PanesPlaying>();
     QObject::connect(&m_session, &Session::openRequested, [this](int pane, const QString& file) {
         if (MediaPlayer* player = m_players.value(pane))
             player->setURL(file);

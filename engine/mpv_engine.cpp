@@ -5,93 +5,19 @@
 #include <mpv/client.h>
 
 #include <QLoggingCategory>
-#include <QThread>
 
 #include <algorithm>
 #include <clocale>
 #include <utility>
 
-Q_LOGGING_CATEGORY(lcMpv, "tandemo.mpv", QtWarningMsg)
-
 namespace tandemo {
 
 namespace {
 
-enum ObservedProperty : std::uint64_t {
-    Pause = 1,
-    Idle,
-    Position,
-    Duration,
-    ContainerFps,
-    MeasuredFps,
-    OutputDrops,
-    DecoderDrops,
-    DisplayWidth,
-    DisplayHeight,
-    StoredWidth,
-    StoredHeight,
-    Codec,
-    BitRate,
-    Rotation,
-    AtEnd,
-};
-
 // Ids of the asynchronous requests made while a file is held at its "on_preloaded" hook.
-enum Request : std::uint64_t { PreloadedHook = 100, TrackList };
-
-MpvCore createCore(const MpvEngineOptions& options, QString* error)
-{
-    MpvCore core(mpv_create());
-    if (!core) {
-        if (error)
-            *error = QStringLiteral("The video engine could not be created.");
-        return nullptr;
-    }
-    const auto setOption = [&](const char* name, const char* value) {
-        if (const int status = mpv_set_option_string(core.get(), name, value); status < 0)
-            qCWarning(lcMpv, "mpv option %s=%s: %s", name, value, mpv_error_string(status));
-    };
-    for (const MpvOption& option : embeddedMpvOptions())
-        setOption(option.name, option.value);
-    setOption("vd-lavc-threads",
-              QByteArray::number(decoderThreadsFor(QThread::idealThreadCount())).constData());
-    // A pass that ends holds its last picture, playing on, until the other core takes over.
-    setOption("keep-open-pause", "no");
-    if (!options.audioOutput)
-        setOption("ao", "null");
-    if (options.rotateBeforeRendering)
-        setOption("video-rotate", "no");
-    if (!options.hardwareDecoding) {
-        // No codec may be decoded by hardware, whatever the spelling of hwdec: the engine
-        // changes that spelling to have the decoder opened anew with other settings.
-        setOption("hwdec", "no");
-        setOption("hwdec-codecs", "");
-    }
-    for (const auto& [name, value] : options.extraOptions)
-        setOption(name.c_str(), value.c_str());
-
-    if (const int status = mpv_initialize(core.get()); status < 0) {
-        if (error)
-            *error = QStringLiteral("The video engine could not start: %1")
-                         .arg(QString::fromUtf8(mpv_error_string(status)));
-        return nullptr;
-    }
-    mpv_hook_add(core.get(), PreloadedHook, "on_preloaded", 0);
-    return core;
-}
+enum Request : std::uint64_t { TrackList = 101 };
 
 } // namespace
-
-bool passOverloaded(const MpvCoreState& state)
-{
-    constexpr std::int64_t kMostDropsInAPass = 12;
-    return state.outputDrops - state.dropsAtPassStart > kMostDropsInAPass;
-}
-
-void MpvCoreDeleter::operator()(mpv_handle* core) const
-{
-    mpv_terminate_destroy(core);
-}
 
 std::unique_ptr<MpvEngine> MpvEngine::create(const MpvEngineOptions& options, QString* error)
 {
@@ -112,6 +38,7 @@ MpvEngine::MpvEngine(MpvCore core, MpvCore waiting, const MpvEngineOptions& opti
     , m_fullDecodeSave(
           [](double) {},
           [this](std::optional<bool> written) { finishFrameSave(written.value_or(false)); })
+    , m_decoding(!options.hardwareDecoding, options.panesPlaying)
 {
     m_shown.core = std::move(core);
     m_waiting.core = std::move(waiting);
@@ -123,29 +50,12 @@ MpvEngine::MpvEngine(MpvCore core, MpvCore waiting, const MpvEngineOptions& opti
 
 void MpvEngine::observe(mpv_handle* handle)
 {
-    mpv_request_log_messages(handle, "warn");
-    mpv_observe_property(handle, Pause, "pause", MPV_FORMAT_FLAG);
-    mpv_observe_property(handle, Idle, "idle-active", MPV_FORMAT_FLAG);
-    mpv_observe_property(handle, Position, "time-pos", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(handle, Duration, "duration", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(handle, ContainerFps, "container-fps", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(handle, MeasuredFps, "estimated-vf-fps", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(handle, OutputDrops, "frame-drop-count", MPV_FORMAT_INT64);
-    mpv_observe_property(handle, DecoderDrops, "decoder-frame-drop-count", MPV_FORMAT_INT64);
-    mpv_observe_property(handle, DisplayWidth, "dwidth", MPV_FORMAT_INT64);
-    mpv_observe_property(handle, DisplayHeight, "dheight", MPV_FORMAT_INT64);
-    mpv_observe_property(handle, Rotation, "video-params/rotate", MPV_FORMAT_INT64);
-    mpv_observe_property(handle, StoredWidth, "width", MPV_FORMAT_INT64);
-    mpv_observe_property(handle, StoredHeight, "height", MPV_FORMAT_INT64);
-    mpv_observe_property(handle, Codec, "video-codec", MPV_FORMAT_STRING);
-    mpv_observe_property(handle, BitRate, "video-bitrate", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(handle, AtEnd, "eof-reached", MPV_FORMAT_FLAG);
+    observeProperties(handle);
     mpv_set_wakeup_callback(handle, &MpvEngine::onWakeup, this);
 }
 
 MpvEngine::~MpvEngine()
 {
-    setPlaying(false);
     // No callback may reach this object once it is gone; the cores are destroyed after this.
     for (mpv_handle* handle : handles())
         mpv_set_wakeup_callback(handle, nullptr, nullptr);
@@ -195,8 +105,10 @@ void MpvEngine::handleEvent(MpvCoreState& state, const mpv_event& event)
     const bool showing = &state == &m_shown;
     switch (event.event_id) {
     case MPV_EVENT_PROPERTY_CHANGE:
-        handlePropertyChange(state, event.reply_userdata,
-                             *static_cast<mpv_event_property*>(event.data));
+        if (const std::optional<MpvProperty> changed = storeProperty(
+                state, event.reply_userdata, *static_cast<mpv_event_property*>(event.data));
+            changed && showing)
+            signalChange(*changed);
         break;
     case MPV_EVENT_FILE_LOADED:
         state.loaded = true;
@@ -261,104 +173,34 @@ void MpvEngine::handleEvent(MpvCoreState& state, const mpv_event& event)
     }
 }
 
-void MpvEngine::handlePropertyChange(MpvCoreState& state, std::uint64_t id,
-                                     const mpv_event_property& property)
+void MpvEngine::signalChange(MpvProperty property)
 {
-    const bool present = property.format != MPV_FORMAT_NONE && property.data;
-    const auto flag = [&] { return present && *static_cast<int*>(property.data) != 0; };
-    const auto number = [&] { return present ? *static_cast<double*>(property.data) : 0.0; };
-    const auto text = [&] {
-        return present ? QString::fromUtf8(*static_cast<char**>(property.data)) : QString();
-    };
-    const auto integer = [&] {
-        return present ? *static_cast<std::int64_t*>(property.data) : std::int64_t{0};
-    };
-
-    switch (id) {
-    case Pause:
-        state.paused = flag();
-        break;
-    case Idle:
-        state.idle = flag();
-        break;
-    case Position:
-        state.position = number();
-        break;
-    case Duration:
-        state.duration = number();
-        break;
-    case ContainerFps:
-        state.containerFps = number();
-        break;
-    case MeasuredFps:
-        state.measuredFps = number();
-        break;
-    case OutputDrops:
-        state.outputDrops = integer();
-        break;
-    case DecoderDrops:
-        state.decoderDrops = integer();
-        break;
-    case DisplayWidth:
-        state.videoSize.setWidth(int(integer()));
-        break;
-    case DisplayHeight:
-        state.videoSize.setHeight(int(integer()));
-        break;
-    case Rotation:
-        state.rotation = integer();
-        break;
-    case StoredWidth:
-        state.storedSize.setWidth(int(integer()));
-        break;
-    case StoredHeight:
-        state.storedSize.setHeight(int(integer()));
-        break;
-    case Codec:
-        // "h264 (H.264 / AVC / MPEG-4 AVC / MPEG-4 part 10)": the short name is enough.
-        state.codec = text().section(QLatin1Char(' '), 0, 0);
-        break;
-    case BitRate:
-        state.bitRate = number();
-        break;
-    case AtEnd:
-        state.atEnd = flag();
-        break;
-    default:
-        break;
-    }
-    if (&state == &m_shown)
-        signalChange(id);
-}
-
-void MpvEngine::signalChange(std::uint64_t id)
-{
-    switch (id) {
-    case Pause:
+    switch (property) {
+    case MpvProperty::Pause:
         m_sinceProgress.restart();
         emit pausedChanged(m_shown.paused);
         // Played from the last frame, the pass ends without another change of position.
         if (!m_shown.paused)
             switchAfterLastFrame();
         break;
-    case Idle:
+    case MpvProperty::Idle:
         emit idleChanged(m_shown.idle);
         break;
-    case Position:
+    case MpvProperty::Position:
         madeProgress();
         arriveFromSeek(false);
         emit positionChanged(m_shown.position);
         switchAfterLastFrame();
         break;
-    case Duration:
+    case MpvProperty::Duration:
         emit durationChanged(m_shown.duration);
         break;
-    case OutputDrops:
+    case MpvProperty::OutputDrops:
         // A pane that cannot decode in time has no time for a second core either.
         if (passOverloaded(m_shown) && isLoopGapless())
             fallBackToSeekingLoop();
         break;
-    case AtEnd:
+    case MpvProperty::AtEnd:
         if (m_shown.atEnd && isLoopGapless())
             switchCores();
         break;

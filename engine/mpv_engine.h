@@ -3,7 +3,9 @@
 #include "analysis/background_run.h"
 #include "analysis/frame_times.h"
 #include "analysis/media_facts.h"
+#include "engine/decoder_policy.h"
 #include "engine/frame_save.h"
+#include "engine/mpv_core.h"
 #include "engine/player_engine.h"
 #include "engine/queued_wakeup.h"
 #include "platform/regular_file.h"
@@ -25,52 +27,6 @@ struct mpv_event;
 struct mpv_event_property;
 
 namespace tandemo {
-
-/// Owns an mpv core; destroying it stops playback and frees the core.
-struct MpvCoreDeleter {
-    void operator()(mpv_handle* core) const;
-};
-using MpvCore = std::unique_ptr<mpv_handle, MpvCoreDeleter>;
-
-/// One core of the engine and what it last reported.
-struct MpvCoreState {
-    MpvCore core;
-    // The "on_preloaded" hook the core waits at, until the engine has set up the decoding.
-    std::uint64_t pendingHook = 0;
-    bool paused = false;
-    bool idle = true;
-    bool atEnd = false;
-    // A file is loaded and its first picture decoded after the last load or seek.
-    bool loaded = false;
-    bool restarted = false;
-    bool loopFilterSkipped = false;
-    double position = 0;
-    double duration = 0;
-    double containerFps = 0;
-    double measuredFps = 0;
-    std::int64_t outputDrops = 0;
-    std::int64_t decoderDrops = 0;
-    // The core's output drops when its pass began: a pass is judged by its own drops alone.
-    std::int64_t dropsAtPassStart = 0;
-    QSize storedSize;
-    QString codec;
-    double bitRate = 0;
-    QSize videoSize;
-    // How far the renderer turns the picture to show it upright, and how far a filter turns
-    // it before it is rendered (the one or the other).
-    std::int64_t rotation = 0;
-    std::int64_t filterRotation = 0;
-    // Which of two equal spellings of the hardware decoding option is set: changing it is what
-    // makes mpv open the decoder anew.
-    bool hwdecSpelledOtherWay = false;
-    // A reopening of the decoder with the loop filter asked for during a seek, done once the seek
-    // has shown its frame (reopening seeks to the frame showing, and would undo the seek).
-    bool fullDecoderPending = false;
-};
-
-/// Whether the pass the core shows has dropped so many frames that this pane cannot decode in
-/// time (and so has no time for a second core either).
-bool passOverloaded(const MpvCoreState& state);
 
 /// What plays a player's video through libmpv. mpv's wakeup callback only posts to this object's
 /// thread; events are read and turned into signals there. Nothing here waits for a core: state
@@ -160,9 +116,7 @@ private:
     void drainEvents();
     /// Applies one event of the core `state` holds; signals only for the core showing.
     void handleEvent(MpvCoreState& state, const mpv_event& event);
-    void handlePropertyChange(MpvCoreState& state, std::uint64_t id,
-                              const mpv_event_property& property);
-    void signalChange(std::uint64_t id);
+    void signalChange(MpvProperty property);
     void applyTrackList(MpvCoreState& state, const mpv_event_property* trackList);
     /// Sets a property on every core (a setting), or on the showing one only (transport).
     void setPropertyAsync(const char* name, const char* value);
@@ -204,13 +158,9 @@ private:
     void arriveFromSeek(bool restarted);
 
     // Decoding as the pane needs it.
-    /// Whether the pane shows a picture of the stored size large enough to see the loop filter.
-    bool loopFilterShows(QSize stored, std::int64_t rotation) const;
-    int otherPanesPlaying() const;
     /// Opens the core's decoder anew with the loop filter, at the frame showing.
     void reopenDecoderInFull(MpvCoreState& state);
     void updateLoopFilter();
-    void setPlaying(bool playing);
 
     MpvEngineOptions m_options;
     MpvCoreState m_shown;
@@ -250,14 +200,11 @@ private:
     BackgroundRun<bool> m_fullDecodeSave;
     FrameTimesReader m_frameTimes;
     ViewZoom m_view;
-    QSize m_pictureArea;
-    bool m_scaledToFit = false;
+    DecoderPolicy m_decoding;
     std::optional<Passage> m_passage;
     bool m_muted = false;
     bool m_silenced = false;
     bool m_mirrored = false;
-    // Whether this engine counts among the panes that share the machine's cores.
-    bool m_playing = false;
 };
 
 } // namespace tandemo

@@ -54,7 +54,7 @@ void MpvEngine::loadFile(const QString& path, bool startPaused)
                                           : QStringLiteral("cannot be opened"));
         return;
     }
-    setPlaying(true);
+    m_decoding.setPlaying(true);
     setPaused(startPaused);
     setPassage(std::nullopt);
     applyLoopMode();
@@ -70,7 +70,7 @@ void MpvEngine::failToOpen(const QString& reason)
 {
     m_opened = RegularFile();
     m_frameTimes.clear();
-    setPlaying(false);
+    m_decoding.setPlaying(false);
     commandAsync(m_shown.core.get(), {"stop"});
     emit fileFailed(reason);
 }
@@ -97,7 +97,7 @@ void MpvEngine::unload()
     m_waitingFile.clear();
     m_opened = RegularFile();
     m_frameTimes.clear();
-    setPlaying(false);
+    m_decoding.setPlaying(false);
     for (mpv_handle* core : handles())
         commandAsync(core, {"stop"});
 }
@@ -224,6 +224,7 @@ void MpvEngine::setSpeedNudge(double factor)
 void MpvEngine::setView(const ViewZoom& view)
 {
     m_view = view;
+    m_decoding.setZoom(view.zoom);
     setPropertyAsync("video-zoom", QByteArray::number(view.zoom, 'f', 4).constData());
     setPropertyAsync("video-pan-x", QByteArray::number(view.panX, 'f', 5).constData());
     setPropertyAsync("video-pan-y", QByteArray::number(view.panY, 'f', 5).constData());
@@ -349,7 +350,7 @@ void MpvEngine::setAspectOverride(double aspect)
 
 void MpvEngine::setScaledToFit(bool scaled)
 {
-    m_scaledToFit = scaled;
+    m_decoding.setScaledToFit(scaled);
     setPropertyAsync("video-unscaled", scaled ? "no" : kSmallPicturesUnscaled);
     updateLoopFilter();
 }

@@ -4,20 +4,11 @@
 
 #include <mpv/client.h>
 
-#include <QThread>
-
 #include <cmath>
 
 // How the engine loops a file through its two cores, and decodes what its pane can show.
 
 namespace tandemo {
-
-namespace {
-
-// The engines of this process that have a file to play: they share the machine's cores.
-int panesPlaying = 0;
-
-} // namespace
 
 void MpvEngine::setLoop(bool loop)
 {
@@ -210,35 +201,19 @@ void MpvEngine::applyTrackList(MpvCoreState& state, const mpv_event_property* tr
         const char* text = value.constData();
         mpv_set_property_async(core, id, name, MPV_FORMAT_STRING, &text);
     };
-    set("vd-lavc-threads", QByteArray::number(decoderThreadsFor(
-                               QThread::idealThreadCount(), track.size, otherPanesPlaying() > 0)));
+    set("vd-lavc-threads", QByteArray::number(m_decoding.threadsFor(track.size)));
     // The filter is set for every file, so that one file's rotation never stays for the next.
     state.filterRotation = m_options.rotateBeforeRendering ? track.rotation : 0;
-    // Only a decoder on the CPU can leave the loop filter out.
-    state.loopFilterSkipped =
-        !m_options.hardwareDecoding && !loopFilterShows(track.size, track.rotation);
+    state.loopFilterSkipped = m_decoding.skipsLoopFilter(track.size, track.rotation);
     set("vd-lavc-skiploopfilter", state.loopFilterSkipped ? "all" : "default");
     set("vf", videoFilters(state.filterRotation), kDecodingSetRequest);
 }
 
 void MpvEngine::setPictureArea(QSize pixels)
 {
-    // A picture of a pane's size is scaled faster by one thread than by several: handing out
-    // its slices costs more than it saves. A larger one is shared out.
-    const auto paneSized = [](QSize area) {
-        return qint64(area.width()) * area.height() <= 1280 * 720;
-    };
-    if (m_pictureArea.isEmpty() || paneSized(pixels) != paneSized(m_pictureArea))
-        setPropertyAsync("zimg-threads", paneSized(pixels) ? "1" : "0");
-    m_pictureArea = pixels;
+    if (const std::optional<const char*> threads = m_decoding.setPictureArea(pixels))
+        setPropertyAsync("zimg-threads", *threads);
     updateLoopFilter();
-}
-
-bool MpvEngine::loopFilterShows(QSize stored, std::int64_t rotation) const
-{
-    const bool turned = rotation % 180 == 90;
-    return loopFilterVisible(m_pictureArea, turned ? stored.transposed() : stored, m_view.zoom,
-                             m_scaledToFit);
 }
 
 void MpvEngine::updateLoopFilter()
@@ -247,7 +222,7 @@ void MpvEngine::updateLoopFilter()
     // smaller again, it keeps it until the next file, rather than decode its frames once more.
     for (MpvCoreState* state : {&m_shown, &m_waiting}) {
         if (state->core && state->loaded && state->loopFilterSkipped &&
-            loopFilterShows(state->storedSize, state->rotation + state->filterRotation))
+            m_decoding.loopFilterShows(state->storedSize, state->rotation + state->filterRotation))
             reopenDecoderInFull(*state);
     }
 }
@@ -265,18 +240,6 @@ void MpvEngine::reopenDecoderInFull(MpvCoreState& state)
     // decode the frame showing once more: the picture stays where it is.
     state.hwdecSpelledOtherWay = !state.hwdecSpelledOtherWay;
     commandAsync(core, {"set", "hwdec", state.hwdecSpelledOtherWay ? "auto-copy-safe" : "no"});
-}
-
-void MpvEngine::setPlaying(bool playing)
-{
-    if (playing != m_playing)
-        panesPlaying += playing ? 1 : -1;
-    m_playing = playing;
-}
-
-int MpvEngine::otherPanesPlaying() const
-{
-    return panesPlaying - (m_playing ? 1 : 0);
 }
 
 } // namespace tandemo

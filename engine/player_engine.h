@@ -13,6 +13,7 @@
 
 namespace tandemo {
 
+class PanesPlaying;
 class RenderContext;
 
 struct MpvEngineOptions {
@@ -29,6 +30,9 @@ struct MpvEngineOptions {
     bool hardwareDecoding = true;
     /// A looping file starts its next pass without a pause: a second core waits at its start.
     bool gaplessLoop = true;
+    /// The window's panes that play, which share the machine's cores (none: the pane counts
+    /// alone).
+    std::shared_ptr<PanesPlaying> panesPlaying;
     /// Further mpv options, set after the player's own; for measuring alternatives.
     std::vector<std::pair<std::string, std::string>> extraOptions;
 };

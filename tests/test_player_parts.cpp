@@ -1,5 +1,6 @@
 #include "analysis/frame_times.h"
 #include "analysis/media_facts.h"
+#include "engine/decoder_policy.h"
 #include "engine/mpv_engine.h"
 #include "engine/mpv_options.h"
 #include "playback/transport_bar.h"
@@ -177,6 +178,43 @@ private slots:
         QVERIFY(loopFilterVisible({1280, 720}, {320, 240}, 0, false));
         QVERIFY(!loopFilterVisible({120, 90}, {320, 240}, 0, true));
         QVERIFY(loopFilterVisible({}, hd, 0, false)); // not laid out yet: no guess
+
+        // A pane decodes without it only on the CPU, and as far as it shows the picture now.
+        DecoderPolicy cpu(true, nullptr), gpu(false, nullptr);
+        QCOMPARE(cpu.setPictureArea({594, 334}).value_or(""), "1");
+        QVERIFY(!cpu.setPictureArea({594, 300})); // the scaler's threads stay
+        gpu.setPictureArea({594, 334});
+        QVERIFY(cpu.skipsLoopFilter(hd, 0) && !gpu.skipsLoopFilter(hd, 0));
+        QVERIFY(cpu.skipsLoopFilter({1080, 1920}, 90)); // turned upright, still as small
+        cpu.setZoom(2);
+        QVERIFY(!cpu.skipsLoopFilter(hd, 0));
+        cpu.setZoom(0);
+        QCOMPARE(cpu.setPictureArea({1920, 1080}).value_or(""), "0");
+        QVERIFY(!cpu.skipsLoopFilter(hd, 0));
+    }
+
+    void panesShareTheCoresOfTheirOwnWindowOnly()
+    {
+        const QSize hd(1920, 1080);
+        const int cores = QThread::idealThreadCount();
+        auto window = std::make_shared<PanesPlaying>();
+        DecoderPolicy left(true, window), right(true, window);
+        DecoderPolicy otherWindow(true, std::make_shared<PanesPlaying>());
+        left.setPlaying(true);
+        otherWindow.setPlaying(true);
+        QCOMPARE(left.threadsFor(hd), decoderThreadsFor(cores, hd, false));
+        right.setPlaying(true);
+        right.setPlaying(true); // counted once
+        QCOMPARE(window->count(), 2);
+        QCOMPARE(left.threadsFor(hd), decoderThreadsFor(cores, hd, true));
+        QCOMPARE(otherWindow.threadsFor(hd), decoderThreadsFor(cores, hd, false));
+        {
+            DecoderPolicy gone(true, window);
+            gone.setPlaying(true);
+        }
+        right.setPlaying(false);
+        QCOMPARE(window->count(), 1);
+        QCOMPARE(left.threadsFor(hd), decoderThreadsFor(cores, hd, false));
     }
 
     void savedFrameNamesFitTheFileSystem()
