@@ -35,13 +35,13 @@ std::unique_ptr<MpvEngine> MpvEngine::create(const MpvEngineOptions& options, QS
 
 MpvEngine::MpvEngine(MpvCore core, MpvCore waiting, const MpvEngineOptions& options)
     : m_options(options)
-    , m_fullDecodeSave(
-          [](double) {},
-          [this](std::optional<bool> written) { finishFrameSave(written.value_or(false)); })
+    , m_saver([this](const QString& stagingPath) { return takeScreenshot(stagingPath); })
     , m_decoding(!options.hardwareDecoding, options.panesPlaying)
 {
     m_shown.core = std::move(core);
     m_waiting.core = std::move(waiting);
+    connect(&m_saver, &FrameSaver::saved, this, &PlaybackEngine::frameSaved);
+    connect(&m_saver, &FrameSaver::refused, this, &PlaybackEngine::frameSaveRefused);
     setUpPassEnd();
     setUpStallWatch();
     for (mpv_handle* handle : handles())
@@ -138,7 +138,7 @@ void MpvEngine::handleEvent(MpvCoreState& state, const mpv_event& event)
     case MPV_EVENT_COMMAND_REPLY:
         // The core that took the save may have stopped showing meanwhile.
         if (event.reply_userdata == kFrameSaveRequest)
-            finishFrameSave(event.error >= 0);
+            m_saver.screenshotWritten(event.error >= 0);
         break;
     case MPV_EVENT_PLAYBACK_RESTART:
         state.restarted = true;

@@ -4,7 +4,7 @@
 #include "analysis/frame_times.h"
 #include "analysis/media_facts.h"
 #include "engine/decoder_policy.h"
-#include "engine/frame_save.h"
+#include "engine/frame_saver.h"
 #include "engine/mpv_core.h"
 #include "engine/player_engine.h"
 #include "engine/queued_wakeup.h"
@@ -127,8 +127,8 @@ private:
     /// The filters before rendering: the one that turns the picture upright, and the mirror.
     QByteArray videoFilters(std::int64_t filterRotation) const;
     void applyMute();
-    void takeScreenshot();
-    void finishFrameSave(bool written);
+    /// Asks the core showing to write its frame; false when it cannot be asked.
+    bool takeScreenshot(const QString& stagingPath);
     /// Plays the file opened in the core; false when it cannot be handed over.
     bool loadOpenedFile(mpv_handle* core);
     void failToOpen(const QString& reason);
@@ -195,9 +195,7 @@ private:
     static constexpr std::uint64_t kFrameSaveRequest = 1000;
     // The id of the reply to the last setting made while a file waits at its hook.
     static constexpr std::uint64_t kDecodingSetRequest = 1002;
-    std::unique_ptr<FrameSave> m_frameSave;
-    // A save of a frame decoded again in full, outside the players.
-    BackgroundRun<bool> m_fullDecodeSave;
+    FrameSaver m_saver;
     FrameTimesReader m_frameTimes;
     ViewZoom m_view;
     DecoderPolicy m_decoding;

@@ -1,6 +1,5 @@
 #include "engine/mpv_engine.h"
 
-#include "engine/full_frame.h"
 #include "engine/mpv_options.h"
 #include "platform/file_names.h"
 
@@ -233,51 +232,16 @@ void MpvEngine::setView(const ViewZoom& view)
 
 void MpvEngine::saveFrame(const QString& path)
 {
-    // One save at a time: each holds a decoded frame and its encoding, and a held key would
-    // otherwise queue them by the hundred.
-    if (m_frameSave) {
-        emit frameSaveRefused();
-        return;
-    }
-    auto save = std::make_unique<FrameSave>(path);
-    if (!save->isReady() || m_shown.idle) {
-        emit frameSaved(path, false);
-        return;
-    }
-    m_frameSave = std::move(save);
-    // A frame is saved as the file holds it, whatever the pane shows: where the decoder left
-    // out what the pane could not show, the frame showing now is decoded again in full from
-    // the file, outside the players, so that playing on or a change of core cannot put
-    // another frame in its place.
-    if (m_shown.loopFilterSkipped) {
-        const QString staged = m_frameSave->stagingPath();
-        auto held = std::make_shared<RegularFile>(m_opened.reopened());
-        const double frame = frameStartAt(m_shown.position);
-        const bool mirrored = m_mirrored;
-        m_fullDecodeSave.start([=](const std::atomic_bool& cancelled, const auto&) {
-            const QImage picture = decodeFullFrame(*held, frame, mirrored, cancelled);
-            return std::optional<bool>(!picture.isNull() && picture.save(staged, "PNG"));
-        });
-        return;
-    }
-    takeScreenshot();
+    m_saver.save(path, {m_shown.idle, &m_opened, frameStartAt(m_shown.position), m_mirrored,
+                        m_shown.loopFilterSkipped});
 }
 
-void MpvEngine::takeScreenshot()
+bool MpvEngine::takeScreenshot(const QString& stagingPath)
 {
-    if (!m_frameSave)
-        return;
     // "video": the decoded picture at its own size, without the view's zoom or scaling.
-    const QByteArray file = encodeFileName(m_frameSave->stagingPath());
-    if (commandAsync(m_shown.core.get(), {"screenshot-to-file", file.constData(), "video"},
-                     kFrameSaveRequest) < 0)
-        finishFrameSave(false);
-}
-
-void MpvEngine::finishFrameSave(bool written)
-{
-    if (const std::unique_ptr<FrameSave> save = std::move(m_frameSave))
-        emit frameSaved(save->destination(), save->finish(written));
+    const QByteArray file = encodeFileName(stagingPath);
+    return commandAsync(m_shown.core.get(), {"screenshot-to-file", file.constData(), "video"},
+                        kFrameSaveRequest) >= 0;
 }
 
 void MpvEngine::setVolume(int volume)
