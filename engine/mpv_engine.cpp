@@ -43,7 +43,7 @@ MpvEngine::MpvEngine(MpvCore core, MpvCore waiting, const MpvEngineOptions& opti
     connect(&m_saver, &FrameSaver::saved, this, &PlaybackEngine::frameSaved);
     connect(&m_saver, &FrameSaver::refused, this, &PlaybackEngine::frameSaveRefused);
     setUpPassEnd();
-    setUpStallWatch();
+    connect(&m_stallWatch, &StallWatch::stalled, this, &MpvEngine::openAgainWhenStalled);
     for (mpv_handle* handle : handles())
         observe(handle);
 }
@@ -146,7 +146,7 @@ void MpvEngine::handleEvent(MpvCoreState& state, const mpv_event& event)
             reopenDecoderInFull(state);
         if (showing) {
             // A passage of one frame loops without a change of position.
-            madeProgress();
+            m_stallWatch.moved();
             arriveFromSeek(true);
             emit playbackRestarted();
             prepareWaitingCore();
@@ -177,7 +177,7 @@ void MpvEngine::signalChange(MpvProperty property)
 {
     switch (property) {
     case MpvProperty::Pause:
-        m_sinceProgress.restart();
+        m_stallWatch.restart();
         emit pausedChanged(m_shown.paused);
         // Played from the last frame, the pass ends without another change of position.
         if (!m_shown.paused)
@@ -187,7 +187,7 @@ void MpvEngine::signalChange(MpvProperty property)
         emit idleChanged(m_shown.idle);
         break;
     case MpvProperty::Position:
-        madeProgress();
+        m_stallWatch.moved();
         arriveFromSeek(false);
         emit positionChanged(m_shown.position);
         switchAfterLastFrame();

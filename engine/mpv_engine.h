@@ -8,6 +8,7 @@
 #include "engine/mpv_core.h"
 #include "engine/player_engine.h"
 #include "engine/queued_wakeup.h"
+#include "engine/stall_watch.h"
 #include "platform/regular_file.h"
 
 #include <QElapsedTimer>
@@ -145,11 +146,11 @@ private:
     /// The waiting core goes back to its start, paused, if it had been let go.
     void holdWaitingCore();
     void fallBackToSeekingLoop();
-    /// Watches that a playing pane's picture moves on: one held for good (its file rewritten
-    /// under it, say) is opened again, or reported as failed.
-    void setUpStallWatch();
-    void madeProgress();
-    void checkForStall();
+    /// How long the picture showing lasts, while it plays (see StallWatch).
+    std::optional<double> shownFrameLasts() const;
+    /// A pane held for good (its file rewritten under it, say) is opened again, or reported as
+    /// failed.
+    void openAgainWhenStalled(int times);
     /// Goes on from the start of the next pass (of the passage, if one is set).
     void startNextPass(bool paused);
     /// Sends a seek of the core showing to a moment (exact: to the frame at it).
@@ -181,11 +182,7 @@ private:
     // The waiting core is let go a little before it shows.
     QTimer m_nextPassStarts;
     bool m_waitingStarted = false;
-    // Since when the pane has shown nothing new, and how often it was opened again for that
-    // without moving on since.
-    QTimer m_stallCheck;
-    QElapsedTimer m_sinceProgress;
-    int m_stalledReloads = 0;
+    StallWatch m_stallWatch{[this] { return shownFrameLasts(); }};
     // Where the seeks under way go, and how many were sent since the last restart.
     std::optional<double> m_seekingTo;
     int m_seeksSinceRestart = 0;

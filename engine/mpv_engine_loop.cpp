@@ -147,41 +147,23 @@ void MpvEngine::fallBackToSeekingLoop()
         commandAsync(m_shown.core.get(), {"seek", "0", "absolute+exact"});
 }
 
-void MpvEngine::setUpStallWatch()
+std::optional<double> MpvEngine::shownFrameLasts() const
 {
-    m_sinceProgress.start();
-    m_stallCheck.setInterval(500);
-    connect(&m_stallCheck, &QTimer::timeout, this, &MpvEngine::checkForStall);
-    m_stallCheck.start();
-}
-
-void MpvEngine::madeProgress()
-{
-    m_sinceProgress.restart();
-    m_stalledReloads = 0;
-}
-
-void MpvEngine::checkForStall()
-{
-    if (m_file.isEmpty() || m_shown.idle || m_shown.paused || !m_shown.loaded) {
-        m_sinceProgress.restart();
-        return;
-    }
-    // Playing, the position moves at every frame: three seconds more than the time to the next
-    // frame without a move is a pane held for good, whatever held it.
+    if (m_file.isEmpty() || m_shown.idle || m_shown.paused || !m_shown.loaded)
+        return std::nullopt;
     const std::optional<double> next = m_frameTimes.times().frameStart(m_shown.position, 1);
     const double toNext = next ? *next - m_shown.position : frameDuration(*this);
-    constexpr double kStalledSeconds = 3;
-    if (m_sinceProgress.elapsed() < (kStalledSeconds + toNext / (m_speed * m_speedNudge)) * 1000)
-        return;
+    return toNext / (m_speed * m_speedNudge);
+}
+
+void MpvEngine::openAgainWhenStalled(int times)
+{
     // Opened again from its name: the file as it is now, or a clear failure. Twice without
     // moving on, and the file is taken for one that cannot be played.
-    if (++m_stalledReloads > 2) {
+    if (times > 2)
         failToOpen(QStringLiteral("playback stalled"));
-        return;
-    }
-    loadFile(m_file, false);
-    m_sinceProgress.restart();
+    else
+        loadFile(m_file, false);
 }
 
 void MpvEngine::giveUpWaitingCore()
