@@ -31,6 +31,10 @@ MediaFacts MpvEngine::facts() const
         return {};
     MediaFacts facts{m_file,      m_shown.storedSize, m_shown.codec,
                      frameRate(), m_shown.bitRate,    m_shown.position};
+    // Where the player has measured none (a short clip, paused at once), the file's own average
+    // over its length tells as much.
+    if (facts.bitRate <= 0 && m_shown.duration > 0 && m_opened.size() > 0)
+        facts.bitRate = double(m_opened.size()) * 8 / m_shown.duration;
     // The frame showing, as the file's own timestamps count it; a time past the last frame (a
     // step beyond the end) is that frame's.
     if (const std::optional<FrameAt> frame = m_frameTimes.times().frameAt(m_shown.position)) {

@@ -9,6 +9,7 @@
 #include "support/player_testing.h"
 
 #include <QMenu>
+#include <QRegularExpression>
 #include <QWheelEvent>
 #include <QtTest>
 
@@ -224,7 +225,10 @@ private slots:
         const QStringList facts = right.factsText().split('\n');
         QCOMPARE(facts.size(), 3);
         QCOMPARE(facts[0], QString("bars-360.mp4"));
-        QVERIFY2(facts[1].startsWith(QString("640\u00d7360  h264  25 fps  ")),
+        // A clip too short for the player to measure its bit rate: the file's average shows.
+        QVERIFY2(QRegularExpression("^640\u00d7360  h264  25 fps  [1-9][0-9]* kbit/s$")
+                     .match(facts[1])
+                     .hasMatch(),
                  qPrintable(facts[1]));
         QCOMPARE(facts[2], QString("Frame 15  0:00.600"));
 
