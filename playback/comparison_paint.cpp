@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <iterator>
 
@@ -39,8 +40,19 @@ QImage differencePicture(const QImage& first, const QImage& second, int gain)
     return out;
 }
 
+QRectF shownVideoRect(const QRectF& area, QSize size, const ViewZoom& view)
+{
+    if (size.isEmpty() || area.isEmpty())
+        return {};
+    const QSizeF fitted =
+        QSizeF(size).scaled(area.size(), Qt::KeepAspectRatio) * std::exp2(std::max(view.zoom, 0.0));
+    const QPointF centre =
+        area.center() + QPointF(view.panX * fitted.width(), view.panY * fitted.height());
+    return QRectF(centre - QPointF(fitted.width() / 2, fitted.height() / 2), fitted);
+}
+
 void paintComparison(QPainter& painter, const QRect& picture, const QImage& first,
-                     const QImage& second, const ComparisonLook& look)
+                     const QImage& second, const ComparisonLook& look, const QRectF& video)
 {
     painter.save();
     painter.setClipRect(picture);
@@ -59,7 +71,9 @@ void paintComparison(QPainter& painter, const QRect& picture, const QImage& firs
         }
         painter.setClipping(false);
         painter.setPen(QColor(255, 255, 255, 160));
-        painter.drawLine(x, picture.top(), x, picture.bottom());
+        const QRectF across = video.isEmpty() ? QRectF(picture) : video & QRectF(picture);
+        if (!across.isEmpty())
+            painter.drawLine(QPointF(x, across.top()), QPointF(x, across.bottom() - 1));
         break;
     }
     case ComparisonLook::Difference:

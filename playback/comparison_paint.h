@@ -1,11 +1,13 @@
 #pragma once
 
+#include "engine/playback_engine.h"
 #include "session/comparison_look.h"
 
 #include <QImage>
 
 class QPainter;
 class QRect;
+class QRectF;
 
 namespace tandemo {
 
@@ -13,8 +15,13 @@ namespace tandemo {
 /// Both pictures are of one size.
 QImage differencePicture(const QImage& first, const QImage& second, int gain);
 
-/// Draws the two frames as the look says, at `origin`, clipped to `picture`.
+/// Draws the two frames as the look says, at `origin`, clipped to `picture`. `video` is where the
+/// first video lies in it (the divider is drawn across the video only, not the bars beside it);
+/// empty when not known.
 void paintComparison(QPainter& painter, const QRect& picture, const QImage& first,
-                     const QImage& second, const ComparisonLook& look);
+                     const QImage& second, const ComparisonLook& look, const QRectF& video = {});
+
+/// Where a video of `size`, scaled to fit `area` and zoomed and panned as `view` says, lies.
+QRectF shownVideoRect(const QRectF& area, QSize size, const ViewZoom& view);
 
 } // namespace tandemo

@@ -57,7 +57,10 @@ void WipeView::paintPictures(QPainter& painter, const QRect& picture) const
         frame.setDevicePixelRatio(devicePixelRatioF());
         return frame;
     };
-    paintComparison(painter, picture, frameOf(m_first), frameOf(m_second), look());
+    const QRectF video =
+        m_first ? shownVideoRect(picture, m_first->videoSize(), m_first->engine().view())
+                : QRectF();
+    paintComparison(painter, picture, frameOf(m_first), frameOf(m_second), look(), video);
 }
 
 } // namespace tandemo

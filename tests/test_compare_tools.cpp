@@ -355,6 +355,20 @@ private slots:
         // The bars are there at all, and upright: light grey at the top left, dark at the bottom.
         QVERIFY(colourDistance(first[1], first[4]) > 100);
         QVERIFY(first[0].lightness() > first[56].lightness() + 40);
+
+        // The divider runs across the picture only: the bars above and below it stay black.
+        wipe->setDivider(0.5);
+        QVERIFY(freshPictures(*wipe, left, right));
+        const QImage shown = wipe->grab(wipe->pictureRect()).toImage();
+        const qreal ratio = shown.devicePixelRatio();
+        const auto at = [&](int x, int y) {
+            return shown.pixelColor((QPointF(x, y) * ratio).toPoint());
+        };
+        const int x = qRound(0.5 * wipe->pictureRect().width());
+        QVERIFY(video.top() > 8 && video.bottom() < wipe->pictureRect().bottom() - 8);
+        QVERIFY(at(x, video.top() - 4).lightness() < 20 &&
+                at(x, video.bottom() + 4).lightness() < 20);
+        QVERIFY(at(x, video.center().y()).lightness() > at(x + 4, video.center().y()).lightness());
     }
 };
 
