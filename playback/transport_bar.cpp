@@ -1,6 +1,7 @@
 #include "playback/transport_bar.h"
 
 #include "playback/eliding_label.h"
+#include "playback/link_button.h"
 #include "playback/passage_mark.h"
 
 #include <QApplication>
@@ -53,7 +54,7 @@ TransportBar::TransportBar(QWidget* parent)
     , m_volume(new QSlider(Qt::Horizontal, this))
     , m_volumeMenu(new QMenu(this))
     , m_popupVolume(new QSlider(Qt::Vertical, m_volumeMenu))
-    , m_link(new QToolButton(this))
+    , m_link(new LinkButton(this))
     // Made once: each icon the style makes anew caches pictures of its own, which would pile up
     // in the pixmap cache with every press of play or mute.
     , m_playIcon(style()->standardIcon(QStyle::SP_MediaPlay))
@@ -67,7 +68,6 @@ TransportBar::TransportBar(QWidget* parent)
     m_seek->setObjectName("seek");
     m_volume->setObjectName("volume");
     m_link->setObjectName("link");
-    m_link->setCheckable(true);
     m_link->setText(tr("Link"));
     m_link->setToolTip(
         tr("Link both players: play, pause, stop, seek, step and speed act on both"));

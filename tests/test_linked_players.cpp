@@ -64,12 +64,27 @@ private slots:
         QVERIFY(!window.left().link()->isLinked());
         QVERIFY(!leftToggle->isChecked() && !rightToggle->isChecked());
 
+        // Linked, each toggle is filled with the highlight colour, plain to see; unlinked, none.
+        const auto highlighted = [](QToolButton* toggle) {
+            const QImage picture = toggle->grab().toImage();
+            const QColor highlight = toggle->parentWidget()->palette().color(QPalette::Highlight);
+            int lit = 0;
+            for (int y = 0; y < picture.height(); ++y) {
+                for (int x = 0; x < picture.width(); ++x)
+                    lit += colourDistance(picture.pixelColor(x, y), highlight) < 24;
+            }
+            return double(lit) / (picture.width() * picture.height());
+        };
+        QCOMPARE(highlighted(rightToggle), 0.0);
         leftToggle->click();
         QVERIFY(window.left().link()->isLinked());
         QVERIFY(rightToggle->isChecked());
+        QVERIFY2(highlighted(leftToggle) > 0.4 && highlighted(rightToggle) > 0.4,
+                 qPrintable(QString::number(highlighted(rightToggle))));
         rightToggle->click();
         QVERIFY(!window.left().link()->isLinked());
         QVERIFY(!leftToggle->isChecked());
+        QCOMPARE(highlighted(leftToggle), 0.0);
     }
 
     void unlinkedPlayersStayIndependent()
