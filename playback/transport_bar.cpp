@@ -1,5 +1,6 @@
 #include "playback/transport_bar.h"
 
+#include "analysis/media_facts.h"
 #include "playback/eliding_label.h"
 #include "playback/link_button.h"
 #include "playback/passage_mark.h"
@@ -175,12 +176,17 @@ void TransportBar::setVolumeInPopup(bool popup)
 int TransportBar::timeWidth(bool shortened) const
 {
     // Room for the longest time of this duration, all its digits being about as wide as "0".
-    QString time = formatTime(m_duration);
-    for (QChar& c : time) {
-        if (c.isDigit())
-            c = u'0';
-    }
-    const QString text = shortened ? time : time + " / " + time;
+    // Where there is room, the time elapsed shows its milliseconds while paused.
+    const auto zeroed = [](QString time) {
+        for (QChar& c : time) {
+            if (c.isDigit())
+                c = u'0';
+        }
+        return time;
+    };
+    const QString total = zeroed(formatTime(m_duration));
+    const QString elapsed = m_preciseTime ? zeroed(formatPreciseTime(m_duration)) : total;
+    const QString text = shortened ? elapsed : elapsed + " / " + total;
     return m_time->fontMetrics().horizontalAdvance(text) + 4;
 }
 
@@ -208,11 +214,15 @@ int TransportBar::widthNeeded() const
 
 void TransportBar::fitControls()
 {
-    // The volume slider gives way first (to a pop-up of the mute button), then the total time;
+    // The milliseconds of a paused time give way first, then the volume slider (to a pop-up of
+    // the mute button), then the total time;
     // below that only the time itself goes, in a bar too narrow for anything else.
     setVolumeInPopup(false);
     m_shortTime = false;
+    m_preciseTime = true;
     m_time->show();
+    if (widthNeeded() > width())
+        m_preciseTime = false;
     if (widthNeeded() > width())
         setVolumeInPopup(true);
     if (widthNeeded() > width())
@@ -233,6 +243,8 @@ void TransportBar::setPlaying(bool playing)
 {
     m_playPause->setIcon(playing ? m_pauseIcon : m_playIcon);
     m_playPause->setToolTip(playing ? tr("Pause") : tr("Play"));
+    m_playing = playing;
+    updateTimeLabel();
 }
 
 void TransportBar::setPosition(double seconds)
@@ -337,8 +349,10 @@ void TransportBar::updateTimeLabel()
     // A step past the last frame may report a time beyond the end; the picture is still the
     // last frame's.
     const double shown = m_duration > 0 ? std::min(m_position, m_duration) : m_position;
-    m_time->setText(m_shortTime ? formatTime(shown)
-                                : formatTime(shown) + " / " + formatTime(m_duration));
+    // Paused or stepping, frame by frame work needs the time to the millisecond.
+    const QString elapsed =
+        m_preciseTime && !m_playing ? formatPreciseTime(shown) : formatTime(shown);
+    m_time->setText(m_shortTime ? elapsed : elapsed + " / " + formatTime(m_duration));
 }
 
 } // namespace tandemo

@@ -101,6 +101,9 @@ private:
     double m_duration = 0;
     QString m_status;
     bool m_shortTime = false;
+    // Whether the bar has room for the milliseconds of the time elapsed, shown while paused.
+    bool m_preciseTime = false;
+    bool m_playing = false;
     bool m_focusMarked = false;
 };
 

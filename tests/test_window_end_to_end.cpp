@@ -157,6 +157,30 @@ private slots:
         }
     }
 
+    void aPausedBarShowsTheTimeToTheMillisecondWhereThereIsRoom()
+    {
+        TransportBar bar;
+        bar.resize(700, bar.sizeHint().height());
+        bar.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&bar));
+        bar.setDuration(3);
+        bar.setPosition(1.24);
+        bar.setPlaying(false);
+        QCOMPARE(bar.timeText(), "0:01.240 / 0:03");
+        bar.setPlaying(true); // moving on, whole seconds are enough
+        QCOMPARE(bar.timeText(), "0:01 / 0:03");
+        // Narrower, the milliseconds give way before anything else.
+        bar.setPlaying(false);
+        int width = 700;
+        while (bar.timeText().contains('.') && width > 100) {
+            width -= 4;
+            bar.resize(width, bar.height());
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(bar.timeText(), "0:01 / 0:03");
+        QVERIFY(!bar.volumeInPopup());
+    }
+
 private:
     QTemporaryDir m_config;
 };
