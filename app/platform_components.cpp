@@ -39,6 +39,7 @@ MediaPlayer* PlatformComponents::createMediaPlayer(QWidget* frame)
                          [this, pane](const QStringList& files) { m_session.dropOn(pane, files); });
         if (!m_fullScreen)
             m_fullScreen = new FullScreen(*frame->window(), frame->window());
+        m_fullScreen->addPane(frame, mpv);
         QObject::connect(&mpv->actions(), &PlayerActions::fullScreenRequested, m_fullScreen,
                          &FullScreen::setOn);
         QObject::connect(m_fullScreen, &FullScreen::changed, mpv,

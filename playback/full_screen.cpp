@@ -8,6 +8,8 @@
 #include <QScreen>
 #include <QWindow>
 
+#include <utility>
+
 namespace tandemo {
 
 FullScreen::FullScreen(QWidget& window, QObject* parent)
@@ -23,6 +25,53 @@ FullScreen::~FullScreen()
 {
     // The pointer is the application's; it never stays hidden.
     showBars(true);
+}
+
+void FullScreen::addPane(QWidget* frame, QWidget* player)
+{
+    m_panes.append({frame, player, {}, {}});
+}
+
+QWidget* FullScreen::paneArea() const
+{
+    return m_panes.isEmpty() || !m_panes.constFirst().frame
+               ? nullptr
+               : m_panes.constFirst().frame->parentWidget();
+}
+
+void FullScreen::layPanesEdgeToEdge()
+{
+    QWidget* area = paneArea();
+    if (!m_on || !area)
+        return;
+    // Side by side over all of the area, a line of the dark background between them.
+    constexpr int kSplit = 2;
+    const int count = int(m_panes.size());
+    const int width = (area->width() - kSplit * (count - 1)) / count;
+    for (int i = 0; i < count; ++i) {
+        const Pane& pane = m_panes[i];
+        if (!pane.frame || !pane.player)
+            continue;
+        const int left = i * (width + kSplit);
+        const int right = i == count - 1 ? area->width() : left + width;
+        pane.frame->setGeometry(left, 0, right - left, area->height());
+        pane.player->setGeometry(pane.frame->rect());
+    }
+}
+
+void FullScreen::givePanesBack()
+{
+    for (const Pane& pane : std::as_const(m_panes)) {
+        if (pane.frame && pane.player) {
+            pane.frame->setGeometry(pane.frameBefore);
+            pane.player->setGeometry(pane.playerBefore);
+        }
+    }
+    if (QWidget* area = paneArea()) {
+        area->removeEventFilter(this);
+        area->setPalette(m_areaPaletteBefore);
+        area->setAutoFillBackground(m_areaFilledBefore);
+    }
 }
 
 QWidget* FullScreen::menuBar() const
@@ -51,6 +100,22 @@ void FullScreen::enter()
     m_menuBarShownBefore = menu && !menu->isHidden();
     if (menu)
         menu->hide();
+    for (Pane& pane : m_panes) {
+        if (pane.frame && pane.player) {
+            pane.frameBefore = pane.frame->geometry();
+            pane.playerBefore = pane.player->geometry();
+        }
+    }
+    if (QWidget* area = paneArea()) {
+        m_areaPaletteBefore = area->palette();
+        m_areaFilledBefore = area->autoFillBackground();
+        QPalette dark = area->palette();
+        dark.setColor(QPalette::Window, Qt::black);
+        area->setPalette(dark);
+        area->setAutoFillBackground(true);
+        // The window lays its frames out again at each size; the panes follow once it has.
+        area->installEventFilter(this);
+    }
     m_window->setWindowState(m_stateBefore | Qt::WindowFullScreen);
     // Without a window manager to carry the state out, the window covers the screen itself.
     if (const QScreen* screen = m_window->screen())
@@ -59,11 +124,13 @@ void FullScreen::enter()
     if (QWindow* surface = m_window->windowHandle())
         surface->installEventFilter(this);
     m_hideBars.start();
+    layPanesEdgeToEdge();
 }
 
 void FullScreen::leave()
 {
     m_hideBars.stop();
+    givePanesBack();
     if (QWindow* surface = m_window->windowHandle())
         surface->removeEventFilter(this);
     showBars(true);
@@ -91,6 +158,8 @@ void FullScreen::showBars(bool shown)
 
 bool FullScreen::eventFilter(QObject* watched, QEvent* event)
 {
+    if (m_on && watched == paneArea() && event->type() == QEvent::Resize)
+        QTimer::singleShot(0, this, &FullScreen::layPanesEdgeToEdge);
     if (m_on && event->type() == QEvent::MouseMove) {
         showBars(true);
         m_hideBars.start();

@@ -80,7 +80,8 @@ private slots:
         const Layout before = layoutOf(window.form);
         const QRect screen = window.form.screen()->geometry();
 
-        // F11 puts the panes on the whole screen, laid out as for any other size.
+        // F11 puts the panes on the whole screen, edge to edge: the window's model of its
+        // controls is laid out as for any other size, the panes fill the screen over it.
         QTest::keyClick(&window.right(), Qt::Key_F11);
         QTRY_COMPARE(window.form.geometry(), screen);
         QVERIFY(window.form.menuBar()->isHidden());
@@ -104,6 +105,23 @@ private slots:
                                      !window.right().transportBar().isVisible(),
                                  FullScreen::kHideBarsAfterMs * 5);
         QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::BlankCursor);
+        const QRect half(0, 0, screen.width() / 2 - 1, screen.height());
+        QTRY_VERIFY(std::abs(window.form.Picture1()->geometry().width() - half.width()) <= 1 &&
+                    window.form.Picture1()->geometry().topLeft() == QPoint(0, 0));
+        QCOMPARE(window.left().geometry(), window.form.Picture1()->rect());
+        QCOMPARE(window.form.Picture2()->geometry().right(), screen.width() - 1);
+        // No white margin along the top and left edges: black bars, red picture, blue picture.
+        const QImage shown = window.form.grab().toImage();
+        QStringList white;
+        for (int x = 0; x < shown.width(); x += 4) {
+            if (shown.pixelColor(x, 0).lightness() > 200)
+                white << QString("(%1, 0)").arg(x);
+        }
+        for (int y = 0; y < shown.height(); y += 4) {
+            if (shown.pixelColor(0, y).lightness() > 200)
+                white << QString("(0, %1)").arg(y);
+        }
+        QVERIFY2(white.isEmpty(), qPrintable(white.mid(0, 8).join(' ')));
         QTest::mouseMove(window.form.windowHandle(), QPoint(200, 200));
         QTRY_VERIFY(window.left().transportBar().isVisible());
         QVERIFY(!QGuiApplication::overrideCursor());
