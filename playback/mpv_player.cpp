@@ -4,6 +4,7 @@
 #include "playback/empty_player.h"
 #include "playback/facts_overlay.h"
 #include "playback/keys_panel.h"
+#include "playback/open_video.h"
 #include "playback/picture_gestures.h"
 #include "playback/player_commands.h"
 #include "playback/transport_bar.h"
@@ -65,6 +66,9 @@ MpvPlayer::MpvPlayer(std::unique_ptr<PlayerEngine> engine, RenderPath path, QWid
     connect(gestures, &PictureGestures::doubleClicked, m_actions, &PlayerActions::toggleFullScreen);
     connect(m_actions, &PlayerActions::keysRequested, this,
             [this] { KeysPanel::toggleOver(*window()); });
+    connect(m_actions, &PlayerActions::openVideoRequested, this,
+            [this] { askForVideo(*this, [this](const QString& file) { setURL(file); }); });
+    m_hint = new EmptyPaneHint(*m_surface->widget());
     m_transport = new TransportBar(this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -106,7 +110,9 @@ void MpvPlayer::connectEngine()
     connect(m_engine.get(), &PlayerEngine::idleChanged, this, [this](bool idle) {
         if (idle)
             m_surface->clear();
+        m_hint->setVisible(idle && m_url.isEmpty());
     });
+    connect(m_engine.get(), &PlayerEngine::loadStarted, m_hint, &QWidget::hide);
     connect(m_engine.get(), &PlayerEngine::fileFailed, this, [this] { m_surface->clear(); });
     bindTransportBar(*m_transport, *m_actions);
 }

@@ -15,6 +15,7 @@ class QMenu;
 
 namespace tandemo {
 
+class EmptyPaneHint;
 class FactsOverlay;
 class TransportBar;
 class VideoSurface;
@@ -116,6 +117,7 @@ private:
     VideoSurface* m_surface = nullptr;
     TransportBar* m_transport = nullptr;
     FactsOverlay* m_facts = nullptr;
+    EmptyPaneHint* m_hint = nullptr;
     PlayerActions* m_actions = nullptr;
 };
 

@@ -36,6 +36,8 @@ QAction* addCommand(QMenu* menu, const QString& text, PlayerCommand command)
 std::unique_ptr<QMenu> createPlayerMenu(const PlayerMenuState& state)
 {
     auto menu = std::make_unique<QMenu>();
+    addCommand(menu.get(), tr("Open\u2026"), {PlayerCommand::OpenVideo});
+    menu->addSeparator();
     addCommand(menu.get(), state.playing ? tr("Pause") : tr("Play"), {PlayerCommand::PlayPause});
     addCommand(menu.get(), tr("Stop"), {PlayerCommand::Stop});
     menu->addSeparator();

@@ -49,6 +49,9 @@ void perform(PlayerActions& player, const PlayerCommand& command)
     case PlayerCommand::ShowKeys:
         player.showKeys();
         break;
+    case PlayerCommand::OpenVideo:
+        player.openVideo();
+        break;
     case PlayerCommand::MarkPassageStart:
     case PlayerCommand::MarkPassageEnd:
         player.markPassage(command.kind == PlayerCommand::MarkPassageStart);

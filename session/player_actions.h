@@ -80,12 +80,16 @@ public:
     void toggleMirror();
     /// Asks for the keys and gestures to be shown.
     void showKeys() { emit keysRequested(); }
+    /// Asks for a video to be chosen and played in this player.
+    void openVideo() { emit openVideoRequested(); }
 
 signals:
     void factsShownChanged(bool shown);
     /// The user asked for full screen or to leave it; whoever placed the players decides.
     void fullScreenRequested(bool on);
     void keysRequested();
+    /// The user asked to choose a video for this player; the player widget asks which.
+    void openVideoRequested();
 
 private:
     QList<transport::Target> targets() const;

@@ -49,6 +49,8 @@ struct PlayerCommand {
         // Whose sound is heard: a pane's (0 or 1) or both (-1).
         HearPane,
         ToggleMirror,
+        // A video to play in this player, chosen with the open dialog.
+        OpenVideo,
     };
     Kind kind;
     /// Seconds to seek by, frames to step (+1 or -1), volume steps, the speed, or 1/0 for on/off.

@@ -6,6 +6,8 @@
 #include "video/video_surface.h"
 #include "window/form1.h"
 
+#include <QFileDialog>
+#include <QLabel>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QSlider>
@@ -249,18 +251,51 @@ private slots:
             if (!action->isSeparator())
                 texts << action->text().section(u'\t', 0, 0); // the key shows after a tab
         }
-        QCOMPARE(texts, (QStringList{"Pause", "Stop", "Mute", "Volume Up", "Volume Down", "Speed",
-                                     "Show Facts", "Save Frame", "Mirror", "Start Passage Here",
-                                     "End Passage Here", "Clear Passage", "Full Screen",
-                                     "Keys and Gestures"}));
-        menu->actions().constFirst()->trigger();
+        QCOMPARE(texts, (QStringList{"Open\u2026", "Pause", "Stop", "Mute", "Volume Up",
+                                     "Volume Down", "Speed", "Show Facts", "Save Frame", "Mirror",
+                                     "Start Passage Here", "End Passage Here", "Clear Passage",
+                                     "Full Screen", "Keys and Gestures"}));
+        const auto item = [](QMenu& menu, const QString& text) {
+            for (QAction* action : menu.actions()) {
+                if (action->text().section(u'\t', 0, 0) == text)
+                    return action;
+            }
+            return static_cast<QAction*>(nullptr);
+        };
+        item(*menu, "Pause")->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(player->engine().isPaused(), kPlayerTimeoutMs);
         menu = player->createContextMenu();
-        QCOMPARE(menu->actions().constFirst()->text(), "Play\tSpace");
+        QCOMPARE(item(*menu, "Play")->text(), "Play\tSpace");
 
         // The space bar plays and pauses the focused player too.
         QTest::keyClick(player.get(), Qt::Key_Space);
         QTRY_VERIFY_WITH_TIMEOUT(!player->engine().isPaused(), kPlayerTimeoutMs);
+    }
+
+    void anEmptyPaneSaysHowToFillItAndOpensAVideoFromItsMenu()
+    {
+        auto player = makePlayer();
+        QVERIFY(player);
+        auto* hint = player->findChild<QLabel*>("emptyPaneHint");
+        QVERIFY(hint && hint->isVisible());
+        QCOMPARE(hint->text(), "Drop a video here, or right-click for Open\u2026");
+        QVERIFY(player->videoSurface().widget()->rect().contains(hint->geometry().center()));
+
+        // "Open…" asks with a dialog that lists every kind of video, and plays the one chosen.
+        std::unique_ptr<QMenu> menu = player->createContextMenu();
+        menu->actions().constFirst()->trigger();
+        auto* dialog = player->findChild<QFileDialog*>("openVideo");
+        QVERIFY(dialog && dialog->isVisible());
+        const QString videos = dialog->nameFilters().value(0);
+        for (const char* kind : {"*.mp4", "*.mkv", "*.mov", "*.webm", "*.avi", "*.mpg", "*.wmv"})
+            QVERIFY2(videos.contains(kind), qPrintable(videos));
+        QCOMPARE(dialog->nameFilters().value(1), "All files (*)");
+        dialog->setDirectory(QString(TANDEMO_TEST_MEDIA_DIR));
+        dialog->selectFile(mediaPath("red.mp4"));
+        static_cast<QDialog*>(dialog)->accept(); // as the Open button does
+        QTRY_VERIFY_WITH_TIMEOUT(player->engine().position() > 0.1, kPlayerTimeoutMs);
+        QCOMPARE(player->URL(), mediaPath("red.mp4"));
+        QVERIFY(!hint->isVisible());
     }
 
     void drawsTheVideoAsFfmpegDecodesIt_data()

@@ -1,0 +1,56 @@
+#include "playback/open_video.h"
+
+#include <QDir>
+#include <QEvent>
+#include <QFileDialog>
+#include <QStringList>
+
+namespace tandemo {
+
+QString videoFileFilters()
+{
+    // The containers people keep video in that the engine's demuxers read.
+    static const QStringList kinds{"3gp", "asf", "avi", "flv",  "m2ts", "m2v", "m4v",
+                                   "mkv", "mov", "mp4", "mpeg", "mpg",  "mts", "mxf",
+                                   "nut", "ogv", "ts",  "vob",  "webm", "wmv", "y4m"};
+    QStringList patterns;
+    for (const QString& kind : kinds)
+        patterns << "*." + kind;
+    return QFileDialog::tr("Videos (%1)").arg(patterns.join(u' ')) + ";;" +
+           QFileDialog::tr("All files (*)");
+}
+
+void askForVideo(QWidget& parent, const std::function<void(const QString&)>& chosen)
+{
+    auto* dialog = new QFileDialog(&parent, QFileDialog::tr("Open a Video"), QDir::homePath(),
+                                   videoFileFilters());
+    dialog->setObjectName("openVideo");
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    QObject::connect(dialog, &QFileDialog::fileSelected, &parent,
+                     [chosen](const QString& file) { chosen(file); });
+    dialog->open();
+}
+
+EmptyPaneHint::EmptyPaneHint(QWidget& picture)
+    : QLabel(tr("Drop a video here, or right-click for Open\u2026"), &picture)
+{
+    setObjectName("emptyPaneHint");
+    setAlignment(Qt::AlignCenter);
+    setWordWrap(true);
+    setMargin(12);
+    // Over the black picture; clicks and drops go to the pane beneath.
+    setStyleSheet("color: #c8c8c8; background: transparent;");
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setGeometry(picture.rect());
+    picture.installEventFilter(this);
+}
+
+bool EmptyPaneHint::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parentWidget() && event->type() == QEvent::Resize)
+        setGeometry(parentWidget()->rect());
+    return QLabel::eventFilter(watched, event);
+}
+
+} // namespace tandemo

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QLabel>
+#include <QString>
+
+#include <functional>
+
+namespace tandemo {
+
+/// The open dialog's filters for a player: every kind of video the engine plays, then all files.
+QString videoFileFilters();
+
+/// Asks for a video to play, with the open dialog over `parent`, and hands the one chosen to
+/// `chosen`; returns at once.
+void askForVideo(QWidget& parent, const std::function<void(const QString&)>& chosen);
+
+/// What an empty pane says over its picture: how to fill it.
+class EmptyPaneHint : public QLabel {
+    Q_OBJECT
+public:
+    /// Covers `picture`, whatever its size, while shown.
+    explicit EmptyPaneHint(QWidget& picture);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
+
+} // namespace tandemo
