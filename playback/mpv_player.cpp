@@ -6,6 +6,7 @@
 #include "playback/keys_panel.h"
 #include "playback/open_video.h"
 #include "playback/picture_gestures.h"
+#include "playback/picture_note.h"
 #include "playback/player_commands.h"
 #include "playback/transport_bar.h"
 #include "playback/transport_binding.h"
@@ -69,6 +70,7 @@ MpvPlayer::MpvPlayer(std::unique_ptr<PlayerEngine> engine, RenderPath path, QWid
     connect(m_actions, &PlayerActions::openVideoRequested, this,
             [this] { askForVideo(*this, [this](const QString& file) { setURL(file); }); });
     m_hint = new EmptyPaneHint(*m_surface->widget());
+    showNotes();
     m_transport = new TransportBar(this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -90,6 +92,21 @@ MpvPlayer::~MpvPlayer()
     // mpv's render context goes before its core.
     m_surface->releaseRenderContext();
     m_engine.reset();
+}
+
+void MpvPlayer::showNotes()
+{
+    // What the user just changed of this pane, or of whose sound is heard, said over its picture.
+    auto* note = new PictureNote(*m_surface->widget());
+    connect(m_actions, &PlayerActions::mirroredChanged, note,
+            [note](bool mirrored) { note->say(mirrored ? tr("Mirrored") : tr("Not mirrored")); });
+    if (Comparison* comparison = m_actions->comparison()) {
+        connect(comparison, &Comparison::heardChanged, note, [note](int pane) {
+            note->say(pane < 0    ? tr("Sound from both panes")
+                      : pane == 0 ? tr("Sound from the left pane")
+                                  : tr("Sound from the right pane"));
+        });
+    }
 }
 
 void MpvPlayer::connectSettings()

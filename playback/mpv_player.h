@@ -87,6 +87,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    void showNotes();
     void connectSettings();
     void connectEngine();
     void connectSurface();

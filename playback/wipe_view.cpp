@@ -3,6 +3,7 @@
 #include "platform/hosted_component.h"
 #include "playback/difference_measurement.h"
 #include "playback/mpv_player.h"
+#include "playback/picture_note.h"
 #include "playback/player_commands.h"
 #include "playback/quality_graph.h"
 #include "playback/transport_bar.h"
@@ -12,6 +13,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -62,6 +64,24 @@ WipeView::WipeView(MpvPlayer& first, MpvPlayer& second, Comparison& comparison)
     m_bar->installEventFilter(this);
     m_graph->installEventFilter(this);
     new DifferenceMeasurement(comparison, first.actions(), *m_bar, *m_graph, this);
+    m_note = new PictureNote(*this);
+    m_lookNoted = comparison.look();
+    m_flickerRateNoted = comparison.flickerRate();
+    for (QLabel** name : {&m_firstName, &m_secondName}) {
+        *name = new QLabel(this);
+        (*name)->setObjectName(name == &m_firstName ? "firstName" : "secondName");
+        (*name)->setAttribute(Qt::WA_TransparentForMouseEvents);
+        (*name)->setStyleSheet(QStringLiteral("QLabel { color: white; background: rgba(0, 0, 0, "
+                                              "160); padding: 3px 6px; }"));
+        (*name)->hide();
+    }
+    m_hideNames.setSingleShot(true);
+    m_hideNames.setInterval(PictureNote::kShownMs);
+    connect(&m_hideNames, &QTimer::timeout, this, [this] {
+        m_firstName->hide();
+        m_secondName->hide();
+    });
+    setMouseTracking(true);
     connect(&comparison, &Comparison::lookChanged, this, &WipeView::showLook);
     connect(&comparison, &Comparison::shownPictureSaveRequested, this, &WipeView::saveShownPicture);
     showLook();
@@ -208,6 +228,7 @@ void WipeView::mousePressEvent(QMouseEvent* event)
 
 void WipeView::mouseMoveEvent(QMouseEvent* event)
 {
+    showNames();
     if (m_drag == Drag::Divider) {
         setDivider(event->position().x() / std::max(1, pictureRect().width()));
     } else if (m_drag == Drag::Picture && m_first) {

@@ -3,13 +3,16 @@
 #include "session/comparison.h"
 
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
+class QLabel;
 class QPainter;
 
 namespace tandemo {
 
 class MpvPlayer;
+class PictureNote;
 class QualityGraph;
 class TransportBar;
 
@@ -71,6 +74,8 @@ private:
     void fitSecondOntoFirst();
     void restorePlayers();
     void showLook();
+    /// The files' names in the top corners of the picture, for a moment.
+    void showNames();
     /// The picture as shown, at the screen's resolution, and saved as a frame would be.
     QImage shownPicture() const;
     void paintPictures(QPainter& painter, const QRect& picture) const;
@@ -80,6 +85,14 @@ private:
     QPointer<MpvPlayer> m_first;
     QPointer<MpvPlayer> m_second;
     QPointer<Comparison> m_comparison;
+    // What the last change of the look said, and the look it said it of.
+    PictureNote* m_note = nullptr;
+    ComparisonLook m_lookNoted;
+    double m_flickerRateNoted = 0;
+    // The two files' names in the top corners, while the pointer moves.
+    QLabel* m_firstName = nullptr;
+    QLabel* m_secondName = nullptr;
+    QTimer m_hideNames;
     TransportBar* m_bar = nullptr;
     QualityGraph* m_graph = nullptr;
     double m_fittedAspect = 0;

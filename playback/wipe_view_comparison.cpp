@@ -5,11 +5,16 @@
 #include "platform/pictures_folder.h"
 #include "playback/comparison_paint.h"
 #include "playback/mpv_player.h"
+#include "playback/picture_note.h"
 #include "playback/picture_save.h"
 #include "playback/transport_bar.h"
 #include "session/saved_frames.h"
 
+#include <QFileInfo>
+#include <QLabel>
 #include <QPainter>
+
+#include <algorithm>
 
 namespace tandemo {
 
@@ -22,7 +27,30 @@ const ComparisonLook& WipeView::look() const
 void WipeView::showLook()
 {
     setCursor(look().mode == ComparisonLook::Divider ? Qt::SplitHCursor : Qt::ArrowCursor);
+    const double rate = m_comparison ? m_comparison->flickerRate() : 0;
+    m_note->say(lookNote(m_lookNoted, look(), rate, m_flickerRateNoted));
+    m_lookNoted = look();
+    m_flickerRateNoted = rate;
     update(pictureRect());
+}
+
+void WipeView::showNames()
+{
+    const auto nameOf = [](MpvPlayer* player) {
+        return player ? printableName(QFileInfo(player->engine().file()).fileName()) : QString();
+    };
+    m_firstName->setText(nameOf(m_first));
+    m_secondName->setText(nameOf(m_second));
+    const QRect picture = pictureRect();
+    for (QLabel* name : {m_firstName, m_secondName}) {
+        name->adjustSize();
+        name->setMaximumWidth(std::max(40, picture.width() / 2 - 16));
+        name->setVisible(!name->text().isEmpty());
+        name->raise();
+    }
+    m_firstName->move(picture.left() + 6, picture.top() + 6);
+    m_secondName->move(picture.right() - 6 - m_secondName->width(), picture.top() + 6);
+    m_hideNames.start();
 }
 
 QImage WipeView::shownPicture() const

@@ -163,6 +163,7 @@ void PlayerActions::clearPassage()
 void PlayerActions::toggleMirror()
 {
     m_engine.setMirrored(!m_engine.isMirrored());
+    emit mirroredChanged(m_engine.isMirrored());
 }
 
 } // namespace tandemo

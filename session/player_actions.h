@@ -88,6 +88,8 @@ signals:
     /// The user asked for full screen or to leave it; whoever placed the players decides.
     void fullScreenRequested(bool on);
     void keysRequested();
+    /// The player's picture was flipped, or back, from here.
+    void mirroredChanged(bool mirrored);
     /// The user asked to choose a video for this player; the player widget asks which.
     void openVideoRequested();
 

@@ -1,6 +1,7 @@
 // Seeing the difference of two videos: the wipe view's overlay modes as they look, and the
 // measured difference of each frame pair against ffmpeg's own figures, with its graph.
 #include "analysis/quality_measure.h"
+#include "playback/picture_note.h"
 #include "playback/player_commands.h"
 #include "playback/quality_graph.h"
 #include "playback/transport_bar.h"
@@ -11,6 +12,7 @@
 #include "support/wipe_testing.h"
 
 #include <QClipboard>
+#include <QLabel>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
@@ -30,6 +32,14 @@ QList<double> figuresOfFfmpeg(const QString& filter, const QString& key,
                               const QString& second = "pattern-low.mp4")
 {
     return ffmpegFigures(filter, key, mediaPath(first), mediaPath(second));
+}
+
+/// What the note over the wipe view's picture says, while it is shown over the picture.
+QString noteOver(WipeView& wipe)
+{
+    const auto* note = wipe.findChild<QLabel*>("pictureNote");
+    return note && note->isVisible() && wipe.pictureRect().contains(note->geometry()) ? note->text()
+                                                                                      : QString();
 }
 
 /// Waits until the wipe view shows `colour` at a point of a 160x120 video.
@@ -169,16 +179,19 @@ private slots:
         // Difference: grey where they agree, the squares lit, the faint one by the gain set.
         QTest::keyClick(&wipe, Qt::Key_V);
         QCOMPARE(wipe.look().mode, ComparisonLook::Difference);
+        QCOMPARE(noteOver(wipe), "Difference \u00d71");
         QVERIFY(shows(wipe, plain, QColor(128, 128, 128)));
         QVERIFY(shows(wipe, white, QColor(128, 255, 255), 16));
         const int faintAtGainOne = shownAt(wipe, {160, 120}, faint).red() - 128;
         QVERIFY(faintAtGainOne > 15 && faintAtGainOne < 70);
         QTest::keyClick(&wipe, Qt::Key_G);
         QCOMPARE(wipe.look().gain, 4);
+        QCOMPARE(noteOver(wipe), "Difference \u00d74");
         QVERIFY(shows(wipe, faint, QColor(std::min(255, 128 + 4 * faintAtGainOne), 128, 128), 20));
         QVERIFY(shows(wipe, plain, QColor(128, 128, 128), 16));
 
-        // A saved frame is the picture shown.
+        // A saved frame is the picture shown (without the note, once it has gone).
+        QTRY_VERIFY_WITH_TIMEOUT(noteOver(wipe).isEmpty(), PictureNote::kShownMs * 3);
         QTest::keyClick(&wipe, Qt::Key_S);
         QTRY_VERIFY2(wipe.transportBar().status().contains("/red difference-"),
                      qPrintable(wipe.transportBar().status()));
@@ -196,8 +209,10 @@ private slots:
         QTest::keyClick(&wipe, Qt::Key_V);
         QCOMPARE(wipe.look().mode, ComparisonLook::OnionSkin);
         QCOMPARE(wipe.look().opacity, 0.5);
+        QCOMPARE(noteOver(wipe), "Onion skin 50 %");
         QVERIFY(shows(wipe, plain, QColor(128, 0, 128), 16));
         QTest::keyClick(&wipe, Qt::Key_Plus, Qt::ShiftModifier);
+        QCOMPARE(noteOver(wipe), "Onion skin 60 %");
         QVERIFY(shows(wipe, plain, QColor(102, 0, 153), 16));
 
         // Flicker: one whole picture, then the other, on a key or by itself.
@@ -208,12 +223,30 @@ private slots:
         QTest::keyClick(&wipe, Qt::Key_Minus);
         QCOMPARE(comparison.flickerRate(), 0.0);
         const bool showsSecond = wipe.look().flickerShowsSecond;
+        QCOMPARE(noteOver(wipe),
+                 QString("Flicker on X: %1 video").arg(showsSecond ? "second" : "first"));
         QVERIFY(shows(wipe, white, showsSecond ? Qt::blue : Qt::red));
         QVERIFY(shows(wipe, QPointF(150, 110), showsSecond ? Qt::blue : Qt::red));
         QTest::keyClick(&wipe, Qt::Key_X);
+        QCOMPARE(noteOver(wipe),
+                 QString("Flicker on X: %1 video").arg(showsSecond ? "first" : "second"));
         QVERIFY(shows(wipe, white, showsSecond ? Qt::red : Qt::blue));
         QTest::keyClick(&wipe, Qt::Key_Plus);
         QVERIFY(comparison.flickerRate() > 0);
+        QVERIFY(noteOver(wipe).startsWith("Flicker 0.5 a second: "));
+        // The note goes after a moment; the files' names show in the top corners while the
+        // pointer moves.
+        QTRY_VERIFY_WITH_TIMEOUT(noteOver(wipe).isEmpty(), PictureNote::kShownMs * 3);
+        QTest::mouseMove(&wipe, wipe.pictureRect().center() - QPoint(10, 10));
+        QTest::mouseMove(&wipe, wipe.pictureRect().center());
+        const auto* firstName = wipe.findChild<QLabel*>("firstName");
+        const auto* secondName = wipe.findChild<QLabel*>("secondName");
+        QTRY_VERIFY(firstName->isVisible() && secondName->isVisible());
+        QCOMPARE(firstName->text(), "red.mp4");
+        QCOMPARE(secondName->text(), "blue.mp4");
+        QVERIFY(firstName->geometry().left() < wipe.width() / 4 &&
+                secondName->geometry().right() > wipe.width() * 3 / 4);
+        QTRY_VERIFY_WITH_TIMEOUT(!firstName->isVisible(), PictureNote::kShownMs * 3);
         QVERIFY(shows(wipe, white, showsSecond ? Qt::blue : Qt::red));
         QVERIFY(shows(wipe, white, showsSecond ? Qt::red : Qt::blue));
         // Both stay on one moment while paused.

@@ -10,6 +10,7 @@
 #include "support/wipe_testing.h"
 #include "video/video_surface.h"
 
+#include <QLabel>
 #include <QMenu>
 #include <QtTest>
 
@@ -62,6 +63,13 @@ QColor leftHalfOf(MpvPlayer& player)
     const QImage frame = player.videoSurface().grabFrame();
     const QRectF video = videoRect(frame.size(), {160, 120});
     return frame.pixelColor(int(video.left() + video.width() / 4), int(video.center().y()));
+}
+
+/// What the note over a pane's picture says, while it shows.
+QString noteOver(MpvPlayer& player)
+{
+    const auto* note = player.videoSurface().widget()->findChild<QLabel*>("pictureNote");
+    return note && note->isVisible() ? note->text() : QString();
 }
 
 void askedInEitherPane()
@@ -185,6 +193,9 @@ private slots:
 
         // The other pane's sound, chosen in this one's menu: this one is silent.
         QVERIFY(choose(asking, {"Sound From", pane == 0 ? "Right Pane" : "Left Pane"}));
+        const QString heard = pane == 0 ? "Sound from the right pane" : "Sound from the left pane";
+        QCOMPARE(noteOver(asking), heard);
+        QCOMPARE(noteOver(other), heard);
         QTRY_VERIFY_WITH_TIMEOUT(mpvFlag(asking, "mute"), kPlayerTimeoutMs);
         QVERIFY(!mpvFlag(other, "mute"));
         QVERIFY(choose(other, {"Sound From", "Both Panes"}));
@@ -194,6 +205,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(colourDistance(leftHalfOf(asking), Qt::red) <= 12,
                                  kPlayerTimeoutMs);
         QVERIFY(choose(asking, {"Mirror"}));
+        QCOMPARE(noteOver(asking), "Mirrored");
         QTRY_VERIFY_WITH_TIMEOUT(colourDistance(leftHalfOf(asking), Qt::blue) <= 12,
                                  kPlayerTimeoutMs);
         QVERIFY(colourDistance(leftHalfOf(other), Qt::red) <= 12);

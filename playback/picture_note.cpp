@@ -1,0 +1,95 @@
+#include "playback/picture_note.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+
+#include <cmath>
+
+namespace tandemo {
+
+namespace {
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("MpvPlayer", text);
+}
+
+QString flickerNote(const ComparisonLook& look, double rate)
+{
+    const QString shown = look.flickerShowsSecond ? tr("second video") : tr("first video");
+    if (rate <= 0)
+        return tr("Flicker on X: %1").arg(shown);
+    return tr("Flicker %1 a second: %2").arg(rate).arg(shown);
+}
+
+} // namespace
+
+PictureNote::PictureNote(QWidget& picture)
+    : QLabel(&picture)
+{
+    setObjectName("pictureNote");
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setTextFormat(Qt::PlainText);
+    setStyleSheet(QStringLiteral("QLabel { color: white; background: rgba(0, 0, 0, 170); "
+                                 "padding: 4px 10px; border-radius: 4px; }"));
+    QFont larger = font();
+    larger.setPointSizeF(larger.pointSizeF() * 1.2);
+    setFont(larger);
+    hide();
+    m_hide.setSingleShot(true);
+    m_hide.setInterval(kShownMs);
+    connect(&m_hide, &QTimer::timeout, this, &QWidget::hide);
+    picture.installEventFilter(this);
+}
+
+void PictureNote::say(const QString& text)
+{
+    if (text.isEmpty())
+        return;
+    setText(text);
+    adjustSize();
+    place();
+    show();
+    raise();
+    m_hide.start();
+}
+
+void PictureNote::place()
+{
+    if (const QWidget* picture = parentWidget())
+        move((picture->width() - width()) / 2, 12);
+}
+
+bool PictureNote::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parentWidget() && event->type() == QEvent::Resize)
+        place();
+    return QLabel::eventFilter(watched, event);
+}
+
+QString lookNote(const ComparisonLook& before, const ComparisonLook& after, double flickerRate,
+                 double flickerRateBefore)
+{
+    const bool modeChanged = before.mode != after.mode;
+    switch (after.mode) {
+    case ComparisonLook::Divider:
+        return modeChanged ? tr("Divider") : QString();
+    case ComparisonLook::Difference:
+        if (modeChanged || before.gain != after.gain)
+            return tr("Difference \u00d7%1").arg(after.gain);
+        return {};
+    case ComparisonLook::OnionSkin:
+        if (modeChanged || std::abs(before.opacity - after.opacity) > 1e-9)
+            return tr("Onion skin %1 %").arg(std::lround(after.opacity * 100));
+        return {};
+    case ComparisonLook::Flicker:
+        // Turning by itself, the flicker is what the user asked for: no note each time.
+        if (modeChanged || flickerRate != flickerRateBefore ||
+            (flickerRate <= 0 && before.flickerShowsSecond != after.flickerShowsSecond))
+            return flickerNote(after, flickerRate);
+        return {};
+    }
+    return {};
+}
+
+} // namespace tandemo
