@@ -63,20 +63,11 @@ void DifferenceMeasurement::showResults()
 {
     if (!m_comparison || !m_first)
         return;
-    const QList<QualitySample>& samples = m_comparison->results();
-    const QualitySummary summary = summarise(samples);
-    m_graph.setSamples(samples, m_first->engine().duration());
+    // The summary stays on the graph for as long as the figures do; the bar shows the time.
+    m_graph.setSamples(m_comparison->results(), m_first->engine().duration());
     m_graph.setPosition(m_first->engine().position());
     m_graph.show();
-    // Only the stretch both videos have is compared: the bar says how long it is.
-    say(tr("SSIM %1 on average, worst %2 at frame %3 (%4); PSNR %5 dB; over the %6 both have")
-            .arg(summary.meanSsim, 0, 'f', 4)
-            .arg(summary.worst.ssim, 0, 'f', 4)
-            .arg(summary.worst.frame)
-            .arg(TransportBar::formatTime(summary.worst.seconds))
-            .arg(summary.meanPsnr, 0, 'f', 2)
-            .arg(TransportBar::formatTime(comparedSeconds(samples))),
-        true);
+    say(QString(), false);
 }
 
 void DifferenceMeasurement::say(const QString& text, bool forAWhile)

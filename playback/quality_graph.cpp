@@ -1,5 +1,7 @@
 #include "playback/quality_graph.h"
 
+#include "analysis/media_facts.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -11,8 +13,14 @@ namespace tandemo {
 
 namespace {
 
-constexpr int kHeight = 64;
+constexpr int kPlotHeight = 64;
 constexpr int kMargin = 4;
+constexpr int kScaleWidth = 34;
+
+QString decibels(double psnr)
+{
+    return std::isfinite(psnr) ? QString::number(psnr, 'f', 2) + " dB" : QStringLiteral("\u221e");
+}
 
 } // namespace
 
@@ -21,17 +29,20 @@ QualityGraph::QualityGraph(QWidget* parent)
 {
     setObjectName("qualityGraph");
     setCursor(Qt::PointingHandCursor);
-    setToolTip(tr("SSIM of each frame pair: click to go there"));
+    setMouseTracking(true);
+    setToolTip(tr("Click the graph to go to that frame in both videos; click the line above it "
+                  "to show the other measure"));
 }
 
 QSize QualityGraph::sizeHint() const
 {
-    return {200, kHeight};
+    return {200, fontMetrics().height() + 2 * kMargin + kPlotHeight};
 }
 
 void QualityGraph::setSamples(const QList<QualitySample>& samples, double duration)
 {
     m_samples = samples;
+    m_summary = summarise(samples);
     m_duration = duration > 0 ? duration : (samples.isEmpty() ? 0 : samples.constLast().seconds);
     update();
 }
@@ -44,25 +55,98 @@ void QualityGraph::setPosition(double seconds)
     update();
 }
 
+void QualityGraph::setMetric(Metric metric)
+{
+    m_metric = metric;
+    update();
+}
+
+QRect QualityGraph::summaryRect() const
+{
+    return {kMargin, kMargin, width() - 2 * kMargin, fontMetrics().height()};
+}
+
+QRect QualityGraph::plotRect() const
+{
+    const int top = summaryRect().bottom() + kMargin;
+    return QRect(QPoint(kMargin + kScaleWidth, top),
+                 QPoint(width() - 1 - kMargin, height() - 1 - kMargin));
+}
+
+QString QualityGraph::summaryText() const
+{
+    if (m_samples.isEmpty())
+        return {};
+    const QString other = m_metric == Metric::Ssim ? tr("PSNR") : tr("SSIM");
+    // Only the stretch both videos have is compared: the line says how long it is.
+    return tr("SSIM %1 on average, worst %2 at frame %3 (%4) \u00b7 PSNR %5 on average \u00b7 "
+              "over the %6 both have \u00b7 show %7")
+        .arg(m_summary.meanSsim, 0, 'f', 4)
+        .arg(m_summary.worst.ssim, 0, 'f', 4)
+        .arg(m_summary.worst.frame)
+        .arg(formatPreciseTime(m_summary.worst.seconds))
+        .arg(decibels(m_summary.meanPsnr), formatPreciseTime(comparedSeconds(m_samples)), other);
+}
+
+QString QualityGraph::shownSummary() const
+{
+    // The figures come first: a narrow graph cuts the end of the line.
+    return fontMetrics().elidedText(summaryText(), Qt::ElideRight, summaryRect().width());
+}
+
+QString QualityGraph::pointedText() const
+{
+    if (!m_pointerX || m_samples.isEmpty())
+        return {};
+    const QualitySample* sample = sampleNearest(secondsAt(*m_pointerX));
+    return tr("Frame %1: SSIM %2, PSNR %3")
+        .arg(sample->frame)
+        .arg(sample->ssim, 0, 'f', 4)
+        .arg(decibels(sample->psnr));
+}
+
 double QualityGraph::secondsAt(int x) const
 {
-    const int span = std::max(1, width() - 2 * kMargin);
-    return std::clamp(double(x - kMargin) / span, 0.0, 1.0) * m_duration;
+    const QRect plot = plotRect();
+    return std::clamp(double(x - plot.left()) / std::max(1, plot.width()), 0.0, 1.0) * m_duration;
 }
 
 int QualityGraph::xOf(double seconds) const
 {
-    const int span = std::max(1, width() - 2 * kMargin);
-    return kMargin + int(std::lround(m_duration > 0 ? seconds / m_duration * span : 0));
+    const QRect plot = plotRect();
+    return plot.left() + int(std::lround(m_duration > 0 ? seconds / m_duration * plot.width() : 0));
 }
 
-double QualityGraph::floor() const
+double QualityGraph::valueOf(const QualitySample& sample) const
 {
-    // From the worst frame, rounded down to a tenth, to 1.
-    double lowest = 1;
-    for (const QualitySample& sample : m_samples)
-        lowest = std::min(lowest, sample.ssim);
-    return std::max(0.0, std::floor(lowest * 10 - 1e-9) / 10);
+    return m_metric == Metric::Ssim ? sample.ssim : sample.psnr;
+}
+
+std::pair<double, double> QualityGraph::scale() const
+{
+    double lowest = std::numeric_limits<double>::infinity();
+    double highest = -lowest;
+    for (const QualitySample& sample : m_samples) {
+        if (const double value = valueOf(sample); std::isfinite(value)) {
+            lowest = std::min(lowest, value);
+            highest = std::max(highest, value);
+        }
+    }
+    if (!std::isfinite(lowest))
+        return m_metric == Metric::Ssim ? std::pair{0.0, 1.0} : std::pair{0.0, 60.0};
+    // SSIM from the worst frame down to a tenth, up to 1; PSNR to whole 5 dB either way.
+    if (m_metric == Metric::Ssim)
+        return {std::max(0.0, std::floor(lowest * 10 - 1e-9) / 10), 1.0};
+    return {std::floor(lowest / 5) * 5, std::max(std::ceil(highest / 5) * 5, lowest + 5)};
+}
+
+const QualitySample* QualityGraph::sampleNearest(double seconds) const
+{
+    // To the frame nearest, exactly: a pixel spans several frames.
+    const auto nearer = [seconds](const QualitySample& a, const QualitySample& b) {
+        return std::abs(a.seconds - seconds) < std::abs(b.seconds - seconds);
+    };
+    return &*std::min_element(m_samples.begin(), m_samples.end(), nearer);
 }
 
 void QualityGraph::paintEvent(QPaintEvent*)
@@ -71,40 +155,89 @@ void QualityGraph::paintEvent(QPaintEvent*)
     painter.fillRect(rect(), QColor(0, 0, 0, 200));
     if (m_samples.isEmpty())
         return;
-    const double bottom = floor();
-    const auto yOf = [&](double ssim) {
-        const double share = (ssim - bottom) / std::max(1e-9, 1 - bottom);
-        return kMargin + (1 - std::clamp(share, 0.0, 1.0)) * (height() - 2 * kMargin);
+    const QRect plot = plotRect();
+    const auto [bottom, top] = scale();
+    const auto yOf = [&, bottom = bottom, top = top](double value) {
+        const double share = std::isfinite(value) ? (value - bottom) / std::max(1e-9, top - bottom)
+                                                  : 1.0; // equal frames: at the top
+        return plot.top() + (1 - std::clamp(share, 0.0, 1.0)) * plot.height();
     };
+    const QString name = m_metric == Metric::Ssim ? tr("SSIM") : tr("PSNR");
+    const auto label = [&](double value) {
+        return m_metric == Metric::Ssim ? QString::number(value, 'f', 2)
+                                        : QString::number(value, 'f', 0);
+    };
+
+    painter.setPen(QColor(230, 230, 230));
+    painter.drawText(
+        summaryRect(), Qt::AlignLeft | Qt::AlignVCenter,
+        fontMetrics().elidedText(summaryText(), Qt::ElideMiddle, summaryRect().width()));
+    // The scale: the metric's name, its top and bottom values.
+    const QRect scaleRect(kMargin, plot.top(), kScaleWidth - 4, plot.height());
+    painter.setPen(QColor(180, 180, 180));
+    painter.drawText(scaleRect, Qt::AlignRight | Qt::AlignTop, label(top));
+    painter.drawText(scaleRect, Qt::AlignRight | Qt::AlignVCenter, name);
+    painter.drawText(scaleRect, Qt::AlignRight | Qt::AlignBottom, label(bottom));
+    painter.setPen(QColor(90, 90, 90));
+    painter.drawRect(plot.adjusted(0, 0, -1, -1));
+
     QPainterPath line;
-    line.moveTo(xOf(m_samples.constFirst().seconds), yOf(m_samples.constFirst().ssim));
-    const QualitySample* worst = &m_samples.constFirst();
-    for (const QualitySample& sample : m_samples) {
-        line.lineTo(xOf(sample.seconds), yOf(sample.ssim));
-        if (sample.ssim < worst->ssim)
-            worst = &sample;
-    }
+    line.moveTo(xOf(m_samples.constFirst().seconds), yOf(valueOf(m_samples.constFirst())));
+    for (const QualitySample& sample : m_samples)
+        line.lineTo(xOf(sample.seconds), yOf(valueOf(sample)));
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.setClipRect(plot);
     painter.setPen(QPen(QColor(120, 220, 120), 1.5));
     painter.drawPath(line);
-    painter.setPen(QPen(QColor(255, 80, 80), 1));
-    painter.drawEllipse(QPointF(xOf(worst->seconds), yOf(worst->ssim)), 3, 3);
+    // The average across, dashed.
+    const double average = m_metric == Metric::Ssim ? m_summary.meanSsim : m_summary.meanPsnr;
+    painter.setPen(QPen(QColor(120, 170, 255), 1, Qt::DashLine));
+    painter.drawLine(QPointF(plot.left(), yOf(average)), QPointF(plot.right(), yOf(average)));
+    // The worst frame, ringed and named.
+    const QPointF worst(xOf(m_summary.worst.seconds), yOf(valueOf(m_summary.worst)));
+    painter.setPen(QPen(QColor(255, 90, 90), 1.5));
+    painter.drawEllipse(worst, 4, 4);
+    const QString worstName = tr("worst: frame %1").arg(m_summary.worst.frame);
+    const int nameWidth = fontMetrics().horizontalAdvance(worstName);
+    const double nameLeft =
+        worst.x() + 7 + nameWidth < plot.right() ? worst.x() + 7 : worst.x() - 7 - nameWidth;
+    painter.drawText(QPointF(nameLeft, std::max(worst.y() - 4, plot.top() + 12.0)), worstName);
+    // The frame showing, and the frame under the pointer with its figures.
     painter.setPen(Qt::white);
-    painter.drawLine(xOf(m_position), 0, xOf(m_position), height());
-    painter.drawText(rect().adjusted(kMargin, kMargin, -kMargin, -kMargin),
-                     Qt::AlignLeft | Qt::AlignBottom, QString::number(bottom, 'f', 1));
+    painter.drawLine(xOf(m_position), plot.top(), xOf(m_position), plot.bottom());
+    if (m_pointerX) {
+        painter.setPen(QPen(QColor(255, 255, 255, 120), 1, Qt::DotLine));
+        painter.drawLine(*m_pointerX, plot.top(), *m_pointerX, plot.bottom());
+        painter.setPen(Qt::white);
+        painter.drawText(plot.adjusted(4, 2, -4, -2), Qt::AlignRight | Qt::AlignBottom,
+                         pointedText());
+    }
 }
 
 void QualityGraph::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton || m_samples.isEmpty())
         return;
-    // To the frame nearest the click, exactly: a pixel spans several frames.
-    const double at = secondsAt(event->position().toPoint().x());
-    const auto nearer = [at](const QualitySample& a, const QualitySample& b) {
-        return std::abs(a.seconds - at) < std::abs(b.seconds - at);
-    };
-    emit seekRequested(std::min_element(m_samples.begin(), m_samples.end(), nearer)->seconds);
+    const QPoint at = event->position().toPoint();
+    if (at.y() <= summaryRect().bottom()) {
+        setMetric(m_metric == Metric::Ssim ? Metric::Psnr : Metric::Ssim);
+        return;
+    }
+    emit seekRequested(sampleNearest(secondsAt(at.x()))->seconds);
+}
+
+void QualityGraph::mouseMoveEvent(QMouseEvent* event)
+{
+    const int x = event->position().toPoint().x();
+    m_pointerX = plotRect().contains(event->position().toPoint()) ? std::optional(x) : std::nullopt;
+    update();
+}
+
+void QualityGraph::leaveEvent(QEvent* event)
+{
+    QWidget::leaveEvent(event);
+    m_pointerX.reset();
+    update();
 }
 
 } // namespace tandemo

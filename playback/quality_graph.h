@@ -4,20 +4,37 @@
 
 #include <QWidget>
 
+#include <optional>
+
 namespace tandemo {
 
-/// The SSIM of each frame pair across the video's length, the frame showing marked; a click
-/// asks to go to that moment.
+/// The measured difference of each frame pair across the video's length, read like a graph: a
+/// line of the summary at the top (the averages and the worst frame, kept for as long as the
+/// figures are), the metric's name and scale, its average drawn across, the worst frame marked
+/// and named, the frame showing marked, and the frame under the pointer with its SSIM and PSNR.
+/// It shows SSIM or PSNR (a click on the summary line turns it to the other); a click on the
+/// graph asks to go to that moment.
 class QualityGraph : public QWidget {
     Q_OBJECT
 public:
+    enum class Metric { Ssim, Psnr };
+
     explicit QualityGraph(QWidget* parent = nullptr);
 
     void setSamples(const QList<QualitySample>& samples, double duration);
     void setPosition(double seconds);
+    Metric metric() const { return m_metric; }
+    void setMetric(Metric metric);
+    /// The summary line, whole and as shown at the top (cut to the graph's width).
+    QString summaryText() const;
+    QString shownSummary() const;
+    /// What the graph says of the frame under the pointer, while it is over the graph.
+    QString pointedText() const;
     /// The moment at a point of the graph, and the point of a moment (for tests and hints).
     double secondsAt(int x) const;
     int xOf(double seconds) const;
+    /// Where the summary line is drawn (a click there turns to the other metric).
+    QRect summaryRect() const;
 
     QSize sizeHint() const override;
 
@@ -27,14 +44,22 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
-    /// The lowest SSIM the graph shows at its bottom edge.
-    double floor() const;
+    QRect plotRect() const;
+    double valueOf(const QualitySample& sample) const;
+    /// The values at the plot's bottom and top edges.
+    std::pair<double, double> scale() const;
+    const QualitySample* sampleNearest(double seconds) const;
 
     QList<QualitySample> m_samples;
+    QualitySummary m_summary;
     double m_duration = 0;
     double m_position = 0;
+    Metric m_metric = Metric::Ssim;
+    std::optional<int> m_pointerX;
 };
 
 } // namespace tandemo

@@ -270,8 +270,33 @@ private slots:
         QVERIFY(wipe->transportBar().status().startsWith("Measuring the difference"));
         QTRY_VERIFY_WITH_TIMEOUT(!comparison.results().isEmpty(), kPlayerTimeoutMs);
         QVERIFY(wipe->graph().isVisible());
-        QVERIFY(wipe->transportBar().status().startsWith("SSIM "));
         QVERIFY(wipe->pictureRect().bottom() < wipe->graph().geometry().top());
+        // The summary stays on the graph, readable at the window's first size too after a
+        // resize; the bar shows the time again.
+        const QualitySummary summary = summarise(comparison.results());
+        const QString figures = QString("SSIM %1 on average, worst %2 at frame %3")
+                                    .arg(summary.meanSsim, 0, 'f', 4)
+                                    .arg(summary.worst.ssim, 0, 'f', 4)
+                                    .arg(summary.worst.frame);
+        QVERIFY2(wipe->graph().shownSummary().startsWith(figures),
+                 qPrintable(wipe->graph().shownSummary()));
+        QVERIFY(wipe->transportBar().status().isEmpty());
+        window.form.resize(1100, 800);
+        QTRY_VERIFY(wipe->width() > 1000);
+        window.form.resize(594, 480);
+        QTRY_VERIFY(wipe->width() < 600);
+        QVERIFY(wipe->graph().isVisible());
+        QVERIFY(wipe->graph().shownSummary().startsWith(figures));
+        QVERIFY(wipe->graph().shownSummary().contains("PSNR"));
+        // The graph names its measure and its worst frame, gives the figures of the frame under
+        // the pointer, and shows PSNR instead on a click on its summary.
+        QualityGraph& graph = wipe->graph();
+        QTest::mouseMove(&graph, QPoint(graph.xOf(summary.worst.seconds), graph.height() - 8));
+        QTRY_VERIFY(
+            graph.pointedText().startsWith(QString("Frame %1: SSIM ").arg(summary.worst.frame)));
+        QTest::mouseClick(&graph, Qt::LeftButton, {}, graph.summaryRect().center());
+        QCOMPARE(graph.metric(), QualityGraph::Metric::Psnr);
+        QVERIFY(graph.summaryText().endsWith("show SSIM"));
 
         // The figures go to the clipboard as CSV, from either pane's menu.
         QGuiApplication::clipboard()->clear();
@@ -283,7 +308,7 @@ private slots:
         const QualitySample worst = summarise(comparison.results()).worst;
         QVERIFY(worst.seconds > 0);
         QTest::mouseClick(&wipe->graph(), Qt::LeftButton, {},
-                          QPoint(wipe->graph().xOf(worst.seconds), 10));
+                          QPoint(wipe->graph().xOf(worst.seconds), wipe->graph().height() - 8));
         QTRY_VERIFY_WITH_TIMEOUT(std::abs(Window::at(window.left()) - worst.seconds) < 0.02 &&
                                      std::abs(Window::at(window.right()) - worst.seconds) < 0.02,
                                  kPlayerTimeoutMs);

@@ -131,7 +131,7 @@ private slots:
         QTest::keyClick(&asking, Qt::Key_D);
         WipeView* wipe = window.components.wipeView();
         QVERIFY(wipe);
-        QTRY_VERIFY_WITH_TIMEOUT(wipe->transportBar().status().startsWith("SSIM 0.8"),
+        QTRY_VERIFY_WITH_TIMEOUT(wipe->graph().summaryText().startsWith("SSIM 0.8"),
                                  kPlayerTimeoutMs);
         QVERIFY(wipe->graph().isVisible());
         QVERIFY(choose(asking, {"Copy Measurements"}));
