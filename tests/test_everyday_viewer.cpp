@@ -7,6 +7,7 @@
 #include "support/real_window.h"
 #include "window/picture_box.h"
 
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -181,11 +182,28 @@ private slots:
         auto* panel = window.form.findChild<KeysPanel*>();
         QVERIFY(panel && panel->isVisible() && panel->hasFocus());
         QCOMPARE(panel->geometry(), window.form.rect());
-        QCOMPARE(panel->table().rowCount(), playerKeys().size());
-        for (int row = 0; row < panel->table().rowCount(); ++row) {
-            QCOMPARE(panel->table().item(row, 0)->text(), plainKeys(playerKeys()[row]));
-            QCOMPARE(panel->table().item(row, 1)->text(), playerKeys()[row].does);
+        // Every row of the one list, the menu's commands without a key too, each wholly inside
+        // the window at its first size (and at scale 2), wrapped rather than cut; the top says
+        // how to close it.
+        QCOMPARE(window.form.clientArea()->size(), QSize(594, 480));
+        QVERIFY(panel->title().text().contains("Any key or a click closes this"));
+        QCOMPARE(panel->rows().size(), playerKeys().size());
+        QVERIFY(panel->rows().constLast().keys->text() == plainKeys(playerKeys().constLast()));
+        QStringList outside;
+        for (int row = 0; row < panel->rows().size(); ++row) {
+            const KeysPanel::Row& shown = panel->rows()[row];
+            QCOMPARE(shown.keys->text(), plainKeys(playerKeys()[row]));
+            QCOMPARE(shown.does->text(), playerKeys()[row].does);
+            for (QLabel* label : {shown.keys, shown.does}) {
+                const QRect at(label->mapTo(&window.form, QPoint()), label->size());
+                if (!label->isVisible() || !window.form.rect().contains(at) ||
+                    label->heightForWidth(label->width()) > label->height())
+                    outside << label->text();
+            }
         }
+        QVERIFY2(outside.isEmpty(), qPrintable(outside.join(" | ")));
+        const double pointSize = panel->rows().constFirst().does->font().pointSizeF();
+        QVERIFY2(pointSize >= 7, qPrintable(QString::number(pointSize)));
         QTest::keyClick(panel, Qt::Key_Escape);
         QTRY_VERIFY(!window.form.findChild<KeysPanel*>());
         QVERIFY(window.form.Picture1()->hasFocus());
