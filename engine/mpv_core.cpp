@@ -6,8 +6,6 @@
 
 #include <QThread>
 
-#include <iterator>
-
 Q_LOGGING_CATEGORY(lcMpv, "tandemo.mpv", QtWarningMsg)
 
 namespace tandemo {

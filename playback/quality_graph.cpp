@@ -43,6 +43,7 @@ void QualityGraph::setSamples(const QList<QualitySample>& samples, double durati
 {
     m_samples = samples;
     m_summary = summarise(samples);
+    m_scale = scaleOfSamples();
     m_duration = duration > 0 ? duration : (samples.isEmpty() ? 0 : samples.constLast().seconds);
     update();
 }
@@ -58,6 +59,7 @@ void QualityGraph::setPosition(double seconds)
 void QualityGraph::setMetric(Metric metric)
 {
     m_metric = metric;
+    m_scale = scaleOfSamples();
     update();
 }
 
@@ -122,7 +124,7 @@ double QualityGraph::valueOf(const QualitySample& sample) const
     return m_metric == Metric::Ssim ? sample.ssim : sample.psnr;
 }
 
-std::pair<double, double> QualityGraph::scale() const
+std::pair<double, double> QualityGraph::scaleOfSamples() const
 {
     double lowest = std::numeric_limits<double>::infinity();
     double highest = -lowest;
@@ -156,7 +158,7 @@ void QualityGraph::paintEvent(QPaintEvent*)
     if (m_samples.isEmpty())
         return;
     const QRect plot = plotRect();
-    const auto [bottom, top] = scale();
+    const auto [bottom, top] = m_scale;
     const auto yOf = [&, bottom = bottom, top = top](double value) {
         const double share = std::isfinite(value) ? (value - bottom) / std::max(1e-9, top - bottom)
                                                   : 1.0; // equal frames: at the top

@@ -50,12 +50,14 @@ protected:
 private:
     QRect plotRect() const;
     double valueOf(const QualitySample& sample) const;
-    /// The values at the plot's bottom and top edges.
-    std::pair<double, double> scale() const;
+    /// The values at the plot's bottom and top edges, for the samples and the metric now.
+    std::pair<double, double> scaleOfSamples() const;
     const QualitySample* sampleNearest(double seconds) const;
 
     QList<QualitySample> m_samples;
     QualitySummary m_summary;
+    // Worked out once for the samples and metric, not at every paint.
+    std::pair<double, double> m_scale{0, 1};
     double m_duration = 0;
     double m_position = 0;
     Metric m_metric = Metric::Ssim;

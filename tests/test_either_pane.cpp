@@ -5,6 +5,7 @@
 #include "playback/passage_mark.h"
 #include "playback/quality_graph.h"
 #include "playback/transport_bar.h"
+#include "support/either_pane.h"
 #include "support/linked_window.h"
 #include "support/mpv_probe.h"
 #include "support/wipe_testing.h"
@@ -70,13 +71,6 @@ QString noteOver(MpvPlayer& player)
 {
     const auto* note = player.videoSurface().widget()->findChild<QLabel*>("pictureNote");
     return note && note->isVisible() ? note->text() : QString();
-}
-
-void askedInEitherPane()
-{
-    QTest::addColumn<int>("pane");
-    QTest::newRow("left pane") << 0;
-    QTest::newRow("right pane") << 1;
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "session/perform.h"
 #include "session/session.h"
 #include "session/transport_rules.h"
+#include "support/either_pane.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -53,13 +54,6 @@ void writeClip(const QString& path, int frames, int shade)
     }
 }
 
-void askedInEitherPane()
-{
-    QTest::addColumn<int>("asking");
-    QTest::newRow("asked in the left pane") << 0;
-    QTest::newRow("asked in the right pane") << 1;
-}
-
 } // namespace
 
 class TestSession : public QObject {
@@ -82,7 +76,8 @@ private slots:
     void theViewLinksFromThePaneThatAskedAndGivesBackWhatItChanged_data() { askedInEitherPane(); }
     void theViewLinksFromThePaneThatAskedAndGivesBackWhatItChanged()
     {
-        QFETCH(int, asking);
+        QFETCH(int, pane);
+        const int asking = pane;
         TwoPanes panes;
         FakeEngine& asker = asking == 0 ? panes.left : panes.right;
         FakeEngine& other = asking == 0 ? panes.right : panes.left;
@@ -159,7 +154,8 @@ private slots:
     }
     void measuringFromEitherPaneKeepsItsFiguresUntilAFileOrTheOffsetChanges()
     {
-        QFETCH(int, asking);
+        QFETCH(int, pane);
+        const int asking = pane;
         QTemporaryDir folder;
         TwoPanes panes;
         panes.left.fileName = folder.filePath("first.y4m");
