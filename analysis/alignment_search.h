@@ -62,6 +62,12 @@ signals:
     void finished(bool compared, const tandemo::AlignmentSearch::Result& result);
 
 private:
+    /// By pictures: first by their key frames, then at full rate around that answer; none where
+    /// that cannot be done or gives no clear answer.
+    static std::optional<Result> searchCoarseThenFine(const File& first, const File& second,
+                                                      const std::atomic_bool& cancelled,
+                                                      const std::function<void(double)>& report);
+
     BackgroundRun<Result> m_run;
 };
 

@@ -29,9 +29,12 @@ using Cells = std::array<float, kCells>;
 
 std::optional<PictureSignature> readPictureSignature(const QString& path, double from,
                                                      double seconds, int rate,
-                                                     const std::atomic_bool& cancelled)
+                                                     const std::atomic_bool& cancelled,
+                                                     PicturesRead read)
 {
-    VideoDecoder decoder(path, cancelled, VideoDecoder::Detail::Rough);
+    VideoDecoder decoder(path, cancelled,
+                         read == PicturesRead::All ? VideoDecoder::Detail::Rough
+                                                   : VideoDecoder::Detail::KeyFramesOnly);
     if (!decoder.isOpen() || rate <= 0)
         return std::nullopt;
     if (from > 0)
@@ -77,6 +80,8 @@ std::optional<PictureSignature> readPictureSignature(const QString& path, double
 
     PictureSignature signature;
     signature.rate = rate;
+    signature.pictures = int(times.size());
+    signature.seconds = times.back() - times.front();
     signature.start = times.front();
     const std::size_t samples = std::size_t((times.back() - times.front()) * rate) + 1;
     signature.cells.assign(kCells, std::vector<float>(samples > 1 ? samples - 1 : 0));

@@ -18,13 +18,21 @@ struct PictureSignature {
     int rate = 0;
     /// The time of the first sample, in seconds from the file's start.
     double start = 0;
+    /// How many pictures were read, over how many seconds.
+    int pictures = 0;
+    double seconds = 0;
 };
+
+/// Which pictures a signature is read from: all of them, or the key frames alone (a coarse
+/// signature at a fraction of the cost, as fine as the key frames are frequent).
+enum class PicturesRead { All, KeyFramesOnly };
 
 /// Reads the signature of `seconds` of a file's video from about `from`, at `rate` samples a
 /// second, decoding outside the players. None when the video cannot be decoded or `cancelled`
 /// is set.
 std::optional<PictureSignature> readPictureSignature(const QString& path, double from,
                                                      double seconds, int rate,
-                                                     const std::atomic_bool& cancelled);
+                                                     const std::atomic_bool& cancelled,
+                                                     PicturesRead read = PicturesRead::All);
 
 } // namespace tandemo

@@ -1,5 +1,6 @@
 #include "analysis/quality_measure.h"
 
+#include "analysis/decode_ahead.h"
 #include "analysis/video_decoder.h"
 
 extern "C" {
@@ -151,9 +152,12 @@ QualityMeasure::measure(const QString& firstPath, const QString& secondPath, dou
     };
 
     // Both go in in the order of time, so that each of the first's frames meets the second's
-    // frame of its moment; only the stretch both have is compared.
-    AVFrame* nextA = a.next();
-    AVFrame* nextB = b.next();
+    // frame of its moment; only the stretch both have is compared. Each is decoded on a thread
+    // of its own meanwhile.
+    DecodeAhead aheadA(a, cancelled);
+    DecodeAhead aheadB(b, cancelled);
+    AVFrame* nextA = aheadA.next();
+    AVFrame* nextB = aheadB.next();
     double lastB = 0, spanB = 0; // the second's last frame, on the first's clock, and its length
     double lastShare = -1;
     while (nextA && !cancelled) {
@@ -165,7 +169,7 @@ QualityMeasure::measure(const QString& firstPath, const QString& secondPath, dou
                     return std::nullopt;
                 spanB = atB - lastB;
                 lastB = atB;
-                nextB = b.next();
+                nextB = aheadB.next();
                 collect();
                 continue;
             }
@@ -176,7 +180,7 @@ QualityMeasure::measure(const QString& firstPath, const QString& secondPath, dou
             ++skipped; // the second has not begun at this moment
         else if (!push(comparison.first, nextA, atA, baseA))
             return std::nullopt;
-        nextA = a.next();
+        nextA = aheadA.next();
         if (progress && duration > 0 && atA / duration - lastShare >= 0.01)
             progress(lastShare = std::min(1.0, atA / duration));
         collect();

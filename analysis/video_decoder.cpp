@@ -46,8 +46,10 @@ void VideoDecoder::open(Detail detail)
         return;
     decoder->thread_count = 0; // as many as the machine has
     decoder->pkt_timebase = m_stream->time_base;
-    if (detail == Detail::Rough)
+    if (detail != Detail::Full)
         decoder->skip_loop_filter = AVDISCARD_ALL;
+    if (detail == Detail::KeyFramesOnly)
+        decoder->skip_frame = AVDISCARD_NONKEY;
     if (avcodec_open2(decoder.get(), codec, nullptr) < 0)
         return;
     m_decoder = std::move(decoder);

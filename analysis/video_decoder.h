@@ -18,9 +18,10 @@ namespace tandemo {
 /// only the local file itself is opened (no other protocol, nothing the file names).
 class VideoDecoder {
 public:
-    /// How closely to decode: every detail, or roughly (without the deblocking filter, which
-    /// an average over a part of the picture never shows).
-    enum class Detail { Full, Rough };
+    /// How closely to decode: every detail; roughly (without the deblocking filter, which an
+    /// average over a part of the picture never shows); or roughly and only the key frames, a
+    /// small share of the cost.
+    enum class Detail { Full, Rough, KeyFramesOnly };
 
     /// Opens the file; check isOpen(). A set `cancelled` stops opening and reading early.
     VideoDecoder(const QString& path, const std::atomic_bool& cancelled,

@@ -35,7 +35,9 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 using namespace tandemo;
@@ -87,7 +89,54 @@ struct PaneRecord {
     }
 };
 
-/// Opens a menu and notes how long it took to be painted; closes it once it was.
+/// How the pictures around each loop stayed on the screen, read from a clip that shows its frame
+/// number N as a grey square of level 16 + 3N in the middle of its picture.
+struct LoopStays {
+    std::size_t loops = 0;
+    /// For each loop, the longest stay of the last three pictures of a pass and the first three
+    /// of the next, in ms, sorted.
+    std::vector<double> longest;
+    /// The loops whose pass's last picture reached the screen.
+    std::size_t lastShown = 0;
+    /// Each loop's pictures as "frame:ms" pairs.
+    std::vector<std::string> sequences;
+};
+
+LoopStays loopStays(const std::vector<qint64>& changes, const std::vector<int>& levels)
+{
+    // A grey level on the screen is 255 / 219 of the video's: 3.49 levels a frame.
+    std::vector<qint64> times;
+    std::vector<int> codes;
+    for (std::size_t i = 0; i < changes.size() && i < levels.size(); ++i) {
+        const int code = int(std::lround(levels[i] / (3.0 * 255 / 219)));
+        if (codes.empty() || code != codes.back()) {
+            times.push_back(changes[i]);
+            codes.push_back(code);
+        }
+    }
+    LoopStays stays;
+    if (codes.empty())
+        return stays;
+    const int last = *std::max_element(codes.begin(), codes.end());
+    for (std::size_t j = 3; j + 3 < codes.size(); ++j) {
+        if (codes[j] >= codes[j - 1] - last / 2)
+            continue; // no wrap here
+        ++stays.loops;
+        if (codes[j - 1] == last)
+            ++stays.lastShown;
+        qint64 longest = 0;
+        std::string sequence;
+        for (std::size_t k = j - 3; k <= j + 2; ++k) {
+            longest = std::max(longest, times[k + 1] - times[k]);
+            sequence += std::to_string(codes[k]) + ":" +
+                        std::to_string(int((times[k + 1] - times[k]) / 1'000'000)) + " ";
+        }
+        stays.sequences.push_back(sequence);
+        stays.longest.push_back(longest / 1e6);
+    }
+    std::sort(stays.longest.begin(), stays.longest.end());
+    return stays;
+}
 } // namespace
 
 int main(int argc, char* argv[])
@@ -110,6 +159,8 @@ int main(int argc, char* argv[])
         {"wipe-mode", "How the wipe view lays them over each other.", "mode", "divider"});
     parser.addOption({"menus", "Open a menu now and then; note how long it takes to show."});
     parser.addOption({"on-screen", "Time frames by when they reach the screen."});
+    parser.addOption({"frame-codes", "With --on-screen: the clips show their frame numbers as "
+                                     "grey squares; report each picture's stay at the loop."});
     parser.addOption({"seeking-loop", "Loop as mpv does, without a second core per player."});
     parser.addOption({"sound", "Play the first pane's sound (the second is muted)."});
     parser.addPositionalArgument("video1", "Video for the left pane.");
@@ -209,9 +260,13 @@ int main(int argc, char* argv[])
             menuTimer.start(700);
     });
     QTimer::singleShot((3 + seconds) * 1000, Qt::PreciseTimer, [&] {
+        LoopStays stays[2];
         if (screen) {
-            for (int i = 0; i < 2; ++i)
+            for (int i = 0; i < 2; ++i) {
                 records[i].frames = screen->changes(i);
+                if (parser.isSet("frame-codes"))
+                    stays[i] = loopStays(records[i].frames, screen->levels(i));
+            }
             framesAtStart[0] = framesAtStart[1] = 0;
         }
         const double wall = (clock.nsecsElapsed() - wallAtStart) / 1e9;
@@ -250,12 +305,18 @@ int main(int argc, char* argv[])
             const long long decoderDrops = engine.decoderFramesDropped();
             const double medianGap = gaps.empty() ? 0 : gaps[gaps.size() / 2];
             const double longestGap = gaps.empty() ? 0 : gaps.back();
+            const LoopStays& stay = stays[i];
+            const double stayMedian = stay.longest.empty() ? 0 : stay.longest[stay.loops / 2];
+            const double stayLongest = stay.longest.empty() ? 0 : stay.longest.back();
             if (json) {
                 std::printf("%s{\"fps\": %.2f, \"first_frame_ms\": %.1f, \"output_drops\": %lld, "
                             "\"decoder_drops\": %lld, \"restarts\": %zu, "
-                            "\"seam_median_ms\": %.1f, \"seam_longest_ms\": %.1f}",
+                            "\"seam_median_ms\": %.1f, \"seam_longest_ms\": %.1f, "
+                            "\"loops\": %zu, \"loop_stay_median_ms\": %.1f, "
+                            "\"loop_stay_longest_ms\": %.1f, \"last_frame_shown\": %zu}",
                             i ? ", " : "", fps, firstFrame, outputDrops, decoderDrops, gaps.size(),
-                            medianGap, longestGap);
+                            medianGap, longestGap, stay.loops, stayMedian, stayLongest,
+                            stay.lastShown);
                 continue;
             }
             std::printf("pane %d: %.1f frames/s, first frame %.1f ms after its URL, %lld dropped "
@@ -264,6 +325,12 @@ int main(int argc, char* argv[])
             if (!gaps.empty())
                 std::printf(", gap at a restart: median %.1f ms, longest %.1f ms", medianGap,
                             longestGap);
+            if (stay.loops)
+                std::printf("; on the screen, %zu loops: longest stay around the loop median "
+                            "%.1f ms, longest %.1f ms; last picture shown in %zu",
+                            stay.loops, stayMedian, stayLongest, stay.lastShown);
+            for (const std::string& sequence : stay.sequences)
+                std::fprintf(stderr, "pane %d loop: %s\n", i + 1, sequence.c_str());
             std::printf("\n");
         }
         if (json)

@@ -28,6 +28,7 @@ public:
         : m_points(std::move(points))
         , m_clock(clock)
         , m_changes(m_points.size())
+        , m_levels(m_points.size())
         , m_thread([this] { watch(); })
     {
     }
@@ -44,6 +45,12 @@ public:
     {
         const std::lock_guard lock(m_mutex);
         return m_changes[point];
+    }
+    /// The patch's mean green level (0 to 255) after each of those changes.
+    std::vector<int> levels(std::size_t point) const
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_levels[point];
     }
 
 private:
@@ -73,6 +80,7 @@ private:
                 if (patch != last[i]) {
                     const std::lock_guard lock(m_mutex);
                     m_changes[i].push_back(now);
+                    m_levels[i].push_back(meanGreen(patch));
                 }
                 last[i] = std::move(patch);
             }
@@ -80,10 +88,21 @@ private:
         }
     }
 
+    /// Pixels come as 32 bits each, blue first.
+    static int meanGreen(const std::string& patch)
+    {
+        long sum = 0;
+        const std::size_t pixels = patch.size() / 4;
+        for (std::size_t p = 0; p < pixels; ++p)
+            sum += static_cast<unsigned char>(patch[p * 4 + 1]);
+        return pixels ? int(sum / long(pixels)) : 0;
+    }
+
     const std::vector<QPoint> m_points;
     const QElapsedTimer& m_clock;
     mutable std::mutex m_mutex;
     std::vector<std::vector<qint64>> m_changes;
+    std::vector<std::vector<int>> m_levels;
     std::atomic_bool m_stop = false;
     std::thread m_thread;
 };

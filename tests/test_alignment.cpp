@@ -12,6 +12,7 @@
 
 #include <QtTest>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace tandemo;
@@ -100,6 +101,35 @@ private slots:
         QCOMPARE(result->clear, clear);
         if (clear)
             QVERIFY(std::abs(result->secondAhead - ahead) < 0.004);
+    }
+
+    void longTakesAreLinedUpByTheirKeyFramesFirst_data()
+    {
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<bool>("byKeyFrames");
+        QTest::newRow("a key frame a second") << "moving-long-later.mp4" << true;
+        QTest::newRow("key frames 10 s apart") << "moving-long-later-sparse.mp4" << false;
+    }
+    void longTakesAreLinedUpByTheirKeyFramesFirst()
+    {
+        // Long takes are compared first by their key frames, then finely around that answer;
+        // where the key frames are too far apart, whole as before. Either way the offset is as
+        // precise.
+        QFETCH(QString, second);
+        QFETCH(bool, byKeyFrames);
+        std::atomic_bool never{false};
+        QList<double> progress;
+        const auto result = AlignmentSearch::search(
+            AlignmentSearch::By::Picture, {mediaPath("moving-long.mp4"), 0, 40},
+            {mediaPath(second), 0, 40}, never, [&](double share) { progress << share; });
+        QVERIFY(result);
+        qInfo("offset %.4f s, strength %.1f, uniqueness %.2f", result->secondAhead,
+              result->strength, result->uniqueness);
+        QVERIFY(result->clear);
+        QVERIFY(std::abs(result->secondAhead + 41 / 30.0) < 0.004);
+        // The whole read reports its first file done at 0.45; the two passes never do.
+        QCOMPARE(!progress.contains(0.45), byKeyFrames);
+        QVERIFY(std::is_sorted(progress.begin(), progress.end()));
     }
 
     void alignBySoundLinksThePanesAtTheOffsetItFinds()
