@@ -4,6 +4,7 @@
 #include "app/desktop_services.h"
 #include "app/platform_components.h"
 #include "platform/file_names.h"
+#include "platform/memory_arenas.h"
 #include "playback/media_player.h"
 #include "video/render_path.h"
 #include "window/form1.h"
@@ -51,6 +52,7 @@ int answerWithoutWindow(const tandemo::CommandLine& line, int argc, char* argv[]
 
 int main(int argc, char* argv[])
 {
+    tandemo::limitAllocatorArenas();
     // Help, version and the comparisons of the command line need no display; Qt's own options
     // (such as -platform) are passed over here and taken out of the arguments by QApplication
     // before they are read again.

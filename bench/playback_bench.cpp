@@ -20,6 +20,7 @@
 #include "bench/menu_probe.h"
 #include "bench/screen_watch.h"
 #include "engine/mpv_engine.h"
+#include "platform/memory_arenas.h"
 #include "playback/mpv_player.h"
 #include "session/perform.h"
 #include "video/video_surface.h"
@@ -141,6 +142,8 @@ LoopStays loopStays(const std::vector<qint64>& changes, const std::vector<int>& 
 
 int main(int argc, char* argv[])
 {
+    // As the program does.
+    limitAllocatorArenas();
     chooseGlLikeTheProgram(argc, argv);
     QApplication app(argc, argv);
     QCommandLineParser parser;

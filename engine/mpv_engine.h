@@ -137,6 +137,7 @@ private:
     // The loop between the two cores.
     void applyLoopMode();
     void prepareWaitingCore();
+    void holdLittle(mpv_handle* core, bool waiting);
     void sendToStart(MpvCoreState& state);
     void switchCores();
     /// Switches when the last frame of the pass has been shown for its time, rather than when

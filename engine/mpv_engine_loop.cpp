@@ -42,9 +42,17 @@ void MpvEngine::prepareWaitingCore()
     m_waiting.restarted = false;
     mpv_handle* core = m_waiting.core.get();
     commandAsync(core, {"set", "pause", "yes"});
+    holdLittle(core, true);
     // The very file the first core plays, whatever is at its name now.
     if (!loadOpenedFile(core))
         fallBackToSeekingLoop();
+}
+
+void MpvEngine::holdLittle(mpv_handle* core, bool waiting)
+{
+    // A core that waits needs no more of the file than its first picture: it reads ahead once it
+    // plays, as much as mpv reads ahead of a local file.
+    commandAsync(core, {"set", "demuxer-readahead-secs", waiting ? "0" : "1"});
 }
 
 void MpvEngine::sendToStart(MpvCoreState& state)
@@ -77,6 +85,8 @@ void MpvEngine::switchCores()
     else if (!paused && !started)
         setShownPropertyAsync("pause", "no");
     emit shownCoreChanged();
+    holdLittle(m_shown.core.get(), false);
+    holdLittle(m_waiting.core.get(), true);
     sendToStart(m_waiting);
     emit positionChanged(m_shown.position);
     emit playbackRestarted();
