@@ -38,6 +38,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -99,43 +100,77 @@ struct LoopStays {
     std::vector<double> longest;
     /// The loops whose pass's last picture reached the screen.
     std::size_t lastShown = 0;
+    /// The same in the middle of each pass, where nothing loops: the steadiness of any picture.
+    std::vector<double> midPass;
     /// Each loop's pictures as "frame:ms" pairs.
     std::vector<std::string> sequences;
 };
 
+/// The longest stay among the six pictures from `from` on, in ns.
+qint64 longestStay(const std::vector<qint64>& times, std::size_t from)
+{
+    qint64 longest = 0;
+    for (std::size_t k = from; k < from + 6 && k + 1 < times.size(); ++k)
+        longest = std::max(longest, times[k + 1] - times[k]);
+    return longest;
+}
+
 LoopStays loopStays(const std::vector<qint64>& changes, const std::vector<int>& levels)
 {
-    // A grey level on the screen is 255 / 219 of the video's: 3.49 levels a frame.
+    // A grey level on the screen is 255 / 219 of the video's: 3.49 levels a frame. A patch read
+    // while the window system was still writing it (under 2 ms) is no picture of its own.
     std::vector<qint64> times;
     std::vector<int> codes;
     for (std::size_t i = 0; i < changes.size() && i < levels.size(); ++i) {
         const int code = int(std::lround(levels[i] / (3.0 * 255 / 219)));
+        if (!times.empty() && changes[i] - times.back() < 2'000'000) {
+            times.pop_back();
+            codes.pop_back();
+        }
         if (codes.empty() || code != codes.back()) {
             times.push_back(changes[i]);
             codes.push_back(code);
         }
     }
     LoopStays stays;
-    if (codes.empty())
-        return stays;
-    const int last = *std::max_element(codes.begin(), codes.end());
+    // Where a pass starts again; its last picture is the one most often seen before that.
+    std::vector<std::size_t> wraps;
+    std::map<int, int> beforeWrap;
     for (std::size_t j = 3; j + 3 < codes.size(); ++j) {
-        if (codes[j] >= codes[j - 1] - last / 2)
-            continue; // no wrap here
+        if (codes[j] < codes[j - 1] - 8) {
+            wraps.push_back(j);
+            ++beforeWrap[codes[j - 1]];
+        }
+    }
+    if (wraps.empty())
+        return stays;
+    const int last = std::max_element(beforeWrap.begin(), beforeWrap.end(), [](auto a, auto b) {
+                         return a.second < b.second;
+                     })->first;
+    for (std::size_t j : wraps) {
         ++stays.loops;
-        if (codes[j - 1] == last)
-            ++stays.lastShown;
-        qint64 longest = 0;
+        // Shown for at least half its time (a redraw of it may follow for a few ms).
+        const qint64 frame = (times[j] - times[j - 3]) / 3;
+        for (std::size_t k = j - 2; k < j; ++k) {
+            if (codes[k] == last && times[k + 1] - times[k] >= frame / 2) {
+                ++stays.lastShown;
+                break;
+            }
+        }
+        stays.longest.push_back(longestStay(times, j - 3) / 1e6);
         std::string sequence;
-        for (std::size_t k = j - 3; k <= j + 2; ++k) {
-            longest = std::max(longest, times[k + 1] - times[k]);
+        for (std::size_t k = j - 3; k <= j + 2; ++k)
             sequence += std::to_string(codes[k]) + ":" +
                         std::to_string(int((times[k + 1] - times[k]) / 1'000'000)) + " ";
-        }
         stays.sequences.push_back(sequence);
-        stays.longest.push_back(longest / 1e6);
+        // The same six pictures' worth in the middle of the pass before, for comparison.
+        const auto middle = std::find(codes.begin() + std::ptrdiff_t(j > 60 ? j - 60 : 0),
+                                      codes.begin() + std::ptrdiff_t(j), last / 2 - 3);
+        if (middle != codes.begin() + std::ptrdiff_t(j))
+            stays.midPass.push_back(longestStay(times, std::size_t(middle - codes.begin())) / 1e6);
     }
     std::sort(stays.longest.begin(), stays.longest.end());
+    std::sort(stays.midPass.begin(), stays.midPass.end());
     return stays;
 }
 } // namespace
@@ -311,15 +346,18 @@ int main(int argc, char* argv[])
             const LoopStays& stay = stays[i];
             const double stayMedian = stay.longest.empty() ? 0 : stay.longest[stay.loops / 2];
             const double stayLongest = stay.longest.empty() ? 0 : stay.longest.back();
+            const double midPassMedian =
+                stay.midPass.empty() ? 0 : stay.midPass[stay.midPass.size() / 2];
             if (json) {
                 std::printf("%s{\"fps\": %.2f, \"first_frame_ms\": %.1f, \"output_drops\": %lld, "
                             "\"decoder_drops\": %lld, \"restarts\": %zu, "
                             "\"seam_median_ms\": %.1f, \"seam_longest_ms\": %.1f, "
                             "\"loops\": %zu, \"loop_stay_median_ms\": %.1f, "
-                            "\"loop_stay_longest_ms\": %.1f, \"last_frame_shown\": %zu}",
+                            "\"loop_stay_longest_ms\": %.1f, \"last_frame_shown\": %zu, "
+                            "\"mid_pass_stay_median_ms\": %.1f}",
                             i ? ", " : "", fps, firstFrame, outputDrops, decoderDrops, gaps.size(),
                             medianGap, longestGap, stay.loops, stayMedian, stayLongest,
-                            stay.lastShown);
+                            stay.lastShown, midPassMedian);
                 continue;
             }
             std::printf("pane %d: %.1f frames/s, first frame %.1f ms after its URL, %lld dropped "
@@ -330,8 +368,8 @@ int main(int argc, char* argv[])
                             longestGap);
             if (stay.loops)
                 std::printf("; on the screen, %zu loops: longest stay around the loop median "
-                            "%.1f ms, longest %.1f ms; last picture shown in %zu",
-                            stay.loops, stayMedian, stayLongest, stay.lastShown);
+                            "%.1f ms, longest %.1f ms; last picture shown in %zu; mid-pass %.1f ms",
+                            stay.loops, stayMedian, stayLongest, stay.lastShown, midPassMedian);
             for (const std::string& sequence : stay.sequences)
                 std::fprintf(stderr, "pane %d loop: %s\n", i + 1, sequence.c_str());
             std::printf("\n");
