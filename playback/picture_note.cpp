@@ -1,5 +1,7 @@
 #include "playback/picture_note.h"
 
+#include "playback/player_text.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 
@@ -9,17 +11,13 @@ namespace tandemo {
 
 namespace {
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("MpvPlayer", text);
-}
-
 QString flickerNote(const ComparisonLook& look, double rate)
 {
-    const QString shown = look.flickerShowsSecond ? tr("second video") : tr("first video");
+    const QString shown =
+        look.flickerShowsSecond ? playerText("second video") : playerText("first video");
     if (rate <= 0)
-        return tr("Flicker on X: %1").arg(shown);
-    return tr("Flicker %1 a second: %2").arg(rate).arg(shown);
+        return playerText("Flicker on X: %1").arg(shown);
+    return playerText("Flicker %1 a second: %2").arg(rate).arg(shown);
 }
 
 } // namespace
@@ -73,14 +71,14 @@ QString lookNote(const ComparisonLook& before, const ComparisonLook& after, doub
     const bool modeChanged = before.mode != after.mode;
     switch (after.mode) {
     case ComparisonLook::Divider:
-        return modeChanged ? tr("Divider") : QString();
+        return modeChanged ? playerText("Divider") : QString();
     case ComparisonLook::Difference:
         if (modeChanged || before.gain != after.gain)
-            return tr("Difference \u00d7%1").arg(after.gain);
+            return playerText("Difference \u00d7%1").arg(after.gain);
         return {};
     case ComparisonLook::OnionSkin:
         if (modeChanged || std::abs(before.opacity - after.opacity) > 1e-9)
-            return tr("Onion skin %1 %").arg(std::lround(after.opacity * 100));
+            return playerText("Onion skin %1 %").arg(std::lround(after.opacity * 100));
         return {};
     case ComparisonLook::Flicker:
         // Turning by itself, the flicker is what the user asked for: no note each time.

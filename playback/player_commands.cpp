@@ -1,6 +1,7 @@
 #include "playback/player_commands.h"
 
 #include "playback/comparison_paint.h"
+#include "playback/player_text.h"
 #include "session/player_actions.h"
 #include "session/player_keys.h"
 #include "session/player_link.h"
@@ -17,11 +18,6 @@ namespace {
 constexpr int kMenuVolumeStep = 10;
 constexpr double kSpeeds[] = {0.25, 0.5, 1.0, 1.5, 2.0};
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("MpvPlayer", text);
-}
-
 QAction* addCommand(QMenu* menu, const QString& text, PlayerCommand command)
 {
     // The menu shows the command's key in its own column, after the tab.
@@ -36,17 +32,19 @@ QAction* addCommand(QMenu* menu, const QString& text, PlayerCommand command)
 std::unique_ptr<QMenu> createPlayerMenu(const PlayerMenuState& state)
 {
     auto menu = std::make_unique<QMenu>();
-    addCommand(menu.get(), tr("Open\u2026"), {PlayerCommand::OpenVideo});
+    addCommand(menu.get(), playerText("Open\u2026"), {PlayerCommand::OpenVideo});
     menu->addSeparator();
-    addCommand(menu.get(), state.playing ? tr("Pause") : tr("Play"), {PlayerCommand::PlayPause});
-    addCommand(menu.get(), tr("Stop"), {PlayerCommand::Stop});
+    addCommand(menu.get(), state.playing ? playerText("Pause") : playerText("Play"),
+               {PlayerCommand::PlayPause});
+    addCommand(menu.get(), playerText("Stop"), {PlayerCommand::Stop});
     menu->addSeparator();
-    QAction* mute = addCommand(menu.get(), tr("Mute"), {PlayerCommand::ToggleMute});
+    QAction* mute = addCommand(menu.get(), playerText("Mute"), {PlayerCommand::ToggleMute});
     mute->setCheckable(true);
     mute->setChecked(state.muted);
-    addCommand(menu.get(), tr("Volume Up"), {PlayerCommand::ChangeVolume, kMenuVolumeStep});
-    addCommand(menu.get(), tr("Volume Down"), {PlayerCommand::ChangeVolume, -kMenuVolumeStep});
-    QMenu* speeds = menu->addMenu(tr("Speed"));
+    addCommand(menu.get(), playerText("Volume Up"), {PlayerCommand::ChangeVolume, kMenuVolumeStep});
+    addCommand(menu.get(), playerText("Volume Down"),
+               {PlayerCommand::ChangeVolume, -kMenuVolumeStep});
+    QMenu* speeds = menu->addMenu(playerText("Speed"));
     for (const double speed : kSpeeds) {
         QAction* action = addCommand(speeds, QStringLiteral("%1\u00d7").arg(speed),
                                      {PlayerCommand::SetSpeed, speed});
@@ -54,44 +52,46 @@ std::unique_ptr<QMenu> createPlayerMenu(const PlayerMenuState& state)
         action->setChecked(qFuzzyCompare(state.speed, speed));
     }
     menu->addSeparator();
-    QAction* facts = addCommand(menu.get(), tr("Show Facts"), {PlayerCommand::ToggleFacts});
+    QAction* facts = addCommand(menu.get(), playerText("Show Facts"), {PlayerCommand::ToggleFacts});
     facts->setCheckable(true);
     facts->setChecked(state.factsShown);
-    addCommand(menu.get(), state.linked ? tr("Save Frames") : tr("Save Frame"),
+    addCommand(menu.get(), state.linked ? playerText("Save Frames") : playerText("Save Frame"),
                {PlayerCommand::SaveFrames});
     if (state.zoomed)
-        addCommand(menu.get(), tr("Reset Zoom"), {PlayerCommand::ResetZoom});
-    QAction* mirror = addCommand(menu.get(), tr("Mirror"), {PlayerCommand::ToggleMirror});
+        addCommand(menu.get(), playerText("Reset Zoom"), {PlayerCommand::ResetZoom});
+    QAction* mirror = addCommand(menu.get(), playerText("Mirror"), {PlayerCommand::ToggleMirror});
     mirror->setCheckable(true);
     mirror->setChecked(state.mirrored);
     menu->addSeparator();
-    addCommand(menu.get(), tr("Start Passage Here"), {PlayerCommand::MarkPassageStart});
-    addCommand(menu.get(), tr("End Passage Here"), {PlayerCommand::MarkPassageEnd});
-    addCommand(menu.get(), tr("Clear Passage"), {PlayerCommand::ClearPassage})
+    addCommand(menu.get(), playerText("Start Passage Here"), {PlayerCommand::MarkPassageStart});
+    addCommand(menu.get(), playerText("End Passage Here"), {PlayerCommand::MarkPassageEnd});
+    addCommand(menu.get(), playerText("Clear Passage"), {PlayerCommand::ClearPassage})
         ->setEnabled(state.passage);
     if (state.linkable) {
         menu->addSeparator();
-        QAction* link = addCommand(menu.get(), tr("Link Both Players"),
+        QAction* link = addCommand(menu.get(), playerText("Link Both Players"),
                                    {PlayerCommand::SetLinked, state.linked ? 0.0 : 1.0});
         link->setCheckable(true);
         link->setChecked(state.linked);
-        QAction* reset = addCommand(menu.get(), tr("Reset Offset"), {PlayerCommand::ResetOffset});
+        QAction* reset =
+            addCommand(menu.get(), playerText("Reset Offset"), {PlayerCommand::ResetOffset});
         reset->setEnabled(state.linked && state.offset != 0);
-        addCommand(menu.get(), tr("Align by Sound"), {PlayerCommand::AlignBySound});
-        addCommand(menu.get(), tr("Align by Picture"), {PlayerCommand::AlignByPicture});
-        QMenu* sound = menu->addMenu(tr("Sound From"));
+        addCommand(menu.get(), playerText("Align by Sound"), {PlayerCommand::AlignBySound});
+        addCommand(menu.get(), playerText("Align by Picture"), {PlayerCommand::AlignByPicture});
+        QMenu* sound = menu->addMenu(playerText("Sound From"));
         const char* panes[] = {"Both Panes", "Left Pane", "Right Pane"};
         for (int pane = -1; pane <= 1; ++pane) {
-            QAction* item =
-                addCommand(sound, tr(panes[pane + 1]), {PlayerCommand::HearPane, double(pane)});
+            QAction* item = addCommand(sound, playerText(panes[pane + 1]),
+                                       {PlayerCommand::HearPane, double(pane)});
             item->setCheckable(true);
             item->setChecked(state.heard == pane);
         }
-        QAction* wipe = addCommand(menu.get(), tr("Wipe View"), {PlayerCommand::ToggleWipeView});
+        QAction* wipe =
+            addCommand(menu.get(), playerText("Wipe View"), {PlayerCommand::ToggleWipeView});
         wipe->setCheckable(true);
         wipe->setChecked(state.inWipeView);
         if (state.inWipeView) {
-            QMenu* modes = menu->addMenu(tr("Wipe View Shows"));
+            QMenu* modes = menu->addMenu(playerText("Wipe View Shows"));
             for (int mode = 0; mode < ComparisonLook::kModes; ++mode) {
                 QAction* item = addCommand(modes, modeName(ComparisonLook::Mode(mode)),
                                            {PlayerCommand::SetWipeMode, double(mode)});
@@ -99,17 +99,19 @@ std::unique_ptr<QMenu> createPlayerMenu(const PlayerMenuState& state)
                 item->setChecked(state.wipeMode == mode);
             }
         }
-        addCommand(menu.get(), state.measuring ? tr("Stop Measuring") : tr("Measure Difference"),
+        addCommand(menu.get(),
+                   state.measuring ? playerText("Stop Measuring")
+                                   : playerText("Measure Difference"),
                    {PlayerCommand::MeasureDifference});
-        addCommand(menu.get(), tr("Copy Measurements"), {PlayerCommand::CopyMeasurements})
+        addCommand(menu.get(), playerText("Copy Measurements"), {PlayerCommand::CopyMeasurements})
             ->setEnabled(state.measured);
     }
     menu->addSeparator();
     QAction* fullScreen =
-        addCommand(menu.get(), tr("Full Screen"), {PlayerCommand::ToggleFullScreen});
+        addCommand(menu.get(), playerText("Full Screen"), {PlayerCommand::ToggleFullScreen});
     fullScreen->setCheckable(true);
     fullScreen->setChecked(state.fullScreen);
-    addCommand(menu.get(), tr("Keys and Gestures"), {PlayerCommand::ShowKeys});
+    addCommand(menu.get(), playerText("Keys and Gestures"), {PlayerCommand::ShowKeys});
     return menu;
 }
 

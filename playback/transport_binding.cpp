@@ -1,6 +1,7 @@
 #include "playback/transport_binding.h"
 
 #include "platform/file_names.h"
+#include "playback/player_text.h"
 #include "playback/transport_bar.h"
 #include "session/player_actions.h"
 
@@ -14,11 +15,6 @@ namespace {
 
 // How long the bar says where a frame was saved.
 constexpr int kFrameSavedStatusMs = 6000;
-
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("MpvPlayer", text);
-}
 
 void showForAWhile(TransportBar* bar, const QString& status)
 {
@@ -46,14 +42,14 @@ void showEngineState(TransportBar* bar, PlaybackEngine* engine)
     QObject::connect(engine, &PlaybackEngine::fileLoaded, bar,
                      [bar] { bar->setStatus(QString()); });
     QObject::connect(engine, &PlaybackEngine::fileFailed, bar,
-                     [bar] { bar->setStatus(tr("Cannot play this file")); });
+                     [bar] { bar->setStatus(playerText("Cannot play this file")); });
     QObject::connect(engine, &PlaybackEngine::frameSaved, bar,
                      [bar](const QString& path, bool saved) {
-                         showForAWhile(bar, saved ? tr("Saved %1").arg(printableName(path))
-                                                  : tr("Cannot save the frame"));
+                         showForAWhile(bar, saved ? playerText("Saved %1").arg(printableName(path))
+                                                  : playerText("Cannot save the frame"));
                      });
     QObject::connect(engine, &PlaybackEngine::frameSaveRefused, bar,
-                     [bar] { showForAWhile(bar, tr("Still saving the last frame")); });
+                     [bar] { showForAWhile(bar, playerText("Still saving the last frame")); });
     QObject::connect(engine, &PlaybackEngine::passageChanged, bar, [bar, engine] {
         const std::optional<Passage> passage = engine->passage();
         bar->setPassage(passage ? std::optional(std::pair{passage->start, passage->end})
@@ -66,21 +62,21 @@ void showAlignment(TransportBar* bar, Comparison* comparison)
     if (!comparison)
         return;
     QObject::connect(comparison, &Comparison::alignmentProgressed, bar, [bar](double share) {
-        bar->setStatus(tr("Aligning: %1 %").arg(int(share * 100)));
+        bar->setStatus(playerText("Aligning: %1 %").arg(int(share * 100)));
     });
     QObject::connect(comparison, &Comparison::alignmentCancelled, bar,
-                     [bar] { showForAWhile(bar, tr("Alignment stopped")); });
+                     [bar] { showForAWhile(bar, playerText("Alignment stopped")); });
     QObject::connect(comparison, &Comparison::alignmentFinished, bar,
                      [bar](Comparison::Aligned outcome, double) {
                          switch (outcome) {
                          case Comparison::Aligned::Done:
-                             showForAWhile(bar, tr("Aligned"));
+                             showForAWhile(bar, playerText("Aligned"));
                              break;
                          case Comparison::Aligned::NoClearMatch:
-                             showForAWhile(bar, tr("No clear match"));
+                             showForAWhile(bar, playerText("No clear match"));
                              break;
                          case Comparison::Aligned::NothingToCompare:
-                             showForAWhile(bar, tr("Nothing to align by"));
+                             showForAWhile(bar, playerText("Nothing to align by"));
                              break;
                          }
                      });
