@@ -38,7 +38,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -115,7 +114,7 @@ qint64 longestStay(const std::vector<qint64>& times, std::size_t from)
     return longest;
 }
 
-LoopStays loopStays(const std::vector<qint64>& changes, const std::vector<int>& levels)
+LoopStays loopStays(const std::vector<qint64>& changes, const std::vector<int>& levels, int last)
 {
     // A grey level on the screen is 255 / 219 of the video's: 3.49 levels a frame. A patch read
     // while the window system was still writing it (under 2 ms) is no picture of its own.
@@ -133,20 +132,12 @@ LoopStays loopStays(const std::vector<qint64>& changes, const std::vector<int>& 
         }
     }
     LoopStays stays;
-    // Where a pass starts again; its last picture is the one most often seen before that.
+    // Where a pass starts again.
     std::vector<std::size_t> wraps;
-    std::map<int, int> beforeWrap;
     for (std::size_t j = 3; j + 3 < codes.size(); ++j) {
-        if (codes[j] < codes[j - 1] - 8) {
+        if (codes[j] < codes[j - 1] - 8)
             wraps.push_back(j);
-            ++beforeWrap[codes[j - 1]];
-        }
     }
-    if (wraps.empty())
-        return stays;
-    const int last = std::max_element(beforeWrap.begin(), beforeWrap.end(), [](auto a, auto b) {
-                         return a.second < b.second;
-                     })->first;
     for (std::size_t j : wraps) {
         ++stays.loops;
         // Shown for at least half its time (a redraw of it may follow for a few ms).
@@ -197,8 +188,10 @@ int main(int argc, char* argv[])
         {"wipe-mode", "How the wipe view lays them over each other.", "mode", "divider"});
     parser.addOption({"menus", "Open a menu now and then; note how long it takes to show."});
     parser.addOption({"on-screen", "Time frames by when they reach the screen."});
-    parser.addOption({"frame-codes", "With --on-screen: the clips show their frame numbers as "
-                                     "grey squares; report each picture's stay at the loop."});
+    parser.addOption({"frame-codes",
+                      "With --on-screen: the clips show their frame numbers as grey squares, and "
+                      "have this many frames; report each picture's stay at the loop.",
+                      "frames"});
     parser.addOption({"seeking-loop", "Loop as mpv does, without a second core per player."});
     parser.addOption({"sound", "Play the first pane's sound (the second is muted)."});
     parser.addPositionalArgument("video1", "Video for the left pane.");
@@ -303,7 +296,8 @@ int main(int argc, char* argv[])
             for (int i = 0; i < 2; ++i) {
                 records[i].frames = screen->changes(i);
                 if (parser.isSet("frame-codes"))
-                    stays[i] = loopStays(records[i].frames, screen->levels(i));
+                    stays[i] = loopStays(records[i].frames, screen->levels(i),
+                                         parser.value("frame-codes").toInt() - 1);
             }
             framesAtStart[0] = framesAtStart[1] = 0;
         }
