@@ -114,7 +114,7 @@ qint64 longestStay(const std::vector<qint64>& times, std::size_t from)
     return longest;
 }
 
-LoopStays loopStays(const std::vector<qint64>& changes, const std::vector<int>& levels, int last)
+LoopStays loopStays(const std::vector<qint64>& changes, const std::vector<int>& levels, int frames)
 {
     // A grey level on the screen is 255 / 219 of the video's: 3.49 levels a frame. A patch read
     // while the window system was still writing it (under 2 ms) is no picture of its own.
@@ -132,6 +132,10 @@ LoopStays loopStays(const std::vector<qint64>& changes, const std::vector<int>& 
         }
     }
     LoopStays stays;
+    // The last picture shows the highest number seen: N - 1 of N pictures, or N where the
+    // number was overlaid one picture late (as ffmpeg's overlay pairs some of the bench's clips).
+    const int highest = codes.empty() ? 0 : *std::max_element(codes.begin(), codes.end());
+    const int last = std::min(highest, frames);
     // Where a pass starts again.
     std::vector<std::size_t> wraps;
     for (std::size_t j = 3; j + 3 < codes.size(); ++j) {
@@ -297,7 +301,7 @@ int main(int argc, char* argv[])
                 records[i].frames = screen->changes(i);
                 if (parser.isSet("frame-codes"))
                     stays[i] = loopStays(records[i].frames, screen->levels(i),
-                                         parser.value("frame-codes").toInt() - 1);
+                                         parser.value("frame-codes").toInt());
             }
             framesAtStart[0] = framesAtStart[1] = 0;
         }

@@ -202,7 +202,7 @@ void MpvEngine::signalChange(MpvProperty property)
         break;
     case MpvProperty::AtEnd:
         if (m_shown.atEnd && isLoopGapless())
-            switchCores();
+            finishPass();
         break;
     default:
         break;

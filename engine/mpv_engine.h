@@ -145,6 +145,7 @@ private:
     void switchAfterLastFrame();
     void setUpPassEnd();
     /// The waiting core goes back to its start, paused, if it had been let go.
+    void finishPass();
     void holdWaitingCore();
     void fallBackToSeekingLoop();
     /// How long the picture showing lasts, while it plays (see StallWatch).

@@ -10,6 +10,14 @@
 
 namespace tandemo {
 
+namespace {
+
+// The core that shows next is let go a little before the last picture's time is up, as mpv
+// takes a few milliseconds to start playing: its second picture then comes on time too.
+constexpr int kStartAheadMs = 10;
+
+} // namespace
+
 void MpvEngine::setLoop(bool loop)
 {
     m_looping = loop;
@@ -118,8 +126,8 @@ void MpvEngine::switchAfterLastFrame()
     const double frame = frameDuration(*this);
     const bool ready = isLoopGapless() && !m_shown.paused && m_waiting.restarted;
     if (ready && left <= 0) {
-        // Already past the end (played on from its last frame, mpv's clock runs on): now.
-        switchCores();
+        // Already past the end: mpv's clock runs on from the last picture.
+        finishPass();
         return;
     }
     if (!ready || left <= 0 || left > 1.5 * frame) {
@@ -129,12 +137,24 @@ void MpvEngine::switchAfterLastFrame()
         return;
     }
     // The position changes as a frame is shown: the last one shows until the end of the file.
-    // The core that shows next is let go a little earlier, as mpv takes a few milliseconds to
-    // start playing: its second picture then comes on time too.
     const int shownFor = int(std::lround(left / (m_speed * m_speedNudge) * 1000));
-    constexpr int kStartAheadMs = 10;
     m_lastFrameShown.start(shownFor);
     m_nextPassStarts.start(std::max(0, shownFor - kStartAheadMs));
+}
+
+void MpvEngine::finishPass()
+{
+    // With sound, mpv ends a pass as its last picture is due, without telling that picture's
+    // position: it is drawn only now, and stays for its time before the other core shows.
+    if (m_lastFrameShown.isActive())
+        return;
+    if (m_shown.paused) {
+        switchCores();
+        return;
+    }
+    const int lasts = int(std::lround(frameDuration(*this) / (m_speed * m_speedNudge) * 1000));
+    m_lastFrameShown.start(lasts);
+    m_nextPassStarts.start(std::max(0, lasts - kStartAheadMs));
 }
 
 void MpvEngine::holdWaitingCore()

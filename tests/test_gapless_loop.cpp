@@ -113,8 +113,8 @@ private slots:
     void everyPictureShowsForItsTimeAtTheLoop()
     {
         // Ten frames a second, with sound: each picture is due for 100 ms. Around each loop the
-        // last two of a pass and the first two of the next show in turn, none held twice
-        // (200 ms, as a seek back would hold the last one).
+        // last two of a pass and the first two of the next show in turn, none left out and none
+        // held twice (200 ms, as a seek back would hold the last one).
         Window window;
         QVERIFY(window.play("numbered.mp4", "loop.mp4"));
         QVERIFY(mpvEngineOf(window.left()).isLoopGapless());
@@ -133,24 +133,15 @@ private slots:
         QVERIFY2(switches.count() >= int(watch.loops().size()) - 1,
                  qPrintable(QString::number(switches.count())));
         QVERIFY(mpvEngineOf(window.left()).isLoopGapless());
-        int lastShowings = 0;
         for (std::size_t start : watch.loops()) {
             if (start < 2 || start + 2 >= shown.size())
                 continue; // the watch began or ended there
-            // In turn, none held twice.
-            QVERIFY2(shown[start - 1].frame == shown[start - 2].frame + 1 &&
-                         shown[start].frame == 0 && shown[start + 1].frame == 1,
-                     qPrintable(seen));
             for (std::size_t i = start - 2; i < start + 2; ++i) {
+                const int due = i < start ? 8 + int(i + 2 - start) : int(i - start);
                 const qint64 stayed = shown[i + 1].since - shown[i].since;
-                // The last may flash by (see below); any other stays its time.
-                QVERIFY2((stayed > 50 || shown[i].frame == 9) && stayed < 150, qPrintable(seen));
+                QVERIFY2(shown[i].frame == due && stayed > 50 && stayed < 150, qPrintable(seen));
             }
-            lastShowings += shown[start - 1].frame == 9 ? 1 : 0;
         }
-        // Not yet asserted: with sound, a pass often ends as its last picture is due, and that
-        // one is not shown (the bench counts it too).
-        qInfo("the last picture showed at %d of %zu loops", lastShowings, watch.loops().size());
     }
 
     void linkTransportAndSettingsHoldAcrossTheSwitch()
