@@ -99,24 +99,21 @@ AlignmentSearch::search(By by, const File& first, const File& second,
         if (progress)
             progress(done);
     };
-    const double fromA = excerptStart(first);
-    const double fromB = excerptStart(second);
-    const double lengthA = excerptLength(first);
-    const double lengthB = excerptLength(second);
-
     if (by == By::Picture) {
         if (auto found = searchCoarseThenFine(first, second, cancelled, report))
             return found;
         if (cancelled)
             return std::nullopt;
     }
-    const auto read = [&](const File& file, double from, double length) {
+    const auto read = [&](const File& file) {
+        const double from = excerptStart(file);
+        const double length = excerptLength(file);
         return by == By::Sound ? soundOf(file.path, from, length, cancelled)
                                : picturesOf(file.path, from, length, kPictureRate, cancelled);
     };
-    const std::optional<Series> a = read(first, fromA, lengthA);
+    const std::optional<Series> a = read(first);
     report(0.45);
-    const std::optional<Series> b = a ? read(second, fromB, lengthB) : std::nullopt;
+    const std::optional<Series> b = a ? read(second) : std::nullopt;
     report(0.9);
     if (!a || !b || cancelled)
         return std::nullopt;

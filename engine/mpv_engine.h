@@ -144,8 +144,11 @@ private:
     /// mpv finds the end of the file a little later.
     void switchAfterLastFrame();
     void setUpPassEnd();
-    /// The waiting core goes back to its start, paused, if it had been let go.
+    /// The pass has ended by mpv's account: its last picture stays its time, then the switch.
     void finishPass();
+    /// Switches after `ms`, letting the waiting core go a little before.
+    void switchAfter(int ms);
+    /// The waiting core goes back to its start, paused, if it had been let go.
     void holdWaitingCore();
     void fallBackToSeekingLoop();
     /// How long the picture showing lasts, while it plays (see StallWatch).

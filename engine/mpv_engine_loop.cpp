@@ -137,9 +137,7 @@ void MpvEngine::switchAfterLastFrame()
         return;
     }
     // The position changes as a frame is shown: the last one shows until the end of the file.
-    const int shownFor = int(std::lround(left / (m_speed * m_speedNudge) * 1000));
-    m_lastFrameShown.start(shownFor);
-    m_nextPassStarts.start(std::max(0, shownFor - kStartAheadMs));
+    switchAfter(int(std::lround(left / (m_speed * m_speedNudge) * 1000)));
 }
 
 void MpvEngine::finishPass()
@@ -152,9 +150,13 @@ void MpvEngine::finishPass()
         switchCores();
         return;
     }
-    const int lasts = int(std::lround(frameDuration(*this) / (m_speed * m_speedNudge) * 1000));
-    m_lastFrameShown.start(lasts);
-    m_nextPassStarts.start(std::max(0, lasts - kStartAheadMs));
+    switchAfter(int(std::lround(frameDuration(*this) / (m_speed * m_speedNudge) * 1000)));
+}
+
+void MpvEngine::switchAfter(int ms)
+{
+    m_lastFrameShown.start(ms);
+    m_nextPassStarts.start(std::max(0, ms - kStartAheadMs));
 }
 
 void MpvEngine::holdWaitingCore()
