@@ -78,6 +78,7 @@ std::unique_ptr<QMenu> createPlayerMenu(const PlayerMenuState& state)
         reset->setEnabled(state.linked && state.offset != 0);
         addCommand(menu.get(), playerText("Align by Sound"), {PlayerCommand::AlignBySound});
         addCommand(menu.get(), playerText("Align by Picture"), {PlayerCommand::AlignByPicture});
+        addCommand(menu.get(), playerText("Swap Sides"), {PlayerCommand::SwapSides});
         QMenu* sound = menu->addMenu(playerText("Sound From"));
         const char* panes[] = {"Both Panes", "Left Pane", "Right Pane"};
         for (int pane = -1; pane <= 1; ++pane) {

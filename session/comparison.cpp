@@ -98,6 +98,9 @@ bool Comparison::perform(int pane, const PlayerCommand& command)
         if (!results().isEmpty())
             emit measurementsCopied(measurementsAsCsv(results()));
         return true;
+    case PlayerCommand::SwapSides:
+        emit sidesSwapRequested();
+        return true;
     case PlayerCommand::HearPane:
         setHeard(int(command.amount));
         return true;

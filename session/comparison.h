@@ -88,6 +88,8 @@ signals:
     void shownPictureSaveRequested();
     /// The measurements, as comma-separated values, for the clipboard.
     void measurementsCopied(const QString& csv);
+    /// Asked for in a pane: the first two panes' videos are to change places.
+    void sidesSwapRequested();
 
 private:
     void setMode(ComparisonLook::Mode mode);

@@ -49,6 +49,8 @@ struct PlayerCommand {
         // Whose sound is heard: a pane's (0 or 1) or both (-1).
         HearPane,
         ToggleMirror,
+        // The two panes' videos change places, each at its moment.
+        SwapSides,
         // A video to play in this player, chosen with the open dialog.
         OpenVideo,
     };

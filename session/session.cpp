@@ -10,6 +10,16 @@ Session::Session(QObject* parent)
     : QObject(parent)
 {
     m_startTogether.followLink(&m_link);
+    connect(&m_swap, &SideSwap::openRequested, this, &Session::openRequested);
+    connect(&m_swap, &SideSwap::finished, this, [this] { m_startTogether.standAside(false); });
+    connect(&m_comparison, &Comparison::sidesSwapRequested, this, [this] {
+        PlaybackEngine* first = m_engines.value(0);
+        PlaybackEngine* second = m_engines.value(1);
+        // Each file goes on where it was: starting the two together would undo that.
+        m_startTogether.standAside(true);
+        if (!first || !second || !m_swap.start(*first, *second))
+            m_startTogether.standAside(m_swap.isSwapping());
+    });
 }
 
 void Session::add(PlaybackEngine* engine, PlayerActions* actions)
@@ -55,8 +65,9 @@ int Session::paneOf(const PlaybackEngine* engine) const
 
 void Session::onLoadStarted()
 {
-    // Linked, a passage is the files' together: a new file in one ends it in all.
-    if (m_link.isLinked()) {
+    // Linked, a passage is the files' together: a new file in one ends it in all. Swapped,
+    // each file keeps its own.
+    if (m_link.isLinked() && !m_swap.isSwapping()) {
         for (const QPointer<PlaybackEngine>& engine : m_engines) {
             if (engine)
                 engine->setPassage(std::nullopt);

@@ -4,6 +4,7 @@
 #include "session/comparison.h"
 #include "session/player_actions.h"
 #include "session/player_link.h"
+#include "session/side_swap.h"
 #include "session/start_together.h"
 
 #include <QList>
@@ -48,6 +49,7 @@ private:
     PlayerLink m_link;
     Comparison m_comparison{m_link};
     StartTogether m_startTogether;
+    SideSwap m_swap{m_link};
     QList<QPointer<PlaybackEngine>> m_engines;
     QList<QPointer<PlayerActions>> m_actions;
 };

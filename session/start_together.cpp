@@ -48,9 +48,11 @@ void StartTogether::onLoadStarted(Pane& pane, bool paused)
 {
     // A file asked to wait at its first frame waits anyway; a new file replaces what was held.
     const bool wasHeld = pane.state == State::Held || pane.state == State::Waiting;
-    pane.state = paused ? State::Quiet : State::Opening;
+    pane.state = paused || m_standingAside ? State::Quiet : State::Opening;
     pane.fileOpen = false;
     pane.loadStarted.start();
+    if (m_standingAside)
+        return;
     if (paused) {
         if (wasHeld)
             releaseWhenAllShow();

@@ -33,6 +33,8 @@ public:
     /// offset goes back to zero, and the other pane waits at its first frame until the new file
     /// shows its own, then both go on together (both stay there if the file was to wait).
     void followLink(PlayerLink* link) { m_link = link; }
+    /// While standing aside, new files start as they were asked to, each on its own.
+    void standAside(bool aside) { m_standingAside = aside; }
 
 private:
     enum class State { Quiet, Opening, Held, Waiting };
@@ -53,6 +55,7 @@ private:
 
     std::array<Pane, 2> m_panes;
     QPointer<PlayerLink> m_link;
+    bool m_standingAside = false;
     QTimer m_longestHold;
 };
 

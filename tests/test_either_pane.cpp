@@ -204,6 +204,69 @@ private slots:
                                  kPlayerTimeoutMs);
         QVERIFY(colourDistance(leftHalfOf(other), Qt::red) <= 12);
     }
+
+    void swappingSidesKeepsEachVideosMomentAndTheOffset_data() { askedInEitherPane(); }
+    void swappingSidesKeepsEachVideosMomentAndTheOffset()
+    {
+        QFETCH(int, pane);
+        Window window;
+        MpvPlayer& asking = pane == 0 ? window.left() : window.right();
+        PlayerLink& link = window.components.session().link();
+        QVERIFY(window.play("red.mp4", "blue.mp4"));
+        link.linkWithOffset(&window.right().engine(), 0.6, &asking.engine());
+        QVERIFY(window.pauseBoth());
+        // The right one 0.6 s ahead, each looping a passage around its moment.
+        const auto bothAt = [&](double left, double right) {
+            return QTest::qWaitFor(
+                [&] {
+                    return std::abs(Window::at(window.left()) - left) < 0.01 &&
+                           std::abs(Window::at(window.right()) - right) < 0.01;
+                },
+                kPlayerTimeoutMs);
+        };
+        window.left().actions().seekTo(1.2);
+        QVERIFY(bothAt(1.2, 1.8));
+        window.left().engine().setPassage(Passage{0.5, 1.5});
+        window.right().engine().setPassage(Passage{1.1, 2.1});
+        const double offset = link.offsetOf(&window.right().engine());
+
+        QVERIFY(choose(asking, {"Swap Sides"}));
+        // Blue left and red right, each at its moment, with its passage, still paused; the
+        // offset turned round.
+        QTRY_VERIFY_WITH_TIMEOUT(colourDistance(leftHalfOf(window.left()), Qt::blue) <= 16 &&
+                                     colourDistance(leftHalfOf(window.right()), Qt::red) <= 16,
+                                 kPlayerTimeoutMs);
+        QVERIFY(bothAt(1.8, 1.2));
+        QVERIFY(Window::paused(window.left()) && Window::paused(window.right()));
+        QVERIFY(link.isLinked());
+        QCOMPARE(link.offsetOf(&window.right().engine()), -offset);
+        const auto passageOf = [](MpvPlayer& player) {
+            return player.engine().passage().value_or(Passage{});
+        };
+        QCOMPARE(passageOf(window.left()), (Passage{1.1, 2.1}));
+        QCOMPARE(passageOf(window.right()), (Passage{0.5, 1.5}));
+
+        // Back with the key, playing, in the wipe view: its divider stays where it was, and both
+        // go on from where they were, together.
+        QTest::keyClick(&asking, Qt::Key_W);
+        Comparison& comparison = window.components.session().comparison();
+        comparison.setDivider(0.25);
+        window.left().actions().togglePlayPause();
+        QTRY_VERIFY_WITH_TIMEOUT(!Window::paused(window.left()) && !Window::paused(window.right()),
+                                 kPlayerTimeoutMs);
+        QTest::keyClick(&asking, Qt::Key_E);
+        QVERIFY(wipeShows(window, {20, 60}, Qt::red) && wipeShows(window, {140, 60}, Qt::blue));
+        QCOMPARE(comparison.look().divider, 0.25);
+        QTRY_VERIFY_WITH_TIMEOUT(std::abs(link.offsetOf(&window.right().engine()) - offset) < 1e-9,
+                                 kPlayerTimeoutMs);
+        const auto playsInItsPassage = [](MpvPlayer& player, Passage passage) {
+            return !Window::paused(player) && Window::at(player) >= passage.start &&
+                   Window::at(player) <= passage.end;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(playsInItsPassage(window.left(), {0.5, 1.5}) &&
+                                     playsInItsPassage(window.right(), {1.1, 2.1}),
+                                 kPlayerTimeoutMs);
+    }
 };
 
 QTEST_MAIN(TestEitherPane)
