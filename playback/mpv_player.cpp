@@ -7,6 +7,7 @@
 #include "playback/open_video.h"
 #include "playback/picture_gestures.h"
 #include "playback/picture_note.h"
+#include "playback/pixel_readout.h"
 #include "playback/player_commands.h"
 #include "playback/transport_bar.h"
 #include "playback/transport_binding.h"
@@ -65,6 +66,7 @@ MpvPlayer::MpvPlayer(std::unique_ptr<PlayerEngine> engine, RenderPath path, QWid
     connect(gestures, &PictureGestures::zoomRequested, this, &MpvPlayer::zoomAt);
     connect(gestures, &PictureGestures::panRequested, this, &MpvPlayer::panBy);
     connect(gestures, &PictureGestures::doubleClicked, m_actions, &PlayerActions::toggleFullScreen);
+    new PixelReadout(*m_surface->widget(), *gestures, *m_actions);
     connect(m_actions, &PlayerActions::keysRequested, this,
             [this] { KeysPanel::toggleOver(*window()); });
     connect(m_actions, &PlayerActions::openVideoRequested, this,

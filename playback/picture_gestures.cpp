@@ -33,7 +33,11 @@ bool PictureGestures::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
         break;
+    case QEvent::Leave:
+        emit pointerLeft();
+        break;
     case QEvent::MouseMove:
+        emit pointerMoved(static_cast<QMouseEvent*>(event)->position());
         if (m_dragFrom) {
             const QPointF at = static_cast<QMouseEvent*>(event)->position();
             emit panRequested(at - *m_dragFrom);

@@ -23,6 +23,10 @@ signals:
     void zoomRequested(QPointF at, double steps);
     void panRequested(QPointF delta);
     void doubleClicked();
+    /// The pointer moved over the picture (with the widget's mouse tracking on, also with no
+    /// button held), or left it.
+    void pointerMoved(QPointF at);
+    void pointerLeft();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

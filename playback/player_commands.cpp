@@ -57,6 +57,7 @@ std::unique_ptr<QMenu> createPlayerMenu(const PlayerMenuState& state)
     facts->setChecked(state.factsShown);
     addCommand(menu.get(), state.linked ? playerText("Save Frames") : playerText("Save Frame"),
                {PlayerCommand::SaveFrames});
+    addCommand(menu.get(), playerText("Pixel for Pixel"), {PlayerCommand::PixelForPixel});
     if (state.zoomed)
         addCommand(menu.get(), playerText("Reset Zoom"), {PlayerCommand::ResetZoom});
     QAction* mirror = addCommand(menu.get(), playerText("Mirror"), {PlayerCommand::ToggleMirror});
@@ -79,6 +80,10 @@ std::unique_ptr<QMenu> createPlayerMenu(const PlayerMenuState& state)
         addCommand(menu.get(), playerText("Align by Sound"), {PlayerCommand::AlignBySound});
         addCommand(menu.get(), playerText("Align by Picture"), {PlayerCommand::AlignByPicture});
         addCommand(menu.get(), playerText("Swap Sides"), {PlayerCommand::SwapSides});
+        QAction* inspect =
+            addCommand(menu.get(), playerText("Pixel Values"), {PlayerCommand::ToggleInspector});
+        inspect->setCheckable(true);
+        inspect->setChecked(state.inspecting);
         QMenu* sound = menu->addMenu(playerText("Sound From"));
         const char* panes[] = {"Both Panes", "Left Pane", "Right Pane"};
         for (int pane = -1; pane <= 1; ++pane) {
@@ -144,6 +149,7 @@ std::unique_ptr<QMenu> createContextMenu(PlayerActions& player)
     state.passage = engine.passage().has_value();
     state.mirrored = engine.isMirrored();
     state.heard = comparison ? comparison->heard() : -1;
+    state.inspecting = comparison && player.comparison()->inspector().isOn();
     state.measuring = comparison && comparison->isMeasuring();
     state.measured = comparison && !comparison->results().isEmpty();
     std::unique_ptr<QMenu> menu = createPlayerMenu(state);

@@ -31,6 +31,8 @@ struct PlayerMenuState {
     bool passage = false;
     bool mirrored = false;
     int heard = -1;
+    /// Whether the pixel under the pointer is inspected.
+    bool inspecting = false;
     /// In the wipe view: how it lays the pictures over each other, and its measurements.
     int wipeMode = 0;
     bool measuring = false;

@@ -98,6 +98,9 @@ bool Comparison::perform(int pane, const PlayerCommand& command)
         if (!results().isEmpty())
             emit measurementsCopied(measurementsAsCsv(results()));
         return true;
+    case PlayerCommand::ToggleInspector:
+        m_inspector.setOn(!m_inspector.isOn());
+        return true;
     case PlayerCommand::SwapSides:
         emit sidesSwapRequested();
         return true;
@@ -266,6 +269,14 @@ void Comparison::setHeard(int pane)
             m_panes[i]->setSilenced(m_heard >= 0 && i != m_heard);
     }
     emit heardChanged(m_heard);
+}
+
+void Comparison::inspectAt(QPointF at)
+{
+    QList<PlaybackEngine*> panes;
+    for (const QPointer<PlaybackEngine>& engine : m_panes)
+        panes << engine.data();
+    m_inspector.inspect(at, panes);
 }
 
 } // namespace tandemo

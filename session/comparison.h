@@ -4,6 +4,7 @@
 #include "analysis/quality_measure.h"
 #include "engine/playback_engine.h"
 #include "session/comparison_look.h"
+#include "session/pixel_inspector.h"
 #include "session/player_command.h"
 
 #include <QHash>
@@ -71,6 +72,11 @@ public:
     void setHeard(int pane);
     int heard() const { return m_heard; }
 
+    /// The values of the pixel at a point of both pictures (a fraction of the picture from its
+    /// top left), while the inspector is on.
+    PixelInspector& inspector() { return m_inspector; }
+    void inspectAt(QPointF at);
+
 signals:
     void shownChanged(bool shown);
     void lookChanged();
@@ -111,6 +117,7 @@ private:
     AlignmentSearch m_alignment;
     QPointer<PlaybackEngine> m_alignOrigin;
     int m_heard = -1;
+    PixelInspector m_inspector;
 };
 
 } // namespace tandemo

@@ -31,6 +31,9 @@ void perform(PlayerActions& player, const PlayerCommand& command)
     case PlayerCommand::StepFrameAlone:
         player.stepFrameAlone(command.amount > 0);
         break;
+    case PlayerCommand::PixelForPixel:
+        player.showPixelForPixel();
+        break;
     case PlayerCommand::ResetZoom:
         player.resetZoom();
         break;

@@ -95,6 +95,24 @@ void PlayerActions::zoomPictureAt(QPointF point, double steps, QSizeF area)
                                                         m_engine.videoSize(), steps));
 }
 
+void PlayerActions::setPointer(std::optional<QPointF> at, QSizeF area)
+{
+    m_pointer = at;
+    m_area = area;
+    if (at && m_comparison && m_comparison->inspector().isOn())
+        m_comparison->inspectAt(
+            transport::pictureAt(m_engine.view(), *at, area, m_engine.videoSize()));
+}
+
+void PlayerActions::showPixelForPixel()
+{
+    if (m_engine.isIdle() || m_area.isEmpty())
+        return;
+    const QPointF at = m_pointer.value_or(QPointF(m_area.width() / 2, m_area.height() / 2));
+    transport::setView(targets(),
+                       transport::pixelForPixel(m_engine.view(), at, m_area, m_engine.videoSize()));
+}
+
 void PlayerActions::panPicture(QPointF delta, QSizeF area)
 {
     if (m_engine.view().zoom <= 0)

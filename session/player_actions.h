@@ -10,6 +10,8 @@
 #include <QPointer>
 #include <QSizeF>
 
+#include <optional>
+
 namespace tandemo {
 
 /// What the user can ask of one player, whether with its bar, its keys, its menu or in the wipe
@@ -50,6 +52,12 @@ public:
     /// and pans a zoomed one by pixels; while linked, every pane shows the same region.
     void zoomPictureAt(QPointF point, double steps, QSizeF area);
     void panPicture(QPointF delta, QSizeF area);
+    /// Where the pointer is over the picture drawn into an area of that size (none: not over
+    /// it), in the area's pixels; the pixel under it is inspected while the inspector is on.
+    void setPointer(std::optional<QPointF> at, QSizeF area);
+    /// One video pixel to one pixel of the area, around the pointer (the middle, when it is
+    /// elsewhere); while linked, every pane shows the same region.
+    void showPixelForPixel();
     void resetZoom();
     /// Saves the frame showing as a picture in the user's pictures folder; while linked, every
     /// player's. Each bar's status tells where its frame went.
@@ -101,6 +109,8 @@ private:
     QPointer<PlayerLink> m_link;
     QPointer<Comparison> m_comparison;
     bool m_factsShown = false;
+    std::optional<QPointF> m_pointer;
+    QSizeF m_area;
     bool m_fullScreen = false;
 };
 

@@ -51,6 +51,10 @@ struct PlayerCommand {
         ToggleMirror,
         // The two panes' videos change places, each at its moment.
         SwapSides,
+        // The values of the pixel under the pointer in both pictures, on or off; one video
+        // pixel to one screen pixel around the pointer.
+        ToggleInspector,
+        PixelForPixel,
         // A video to play in this player, chosen with the open dialog.
         OpenVideo,
     };

@@ -205,6 +205,24 @@ ViewZoom zoomAround(const ViewZoom& view, QPointF pointer, QSizeF pane, QSizeF v
     return zoomed;
 }
 
+QPointF pictureAt(const ViewZoom& view, QPointF pointer, QSizeF pane, QSizeF video)
+{
+    const QSizeF shown = fitted(video, pane);
+    const QPointF fromCentre = pointer - QPointF(pane.width() / 2, pane.height() / 2);
+    const double scale = std::exp2(view.zoom);
+    return {fromCentre.x() / (scale * shown.width()) - view.panX + 0.5,
+            fromCentre.y() / (scale * shown.height()) - view.panY + 0.5};
+}
+
+ViewZoom pixelForPixel(const ViewZoom& view, QPointF pointer, QSizeF pane, QSizeF video)
+{
+    const QSizeF shown = fitted(video, pane);
+    if (video.isEmpty() || shown.isEmpty())
+        return view;
+    const double zoom = std::log2(video.width() / shown.width());
+    return zoomAround(view, pointer, pane, video, (zoom - view.zoom) / kZoomPerStep);
+}
+
 ViewZoom panBy(const ViewZoom& view, QPointF delta, QSizeF pane, QSizeF video)
 {
     const QSizeF shown = fitted(video, pane);

@@ -60,6 +60,13 @@ double frameShowingAt(const PlaybackEngine& engine, double seconds);
 /// `pane` size: the point of the picture under the pointer stays there. Never smaller than the
 /// whole picture, at most 16 times.
 ViewZoom zoomAround(const ViewZoom& view, QPointF pointer, QSizeF pane, QSizeF video, double steps);
+/// The point of the picture under `pointer`, as a fraction of the picture's width and height from
+/// its top left (outside 0 to 1: beside the picture).
+QPointF pictureAt(const ViewZoom& view, QPointF pointer, QSizeF pane, QSizeF video);
+/// The view that shows one pixel of the video on one pixel of the pane (`pointer` and `pane` in
+/// the pane's pixels), the point under the pointer staying there; the whole picture for a video
+/// that is shown at its own size already.
+ViewZoom pixelForPixel(const ViewZoom& view, QPointF pointer, QSizeF pane, QSizeF video);
 /// The view after the picture was dragged by `delta` pixels.
 ViewZoom panBy(const ViewZoom& view, QPointF delta, QSizeF pane, QSizeF video);
 /// Every target shows the view.

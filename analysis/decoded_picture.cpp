@@ -1,0 +1,146 @@
+#include "analysis/decoded_picture.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/frame.h>
+#include <libavutil/pixdesc.h>
+#include <libswscale/swscale.h>
+}
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+namespace tandemo {
+
+namespace {
+
+// A frame's time may come out a hair off its timestamp.
+constexpr double kTolerance = 1e-4;
+
+struct ScalerFreer {
+    void operator()(SwsContext* scaler) const { sws_freeContext(scaler); }
+};
+
+/// A component's code value at a pixel of its plane (of 8 bits, or more in two bytes).
+int sampleAt(const AVFrame& frame, const AVComponentDescriptor& component, int x, int y)
+{
+    const std::uint8_t* row =
+        frame.data[component.plane] + std::ptrdiff_t(y) * frame.linesize[component.plane];
+    const std::uint8_t* at = row + std::ptrdiff_t(x) * component.step + component.offset;
+    const int value = component.depth > 8 ? at[0] | at[1] << 8 : at[0];
+    return (value >> component.shift) & ((1 << component.depth) - 1);
+}
+
+} // namespace
+
+std::vector<std::uint8_t> convertToRgb(const AVFrame& frame, int stride)
+{
+    const std::unique_ptr<SwsContext, ScalerFreer> scaler(
+        sws_getContext(frame.width, frame.height, AVPixelFormat(frame.format), frame.width,
+                       frame.height, AV_PIX_FMT_RGB24, SWS_BICUBIC, nullptr, nullptr, nullptr));
+    if (!scaler)
+        return {};
+    const int matrix =
+        frame.colorspace == AVCOL_SPC_UNSPECIFIED ? SWS_CS_DEFAULT : int(frame.colorspace);
+    const int fullRange = frame.color_range == AVCOL_RANGE_JPEG ? 1 : 0;
+    // Brightness, contrast and saturation as swscale's defaults leave them (16.16 fixed point).
+    sws_setColorspaceDetails(scaler.get(), sws_getCoefficients(matrix), fullRange,
+                             sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
+    std::vector<std::uint8_t> rgb(std::size_t(stride) * frame.height);
+    std::uint8_t* planes[] = {rgb.data()};
+    const int strides[] = {stride};
+    sws_scale(scaler.get(), frame.data, frame.linesize, 0, frame.height, planes, strides);
+    return rgb;
+}
+
+LibavFrame DecodedPicture::frameShowingAt(VideoDecoder& decoder, double seconds,
+                                          const std::atomic_bool& cancelled)
+{
+    decoder.seekTo(seconds);
+    // From the key frame before it, the last frame that starts at or before the moment.
+    LibavFrame showing(av_frame_alloc());
+    bool found = false;
+    while (showing && !cancelled) {
+        AVFrame* frame = decoder.next();
+        if (!frame || decoder.secondsOf(*frame) > seconds + kTolerance)
+            break;
+        av_frame_unref(showing.get());
+        found = av_frame_ref(showing.get(), frame) >= 0;
+    }
+    if (!found || cancelled)
+        return {};
+    return showing;
+}
+
+std::optional<DecodedPicture> DecodedPicture::read(const QString& path, double seconds,
+                                                   const std::atomic_bool& cancelled)
+{
+    VideoDecoder decoder(path, cancelled, VideoDecoder::Detail::Full);
+    if (!decoder.isOpen())
+        return std::nullopt;
+    DecodedPicture picture;
+    picture.m_frame = frameShowingAt(decoder, seconds, cancelled);
+    if (!picture.m_frame)
+        return std::nullopt;
+    picture.m_rotation = decoder.rotation();
+    picture.m_seconds = decoder.secondsOf(*picture.m_frame);
+    picture.m_rgb = convertToRgb(*picture.m_frame, 3 * picture.m_frame->width);
+    if (picture.m_rgb.empty())
+        return std::nullopt;
+    return picture;
+}
+
+QSize DecodedPicture::shownSize() const
+{
+    const QSize stored(m_frame->width, m_frame->height);
+    return m_rotation % 180 ? stored.transposed() : stored;
+}
+
+std::optional<PixelValues> DecodedPicture::valuesAt(QPointF shown, bool mirrored) const
+{
+    if (shown.x() < 0 || shown.x() >= 1 || shown.y() < 0 || shown.y() >= 1)
+        return std::nullopt;
+    const AVFrame& frame = *m_frame;
+    const AVPixFmtDescriptor* format = av_pix_fmt_desc_get(AVPixelFormat(frame.format));
+    if (!format || format->nb_components < 3 || (format->flags & AV_PIX_FMT_FLAG_RGB))
+        return std::nullopt;
+    const QSize size = shownSize();
+    PixelValues values;
+    values.x = std::clamp(int(shown.x() * size.width()), 0, size.width() - 1);
+    values.y = std::clamp(int(shown.y() * size.height()), 0, size.height() - 1);
+    // Back from the picture as shown to the picture as stored: not mirrored, then turned back.
+    const int u = mirrored ? size.width() - 1 - values.x : values.x;
+    const int v = values.y;
+    int x = u;
+    int y = v;
+    switch (m_rotation) {
+    case 90: // turned clockwise: a stored row is a shown column, from the right
+        x = v;
+        y = size.width() - 1 - u;
+        break;
+    case 180:
+        x = size.width() - 1 - u;
+        y = size.height() - 1 - v;
+        break;
+    case 270:
+        x = size.height() - 1 - v;
+        y = u;
+        break;
+    default:
+        break;
+    }
+    values.bits = format->comp[0].depth;
+    values.luma = sampleAt(frame, format->comp[0], x, y);
+    values.cb =
+        sampleAt(frame, format->comp[1], x >> format->log2_chroma_w, y >> format->log2_chroma_h);
+    values.cr =
+        sampleAt(frame, format->comp[2], x >> format->log2_chroma_w, y >> format->log2_chroma_h);
+    const std::uint8_t* rgb = m_rgb.data() + (std::size_t(y) * frame.width + x) * 3;
+    values.red = rgb[0];
+    values.green = rgb[1];
+    values.blue = rgb[2];
+    return values;
+}
+
+} // namespace tandemo

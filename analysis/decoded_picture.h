@@ -1,0 +1,68 @@
+#pragma once
+
+#include "analysis/libav_handles.h"
+#include "analysis/video_decoder.h"
+
+#include <QPointF>
+#include <QSize>
+#include <QString>
+
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace tandemo {
+
+/// One pixel of a picture, as the file holds it and as it is shown.
+struct PixelValues {
+    /// The pixel's place in the picture as shown (upright, mirrored as the pane shows it).
+    int x = 0;
+    int y = 0;
+    /// The decoded code values: luma and the two chroma components, at the file's bit depth
+    /// (8 or 10, say); chroma of the chroma sample the pixel lies in.
+    int bits = 8;
+    int luma = 0;
+    int cb = 0;
+    int cr = 0;
+    /// Red, green and blue as ffmpeg converts the picture (8 bits each).
+    int red = 0;
+    int green = 0;
+    int blue = 0;
+};
+
+/// The picture of a file that shows at a moment, decoded in full and kept in the file's own
+/// pixel format, with what it takes to show it (its rotation), and its RGB conversion.
+class DecodedPicture {
+public:
+    /// The frame that shows at `seconds` (the last that starts at or before it); none when the
+    /// file cannot be read there, or `cancelled` was set.
+    static std::optional<DecodedPicture> read(const QString& path, double seconds,
+                                              const std::atomic_bool& cancelled);
+    /// The same, from an open decoder; the frame is the caller's from then on.
+    static LibavFrame frameShowingAt(VideoDecoder& decoder, double seconds,
+                                     const std::atomic_bool& cancelled);
+
+    /// The picture's size as shown (turned upright).
+    QSize shownSize() const;
+    /// When the picture starts showing, in seconds from the file's start.
+    double seconds() const { return m_seconds; }
+    /// The pixel at a point of the picture as shown, given as a fraction of its width and
+    /// height from its top left (mirrored: as a pane that mirrors it shows it); none outside it,
+    /// or for a picture that has no luma and chroma planes.
+    std::optional<PixelValues> valuesAt(QPointF shown, bool mirrored) const;
+
+private:
+    DecodedPicture() = default;
+
+    LibavFrame m_frame;
+    int m_rotation = 0;
+    double m_seconds = 0;
+    std::vector<std::uint8_t> m_rgb; // packed, three bytes a pixel, row after row
+};
+
+/// A frame in packed 8-bit RGB, converted as ffmpeg's own conversion does it (bicubic, with the
+/// colour matrix and range the frame is tagged with); empty when it cannot be.
+std::vector<std::uint8_t> convertToRgb(const AVFrame& frame, int stride);
+
+} // namespace tandemo

@@ -1,0 +1,126 @@
+#include "session/pixel_inspector.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+
+namespace tandemo {
+
+PixelInspector::PixelInspector(QObject* parent)
+    : QObject(parent)
+    , m_decode([](double) {},
+               [this](std::optional<Pictures> pictures) {
+                   if (pictures)
+                       m_pictures = std::move(*pictures);
+                   report();
+               })
+{
+}
+
+void PixelInspector::setOn(bool on)
+{
+    if (on == m_on)
+        return;
+    m_on = on;
+    if (!on) {
+        // The decoded frames are large: they go with the inspector.
+        m_decode.cancel();
+        m_pictures = {};
+    }
+    emit onChanged(on);
+}
+
+void PixelInspector::inspect(QPointF at, const QList<PlaybackEngine*>& panes)
+{
+    if (!m_on)
+        return;
+    m_at = at;
+    for (std::size_t i = 0; i < m_wanted.size(); ++i) {
+        const PlaybackEngine* engine = panes.value(qsizetype(i));
+        m_wanted[i] = engine && !engine->isIdle()
+                          ? Shown{engine->file(), engine->frameStartAt(engine->destination()),
+                                  engine->isMirrored()}
+                          : Shown{};
+    }
+    bool decoded = true;
+    for (std::size_t i = 0; i < m_wanted.size(); ++i)
+        decoded = decoded && m_pictures[i].shown == m_wanted[i];
+    if (decoded) {
+        report();
+        return;
+    }
+    // The frames not decoded yet, in the background; the ones that are, kept.
+    m_decode.start([wanted = m_wanted, have = m_pictures](const std::atomic_bool& cancelled,
+                                                          const auto&) -> std::optional<Pictures> {
+        Pictures pictures;
+        for (std::size_t i = 0; i < wanted.size(); ++i) {
+            pictures[i].shown = wanted[i];
+            if (have[i].shown == wanted[i]) {
+                pictures[i].picture = have[i].picture;
+            } else if (!wanted[i].file.isEmpty()) {
+                if (auto picture = DecodedPicture::read(wanted[i].file, wanted[i].frame, cancelled))
+                    pictures[i].picture = std::make_shared<DecodedPicture>(std::move(*picture));
+            }
+            if (cancelled)
+                return std::nullopt;
+        }
+        return pictures;
+    });
+}
+
+void PixelInspector::report()
+{
+    Report report;
+    report.at = m_at;
+    for (std::size_t i = 0; i < m_pictures.size(); ++i) {
+        if (const auto& picture = m_pictures[i].picture)
+            report.panes[i] = picture->valuesAt(m_at, m_pictures[i].shown.mirrored);
+    }
+    emit inspected(report);
+}
+
+QString pixelReportText(const PixelInspector::Report& report)
+{
+    const auto tr = [](const char* text) {
+        return QCoreApplication::translate("tandemo::PixelInspector", text);
+    };
+    const auto line = [](const QString& name, const PixelValues& v) {
+        return QStringLiteral("%1 (%2, %3)  R %4 G %5 B %6  Y %7 Cb %8 Cr %9 (%10-bit)")
+            .arg(name)
+            .arg(v.x)
+            .arg(v.y)
+            .arg(v.red)
+            .arg(v.green)
+            .arg(v.blue)
+            .arg(v.luma)
+            .arg(v.cb)
+            .arg(v.cr)
+            .arg(v.bits);
+    };
+    QStringList lines;
+    const QString names[] = {tr("Left"), tr("Right")};
+    for (std::size_t i = 0; i < report.panes.size(); ++i) {
+        if (report.panes[i])
+            lines << line(names[i], *report.panes[i]);
+    }
+    if (report.panes[0] && report.panes[1]) {
+        const PixelValues& a = *report.panes[0];
+        const PixelValues& b = *report.panes[1];
+        // Code values of different depths are compared at the greater one.
+        const int bits = std::max(a.bits, b.bits);
+        const auto code = [bits](const PixelValues& v, int value) {
+            return value << (bits - v.bits);
+        };
+        lines << QStringLiteral("%1  R %2 G %3 B %4  Y %5 Cb %6 Cr %7")
+                     .arg(tr("Right \u2212 left"))
+                     .arg(b.red - a.red)
+                     .arg(b.green - a.green)
+                     .arg(b.blue - a.blue)
+                     .arg(code(b, b.luma) - code(a, a.luma))
+                     .arg(code(b, b.cb) - code(a, a.cb))
+                     .arg(code(b, b.cr) - code(a, a.cr));
+    }
+    return lines.join(u'\n');
+}
+
+} // namespace tandemo

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "analysis/background_run.h"
+#include "analysis/decoded_picture.h"
+#include "engine/playback_engine.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointF>
+#include <QPointer>
+#include <QString>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+namespace tandemo {
+
+/// The values of one pixel in both compared pictures at the same place of the picture: what
+/// the decoder gave (luma and chroma code values) and the RGB shown, for codec and colour work.
+/// The frames showing are decoded in full outside the players, in the background, and kept
+/// while they show.
+class PixelInspector : public QObject {
+    Q_OBJECT
+public:
+    /// The pixel at a point of the pictures, in each pane that has a picture there.
+    struct Report {
+        /// The point, as a fraction of the picture's width and height from its top left.
+        QPointF at;
+        std::array<std::optional<PixelValues>, 2> panes;
+    };
+
+    explicit PixelInspector(QObject* parent = nullptr);
+
+    bool isOn() const { return m_on; }
+    void setOn(bool on);
+    /// Reads the pixel at a point of the pictures the panes show now; `inspected` tells it, at
+    /// once when their frames are decoded already. Only the last point asked for is told.
+    void inspect(QPointF at, const QList<PlaybackEngine*>& panes);
+
+signals:
+    void onChanged(bool on);
+    void inspected(const tandemo::PixelInspector::Report& report);
+
+private:
+    /// What a pane shows: its file, the moment of the frame showing, whether it is mirrored.
+    struct Shown {
+        QString file;
+        double frame = 0;
+        bool mirrored = false;
+        bool operator==(const Shown&) const = default;
+    };
+    struct Decoded {
+        Shown shown;
+        std::shared_ptr<const DecodedPicture> picture;
+    };
+    using Pictures = std::array<Decoded, 2>;
+
+    void report();
+
+    bool m_on = false;
+    QPointF m_at;
+    std::array<Shown, 2> m_wanted;
+    Pictures m_pictures;
+    BackgroundRun<Pictures> m_decode;
+};
+
+/// The report as the note beside the pointer shows it: each pane's pixel and values, and the
+/// difference of the second from the first.
+QString pixelReportText(const PixelInspector::Report& report);
+
+} // namespace tandemo
