@@ -1,90 +1,19 @@
 #include "analysis/alignment_search.h"
 
-#include "analysis/cross_correlation.h"
-#include "analysis/picture_signature.h"
-#include "analysis/sound_reader.h"
+#include "analysis/alignment_series.h"
+#include "analysis/drift_search.h"
 
 #include <algorithm>
 
 namespace tandemo {
 
+using namespace alignment;
+
 namespace {
 
-// Sound is compared at 8000 samples a second (what matters for timing is well below 4 kHz);
-// pictures at 50 samples a second, finer than any common frame rate.
-constexpr int kSoundRate = 8000;
-constexpr int kPictureRate = 50;
 // Pictures are first compared coarsely, by their key frames, where those come at least every
 // few seconds; then finely, over a short stretch around the coarse answer.
-constexpr int kCoarseRate = 4;
-constexpr double kSparsestKeyFrames = 3;
 constexpr double kFineSeconds = 6;
-
-/// Where the compared stretch of a file begins: the file's start, or around the moment shown
-/// when the file is longer than the stretch.
-double excerptStart(const AlignmentSearch::File& file)
-{
-    if (file.duration <= AlignmentSearch::kExcerptSeconds)
-        return 0;
-    return std::clamp(file.position - AlignmentSearch::kExcerptSeconds / 2, 0.0,
-                      file.duration - AlignmentSearch::kExcerptSeconds);
-}
-
-double excerptLength(const AlignmentSearch::File& file)
-{
-    return file.duration > 0 ? std::min(file.duration, AlignmentSearch::kExcerptSeconds)
-                             : AlignmentSearch::kExcerptSeconds;
-}
-
-/// What is compared of a file: one or more series of samples, and when they begin.
-struct Series {
-    std::vector<std::vector<float>> channels;
-    double start = 0;
-    int rate = 0;
-    /// The average time between the pictures read (0 for sound).
-    double spacing = 0;
-};
-
-std::optional<Series> soundOf(const QString& path, double from, double seconds,
-                              const std::atomic_bool& cancelled)
-{
-    auto sound = readSound(path, from, seconds, kSoundRate, cancelled);
-    if (!sound)
-        return std::nullopt;
-    return Series{{std::move(sound->samples)}, sound->start, kSoundRate};
-}
-
-std::optional<Series> picturesOf(const QString& path, double from, double seconds, int rate,
-                                 const std::atomic_bool& cancelled,
-                                 PicturesRead read = PicturesRead::All)
-{
-    auto pictures = readPictureSignature(path, from, seconds, rate, cancelled, read);
-    if (!pictures)
-        return std::nullopt;
-    // Key frames too far apart say too little of what happens between them.
-    if (read == PicturesRead::KeyFramesOnly &&
-        pictures->seconds > kSparsestKeyFrames * pictures->pictures)
-        return std::nullopt;
-    return Series{std::move(pictures->cells), pictures->start, rate,
-                  pictures->seconds / std::max(1, pictures->pictures - 1)};
-}
-
-/// How the second series lines up with the first, lagging by at most `farthest` seconds.
-std::optional<AlignmentSearch::Result> lineUp(const Series& a, const Series& b, double farthest)
-{
-    const std::optional<Match> match = bestMatch(a.channels, b.channels, int(farthest * a.rate));
-    if (!match)
-        return std::nullopt;
-    // second[n + lag] matches first[n]: the second's moment startB + (n + lag) / rate shows what
-    // the first shows at startA + n / rate.
-    AlignmentSearch::Result result;
-    result.secondAhead = match->lag / a.rate + b.start - a.start;
-    result.strength = match->strength;
-    result.uniqueness = match->uniqueness;
-    result.clear = match->strength >= AlignmentSearch::kClearStrength &&
-                   match->uniqueness >= AlignmentSearch::kClearUniqueness;
-    return result;
-}
 
 } // namespace
 
@@ -99,6 +28,26 @@ AlignmentSearch::search(By by, const File& first, const File& second,
         if (progress)
             progress(done);
     };
+    // Lined up at one offset first (a little over half the work), then at either end.
+    const std::optional<Result> steady =
+        searchSteady(by, first, second, cancelled, [&](double share) { report(0.6 * share); });
+    if (cancelled)
+        return std::nullopt;
+    const std::optional<Result> drifting = searchWithDrift(
+        by, first, second, cancelled, [&](double share) { report(0.6 + 0.4 * share); });
+    if (cancelled)
+        return std::nullopt;
+    // Where the takes keep in step, the one offset over the whole stretch is the finer answer.
+    if (drifting && drifting->clear && (drifting->rate != 1 || !steady || !steady->clear))
+        return drifting;
+    return steady;
+}
+
+std::optional<AlignmentSearch::Result>
+AlignmentSearch::searchSteady(By by, const File& first, const File& second,
+                              const std::atomic_bool& cancelled,
+                              const std::function<void(double)>& report)
+{
     if (by == By::Picture) {
         if (auto found = searchCoarseThenFine(first, second, cancelled, report))
             return found;

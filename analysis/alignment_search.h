@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/alignment_terms.h"
 #include "analysis/background_run.h"
 
 #include <QObject>
@@ -17,29 +18,11 @@ namespace tandemo {
 class AlignmentSearch : public QObject {
     Q_OBJECT
 public:
-    enum class By { Sound, Picture };
-    /// Where one of the two files is, so that a long file is searched around that moment.
-    struct File {
-        QString path;
-        double position = 0;
-        double duration = 0;
-    };
-    struct Result {
-        /// How far the second is ahead of the first when they line up.
-        double secondAhead = 0;
-        /// The peak of the match against its spread, and whether that is clear enough to use.
-        double strength = 0;
-        /// How far the peak stands above any other (see Match::uniqueness).
-        double uniqueness = 0;
-        bool clear = false;
-    };
-
-    /// How far apart the two may be, and how much of each is compared.
-    static constexpr double kFarthestSeconds = 60;
-    static constexpr double kExcerptSeconds = 120;
-    /// The least strength of a match that is used, and how far above any other lag's it must be.
-    static constexpr double kClearStrength = 12;
-    static constexpr double kClearUniqueness = 1.5;
+    using By = alignment::By;
+    using File = alignment::File;
+    using Result = alignment::Result;
+    static constexpr double kFarthestSeconds = alignment::kFarthestSeconds;
+    static constexpr double kExcerptSeconds = alignment::kExcerptSeconds;
 
     explicit AlignmentSearch(QObject* parent = nullptr);
     ~AlignmentSearch() override;
@@ -62,6 +45,10 @@ signals:
     void finished(bool compared, const tandemo::AlignmentSearch::Result& result);
 
 private:
+    /// The one offset at which the takes line up best (no drift).
+    static std::optional<Result> searchSteady(By by, const File& first, const File& second,
+                                              const std::atomic_bool& cancelled,
+                                              const std::function<void(double)>& report);
     /// By pictures: first by their key frames, then at full rate around that answer; none where
     /// that cannot be done or gives no clear answer.
     static std::optional<Result> searchCoarseThenFine(const File& first, const File& second,

@@ -126,9 +126,15 @@ int align(Session& session, const QString& by)
                      [&](Comparison::Aligned outcome, double secondAhead) {
                          progress.end();
                          switch (outcome) {
-                         case Comparison::Aligned::Done:
-                             std::printf("%.4f\n", secondAhead);
+                         case Comparison::Aligned::Done: {
+                             // Takes that drift apart: and B's seconds to one of A's.
+                             const double rate = session.link().rateOf(comparison.pane(1));
+                             if (rate != 1.0)
+                                 std::printf("%.4f %.5f\n", secondAhead, rate);
+                             else
+                                 std::printf("%.4f\n", secondAhead);
                              return qApp->exit(kDone);
+                         }
                          case Comparison::Aligned::NoClearMatch:
                              std::puts("no clear match");
                              return qApp->exit(kNothingFound);

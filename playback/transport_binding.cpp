@@ -67,10 +67,16 @@ void showAlignment(TransportBar* bar, Comparison* comparison)
     QObject::connect(comparison, &Comparison::alignmentCancelled, bar,
                      [bar] { showForAWhile(bar, playerText("Alignment stopped")); });
     QObject::connect(comparison, &Comparison::alignmentFinished, bar,
-                     [bar](Comparison::Aligned outcome, double) {
+                     [bar, comparison](Comparison::Aligned outcome, double) {
+                         const PlaybackEngine* second = comparison->pane(1);
+                         const double rate = second ? comparison->link().rateOf(second) : 1.0;
                          switch (outcome) {
                          case Comparison::Aligned::Done:
-                             showForAWhile(bar, playerText("Aligned"));
+                             showForAWhile(bar, rate == 1.0
+                                                    ? playerText("Aligned")
+                                                    : playerText("Aligned; the right video runs "
+                                                                 "at %1 of the left one's pace")
+                                                          .arg(rate, 0, 'f', 5));
                              break;
                          case Comparison::Aligned::NoClearMatch:
                              showForAWhile(bar, playerText("No clear match"));

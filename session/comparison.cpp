@@ -44,8 +44,9 @@ Comparison::Comparison(PlayerLink& link, QObject* parent)
                 } else if (!result.clear) {
                     emit alignmentFinished(Aligned::NoClearMatch, result.secondAhead);
                 } else {
-                    m_link.linkWithOffset(second, result.secondAhead,
-                                          m_alignOrigin ? m_alignOrigin.data() : second);
+                    // Takes that drift apart are kept together at the second's own pace.
+                    m_link.linkWithDrift(second, result.secondAhead, result.rate,
+                                         m_alignOrigin ? m_alignOrigin.data() : second);
                     emit alignmentFinished(Aligned::Done, result.secondAhead);
                 }
             });

@@ -39,6 +39,7 @@ public:
     void remove(PlaybackEngine* engine);
     int paneOf(const PlaybackEngine* engine) const;
     PlaybackEngine* pane(int index) const { return m_panes.value(index); }
+    const PlayerLink& link() const { return m_link; }
 
     /// Carries out a comparison command asked for in a pane: the view on or off, its mode, gain,
     /// onion skin or flicker, measuring (which shows the view first) and aligning. Returns
@@ -85,7 +86,8 @@ signals:
     void measuringProgressed(double share);
     void measured(tandemo::Comparison::Measured outcome);
     void alignmentProgressed(double share);
-    /// How the alignment ended; `secondAhead`: the offset it found, as the second pane's lead.
+    /// How the alignment ended; `secondAhead`: the offset it found, as the second pane's lead
+    /// at the first one's start (the link tells the pace, for takes that drift apart).
     void alignmentFinished(tandemo::Comparison::Aligned outcome, double secondAhead);
     void alignmentCancelled();
     void heardChanged(int pane);

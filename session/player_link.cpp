@@ -42,25 +42,29 @@ void PlayerLink::keepInStep()
     PlaybackEngine* lead = m_engines.isEmpty() ? nullptr : m_engines.first().data();
     if (!lead)
         return;
-    for (const QPointer<PlaybackEngine>& follower : m_engines) {
-        if (!follower || follower == lead)
-            continue;
+    if (!m_linked) {
+        releaseNudges();
+        return;
+    }
+    const QList<transport::Target> targets = targetsOf(lead);
+    for (const transport::Target& target : targets.mid(1)) {
+        PlaybackEngine* follower = target.engine;
         const bool bothPlaying =
             !lead->isIdle() && !lead->isPaused() && !follower->isIdle() && !follower->isPaused();
         // Videos of different lengths loop at different moments: there is no step to keep.
-        const bool sameLength = std::abs(lead->duration() - follower->duration()) < 0.1;
-        const double behind = lead->position() - m_offsets.value(lead) -
-                              (follower->position() - m_offsets.value(follower));
+        const bool sameLength =
+            std::abs(lead->duration() * target.rate - follower->duration()) < 0.1;
+        const double behind = target.at(lead->position()) - follower->position();
         const double fps = follower->frameRate();
         const double halfFrame = fps > 0 ? 0.5 / fps : 0.02;
         // More than a second apart is a loop restart or a seek under way, not drift.
-        if (!m_linked || !bothPlaying || !sameLength || std::abs(behind) > 1.0 ||
-            std::abs(behind) < halfFrame) {
-            follower->setSpeedNudge(1.0);
+        if (!bothPlaying || !sameLength || std::abs(behind) > 1.0 || std::abs(behind) < halfFrame) {
+            follower->setSpeedNudge(target.rate);
             continue;
         }
-        // Close the gap over about a second, within the largest nudge.
-        follower->setSpeedNudge(1.0 + std::clamp(behind, -kLargestNudge, kLargestNudge));
+        // Close the gap over about a second, within the largest nudge, at the video's own pace.
+        follower->setSpeedNudge(target.rate *
+                                (1.0 + std::clamp(behind, -kLargestNudge, kLargestNudge)));
     }
 }
 
@@ -72,6 +76,7 @@ void PlayerLink::add(PlaybackEngine* engine)
 void PlayerLink::remove(PlaybackEngine* engine)
 {
     m_offsets.remove(engine);
+    m_rates.remove(engine);
     m_engines.removeIf(
         [engine](const QPointer<PlaybackEngine>& e) { return !e || e.data() == engine; });
 }
@@ -81,39 +86,58 @@ QList<transport::Target> PlayerLink::targetsOf(PlaybackEngine* origin) const
     QList<transport::Target> targets{{origin, 0}};
     if (!m_linked)
         return targets;
+    // At the origin's moment p the reference is at (p - its offset) / its rate.
     const double originOffset = m_offsets.value(origin);
+    const double originRate = rate(origin);
     for (const QPointer<PlaybackEngine>& engine : m_engines) {
-        if (engine && engine != origin)
-            targets.append({engine, m_offsets.value(engine) - originOffset});
+        if (!engine || engine == origin)
+            continue;
+        const double scale = rate(engine) / originRate;
+        targets.append({engine, m_offsets.value(engine) - scale * originOffset, scale});
     }
     return targets;
 }
 
-double PlayerLink::offsetOf(const PlaybackEngine* engine) const
+const PlaybackEngine* PlayerLink::otherThan(const PlaybackEngine* engine) const
 {
     for (const QPointer<PlaybackEngine>& other : m_engines) {
         if (other && other != engine)
-            return m_offsets.value(engine) - m_offsets.value(other);
+            return other;
     }
-    return 0;
+    return nullptr;
+}
+
+double PlayerLink::offsetOf(const PlaybackEngine* engine) const
+{
+    const PlaybackEngine* other = otherThan(engine);
+    if (!other)
+        return 0;
+    return m_offsets.value(engine) - rateOf(engine) * m_offsets.value(other);
+}
+
+double PlayerLink::rateOf(const PlaybackEngine* engine) const
+{
+    const PlaybackEngine* other = otherThan(engine);
+    return other ? rate(engine) / rate(other) : 1.0;
 }
 
 void PlayerLink::moveAlone(PlaybackEngine* engine, double seconds)
 {
-    const PlaybackEngine* other = nullptr;
-    for (const QPointer<PlaybackEngine>& each : m_engines) {
-        if (each && each != engine) {
-            other = each;
-            break;
-        }
-    }
+    const PlaybackEngine* other = otherThan(engine);
     if (!m_linked || !other)
         return;
-    m_offsets[engine] = m_offsets.value(other) + seconds - other->position();
+    const double reference = (other->position() - m_offsets.value(other)) / rate(other);
+    m_offsets[engine] = seconds - rate(engine) * reference;
     emit offsetChanged();
 }
 
 void PlayerLink::linkWithOffset(PlaybackEngine* engine, double seconds, PlaybackEngine* origin)
+{
+    linkWithDrift(engine, seconds, 1.0, origin);
+}
+
+void PlayerLink::linkWithDrift(PlaybackEngine* engine, double seconds, double rate,
+                               PlaybackEngine* origin)
 {
     if (!m_linked) {
         m_linked = true;
@@ -121,16 +145,22 @@ void PlayerLink::linkWithOffset(PlaybackEngine* engine, double seconds, Playback
         emit linkedChanged(true);
     }
     m_offsets.clear();
+    m_rates.clear();
     m_offsets[engine] = seconds;
+    if (rate != 1.0)
+        m_rates[engine] = rate;
     emit offsetChanged();
     if (origin)
         bringTogetherAt(*origin);
+    keepInStep();
 }
 
 void PlayerLink::resetOffset(PlaybackEngine* origin)
 {
-    if (!m_offsets.isEmpty()) {
+    if (!m_offsets.isEmpty() || !m_rates.isEmpty()) {
         m_offsets.clear();
+        m_rates.clear();
+        keepInStep();
         emit offsetChanged();
     }
     if (m_linked && origin)
@@ -145,7 +175,7 @@ void PlayerLink::bringTogetherAt(PlaybackEngine& origin)
     for (const transport::Target& target : targets.mid(1)) {
         if (target.engine->isIdle())
             continue;
-        transport::seekWithin(*target.engine, origin.position() + target.offset);
+        transport::seekWithin(*target.engine, target.at(origin.position()));
         if (origin.isPaused())
             target.engine->pause();
         else

@@ -48,15 +48,23 @@ public:
     /// while linked, else `origin` only.
     QList<transport::Target> targetsOf(PlaybackEngine* origin) const;
 
-    /// How many seconds `engine` shows its video ahead of the others (the first other one).
+    /// How many seconds `engine` shows its video ahead of the others (the first other one), at
+    /// their start.
     double offsetOf(const PlaybackEngine* engine) const;
+    /// How many of its seconds `engine` plays to one of the others' (1 unless its video runs at
+    /// another pace).
+    double rateOf(const PlaybackEngine* engine) const;
     /// After `engine` alone was sent to `seconds` while the others stayed where they are, the
     /// difference becomes its offset.
     void moveAlone(PlaybackEngine* engine, double seconds);
     /// Links (if not linked yet) with `engine` that many seconds ahead of the others; asked for
     /// in a pane (`origin`), the others go to its moment at once, with the offset.
     void linkWithOffset(PlaybackEngine* engine, double seconds, PlaybackEngine* origin);
-    /// Back to no offset; asked for in a pane (`origin`), the others go to its moment at once.
+    /// The same, for a video that runs at another pace: `engine` shows the others' moment t at
+    /// its moment t × rate + seconds, and plays that much faster or slower to stay with them.
+    void linkWithDrift(PlaybackEngine* engine, double seconds, double rate, PlaybackEngine* origin);
+    /// Back to no offset (and the same pace); asked for in a pane (`origin`), the others go to its
+    /// moment at once.
     void resetOffset(PlaybackEngine* origin = nullptr);
 
     /// Compares the engines' positions once and nudges each follower's speed towards the first
@@ -69,12 +77,18 @@ signals:
 
 private:
     void releaseNudges();
+    /// The engine's rate against the reference.
+    double rate(const PlaybackEngine* engine) const { return m_rates.value(engine, 1.0); }
+    /// The first engine that is not `engine`.
+    const PlaybackEngine* otherThan(const PlaybackEngine* engine) const;
     /// Every other engine to the origin's moment (with the offsets), playing or paused as it is.
     void bringTogetherAt(PlaybackEngine& origin);
 
     QList<QPointer<PlaybackEngine>> m_engines;
-    /// Each engine's offset against a common reference; only differences count.
+    /// Each engine's moment at a common reference's moment m: its offset plus its rate times m
+    /// (0 and 1 where none is given).
     QHash<const PlaybackEngine*, double> m_offsets;
+    QHash<const PlaybackEngine*, double> m_rates;
     bool m_linked = false;
     QTimer m_stepKeeper;
 };

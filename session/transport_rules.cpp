@@ -31,9 +31,9 @@ void playPause(const QList<Target>& targets)
     }
     if (play || targets.size() < 2)
         return;
-    QList<std::pair<QPointer<PlaybackEngine>, double>> others;
+    QList<std::pair<QPointer<PlaybackEngine>, Target>> others;
     for (const Target& target : targets.mid(1))
-        others.append({target.engine, target.offset});
+        others.append({target.engine, target});
     QObject::connect(
         &origin, &PlaybackEngine::pausedChanged, &origin,
         [&origin, others](bool paused) {
@@ -43,9 +43,9 @@ void playPause(const QList<Target>& targets)
             // on its way to the screen): it is held at the moment it reported, as the others are.
             const double moment = origin.position();
             seekWithin(origin, moment);
-            for (const auto& [engine, offset] : others) {
+            for (const auto& [engine, target] : others) {
                 if (engine)
-                    seekWithin(*engine, moment + offset);
+                    seekWithin(*engine, target.at(moment));
             }
         },
         Qt::SingleShotConnection);
@@ -63,9 +63,9 @@ void seekTo(const QList<Target>& targets, double seconds)
 {
     // The others show the frame covering their moment, as after a linked step (an exact seek to
     // a moment inside a frame would show the next one).
-    seekWithin(*targets.constFirst().engine, seconds + targets.constFirst().offset);
+    seekWithin(*targets.constFirst().engine, targets.constFirst().at(seconds));
     for (const Target& target : targets.mid(1))
-        seekWithin(*target.engine, frameShowingAt(*target.engine, seconds + target.offset));
+        seekWithin(*target.engine, frameShowingAt(*target.engine, target.at(seconds)));
 }
 
 void seekBy(const QList<Target>& targets, double seconds)
@@ -92,7 +92,7 @@ void stepFrame(const QList<Target>& targets, bool forward)
         if (wrapped >= 0) {
             for (const Target& target : targets) {
                 target.engine->pause();
-                seekWithin(*target.engine, frameShowingAt(*target.engine, wrapped + target.offset));
+                seekWithin(*target.engine, frameShowingAt(*target.engine, target.at(wrapped)));
             }
             return;
         }
@@ -110,7 +110,7 @@ void stepFrame(const QList<Target>& targets, bool forward)
             continue;
         }
         other.pause();
-        seekWithin(other, frameShowingAt(other, std::max(0.0, moment) + target.offset));
+        seekWithin(other, frameShowingAt(other, target.at(std::max(0.0, moment))));
     }
 }
 
@@ -132,8 +132,7 @@ void setPassage(const QList<Target>& targets, std::optional<Passage> passage)
         const auto within = [duration](double seconds) {
             return duration > 0 ? std::clamp(seconds, 0.0, duration) : std::max(seconds, 0.0);
         };
-        const Passage own{within(passage->start + target.offset),
-                          within(passage->end + target.offset)};
+        const Passage own{within(target.at(passage->start)), within(target.at(passage->end))};
         // A passage wholly outside this video leaves it looping as a whole.
         engine.setPassage(own.end > own.start ? std::optional(own) : std::nullopt);
     }

@@ -18,10 +18,15 @@ namespace transport {
 inline constexpr double kSeekStepSeconds = 5.0;
 
 /// An engine an action reaches, and where it stands against the origin: the moment it shows
-/// is the origin's moment plus `offset` seconds.
+/// is the origin's moment plus `offset` seconds, where its video runs at the origin's pace; a
+/// video that runs at another pace (another transfer of the film, a recorder whose clock runs
+/// fast) goes `rate` of its seconds to one of the origin's.
 struct Target {
     PlaybackEngine* engine = nullptr;
     double offset = 0;
+    double rate = 1;
+    /// Its moment at the origin's moment `seconds`.
+    double at(double seconds) const { return seconds * rate + offset; }
 };
 
 /// The origin alone.

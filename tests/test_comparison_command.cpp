@@ -89,6 +89,14 @@ private slots:
         QCOMPARE(byPicture.status, 0);
         QVERIFY2(std::abs(byPicture.out.trimmed().toDouble() + 41 / 30.0) < 1 / 30.0,
                  qPrintable(byPicture.out));
+        // Takes that drift apart: the offset at the start, and B's seconds to one of A's.
+        const Outcome drifting =
+            run({"--align", mediaPath("drift-a.mp4"), mediaPath("drift-b.mp4")});
+        QCOMPARE(drifting.status, 0);
+        const QStringList figures = drifting.out.trimmed().split(' ');
+        QVERIFY2(figures.size() == 2 && std::abs(figures[0].toDouble()) < 1 / 30.0 &&
+                     std::abs(figures[1].toDouble() - 23.976 / 25) < 0.0005,
+                 qPrintable(drifting.out));
     }
 
     void saysWhyItCannotAndExitsWithItsStatus_data()

@@ -149,6 +149,23 @@ private slots:
         QVERIFY(choose(asking, {"Align by Picture"}));
         QTRY_VERIFY_WITH_TIMEOUT(link.isLinked(), kPlayerTimeoutMs);
         QVERIFY(std::abs(link.offsetOf(&window.right().engine()) + 41 / 30.0) < 1 / 30.0);
+
+        // Takes that drift apart: linked at the right one's pace, and a seek in this pane takes
+        // the other to its frame of the same moment, at the end as at the start.
+        link.setLinked(false);
+        QVERIFY(window.play("drift-a.mp4", "drift-b.mp4"));
+        QTest::keyClick(&asking, Qt::Key_A);
+        QTRY_VERIFY_WITH_TIMEOUT(asking.transportBar().status().contains("0.959"),
+                                 kPlayerTimeoutMs);
+        QVERIFY(std::abs(link.rateOf(&window.right().engine()) - 23.976 / 25) < 0.0005);
+        QVERIFY(window.pauseBoth());
+        const double pace = pane == 0 ? 23.976 / 25 : 25 / 23.976;
+        for (const double moment : {2.0, 34.0}) {
+            asking.actions().seekTo(moment);
+            MpvPlayer& other = pane == 0 ? window.right() : window.left();
+            QTRY_VERIFY_WITH_TIMEOUT(std::abs(Window::at(other) - moment * pace) < 1.5 / 30,
+                                     kPlayerTimeoutMs);
+        }
     }
 
     void passageSoundAndMirror_data() { askedInEitherPane(); }

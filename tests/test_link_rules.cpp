@@ -3,6 +3,7 @@
 // playing videos in step.
 #include "fakes/fake_engine.h"
 #include "fakes/linked_pair.h"
+#include "fakes/stepping_engine.h"
 #include "session/player_link.h"
 #include "session/transport_rules.h"
 
@@ -17,25 +18,6 @@ using namespace tandemo;
 using namespace tandemo::testing;
 
 namespace {
-
-/// An engine that shows what it is sent to at once: each seek lands on the frame showing at the
-/// time, each step on the next frame.
-class SteppingEngine : public FakeEngine {
-public:
-    using FakeEngine::FakeEngine;
-    void seekTo(double seconds, bool exact) override
-    {
-        FakeEngine::seekTo(seconds, exact);
-        reportPaused(transport::frameShowingAt(*this, seconds));
-    }
-    void stepFrame(bool forward) override
-    {
-        FakeEngine::stepFrame(forward);
-        const double frame = 1.0 / frameRate();
-        reportPaused(transport::frameShowingAt(*this, position() + frame / 2) +
-                     (forward ? frame : -frame));
-    }
-};
 
 QList<PlaybackEngine*> enginesOf(const QList<transport::Target>& targets)
 {

@@ -2,7 +2,9 @@
 // a pane, the comparison (its view given back as it was, its modes, measuring and aligning, and
 // what a new file does to them), a passage looped in both, and whose sound is heard.
 #include "fakes/fake_engine.h"
+#include "fakes/stepping_engine.h"
 #include "session/perform.h"
+#include "session/player_link.h"
 #include "session/session.h"
 #include "session/transport_rules.h"
 #include "support/either_pane.h"
@@ -281,6 +283,62 @@ private slots:
         perform(pair, 1, {PlayerCommand::Leave});
         QVERIFY(!comparison.isAligning());
         QCOMPARE(cancelled.count(), 2);
+    }
+
+    void takesThatDriftStayTogetherAtTheirOwnPace()
+    {
+        // The follower runs 0.95904 of its seconds to one of the lead's (a film at 25 frames a
+        // second against its 23.976 transfer), half a second on at the start.
+        const double pace = 23.976 / 25;
+        SteppingEngine lead(40, 30);
+        SteppingEngine follower(38.36, 30);
+        PlayerLink link;
+        link.add(&lead);
+        link.add(&follower);
+        lead.reportPaused(0);
+        follower.reportPaused(0);
+        link.linkWithDrift(&follower, 0.5, pace, &lead);
+        QCOMPARE(link.rateOf(&follower), pace);
+        QVERIFY(qAbs(link.rateOf(&lead) - 1 / pace) < 1e-12);
+        QVERIFY(qAbs(link.offsetOf(&follower) - 0.5) < 1e-12);
+        const auto seekTarget = [](FakeEngine& engine) {
+            const QStringList commands = engine.takeCommands();
+            return commands.isEmpty() ? -1.0 : commands.constLast().section(' ', 1, 1).toDouble();
+        };
+        lead.takeCommands();
+        follower.takeCommands();
+
+        // Seeks from either pane map the moment through the pace and the offset.
+        transport::seekTo(link.targetsOf(&lead), 30.0);
+        QVERIFY(qAbs(seekTarget(follower) - transport::frameShowingAt(follower, 30 * pace + 0.5)) <
+                1e-4);
+        transport::seekTo(link.targetsOf(&follower), 20.0);
+        QVERIFY(qAbs(seekTarget(lead) - transport::frameShowingAt(lead, (20 - 0.5) / pace)) < 1e-4);
+        // A passage marked in the lead is the same moments in the follower.
+        transport::setPassage(link.targetsOf(&lead), Passage{10, 20});
+        QVERIFY(qAbs(follower.passage()->start - (10 * pace + 0.5)) < 1e-9);
+        QVERIFY(qAbs(follower.passage()->end - (20 * pace + 0.5)) < 1e-9);
+
+        // Playing, the follower goes at the pace, and is nudged from there when behind.
+        lead.reportPlaying(30);
+        follower.reportPlaying(30 * pace + 0.5);
+        link.keepInStep();
+        QVERIFY(qAbs(follower.nudge - pace) < 1e-9);
+        follower.reportPlaying(30 * pace + 0.5 - 0.03);
+        link.keepInStep();
+        QVERIFY(qAbs(follower.nudge - pace * 1.03) < 1e-9);
+        QCOMPARE(lead.nudge, 1.0);
+
+        // Moved alone, the follower keeps its pace with a new offset; Reset Offset ends both.
+        link.moveAlone(&follower, 30 * pace + 1.5);
+        QVERIFY(qAbs(link.offsetOf(&follower) - 1.5) < 1e-9);
+        QCOMPARE(link.rateOf(&follower), pace);
+        link.resetOffset();
+        QCOMPARE(link.rateOf(&follower), 1.0);
+        QCOMPARE(link.offsetOf(&follower), 0.0);
+        follower.reportPlaying(30);
+        link.keepInStep();
+        QCOMPARE(follower.nudge, 1.0);
     }
 };
 

@@ -1,0 +1,166 @@
+#include "analysis/drift_search.h"
+
+#include "analysis/alignment_series.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tandemo::alignment {
+
+namespace {
+
+// The paces one take may have against another: the same, and the common transfers between
+// 24, 23.976 and 25 frames a second. A pace near one of them is measured from there.
+constexpr double kFilm = 24000.0 / 1001;
+constexpr double kPaces[] = {1.0, 24.0 / 25, 25.0 / 24, kFilm / 25, 25 / kFilm};
+// The stretches measured at either end, and how far around the whole takes' answer.
+constexpr double kWindowSeconds = 10;
+constexpr double kShortestWindow = 2;
+constexpr double kWindowMargin = 1;
+// Less drift than this over the stretch both have is none.
+constexpr double kOneFrame = 1.0 / 30;
+
+/// Whether a match is clear enough: for the whole takes compared coarsely, and for a window,
+/// where it is sought only a little way either side of the whole takes' answer, half as strong
+/// as a match sought a minute either way needs to be.
+bool clearEnough(const Result& match)
+{
+    return match.strength >= kClearStrength / 2 && match.uniqueness >= kClearUniqueness;
+}
+
+/// The series as it would be at `pace` times its speed: its moment t then shows what it showed
+/// at t × pace; sampled at `rate`.
+Series atPace(const Series& series, double pace, int rate)
+{
+    Series paced{{}, series.start / pace, rate, series.spacing / pace};
+    const auto count = std::size_t(std::max(0.0, (series.end() / pace - paced.start) * rate));
+    for (const std::vector<float>& channel : series.channels) {
+        std::vector<float> samples(count);
+        for (std::size_t n = 0; n < count && !channel.empty(); ++n) {
+            const double at =
+                ((paced.start + double(n) / rate) * pace - series.start) * series.rate;
+            const auto i = std::min(std::size_t(std::max(0.0, at)), channel.size() - 1);
+            const std::size_t next = std::min(i + 1, channel.size() - 1);
+            const double share = std::clamp(at - double(i), 0.0, 1.0);
+            samples[n] = float(channel[i] * (1 - share) + channel[next] * share);
+        }
+        paced.channels.push_back(std::move(samples));
+    }
+    return paced;
+}
+
+/// What is compared of a file over a stretch, finely.
+class Reader {
+public:
+    Reader(By by, const File& file, const std::atomic_bool& cancelled)
+        : m_by(by)
+        , m_file(file)
+        , m_cancelled(cancelled)
+    {
+    }
+
+    /// The whole excerpt, coarsely: the sound's loudness, or the pictures by their key frames
+    /// (all of them where key frames are sparse).
+    std::optional<Series> whole()
+    {
+        const double from = excerptStart(m_file);
+        const double length = excerptLength(m_file);
+        if (m_by == By::Sound) {
+            if (const std::optional<Series> sound = soundOf(m_file.path, from, length, m_cancelled))
+                m_loudness = loudnessOf(*sound);
+            return m_loudness;
+        }
+        if (auto keyFrames = picturesOf(m_file.path, from, length, kCoarseRate, m_cancelled,
+                                        PicturesRead::KeyFramesOnly))
+            return keyFrames;
+        return picturesOf(m_file.path, from, length, kPictureRate, m_cancelled);
+    }
+
+    std::optional<Series> stretch(double from, double seconds)
+    {
+        if (m_by == By::Sound)
+            return m_loudness ? std::optional(m_loudness->slice(from, seconds)) : std::nullopt;
+        return picturesOf(m_file.path, std::max(0.0, from), seconds, kPictureRate, m_cancelled);
+    }
+
+private:
+    By m_by;
+    File m_file;
+    const std::atomic_bool& m_cancelled;
+    std::optional<Series> m_loudness;
+};
+
+/// The pace, and the offset at that pace, at which the whole takes match best.
+std::optional<std::pair<double, Result>> bestPace(const Series& a, const Series& b)
+{
+    std::optional<std::pair<double, Result>> best;
+    for (const double pace : kPaces) {
+        const auto found = lineUp(a, atPace(b, pace, a.rate), kFarthestSeconds);
+        if (found && clearEnough(*found) && (!best || found->strength > best->second.strength))
+            best = {pace, *found};
+    }
+    return best;
+}
+
+} // namespace
+
+std::optional<Result> searchWithDrift(By by, const File& first, const File& second,
+                                      const std::atomic_bool& cancelled,
+                                      const std::function<void(double)>& report)
+{
+    Reader readerA(by, first, cancelled);
+    Reader readerB(by, second, cancelled);
+    const std::optional<Series> a = readerA.whole();
+    report(0.3);
+    const std::optional<Series> b = a ? readerB.whole() : std::nullopt;
+    report(0.6);
+    if (!a || !b || cancelled)
+        return std::nullopt;
+    const auto best = bestPace(*a, *b);
+    if (!best)
+        return std::nullopt;
+    const auto [pace, whole] = *best;
+
+    // The stretch both have, in the first's time, and a window at either end of it.
+    const double ahead = whole.secondAhead; // at the pace found
+    const double from = std::max(a->start, b->start / pace - ahead);
+    const double to = std::min(a->end(), b->end() / pace - ahead);
+    const double window = std::min(kWindowSeconds, (to - from) / 3);
+    if (window < kShortestWindow)
+        return std::nullopt;
+    double moments[2] = {};
+    double seconds[2] = {};
+    Result result;
+    result.strength = result.uniqueness = 1e9;
+    result.clear = true;
+    const double starts[] = {from, to - window};
+    for (int end = 0; end < 2; ++end) {
+        const double start = starts[end];
+        const std::optional<Series> partA = readerA.stretch(start, window);
+        const std::optional<Series> partB = readerB.stretch((start + ahead - kWindowMargin) * pace,
+                                                            (window + 2 * kWindowMargin) * pace);
+        if (!partA || !partB || cancelled)
+            return std::nullopt;
+        const auto found = lineUp(*partA, atPace(*partB, pace, partA->rate), kWindowMargin + 0.5);
+        if (!found)
+            return std::nullopt;
+        result.strength = std::min(result.strength, found->strength);
+        result.uniqueness = std::min(result.uniqueness, found->uniqueness);
+        result.clear = result.clear && clearEnough(*found) &&
+                       std::abs(found->secondAhead - ahead) <= kWindowMargin;
+        // The middle of the window, in the first's time and in the second's.
+        moments[end] = start + window / 2;
+        seconds[end] = (moments[end] + found->secondAhead) * pace;
+        report(0.8 + 0.1 * end);
+    }
+    result.rate = (seconds[1] - seconds[0]) / (moments[1] - moments[0]);
+    result.secondAhead = seconds[0] - result.rate * moments[0];
+    if (std::abs(result.rate - 1) * (to - from) <= kOneFrame) {
+        result.secondAhead = (seconds[0] - moments[0] + seconds[1] - moments[1]) / 2;
+        result.rate = 1;
+    }
+    report(1);
+    return result;
+}
+
+} // namespace tandemo::alignment
