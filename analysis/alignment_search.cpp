@@ -28,28 +28,26 @@ AlignmentSearch::search(By by, const File& first, const File& second,
         if (progress)
             progress(done);
     };
-    // Lined up at one offset first (a little over half the work), then at either end.
-    const std::optional<Result> steady =
-        searchSteady(by, first, second, cancelled, [&](double share) { report(0.6 * share); });
-    if (cancelled)
-        return std::nullopt;
+    // First whether the takes drift apart (at either end of the stretch both have), then, where
+    // they keep in step, the one offset over the whole stretch: the finer answer.
+    KeyFrameSeries keyFrames;
     const std::optional<Result> drifting = searchWithDrift(
-        by, first, second, cancelled, [&](double share) { report(0.6 + 0.4 * share); });
+        by, first, second, cancelled, [&](double share) { report(0.4 * share); }, keyFrames);
+    if (cancelled || (drifting && drifting->clear && drifting->rate != 1))
+        return cancelled ? std::nullopt : drifting;
+    const std::optional<Result> steady = searchSteady(
+        by, first, second, cancelled, [&](double share) { report(0.4 + 0.6 * share); }, keyFrames);
     if (cancelled)
         return std::nullopt;
-    // Where the takes keep in step, the one offset over the whole stretch is the finer answer.
-    if (drifting && drifting->clear && (drifting->rate != 1 || !steady || !steady->clear))
-        return drifting;
-    return steady;
+    return (!steady || !steady->clear) && drifting && drifting->clear ? drifting : steady;
 }
 
-std::optional<AlignmentSearch::Result>
-AlignmentSearch::searchSteady(By by, const File& first, const File& second,
-                              const std::atomic_bool& cancelled,
-                              const std::function<void(double)>& report)
+std::optional<AlignmentSearch::Result> AlignmentSearch::searchSteady(
+    By by, const File& first, const File& second, const std::atomic_bool& cancelled,
+    const std::function<void(double)>& report, alignment::KeyFrameSeries& keyFrames)
 {
     if (by == By::Picture) {
-        if (auto found = searchCoarseThenFine(first, second, cancelled, report))
+        if (auto found = searchCoarseThenFine(first, second, cancelled, report, keyFrames))
             return found;
         if (cancelled)
             return std::nullopt;
@@ -71,10 +69,9 @@ AlignmentSearch::searchSteady(By by, const File& first, const File& second,
     return result;
 }
 
-std::optional<AlignmentSearch::Result>
-AlignmentSearch::searchCoarseThenFine(const File& first, const File& second,
-                                      const std::atomic_bool& cancelled,
-                                      const std::function<void(double)>& report)
+std::optional<AlignmentSearch::Result> AlignmentSearch::searchCoarseThenFine(
+    const File& first, const File& second, const std::atomic_bool& cancelled,
+    const std::function<void(double)>& report, alignment::KeyFrameSeries& keyFrames)
 {
     const double fromA = excerptStart(first);
     const double fromB = excerptStart(second);
@@ -84,8 +81,7 @@ AlignmentSearch::searchCoarseThenFine(const File& first, const File& second,
     if (lengthA + lengthB < 4 * kFineSeconds)
         return std::nullopt;
     const auto keyFramesOf = [&](const File& file, double from, double length) {
-        return picturesOf(file.path, from, length, kCoarseRate, cancelled,
-                          PicturesRead::KeyFramesOnly);
+        return keyFrames.of(file.path, from, length, cancelled);
     };
     const std::optional<Series> coarseA = keyFramesOf(first, fromA, lengthA);
     report(0.15);

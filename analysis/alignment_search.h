@@ -13,6 +13,10 @@
 
 namespace tandemo {
 
+namespace alignment {
+class KeyFrameSeries;
+}
+
 /// Finds the offset at which two recordings of one event line up, by their sound or by how their
 /// pictures change, outside the players and in the background.
 class AlignmentSearch : public QObject {
@@ -48,12 +52,14 @@ private:
     /// The one offset at which the takes line up best (no drift).
     static std::optional<Result> searchSteady(By by, const File& first, const File& second,
                                               const std::atomic_bool& cancelled,
-                                              const std::function<void(double)>& report);
+                                              const std::function<void(double)>& report,
+                                              alignment::KeyFrameSeries& keyFrames);
     /// By pictures: first by their key frames, then at full rate around that answer; none where
     /// that cannot be done or gives no clear answer.
     static std::optional<Result> searchCoarseThenFine(const File& first, const File& second,
                                                       const std::atomic_bool& cancelled,
-                                                      const std::function<void(double)>& report);
+                                                      const std::function<void(double)>& report,
+                                                      alignment::KeyFrameSeries& keyFrames);
 
     BackgroundRun<Result> m_run;
 };

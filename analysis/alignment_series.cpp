@@ -76,6 +76,20 @@ std::optional<Series> picturesOf(const QString& path, double from, double second
                   pictures->seconds / std::max(1, pictures->pictures - 1)};
 }
 
+std::optional<Series> KeyFrameSeries::of(const QString& path, double from, double seconds,
+                                         const std::atomic_bool& cancelled)
+{
+    for (const Read& read : m_reads) {
+        if (read.path == path && read.from == from && read.seconds == seconds)
+            return read.series;
+    }
+    std::optional<Series> series =
+        picturesOf(path, from, seconds, kCoarseRate, cancelled, PicturesRead::KeyFramesOnly);
+    if (!cancelled)
+        m_reads.push_back({path, from, seconds, series});
+    return series;
+}
+
 std::optional<Result> lineUp(const Series& a, const Series& b, double farthest)
 {
     const std::optional<Match> match = bestMatch(a.channels, b.channels, int(farthest * a.rate));

@@ -49,6 +49,23 @@ std::optional<Series> picturesOf(const QString& path, double from, double second
                                  const std::atomic_bool& cancelled,
                                  PicturesRead read = PicturesRead::All);
 
+/// The pictures' signature by their key frames (see picturesOf), read once in a search and kept
+/// for its other passes.
+class KeyFrameSeries {
+public:
+    std::optional<Series> of(const QString& path, double from, double seconds,
+                             const std::atomic_bool& cancelled);
+
+private:
+    struct Read {
+        QString path;
+        double from = 0;
+        double seconds = 0;
+        std::optional<Series> series;
+    };
+    std::vector<Read> m_reads;
+};
+
 /// How the second series lines up with the first, lagging by at most `farthest` seconds.
 std::optional<Result> lineUp(const Series& a, const Series& b, double farthest);
 

@@ -52,10 +52,11 @@ Series atPace(const Series& series, double pace, int rate)
 /// What is compared of a file over a stretch, finely.
 class Reader {
 public:
-    Reader(By by, const File& file, const std::atomic_bool& cancelled)
+    Reader(By by, const File& file, const std::atomic_bool& cancelled, KeyFrameSeries& keyFrames)
         : m_by(by)
         , m_file(file)
         , m_cancelled(cancelled)
+        , m_keyFrames(keyFrames)
     {
     }
 
@@ -70,8 +71,7 @@ public:
                 m_loudness = loudnessOf(*sound);
             return m_loudness;
         }
-        if (auto keyFrames = picturesOf(m_file.path, from, length, kCoarseRate, m_cancelled,
-                                        PicturesRead::KeyFramesOnly))
+        if (auto keyFrames = m_keyFrames.of(m_file.path, from, length, m_cancelled))
             return keyFrames;
         return picturesOf(m_file.path, from, length, kPictureRate, m_cancelled);
     }
@@ -87,6 +87,7 @@ private:
     By m_by;
     File m_file;
     const std::atomic_bool& m_cancelled;
+    KeyFrameSeries& m_keyFrames;
     std::optional<Series> m_loudness;
 };
 
@@ -102,14 +103,35 @@ std::optional<std::pair<double, Result>> bestPace(const Series& a, const Series&
     return best;
 }
 
+/// Whether the whole takes, read coarsely, line up at the same offset in the first and the last
+/// third of the stretch both have, as finely as they were read: then no finer look is needed.
+bool keepsInStep(const Series& a, const Series& b, double from, double to, double ahead)
+{
+    const double third = (to - from) / 3;
+    // Wide enough for a match to stand out among the lags around it, however coarse.
+    const double margin = std::max(kWindowMargin, 20.0 / a.rate);
+    double found[2] = {};
+    const double starts[] = {from, to - third};
+    for (int end = 0; end < 2; ++end) {
+        const auto match =
+            lineUp(a.slice(starts[end], third),
+                   b.slice(starts[end] + ahead - margin, third + 2 * margin), margin + 0.5);
+        if (!match || !clearEnough(*match))
+            return false;
+        found[end] = match->secondAhead;
+    }
+    return std::abs(found[1] - found[0]) <= std::max(kOneFrame, 1.0 / a.rate);
+}
+
 } // namespace
 
 std::optional<Result> searchWithDrift(By by, const File& first, const File& second,
                                       const std::atomic_bool& cancelled,
-                                      const std::function<void(double)>& report)
+                                      const std::function<void(double)>& report,
+                                      KeyFrameSeries& keyFrames)
 {
-    Reader readerA(by, first, cancelled);
-    Reader readerB(by, second, cancelled);
+    Reader readerA(by, first, cancelled, keyFrames);
+    Reader readerB(by, second, cancelled, keyFrames);
     const std::optional<Series> a = readerA.whole();
     report(0.3);
     const std::optional<Series> b = a ? readerB.whole() : std::nullopt;
@@ -125,6 +147,11 @@ std::optional<Result> searchWithDrift(By by, const File& first, const File& seco
     const double ahead = whole.secondAhead; // at the pace found
     const double from = std::max(a->start, b->start / pace - ahead);
     const double to = std::min(a->end(), b->end() / pace - ahead);
+    // Key frames alone say too little over a third of a take to tell a drift of a frame; the
+    // pictures of both ends read in full would cost more than the whole search. At the same pace,
+    // takes compared by them count as in step.
+    if (pace == 1.0 && (a->rate < kPictureRate || keepsInStep(*a, *b, from, to, ahead)))
+        return Result{ahead, 1.0, whole.strength, whole.uniqueness, true};
     const double window = std::min(kWindowSeconds, (to - from) / 3);
     if (window < kShortestWindow)
         return std::nullopt;

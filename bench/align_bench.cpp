@@ -75,14 +75,17 @@ int main(int argc, char* argv[])
                          const double menuMedian = times.empty() ? -1 : times[times.size() / 2];
                          if (parser.isSet("json")) {
                              std::printf("{\"compared\": %s, \"seconds\": %.3f, \"offset\": %.4f, "
-                                         "\"strength\": %.1f, \"peak_added_mib\": %.1f, "
-                                         "\"menu_median_ms\": %.1f, \"menu_longest_ms\": %.1f}\n",
+                                         "\"rate\": %.6f, \"strength\": %.1f, "
+                                         "\"peak_added_mib\": %.1f, \"menu_median_ms\": %.1f, "
+                                         "\"menu_longest_ms\": %.1f}\n",
                                          compared ? "true" : "false", seconds, result.secondAhead,
-                                         result.strength, added, menuMedian, menuLongest);
+                                         result.rate, result.strength, added, menuMedian,
+                                         menuLongest);
                          } else {
-                             std::printf("answer after %.2f s: %s%+.4f s (strength %.1f)\n",
+                             std::printf("answer after %.2f s: %s%+.4f s at %.6f (strength "
+                                         "%.1f)\n",
                                          seconds, compared ? "" : "nothing compared, ",
-                                         result.secondAhead, result.strength);
+                                         result.secondAhead, result.rate, result.strength);
                              std::printf("peak memory added: %.1f MiB\n", added);
                              std::printf("menu painted after: median %.1f ms, longest %.1f ms "
                                          "(%zu menus)\n",

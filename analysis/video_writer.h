@@ -1,0 +1,74 @@
+#pragma once
+
+#include "analysis/libav_handles.h"
+
+#include <QSize>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+struct AVStream;
+struct SwsContext;
+
+namespace tandemo {
+
+/// Writes a new video file: pictures given in RGB, encoded as H.264 where libavcodec offers an
+/// H.264 encoder (else as MPEG-4 Part 2), and mono sound encoded as AAC, in an MP4 container.
+class VideoWriter {
+public:
+    /// Opens `path` for pictures of `size` (made even, as the encoder needs) at `framesPerSecond`
+    /// and, when `soundRate` is above 0, sound at that many samples a second; check isOpen().
+    VideoWriter(const QString& path, QSize size, double framesPerSecond, int soundRate);
+    ~VideoWriter();
+    VideoWriter(const VideoWriter&) = delete;
+    VideoWriter& operator=(const VideoWriter&) = delete;
+
+    bool isOpen() const { return m_open; }
+    /// What went wrong, as libav says it; empty while all is well.
+    QString error() const { return m_error; }
+    QSize size() const { return m_size; }
+    /// The encoder's name ("libx264", "mpeg4").
+    QString videoCodec() const;
+
+    /// The next picture, packed RGB (three bytes a pixel) of the writer's size.
+    bool writePicture(const std::uint8_t* rgb, int stride);
+    /// More of the sound, one sample after another.
+    bool writeSound(const float* samples, std::size_t count);
+    /// Encodes what is left and ends the file; false when anything could not be written.
+    bool finish();
+
+private:
+    struct Encoder {
+        LibavCodec codec;
+        AVStream* stream = nullptr;
+        std::int64_t next = 0; // the next frame's time, in the codec's time base
+    };
+
+    bool openVideo(double framesPerSecond);
+    bool openSound(int rate);
+    bool encode(Encoder& encoder, const AVFrame* frame);
+    bool encodeSoundFrame(std::size_t count);
+    bool fail(const char* what, int code);
+
+    /// Closes the file and frees the container's context.
+    struct OutputCloser {
+        void operator()(AVFormatContext* output) const;
+    };
+
+    std::unique_ptr<AVFormatContext, OutputCloser> m_output;
+    Encoder m_video;
+    Encoder m_sound;
+    LibavFrame m_picture;
+    LibavFrame m_soundFrame;
+    LibavPacket m_packet;
+    SwsContext* m_scaler = nullptr;
+    std::vector<float> m_pendingSound;
+    QSize m_size;
+    QString m_error;
+    bool m_open = false;
+    bool m_finished = false;
+};
+
+} // namespace tandemo
