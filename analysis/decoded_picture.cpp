@@ -34,11 +34,15 @@ int sampleAt(const AVFrame& frame, const AVComponentDescriptor& component, int x
 
 } // namespace
 
-std::vector<std::uint8_t> convertToRgb(const AVFrame& frame, int stride)
+namespace {
+
+/// The frame converted to a packed format of its own size, with the colour matrix and range it
+/// is tagged with.
+std::vector<std::uint8_t> convert(const AVFrame& frame, AVPixelFormat format, int flags, int stride)
 {
     const std::unique_ptr<SwsContext, ScalerFreer> scaler(
         sws_getContext(frame.width, frame.height, AVPixelFormat(frame.format), frame.width,
-                       frame.height, AV_PIX_FMT_RGB24, SWS_BICUBIC, nullptr, nullptr, nullptr));
+                       frame.height, format, flags, nullptr, nullptr, nullptr));
     if (!scaler)
         return {};
     const int matrix =
@@ -47,11 +51,24 @@ std::vector<std::uint8_t> convertToRgb(const AVFrame& frame, int stride)
     // Brightness, contrast and saturation as swscale's defaults leave them (16.16 fixed point).
     sws_setColorspaceDetails(scaler.get(), sws_getCoefficients(matrix), fullRange,
                              sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
-    std::vector<std::uint8_t> rgb(std::size_t(stride) * frame.height);
-    std::uint8_t* planes[] = {rgb.data()};
+    std::vector<std::uint8_t> pixels(std::size_t(stride) * frame.height);
+    std::uint8_t* planes[] = {pixels.data()};
     const int strides[] = {stride};
     sws_scale(scaler.get(), frame.data, frame.linesize, 0, frame.height, planes, strides);
-    return rgb;
+    return pixels;
+}
+
+} // namespace
+
+std::vector<std::uint8_t> convertToRgb(const AVFrame& frame, int stride)
+{
+    // Bicubic, as ffmpeg's own conversion does it.
+    return convert(frame, AV_PIX_FMT_RGB24, SWS_BICUBIC, stride);
+}
+
+std::vector<std::uint8_t> convertToRgb32(const AVFrame& frame, int stride)
+{
+    return convert(frame, AV_PIX_FMT_BGR0, SWS_BILINEAR, stride);
 }
 
 LibavFrame DecodedPicture::frameShowingAt(VideoDecoder& decoder, double seconds,

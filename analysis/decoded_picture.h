@@ -64,5 +64,8 @@ private:
 /// A frame in packed 8-bit RGB, converted as ffmpeg's own conversion does it (bicubic, with the
 /// colour matrix and range the frame is tagged with); empty when it cannot be.
 std::vector<std::uint8_t> convertToRgb(const AVFrame& frame, int stride);
+/// The same as four bytes a pixel (blue, green, red, unused: Qt's RGB32 on a little-endian
+/// machine), converted more quickly, for pictures that are to be encoded again.
+std::vector<std::uint8_t> convertToRgb32(const AVFrame& frame, int stride);
 
 } // namespace tandemo

@@ -104,8 +104,8 @@ bool VideoWriter::openVideo(double framesPerSecond)
     m_picture->width = context.width;
     m_picture->height = context.height;
     m_scaler =
-        sws_getContext(context.width, context.height, AV_PIX_FMT_RGB24, context.width,
-                       context.height, AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr);
+        sws_getContext(context.width, context.height, AV_PIX_FMT_BGR0, context.width,
+                       context.height, AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
     return m_scaler && !fail("out of memory", av_frame_get_buffer(m_picture.get(), 0));
 }
 
@@ -155,11 +155,11 @@ bool VideoWriter::encode(Encoder& encoder, const AVFrame* frame)
     }
 }
 
-bool VideoWriter::writePicture(const std::uint8_t* rgb, int stride)
+bool VideoWriter::writePicture(const std::uint8_t* pixels, int stride)
 {
     if (!m_open || fail("out of memory", av_frame_make_writable(m_picture.get())))
         return false;
-    const std::uint8_t* planes[] = {rgb};
+    const std::uint8_t* planes[] = {pixels};
     const int strides[] = {stride};
     sws_scale(m_scaler, planes, strides, 0, m_size.height(), m_picture->data, m_picture->linesize);
     m_picture->pts = m_video.next++;

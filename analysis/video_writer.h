@@ -14,8 +14,9 @@ struct SwsContext;
 
 namespace tandemo {
 
-/// Writes a new video file: pictures given in RGB, encoded as H.264 where libavcodec offers an
-/// H.264 encoder (else as MPEG-4 Part 2), and mono sound encoded as AAC, in an MP4 container.
+/// Writes a new video file: pictures given as 32-bit pixels, encoded as H.264 where libavcodec
+/// offers an H.264 encoder (else as MPEG-4 Part 2), and mono sound encoded as AAC, in an MP4
+/// container.
 class VideoWriter {
 public:
     /// Opens `path` for pictures of `size` (made even, as the encoder needs) at `framesPerSecond`
@@ -32,8 +33,9 @@ public:
     /// The encoder's name ("libx264", "mpeg4").
     QString videoCodec() const;
 
-    /// The next picture, packed RGB (three bytes a pixel) of the writer's size.
-    bool writePicture(const std::uint8_t* rgb, int stride);
+    /// The next picture, of the writer's size, four bytes a pixel: blue, green, red and one
+    /// unused (as a little-endian machine keeps 0xffRRGGBB).
+    bool writePicture(const std::uint8_t* pixels, int stride);
     /// More of the sound, one sample after another.
     bool writeSound(const float* samples, std::size_t count);
     /// Encodes what is left and ends the file; false when anything could not be written.

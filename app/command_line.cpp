@@ -2,6 +2,7 @@
 
 #include "platform/file_names.h"
 #include "resources/version.h"
+#include "session/export_frames.h"
 #include "session/player_keys.h"
 
 #include <optional>
@@ -77,17 +78,29 @@ bool isOption(const QByteArray& argument, const char* name)
     return argument == name || argument.startsWith(QByteArray(name) + '=');
 }
 
-/// The comparisons' own rules: two files, options of their own only.
+/// The comparisons' own rules: two files (and the new one, exporting), options of their own only.
 void checkComparison(CommandLine& line, bool csvGiven, bool byGiven)
 {
     const bool measuring = line.action == CommandLine::Action::Measure;
     const bool aligning = line.action == CommandLine::Action::Align;
+    const bool exporting = line.action == CommandLine::Action::Export;
     QString error;
-    if (!measuring && !aligning) {
+    if (!measuring && !aligning && !exporting) {
         if (csvGiven || byGiven)
             error = csvGiven ? "--csv goes with --measure" : "--by goes with --align";
     } else if (!line.unknownOptions.isEmpty()) {
         error = "unknown option " + printableName(line.unknownOptions.constFirst());
+    } else if (exporting) {
+        if (line.files.size() + line.ignored.size() != 3)
+            error = "--export needs a layout, two videos and the new file";
+        else if (csvGiven || byGiven)
+            error = csvGiven ? "--csv goes with --measure" : "--by goes with --align";
+        else if (ExportLayout layout; !exportLayoutNamed(line.exportLayout, &layout))
+            error = "--export lays the videos out as side-by-side, wipe, difference or onion, "
+                    "not " +
+                    printableName(line.exportLayout);
+        line.exportFile = line.ignored.value(0);
+        line.ignored.clear();
     } else if (line.files.size() + line.ignored.size() != 2) {
         error = QString(measuring ? "--measure" : "--align") + " needs two files";
     } else if (measuring && byGiven) {
@@ -137,6 +150,16 @@ CommandLine parseCommandLine(const QList<QByteArray>& arguments, bool passQtOpti
                 return line;
             }
             line.action = asked;
+        } else if (options && isOption(argument, "--export")) {
+            const std::optional<QString> layout = valueOf(argument, arguments, i);
+            if (line.action != CommandLine::Action::Run || !layout) {
+                line.action = CommandLine::Action::BadUsage;
+                line.usageError = layout ? "--export is asked for alone"
+                                         : "--export needs a layout, two videos and the new file";
+                return line;
+            }
+            line.action = CommandLine::Action::Export;
+            line.exportLayout = *layout;
         } else if (options && (isOption(argument, "--csv") || isOption(argument, "--by"))) {
             const bool csv = isOption(argument, "--csv");
             const std::optional<QString> value = valueOf(argument, arguments, i);
@@ -165,6 +188,7 @@ QString usageText()
         "Usage: tandemo [FILE [FILE]]\n"
         "       tandemo --measure A B [--csv FILE]\n"
         "       tandemo --align A B [--by sound|picture]\n"
+        "       tandemo --export side-by-side|wipe|difference|onion A B OUT\n"
         "Plays two videos side by side, each looping endlessly: the first FILE\n"
         "in the left pane, the second in the right.\n"
         "\n"
@@ -176,11 +200,17 @@ QString usageText()
         "  --align A B     print how many seconds B is ahead of A where the two line up,\n"
         "                  or \"no clear match\"\n"
         "  --by WHAT       with --align: by their sound (the default) or picture\n"
+        "  --export LAYOUT A B OUT\n"
+        "                  write A and B as a new video OUT (MP4): side by side, or laid\n"
+        "                  over each other as the wipe view does (wipe, difference, onion),\n"
+        "                  with their names burned in and the sound of both; never over a\n"
+        "                  file that is there\n"
         "  --help          show this text and exit\n"
         "  --version       show the program's version and exit\n"
         "  --              treat every later argument as a file\n"
         "\n"
-        "--measure and --align need no display, show their progress on standard error\n"
+        "--measure, --align and --export need no display, show their progress on\n"
+        "standard error\n"
         "when it is a terminal, and stop at Ctrl-C. They exit with 0 when done, 1 when\n"
         "nothing could be found (no frames to compare, no clear match), 2 on bad\n"
         "arguments or files that cannot be read.\n");

@@ -8,9 +8,9 @@
 namespace tandemo {
 
 /// What the command line `tandemo [OPTION] [FILE [FILE]]` asks for: the window, or one of the
-/// comparisons that need no screen (`--measure A B`, `--align A B`).
+/// comparisons that need no screen (`--measure A B`, `--align A B`, `--export MODE A B OUT`).
 struct CommandLine {
-    enum class Action { Run, ShowHelp, ShowVersion, Measure, Align, BadUsage };
+    enum class Action { Run, ShowHelp, ShowVersion, Measure, Align, Export, BadUsage };
     Action action = Action::Run;
     /// The files for the left and the right pane, in that order (at most two); the two compared.
     QStringList files;
@@ -18,6 +18,9 @@ struct CommandLine {
     QString csvFile;
     /// Aligning: by "sound" or by "picture".
     QString alignBy = QStringLiteral("sound");
+    /// Exporting: the layout ("side-by-side", "wipe", "difference", "onion") and the new file.
+    QString exportLayout;
+    QString exportFile;
     /// Why the arguments cannot be carried out.
     QString usageError;
     /// Files past the second, which are not played.

@@ -9,11 +9,13 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <QSocketNotifier>
 
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -149,6 +151,33 @@ int align(Session& session, const QString& by)
     return QCoreApplication::exec();
 }
 
+int exportComparison(Session& session, const CommandLine& line)
+{
+    Comparison& comparison = session.comparison();
+    Progress progress("Exporting");
+    QObject::connect(&comparison, &Comparison::exportProgressed, qApp,
+                     [&progress](double share) { progress.show(share); });
+    QObject::connect(&comparison, &Comparison::exportFinished, qApp,
+                     [&](ComparisonExport::Outcome outcome, const QString& detail) {
+                         progress.end();
+                         switch (outcome) {
+                         case ComparisonExport::Outcome::Done:
+                             std::puts(qPrintable(printableName(detail)));
+                             return qApp->exit(kDone);
+                         case ComparisonExport::Outcome::Stopped:
+                             return qApp->exit(kInterrupted);
+                         case ComparisonExport::Outcome::Failed:
+                             complain(QStringLiteral("cannot export: %1").arg(detail));
+                             return qApp->exit(kCannot);
+                         }
+                     });
+    ExportLayout layout = ExportLayout::SideBySide;
+    exportLayoutNamed(line.exportLayout, &layout);
+    // Both heard, as the window starts.
+    comparison.exportTo(layout, line.exportFile);
+    return QCoreApplication::exec();
+}
+
 } // namespace
 
 int runComparisonCommand(const CommandLine& line, int argc, char* argv[])
@@ -163,7 +192,12 @@ int runComparisonCommand(const CommandLine& line, int argc, char* argv[])
             return kCannot;
         }
     }
-    QCoreApplication app(argc, argv);
+    // An export burns the names in with Qt's fonts, which need Qt's GUI, on no display.
+    const bool exporting = line.action == CommandLine::Action::Export;
+    if (exporting)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::unique_ptr<QCoreApplication> app(exporting ? new QGuiApplication(argc, argv)
+                                                          : new QCoreApplication(argc, argv));
     keepLibavQuiet();
     Session session;
     FilePane first(line.files.value(0));
@@ -173,12 +207,13 @@ int runComparisonCommand(const CommandLine& line, int argc, char* argv[])
 
     // Ctrl-C stops the work under way; the event loop then ends as it reports.
     if (::pipe2(g_interruptPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
-        auto* interrupt = new QSocketNotifier(g_interruptPipe[0], QSocketNotifier::Read, &app);
-        QObject::connect(interrupt, &QSocketNotifier::activated, &app, [&session] {
+        auto* interrupt = new QSocketNotifier(g_interruptPipe[0], QSocketNotifier::Read, app.get());
+        QObject::connect(interrupt, &QSocketNotifier::activated, app.get(), [&session] {
             Comparison& comparison = session.comparison();
             if (comparison.isMeasuring())
                 comparison.toggleMeasuring();
             comparison.cancelAlignment();
+            comparison.cancelExport();
             std::fputs("\n", stderr);
             complain("stopped");
             qApp->exit(kInterrupted);
@@ -186,8 +221,14 @@ int runComparisonCommand(const CommandLine& line, int argc, char* argv[])
         std::signal(SIGINT, onInterrupt);
         std::signal(SIGTERM, onInterrupt);
     }
-    return line.action == CommandLine::Action::Measure ? measure(session, line.csvFile)
-                                                       : align(session, line.alignBy);
+    switch (line.action) {
+    case CommandLine::Action::Measure:
+        return measure(session, line.csvFile);
+    case CommandLine::Action::Export:
+        return exportComparison(session, line);
+    default:
+        return align(session, line.alignBy);
+    }
 }
 
 } // namespace tandemo

@@ -34,6 +34,7 @@ int answerWithoutWindow(const tandemo::CommandLine& line, int argc, char* argv[]
     switch (line.action) {
     case Action::Measure:
     case Action::Align:
+    case Action::Export:
     case Action::BadUsage:
         return tandemo::runComparisonCommand(line, argc, argv);
     case Action::ShowHelp:

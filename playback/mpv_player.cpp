@@ -18,6 +18,7 @@
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -69,6 +70,21 @@ MpvPlayer::MpvPlayer(std::unique_ptr<PlayerEngine> engine, RenderPath path, QWid
     new PixelReadout(*m_surface->widget(), *gestures, *m_actions);
     connect(m_actions, &PlayerActions::keysRequested, this,
             [this] { KeysPanel::toggleOver(*window()); });
+    if (Comparison* comparison = m_actions->comparison()) {
+        connect(comparison, &Comparison::exportAsked, this, [this, comparison](int pane) {
+            if (pane != m_actions->pane())
+                return;
+            const auto stem = [comparison](int index) {
+                return QFileInfo(comparison->pane(index)->file()).completeBaseName();
+            };
+            if (!comparison->pane(0) || !comparison->pane(1))
+                return;
+            askForExportFile(*this, stem(0) + " vs " + stem(1) + ".mp4",
+                             [comparison](const QString& file) {
+                                 comparison->exportTo(comparison->shownLayout(), file);
+                             });
+        });
+    }
     connect(m_actions, &PlayerActions::openVideoRequested, this,
             [this] { askForVideo(*this, [this](const QString& file) { setURL(file); }); });
     m_hint = new EmptyPaneHint(*m_surface->widget());

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QEvent>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QStringList>
 
 namespace tandemo {
@@ -27,6 +29,26 @@ void askForVideo(QWidget& parent, const std::function<void(const QString&)>& cho
     dialog->setObjectName("openVideo");
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setFileMode(QFileDialog::ExistingFile);
+    QObject::connect(dialog, &QFileDialog::fileSelected, &parent,
+                     [chosen](const QString& file) { chosen(file); });
+    dialog->open();
+}
+
+void askForExportFile(QWidget& parent, const QString& suggested,
+                      const std::function<void(const QString&)>& chosen)
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    auto* dialog =
+        new QFileDialog(&parent, QFileDialog::tr("Export the Comparison"),
+                        QDir(folder).filePath(suggested), QFileDialog::tr("MP4 videos (*.mp4)"));
+    dialog->setObjectName("exportComparison");
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setDefaultSuffix("mp4");
+    // A name that is taken is refused with a word of its own: nothing is ever replaced.
+    dialog->setOption(QFileDialog::DontConfirmOverwrite);
     QObject::connect(dialog, &QFileDialog::fileSelected, &parent,
                      [chosen](const QString& file) { chosen(file); });
     dialog->open();

@@ -14,6 +14,12 @@ QString videoFileFilters();
 /// `chosen`; returns at once.
 void askForVideo(QWidget& parent, const std::function<void(const QString&)>& chosen);
 
+/// Asks for the name of a new video file to export a comparison to, with the save dialog over
+/// `parent` (in the videos folder, named after the two files), and hands it to `chosen`; returns
+/// at once.
+void askForExportFile(QWidget& parent, const QString& suggested,
+                      const std::function<void(const QString&)>& chosen);
+
 /// What an empty pane says over its picture: how to fill it.
 class EmptyPaneHint : public QLabel {
     Q_OBJECT

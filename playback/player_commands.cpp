@@ -1,7 +1,7 @@
 #include "playback/player_commands.h"
 
-#include "playback/comparison_paint.h"
 #include "playback/player_text.h"
+#include "session/comparison_paint.h"
 #include "session/player_actions.h"
 #include "session/player_keys.h"
 #include "session/player_link.h"
@@ -111,6 +111,8 @@ std::unique_ptr<QMenu> createPlayerMenu(const PlayerMenuState& state)
                    {PlayerCommand::MeasureDifference});
         addCommand(menu.get(), playerText("Copy Measurements"), {PlayerCommand::CopyMeasurements})
             ->setEnabled(state.measured);
+        addCommand(menu.get(), playerText("Export Comparison\u2026"),
+                   {PlayerCommand::ExportComparison});
     }
     menu->addSeparator();
     QAction* fullScreen =

@@ -6,6 +6,7 @@
 #include "session/player_actions.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QTimer>
 #include <QToolButton>
 
@@ -88,6 +89,30 @@ void showAlignment(TransportBar* bar, Comparison* comparison)
                      });
 }
 
+void showExport(TransportBar* bar, Comparison* comparison)
+{
+    if (!comparison)
+        return;
+    QObject::connect(comparison, &Comparison::exportProgressed, bar, [bar](double share) {
+        bar->setStatus(playerText("Exporting: %1 %").arg(int(share * 100)));
+    });
+    QObject::connect(
+        comparison, &Comparison::exportFinished, bar,
+        [bar](ComparisonExport::Outcome outcome, const QString& detail) {
+            switch (outcome) {
+            case ComparisonExport::Outcome::Done:
+                showForAWhile(bar, playerText("Exported to %1").arg(QFileInfo(detail).fileName()));
+                break;
+            case ComparisonExport::Outcome::Stopped:
+                showForAWhile(bar, playerText("Export stopped"));
+                break;
+            case ComparisonExport::Outcome::Failed:
+                showForAWhile(bar, playerText("Cannot export: %1").arg(detail));
+                break;
+            }
+        });
+}
+
 void showLink(TransportBar* bar, PlayerLink* link, PlaybackEngine* engine)
 {
     if (!link) {
@@ -119,6 +144,7 @@ void bindTransportBar(TransportBar& bar, PlayerActions& player)
     showEngineState(&bar, &player.engine());
     showLink(&bar, player.link(), &player.engine());
     showAlignment(&bar, player.comparison());
+    showExport(&bar, player.comparison());
 
     QObject::connect(&bar, &TransportBar::playPauseClicked, &player,
                      &PlayerActions::togglePlayPause);

@@ -3,11 +3,11 @@
 
 #include "platform/file_names.h"
 #include "platform/pictures_folder.h"
-#include "playback/comparison_paint.h"
 #include "playback/mpv_player.h"
 #include "playback/picture_note.h"
 #include "playback/picture_save.h"
 #include "playback/transport_bar.h"
+#include "session/comparison_paint.h"
 #include "session/saved_frames.h"
 
 #include <QFileInfo>

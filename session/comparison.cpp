@@ -2,6 +2,8 @@
 
 #include "session/player_link.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 #include <cmath>
 #include <iterator>
@@ -36,6 +38,8 @@ Comparison::Comparison(PlayerLink& link, QObject* parent)
     connect(&link, &PlayerLink::linkedChanged, this, &Comparison::onOffsetChanged);
 
     connect(&m_alignment, &AlignmentSearch::progressed, this, &Comparison::alignmentProgressed);
+    connect(&m_export, &ComparisonExport::progressed, this, &Comparison::exportProgressed);
+    connect(&m_export, &ComparisonExport::finished, this, &Comparison::exportFinished);
     connect(&m_alignment, &AlignmentSearch::finished, this,
             [this](bool compared, const AlignmentSearch::Result& result) {
                 PlaybackEngine* second = pane(1);
@@ -98,6 +102,9 @@ bool Comparison::perform(int pane, const PlayerCommand& command)
     case PlayerCommand::CopyMeasurements:
         if (!results().isEmpty())
             emit measurementsCopied(measurementsAsCsv(results()));
+        return true;
+    case PlayerCommand::ExportComparison:
+        emit exportAsked(pane);
         return true;
     case PlayerCommand::ToggleInspector:
         m_inspector.setOn(!m_inspector.isOn());
@@ -278,6 +285,52 @@ void Comparison::inspectAt(QPointF at)
     for (const QPointer<PlaybackEngine>& engine : m_panes)
         panes << engine.data();
     m_inspector.inspect(at, panes);
+}
+
+ExportLayout Comparison::shownLayout() const
+{
+    if (!m_shown)
+        return ExportLayout::SideBySide;
+    switch (m_look.mode) {
+    case ComparisonLook::Divider:
+        return ExportLayout::Wipe;
+    case ComparisonLook::Difference:
+        return ExportLayout::Difference;
+    case ComparisonLook::OnionSkin:
+        return ExportLayout::OnionSkin;
+    case ComparisonLook::Flicker:
+        break;
+    }
+    return ExportLayout::SideBySide;
+}
+
+void Comparison::exportTo(ExportLayout layout, const QString& destination)
+{
+    const PlaybackEngine* first = pane(0);
+    const PlaybackEngine* second = pane(1);
+    if (!first || !second || first->file().isEmpty() || second->file().isEmpty()) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                emit exportFinished(ComparisonExport::Outcome::Failed, tr("Two videos are needed"));
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+    ComparisonExport::Plan plan;
+    plan.layout = layout;
+    plan.files = {first->file(), second->file()};
+    plan.labels = {QFileInfo(first->file()).fileName(), QFileInfo(second->file()).fileName()};
+    plan.mirrored = {first->isMirrored(), second->isMirrored()};
+    if (m_link.isLinked()) {
+        plan.secondAhead = m_link.offsetOf(second);
+        plan.rate = m_link.rateOf(second);
+    }
+    plan.passage = first->passage();
+    plan.heard = m_heard;
+    plan.look = m_shown ? m_look : ComparisonLook{};
+    plan.destination = destination;
+    m_export.start(plan);
 }
 
 } // namespace tandemo

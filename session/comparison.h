@@ -3,6 +3,7 @@
 #include "analysis/alignment_search.h"
 #include "analysis/quality_measure.h"
 #include "engine/playback_engine.h"
+#include "session/comparison_export.h"
 #include "session/comparison_look.h"
 #include "session/pixel_inspector.h"
 #include "session/player_command.h"
@@ -73,6 +74,15 @@ public:
     void setHeard(int pane);
     int heard() const { return m_heard; }
 
+    /// Renders the comparison as a new video file: laid out as the view shows it while it is on
+    /// (side by side otherwise), with the link's offset and pace, over the first pane's passage
+    /// (else all that both have), with the sound heard.
+    void exportTo(ExportLayout layout, const QString& destination);
+    void cancelExport() { m_export.cancel(); }
+    bool isExporting() const { return m_export.isRunning(); }
+    /// How the view lays the pictures out now, as an export would.
+    ExportLayout shownLayout() const;
+
     /// The values of the pixel at a point of both pictures (a fraction of the picture from its
     /// top left), while the inspector is on.
     PixelInspector& inspector() { return m_inspector; }
@@ -98,6 +108,10 @@ signals:
     void measurementsCopied(const QString& csv);
     /// Asked for in a pane: the first two panes' videos are to change places.
     void sidesSwapRequested();
+    /// Asked for in a pane: a file to export the comparison to is to be chosen there.
+    void exportAsked(int pane);
+    void exportProgressed(double share);
+    void exportFinished(tandemo::ComparisonExport::Outcome outcome, const QString& detail);
 
 private:
     void setMode(ComparisonLook::Mode mode);
@@ -120,6 +134,7 @@ private:
     QPointer<PlaybackEngine> m_alignOrigin;
     int m_heard = -1;
     PixelInspector m_inspector;
+    ComparisonExport m_export;
 };
 
 } // namespace tandemo

@@ -159,6 +159,8 @@ void PlayerActions::leave()
 {
     if (m_comparison && m_comparison->isAligning())
         m_comparison->cancelAlignment();
+    else if (m_comparison && m_comparison->isExporting())
+        m_comparison->cancelExport();
     else if (m_fullScreen)
         emit fullScreenRequested(false);
     else if (isInWipeView())

@@ -99,7 +99,7 @@ const QList<KeyRow>& playerKeys()
          "full screen on or off",
          {{Qt::Key_F11, {C::ToggleFullScreen}}, {Qt::Key_F, {C::ToggleFullScreen}}}},
         {"Esc",
-         "stop aligning, else leave full screen, else the wipe view",
+         "stop aligning or exporting, else leave full screen, else the wipe view",
          {{Qt::Key_Escape, {C::Leave}}}},
         // Commands of the menu that have no key.
         {"menu: Open\u2026", "choose a video for this pane", {}},
@@ -109,6 +109,9 @@ const QList<KeyRow>& playerKeys()
         {"menu: Reset Offset", "set the link's offset back to zero", {}},
         {"menu: Clear Passage", "loop the whole file again", {}},
         {"menu: Copy Measurements", "put the measured figures on the clipboard as CSV", {}},
+        {"menu: Export Comparison\u2026",
+         "write the comparison as a new video file (Esc stops it)",
+         {}},
         {"`?`, F1",
          "this list of keys and gestures",
          {{Qt::Key_F1, {C::ShowKeys}}, {Qt::Key_Question, {C::ShowKeys}}}},

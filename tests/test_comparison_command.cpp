@@ -1,6 +1,7 @@
 // The comparisons of the command line, run as a script would run them, with no display: the
-// figures of --measure against ffmpeg's own, --align against a known offset, and the word and
-// exit status of each way it can end.
+// figures of --measure against ffmpeg's own, --align against a known offset, the video --export
+// writes, and the word and exit status of each way it can end.
+#include "analysis/decoded_picture.h"
 #include "support/ffmpeg_figures.h"
 #include "support/player_testing.h"
 
@@ -10,6 +11,7 @@
 
 #include <cmath>
 
+using namespace tandemo;
 using namespace tandemo::testing;
 
 namespace {
@@ -99,6 +101,32 @@ private slots:
                  qPrintable(drifting.out));
     }
 
+    void exportsTheComparisonAsAVideo()
+    {
+        // Red beside blue, with no display; the name it was written under on standard output.
+        QTemporaryDir folder;
+        const QString file = folder.filePath("red and blue.mp4");
+        const Outcome exported =
+            run({"--export", "side-by-side", mediaPath("red.mp4"), mediaPath("blue.mp4"), file});
+        QCOMPARE(exported.status, 0);
+        QCOMPARE(exported.out.trimmed(), file);
+        const std::atomic_bool never{false};
+        const auto picture = DecodedPicture::read(file, 1.0, never);
+        QVERIFY(picture);
+        QCOMPARE(picture->shownSize(), QSize(320, 120));
+        for (const auto& [x, colour] :
+             {std::pair{0.25, QColor(Qt::red)}, {0.75, QColor(Qt::blue)}}) {
+            const PixelValues values = picture->valuesAt({x, 0.7}, false).value();
+            QVERIFY(colourDistance(QColor(values.red, values.green, values.blue), colour) <= 16);
+        }
+        // Never over a file that is there.
+        const Outcome again =
+            run({"--export", "wipe", mediaPath("red.mp4"), mediaPath("blue.mp4"), file});
+        QCOMPARE(again.status, 2);
+        QVERIFY2(again.err.contains("is there already"), qPrintable(again.err));
+        QCOMPARE(DecodedPicture::read(file, 1.0, never)->shownSize(), QSize(320, 120));
+    }
+
     void saysWhyItCannotAndExitsWithItsStatus_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -117,6 +145,10 @@ private slots:
                                  << "--by is sound or picture";
         QTest::newRow("both at once")
             << QStringList{"--measure", "--align", a, a} << 2 << "one at a time";
+        QTest::newRow("export laid out how")
+            << QStringList{"--export", "mosaic", a, a, "/tmp/x.mp4"} << 2 << "not mosaic";
+        QTest::newRow("export to where")
+            << QStringList{"--export", "wipe", a, a} << 2 << "two videos and the new file";
         QTest::newRow("an unknown option")
             << QStringList{"--measure", "--fast", a, a} << 2 << "unknown option --fast";
     }

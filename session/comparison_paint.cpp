@@ -1,4 +1,4 @@
-#include "playback/comparison_paint.h"
+#include "session/comparison_paint.h"
 
 #include <QPainter>
 

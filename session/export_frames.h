@@ -1,0 +1,54 @@
+#pragma once
+
+#include "analysis/video_decoder.h"
+#include "session/comparison_look.h"
+
+#include <QImage>
+#include <QString>
+
+#include <atomic>
+
+namespace tandemo {
+
+/// The pictures of a file one moment after another, as a pane shows them (turned upright,
+/// mirrored if asked), decoded in full outside the players.
+class FrameCursor {
+public:
+    FrameCursor(const QString& path, bool mirrored, const std::atomic_bool& cancelled);
+
+    bool isOpen() const { return m_decoder.isOpen(); }
+    /// Frames a second (25 when the file does not say), and seconds from start to end.
+    double frameRate() const;
+    double duration() const { return m_decoder.duration(); }
+    /// The picture showing at `seconds`: the last that starts at or before it (the first one
+    /// before the first, the last one after the last); null when the file shows none.
+    QImage at(double seconds);
+
+private:
+    void advanceTo(double seconds);
+
+    VideoDecoder m_decoder;
+    bool m_mirrored;
+    LibavFrame m_shown;
+    LibavFrame m_ahead;
+    bool m_ended = false;
+    bool m_started = false;
+    QImage m_picture;
+    double m_pictureTime = -1;
+};
+
+/// How an export lays the two videos out.
+enum class ExportLayout { SideBySide, Wipe, Difference, OnionSkin };
+
+/// The layout of a name given on the command line ("side-by-side", "wipe", "difference",
+/// "onion"); false for another name.
+bool exportLayoutNamed(const QString& name, ExportLayout* layout);
+
+/// One picture of an export: the two pictures side by side (the second at the first's height),
+/// or laid over each other as the comparison's view lays them (the second at the first's size),
+/// each with its label burned in at its top corner.
+QImage composeExport(ExportLayout layout, const QImage& first, const QImage& second,
+                     const ComparisonLook& look, const QString& firstLabel,
+                     const QString& secondLabel);
+
+} // namespace tandemo

@@ -1,0 +1,180 @@
+// Exporting the comparison as a video: its frames against what the panes and the wipe view show,
+// asked for from either pane's menu; and what goes wrong losing nothing (a name that is taken, a
+// full disk, an export stopped half-way).
+#include "analysis/decoded_picture.h"
+#include "playback/transport_bar.h"
+#include "session/file_pane.h"
+#include "session/perform.h"
+#include "session/session.h"
+#include "support/either_pane.h"
+#include "support/linked_window.h"
+#include "support/wipe_testing.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QScopeGuard>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+
+#include <sys/resource.h>
+
+using namespace tandemo;
+using namespace tandemo::testing;
+
+namespace {
+
+using Outcome = ComparisonExport::Outcome;
+
+/// The colour of an exported video's frame at a moment, at a point of its picture.
+QColor exportedAt(const QString& file, double seconds, QPointF point, QSize size)
+{
+    const std::atomic_bool never{false};
+    const auto picture = DecodedPicture::read(file, seconds, never);
+    if (!picture || picture->shownSize() != size)
+        return {};
+    const auto values =
+        picture->valuesAt({point.x() / size.width(), point.y() / size.height()}, false);
+    return values ? QColor(values->red, values->green, values->blue) : QColor();
+}
+
+/// Waits for the comparison's export to end; how it ended and what it said.
+std::pair<Outcome, QString> endOf(QSignalSpy& finished)
+{
+    if (finished.isEmpty() && !finished.wait(kPlayerTimeoutMs))
+        return {Outcome::Failed, "no end"};
+    const QVariantList ending = finished.takeFirst();
+    return {ending[0].value<Outcome>(), ending[1].toString()};
+}
+
+/// Two panes that hold files, with no screen, as the command line has them.
+struct FileSession {
+    FileSession(const QString& firstClip, const QString& secondClip)
+        : first(mediaPath(firstClip))
+        , second(mediaPath(secondClip))
+    {
+        session.add(&first);
+        session.add(&second);
+    }
+    Session session;
+    FilePane first;
+    FilePane second;
+};
+
+} // namespace
+
+class TestExport : public QObject {
+    Q_OBJECT
+
+private slots:
+    void theExportShowsWhatTheViewShows_data() { askedInEitherPane(); }
+    void theExportShowsWhatTheViewShows()
+    {
+        QFETCH(int, pane);
+        QTemporaryDir folder;
+        Window window;
+        MpvPlayer& asking = pane == 0 ? window.left() : window.right();
+        Comparison& comparison = window.components.session().comparison();
+        QSignalSpy finished(&comparison, &Comparison::exportFinished);
+        QVERIFY(window.play("red.mp4", "blue.mp4"));
+        const auto exportFromTheMenu = [&](const QString& name) {
+            const std::unique_ptr<QMenu> menu = asking.createContextMenu();
+            for (QAction* action : menu->actions()) {
+                if (action->text().startsWith("Export Comparison"))
+                    action->trigger();
+            }
+            auto* dialog = asking.findChild<QFileDialog*>("exportComparison");
+            if (!dialog)
+                return false;
+            dialog->setOption(QFileDialog::DontUseNativeDialog);
+            dialog->selectFile(folder.filePath(name));
+            static_cast<QDialog*>(dialog)->accept(); // as its Save button does
+            return true;
+        };
+
+        // Side by side, named after the files: red beside blue, as the panes show them.
+        QVERIFY(exportFromTheMenu("side.mp4"));
+        const auto [outcome, file] = endOf(finished);
+        QCOMPARE(outcome, Outcome::Done);
+        QCOMPARE(file, folder.filePath("side.mp4"));
+        QTRY_VERIFY_WITH_TIMEOUT(asking.transportBar().status().contains("Exported to side.mp4"),
+                                 kPlayerTimeoutMs);
+        const QSize sideBySide(320, 120);
+        const QImage leftPane = window.left().videoSurface().grabFrame();
+        const QImage rightPane = window.right().videoSurface().grabFrame();
+        const QColor shownLeft = leftPane.pixelColor(leftPane.width() / 2, leftPane.height() / 2);
+        const QColor shownRight =
+            rightPane.pixelColor(rightPane.width() / 2, rightPane.height() / 2);
+        QVERIFY(colourDistance(shownLeft, Qt::red) <= 16);
+        QVERIFY(colourDistance(exportedAt(file, 1.5, {80, 80}, sideBySide), shownLeft) <= 16);
+        QVERIFY(colourDistance(exportedAt(file, 1.5, {240, 80}, sideBySide), shownRight) <= 16);
+
+        // The wipe view's difference: the exported picture is the view's.
+        QTest::keyClick(&asking, Qt::Key_W);
+        perform(asking.actions(), {PlayerCommand::SetWipeMode, 1});
+        QVERIFY(window.pauseBoth());
+        QVERIFY(exportFromTheMenu("difference.mp4"));
+        const auto [differenceOutcome, difference] = endOf(finished);
+        QCOMPARE(differenceOutcome, Outcome::Done);
+        for (const QPointF point : {QPointF(40, 90), QPointF(120, 100)}) {
+            const QColor shown = shownAt(*window.components.wipeView(), {160, 120}, point);
+            QVERIFY(colourDistance(shown, QColor(255, 128, 255)) <= 16);
+            QVERIFY(colourDistance(exportedAt(difference, 1.0, point, {160, 120}), shown) <= 16);
+        }
+    }
+
+    void whatGoesWrongLeavesNothingBehind()
+    {
+        QTemporaryDir folder;
+        const auto files = [&] {
+            return QDir(folder.path())
+                .entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden);
+        };
+        FileSession pair("large.avi", "large.avi");
+        Comparison& comparison = pair.session.comparison();
+        QSignalSpy finished(&comparison, &Comparison::exportFinished);
+
+        // A name that is taken: refused, the file as it was.
+        QFile taken(folder.filePath("taken.mp4"));
+        QVERIFY(taken.open(QIODevice::WriteOnly) && taken.write("mine") == 4);
+        taken.close();
+        comparison.exportTo(ExportLayout::SideBySide, taken.fileName());
+        auto [outcome, detail] = endOf(finished);
+        QCOMPARE(outcome, Outcome::Failed);
+        QVERIFY2(detail.contains("is there already"), qPrintable(detail));
+        QVERIFY(taken.open(QIODevice::ReadOnly) && taken.readAll() == "mine");
+        taken.close();
+
+        // Stopped half-way: nothing of it stays.
+        QSignalSpy progress(&comparison, &Comparison::exportProgressed);
+        comparison.exportTo(ExportLayout::Wipe, folder.filePath("stopped.mp4"));
+        QVERIFY(QTest::qWaitFor([&] { return !progress.isEmpty(); }, kPlayerTimeoutMs));
+        QVERIFY(comparison.isExporting());
+        comparison.cancelExport();
+        std::tie(outcome, detail) = endOf(finished);
+        QCOMPARE(outcome, Outcome::Stopped);
+        QTRY_COMPARE_WITH_TIMEOUT(files(), QStringList{"taken.mp4"}, kPlayerTimeoutMs);
+
+        // A disk that fills up (files may grow to 8 KiB here): a failure, and nothing left.
+        FileSession patterns("pattern.mp4", "pattern-low.mp4");
+        Comparison& other = patterns.session.comparison();
+        QSignalSpy otherFinished(&other, &Comparison::exportFinished);
+        rlimit before{};
+        getrlimit(RLIMIT_FSIZE, &before);
+        const auto restore = qScopeGuard([&] { setrlimit(RLIMIT_FSIZE, &before); });
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = before;
+        small.rlim_cur = 8 * 1024;
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+        other.exportTo(ExportLayout::Difference, folder.filePath("full.mp4"));
+        std::tie(outcome, detail) = endOf(otherFinished);
+        QCOMPARE(outcome, Outcome::Failed);
+        qInfo("%s", qPrintable(detail));
+        QCOMPARE(files(), QStringList{"taken.mp4"});
+    }
+};
+
+QTEST_MAIN(TestExport)
+#include "test_export.moc"
