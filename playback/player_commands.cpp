@@ -57,7 +57,6 @@ std::unique_ptr<QMenu> createPlayerMenu(const PlayerMenuState& state)
     facts->setChecked(state.factsShown);
     addCommand(menu.get(), state.linked ? playerText("Save Frames") : playerText("Save Frame"),
                {PlayerCommand::SaveFrames});
-    addCommand(menu.get(), playerText("Pixel for Pixel"), {PlayerCommand::PixelForPixel});
     if (state.zoomed)
         addCommand(menu.get(), playerText("Reset Zoom"), {PlayerCommand::ResetZoom});
     QAction* mirror = addCommand(menu.get(), playerText("Mirror"), {PlayerCommand::ToggleMirror});
@@ -84,6 +83,7 @@ std::unique_ptr<QMenu> createPlayerMenu(const PlayerMenuState& state)
             addCommand(menu.get(), playerText("Pixel Values"), {PlayerCommand::ToggleInspector});
         inspect->setCheckable(true);
         inspect->setChecked(state.inspecting);
+        addCommand(menu.get(), playerText("Pixel for Pixel"), {PlayerCommand::PixelForPixel});
         QMenu* sound = menu->addMenu(playerText("Sound From"));
         const char* panes[] = {"Both Panes", "Left Pane", "Right Pane"};
         for (int pane = -1; pane <= 1; ++pane) {
