@@ -15,9 +15,6 @@ namespace tandemo {
 
 namespace {
 
-// A frame's time may come out a hair off its timestamp.
-constexpr double kTolerance = 1e-4;
-
 struct ScalerFreer {
     void operator()(SwsContext* scaler) const { sws_freeContext(scaler); }
 };
@@ -80,7 +77,7 @@ LibavFrame DecodedPicture::frameShowingAt(VideoDecoder& decoder, double seconds,
     bool found = false;
     while (showing && !cancelled) {
         AVFrame* frame = decoder.next();
-        if (!frame || decoder.secondsOf(*frame) > seconds + kTolerance)
+        if (!frame || decoder.secondsOf(*frame) > seconds + kFrameTimeTolerance)
             break;
         av_frame_unref(showing.get());
         found = av_frame_ref(showing.get(), frame) >= 0;

@@ -14,6 +14,9 @@
 
 namespace tandemo {
 
+/// How far a frame's time may come out off its timestamp.
+inline constexpr double kFrameTimeTolerance = 1e-4;
+
 /// One pixel of a picture, as the file holds it and as it is shown.
 struct PixelValues {
     /// The pixel's place in the picture as shown (upright, mirrored as the pane shows it).

@@ -17,9 +17,6 @@ namespace tandemo {
 
 namespace {
 
-// A frame's time may come out a hair off its timestamp.
-constexpr double kTolerance = 1e-4;
-
 QImage shownPicture(const AVFrame& frame, int rotation, bool mirrored)
 {
     QImage image(frame.width, frame.height, QImage::Format_RGB32);
@@ -74,7 +71,7 @@ double FrameCursor::frameRate() const
 
 void FrameCursor::advanceTo(double seconds)
 {
-    const bool behind = m_shown && m_decoder.secondsOf(*m_shown) > seconds + kTolerance;
+    const bool behind = m_shown && m_decoder.secondsOf(*m_shown) > seconds + kFrameTimeTolerance;
     if (!m_started || behind) {
         m_decoder.seekTo(seconds);
         m_shown.reset();
@@ -82,7 +79,8 @@ void FrameCursor::advanceTo(double seconds)
         m_ended = false;
         m_started = true;
     }
-    while (!m_ended && (!m_ahead || m_decoder.secondsOf(*m_ahead) <= seconds + kTolerance)) {
+    while (!m_ended &&
+           (!m_ahead || m_decoder.secondsOf(*m_ahead) <= seconds + kFrameTimeTolerance)) {
         if (m_ahead)
             m_shown = std::move(m_ahead);
         AVFrame* next = m_decoder.next();
