@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <utility>
 
 namespace tandemo {
 
@@ -13,6 +14,12 @@ PixelInspector::PixelInspector(QObject* parent)
                    if (pictures)
                        m_pictures = std::move(*pictures);
                    report();
+                   if (std::exchange(m_newerWanted, false)) {
+                       QList<PlaybackEngine*> panes;
+                       for (const QPointer<PlaybackEngine>& engine : m_panes)
+                           panes << engine.data();
+                       inspect(m_at, panes);
+                   }
                })
 {
 }
@@ -25,6 +32,7 @@ void PixelInspector::setOn(bool on)
     if (!on) {
         // The decoded frames are large: they go with the inspector.
         m_decode.cancel();
+        m_newerWanted = false;
         m_pictures = {};
     }
     emit onChanged(on);
@@ -35,6 +43,9 @@ void PixelInspector::inspect(QPointF at, const QList<PlaybackEngine*>& panes)
     if (!m_on)
         return;
     m_at = at;
+    m_panes.clear();
+    for (PlaybackEngine* engine : panes)
+        m_panes << engine;
     for (std::size_t i = 0; i < m_wanted.size(); ++i) {
         const PlaybackEngine* engine = panes.value(qsizetype(i));
         m_wanted[i] = engine && !engine->isIdle()
@@ -46,6 +57,12 @@ void PixelInspector::inspect(QPointF at, const QList<PlaybackEngine*>& panes)
     for (std::size_t i = 0; i < m_wanted.size(); ++i)
         decoded = decoded && m_pictures[i].shown == m_wanted[i];
     if (decoded) {
+        report();
+        return;
+    }
+    if (m_decode.isRunning()) {
+        // Told with the frames at hand meanwhile.
+        m_newerWanted = true;
         report();
         return;
     }

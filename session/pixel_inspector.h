@@ -35,7 +35,9 @@ public:
     bool isOn() const { return m_on; }
     void setOn(bool on);
     /// Reads the pixel at a point of the pictures the panes show now; `inspected` tells it, at
-    /// once when their frames are decoded already. Only the last point asked for is told.
+    /// once when their frames are decoded already. Only the last point asked for is told. While
+    /// frames are being decoded, newer ones are decoded after them (not instead: a playing
+    /// video would otherwise never be read).
     void inspect(QPointF at, const QList<PlaybackEngine*>& panes);
 
 signals:
@@ -60,6 +62,8 @@ private:
 
     bool m_on = false;
     QPointF m_at;
+    QList<QPointer<PlaybackEngine>> m_panes;
+    bool m_newerWanted = false;
     std::array<Shown, 2> m_wanted;
     Pictures m_pictures;
     BackgroundRun<Pictures> m_decode;
