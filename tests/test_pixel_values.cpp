@@ -175,9 +175,15 @@ private slots:
         at = pointTo(QPoint(picture->width() / 4, picture->height() / 3));
         QTRY_COMPARE_WITH_TIMEOUT(readoutOver(asking), expected(at, true), kPlayerTimeoutMs);
 
-        // Off again: the note goes.
+        // Off again: the note goes. On while both play, it follows their frames.
         QTest::keyClick(&asking, Qt::Key_C);
         QVERIFY(readoutOver(asking).isEmpty());
+        asking.actions().togglePlayPause();
+        QTRY_VERIFY_WITH_TIMEOUT(!Window::paused(window.left()) && !Window::paused(window.right()),
+                                 kPlayerTimeoutMs);
+        QTest::keyClick(&asking, Qt::Key_C);
+        pointTo(QPoint(picture->width() / 2, picture->height() / 2));
+        QTRY_VERIFY_WITH_TIMEOUT(readoutOver(asking).contains("10-bit"), kPlayerTimeoutMs);
     }
 };
 
