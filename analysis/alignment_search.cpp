@@ -83,10 +83,8 @@ std::optional<AlignmentSearch::Result> AlignmentSearch::searchCoarseThenFine(
     const auto keyFramesOf = [&](const File& file, double from, double length) {
         return keyFrames.of(file.path, from, length, cancelled);
     };
-    const std::optional<Series> coarseA = keyFramesOf(first, fromA, lengthA);
-    report(0.15);
-    const std::optional<Series> coarseB =
-        coarseA ? keyFramesOf(second, fromB, lengthB) : std::nullopt;
+    const auto [coarseA, coarseB] = readBoth([&] { return keyFramesOf(first, fromA, lengthA); },
+                                             [&] { return keyFramesOf(second, fromB, lengthB); });
     report(0.3);
     if (!coarseA || !coarseB || cancelled)
         return std::nullopt;
@@ -104,14 +102,13 @@ std::optional<AlignmentSearch::Result> AlignmentSearch::searchCoarseThenFine(
         return std::nullopt;
     const double middle = (overlapFrom + overlapTo) / 2;
     const double fineFrom = std::max(0.0, middle - kFineSeconds / 2);
-    const std::optional<Series> fineA =
-        picturesOf(first.path, fineFrom, kFineSeconds, kPictureRate, cancelled);
-    report(0.6);
     const double secondFrom = std::max(0.0, fineFrom + coarse->secondAhead - margin);
-    const std::optional<Series> fineB =
-        fineA ? picturesOf(second.path, secondFrom, kFineSeconds + 2 * margin, kPictureRate,
-                           cancelled)
-              : std::nullopt;
+    const auto [fineA, fineB] = readBoth(
+        [&] { return picturesOf(first.path, fineFrom, kFineSeconds, kPictureRate, cancelled); },
+        [&] {
+            return picturesOf(second.path, secondFrom, kFineSeconds + 2 * margin, kPictureRate,
+                              cancelled);
+        });
     report(0.9);
     if (!fineA || !fineB || cancelled)
         return std::nullopt;

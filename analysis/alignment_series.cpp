@@ -79,14 +79,19 @@ std::optional<Series> picturesOf(const QString& path, double from, double second
 std::optional<Series> KeyFrameSeries::of(const QString& path, double from, double seconds,
                                          const std::atomic_bool& cancelled)
 {
-    for (const Read& read : m_reads) {
-        if (read.path == path && read.from == from && read.seconds == seconds)
-            return read.series;
+    {
+        const std::lock_guard<std::mutex> locked(m_lock);
+        for (const Read& read : m_reads) {
+            if (read.path == path && read.from == from && read.seconds == seconds)
+                return read.series;
+        }
     }
     std::optional<Series> series =
         picturesOf(path, from, seconds, kCoarseRate, cancelled, PicturesRead::KeyFramesOnly);
-    if (!cancelled)
+    if (!cancelled) {
+        const std::lock_guard<std::mutex> locked(m_lock);
         m_reads.push_back({path, from, seconds, series});
+    }
     return series;
 }
 

@@ -6,6 +6,8 @@
 #include <QString>
 
 #include <atomic>
+#include <future>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -50,7 +52,7 @@ std::optional<Series> picturesOf(const QString& path, double from, double second
                                  PicturesRead read = PicturesRead::All);
 
 /// The pictures' signature by their key frames (see picturesOf), read once in a search and kept
-/// for its other passes.
+/// for its other passes; two files may be read at once, from two threads.
 class KeyFrameSeries {
 public:
     std::optional<Series> of(const QString& path, double from, double seconds,
@@ -63,8 +65,19 @@ private:
         double seconds = 0;
         std::optional<Series> series;
     };
+    std::mutex m_lock;
     std::vector<Read> m_reads;
 };
+
+/// Reads two files' series at once, each on a thread of its own: decoding keeps both cores
+/// busier that way than one file after the other, however many threads each decoder has.
+template <typename FirstRead, typename SecondRead>
+auto readBoth(FirstRead&& first, SecondRead&& second)
+{
+    auto secondRead = std::async(std::launch::async, std::forward<SecondRead>(second));
+    auto firstSeries = first();
+    return std::pair(std::move(firstSeries), secondRead.get());
+}
 
 /// How the second series lines up with the first, lagging by at most `farthest` seconds.
 std::optional<Result> lineUp(const Series& a, const Series& b, double farthest);

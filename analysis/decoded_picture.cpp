@@ -15,10 +15,6 @@ namespace tandemo {
 
 namespace {
 
-struct ScalerFreer {
-    void operator()(SwsContext* scaler) const { sws_freeContext(scaler); }
-};
-
 /// A component's code value at a pixel of its plane (of 8 bits, or more in two bytes).
 int sampleAt(const AVFrame& frame, const AVComponentDescriptor& component, int x, int y)
 {
@@ -37,9 +33,9 @@ namespace {
 /// is tagged with.
 std::vector<std::uint8_t> convert(const AVFrame& frame, AVPixelFormat format, int flags, int stride)
 {
-    const std::unique_ptr<SwsContext, ScalerFreer> scaler(
-        sws_getContext(frame.width, frame.height, AVPixelFormat(frame.format), frame.width,
-                       frame.height, format, flags, nullptr, nullptr, nullptr));
+    const LibavScaler scaler(sws_getContext(frame.width, frame.height, AVPixelFormat(frame.format),
+                                            frame.width, frame.height, format, flags, nullptr,
+                                            nullptr, nullptr));
     if (!scaler)
         return {};
     const int matrix =

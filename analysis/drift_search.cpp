@@ -15,6 +15,7 @@ constexpr double kFilm = 24000.0 / 1001;
 constexpr double kPaces[] = {1.0, 24.0 / 25, 25.0 / 24, kFilm / 25, 25 / kFilm};
 // The stretches measured at either end, and how far around the whole takes' answer.
 constexpr double kWindowSeconds = 10;
+constexpr double kPictureWindowSeconds = 2;
 constexpr double kShortestWindow = 2;
 constexpr double kWindowMargin = 1;
 // Less drift than this over the stretch both have is none.
@@ -49,6 +50,13 @@ Series atPace(const Series& series, double pace, int rate)
     return paced;
 }
 
+/// How two takes line up at one end: the match, and the moment in the first's time it holds
+/// for (the middle of the window compared).
+struct EndMatch {
+    Result match;
+    double moment = 0;
+};
+
 /// What is compared of a file over a stretch, finely.
 class Reader {
 public:
@@ -81,6 +89,35 @@ public:
         if (m_by == By::Sound)
             return m_loudness ? std::optional(m_loudness->slice(from, seconds)) : std::nullopt;
         return picturesOf(m_file.path, std::max(0.0, from), seconds, kPictureRate, m_cancelled);
+    }
+
+    /// How this take (the first) and `other` line up at one end of the stretch from `from` to
+    /// `to` that both have, at `pace`, sought around `ahead`. Sound is compared
+    /// over a long window, as it costs nothing more; pictures over a short one, widened while
+    /// the match is not clear.
+    std::optional<EndMatch> matchAtEnd(Reader& other, bool atStart, double from, double to,
+                                       double pace, double ahead)
+    {
+        const double longest = std::min(kWindowSeconds, (to - from) / 3);
+        double window = m_by == By::Sound ? longest : std::min(kPictureWindowSeconds, longest);
+        while (true) {
+            const double start = atStart ? from : to - window;
+            const auto [part, otherPart] =
+                readBoth([&] { return stretch(start, window); },
+                         [&] {
+                             return other.stretch((start + ahead - kWindowMargin) * pace,
+                                                  (window + 2 * kWindowMargin) * pace);
+                         });
+            if (!part || !otherPart || m_cancelled)
+                return std::nullopt;
+            const auto found =
+                lineUp(*part, atPace(*otherPart, pace, part->rate), kWindowMargin + 0.5);
+            if (!found)
+                return std::nullopt;
+            if (clearEnough(*found) || window >= longest)
+                return EndMatch{*found, start + window / 2};
+            window = std::min(2 * window, longest);
+        }
     }
 
 private:
@@ -132,9 +169,7 @@ std::optional<Result> searchWithDrift(By by, const File& first, const File& seco
 {
     Reader readerA(by, first, cancelled, keyFrames);
     Reader readerB(by, second, cancelled, keyFrames);
-    const std::optional<Series> a = readerA.whole();
-    report(0.3);
-    const std::optional<Series> b = a ? readerB.whole() : std::nullopt;
+    const auto [a, b] = readBoth([&] { return readerA.whole(); }, [&] { return readerB.whole(); });
     report(0.6);
     if (!a || !b || cancelled)
         return std::nullopt;
@@ -152,32 +187,24 @@ std::optional<Result> searchWithDrift(By by, const File& first, const File& seco
     // takes compared by them count as in step.
     if (pace == 1.0 && (a->rate < kPictureRate || keepsInStep(*a, *b, from, to, ahead)))
         return Result{ahead, 1.0, whole.strength, whole.uniqueness, true};
-    const double window = std::min(kWindowSeconds, (to - from) / 3);
-    if (window < kShortestWindow)
+    if (std::min(kWindowSeconds, (to - from) / 3) < kShortestWindow)
         return std::nullopt;
     double moments[2] = {};
     double seconds[2] = {};
     Result result;
     result.strength = result.uniqueness = 1e9;
     result.clear = true;
-    const double starts[] = {from, to - window};
     for (int end = 0; end < 2; ++end) {
-        const double start = starts[end];
-        const std::optional<Series> partA = readerA.stretch(start, window);
-        const std::optional<Series> partB = readerB.stretch((start + ahead - kWindowMargin) * pace,
-                                                            (window + 2 * kWindowMargin) * pace);
-        if (!partA || !partB || cancelled)
+        const std::optional<EndMatch> found =
+            readerA.matchAtEnd(readerB, end == 0, from, to, pace, ahead);
+        if (!found || cancelled)
             return std::nullopt;
-        const auto found = lineUp(*partA, atPace(*partB, pace, partA->rate), kWindowMargin + 0.5);
-        if (!found)
-            return std::nullopt;
-        result.strength = std::min(result.strength, found->strength);
-        result.uniqueness = std::min(result.uniqueness, found->uniqueness);
-        result.clear = result.clear && clearEnough(*found) &&
-                       std::abs(found->secondAhead - ahead) <= kWindowMargin;
-        // The middle of the window, in the first's time and in the second's.
-        moments[end] = start + window / 2;
-        seconds[end] = (moments[end] + found->secondAhead) * pace;
+        result.strength = std::min(result.strength, found->match.strength);
+        result.uniqueness = std::min(result.uniqueness, found->match.uniqueness);
+        result.clear = result.clear && clearEnough(found->match) &&
+                       std::abs(found->match.secondAhead - ahead) <= kWindowMargin;
+        moments[end] = found->moment;
+        seconds[end] = (found->moment + found->match.secondAhead) * pace;
         report(0.8 + 0.1 * end);
     }
     result.rate = (seconds[1] - seconds[0]) / (moments[1] - moments[0]);

@@ -3,6 +3,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libswscale/swscale.h>
 }
 
 namespace tandemo {
@@ -25,6 +26,11 @@ void LibavFreer::operator()(AVFrame* frame) const
 void LibavFreer::operator()(AVPacket* packet) const
 {
     av_packet_free(&packet);
+}
+
+void LibavFreer::operator()(SwsContext* scaler) const
+{
+    sws_freeContext(scaler);
 }
 
 void keepLibavQuiet()

@@ -6,6 +6,7 @@ struct AVCodecContext;
 struct AVFormatContext;
 struct AVFrame;
 struct AVPacket;
+struct SwsContext;
 
 namespace tandemo {
 
@@ -15,6 +16,7 @@ struct LibavFreer {
     void operator()(AVCodecContext* codec) const;
     void operator()(AVFrame* frame) const;
     void operator()(AVPacket* packet) const;
+    void operator()(SwsContext* scaler) const;
 };
 
 /// libav's objects, owned.
@@ -22,6 +24,7 @@ using LibavInput = std::unique_ptr<AVFormatContext, LibavFreer>;
 using LibavCodec = std::unique_ptr<AVCodecContext, LibavFreer>;
 using LibavFrame = std::unique_ptr<AVFrame, LibavFreer>;
 using LibavPacket = std::unique_ptr<AVPacket, LibavFreer>;
+using LibavScaler = std::unique_ptr<SwsContext, LibavFreer>;
 
 /// Keeps libav's messages below warnings off standard error (its filters report their figures
 /// there as they close), for a program that has no player to take them in.

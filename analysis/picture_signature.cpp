@@ -19,10 +19,6 @@ namespace {
 constexpr int kGrid = 8;
 constexpr int kCells = kGrid * kGrid;
 
-struct ScalerFreer {
-    void operator()(SwsContext* scaler) const { sws_freeContext(scaler); }
-};
-
 using Cells = std::array<float, kCells>;
 
 } // namespace
@@ -39,7 +35,7 @@ std::optional<PictureSignature> readPictureSignature(const QString& path, double
         return std::nullopt;
     if (from > 0)
         decoder.seekTo(from);
-    std::unique_ptr<SwsContext, ScalerFreer> scaler;
+    LibavScaler scaler;
     // Each frame's cells, at its time.
     std::vector<double> times;
     std::vector<Cells> frames;

@@ -26,7 +26,8 @@ void VideoWriter::OutputCloser::operator()(AVFormatContext* output) const
     avformat_free_context(output);
 }
 
-VideoWriter::VideoWriter(const QString& path, QSize size, double framesPerSecond, int soundRate)
+VideoWriter::VideoWriter(const QString& path, QSize size, double framesPerSecond, int soundRate,
+                         int colourMatrix)
     : m_picture(av_frame_alloc())
     , m_soundFrame(av_frame_alloc())
     , m_packet(av_packet_alloc())
@@ -39,7 +40,7 @@ VideoWriter::VideoWriter(const QString& path, QSize size, double framesPerSecond
              avformat_alloc_output_context2(&output, nullptr, "mp4", name.constData())))
         return;
     m_output.reset(output);
-    if (!openVideo(framesPerSecond) || (soundRate > 0 && !openSound(soundRate)))
+    if (!openVideo(framesPerSecond, colourMatrix) || (soundRate > 0 && !openSound(soundRate)))
         return;
     // Only the local file given: libav's other protocols are never reached.
     if (fail("cannot open the file", avio_open(&m_output->pb, name.constData(), AVIO_FLAG_WRITE)) ||
@@ -48,10 +49,7 @@ VideoWriter::VideoWriter(const QString& path, QSize size, double framesPerSecond
     m_open = true;
 }
 
-VideoWriter::~VideoWriter()
-{
-    sws_freeContext(m_scaler);
-}
+VideoWriter::~VideoWriter() = default;
 
 QString VideoWriter::videoCodec() const
 {
@@ -69,7 +67,7 @@ bool VideoWriter::fail(const char* what, int code)
     return true;
 }
 
-bool VideoWriter::openVideo(double framesPerSecond)
+bool VideoWriter::openVideo(double framesPerSecond, int colourMatrix)
 {
     const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
     if (!codec)
@@ -82,6 +80,8 @@ bool VideoWriter::openVideo(double framesPerSecond)
     context.width = m_size.width();
     context.height = m_size.height();
     context.pix_fmt = AV_PIX_FMT_YUV420P;
+    context.color_range = AVCOL_RANGE_MPEG;
+    context.colorspace = AVColorSpace(colourMatrix);
     context.framerate = av_d2q(framesPerSecond > 0 ? framesPerSecond : 25, 1001000);
     context.time_base = av_inv_q(context.framerate);
     context.thread_count = 0;
@@ -103,9 +103,9 @@ bool VideoWriter::openVideo(double framesPerSecond)
     m_picture->format = AV_PIX_FMT_YUV420P;
     m_picture->width = context.width;
     m_picture->height = context.height;
-    m_scaler =
-        sws_getContext(context.width, context.height, AV_PIX_FMT_BGR0, context.width,
-                       context.height, AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
+    m_scaler.reset(sws_getContext(context.width, context.height, AV_PIX_FMT_BGR0, context.width,
+                                  context.height, AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr,
+                                  nullptr, nullptr));
     return m_scaler && !fail("out of memory", av_frame_get_buffer(m_picture.get(), 0));
 }
 
@@ -161,9 +161,20 @@ bool VideoWriter::writePicture(const std::uint8_t* pixels, int stride)
         return false;
     const std::uint8_t* planes[] = {pixels};
     const int strides[] = {stride};
-    sws_scale(m_scaler, planes, strides, 0, m_size.height(), m_picture->data, m_picture->linesize);
-    m_picture->pts = m_video.next++;
-    return encode(m_video, m_picture.get());
+    sws_scale(m_scaler.get(), planes, strides, 0, m_size.height(), m_picture->data,
+              m_picture->linesize);
+    return writePicture(*m_picture);
+}
+
+bool VideoWriter::writePicture(AVFrame& picture)
+{
+    if (!m_open)
+        return false;
+    if (picture.format != AV_PIX_FMT_YUV420P || picture.width != m_size.width() ||
+        picture.height != m_size.height())
+        return !fail("cannot encode", AVERROR(EINVAL));
+    picture.pts = m_video.next++;
+    return encode(m_video, &picture);
 }
 
 bool VideoWriter::encodeSoundFrame(std::size_t count)

@@ -10,21 +10,25 @@
 #include <vector>
 
 struct AVStream;
-struct SwsContext;
 
 namespace tandemo {
 
-/// Writes a new video file: pictures given as 32-bit pixels, encoded as H.264 where libavcodec
-/// offers an H.264 encoder (else as MPEG-4 Part 2), and mono sound encoded as AAC, in an MP4
-/// container.
+/// Writes a new video file: pictures given as 32-bit pixels or in YUV 4:2:0, encoded as H.264
+/// where libavcodec offers an H.264 encoder (else as MPEG-4 Part 2), and mono sound encoded as
+/// AAC, in an MP4 container.
 class VideoWriter {
 public:
     /// Opens `path` for pictures of `size` (made even, as the encoder needs) at `framesPerSecond`
     /// and, when `soundRate` is above 0, sound at that many samples a second; check isOpen().
-    VideoWriter(const QString& path, QSize size, double framesPerSecond, int soundRate);
+    /// `colourMatrix` (an AVColorSpace) is the one YUV pictures come in; pictures given as 32-bit
+    /// pixels are converted with BT.601, the one it stands at unless told.
+    VideoWriter(const QString& path, QSize size, double framesPerSecond, int soundRate,
+                int colourMatrix = kBt601);
     ~VideoWriter();
     VideoWriter(const VideoWriter&) = delete;
     VideoWriter& operator=(const VideoWriter&) = delete;
+
+    static constexpr int kBt601 = 6; // AVCOL_SPC_SMPTE170M
 
     bool isOpen() const { return m_open; }
     /// What went wrong, as libav says it; empty while all is well.
@@ -36,6 +40,9 @@ public:
     /// The next picture, of the writer's size, four bytes a pixel: blue, green, red and one
     /// unused (as a little-endian machine keeps 0xffRRGGBB).
     bool writePicture(const std::uint8_t* pixels, int stride);
+    /// The next picture in YUV 4:2:0 of limited range, of the writer's size. The encoder keeps
+    /// a reference to it: make it writable before changing it again.
+    bool writePicture(AVFrame& picture);
     /// More of the sound, one sample after another.
     bool writeSound(const float* samples, std::size_t count);
     /// Encodes what is left and ends the file; false when anything could not be written.
@@ -48,7 +55,7 @@ private:
         std::int64_t next = 0; // the next frame's time, in the codec's time base
     };
 
-    bool openVideo(double framesPerSecond);
+    bool openVideo(double framesPerSecond, int colourMatrix);
     bool openSound(int rate);
     bool encode(Encoder& encoder, const AVFrame* frame);
     bool encodeSoundFrame(std::size_t count);
@@ -65,7 +72,7 @@ private:
     LibavFrame m_picture;
     LibavFrame m_soundFrame;
     LibavPacket m_packet;
-    SwsContext* m_scaler = nullptr;
+    LibavScaler m_scaler;
     std::vector<float> m_pendingSound;
     QSize m_size;
     QString m_error;

@@ -51,6 +51,11 @@ void drawLabel(QPainter& painter, const QRect& picture, const QString& label, bo
 
 } // namespace
 
+int sideBySideWidth(QSize second, int height)
+{
+    return second.height() > 0 ? std::max(1, second.width() * height / second.height()) : 1;
+}
+
 FrameCursor::FrameCursor(const QString& path, bool mirrored, const std::atomic_bool& cancelled)
     : m_decoder(path, cancelled, VideoDecoder::Detail::Full)
     , m_mirrored(mirrored)
@@ -99,16 +104,22 @@ void FrameCursor::advanceTo(double seconds)
         m_shown = std::move(m_ahead);
 }
 
-QImage FrameCursor::at(double seconds)
+const AVFrame* FrameCursor::frameAt(double seconds)
 {
     if (!isOpen())
-        return {};
+        return nullptr;
     advanceTo(seconds);
-    if (!m_shown)
+    return m_shown.get();
+}
+
+QImage FrameCursor::at(double seconds)
+{
+    const AVFrame* frame = frameAt(seconds);
+    if (!frame)
         return {};
-    const double time = m_decoder.secondsOf(*m_shown);
+    const double time = m_decoder.secondsOf(*frame);
     if (time != m_pictureTime || m_picture.isNull()) {
-        m_picture = shownPicture(*m_shown, m_decoder.rotation(), m_mirrored);
+        m_picture = shownPicture(*frame, m_decoder.rotation(), m_mirrored);
         m_pictureTime = time;
     }
     return m_picture;
@@ -139,7 +150,7 @@ QImage composeExport(ExportLayout layout, const QImage& first, const QImage& sec
     const int height = first.height();
     QImage picture;
     if (layout == ExportLayout::SideBySide) {
-        const int secondWidth = std::max(1, second.width() * height / second.height());
+        const int secondWidth = sideBySideWidth(second.size(), height);
         picture = QImage(first.width() + secondWidth, height, QImage::Format_RGB32);
         QPainter painter(&picture);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -164,6 +175,18 @@ QImage composeExport(ExportLayout layout, const QImage& first, const QImage& sec
     drawLabel(painter, picture.rect(), firstLabel, false);
     drawLabel(painter, picture.rect(), secondLabel, true);
     return picture;
+}
+
+QImage sideBySideLabels(QSize size, int firstWidth, const QString& firstLabel,
+                        const QString& secondLabel)
+{
+    QImage labels(size, QImage::Format_ARGB32_Premultiplied);
+    labels.fill(Qt::transparent);
+    QPainter painter(&labels);
+    drawLabel(painter, QRect(0, 0, firstWidth, size.height()), firstLabel, false);
+    drawLabel(painter, QRect(firstWidth, 0, size.width() - firstWidth, size.height()), secondLabel,
+              false);
+    return labels;
 }
 
 } // namespace tandemo

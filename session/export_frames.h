@@ -23,6 +23,10 @@ public:
     /// The picture showing at `seconds`: the last that starts at or before it (the first one
     /// before the first, the last one after the last); null when the file shows none.
     QImage at(double seconds);
+    /// The same picture as decoded, before it is turned or mirrored: the cursor's until it moves.
+    const AVFrame* frameAt(double seconds);
+    /// Whether the pictures show as they are decoded (neither turned nor mirrored).
+    bool showsAsDecoded() const { return m_decoder.rotation() == 0 && !m_mirrored; }
 
 private:
     void advanceTo(double seconds);
@@ -50,5 +54,13 @@ bool exportLayoutNamed(const QString& name, ExportLayout* layout);
 QImage composeExport(ExportLayout layout, const QImage& first, const QImage& second,
                      const ComparisonLook& look, const QString& firstLabel,
                      const QString& secondLabel);
+
+/// How wide the second picture of a side-by-side export is: of `second`'s shape at `height`.
+int sideBySideWidth(QSize second, int height);
+
+/// The labels that composeExport() burns into a side-by-side picture of `size` whose first
+/// picture is `firstWidth` wide, alone on a clear premultiplied ARGB picture.
+QImage sideBySideLabels(QSize size, int firstWidth, const QString& firstLabel,
+                        const QString& secondLabel);
 
 } // namespace tandemo

@@ -110,6 +110,15 @@ private slots:
         QVERIFY(colourDistance(shownLeft, Qt::red) <= 16);
         QVERIFY(colourDistance(exportedAt(file, 1.5, {80, 80}, sideBySide), shownLeft) <= 16);
         QVERIFY(colourDistance(exportedAt(file, 1.5, {240, 80}, sideBySide), shownRight) <= 16);
+        // Each name on a translucent black box (a third of the colour shows through) at the
+        // top left of its picture.
+        const auto throughTheBox = [](QColor shown) {
+            return QColor(shown.red() / 3, shown.green() / 3, shown.blue() / 3);
+        };
+        QVERIFY(colourDistance(exportedAt(file, 1.5, {8, 8}, sideBySide),
+                               throughTheBox(shownLeft)) <= 16);
+        QVERIFY(colourDistance(exportedAt(file, 1.5, {168, 8}, sideBySide),
+                               throughTheBox(shownRight)) <= 16);
 
         // The wipe view's difference: the exported picture is the view's.
         QTest::keyClick(&asking, Qt::Key_W);
