@@ -118,8 +118,10 @@ bool push(AVFilterContext* source, AVFrame* frame, double seconds, AVRational ba
 std::optional<QList<QualitySample>>
 QualityMeasure::measure(const QString& firstPath, const QString& secondPath, double secondAhead,
                         const std::atomic_bool& cancelled,
-                        const std::function<void(double)>& progress, Mirrors mirrors)
+                        const std::function<void(double)>& progress, Mirrors mirrors, double rate)
 {
+    if (!(rate > 0))
+        return std::nullopt;
     VideoDecoder a(firstPath, cancelled);
     VideoDecoder b(secondPath, cancelled);
     Comparison comparison;
@@ -163,7 +165,7 @@ QualityMeasure::measure(const QString& firstPath, const QString& secondPath, dou
     while (nextA && !cancelled) {
         const double atA = a.secondsOf(*nextA);
         if (nextB) {
-            const double atB = b.secondsOf(*nextB) - secondAhead;
+            const double atB = (b.secondsOf(*nextB) - secondAhead) / rate;
             if (atB <= atA + 1e-6) {
                 if (atB >= -1e-6 && !push(comparison.second, nextB, atB, baseB))
                     return std::nullopt;
@@ -176,7 +178,7 @@ QualityMeasure::measure(const QString& firstPath, const QString& secondPath, dou
         } else if (atA >= lastB + std::max(spanB, 1e-3) - 1e-6) {
             break; // past the second's end
         }
-        if (atA < -secondAhead - 1e-6)
+        if (atA * rate + secondAhead < -1e-6)
             ++skipped; // the second has not begun at this moment
         else if (!push(comparison.first, nextA, atA, baseA))
             return std::nullopt;
@@ -211,12 +213,12 @@ QualityMeasure::QualityMeasure(QObject* parent)
 QualityMeasure::~QualityMeasure() = default;
 
 void QualityMeasure::start(const QString& first, const QString& second, double secondAhead,
-                           Mirrors mirrors)
+                           Mirrors mirrors, double rate)
 {
     m_samples.clear();
     m_run.start(
         [=](const std::atomic_bool& cancelled, const std::function<void(double)>& progress) {
-            return measure(first, second, secondAhead, cancelled, progress, mirrors);
+            return measure(first, second, secondAhead, cancelled, progress, mirrors, rate);
         });
 }
 

@@ -48,9 +48,10 @@ public:
     ~QualityMeasure() override;
 
     /// Starts comparing, dropping any comparison under way. `secondAhead`: how far the second
-    /// video is ahead of the first (its time when the first's is 0).
+    /// video is ahead of the first (its time when the first's is 0); `rate`: how fast its time
+    /// goes on against the first's (its time at the first's t: t × rate + secondAhead).
     void start(const QString& first, const QString& second, double secondAhead,
-               Mirrors mirrors = {});
+               Mirrors mirrors = {}, double rate = 1);
     /// Stops the comparison under way; its results are dropped.
     void cancel();
     /// Stops, and drops the last comparison's figures too.
@@ -64,7 +65,7 @@ public:
     static std::optional<QList<QualitySample>>
     measure(const QString& first, const QString& second, double secondAhead,
             const std::atomic_bool& cancelled, const std::function<void(double)>& progress = {},
-            Mirrors mirrors = {});
+            Mirrors mirrors = {}, double rate = 1);
 
 signals:
     void progressed(double share);

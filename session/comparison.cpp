@@ -221,9 +221,10 @@ void Comparison::toggleMeasuring()
     if (!first || !second)
         return;
     m_measuredOffset = m_link.isLinked() ? m_link.offsetOf(second) : 0;
-    // Each as its pane shows it.
+    m_measuredRate = m_link.isLinked() ? m_link.rateOf(second) : 1;
+    // Each as its pane shows it, the second at the link's pace.
     m_measure.start(first->file(), second->file(), m_measuredOffset,
-                    {first->isMirrored(), second->isMirrored()});
+                    {first->isMirrored(), second->isMirrored()}, m_measuredRate);
     emit measuringChanged();
     emit measuringProgressed(0);
 }
@@ -243,7 +244,8 @@ void Comparison::onOffsetChanged()
     const PlaybackEngine* second = pane(1);
     if (!second || !m_link.isLinked())
         return;
-    if (std::abs(m_link.offsetOf(second) - m_measuredOffset) > 1e-9)
+    if (std::abs(m_link.offsetOf(second) - m_measuredOffset) > 1e-9 ||
+        std::abs(m_link.rateOf(second) - m_measuredRate) > 1e-9)
         dropResults();
 }
 

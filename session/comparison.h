@@ -130,6 +130,7 @@ private:
     QTimer m_flicker;
     QualityMeasure m_measure;
     double m_measuredOffset = 0;
+    double m_measuredRate = 1;
     AlignmentSearch m_alignment;
     QPointer<PlaybackEngine> m_alignOrigin;
     int m_heard = -1;

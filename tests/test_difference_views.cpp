@@ -155,6 +155,19 @@ private slots:
         QVERIFY(mirrored({true, false}) < 0.9);
         QCOMPARE(mirrored({true, true}), 1.0);
 
+        // Takes that drift apart (the second's moment is the first's × 23.976/25): at that pace
+        // the second covers all of the first, each frame near its twin; at the offset alone they
+        // part within seconds.
+        const auto drifting = [&](double rate) {
+            return QualityMeasure::measure(mediaPath("drift-a.mp4"), mediaPath("drift-b.mp4"), 0,
+                                           never, {}, {}, rate)
+                .value_or(QList<QualitySample>());
+        };
+        const QList<QualitySample> paced = drifting(23.976 / 25);
+        const QList<QualitySample> unpaced = drifting(1.0);
+        QVERIFY(paced.size() >= 1195 && unpaced.size() < 1160);
+        QVERIFY(summarise(paced).meanSsim > 0.9 && summarise(unpaced).meanSsim < 0.85);
+
         // Only the stretch both have: a 1 s clip against a 3 s one, either way round.
         for (const auto& [first, second] :
              {std::pair{"red-1s.mp4", "pattern.mp4"}, std::pair{"pattern.mp4", "red-1s.mp4"}}) {

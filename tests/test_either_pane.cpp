@@ -166,6 +166,12 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(std::abs(Window::at(other) - moment * pace) < 1.5 / 30,
                                      kPlayerTimeoutMs);
         }
+        // Measured at that pace too: each frame against its twin (at the offset alone, 0.80).
+        QTest::keyClick(&asking, Qt::Key_D);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            window.components.wipeView() &&
+                window.components.wipeView()->graph().summaryText().startsWith("SSIM 0.9"),
+            kPlayerTimeoutMs);
     }
 
     void passageSoundAndMirror_data() { askedInEitherPane(); }
