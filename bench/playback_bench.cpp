@@ -38,6 +38,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -116,21 +117,43 @@ qint64 longestStay(const std::vector<qint64>& times, std::size_t from)
 
 LoopStays loopStays(const std::vector<qint64>& changes, const std::vector<int>& levels, int frames)
 {
-    // A grey level on the screen is 255 / 219 of the video's: 3.49 levels a frame. A patch read
-    // while the window system was still writing it (under 2 ms) is no picture of its own.
+    // A patch read while the window system was still writing it (under 2 ms) is no picture of
+    // its own.
     std::vector<qint64> times;
-    std::vector<int> codes;
+    std::vector<int> shown;
     for (std::size_t i = 0; i < changes.size() && i < levels.size(); ++i) {
-        const int code = int(std::lround(levels[i] / (3.0 * 255 / 219)));
         if (!times.empty() && changes[i] - times.back() < 2'000'000) {
             times.pop_back();
-            codes.pop_back();
+            shown.pop_back();
         }
-        if (codes.empty() || code != codes.back()) {
+        if (shown.empty() || levels[i] != shown.back()) {
             times.push_back(changes[i]);
-            codes.push_back(code);
+            shown.push_back(levels[i]);
         }
     }
+    // A grey level on the screen is nominally 255 / 219 of the video's, 3.49 levels a frame,
+    // but scaling and dithering bend it by a level or two at the top: the levels are measured
+    // from the screen instead, from the darkest (picture 0) and the usual step from one picture
+    // to the next. Read at the nominal scale, the last two pictures of a 25 frames a second
+    // clip came out as one picture held twice and the one before the last.
+    const int darkest = shown.empty() ? 0 : *std::min_element(shown.begin(), shown.end());
+    std::vector<int> steps;
+    for (std::size_t i = 1; i < shown.size(); ++i) {
+        const int step = shown[i] - shown[i - 1];
+        if (step > 1 && step < 10)
+            steps.push_back(step);
+    }
+    double step = 3.0 * 255 / 219;
+    if (steps.size() > 10) {
+        // The mean of the usual steps: one level more or less, read over many pictures.
+        std::sort(steps.begin(), steps.end());
+        const auto usual = std::vector<int>(steps.begin() + std::ptrdiff_t(steps.size() / 4),
+                                            steps.end() - std::ptrdiff_t(steps.size() / 4));
+        step = std::accumulate(usual.begin(), usual.end(), 0.0) / double(usual.size());
+    }
+    std::vector<int> codes;
+    for (const int level : shown)
+        codes.push_back(int(std::lround((level - darkest) / step)));
     LoopStays stays;
     // The last picture shows the highest number seen: N - 1 of N pictures, or N where the
     // number was overlaid one picture late (as ffmpeg's overlay pairs some of the bench's clips).
