@@ -67,7 +67,11 @@ MpvPlayer::MpvPlayer(std::unique_ptr<PlayerEngine> engine, RenderPath path, QWid
     connect(gestures, &PictureGestures::zoomRequested, this, &MpvPlayer::zoomAt);
     connect(gestures, &PictureGestures::panRequested, this, &MpvPlayer::panBy);
     connect(gestures, &PictureGestures::doubleClicked, m_actions, &PlayerActions::toggleFullScreen);
-    new PixelReadout(*m_surface->widget(), *gestures, *m_actions);
+    auto* readout = new PixelReadout(*m_surface->widget(), *m_actions, /*tracksPointer=*/true);
+    connect(gestures, &PictureGestures::pointerMoved, readout,
+            [readout](QPointF at) { readout->pointTo(at); });
+    connect(gestures, &PictureGestures::pointerLeft, readout,
+            [readout] { readout->pointTo(std::nullopt); });
     connect(m_actions, &PlayerActions::keysRequested, this,
             [this] { KeysPanel::toggleOver(*window()); });
     if (Comparison* comparison = m_actions->comparison()) {

@@ -1,6 +1,5 @@
 #include "playback/pixel_readout.h"
 
-#include "playback/picture_gestures.h"
 #include "session/player_actions.h"
 
 #include <QCursor>
@@ -15,9 +14,11 @@ constexpr int kBesidePointer = 16;
 
 } // namespace
 
-PixelReadout::PixelReadout(QWidget& picture, PictureGestures& gestures, PlayerActions& player)
-    : QLabel(&picture)
+PixelReadout::PixelReadout(QWidget& widget, PlayerActions& player, bool tracksPointer,
+                           std::function<QRect()> pictureArea)
+    : QLabel(&widget)
     , m_player(player)
+    , m_pictureArea(std::move(pictureArea))
 {
     setObjectName("pixelReadout");
     setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -26,19 +27,18 @@ PixelReadout::PixelReadout(QWidget& picture, PictureGestures& gestures, PlayerAc
     setStyleSheet(QStringLiteral("QLabel { color: white; background: rgba(0, 0, 0, 190); "
                                  "padding: 4px 8px; border-radius: 4px; }"));
     hide();
-    connect(&gestures, &PictureGestures::pointerMoved, this, [this](QPointF at) { pointTo(at); });
-    connect(&gestures, &PictureGestures::pointerLeft, this, [this] { pointTo(std::nullopt); });
     Comparison* comparison = player.comparison();
     if (!comparison)
         return;
     PixelInspector& inspector = comparison->inspector();
-    connect(&inspector, &PixelInspector::onChanged, this, [this, &picture](bool on) {
+    connect(&inspector, &PixelInspector::onChanged, this, [this, &widget, tracksPointer](bool on) {
         // Moves with no button held are only reported while the pixel under them matters.
-        picture.setMouseTracking(on);
+        if (tracksPointer)
+            widget.setMouseTracking(on);
         if (!on) {
             hide();
-        } else if (picture.underMouse()) {
-            pointTo(picture.mapFromGlobal(QCursor::pos()).toPointF());
+        } else if (widget.underMouse()) {
+            pointTo(widget.mapFromGlobal(QCursor::pos()).toPointF());
         }
     });
     connect(&inspector, &PixelInspector::inspected, this,
@@ -59,30 +59,38 @@ PixelReadout::PixelReadout(QWidget& picture, PictureGestures& gestures, PlayerAc
     });
 }
 
+QRect PixelReadout::pictureArea() const
+{
+    return m_pictureArea ? m_pictureArea() : parentWidget()->rect();
+}
+
 void PixelReadout::pointTo(std::optional<QPointF> at)
 {
+    const QRect area = pictureArea();
+    if (at && !QRectF(area).contains(*at))
+        at.reset();
     m_pointer = at;
     if (!at)
         hide();
-    // In the screen's pixels, which a pixel-for-pixel view counts in.
+    // In the screen's pixels, which a pixel-for-pixel view counts in, from the picture's corner.
     const double ratio = devicePixelRatioF();
-    m_player.setPointer(at ? std::optional<QPointF>(*at * ratio) : std::nullopt,
-                        QSizeF(parentWidget()->size()) * ratio);
+    m_player.setPointer(at ? std::optional<QPointF>((*at - area.topLeft()) * ratio) : std::nullopt,
+                        QSizeF(area.size()) * ratio);
     if (at && isVisible())
         place();
 }
 
 void PixelReadout::place()
 {
-    const QWidget* picture = parentWidget();
-    if (!picture || !m_pointer)
+    const QRect area = pictureArea();
+    if (!m_pointer)
         return;
     // Below and right of the pointer, or on the other side where the picture ends.
     QPoint at = m_pointer->toPoint() + QPoint(kBesidePointer, kBesidePointer);
-    if (at.x() + width() > picture->width())
-        at.setX(std::max(0, int(m_pointer->x()) - kBesidePointer - width()));
-    if (at.y() + height() > picture->height())
-        at.setY(std::max(0, int(m_pointer->y()) - kBesidePointer - height()));
+    if (at.x() + width() > area.left() + area.width())
+        at.setX(std::max(area.left(), int(m_pointer->x()) - kBesidePointer - width()));
+    if (at.y() + height() > area.top() + area.height())
+        at.setY(std::max(area.top(), int(m_pointer->y()) - kBesidePointer - height()));
     move(at);
 }
 

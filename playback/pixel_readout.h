@@ -2,27 +2,37 @@
 
 #include <QLabel>
 #include <QPointF>
+#include <QRect>
 
+#include <functional>
 #include <optional>
 
 namespace tandemo {
 
-class PictureGestures;
 class PlayerActions;
 
-/// Beside the pointer over a pane's picture, while the comparison's inspector is on: the values
-/// of the pixel under it in both videos. It tells the player where the pointer is (so that `1`
-/// shows pixel for pixel around it) and follows the picture as it changes.
+/// Beside the pointer over a picture (a pane's, or the wipe view's), while the comparison's
+/// inspector is on: the values of the pixel under it in both videos. It tells the player whose
+/// picture it is where the pointer is (so that `1` shows pixel for pixel around it) and follows
+/// the picture as it changes.
 class PixelReadout : public QLabel {
     Q_OBJECT
 public:
-    PixelReadout(QWidget& picture, PictureGestures& gestures, PlayerActions& player);
+    /// Over `widget`, whose picture fills `pictureArea()` (all of the widget when not given) and
+    /// is `player`'s. When `tracksPointer`, it has moves with no button held reported only while
+    /// the inspector is on; otherwise the widget's own setting stays.
+    PixelReadout(QWidget& widget, PlayerActions& player, bool tracksPointer,
+                 std::function<QRect()> pictureArea = {});
+
+    /// Where the pointer is over the widget; none once it has left the picture.
+    void pointTo(std::optional<QPointF> at);
 
 private:
-    void pointTo(std::optional<QPointF> at);
+    QRect pictureArea() const;
     void place();
 
     PlayerActions& m_player;
+    std::function<QRect()> m_pictureArea;
     std::optional<QPointF> m_pointer;
 };
 

@@ -4,6 +4,7 @@
 #include "playback/difference_measurement.h"
 #include "playback/mpv_player.h"
 #include "playback/picture_note.h"
+#include "playback/pixel_readout.h"
 #include "playback/player_commands.h"
 #include "playback/quality_graph.h"
 #include "playback/transport_bar.h"
@@ -82,6 +83,9 @@ WipeView::WipeView(MpvPlayer& first, MpvPlayer& second, Comparison& comparison)
         m_secondName->hide();
     });
     setMouseTracking(true);
+    // The pixel under the pointer, in the first's picture and the second's at the same place.
+    m_readout = new PixelReadout(*this, first.actions(), /*tracksPointer=*/false,
+                                 [this] { return pictureRect(); });
     connect(&comparison, &Comparison::lookChanged, this, &WipeView::showLook);
     connect(&comparison, &Comparison::shownPictureSaveRequested, this, &WipeView::saveShownPicture);
     showLook();
@@ -229,6 +233,7 @@ void WipeView::mousePressEvent(QMouseEvent* event)
 void WipeView::mouseMoveEvent(QMouseEvent* event)
 {
     showNames();
+    m_readout->pointTo(event->position());
     if (m_drag == Drag::Divider) {
         setDivider(event->position().x() / std::max(1, pictureRect().width()));
     } else if (m_drag == Drag::Picture && m_first) {
@@ -253,6 +258,12 @@ void WipeView::focusOutEvent(QFocusEvent* event)
 {
     QWidget::focusOutEvent(event);
     m_bar->setFocusMarked(hasFocus());
+}
+
+void WipeView::leaveEvent(QEvent* event)
+{
+    QWidget::leaveEvent(event);
+    m_readout->pointTo(std::nullopt);
 }
 
 void WipeView::mouseReleaseEvent(QMouseEvent*)

@@ -13,6 +13,7 @@ namespace tandemo {
 
 class MpvPlayer;
 class PictureNote;
+class PixelReadout;
 class QualityGraph;
 class TransportBar;
 
@@ -57,6 +58,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -95,6 +97,7 @@ private:
     QTimer m_hideNames;
     TransportBar* m_bar = nullptr;
     QualityGraph* m_graph = nullptr;
+    PixelReadout* m_readout = nullptr;
     double m_fittedAspect = 0;
     Drag m_drag = Drag::None;
     QPointF m_dragFrom;

@@ -6,6 +6,7 @@
 #include "session/transport_rules.h"
 #include "support/either_pane.h"
 #include "support/linked_window.h"
+#include "support/wipe_testing.h"
 
 #include <QFile>
 #include <QLabel>
@@ -82,6 +83,47 @@ QString readoutOver(MpvPlayer& player)
     return readout && readout->isVisible() ? readout->text() : QString();
 }
 
+/// Both panes linked and paused at frame 10 of the 8-bit pattern (left) and its 10-bit copy
+/// (right), the one asked in is `pane`; and the note ffmpeg's values of that frame make.
+struct Frame10 {
+    explicit Frame10(int pane)
+        : asking(pane == 0 ? window.left() : window.right())
+    {
+    }
+    bool atFrame10()
+    {
+        if (!window.play("pattern.mp4", "pattern-10bit.mp4"))
+            return false;
+        window.components.session().link().setLinked(true, &asking.engine());
+        if (!window.pauseBoth())
+            return false;
+        // To the start of frame 10 (an exact seek into a frame shows the next one).
+        asking.actions().seekTo(0.4);
+        return QTest::qWaitFor(
+            [&] {
+                return std::abs(Window::at(window.left()) - kFrame10) < 0.03 &&
+                       std::abs(Window::at(window.right()) - kFrame10) < 0.03;
+            },
+            kPlayerTimeoutMs);
+    }
+    /// The note for the pixel at `at` (a share of the picture), the right picture mirrored or not.
+    QString expected(QPointF at, bool rightMirrored) const
+    {
+        PixelInspector::Report report;
+        const int x = int(at.x() * 320);
+        const int y = int(at.y() * 240);
+        report.panes[0] = eight.at(x, y);
+        report.panes[1] = ten.at(rightMirrored ? 319 - x : x, y);
+        report.panes[1]->x = x;
+        return pixelReportText(report);
+    }
+
+    Window window;
+    MpvPlayer& asking;
+    const Reference eight{"pattern"};
+    const Reference ten{"pattern-10bit", 10};
+};
+
 } // namespace
 
 class TestPixelValues : public QObject {
@@ -127,27 +169,13 @@ private slots:
     void theValuesShowBesideThePointer()
     {
         QFETCH(int, pane);
-        Window window;
-        MpvPlayer& asking = pane == 0 ? window.left() : window.right();
-        QVERIFY(window.play("pattern.mp4", "pattern-10bit.mp4"));
-        window.components.session().link().setLinked(true, &asking.engine());
-        QVERIFY(window.pauseBoth());
-        // To the start of frame 10 (an exact seek into a frame shows the next one).
-        asking.actions().seekTo(0.4);
-        QTRY_VERIFY_WITH_TIMEOUT(std::abs(Window::at(window.left()) - kFrame10) < 0.03 &&
-                                     std::abs(Window::at(window.right()) - kFrame10) < 0.03,
-                                 kPlayerTimeoutMs);
-        const Reference eight("pattern");
-        const Reference ten("pattern-10bit", 10);
+        Frame10 pair(pane);
+        MpvPlayer& asking = pair.asking;
+        Window& window = pair.window;
+        QVERIFY(pair.atFrame10());
         QWidget* picture = asking.videoSurface().widget();
         const auto expected = [&](QPointF at, bool rightMirrored) {
-            PixelInspector::Report report;
-            const int x = int(at.x() * 320);
-            const int y = int(at.y() * 240);
-            report.panes[0] = eight.at(x, y);
-            report.panes[1] = ten.at(rightMirrored ? 319 - x : x, y);
-            report.panes[1]->x = x;
-            return pixelReportText(report);
+            return pair.expected(at, rightMirrored);
         };
         const auto pointTo = [&](QPoint at) {
             QTest::mouseMove(picture, at);
@@ -184,6 +212,39 @@ private slots:
         QTest::keyClick(&asking, Qt::Key_C);
         pointTo(QPoint(picture->width() / 2, picture->height() / 2));
         QTRY_VERIFY_WITH_TIMEOUT(readoutOver(asking).contains("10-bit"), kPlayerTimeoutMs);
+    }
+
+    void theValuesShowOverTheWipeViewToo_data() { askedInEitherPane(); }
+    void theValuesShowOverTheWipeViewToo()
+    {
+        QFETCH(int, pane);
+        Frame10 pair(pane);
+        QVERIFY(pair.atFrame10());
+        QTest::keyClick(&pair.asking, Qt::Key_W);
+        WipeView* wipe = pair.window.components.wipeView();
+        QVERIFY(wipe);
+        QTest::keyClick(wipe, Qt::Key_C);
+        // The view shows the left pane's picture (and the right one's at the same place).
+        MpvPlayer& first = pair.window.left();
+        const QRect picture = wipe->pictureRect();
+        const QPoint point(picture.width() / 4, picture.height() / 2);
+        QTest::mouseMove(wipe, point);
+        const QPointF at = transport::pictureAt(first.engine().view(), point, picture.size(),
+                                                first.engine().videoSize());
+        const auto readout = [wipe] {
+            const auto* note = wipe->findChild<QLabel*>("pixelReadout");
+            return note && note->isVisible() ? note->text() : QString();
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(readout(), pair.expected(at, false), kPlayerTimeoutMs);
+
+        // Pixel for pixel, as the view shows the picture: a picture smaller than the view is
+        // shown at its own size, so `1` takes a zoomed view back to that.
+        first.actions().zoomPictureAt(point, 3, picture.size());
+        QVERIFY(first.engine().view().zoom > 0);
+        QTest::keyClick(wipe, Qt::Key_1);
+        const double shownWidth =
+            std::min(320.0, QSizeF(320, 240).scaled(picture.size(), Qt::KeepAspectRatio).width());
+        QCOMPARE(first.engine().view().zoom + 1, std::log2(320 / shownWidth) + 1);
     }
 };
 
