@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <array>
 #include <cmath>
 
 using namespace tandemo;
@@ -35,6 +36,36 @@ Outcome run(const QStringList& arguments)
         return {};
     return {program.exitCode(), QString::fromUtf8(program.readAllStandardOutput()),
             QString::fromUtf8(program.readAllStandardError())};
+}
+
+/// How far, on average over a grid of points, each half of a side-by-side export's frame at
+/// `seconds` is from the file it shows there at the same place of its picture.
+double distanceFromItsFiles(const QString& exported, double seconds,
+                            const std::array<QString, 2>& files)
+{
+    const std::atomic_bool never{false};
+    const auto shown = DecodedPicture::read(exported, seconds, never);
+    if (!shown)
+        return 1e9;
+    double total = 0;
+    int points = 0;
+    for (int half = 0; half < 2; ++half) {
+        const auto file = DecodedPicture::read(files[std::size_t(half)], seconds, never);
+        if (!file)
+            return 1e9;
+        for (double u = 0.1; u < 1; u += 0.15) {
+            for (double v = 0.1; v < 1; v += 0.15) {
+                const auto a = shown->valuesAt({(half + u) / 2, v}, false);
+                const auto b = file->valuesAt({u, v}, false);
+                if (!a || !b)
+                    return 1e9;
+                total += colourDistance(QColor(a->red, a->green, a->blue),
+                                        QColor(b->red, b->green, b->blue));
+                ++points;
+            }
+        }
+    }
+    return total / points;
 }
 
 } // namespace
@@ -118,6 +149,19 @@ private slots:
              {std::pair{0.25, QColor(Qt::red)}, {0.75, QColor(Qt::blue)}}) {
             const PixelValues values = picture->valuesAt({x, 0.7}, false).value();
             QVERIFY(colourDistance(QColor(values.red, values.green, values.blue), colour) <= 16);
+        }
+        // Pictures of another depth, or size, laid beside the first as they show: each half
+        // is its own file's picture (the second scaled to the first's height).
+        for (const auto& [first, second] : {std::pair{"pattern.mp4", "pattern-10bit.mp4"},
+                                            std::pair{"moving.mp4", "moving-later.mp4"}}) {
+            const QString laid = folder.filePath(QStringLiteral("%1 beside %2").arg(first, second));
+            QCOMPARE(
+                run({"--export", "side-by-side", mediaPath(first), mediaPath(second), laid}).status,
+                0);
+            QVERIFY(DecodedPicture::read(laid, 1.0, never)->shownSize() == QSize(640, 240));
+            const double distance =
+                distanceFromItsFiles(laid, 1.0, {mediaPath(first), mediaPath(second)});
+            QVERIFY2(distance < 12, qPrintable(QString::number(distance)));
         }
         // Never over a file that is there.
         const Outcome again =
