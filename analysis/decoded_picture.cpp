@@ -25,10 +25,6 @@ int sampleAt(const AVFrame& frame, const AVComponentDescriptor& component, int x
     return (value >> component.shift) & ((1 << component.depth) - 1);
 }
 
-} // namespace
-
-namespace {
-
 /// The frame converted to a packed format of its own size, with the colour matrix and range it
 /// is tagged with.
 std::vector<std::uint8_t> convert(const AVFrame& frame, AVPixelFormat format, int flags, int stride)

@@ -92,13 +92,8 @@ bool VideoWriter::openVideo(double framesPerSecond, int colourMatrix)
         context.flags |= AV_CODEC_FLAG_QSCALE;
         context.global_quality = FF_QP2LAMBDA * 3;
     }
-    if (m_output->oformat->flags & AVFMT_GLOBALHEADER)
-        context.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if (fail("cannot open the video encoder", avcodec_open2(&context, codec, nullptr)) ||
-        fail("cannot describe the video",
-             avcodec_parameters_from_context(m_video.stream->codecpar, &context)))
+    if (!openEncoder(m_video, codec, "cannot open the video encoder", "cannot describe the video"))
         return false;
-    m_video.stream->time_base = context.time_base;
     m_video.stream->avg_frame_rate = context.framerate;
     m_picture->format = AV_PIX_FMT_YUV420P;
     m_picture->width = context.width;
@@ -107,6 +102,19 @@ bool VideoWriter::openVideo(double framesPerSecond, int colourMatrix)
                                   context.height, AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr,
                                   nullptr, nullptr));
     return m_scaler && !fail("out of memory", av_frame_get_buffer(m_picture.get(), 0));
+}
+
+bool VideoWriter::openEncoder(Encoder& encoder, const AVCodec* codec, const char* cannotOpen,
+                              const char* cannotDescribe)
+{
+    AVCodecContext& context = *encoder.codec;
+    if (m_output->oformat->flags & AVFMT_GLOBALHEADER)
+        context.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if (fail(cannotOpen, avcodec_open2(&context, codec, nullptr)) ||
+        fail(cannotDescribe, avcodec_parameters_from_context(encoder.stream->codecpar, &context)))
+        return false;
+    encoder.stream->time_base = context.time_base;
+    return true;
 }
 
 bool VideoWriter::openSound(int rate)
@@ -122,13 +130,8 @@ bool VideoWriter::openSound(int rate)
     context.ch_layout = AV_CHANNEL_LAYOUT_MONO;
     context.bit_rate = kSoundBitRate;
     context.time_base = {1, rate};
-    if (m_output->oformat->flags & AVFMT_GLOBALHEADER)
-        context.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if (fail("cannot open the sound encoder", avcodec_open2(&context, codec, nullptr)) ||
-        fail("cannot describe the sound",
-             avcodec_parameters_from_context(m_sound.stream->codecpar, &context)))
+    if (!openEncoder(m_sound, codec, "cannot open the sound encoder", "cannot describe the sound"))
         return false;
-    m_sound.stream->time_base = context.time_base;
     m_soundFrame->format = context.sample_fmt;
     m_soundFrame->sample_rate = rate;
     m_soundFrame->nb_samples = context.frame_size > 0 ? context.frame_size : 1024;

@@ -9,12 +9,13 @@
 #include <memory>
 #include <vector>
 
+struct AVCodec;
 struct AVStream;
 
 namespace tandemo {
 
 /// Writes a new video file: pictures given as 32-bit pixels or in YUV 4:2:0, encoded as H.264
-/// where libavcodec offers an H.264 encoder (else as MPEG-4 Part 2), and mono sound encoded as
+/// where libavcodec offers an H.264 encoder (else as MPEG-4 Visual), and mono sound encoded as
 /// AAC, in an MP4 container.
 class VideoWriter {
 public:
@@ -57,6 +58,9 @@ private:
 
     bool openVideo(double framesPerSecond, int colourMatrix);
     bool openSound(int rate);
+    /// Opens an encoder whose context is set up, and describes its stream after it.
+    bool openEncoder(Encoder& encoder, const AVCodec* codec, const char* cannotOpen,
+                     const char* cannotDescribe);
     bool encode(Encoder& encoder, const AVFrame* frame);
     bool encodeSoundFrame(std::size_t count);
     bool fail(const char* what, int code);

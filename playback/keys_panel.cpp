@@ -35,7 +35,7 @@ KeysPanel::KeysPanel(QWidget& window)
     , m_largestPointSize(QApplication::font().pointSizeF())
     , m_focusBefore(QApplication::focusWidget())
 {
-    // Part of the players, shown over the window: the window's skin and font stay out of it.
+    // It belongs to the players, shown over the window: the window's skin and font stay out of it.
     markHostedComponent(*this);
     setAttribute(Qt::WA_DeleteOnClose);
     setFocusPolicy(Qt::StrongFocus);

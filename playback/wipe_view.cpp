@@ -45,7 +45,7 @@ WipeView::WipeView(MpvPlayer& first, MpvPlayer& second, Comparison& comparison)
     , m_second(&second)
     , m_comparison(&comparison)
 {
-    // Part of the players, shown over the window: the window's skin and font stay out of it.
+    // It belongs to the players, shown over the window: the window's skin and font stay out of it.
     markHostedComponent(*this);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
