@@ -53,7 +53,7 @@ int answerWithoutWindow(const tandemo::CommandLine& line, int argc, char* argv[]
 
 int main(int argc, char* argv[])
 {
-    tandemo::limitAllocatorArenas();
+    tandemo::tuneAllocatorForPictures();
     // Help, version and the comparisons of the command line need no display; Qt's own options
     // (such as -platform) are passed over here and taken out of the arguments by QApplication
     // before they are read again.

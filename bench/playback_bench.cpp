@@ -96,7 +96,7 @@ struct PaneRecord {
 int main(int argc, char* argv[])
 {
     // As the program does.
-    limitAllocatorArenas();
+    tuneAllocatorForPictures();
     chooseGlLikeTheProgram(argc, argv);
     QApplication app(argc, argv);
     QCommandLineParser parser;

@@ -70,6 +70,19 @@ void MpvEngine::sendToStart(MpvCoreState& state)
     commandAsync(state.core.get(), {"seek", "0", "absolute+exact"});
 }
 
+void MpvEngine::releaseDecoder(MpvCoreState& state)
+{
+    // The core that showed the last pass kept every picture its decoder ever needed, and waits
+    // now for a whole pass needing one: a decoder opened anew holds only what the first picture
+    // takes. Asked before the seek, which then goes to the start with it (reopening seeks to the
+    // frame showing, and a later seek replaces that one).
+    if (m_options.hardwareDecoding)
+        return;
+    state.hwdecSpelledOtherWay = !state.hwdecSpelledOtherWay;
+    commandAsync(state.core.get(),
+                 {"set", "hwdec", state.hwdecSpelledOtherWay ? "auto-copy-safe" : "no"});
+}
+
 void MpvEngine::switchCores()
 {
     const bool ready = m_waiting.loaded && m_waiting.restarted && m_waitingFile == m_file;
@@ -95,6 +108,7 @@ void MpvEngine::switchCores()
     emit shownCoreChanged();
     holdLittle(m_shown.core.get(), false);
     holdLittle(m_waiting.core.get(), true);
+    releaseDecoder(m_waiting);
     sendToStart(m_waiting);
     emit positionChanged(m_shown.position);
     emit playbackRestarted();
