@@ -23,7 +23,7 @@ public:
 
     void setSamples(const QList<QualitySample>& samples, double duration);
     void setPosition(double seconds);
-    Metric metric() const { return m_metric; }
+    Metric shownMetric() const { return m_metric; }
     void setMetric(Metric metric);
     /// The summary line, whole and as shown at the top (cut to the graph's width).
     QString summaryText() const;

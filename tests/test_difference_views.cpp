@@ -308,7 +308,7 @@ private slots:
         QTRY_VERIFY(
             graph.pointedText().startsWith(QString("Frame %1: SSIM ").arg(summary.worst.frame)));
         QTest::mouseClick(&graph, Qt::LeftButton, {}, graph.summaryRect().center());
-        QCOMPARE(graph.metric(), QualityGraph::Metric::Psnr);
+        QCOMPARE(graph.shownMetric(), QualityGraph::Metric::Psnr);
         QVERIFY(graph.summaryText().endsWith("show SSIM"));
 
         // The figures go to the clipboard as CSV, from either pane's menu.
