@@ -139,13 +139,14 @@ def print_targets(results):
 
     rows = []
 
-    def target(name, measured, limit, unit=""):
+    def target(name, measured, limit, unit="", at_least=False):
         if measured is None:
             rows.append((name, "not measured", f"{limit:.3g}{unit}", "", "missed"))
             return
         ratio = measured / limit if limit else float("inf")
+        met = measured >= limit if at_least else measured <= limit
         rows.append((name, f"{measured:.3g}{unit}", f"{limit:.3g}{unit}", f"{ratio:.2f}",
-                     "met" if measured <= limit else "missed"))
+                     "met" if met else "missed"))
 
     for label in ("1080p", "720p"):
         target(f"CPU, {label}, window as it opens (594x480): tandemo software / two mpv x11",
@@ -189,8 +190,11 @@ def print_targets(results):
     measure = cases.get("measure difference", {})
     target("measure difference: time of ours / ffmpeg's with psnr and ssim (1.5x as fast)",
            measure["ours_s"] / measure["ffmpeg_psnr_ssim_s"] if measure else None, 1 / 1.5)
-    # Not measured by this bench yet: a pane's frames against ffmpeg's lanczos downscale.
-    target("picture at pane size: SSIM against lanczos, loop filter skipped", None, 0.97)
+    # The lowest of the 1080p and 720p clips at both panes' widths.
+    pictures = cases.get("picture at pane size")
+    target("picture at pane size, loop filter skipped and scaled bilinear: SSIM against the "
+           "full decode scaled with lanczos, lowest", min(pictures.values()) if pictures else None,
+           0.97, at_least=True)
     target("sound at the loop: longest silence, tandemo (ms)",
            med("loop sound tandemo", "longest_silence_ms"), 5, " ms")
     frame = 1000 / 30
