@@ -140,6 +140,7 @@ private:
     void holdLittle(mpv_handle* core, bool waiting);
     void sendToStart(MpvCoreState& state);
     void releaseDecoder(MpvCoreState& state);
+    void openDecoderAgain(MpvCoreState& state);
     void switchCores();
     /// Switches when the last frame of the pass has been shown for its time, rather than when
     /// mpv finds the end of the file a little later.

@@ -76,8 +76,14 @@ void MpvEngine::releaseDecoder(MpvCoreState& state)
     // now for a whole pass needing one: a decoder opened anew holds only what the first picture
     // takes. Asked before the seek, which then goes to the start with it (reopening seeks to the
     // frame showing, and a later seek replaces that one).
-    if (m_options.hardwareDecoding)
-        return;
+    if (!m_options.hardwareDecoding)
+        openDecoderAgain(state);
+}
+
+void MpvEngine::openDecoderAgain(MpvCoreState& state)
+{
+    // A change of hwdec makes mpv open the decoder again, with the options as they are now, and
+    // decode the frame showing once more.
     state.hwdecSpelledOtherWay = !state.hwdecSpelledOtherWay;
     commandAsync(state.core.get(),
                  {"set", "hwdec", state.hwdecSpelledOtherWay ? "auto-copy-safe" : "no"});
@@ -262,12 +268,9 @@ void MpvEngine::reopenDecoderInFull(MpvCoreState& state)
         state.fullDecoderPending = true;
         return;
     }
-    mpv_handle* core = state.core.get();
-    commandAsync(core, {"set", "vd-lavc-skiploopfilter", "default"});
-    // A change of hwdec makes mpv open the decoder again, with the options as they are now, and
-    // decode the frame showing once more: the picture stays where it is.
-    state.hwdecSpelledOtherWay = !state.hwdecSpelledOtherWay;
-    commandAsync(core, {"set", "hwdec", state.hwdecSpelledOtherWay ? "auto-copy-safe" : "no"});
+    commandAsync(state.core.get(), {"set", "vd-lavc-skiploopfilter", "default"});
+    // The picture stays where it is.
+    openDecoderAgain(state);
 }
 
 } // namespace tandemo
