@@ -88,8 +88,9 @@ std::optional<AlignmentSearch::Result> AlignmentSearch::searchCoarseThenFine(
     report(0.3);
     if (!coarseA || !coarseB || cancelled)
         return std::nullopt;
+    // The fine pass settles it: it must find a clear match within the margin of this one.
     const std::optional<Result> coarse = lineUp(*coarseA, *coarseB, kFarthestSeconds);
-    if (!coarse || !coarse->clear)
+    if (!coarse || !clearEnoughToNarrow(*coarse))
         return std::nullopt;
 
     // The fine pass: a few seconds from the middle of the stretch both have, against those

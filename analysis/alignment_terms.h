@@ -35,4 +35,14 @@ inline constexpr double kExcerptSeconds = 120;
 inline constexpr double kClearStrength = 12;
 inline constexpr double kClearUniqueness = 1.5;
 
+/// Whether a match is clear enough to narrow a search that a finer comparison then settles:
+/// takes compared coarsely (by their key frames, or whole at another pace), or a window sought
+/// only a little way either side of such an answer. Half as strong as a match sought a minute
+/// either way needs to be: a coarse series has few samples, and a lag that falls between two of
+/// them matches both.
+inline bool clearEnoughToNarrow(const Result& match)
+{
+    return match.strength >= kClearStrength / 2 && match.uniqueness >= kClearUniqueness;
+}
+
 } // namespace tandemo::alignment

@@ -21,14 +21,6 @@ constexpr double kWindowMargin = 1;
 // Less drift than this over the stretch both have is none.
 constexpr double kOneFrame = 1.0 / 30;
 
-/// Whether a match is clear enough: for the whole takes compared coarsely, and for a window,
-/// where it is sought only a little way either side of the whole takes' answer, half as strong
-/// as a match sought a minute either way needs to be.
-bool clearEnough(const Result& match)
-{
-    return match.strength >= kClearStrength / 2 && match.uniqueness >= kClearUniqueness;
-}
-
 /// The series as it would be at `pace` times its speed: its moment t then shows what it showed
 /// at t × pace; sampled at `rate`.
 Series atPace(const Series& series, double pace, int rate)
@@ -114,7 +106,7 @@ public:
                 lineUp(*part, atPace(*otherPart, pace, part->rate), kWindowMargin + 0.5);
             if (!found)
                 return std::nullopt;
-            if (clearEnough(*found) || window >= longest)
+            if (clearEnoughToNarrow(*found) || window >= longest)
                 return EndMatch{*found, start + window / 2};
             window = std::min(2 * window, longest);
         }
@@ -134,7 +126,8 @@ std::optional<std::pair<double, Result>> bestPace(const Series& a, const Series&
     std::optional<std::pair<double, Result>> best;
     for (const double pace : kPaces) {
         const auto found = lineUp(a, atPace(b, pace, a.rate), kFarthestSeconds);
-        if (found && clearEnough(*found) && (!best || found->strength > best->second.strength))
+        if (found && clearEnoughToNarrow(*found) &&
+            (!best || found->strength > best->second.strength))
             best = {pace, *found};
     }
     return best;
@@ -153,7 +146,7 @@ bool keepsInStep(const Series& a, const Series& b, double from, double to, doubl
         const auto match =
             lineUp(a.slice(starts[end], third),
                    b.slice(starts[end] + ahead - margin, third + 2 * margin), margin + 0.5);
-        if (!match || !clearEnough(*match))
+        if (!match || !clearEnoughToNarrow(*match))
             return false;
         found[end] = match->secondAhead;
     }
@@ -201,7 +194,7 @@ std::optional<Result> searchWithDrift(By by, const File& first, const File& seco
             return std::nullopt;
         result.strength = std::min(result.strength, found->match.strength);
         result.uniqueness = std::min(result.uniqueness, found->match.uniqueness);
-        result.clear = result.clear && clearEnough(found->match) &&
+        result.clear = result.clear && clearEnoughToNarrow(found->match) &&
                        std::abs(found->match.secondAhead - ahead) <= kWindowMargin;
         moments[end] = found->moment;
         seconds[end] = (found->moment + found->match.secondAhead) * pace;
