@@ -139,7 +139,6 @@ private:
     void prepareWaitingCore();
     void holdLittle(mpv_handle* core, bool waiting);
     void sendToStart(MpvCoreState& state);
-    void releaseDecoder(MpvCoreState& state);
     void openDecoderAgain(MpvCoreState& state);
     void switchCores();
     /// Switches when the last frame of the pass has been shown for its time, rather than when

@@ -70,16 +70,6 @@ void MpvEngine::sendToStart(MpvCoreState& state)
     commandAsync(state.core.get(), {"seek", "0", "absolute+exact"});
 }
 
-void MpvEngine::releaseDecoder(MpvCoreState& state)
-{
-    // The core that showed the last pass kept every picture its decoder ever needed, and waits
-    // now for a whole pass needing one: a decoder opened anew holds only what the first picture
-    // takes. Asked before the seek, which then goes to the start with it (reopening seeks to the
-    // frame showing, and a later seek replaces that one).
-    if (!m_options.hardwareDecoding)
-        openDecoderAgain(state);
-}
-
 void MpvEngine::openDecoderAgain(MpvCoreState& state)
 {
     // A change of hwdec makes mpv open the decoder again, with the options as they are now, and
@@ -114,7 +104,12 @@ void MpvEngine::switchCores()
     emit shownCoreChanged();
     holdLittle(m_shown.core.get(), false);
     holdLittle(m_waiting.core.get(), true);
-    releaseDecoder(m_waiting);
+    // The core that showed the last pass kept every picture its decoder ever needed, and waits
+    // now for a whole pass needing one: a decoder opened anew holds only what the first picture
+    // takes. Asked before the seek, which then goes to the start with it (reopening seeks to the
+    // frame showing, and a later seek replaces that one).
+    if (!m_options.hardwareDecoding)
+        openDecoderAgain(m_waiting);
     sendToStart(m_waiting);
     emit positionChanged(m_shown.position);
     emit playbackRestarted();

@@ -82,9 +82,9 @@ void PixelReadout::pointTo(std::optional<QPointF> at)
 
 void PixelReadout::place()
 {
-    const QRect area = pictureArea();
     if (!m_pointer)
         return;
+    const QRect area = pictureArea();
     // Below and right of the pointer, or on the other side where the picture ends.
     QPoint at = m_pointer->toPoint() + QPoint(kBesidePointer, kBesidePointer);
     if (at.x() + width() > area.left() + area.width())

@@ -76,11 +76,16 @@ QString valuesText(const PixelValues& v)
         .arg(v.blue);
 }
 
-/// The note beside the pointer over a pane, while it shows.
+/// The note beside the pointer over a picture (a pane's, or the wipe view), while it shows.
+QString readoutOver(const QWidget& picture)
+{
+    const auto* readout = picture.findChild<QLabel*>("pixelReadout");
+    return readout && readout->isVisible() ? readout->text() : QString();
+}
+
 QString readoutOver(MpvPlayer& player)
 {
-    const auto* readout = player.videoSurface().widget()->findChild<QLabel*>("pixelReadout");
-    return readout && readout->isVisible() ? readout->text() : QString();
+    return readoutOver(*player.videoSurface().widget());
 }
 
 /// Both panes linked and paused at frame 10 of the 8-bit pattern (left) and its 10-bit copy
@@ -174,9 +179,6 @@ private slots:
         Window& window = pair.window;
         QVERIFY(pair.atFrame10());
         QWidget* picture = asking.videoSurface().widget();
-        const auto expected = [&](QPointF at, bool rightMirrored) {
-            return pair.expected(at, rightMirrored);
-        };
         const auto pointTo = [&](QPoint at) {
             QTest::mouseMove(picture, at);
             return transport::pictureAt(asking.engine().view(), at, picture->size(),
@@ -185,7 +187,7 @@ private slots:
 
         QTest::keyClick(&asking, Qt::Key_C);
         QPointF at = pointTo(QPoint(picture->width() / 3, picture->height() / 2));
-        QTRY_COMPARE_WITH_TIMEOUT(readoutOver(asking), expected(at, false), kPlayerTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(readoutOver(asking), pair.expected(at, false), kPlayerTimeoutMs);
         QVERIFY(readoutOver(asking).contains("10-bit"));
 
         // Pixel for pixel around the pointer, in both panes: the pixel under it stays.
@@ -201,7 +203,7 @@ private slots:
         // The right pane mirrored: its pixel is the one across its picture.
         window.right().engine().setMirrored(true);
         at = pointTo(QPoint(picture->width() / 4, picture->height() / 3));
-        QTRY_COMPARE_WITH_TIMEOUT(readoutOver(asking), expected(at, true), kPlayerTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(readoutOver(asking), pair.expected(at, true), kPlayerTimeoutMs);
 
         // Off again: the note goes. On while both play, it follows their frames.
         QTest::keyClick(&asking, Qt::Key_C);
@@ -231,11 +233,7 @@ private slots:
         QTest::mouseMove(wipe, point);
         const QPointF at = transport::pictureAt(first.engine().view(), point, picture.size(),
                                                 first.engine().videoSize());
-        const auto readout = [wipe] {
-            const auto* note = wipe->findChild<QLabel*>("pixelReadout");
-            return note && note->isVisible() ? note->text() : QString();
-        };
-        QTRY_COMPARE_WITH_TIMEOUT(readout(), pair.expected(at, false), kPlayerTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(readoutOver(*wipe), pair.expected(at, false), kPlayerTimeoutMs);
 
         // Pixel for pixel, as the view shows the picture: a picture smaller than the view is
         // shown at its own size, so `1` takes a zoomed view back to that.
