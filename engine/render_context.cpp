@@ -59,6 +59,7 @@ RenderContext::RenderContext(MpvEngine& engine, Contexts contexts)
     : m_engine(engine)
     , m_contexts(std::move(contexts))
 {
+    followShownCore();
 }
 
 RenderContext::~RenderContext()
@@ -98,13 +99,14 @@ RenderContext::openGL(MpvEngine& engine, GetProcAddress getProcAddress, void* x1
     return std::unique_ptr<RenderContext>(new RenderContext(engine, std::move(contexts)));
 }
 
-mpv_render_context* RenderContext::shown() const
+void RenderContext::followShownCore()
 {
+    mpv_render_context* shown = m_contexts.front().second;
     for (const auto& [core, context] : m_contexts) {
         if (core == m_engine.handle())
-            return context;
+            shown = context;
     }
-    return m_contexts.front().second;
+    m_shown = shown;
 }
 
 void RenderContext::setUpdateCallback(void (*callback)(void* data), void* data)
@@ -116,9 +118,10 @@ void RenderContext::setUpdateCallback(void (*callback)(void* data), void* data)
 bool RenderContext::hasNewFrame()
 {
     bool shownHasFrame = false;
+    mpv_render_context* const showing = shown();
     for (const auto& [core, context] : m_contexts) {
         const bool newFrame = mpv_render_context_update(context) & MPV_RENDER_UPDATE_FRAME;
-        if (core == m_engine.handle())
+        if (context == showing)
             shownHasFrame = newFrame;
         else if (newFrame)
             skip(context); // held, undrawn, until its core shows

@@ -2,6 +2,7 @@
 
 #include <QSize>
 
+#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <utility>
@@ -17,8 +18,9 @@ class MpvEngine;
 /// Where an engine's frames are drawn for a view: by the CPU into memory, or by OpenGL into a
 /// framebuffer. It draws the core the engine shows; the frames of a core that waits are taken
 /// without drawing, so that it holds its first picture ready. None of its calls waits for a
-/// frame's display time: both players draw on the GUI thread, and one waiting would stall the
-/// other's frames and the loop restart. It must go before the engine it was made from.
+/// frame's display time: one waiting would stall the frames of the other player and the loop
+/// restart. Its drawing calls may run on a thread of their own (one at a time); the others run
+/// on the GUI thread. It must go before the engine it was made from.
 class RenderContext {
 public:
     using GetProcAddress = void* (*)(void* context, const char* name);
@@ -36,6 +38,8 @@ public:
     /// `callback` runs on one of the engine's threads whenever there may be something new to
     /// draw: it may only post to the GUI thread.
     void setUpdateCallback(void (*callback)(void* data), void* data);
+    /// Draws the core the engine shows now: called on the GUI thread when it changes.
+    void followShownCore();
     /// Whether the core showing has a new frame ready to be drawn.
     bool hasNewFrame();
 
@@ -49,10 +53,12 @@ public:
 private:
     using Contexts = std::vector<std::pair<mpv_handle*, mpv_render_context*>>;
     RenderContext(MpvEngine& engine, Contexts contexts);
-    mpv_render_context* shown() const;
+    mpv_render_context* shown() const { return m_shown.load(); }
 
     MpvEngine& m_engine;
     Contexts m_contexts;
+    // Read by the thread that draws, set on the GUI thread, where the engine switches cores.
+    std::atomic<mpv_render_context*> m_shown = nullptr;
 };
 
 } // namespace tandemo

@@ -67,6 +67,7 @@ void GlVideoView::initializeGL()
     m_context->setUpdateCallback(&GlVideoView::onRenderUpdate, this);
     // The core that shows now holds its first picture ready: it is drawn at once.
     connect(&m_engine, &PlayerEngine::shownCoreChanged, this, [this] {
+        m_context->followShownCore();
         if (m_offscreenSize.isEmpty())
             update();
         else

@@ -2,22 +2,21 @@
 
 #include "engine/queued_wakeup.h"
 #include "engine/render_context.h"
-#include "video/aligned_frame_buffer.h"
+#include "video/render_thread.h"
 #include "video/video_surface.h"
 
 #include <QWidget>
 
 #include <memory>
-#include <optional>
 
 namespace tandemo {
 
 class PlayerEngine;
 
 /// Video drawn by mpv's software renderer, used wherever OpenGL would itself run on the CPU: there
-/// it costs a fraction of the CPU. On screen, mpv draws each frame straight into the window's
-/// backing store while the view paints; offscreen and where that store is not a plain image, it
-/// draws into an aligned memory buffer.
+/// it costs a fraction of the CPU. mpv draws and scales each frame on a thread of the view's own;
+/// the view then only copies the finished picture onto the screen, or hands it out to a view that
+/// shows it elsewhere.
 class SoftwareVideoView : public QWidget, public VideoSurface {
     Q_OBJECT
 public:
@@ -37,30 +36,28 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    struct Target {
-        unsigned char* pixels = nullptr;
-        QSize size;
-        std::size_t stride = 0;
-        const char* format = nullptr; // mpv's name for the pixel layout
-        // Something reads the fourth byte of each pixel as alpha (Qt itself, or a compositor),
-        // which mpv leaves unset for a video without alpha of its own.
-        bool readsAlpha = false;
-    };
-
     static void onRenderUpdate(void* view);
     void handleRenderUpdate();
+    void showFinished();
     void showOtherCore();
-    bool render(const Target& target);
-    bool renderIntoBuffer(QSize size);
-    void renderOffscreen();
-    void skipFrame();
-    std::optional<Target> backingStoreTarget(QPainter& painter) const;
+    /// Tells the render thread the size to draw at, and whether anything shows what it draws.
+    bool updateTarget();
+    void drawAgain();
+    QSize pixelSize() const;
 
     std::unique_ptr<RenderContext> m_context;
-    AlignedFrameBuffer m_buffer;
-    QueuedWakeup m_wakeup;
+    std::unique_ptr<RenderThread> m_renderer;
+    QueuedWakeup m_frameWakeup;
+    QueuedWakeup m_finishedWakeup;
     bool m_hasFrame = false;
     bool m_framePending = false;
+    // A frame went undrawn (nothing showed it): the next paint has it drawn.
+    bool m_skipped = false;
+    // The other core shows: its first picture is painted as soon as it is drawn.
+    bool m_paintAtOnce = false;
+    // The window's backing store keeps alpha (the pictures must then be opaque); until the first
+    // paint tells, it is taken to.
+    bool m_storeKeepsAlpha = true;
     QSize m_offscreenSize;
 };
 

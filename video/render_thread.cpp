@@ -1,0 +1,121 @@
+#include "video/render_thread.h"
+
+#include "engine/render_context.h"
+
+#include <utility>
+
+namespace tandemo {
+
+namespace {
+
+/// Sets the alpha of every pixel to opaque. Qt copies a 32-bit RGB picture as it is into a
+/// window's premultiplied backing store (as on Wayland), and a compositor that takes the window's
+/// pixels as they are (weston's pixman renderer does) would show the video as a hole.
+void makeOpaque(AlignedFrameBuffer& picture)
+{
+    const QSize size = picture.size();
+    for (int y = 0; y < size.height(); ++y) {
+        auto* line = reinterpret_cast<quint32*>(picture.data() + std::size_t(y) * picture.stride());
+        for (int x = 0; x < size.width(); ++x)
+            line[x] |= 0xff000000u; // alpha is the high byte of Qt's 32-bit ARGB
+    }
+}
+
+} // namespace
+
+RenderThread::RenderThread(RenderContext& context, std::function<void()> finished)
+    : m_context(context)
+    , m_finished(std::move(finished))
+    , m_thread([this] { run(); })
+{
+}
+
+RenderThread::~RenderThread()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_quit = true;
+    }
+    m_wake.notify_one();
+    m_thread.join();
+}
+
+void RenderThread::setTarget(QSize size, bool drawing, bool opaque)
+{
+    std::lock_guard lock(m_mutex);
+    m_target = {size, drawing, opaque};
+}
+
+void RenderThread::checkForFrame()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_check = true;
+    }
+    m_wake.notify_one();
+}
+
+void RenderThread::drawAgain()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_again = true;
+    }
+    m_wake.notify_one();
+}
+
+bool RenderThread::takeFinished()
+{
+    std::lock_guard lock(m_mutex);
+    if (m_busy || !std::exchange(m_hasFinished, false))
+        return false;
+    std::swap(m_shown, m_drawingBuffer);
+    return true;
+}
+
+void RenderThread::run()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_quit || m_check || m_again; });
+        if (m_quit)
+            return;
+        const bool check = std::exchange(m_check, false);
+        const bool again = std::exchange(m_again, false);
+        const Target target = m_target;
+        // A picture not yet taken is drawn over: the newer one is the one to show.
+        m_busy = true;
+        lock.unlock();
+        const Outcome outcome = serve(check, again, target);
+        lock.lock();
+        m_busy = false;
+        if (outcome != Outcome::Untouched)
+            m_hasFinished = outcome == Outcome::Drawn;
+        if (outcome == Outcome::Drawn) {
+            lock.unlock();
+            m_finished();
+            lock.lock();
+        }
+    }
+}
+
+RenderThread::Outcome RenderThread::serve(bool check, bool again, const Target& target)
+{
+    const bool newFrame = check && m_context.hasNewFrame();
+    if (!newFrame && !again)
+        return Outcome::Untouched;
+    if (!target.drawing || target.size.isEmpty()) {
+        if (newFrame)
+            m_context.skipFrame();
+        return Outcome::Untouched;
+    }
+    m_drawingBuffer.resize(target.size);
+    if (!m_context.drawInto(m_drawingBuffer.data(), target.size, m_drawingBuffer.stride(),
+                            AlignedFrameBuffer::mpvPixelFormat()))
+        return Outcome::Failed;
+    if (target.opaque)
+        makeOpaque(m_drawingBuffer);
+    return Outcome::Drawn;
+}
+
+} // namespace tandemo
