@@ -138,6 +138,9 @@ private:
     void applyLoopMode();
     void prepareWaitingCore();
     void holdLittle(mpv_handle* core, bool waiting);
+    /// Has the shown core hand its frames over ahead of their time, to be shown when due; a
+    /// waiting core hands them over on time, as it must show its first picture first.
+    void handOverAhead(mpv_handle* core, bool shown);
     void sendToStart(MpvCoreState& state);
     void openDecoderAgain(MpvCoreState& state);
     void switchCores();
@@ -180,6 +183,8 @@ private:
     // The file being played cannot loop through the waiting core: it failed there, or this
     // pane could not decode in time.
     bool m_seekingLoopOnly = false;
+    // How far ahead of its time the shown core hands a frame over; its position moves as early.
+    int m_handedOverAheadMs = 0;
     // The waiting core has no render context: it never shows, whatever the file.
     bool m_waitingCannotShow = false;
     // The file loaded in the waiting core, when it has one.
@@ -195,6 +200,8 @@ private:
     double m_speed = 1.0;
     double m_speedNudge = 1.0;
     // The id of the reply to the save of a frame.
+    // Enough to draw a picture at any pane's size, not so much that a core waits long on it.
+    static constexpr int kHandedOverAheadMs = 20;
     static constexpr std::uint64_t kFrameSaveRequest = 1000;
     // The id of the reply to the last setting made while a file waits at its hook.
     static constexpr std::uint64_t kDecodingSetRequest = 1002;

@@ -14,7 +14,9 @@ namespace {
 
 // The core that shows next is let go a little before the last picture's time is up, as mpv
 // takes a few milliseconds to start playing: its second picture then comes on time too.
-constexpr int kStartAheadMs = 10;
+constexpr int kStartAheadMs = 13;
+// How long the switch takes to show the first picture of the core that takes over.
+constexpr int kDrawnAtTakeOverMs = 8;
 
 } // namespace
 
@@ -63,6 +65,14 @@ void MpvEngine::holdLittle(mpv_handle* core, bool waiting)
     commandAsync(core, {"set", "demuxer-readahead-secs", waiting ? "0" : "1"});
 }
 
+void MpvEngine::handOverAhead(mpv_handle* core, bool shown)
+{
+    if (m_handedOverAheadMs == 0)
+        return;
+    const QByteArray ahead = QByteArray::number(shown ? m_handedOverAheadMs / 1000.0 : 0.0);
+    commandAsync(core, {"set", "video-timing-offset", ahead.constData()});
+}
+
 void MpvEngine::sendToStart(MpvCoreState& state)
 {
     state.restarted = false;
@@ -104,6 +114,8 @@ void MpvEngine::switchCores()
     emit shownCoreChanged();
     holdLittle(m_shown.core.get(), false);
     holdLittle(m_waiting.core.get(), true);
+    handOverAhead(m_shown.core.get(), true);
+    handOverAhead(m_waiting.core.get(), false);
     // The core that showed the last pass kept every picture its decoder ever needed, and waits
     // now for a whole pass needing one: a decoder opened anew holds only what the first picture
     // takes. Asked before the seek, which then goes to the start with it (reopening seeks to the
@@ -151,8 +163,9 @@ void MpvEngine::switchAfterLastFrame()
         holdWaitingCore();
         return;
     }
-    // The position changes as a frame is shown: the last one shows until the end of the file.
-    switchAfter(int(std::lround(left / (m_speed * m_speedNudge) * 1000)));
+    // The position changes as a frame is handed over: the last one shows until the end of the
+    // file.
+    switchAfter(int(std::lround(left / (m_speed * m_speedNudge) * 1000)) + m_handedOverAheadMs);
 }
 
 void MpvEngine::finishPass()
@@ -170,7 +183,10 @@ void MpvEngine::finishPass()
 
 void MpvEngine::switchAfter(int ms)
 {
-    m_lastFrameShown.start(ms);
+    // Drawn ahead, pictures show on time, all but the other core's first one: that is drawn only
+    // as the core takes over, which takes a few milliseconds.
+    const int drawnAtTakeOver = m_handedOverAheadMs > 0 ? kDrawnAtTakeOverMs : 0;
+    m_lastFrameShown.start(std::max(0, ms - drawnAtTakeOver));
     m_nextPassStarts.start(std::max(0, ms - kStartAheadMs));
 }
 

@@ -46,7 +46,14 @@ MediaFacts MpvEngine::facts() const
 
 std::unique_ptr<RenderContext> MpvEngine::softwareRenderContext()
 {
-    return RenderContext::software(*this);
+    std::unique_ptr<RenderContext> context = RenderContext::software(*this);
+    // The software view draws on a thread of its own, ahead of time, and shows frames when due:
+    // drawing then no longer makes them late, by a varying few milliseconds.
+    if (context) {
+        m_handedOverAheadMs = kHandedOverAheadMs;
+        handOverAhead(m_shown.core.get(), true);
+    }
+    return context;
 }
 
 std::unique_ptr<RenderContext>

@@ -32,11 +32,16 @@ constexpr MpvOption kEmbeddedOptions[] = {
     // Keep the video's aspect; shrink a large video to fit but never enlarge a small one.
     {"keepaspect", "yes"},
     {"video-unscaled", kSmallPicturesUnscaled},
-    // Hand each frame to the renderer when it is due, not ahead of time: the views draw a frame
-    // as soon as they get it (a render call that waited for the due time would stall the other
-    // player), so a frame handed over early would be shown early, and the first frame after each
-    // loop restart only in passing.
+    // Hand each frame to the renderer when it is due, not ahead of time: a view that draws a frame
+    // as soon as it gets it would show an early one early, and a waiting core's first picture
+    // after each loop restart only in passing. The engine lets the shown core of a view that
+    // draws ahead and waits for the due time (the software view, on its own thread) hand its
+    // frames over earlier.
     {"video-timing-offset", "0"},
+    // Decode one picture ahead instead of two (durations then come from the file's frame rate,
+    // which only frame dropping uses): a 1080p picture less in every core, some 16 MiB for two
+    // panes with their waiting cores, without a change in smoothness or at the loop.
+    {"video-latency-hacks", "yes"},
     // Keep what was read in the demuxer cache, so the jump back to the start at a loop's end is
     // served from memory instead of a new read and a fresh demuxer start. A short clip up to
     // 16 MiB (some 8 s of 1080p) loops entirely from memory; a larger file is read ahead only,

@@ -130,10 +130,10 @@ bool RenderContext::hasNewFrame()
 }
 
 bool RenderContext::drawInto(unsigned char* pixels, QSize size, std::size_t stride,
-                             const char* format)
+                             const char* format, bool untilDue)
 {
     int surfaceSize[2] = {size.width(), size.height()};
-    int blockForTargetTime = 0;
+    int blockForTargetTime = untilDue ? 1 : 0;
     mpv_render_param params[] = {
         {MPV_RENDER_PARAM_SW_SIZE, surfaceSize},
         {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>(format)},

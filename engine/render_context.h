@@ -44,7 +44,10 @@ public:
     bool hasNewFrame();
 
     /// Draws the current frame at `size` into memory laid out as `format` (mpv's name for it).
-    bool drawInto(unsigned char* pixels, QSize size, std::size_t stride, const char* format);
+    /// With `untilDue`, a new frame handed over ahead of its time is drawn at once, and the call
+    /// returns when it is due (only where nothing else waits on the calling thread).
+    bool drawInto(unsigned char* pixels, QSize size, std::size_t stride, const char* format,
+                  bool untilDue = false);
     /// Draws the current frame into the framebuffer, flipped as GL's origin is at the bottom.
     bool drawInto(unsigned framebuffer, QSize size);
     /// Takes the current frame without drawing it, so that the engine goes on.

@@ -67,9 +67,9 @@ void RenderThread::drawAgain()
 bool RenderThread::takeFinished()
 {
     std::lock_guard lock(m_mutex);
-    if (m_busy || !std::exchange(m_hasFinished, false))
+    if (!std::exchange(m_hasFinished, false))
         return false;
-    std::swap(m_shown, m_drawingBuffer);
+    std::swap(m_shown, m_finishedBuffer);
     return true;
 }
 
@@ -83,15 +83,13 @@ void RenderThread::run()
         const bool check = std::exchange(m_check, false);
         const bool again = std::exchange(m_again, false);
         const Target target = m_target;
-        // A picture not yet taken is drawn over: the newer one is the one to show.
-        m_busy = true;
         lock.unlock();
-        const Outcome outcome = serve(check, again, target);
+        const bool drawn = serve(check, again, target);
         lock.lock();
-        m_busy = false;
-        if (outcome != Outcome::Untouched)
-            m_hasFinished = outcome == Outcome::Drawn;
-        if (outcome == Outcome::Drawn) {
+        if (drawn) {
+            // A picture not yet taken is replaced: the newer one is the one to show.
+            std::swap(m_drawingBuffer, m_finishedBuffer);
+            m_hasFinished = true;
             lock.unlock();
             m_finished();
             lock.lock();
@@ -99,23 +97,24 @@ void RenderThread::run()
     }
 }
 
-RenderThread::Outcome RenderThread::serve(bool check, bool again, const Target& target)
+bool RenderThread::serve(bool check, bool again, const Target& target)
 {
     const bool newFrame = check && m_context.hasNewFrame();
     if (!newFrame && !again)
-        return Outcome::Untouched;
+        return false;
     if (!target.drawing || target.size.isEmpty()) {
         if (newFrame)
             m_context.skipFrame();
-        return Outcome::Untouched;
+        return false;
     }
     m_drawingBuffer.resize(target.size);
+    // A new frame comes ahead of its time: drawn now, it is handed out as it is due.
     if (!m_context.drawInto(m_drawingBuffer.data(), target.size, m_drawingBuffer.stride(),
-                            AlignedFrameBuffer::mpvPixelFormat()))
-        return Outcome::Failed;
+                            AlignedFrameBuffer::mpvPixelFormat(), /*untilDue=*/newFrame))
+        return false;
     if (target.opaque)
         makeOpaque(m_drawingBuffer);
-    return Outcome::Drawn;
+    return true;
 }
 
 } // namespace tandemo

@@ -15,8 +15,9 @@ class RenderContext;
 
 /// Draws an engine's pictures on a thread of its own, so that scaling a picture never waits
 /// behind the GUI, nor the GUI behind it: the GUI thread only asks for pictures and shows the
-/// ones finished. Two buffers take turns, the one drawn into and the one the GUI shows; they are
-/// swapped when the GUI takes a finished picture, never while one is being drawn.
+/// ones finished. Three buffers take turns: the one being drawn, the one finished last, and the
+/// one the GUI shows. Neither side ever waits for the other, and a picture finished while the
+/// GUI is busy is still there when the thread draws the next one.
 ///
 /// All calls but the constructor's callback are made on the GUI thread. The context must
 /// outlive this object, and nothing else may use it meanwhile.
@@ -39,8 +40,7 @@ public:
     /// Draws the current frame again: another core shows, or the size changed.
     void drawAgain();
 
-    /// Takes the picture finished last, if there is a newer one than shown() and no other is
-    /// being drawn over it: true if so. (The thread tells when it finishes that one.)
+    /// Takes the picture finished last, if there is a newer one than shown(): true if so.
     bool takeFinished();
     /// The picture the GUI shows; stays as it is until the next takeFinished().
     const AlignedFrameBuffer& shown() const { return m_shown; }
@@ -52,8 +52,8 @@ private:
         bool drawing = true;
         bool opaque = true;
     };
-    enum class Outcome { Untouched, Drawn, Failed };
-    Outcome serve(bool check, bool again, const Target& target);
+    /// Whether a picture was drawn into m_drawingBuffer.
+    bool serve(bool check, bool again, const Target& target);
 
     RenderContext& m_context;
     std::function<void()> m_finished;
@@ -65,9 +65,9 @@ private:
     bool m_quit = false;
     Target m_target;
     bool m_hasFinished = false;
-    bool m_busy = false; // m_drawingBuffer is being drawn into
+    AlignedFrameBuffer m_finishedBuffer; // under m_mutex
 
-    AlignedFrameBuffer m_drawingBuffer; // the render thread's while busy, else under m_mutex
+    AlignedFrameBuffer m_drawingBuffer; // the render thread's own
     AlignedFrameBuffer m_shown;         // the GUI thread's own
     std::thread m_thread;
 };
