@@ -199,9 +199,9 @@ private:
     int m_seeksSinceRestart = 0;
     double m_speed = 1.0;
     double m_speedNudge = 1.0;
-    // The id of the reply to the save of a frame.
     // Enough to draw a picture at any pane's size, not so much that a core waits long on it.
     static constexpr int kHandedOverAheadMs = 20;
+    // The id of the reply to the save of a frame.
     static constexpr std::uint64_t kFrameSaveRequest = 1000;
     // The id of the reply to the last setting made while a file waits at its hook.
     static constexpr std::uint64_t kDecodingSetRequest = 1002;

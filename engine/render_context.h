@@ -17,10 +17,10 @@ class MpvEngine;
 
 /// Where an engine's frames are drawn for a view: by the CPU into memory, or by OpenGL into a
 /// framebuffer. It draws the core the engine shows; the frames of a core that waits are taken
-/// without drawing, so that it holds its first picture ready. None of its calls waits for a
-/// frame's display time: one waiting would stall the frames of the other player and the loop
-/// restart. Its drawing calls may run on a thread of their own (one at a time); the others run
-/// on the GUI thread. It must go before the engine it was made from.
+/// without drawing, so that it holds its first picture ready. Its drawing calls may run on a
+/// thread of their own (one at a time), and only there may one wait for a frame's display time
+/// (on the GUI thread that would stall the other player's frames and the loop restart); the
+/// others run on the GUI thread. It must go before the engine it was made from.
 class RenderContext {
 public:
     using GetProcAddress = void* (*)(void* context, const char* name);

@@ -73,6 +73,12 @@ bool RenderThread::takeFinished()
     return true;
 }
 
+bool RenderThread::hasUndrawnFrame()
+{
+    std::lock_guard lock(m_mutex);
+    return m_undrawnFrame;
+}
+
 void RenderThread::run()
 {
     std::unique_lock lock(m_mutex);
@@ -84,9 +90,11 @@ void RenderThread::run()
         const bool again = std::exchange(m_again, false);
         const Target target = m_target;
         lock.unlock();
-        const bool drawn = serve(check, again, target);
+        const Outcome outcome = serve(check, again, target);
         lock.lock();
-        if (drawn) {
+        if (outcome != Outcome::Nothing)
+            m_undrawnFrame = outcome == Outcome::Skipped;
+        if (outcome == Outcome::Drawn) {
             // A picture not yet taken is replaced: the newer one is the one to show.
             std::swap(m_drawingBuffer, m_finishedBuffer);
             m_hasFinished = true;
@@ -97,24 +105,25 @@ void RenderThread::run()
     }
 }
 
-bool RenderThread::serve(bool check, bool again, const Target& target)
+RenderThread::Outcome RenderThread::serve(bool check, bool again, const Target& target)
 {
     const bool newFrame = check && m_context.hasNewFrame();
     if (!newFrame && !again)
-        return false;
+        return Outcome::Nothing;
     if (!target.drawing || target.size.isEmpty()) {
-        if (newFrame)
-            m_context.skipFrame();
-        return false;
+        if (!newFrame)
+            return Outcome::Nothing;
+        m_context.skipFrame();
+        return Outcome::Skipped;
     }
     m_drawingBuffer.resize(target.size);
     // A new frame comes ahead of its time: drawn now, it is handed out as it is due.
     if (!m_context.drawInto(m_drawingBuffer.data(), target.size, m_drawingBuffer.stride(),
                             AlignedFrameBuffer::mpvPixelFormat(), /*untilDue=*/newFrame))
-        return false;
+        return Outcome::Nothing;
     if (target.opaque)
         makeOpaque(m_drawingBuffer);
-    return true;
+    return Outcome::Drawn;
 }
 
 } // namespace tandemo

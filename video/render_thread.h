@@ -42,6 +42,8 @@ public:
 
     /// Takes the picture finished last, if there is a newer one than shown(): true if so.
     bool takeFinished();
+    /// Whether the current frame was taken without being drawn (nothing showed it then).
+    bool hasUndrawnFrame();
     /// The picture the GUI shows; stays as it is until the next takeFinished().
     const AlignedFrameBuffer& shown() const { return m_shown; }
 
@@ -52,8 +54,8 @@ private:
         bool drawing = true;
         bool opaque = true;
     };
-    /// Whether a picture was drawn into m_drawingBuffer.
-    bool serve(bool check, bool again, const Target& target);
+    enum class Outcome { Nothing, Drawn, Skipped };
+    Outcome serve(bool check, bool again, const Target& target);
 
     RenderContext& m_context;
     std::function<void()> m_finished;
@@ -65,6 +67,7 @@ private:
     bool m_quit = false;
     Target m_target;
     bool m_hasFinished = false;
+    bool m_undrawnFrame = false;
     AlignedFrameBuffer m_finishedBuffer; // under m_mutex
 
     AlignedFrameBuffer m_drawingBuffer; // the render thread's own

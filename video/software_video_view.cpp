@@ -49,8 +49,7 @@ void SoftwareVideoView::handleRenderUpdate()
         return;
     // Nothing will paint a minimised or hidden window: its frames are taken without drawing, or
     // the engine waits for them and its playback stalls. Showing it draws the current one.
-    if (!updateTarget())
-        m_skipped = true;
+    updateTarget();
     m_renderer->checkForFrame();
 }
 
@@ -111,7 +110,6 @@ QSize SoftwareVideoView::pixelSize() const
 void SoftwareVideoView::clear()
 {
     m_hasFrame = false;
-    m_skipped = false;
     update();
 }
 
@@ -151,7 +149,7 @@ void SoftwareVideoView::paintEvent(QPaintEvent*)
     if (!picture || picture->isEmpty()) {
         painter.fillRect(rect(), Qt::black);
         // The first frames came while nothing showed them: the current one is drawn now.
-        if (m_renderer && m_offscreenSize.isEmpty() && std::exchange(m_skipped, false)) {
+        if (m_renderer && m_offscreenSize.isEmpty() && m_renderer->hasUndrawnFrame()) {
             updateTarget();
             m_renderer->drawAgain();
         }
@@ -159,7 +157,7 @@ void SoftwareVideoView::paintEvent(QPaintEvent*)
     }
     QImage frame = picture->image();
     frame.setDevicePixelRatio(devicePixelRatioF());
-    const bool stale = std::exchange(m_skipped, false) || frame.size() != pixelSize();
+    const bool stale = frame.size() != pixelSize() || m_renderer->hasUndrawnFrame();
     if (!stale) {
         painter.drawImage(QPoint(0, 0), frame);
         if (std::exchange(m_framePending, false))

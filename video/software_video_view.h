@@ -51,8 +51,6 @@ private:
     QueuedWakeup m_finishedWakeup;
     bool m_hasFrame = false;
     bool m_framePending = false;
-    // A frame went undrawn (nothing showed it): the next paint has it drawn.
-    bool m_skipped = false;
     // The other core shows: its first picture is painted as soon as it is drawn.
     bool m_paintAtOnce = false;
     // The window's backing store keeps alpha (the pictures must then be opaque); until the first
