@@ -276,8 +276,12 @@ private slots:
     {
         auto player = makePlayer();
         QVERIFY(player);
+        QSignalSpy frames(player.get(), &MpvPlayer::frameRendered);
         auto* hint = player->findChild<QLabel*>("emptyPaneHint");
         QVERIFY(hint && hint->isVisible());
+        // Without a file there is no picture to tell of.
+        QTest::qWait(300);
+        QCOMPARE(frames.count(), 0);
         QCOMPARE(hint->text(), "Drop a video here, or right-click for Open\u2026");
         QVERIFY(player->videoSurface().widget()->rect().contains(hint->geometry().center()));
 
