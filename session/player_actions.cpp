@@ -58,7 +58,7 @@ void PlayerActions::seekAloneTo(double seconds)
 
 void PlayerActions::seekAloneBy(double seconds)
 {
-    seekAloneTo(std::max(0.0, m_engine.position() + seconds));
+    seekAloneTo(std::max(0.0, m_engine.destination() + seconds));
 }
 
 void PlayerActions::stepFrameAlone(bool forward)
@@ -66,10 +66,11 @@ void PlayerActions::stepFrameAlone(bool forward)
     if (m_engine.isIdle())
         return;
     const double frame = frameDuration(m_engine);
+    // The engine steps by one frame's time from where it goes (a step or seek may be under way).
+    const double from = m_engine.destination();
     transport::stepFrame(transport::alone(m_engine), forward);
-    // The engine steps by one frame's time from where it is.
     if (PlayerLink* link = this->link())
-        link->moveAlone(&m_engine, m_engine.position() + (forward ? frame : -frame));
+        link->moveAlone(&m_engine, from + (forward ? frame : -frame));
 }
 
 void PlayerActions::setSpeed(double speed)
