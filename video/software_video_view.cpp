@@ -83,7 +83,7 @@ void SoftwareVideoView::showOtherCore()
     drawAgain();
 }
 
-bool SoftwareVideoView::updateTarget()
+void SoftwareVideoView::updateTarget()
 {
     const bool offscreen = !m_offscreenSize.isEmpty();
     const QWindow* window = this->window()->windowHandle();
@@ -91,7 +91,6 @@ bool SoftwareVideoView::updateTarget()
     // A picture shown elsewhere may be drawn anywhere: it is made opaque.
     m_renderer->setTarget(offscreen ? m_offscreenSize : pixelSize(), shows,
                           offscreen || m_storeKeepsAlpha);
-    return shows;
 }
 
 void SoftwareVideoView::drawAgain()

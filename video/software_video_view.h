@@ -41,7 +41,7 @@ private:
     void showFinished();
     void showOtherCore();
     /// Tells the render thread the size to draw at, and whether anything shows what it draws.
-    bool updateTarget();
+    void updateTarget();
     void drawAgain();
     QSize pixelSize() const;
 
