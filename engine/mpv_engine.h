@@ -197,6 +197,9 @@ private:
     // Where the seeks under way go, and how many were sent since the last restart.
     std::optional<double> m_seekingTo;
     int m_seeksSinceRestart = 0;
+    // The only seek sent restarted away from its moment: it is done with the next position,
+    // which mpv may tell only after the restart.
+    bool m_seekLanded = false;
     double m_speed = 1.0;
     double m_speedNudge = 1.0;
     // Enough to draw a picture at any pane's size, not so much that a core waits long on it.

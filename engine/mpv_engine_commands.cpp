@@ -150,6 +150,7 @@ void MpvEngine::seekShown(double seconds, bool exact)
     const QByteArray target = QByteArray::number(seconds, 'f', 6);
     m_shown.restarted = false;
     m_seekingTo = seconds;
+    m_seekLanded = false;
     ++m_seeksSinceRestart;
     commandAsync(m_shown.core.get(),
                  {"seek", target.constData(), exact ? "absolute+exact" : "absolute"});
@@ -160,11 +161,15 @@ void MpvEngine::arriveFromSeek(bool restarted)
     if (!m_seekingTo)
         return;
     // mpv may merge seeks sent while one is under way into one restart: the seek counts as
-    // done once the core is at its moment, or restarts after the only seek sent.
+    // done once the core is at its moment, or with the first position after the only seek sent
+    // restarted (mpv may tell of the restart before that position).
     const bool there = std::abs(m_shown.position - *m_seekingTo) <= 2 * frameDuration(*this);
-    if (there || (restarted && m_seeksSinceRestart <= 1)) {
+    if (there || (!restarted && m_seekLanded)) {
         m_seekingTo.reset();
         m_seeksSinceRestart = 0;
+        m_seekLanded = false;
+    } else if (restarted && m_seeksSinceRestart <= 1) {
+        m_seekLanded = true;
     } else if (restarted) {
         m_seeksSinceRestart = 1;
     }
