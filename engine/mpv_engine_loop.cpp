@@ -14,9 +14,10 @@ namespace {
 
 // The core that shows next is let go a little before the last picture's time is up, as mpv
 // takes a few milliseconds to start playing: its second picture then comes on time too.
-constexpr int kStartAheadMs = 13;
-// How long the switch takes to show the first picture of the core that takes over.
-constexpr int kDrawnAtTakeOverMs = 8;
+constexpr int kStartAheadMs = 5;
+// How long the switch takes to show the first picture of the core that takes over (drawn while
+// it waited, it only has to reach the window).
+constexpr int kTakeOverMs = 3;
 
 } // namespace
 
@@ -183,10 +184,10 @@ void MpvEngine::finishPass()
 
 void MpvEngine::switchAfter(int ms)
 {
-    // Drawn ahead, pictures show on time, all but the other core's first one: that is drawn only
-    // as the core takes over, which takes a few milliseconds.
-    const int drawnAtTakeOver = m_handedOverAheadMs > 0 ? kDrawnAtTakeOverMs : 0;
-    m_lastFrameShown.start(std::max(0, ms - drawnAtTakeOver));
+    // Drawn ahead, pictures show on time; the other core's first one takes a few milliseconds
+    // to reach the window as that core takes over.
+    const int takeOver = m_handedOverAheadMs > 0 ? kTakeOverMs : 0;
+    m_lastFrameShown.start(std::max(0, ms - takeOver));
     m_nextPassStarts.start(std::max(0, ms - kStartAheadMs));
 }
 

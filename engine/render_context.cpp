@@ -18,6 +18,22 @@ void freeAll(std::vector<std::pair<mpv_handle*, mpv_render_context*>>& contexts)
     contexts.clear();
 }
 
+bool draw(mpv_render_context* context, const RenderContext::Picture& picture, bool untilDue)
+{
+    int surfaceSize[2] = {picture.size.width(), picture.size.height()};
+    std::size_t stride = picture.stride;
+    int blockForTargetTime = untilDue ? 1 : 0;
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_SW_SIZE, surfaceSize},
+        {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>(picture.format)},
+        {MPV_RENDER_PARAM_SW_STRIDE, &stride},
+        {MPV_RENDER_PARAM_SW_POINTER, picture.pixels},
+        {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &blockForTargetTime},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    return mpv_render_context_render(context, params) >= 0;
+}
+
 void skip(mpv_render_context* context)
 {
     int skipRendering = 1;
@@ -115,34 +131,46 @@ void RenderContext::setUpdateCallback(void (*callback)(void* data), void* data)
         mpv_render_context_set_update_callback(context, callback, data);
 }
 
-bool RenderContext::hasNewFrame()
+bool RenderContext::hasNewFrame(const Picture* ahead)
 {
     bool shownHasFrame = false;
     mpv_render_context* const showing = shown();
     for (const auto& [core, context] : m_contexts) {
-        const bool newFrame = mpv_render_context_update(context) & MPV_RENDER_UPDATE_FRAME;
-        if (context == showing)
-            shownHasFrame = newFrame;
-        else if (newFrame)
-            skip(context); // held, undrawn, until its core shows
+        if (!(mpv_render_context_update(context) & MPV_RENDER_UPDATE_FRAME))
+            continue;
+        if (context == showing) {
+            shownHasFrame = true;
+            continue;
+        }
+        // Held until its core shows: drawn now, or taken undrawn and drawn as it shows.
+        forgetDrawnAhead(context);
+        if (ahead && draw(context, *ahead, /*untilDue=*/false))
+            m_drawnAhead = context;
+        else
+            skip(context);
     }
     return shownHasFrame;
 }
 
-bool RenderContext::drawInto(unsigned char* pixels, QSize size, std::size_t stride,
-                             const char* format, bool untilDue)
+bool RenderContext::takeDrawnAhead()
 {
-    int surfaceSize[2] = {size.width(), size.height()};
-    int blockForTargetTime = untilDue ? 1 : 0;
-    mpv_render_param params[] = {
-        {MPV_RENDER_PARAM_SW_SIZE, surfaceSize},
-        {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>(format)},
-        {MPV_RENDER_PARAM_SW_STRIDE, &stride},
-        {MPV_RENDER_PARAM_SW_POINTER, pixels},
-        {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &blockForTargetTime},
-        {MPV_RENDER_PARAM_INVALID, nullptr},
-    };
-    return mpv_render_context_render(shown(), params) >= 0;
+    if (!m_drawnAhead || m_drawnAhead != shown())
+        return false;
+    m_drawnAhead = nullptr;
+    return true;
+}
+
+void RenderContext::forgetDrawnAhead(mpv_render_context* context)
+{
+    if (m_drawnAhead == context)
+        m_drawnAhead = nullptr;
+}
+
+bool RenderContext::drawInto(const Picture& picture, bool untilDue)
+{
+    mpv_render_context* const context = shown();
+    forgetDrawnAhead(context);
+    return draw(context, picture, untilDue);
 }
 
 bool RenderContext::drawInto(unsigned framebuffer, QSize size)
@@ -163,7 +191,9 @@ bool RenderContext::drawInto(unsigned framebuffer, QSize size)
 
 void RenderContext::skipFrame()
 {
-    skip(shown());
+    mpv_render_context* const context = shown();
+    forgetDrawnAhead(context);
+    skip(context);
 }
 
 } // namespace tandemo

@@ -16,8 +16,9 @@ namespace tandemo {
 class MpvEngine;
 
 /// Where an engine's frames are drawn for a view: by the CPU into memory, or by OpenGL into a
-/// framebuffer. It draws the core the engine shows; the frames of a core that waits are taken
-/// without drawing, so that it holds its first picture ready. Its drawing calls may run on a
+/// framebuffer. It draws the core the engine shows; the frames of a core that waits are drawn
+/// ahead where the caller keeps a picture for them, else taken without drawing, so that the core
+/// holds its first picture ready. Its drawing calls may run on a
 /// thread of their own (one at a time), and only there may one wait for a frame's display time
 /// (on the GUI thread that would stall the other player's frames and the loop restart); the
 /// others run on the GUI thread. It must go before the engine it was made from.
@@ -40,14 +41,26 @@ public:
     void setUpdateCallback(void (*callback)(void* data), void* data);
     /// Draws the core the engine shows now: called on the GUI thread when it changes.
     void followShownCore();
-    /// Whether the core showing has a new frame ready to be drawn.
-    bool hasNewFrame();
+    /// Memory a picture is drawn into, laid out as `format` (mpv's name for it).
+    struct Picture {
+        unsigned char* pixels = nullptr;
+        QSize size;
+        std::size_t stride = 0;
+        const char* format = nullptr;
+    };
 
-    /// Draws the current frame at `size` into memory laid out as `format` (mpv's name for it).
-    /// With `untilDue`, a new frame handed over ahead of its time is drawn at once, and the call
-    /// returns when it is due (only where nothing else waits on the calling thread).
-    bool drawInto(unsigned char* pixels, QSize size, std::size_t stride, const char* format,
-                  bool untilDue = false);
+    /// Whether the core showing has a new frame ready to be drawn. A new frame of the core that
+    /// waits (the first picture of its pass) is drawn into `ahead` when given, at once, so that
+    /// it shows without a wait as that core takes over; else it is taken undrawn.
+    bool hasNewFrame(const Picture* ahead = nullptr);
+    /// Whether the picture last drawn ahead is the current frame of the core that shows now,
+    /// still as drawn: it is taken, and then shows in place of a new drawing.
+    bool takeDrawnAhead();
+
+    /// Draws the current frame into `picture`. With `untilDue`, a new frame handed over ahead of
+    /// its time is drawn at once, and the call returns when it is due (only where nothing else
+    /// waits on the calling thread).
+    bool drawInto(const Picture& picture, bool untilDue = false);
     /// Draws the current frame into the framebuffer, flipped as GL's origin is at the bottom.
     bool drawInto(unsigned framebuffer, QSize size);
     /// Takes the current frame without drawing it, so that the engine goes on.
@@ -57,11 +70,14 @@ private:
     using Contexts = std::vector<std::pair<mpv_handle*, mpv_render_context*>>;
     RenderContext(MpvEngine& engine, Contexts contexts);
     mpv_render_context* shown() const { return m_shown.load(); }
+    void forgetDrawnAhead(mpv_render_context* context);
 
     MpvEngine& m_engine;
     Contexts m_contexts;
     // Read by the thread that draws, set on the GUI thread, where the engine switches cores.
     std::atomic<mpv_render_context*> m_shown = nullptr;
+    // The context whose current frame was drawn ahead; only the thread that draws uses it.
+    mpv_render_context* m_drawnAhead = nullptr;
 };
 
 } // namespace tandemo

@@ -21,6 +21,11 @@ void makeOpaque(AlignedFrameBuffer& picture)
     }
 }
 
+RenderContext::Picture pictureIn(AlignedFrameBuffer& buffer)
+{
+    return {buffer.data(), buffer.size(), buffer.stride(), AlignedFrameBuffer::mpvPixelFormat()};
+}
+
 } // namespace
 
 RenderThread::RenderThread(RenderContext& context, std::function<void()> finished)
@@ -107,20 +112,32 @@ void RenderThread::run()
 
 RenderThread::Outcome RenderThread::serve(bool check, bool again, const Target& target)
 {
-    const bool newFrame = check && m_context.hasNewFrame();
+    const bool drawing = target.drawing && !target.size.isEmpty();
+    // A picture drawn ahead at another size is of no use.
+    const bool aheadFits = m_aheadBuffer.size() == target.size;
+    RenderContext::Picture ahead;
+    if (drawing) {
+        m_aheadBuffer.resize(target.size);
+        ahead = pictureIn(m_aheadBuffer);
+    }
+    const bool newFrame = check && m_context.hasNewFrame(drawing ? &ahead : nullptr);
     if (!newFrame && !again)
         return Outcome::Nothing;
-    if (!target.drawing || target.size.isEmpty()) {
+    if (!drawing) {
         if (!newFrame)
             return Outcome::Nothing;
         m_context.skipFrame();
         return Outcome::Skipped;
     }
-    m_drawingBuffer.resize(target.size);
-    // A new frame comes ahead of its time: drawn now, it is handed out as it is due.
-    if (!m_context.drawInto(m_drawingBuffer.data(), target.size, m_drawingBuffer.stride(),
-                            AlignedFrameBuffer::mpvPixelFormat(), /*untilDue=*/newFrame))
-        return Outcome::Nothing;
+    // The core that took over shows the picture it held, drawn while it waited.
+    if (!newFrame && m_context.takeDrawnAhead() && aheadFits) {
+        std::swap(m_drawingBuffer, m_aheadBuffer);
+    } else {
+        m_drawingBuffer.resize(target.size);
+        // A new frame comes ahead of its time: drawn now, it is handed out as it is due.
+        if (!m_context.drawInto(pictureIn(m_drawingBuffer), /*untilDue=*/newFrame))
+            return Outcome::Nothing;
+    }
     if (target.opaque)
         makeOpaque(m_drawingBuffer);
     return Outcome::Drawn;

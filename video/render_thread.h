@@ -71,6 +71,7 @@ private:
     AlignedFrameBuffer m_finishedBuffer; // under m_mutex
 
     AlignedFrameBuffer m_drawingBuffer; // the render thread's own
+    AlignedFrameBuffer m_aheadBuffer;   // the render thread's own: the waiting core's picture
     AlignedFrameBuffer m_shown;         // the GUI thread's own
     std::thread m_thread;
 };

@@ -76,7 +76,8 @@ void SoftwareVideoView::showOtherCore()
     if (!m_context)
         return;
     m_context->followShownCore();
-    // The core that shows now holds its first picture ready: it is drawn at once, as a new one.
+    // The core that shows now holds its first picture ready, mostly drawn while it waited: it is
+    // shown at once.
     if (!m_hasFrame)
         return;
     m_paintAtOnce = true;
