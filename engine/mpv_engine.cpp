@@ -15,7 +15,7 @@ namespace tandemo {
 namespace {
 
 // Ids of the asynchronous requests made while a file is held at its "on_preloaded" hook.
-enum Request : std::uint64_t { TrackList = 101 };
+enum Request : std::uint64_t { TrackList = 101, PauseState };
 
 } // namespace
 
@@ -129,6 +129,8 @@ void MpvEngine::handleEvent(MpvCoreState& state, const mpv_event& event)
         if (event.reply_userdata == TrackList)
             applyTrackList(state, event.error >= 0 ? static_cast<mpv_event_property*>(event.data)
                                                    : nullptr);
+        else if (event.reply_userdata == PauseState && event.error >= 0 && showing)
+            takePauseState(*static_cast<mpv_event_property*>(event.data));
         break;
     case MPV_EVENT_SET_PROPERTY_REPLY:
         // The decoding is set up (or could not be): the file may go on.
@@ -171,6 +173,23 @@ void MpvEngine::handleEvent(MpvCoreState& state, const mpv_event& event)
     default:
         break;
     }
+}
+
+void MpvEngine::askPauseState()
+{
+    // mpv tells of a change of pause against the value it told last: a core let go and paused
+    // again before it told of either (a pause pressed right after a loop) tells of neither, and
+    // would be taken for playing while it stands still. Asked after a command, the answer comes
+    // after the command's effect.
+    mpv_get_property_async(m_shown.core.get(), PauseState, "pause", MPV_FORMAT_FLAG);
+}
+
+void MpvEngine::takePauseState(const mpv_event_property& pause)
+{
+    const bool was = m_shown.paused;
+    storeProperty(m_shown, std::uint64_t(MpvProperty::Pause), pause);
+    if (m_shown.paused != was)
+        signalChange(MpvProperty::Pause);
 }
 
 void MpvEngine::signalChange(MpvProperty property)

@@ -119,6 +119,8 @@ private:
     void handleEvent(MpvCoreState& state, const mpv_event& event);
     void signalChange(MpvProperty property);
     void applyTrackList(MpvCoreState& state, const mpv_event_property* trackList);
+    void askPauseState();
+    void takePauseState(const mpv_event_property& pause);
     /// Sets a property on every core (a setting), or on the showing one only (transport).
     void setPropertyAsync(const char* name, const char* value);
     void setShownPropertyAsync(const char* name, const char* value);

@@ -126,6 +126,7 @@ void MpvEngine::startNextPass(bool paused)
 void MpvEngine::setPaused(bool paused)
 {
     setShownPropertyAsync("pause", paused ? "yes" : "no");
+    askPauseState();
     // A pass that is about to end now ends paused, on its last frame.
     if (paused) {
         m_lastFrameShown.stop();

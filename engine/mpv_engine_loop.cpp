@@ -112,6 +112,7 @@ void MpvEngine::switchCores()
         setShownPropertyAsync("pause", "yes");
     else if (!paused && !started)
         setShownPropertyAsync("pause", "no");
+    askPauseState();
     emit shownCoreChanged();
     holdLittle(m_shown.core.get(), false);
     holdLittle(m_waiting.core.get(), true);

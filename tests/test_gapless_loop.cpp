@@ -211,6 +211,32 @@ private slots:
         }
     }
 
+    void aPausePressedAsTheNextPassTakesOverHolds_data()
+    {
+        QTest::addColumn<bool>("right");
+        QTest::newRow("left pane") << false;
+        QTest::newRow("right pane") << true;
+    }
+
+    void aPausePressedAsTheNextPassTakesOverHolds()
+    {
+        // The core that takes over was let go a moment before, and is paused again before it
+        // could tell of either: the pane must still know that it stands still.
+        QFETCH(bool, right);
+        Window window;
+        QVERIFY(window.play("seam.mp4", "seam.mp4"));
+        MpvPlayer& pane = right ? window.right() : window.left();
+        QObject::connect(
+            &pane.engine(), &PlayerEngine::shownCoreChanged, &pane,
+            [&pane] { pane.engine().pause(); }, Qt::SingleShotConnection);
+        QTRY_VERIFY_WITH_TIMEOUT(pane.engine().isPaused() && mpvFlag(pane, "pause"),
+                                 kPlayerTimeoutMs);
+        const double at = Window::at(pane);
+        QTest::qWait(500);
+        QVERIFY(pane.engine().isPaused());
+        QCOMPARE(Window::at(pane), at);
+    }
+
     void aWaitingCoreThatCannotBeDrawnLeavesASeekingLoop()
     {
         // The waiting core already has a render context elsewhere, so the view cannot make
