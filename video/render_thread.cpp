@@ -69,6 +69,13 @@ void RenderThread::drawAgain()
     m_wake.notify_one();
 }
 
+void RenderThread::discardPictures()
+{
+    std::lock_guard lock(m_mutex);
+    m_hasFinished = false;
+    ++m_generation;
+}
+
 bool RenderThread::takeFinished()
 {
     std::lock_guard lock(m_mutex);
@@ -94,9 +101,12 @@ void RenderThread::run()
         const bool check = std::exchange(m_check, false);
         const bool again = std::exchange(m_again, false);
         const Target target = m_target;
+        const int generation = m_generation;
         lock.unlock();
         const Outcome outcome = serve(check, again, target);
         lock.lock();
+        if (generation != m_generation)
+            continue; // drawn for what the view no longer shows
         if (outcome != Outcome::Nothing)
             m_undrawnFrame = outcome == Outcome::Skipped;
         if (outcome == Outcome::Drawn) {

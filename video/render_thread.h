@@ -40,6 +40,10 @@ public:
     /// Draws the current frame again: another core shows, or the size changed.
     void drawAgain();
 
+    /// Drops the picture finished and not yet taken, and the one being drawn: the view was
+    /// cleared (its file failed or was closed), and a picture of what it showed must not come
+    /// back.
+    void discardPictures();
     /// Takes the picture finished last, if there is a newer one than shown(): true if so.
     bool takeFinished();
     /// Whether the current frame was taken without being drawn (nothing showed it then).
@@ -67,6 +71,7 @@ private:
     bool m_quit = false;
     Target m_target;
     bool m_hasFinished = false;
+    int m_generation = 0; // counts discardPictures()
     bool m_undrawnFrame = false;
     AlignedFrameBuffer m_finishedBuffer; // under m_mutex
 

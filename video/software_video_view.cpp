@@ -109,6 +109,8 @@ QSize SoftwareVideoView::pixelSize() const
 
 void SoftwareVideoView::clear()
 {
+    if (m_renderer)
+        m_renderer->discardPictures();
     m_hasFrame = false;
     update();
 }
