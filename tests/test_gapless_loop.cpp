@@ -7,6 +7,7 @@
 #include "playback/mpv_player.h"
 #include "playback/transport_bar.h"
 #include "session/player_link.h"
+#include "support/either_pane.h"
 #include "support/linked_window.h"
 #include "support/mpv_probe.h"
 #include "support/pictures_folder.h"
@@ -211,30 +212,25 @@ private slots:
         }
     }
 
-    void aPausePressedAsTheNextPassTakesOverHolds_data()
-    {
-        QTest::addColumn<bool>("right");
-        QTest::newRow("left pane") << false;
-        QTest::newRow("right pane") << true;
-    }
+    void aPausePressedAsTheNextPassTakesOverHolds_data() { askedInEitherPane(); }
 
     void aPausePressedAsTheNextPassTakesOverHolds()
     {
         // The core that takes over was let go a moment before, and is paused again before it
         // could tell of either: the pane must still know that it stands still.
-        QFETCH(bool, right);
+        QFETCH(int, pane);
         Window window;
         QVERIFY(window.play("seam.mp4", "seam.mp4"));
-        MpvPlayer& pane = right ? window.right() : window.left();
+        MpvPlayer& player = pane == 1 ? window.right() : window.left();
         QObject::connect(
-            &pane.engine(), &PlayerEngine::shownCoreChanged, &pane,
-            [&pane] { pane.engine().pause(); }, Qt::SingleShotConnection);
-        QTRY_VERIFY_WITH_TIMEOUT(pane.engine().isPaused() && mpvFlag(pane, "pause"),
+            &player.engine(), &PlayerEngine::shownCoreChanged, &player,
+            [&player] { player.engine().pause(); }, Qt::SingleShotConnection);
+        QTRY_VERIFY_WITH_TIMEOUT(player.engine().isPaused() && mpvFlag(player, "pause"),
                                  kPlayerTimeoutMs);
-        const double at = Window::at(pane);
+        const double at = Window::at(player);
         QTest::qWait(500);
-        QVERIFY(pane.engine().isPaused());
-        QCOMPARE(Window::at(pane), at);
+        QVERIFY(player.engine().isPaused());
+        QCOMPARE(Window::at(player), at);
     }
 
     void aWaitingCoreThatCannotBeDrawnLeavesASeekingLoop()
