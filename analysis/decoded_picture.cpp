@@ -3,12 +3,14 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/frame.h>
+#include <libavutil/imgutils.h>
 #include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
 }
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 
 namespace tandemo {
@@ -40,10 +42,19 @@ std::vector<std::uint8_t> convert(const AVFrame& frame, AVPixelFormat format, in
     // Brightness, contrast and saturation as swscale's defaults leave them (16.16 fixed point).
     sws_setColorspaceDetails(scaler.get(), sws_getCoefficients(matrix), fullRange,
                              sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
-    std::vector<std::uint8_t> pixels(std::size_t(stride) * frame.height);
-    std::uint8_t* planes[] = {pixels.data()};
-    const int strides[] = {stride};
-    sws_scale(scaler.get(), frame.data, frame.linesize, 0, frame.height, planes, strides);
+    // swscale writes whole vectors at the end of each row and past the last: it gets a frame
+    // of libav's own, with aligned rows and padding, and the rows are copied out of it.
+    const LibavFrame scaled(newPicture(frame.width, frame.height, format));
+    const int rowBytes = av_image_get_linesize(format, frame.width, 0);
+    if (!scaled || rowBytes <= 0 || stride < rowBytes)
+        return {};
+    sws_scale(scaler.get(), frame.data, frame.linesize, 0, frame.height, scaled->data,
+              scaled->linesize);
+    std::vector<std::uint8_t> pixels(std::size_t(stride) * std::size_t(frame.height));
+    for (int y = 0; y < frame.height; ++y)
+        std::memcpy(pixels.data() + std::size_t(y) * std::size_t(stride),
+                    scaled->data[0] + std::ptrdiff_t(y) * scaled->linesize[0],
+                    std::size_t(rowBytes));
     return pixels;
 }
 

@@ -39,7 +39,10 @@ std::optional<PictureSignature> readPictureSignature(const QString& path, double
     // Each frame's cells, at its time.
     std::vector<double> times;
     std::vector<Cells> frames;
-    std::uint8_t grid[kCells];
+    // swscale writes whole vectors: a picture of libav's own, padded, however small the grid.
+    const LibavFrame grid(newPicture(kGrid, kGrid, AV_PIX_FMT_GRAY8));
+    if (!grid)
+        return std::nullopt;
     while (!cancelled) {
         AVFrame* frame = decoder.next();
         if (!frame)
@@ -55,12 +58,11 @@ std::optional<PictureSignature> readPictureSignature(const QString& path, double
                                           AV_PIX_FMT_GRAY8, SWS_AREA, nullptr, nullptr, nullptr));
         if (!scaler)
             return std::nullopt;
-        std::uint8_t* planes[] = {grid};
-        const int strides[] = {kGrid};
-        sws_scale(scaler.get(), frame->data, frame->linesize, 0, frame->height, planes, strides);
+        sws_scale(scaler.get(), frame->data, frame->linesize, 0, frame->height, grid->data,
+                  grid->linesize);
         Cells cells;
         for (int i = 0; i < kCells; ++i)
-            cells[std::size_t(i)] = grid[i];
+            cells[std::size_t(i)] = grid->data[0][(i / kGrid) * grid->linesize[0] + i % kGrid];
         times.push_back(at);
         frames.push_back(cells);
     }

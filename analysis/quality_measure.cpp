@@ -201,12 +201,13 @@ QualityMeasure::measure(const QString& firstPath, const QString& secondPath, dou
 
 QualityMeasure::QualityMeasure(QObject* parent)
     : QObject(parent)
-    , m_run([this](double share) { emit progressed(share); },
-            [this](std::optional<QList<QualitySample>> samples) {
-                if (samples)
-                    m_samples = *samples;
-                emit finished(samples.has_value());
-            })
+    , m_run(
+          WorkLength::Long, [this](double share) { emit progressed(share); },
+          [this](std::optional<QList<QualitySample>> samples) {
+              if (samples)
+                  m_samples = *samples;
+              emit finished(samples.has_value());
+          })
 {
 }
 
@@ -240,18 +241,22 @@ QualitySummary summarise(const QList<QualitySample>& samples)
     if (samples.isEmpty())
         return summary;
     summary.worst = samples.constFirst();
-    int finite = 0;
+    // The PSNR of the mean squared error over all frame pairs, as ffmpeg's psnr filter gives
+    // it: an equal pair adds no error but counts. The peak's square cancels out of the ratio.
+    double meanError = 0;
     for (const QualitySample& sample : samples) {
         summary.meanSsim += sample.ssim;
-        if (std::isfinite(sample.psnr)) {
-            summary.meanPsnr += sample.psnr;
-            ++finite;
-        }
+        if (std::isfinite(sample.psnr))
+            meanError += std::pow(10.0, -sample.psnr / 10);
+        else
+            ++summary.identical;
         if (sample.ssim < summary.worst.ssim)
             summary.worst = sample;
     }
     summary.meanSsim /= samples.size();
-    summary.meanPsnr = finite ? summary.meanPsnr / finite : std::numeric_limits<double>::infinity();
+    meanError /= samples.size();
+    summary.meanPsnr =
+        meanError > 0 ? -10 * std::log10(meanError) : std::numeric_limits<double>::infinity();
     return summary;
 }
 
@@ -277,15 +282,20 @@ QString measurementsSummary(const QList<QualitySample>& samples)
     if (samples.isEmpty())
         return {};
     const QualitySummary summary = summarise(samples);
+    const QString identical = summary.identical > 0
+                                  ? QStringLiteral(", %1 of them identical").arg(summary.identical)
+                                  : QString();
     return QStringLiteral("SSIM %1 on average, worst %2 at frame %3 (%4 s)\n"
-                          "PSNR %5 dB on average, %6 dB at the worst frame\n"
-                          "%7 frame pairs compared, over %8 s\n")
+                          "PSNR %5 dB on average (of the mean squared error), %6 dB at the "
+                          "worst frame\n"
+                          "%7 frame pairs compared%8, over %9 s\n")
         .arg(summary.meanSsim, 0, 'f', 6)
         .arg(summary.worst.ssim, 0, 'f', 6)
         .arg(summary.worst.frame)
         .arg(summary.worst.seconds, 0, 'f', 3)
         .arg(decibels(summary.meanPsnr), decibels(summary.worst.psnr))
         .arg(samples.size())
+        .arg(identical)
         .arg(comparedSeconds(samples), 0, 'f', 3);
 }
 

@@ -30,8 +30,12 @@ struct Mirrors {
 };
 
 struct QualitySummary {
+    /// The PSNR of the mean squared error over all frame pairs (as ffmpeg's `psnr` averages),
+    /// and the mean SSIM.
     double meanPsnr = 0;
     double meanSsim = 0;
+    /// Frame pairs that are equal (of infinite PSNR).
+    int identical = 0;
     /// The frame of the lowest SSIM.
     QualitySample worst;
 };

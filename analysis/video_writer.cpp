@@ -8,6 +8,8 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <QFileInfo>
+
 #include <algorithm>
 #include <cmath>
 
@@ -16,6 +18,21 @@ namespace tandemo {
 namespace {
 
 constexpr int kSoundBitRate = 128000;
+
+/// The container a name asks for, of those that take H.264 and AAC: MP4 for a name without a
+/// known kind, none for a kind that cannot hold them.
+const char* containerFor(const QString& path)
+{
+    const QString kind = QFileInfo(path).suffix().toLower();
+    if (kind == "mkv")
+        return "matroska";
+    if (kind == "mov")
+        return "mov";
+    if (kind.isEmpty() || kind == "mp4" || kind == "m4v")
+        return "mp4";
+    const QByteArray name = path.toUtf8();
+    return av_guess_format(nullptr, name.constData(), nullptr) ? nullptr : "mp4";
+}
 
 } // namespace
 
@@ -35,9 +52,22 @@ VideoWriter::VideoWriter(const QString& path, QSize size, double framesPerSecond
 {
     AVFormatContext* output = nullptr;
     const QByteArray name = path.toUtf8();
-    if (m_size.isEmpty() || !m_picture || !m_soundFrame || !m_packet ||
+    if (m_size.isEmpty()) {
+        m_error = QStringLiteral("a picture of %1×%2 is too small to encode (2×2 at the least)")
+                      .arg(size.width())
+                      .arg(size.height());
+        return;
+    }
+    const char* container = containerFor(path);
+    if (!container) {
+        m_error = QStringLiteral("cannot write H.264 video into a .%1 file: name it .mp4, .mkv "
+                                 "or .mov")
+                      .arg(QFileInfo(path).suffix());
+        return;
+    }
+    if (!m_picture || !m_soundFrame || !m_packet ||
         fail("cannot make the file",
-             avformat_alloc_output_context2(&output, nullptr, "mp4", name.constData())))
+             avformat_alloc_output_context2(&output, nullptr, container, name.constData())))
         return;
     m_output.reset(output);
     if (!openVideo(framesPerSecond, colourMatrix) || (soundRate > 0 && !openSound(soundRate)))

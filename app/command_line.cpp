@@ -124,6 +124,7 @@ CommandLine parseCommandLine(const QList<QByteArray>& arguments, bool passQtOpti
     bool options = true;
     bool csvGiven = false;
     bool byGiven = false;
+    bool forceGiven = false;
     QStringList files;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QByteArray& argument = arguments[i];
@@ -141,9 +142,12 @@ CommandLine parseCommandLine(const QList<QByteArray>& arguments, bool passQtOpti
         } else if (options && argument == "--version") {
             line.action = CommandLine::Action::ShowVersion;
             return line;
-        } else if (options && (argument == "--measure" || argument == "--align")) {
-            const auto asked =
-                argument == "--measure" ? CommandLine::Action::Measure : CommandLine::Action::Align;
+        } else if (options && (isOption(argument, "--measure") || isOption(argument, "--align"))) {
+            const auto asked = isOption(argument, "--measure") ? CommandLine::Action::Measure
+                                                               : CommandLine::Action::Align;
+            // --measure=A B: the first file given with the option.
+            if (const qsizetype equals = argument.indexOf('='); equals > 0)
+                files << decodeFileName(argument.mid(equals + 1));
             if (line.action != CommandLine::Action::Run && line.action != asked) {
                 line.action = CommandLine::Action::BadUsage;
                 line.usageError = "--measure and --align are asked for one at a time";
@@ -170,6 +174,8 @@ CommandLine parseCommandLine(const QList<QByteArray>& arguments, bool passQtOpti
             }
             (csv ? line.csvFile : line.alignBy) = *value;
             (csv ? csvGiven : byGiven) = true;
+        } else if (options && argument == "--force") {
+            forceGiven = true;
         } else if (options && argument.startsWith('-') && argument != "-") {
             line.unknownOptions << decodeFileName(argument);
         } else {
@@ -178,7 +184,12 @@ CommandLine parseCommandLine(const QList<QByteArray>& arguments, bool passQtOpti
     }
     line.files = files.mid(0, 2);
     line.ignored = files.mid(2);
+    line.replaceCsv = forceGiven;
     checkComparison(line, csvGiven, byGiven);
+    if (forceGiven && !csvGiven && line.action != CommandLine::Action::BadUsage) {
+        line.action = CommandLine::Action::BadUsage;
+        line.usageError = QStringLiteral("--force goes with --csv");
+    }
     return line;
 }
 
@@ -186,17 +197,22 @@ QString usageText()
 {
     return QStringLiteral(
         "Usage: tandemo [FILE [FILE]]\n"
-        "       tandemo --measure A B [--csv FILE]\n"
+        "       tandemo --measure A B [--csv FILE [--force]]\n"
         "       tandemo --align A B [--by sound|picture]\n"
         "       tandemo --export side-by-side|wipe|difference|onion A B OUT\n"
         "Plays two videos side by side, each looping endlessly: the first FILE\n"
         "in the left pane, the second in the right.\n"
         "\n"
         "  --measure A B   compare video B with video A frame by frame (B scaled to A's\n"
-        "                  size, over the stretch both have) and print the average PSNR\n"
-        "                  and SSIM and the worst frame\n"
+        "                  size, over the stretch both have) and print the average SSIM\n"
+        "                  and PSNR and the worst frame; the PSNR average is that of the\n"
+        "                  mean squared error over all frame pairs, identical ones\n"
+        "                  included, as ffmpeg's psnr filter gives it\n"
         "  --csv FILE      with --measure: write every frame pair's figures to FILE as\n"
-        "                  CSV (frame, time, psnr, ssim), the summary after them\n"
+        "                  CSV (frame, time, psnr, ssim), the summary after them; \"-\"\n"
+        "                  writes them to standard output. Never through a link, over\n"
+        "                  one of the videos, or over a file that is there\n"
+        "  --force         with --csv: replace the file that is there\n"
         "  --align A B     print how many seconds B is ahead of A where the two line up,\n"
         "                  or \"no clear match\"\n"
         "  --by WHAT       with --align: by their sound (the default) or picture\n"
@@ -208,6 +224,7 @@ QString usageText()
         "  --help          show this text and exit\n"
         "  --version       show the program's version and exit\n"
         "  --              treat every later argument as a file\n"
+        "An option's value may also follow it after \"=\" (--csv=FILE, --measure=A B).\n"
         "\n"
         "--measure, --align and --export need no display, show their progress on\n"
         "standard error\n"

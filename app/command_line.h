@@ -14,8 +14,10 @@ struct CommandLine {
     Action action = Action::Run;
     /// The files for the left and the right pane, in that order (at most two); the two compared.
     QStringList files;
-    /// Measuring: the file the figures go to as CSV (none: the summary only).
+    /// Measuring: the file the figures go to as CSV (none: the summary only; "-": standard
+    /// output), and whether a file that is there may be replaced.
     QString csvFile;
+    bool replaceCsv = false;
     /// Aligning: by "sound" or by "picture".
     QString alignBy = QStringLiteral("sound");
     /// Exporting: the layout ("side-by-side", "wipe", "difference", "onion") and the new file.

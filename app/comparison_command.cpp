@@ -1,17 +1,26 @@
 #include "app/comparison_command.h"
 
 #include "analysis/libav_handles.h"
+#include "analysis/sound_reader.h"
+#include "analysis/video_decoder.h"
 #include "platform/file_names.h"
+#include "platform/new_file.h"
 #include "platform/regular_file.h"
+#include "platform/staged_file.h"
 #include "session/file_pane.h"
 #include "session/perform.h"
 #include "session/session.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QGuiApplication>
 #include <QSocketNotifier>
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
+#include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -29,7 +38,7 @@ constexpr int kNothingFound = 1;
 constexpr int kCannot = 2;
 constexpr int kInterrupted = 130;
 
-// Ctrl-C is passed from its handler to the event loop through a pipe: the handler may do
+// A stop is passed from its handler to the event loop through a pipe: the handler may do
 // nothing else safely.
 int g_interruptPipe[2] = {-1, -1};
 
@@ -44,6 +53,19 @@ void complain(const QString& message)
     std::fprintf(stderr, "tandemo: %s\n", qPrintable(message));
 }
 
+void end(int status)
+{
+    QCoreApplication::exit(status);
+}
+
+/// A command prints its own words: Qt's warnings about the session it runs in (no runtime
+/// folder, no display) are no news to a script.
+void onlyCriticalMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "tandemo: %s\n", qPrintable(message));
+}
+
 /// Why a file cannot be compared, or nothing when it can be opened for reading.
 QString unreadable(const QString& path)
 {
@@ -53,6 +75,23 @@ QString unreadable(const QString& path)
     const QString reason = file.wasNotAFile() ? QStringLiteral("not a regular file")
                                               : QString::fromLocal8Bit(strerror(file.openError()));
     return QStringLiteral("cannot read %1: %2").arg(printableName(path), reason);
+}
+
+/// Which of the files has no video (or sound) that can be decoded, and what it lacks.
+QString lacking(const QStringList& files, bool sound)
+{
+    const std::atomic_bool never{false};
+    QStringList without;
+    for (const QString& file : files) {
+        const bool has = sound ? readSound(file, 0, 0.5, 8000, never).has_value()
+                               : VideoDecoder(file, never, VideoDecoder::Detail::Rough).isOpen();
+        if (!has)
+            without << printableName(file);
+    }
+    if (without.isEmpty())
+        return {};
+    return QStringLiteral("%1 has no %2 that can be decoded")
+        .arg(without.join(QStringLiteral(" and ")), sound ? "sound" : "video");
 }
 
 /// Shows how far the work has come, on a terminal only: a script's log gets no carriage returns.
@@ -79,75 +118,92 @@ private:
     bool m_shown;
 };
 
-int measure(Session& session, const QString& csvFile)
+int measure(Session& session, const CommandLine& line)
 {
     Comparison& comparison = session.comparison();
     Progress progress("Measuring");
-    QObject::connect(&comparison, &Comparison::measuringProgressed, qApp,
+    QObject::connect(&comparison, &Comparison::measuringProgressed, &comparison,
                      [&progress](double share) { progress.show(share); });
-    QObject::connect(&comparison, &Comparison::measured, qApp, [&](Comparison::Measured outcome) {
-        progress.end();
-        switch (outcome) {
-        case Comparison::Measured::Complete:
-            break;
-        case Comparison::Measured::NoFrames:
-            complain("no frames to compare");
-            return qApp->exit(kNothingFound);
-        case Comparison::Measured::Unreadable:
-            complain("cannot measure the difference of these videos");
-            return qApp->exit(kCannot);
-        case Comparison::Measured::Stopped:
-            return qApp->exit(kInterrupted);
-        }
-        const QList<QualitySample>& samples = comparison.results();
-        if (!csvFile.isEmpty()) {
-            QFile csv(csvFile);
-            if (!csv.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-                csv.write(measurementsAsCsv(samples).toUtf8()) < 0 || !csv.flush()) {
-                complain(QStringLiteral("cannot write %1: %2")
-                             .arg(printableName(csvFile), csv.errorString()));
-                return qApp->exit(kCannot);
+    QObject::connect(
+        &comparison, &Comparison::measured, &comparison, [&](Comparison::Measured outcome) {
+            progress.end();
+            switch (outcome) {
+            case Comparison::Measured::Complete:
+                break;
+            case Comparison::Measured::NoFrames:
+                complain("no frames to compare");
+                return end(kNothingFound);
+            case Comparison::Measured::Unreadable: {
+                const QString why = lacking(line.files, false);
+                complain(
+                    QStringLiteral("cannot measure the difference: %1")
+                        .arg(why.isEmpty() ? QStringLiteral("the videos cannot be decoded") : why));
+                return end(kCannot);
             }
-        }
-        std::fputs(qPrintable(measurementsSummary(samples)), stdout);
-        qApp->exit(kDone);
-    });
+            case Comparison::Measured::Stopped:
+                return end(kInterrupted);
+            }
+            const QList<QualitySample>& samples = comparison.results();
+            const QByteArray csv = measurementsAsCsv(samples).toUtf8();
+            if (line.csvFile == QLatin1String("-")) {
+                std::fwrite(csv.constData(), 1, std::size_t(csv.size()), stdout);
+            } else if (!line.csvFile.isEmpty()) {
+                const QString why = writeNewFile(line.csvFile, csv, line.replaceCsv, line.files);
+                if (!why.isEmpty()) {
+                    complain(why + (why.endsWith("there already") ? " (--force replaces it)" : ""));
+                    return end(kCannot);
+                }
+            }
+            if (line.csvFile != QLatin1String("-"))
+                std::fputs(qPrintable(measurementsSummary(samples)), stdout);
+            end(kDone);
+        });
     perform(session, 0, {PlayerCommand::MeasureDifference});
     return QCoreApplication::exec();
 }
 
-int align(Session& session, const QString& by)
+int align(Session& session, const CommandLine& line)
 {
     Comparison& comparison = session.comparison();
+    const bool byPicture = line.alignBy == "picture";
     Progress progress("Aligning");
-    QObject::connect(&comparison, &Comparison::alignmentProgressed, qApp,
+    QObject::connect(&comparison, &Comparison::alignmentProgressed, &comparison,
                      [&progress](double share) { progress.show(share); });
-    QObject::connect(&comparison, &Comparison::alignmentCancelled, qApp,
-                     [] { qApp->exit(kInterrupted); });
-    QObject::connect(&comparison, &Comparison::alignmentFinished, qApp,
-                     [&](Comparison::Aligned outcome, double secondAhead) {
-                         progress.end();
-                         switch (outcome) {
-                         case Comparison::Aligned::Done: {
-                             // Takes that drift apart: and B's seconds to one of A's.
-                             const double rate = session.link().rateOf(comparison.pane(1));
-                             if (rate != 1.0)
-                                 std::printf("%.4f %.5f\n", secondAhead, rate);
-                             else
-                                 std::printf("%.4f\n", secondAhead);
-                             return qApp->exit(kDone);
-                         }
-                         case Comparison::Aligned::NoClearMatch:
-                             std::puts("no clear match");
-                             return qApp->exit(kNothingFound);
-                         case Comparison::Aligned::NothingToCompare:
-                             complain(QStringLiteral("nothing to align by: no %1 in both files")
-                                          .arg(by == "picture" ? "video" : "sound"));
-                             return qApp->exit(kNothingFound);
-                         }
-                     });
-    perform(session, 0,
-            {by == "picture" ? PlayerCommand::AlignByPicture : PlayerCommand::AlignBySound});
+    QObject::connect(&comparison, &Comparison::alignmentCancelled, &comparison,
+                     [] { end(kInterrupted); });
+    QObject::connect(
+        &comparison, &Comparison::alignmentFinished, &comparison,
+        [&](Comparison::Aligned outcome, double secondAhead) {
+            progress.end();
+            switch (outcome) {
+            case Comparison::Aligned::Done: {
+                // No "-0.0000" for a match at the same moment.
+                if (std::abs(secondAhead) < 0.00005)
+                    secondAhead = 0;
+                // Takes that drift apart: and B's seconds to one of A's.
+                const double rate = session.link().rateOf(comparison.pane(1));
+                if (rate != 1.0)
+                    std::printf("%.4f %.5f\n", secondAhead, rate);
+                else
+                    std::printf("%.4f\n", secondAhead);
+                return end(kDone);
+            }
+            case Comparison::Aligned::NoClearMatch:
+                std::puts("no clear match");
+                return end(kNothingFound);
+            case Comparison::Aligned::NothingToCompare: {
+                const QString why = lacking(line.files, !byPicture);
+                complain(QStringLiteral("nothing to align by: %1")
+                             .arg(!why.isEmpty() ? why
+                                  : byPicture    ? QStringLiteral("too few pictures to compare")
+                                                 : QStringLiteral("too little sound to compare")));
+                // A file without what is asked for cannot be aligned; one that has too little
+                // of it was read, but nothing could be found.
+                return end(why.isEmpty() ? kNothingFound : kCannot);
+            }
+            }
+        });
+    perform(session, 0, {byPicture ? PlayerCommand::AlignByPicture : PlayerCommand::AlignBySound});
     return QCoreApplication::exec();
 }
 
@@ -155,20 +211,20 @@ int exportComparison(Session& session, const CommandLine& line)
 {
     Comparison& comparison = session.comparison();
     Progress progress("Exporting");
-    QObject::connect(&comparison, &Comparison::exportProgressed, qApp,
+    QObject::connect(&comparison, &Comparison::exportProgressed, &comparison,
                      [&progress](double share) { progress.show(share); });
-    QObject::connect(&comparison, &Comparison::exportFinished, qApp,
+    QObject::connect(&comparison, &Comparison::exportFinished, &comparison,
                      [&](ComparisonExport::Outcome outcome, const QString& detail) {
                          progress.end();
                          switch (outcome) {
                          case ComparisonExport::Outcome::Done:
                              std::puts(qPrintable(printableName(detail)));
-                             return qApp->exit(kDone);
+                             return end(kDone);
                          case ComparisonExport::Outcome::Stopped:
-                             return qApp->exit(kInterrupted);
+                             return end(kInterrupted);
                          case ComparisonExport::Outcome::Failed:
                              complain(QStringLiteral("cannot export: %1").arg(detail));
-                             return qApp->exit(kCannot);
+                             return end(kCannot);
                          }
                      });
     ExportLayout layout = ExportLayout::SideBySide;
@@ -176,6 +232,20 @@ int exportComparison(Session& session, const CommandLine& line)
     // Both heard, as the window starts.
     comparison.exportTo(layout, line.exportFile);
     return QCoreApplication::exec();
+}
+
+/// The results are written out in full, or the command failed.
+int withResultsWritten(int status)
+{
+    if (status == kInterrupted || status == kCannot)
+        return status;
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        complain(QStringLiteral("cannot write the results: %1")
+                     .arg(QString::fromLocal8Bit(strerror(errno ? errno : EIO))));
+        return kCannot;
+    }
+    return status;
 }
 
 } // namespace
@@ -192,20 +262,32 @@ int runComparisonCommand(const CommandLine& line, int argc, char* argv[])
             return kCannot;
         }
     }
+    if (line.action == CommandLine::Action::Measure && !line.csvFile.isEmpty() &&
+        line.csvFile != QLatin1String("-")) {
+        if (const QString why = refusalToWrite(line.csvFile, line.replaceCsv, line.files);
+            !why.isEmpty()) {
+            complain(why + (why.endsWith("there already") ? " (--force replaces it)" : ""));
+            return kCannot;
+        }
+    }
+    qInstallMessageHandler(onlyCriticalMessages);
     // An export burns the names in with Qt's fonts, which need Qt's GUI, on no display.
     const bool exporting = line.action == CommandLine::Action::Export;
     if (exporting)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const std::unique_ptr<QCoreApplication> app(exporting ? new QGuiApplication(argc, argv)
                                                           : new QCoreApplication(argc, argv));
+    // The command says what went wrong in its own words.
     keepLibavQuiet();
+    av_log_set_level(AV_LOG_ERROR);
     Session session;
     FilePane first(line.files.value(0));
     FilePane second(line.files.value(1));
     session.add(&first);
     session.add(&second);
 
-    // Ctrl-C stops the work under way; the event loop then ends as it reports.
+    // Ctrl-C, a stop or a lost terminal stops the work under way (and removes what it had
+    // written); the event loop then ends as it reports.
     if (::pipe2(g_interruptPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
         auto* interrupt = new QSocketNotifier(g_interruptPipe[0], QSocketNotifier::Read, app.get());
         QObject::connect(interrupt, &QSocketNotifier::activated, app.get(), [&session] {
@@ -216,19 +298,27 @@ int runComparisonCommand(const CommandLine& line, int argc, char* argv[])
             comparison.cancelExport();
             std::fputs("\n", stderr);
             complain("stopped");
-            qApp->exit(kInterrupted);
+            end(kInterrupted);
         });
-        std::signal(SIGINT, onInterrupt);
-        std::signal(SIGTERM, onInterrupt);
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+            std::signal(signal, onInterrupt);
     }
+    int status = kCannot;
     switch (line.action) {
     case CommandLine::Action::Measure:
-        return measure(session, line.csvFile);
+        status = measure(session, line);
+        break;
     case CommandLine::Action::Export:
-        return exportComparison(session, line);
+        status = exportComparison(session, line);
+        break;
     default:
-        return align(session, line.alignBy);
+        status = align(session, line);
+        break;
     }
+    // What a stopped export had written goes, even while its thread is still on its way out.
+    if (status == kInterrupted)
+        removeAllStagedNow();
+    return withResultsWritten(status);
 }
 
 } // namespace tandemo

@@ -49,6 +49,24 @@ int answerWithoutWindow(const tandemo::CommandLine& line, int argc, char* argv[]
     return -1;
 }
 
+/// Whether the window has somewhere to go: a display, or a platform named for Qt (the offscreen
+/// one, say). Without either Qt would abort; a program run from a script says so and fails.
+bool hasDisplay(const QList<QByteArray>& arguments)
+{
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        if (!qEnvironmentVariableIsEmpty(name))
+            return true;
+    }
+    const qsizetype options = tandemo::optionsLength(arguments);
+    for (qsizetype i = 0; i < options; ++i) {
+        const QByteArray& argument = arguments[i];
+        if (argument == "-platform" || argument == "--platform" ||
+            argument.startsWith("-platform=") || argument.startsWith("--platform="))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -62,6 +80,12 @@ int main(int argc, char* argv[])
     if (const int status = answerWithoutWindow(early, argc, argv); status >= 0)
         return status;
 
+    if (!hasDisplay(argumentsOf(argc, argv))) {
+        std::fputs("tandemo: no display to show the window on (neither DISPLAY nor "
+                   "WAYLAND_DISPLAY is set); --measure, --align and --export need none\n",
+                   stderr);
+        return 2;
+    }
     tandemo::skipGlWithoutGpu();
     // Qt sees only the arguments before "--"; the file names after it are added back once Qt
     // has taken its own options out of the rest.

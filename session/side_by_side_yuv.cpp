@@ -102,16 +102,9 @@ bool SideBySideYuv::place(const AVFrame& picture, int left, int width, Side& sid
     }
     // Anything else is scaled and converted on its own first, at an aligned place.
     if (!side.scaled) {
-        side.scaled.reset(av_frame_alloc());
+        side.scaled.reset(newPicture(width, height, AV_PIX_FMT_YUV420P));
         if (!side.scaled)
             return false;
-        side.scaled->format = AV_PIX_FMT_YUV420P;
-        side.scaled->width = width;
-        side.scaled->height = height;
-        if (av_frame_get_buffer(side.scaled.get(), 0) < 0) {
-            side.scaled.reset();
-            return false;
-        }
     }
     side.scaler.reset(sws_getCachedContext(
         side.scaler.release(), picture.width, picture.height, AVPixelFormat(picture.format), width,

@@ -4,6 +4,7 @@
 #include "analysis/decoded_picture.h"
 #include "support/ffmpeg_figures.h"
 #include "support/player_testing.h"
+#include "support/program_run.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -16,27 +17,6 @@ using namespace tandemo;
 using namespace tandemo::testing;
 
 namespace {
-
-struct Outcome {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-/// Runs the program with no display of any kind to reach.
-Outcome run(const QStringList& arguments)
-{
-    QProcess program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        environment.remove(name);
-    program.setProcessEnvironment(environment);
-    program.start(TANDEMO_PROGRAM, arguments);
-    if (!program.waitForFinished(120000) || program.exitStatus() != QProcess::NormalExit)
-        return {};
-    return {program.exitCode(), QString::fromUtf8(program.readAllStandardOutput()),
-            QString::fromUtf8(program.readAllStandardError())};
-}
 
 /// How far, on average over a grid of points, each half of a side-by-side export's frame at
 /// `seconds` is from the file it shows there at the same place of its picture.
@@ -109,6 +89,43 @@ private slots:
                  "# " + measured.out.split('\n').join("\n# ").chopped(2));
     }
 
+    void averagesThePsnrOfEveryFramePairAsFfmpegDoes()
+    {
+        // Lossless takes that differ in 16 frames of 120: the equal pairs count in the average.
+        const QString first = mediaPath("steady.mkv");
+        const QString second = mediaPath("steady-blip.mkv");
+        const double expected = ffmpegAveragePsnr(first, second);
+        QVERIFY(std::isfinite(expected));
+        const Outcome measured = run({"--measure=" + first, second});
+        QCOMPARE(measured.status, 0);
+        const QRegularExpressionMatch average =
+            QRegularExpression("PSNR ([0-9.]+) dB on average").match(measured.out);
+        QVERIFY2(average.hasMatch(), qPrintable(measured.out));
+        QVERIFY2(std::abs(average.captured(1).toDouble() - expected) <= 0.01,
+                 qPrintable(measured.out + QString::number(expected)));
+        QVERIFY2(measured.out.contains("120 frame pairs compared, 104 of them identical"),
+                 qPrintable(measured.out));
+    }
+
+    void exportsPicturesOfOddWidthsInEveryLayout()
+    {
+        // Rows that are no whole number of the scaler's vectors, 8 and 10 bits, each layout.
+        QTemporaryDir folder;
+        const std::atomic_bool never{false};
+        for (const QString name : {"odd-330x186.mp4", "odd-426x240.mp4"}) {
+            for (const QString layout : {"difference", "wipe", "onion", "side-by-side"}) {
+                const QString file = folder.filePath(layout + '-' + name);
+                const QString second = name.startsWith("odd-330") ? "odd-330x186-10bit.mp4" : name;
+                const Outcome exported =
+                    run({"--export", layout, mediaPath(name), mediaPath(second), file});
+                QVERIFY2(exported.status == 0, qPrintable(file + ": " + exported.err));
+                const auto picture = DecodedPicture::read(file, 0.5, never);
+                QVERIFY(picture);
+                QCOMPARE(picture->shownSize().height(), name.contains("x240") ? 240 : 186);
+            }
+        }
+    }
+
     void alignsBySoundToTheMillisecondAndByPictureToAFrame()
     {
         const Outcome bySound =
@@ -116,6 +133,9 @@ private slots:
         QCOMPARE(bySound.status, 0);
         QVERIFY2(std::abs(bySound.out.trimmed().toDouble() - 1.37) < 0.001,
                  qPrintable(bySound.out));
+        // A take against itself lines up at no offset, unsigned.
+        const Outcome itself = run({"--align", mediaPath("sound-a.mp4"), mediaPath("sound-a.mp4")});
+        QCOMPARE(itself.out, "0.0000\n");
         // The second starts 41 frames (at 30 a second) into the first: it is that far behind.
         const Outcome byPicture = run(
             {"--align", mediaPath("moving.mp4"), mediaPath("moving-later.mp4"), "--by", "picture"});
@@ -130,6 +150,16 @@ private slots:
         QVERIFY2(figures.size() == 2 && std::abs(figures[0].toDouble()) < 1 / 30.0 &&
                      std::abs(figures[1].toDouble() - 23.976 / 25) < 0.0005,
                  qPrintable(drifting.out));
+        // The second starting 1.5 s later, by sound and by picture.
+        for (const QString by : {"sound", "picture"}) {
+            const Outcome later = run(
+                {"--align", mediaPath("drift-a.mp4"), mediaPath("drift-b-later.mp4"), "--by", by});
+            QCOMPARE(later.status, 0);
+            const QStringList found = later.out.trimmed().split(' ');
+            QVERIFY2(found.size() == 2 && std::abs(found[0].toDouble() - 1.5) < 0.04 &&
+                         std::abs(found[1].toDouble() - 23.976 / 25) < 0.0005,
+                     qPrintable(by + ": " + later.out));
+        }
     }
 
     void exportsTheComparisonAsAVideo()
@@ -183,8 +213,22 @@ private slots:
         QTest::newRow("no such file") << QStringList{"--measure", a, "/nonexistent/b.mp4"} << 2
                                       << "cannot read /nonexistent/b.mp4";
         QTest::newRow("a folder") << QStringList{"--align", a, "/tmp"} << 2 << "not a regular file";
-        QTest::newRow("not a video")
-            << QStringList{"--measure", mediaPath("garbage.avi"), a} << 2 << "cannot measure";
+        QTest::newRow("not a video") << QStringList{"--measure", mediaPath("garbage.avi"), a} << 2
+                                     << "garbage.avi has no video that can be decoded";
+        QTest::newRow("no sound") << QStringList{"--align", mediaPath("pattern.mp4"), a} << 2
+                                  << "pattern.mp4 has no sound";
+        QTest::newRow("one frame each")
+            << QStringList{"--align", "--by=picture", mediaPath("one-frame.mp4"),
+                           mediaPath("one-frame.mp4")}
+            << 1 << "too few pictures";
+        QTest::newRow("a picture too small to encode")
+            << QStringList{"--export", "wipe", mediaPath("tiny-1x1.mkv"), a, "/tmp/tiny.mp4"} << 2
+            << "too small to encode";
+        QTest::newRow("a container without H.264")
+            << QStringList{"--export", "wipe", a, a, "/tmp/tandemo-test.webm"} << 2
+            << "name it .mp4, .mkv or .mov";
+        QTest::newRow("the window, with no display")
+            << QStringList{a, a} << 2 << "no display to show the window on";
         QTest::newRow("by what") << QStringList{"--align", a, a, "--by", "smell"} << 2
                                  << "--by is sound or picture";
         QTest::newRow("both at once")

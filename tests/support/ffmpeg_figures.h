@@ -35,4 +35,19 @@ inline QList<double> ffmpegFigures(const QString& filter, const QString& key, co
     return figures;
 }
 
+/// The average ffmpeg's `psnr` filter gives for two files over all frames, as it logs it; NaN
+/// when ffmpeg fails.
+inline double ffmpegAveragePsnr(const QString& first, const QString& second)
+{
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg", {"-nostdin", "-hide_banner", "-i", first, "-i", second, "-lavfi",
+                            "[0:v][1:v]psnr", "-f", "null", "-"});
+    if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
+        return qQNaN();
+    const QRegularExpression average("PSNR .* average:([0-9.inf]+)");
+    const QRegularExpressionMatch match =
+        average.match(QString::fromUtf8(ffmpeg.readAllStandardError()));
+    return match.hasMatch() ? match.captured(1).toDouble() : qQNaN();
+}
+
 } // namespace tandemo::testing

@@ -1,0 +1,89 @@
+// Pictures whose rows are no whole number of the scaler's vectors (330×186, 426×240), in 8 and
+// 10 bits, through every conversion outside the players: pixel values, the pictures an export
+// composes in RGB and in YUV, the encoder and the picture signature. Run under valgrind too,
+// which sees the scaler's own writes past a buffer where the sanitizers cannot.
+#include "analysis/decoded_picture.h"
+#include "analysis/picture_signature.h"
+#include "analysis/video_writer.h"
+#include "session/export_frames.h"
+#include "session/side_by_side_yuv.h"
+#include "support/player_testing.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace tandemo;
+using namespace tandemo::testing;
+
+class TestPictureBuffers : public QObject {
+    Q_OBJECT
+
+private slots:
+    void everyConversionStaysInItsBuffers_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("330x186") << "odd-330x186.mp4" << QSize(330, 186);
+        QTest::newRow("330x186, 10 bits") << "odd-330x186-10bit.mp4" << QSize(330, 186);
+        QTest::newRow("426x240") << "odd-426x240.mp4" << QSize(426, 240);
+    }
+    void everyConversionStaysInItsBuffers()
+    {
+        QFETCH(QString, name);
+        QFETCH(QSize, size);
+        const QString path = mediaPath(name);
+        const std::atomic_bool never{false};
+
+        // Pixel values: the RGB of the picture's last pixel, where a row cut short would show.
+        const auto decoded = DecodedPicture::read(path, 0.5, never);
+        QVERIFY(decoded);
+        QCOMPARE(decoded->shownSize(), size);
+        const auto corner = decoded->valuesAt({0.9999, 0.9999}, false);
+        QVERIFY(corner && corner->x == size.width() - 1 && corner->y == size.height() - 1);
+
+        // The export's RGB picture: the same pixel, converted more quickly.
+        FrameCursor cursor(path, false, never);
+        const QImage picture = cursor.at(0.5);
+        QCOMPARE(picture.size(), size);
+        const QColor last = picture.pixelColor(size.width() - 1, size.height() - 1);
+        QVERIFY2(colourDistance(last, QColor(corner->red, corner->green, corner->blue)) <= 24,
+                 qPrintable(last.name()));
+
+        // Every layout, encoded; and side by side in YUV, against the other size.
+        QTemporaryDir folder;
+        ComparisonLook look;
+        for (const ExportLayout layout : {ExportLayout::SideBySide, ExportLayout::Wipe,
+                                          ExportLayout::Difference, ExportLayout::OnionSkin}) {
+            const QImage laid = composeExport(layout, picture, picture.mirrored(true, false), look,
+                                              "first", "second");
+            QVERIFY(!laid.isNull());
+            VideoWriter writer(folder.filePath(QString("%1.mp4").arg(int(layout))), laid.size(), 25,
+                               0);
+            QVERIFY2(writer.isOpen(), qPrintable(writer.error()));
+            QVERIFY(writer.writePicture(laid.constBits(), int(laid.bytesPerLine())));
+            QVERIFY(writer.finish());
+        }
+        FrameCursor other(mediaPath(size.width() == 426 ? "odd-330x186.mp4" : "odd-426x240.mp4"),
+                          false, never);
+        const AVFrame* left = cursor.frameAt(0.5);
+        const AVFrame* right = other.frameAt(0.5);
+        QVERIFY(left && right);
+        SideBySideYuv yuv(*left, *right,
+                          sideBySideLabels(QSize(size.width() * 2, size.height()), size.width(),
+                                           "first", "second"));
+        VideoWriter writer(folder.filePath("yuv.mp4"), yuv.size(), 25, 0, yuv.colourMatrix());
+        QVERIFY2(writer.isOpen(), qPrintable(writer.error()));
+        for (double t : {0.0, 0.5, 0.9}) {
+            AVFrame* laid = yuv.compose(*cursor.frameAt(t), *other.frameAt(t));
+            QVERIFY(laid && writer.writePicture(*laid));
+        }
+        QVERIFY(writer.finish());
+
+        // Aligning by picture scales every frame down to a small grid.
+        const auto signature = readPictureSignature(path, 0, 1, 25, never);
+        QVERIFY(signature && signature->pictures >= 20);
+    }
+};
+
+QTEST_MAIN(TestPictureBuffers)
+#include "test_picture_buffers.moc"
