@@ -122,10 +122,11 @@ std::optional<AlignmentSearch::Result> AlignmentSearch::searchCoarseThenFine(
 
 AlignmentSearch::AlignmentSearch(QObject* parent)
     : QObject(parent)
-    , m_run([this](double share) { emit progressed(share); },
-            [this](std::optional<Result> result) {
-                emit finished(result.has_value(), result.value_or(Result{}));
-            })
+    , m_run(
+          WorkLength::Long, [this](double share) { emit progressed(share); },
+          [this](std::optional<Result> result) {
+              emit finished(result.has_value(), result.value_or(Result{}));
+          })
 {
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "analysis/work_pools.h"
+
 #include <QFutureWatcher>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -10,7 +12,8 @@
 
 namespace tandemo {
 
-/// Runs one piece of work at a time on Qt's thread pool and reports back on the owner's thread:
+/// Runs one piece of work at a time on the pool for its length and reports back on the owner's
+/// thread:
 /// its progress (a share from 0 to 1) and its result (none when it could not be done). Starting
 /// anew or cancelling drops the work under way: it is told to stop, and whatever it still
 /// returns is never reported.
@@ -22,7 +25,9 @@ public:
     using Work =
         std::function<Outcome(const std::atomic_bool& cancelled, const Progress& progress)>;
 
-    BackgroundRun(std::function<void(double)> progressed, std::function<void(Outcome)> finished)
+    BackgroundRun(WorkLength length, std::function<void(double)> progressed,
+                  std::function<void(Outcome)> finished)
+        : m_pool(workPool(length))
     {
         QObject::connect(&m_watcher, &QFutureWatcher<Outcome>::progressValueChanged, &m_watcher,
                          [progressed](int value) { progressed(value / double(kSteps)); });
@@ -44,8 +49,8 @@ public:
         cancel();
         m_running = true;
         auto cancelled = m_cancelled;
-        m_watcher.setFuture(
-            QtConcurrent::run([work = std::move(work), cancelled](QPromise<Outcome>& promise) {
+        m_watcher.setFuture(QtConcurrent::run(
+            &m_pool, [work = std::move(work), cancelled](QPromise<Outcome>& promise) {
                 promise.setProgressRange(0, kSteps);
                 promise.addResult(work(*cancelled, [&promise](double share) {
                     promise.setProgressValue(int(share * kSteps));
@@ -65,6 +70,7 @@ public:
 
 private:
     static constexpr int kSteps = 1000;
+    QThreadPool& m_pool;
     QFutureWatcher<Outcome> m_watcher;
     std::shared_ptr<std::atomic_bool> m_cancelled = std::make_shared<std::atomic_bool>(false);
     bool m_running = false;

@@ -1,5 +1,7 @@
 #include "analysis/frame_times.h"
 
+#include "analysis/work_pools.h"
+
 #include "analysis/local_input.h"
 
 extern "C" {
@@ -109,8 +111,9 @@ void FrameTimesReader::read(RegularFile file)
     clear();
     auto cancelled = m_cancelled;
     auto held = std::make_shared<RegularFile>(std::move(file));
-    m_reading.setFuture(
-        QtConcurrent::run([held, cancelled] { return FrameTimes::read(*held, *cancelled); }));
+    m_reading.setFuture(QtConcurrent::run(&workPool(WorkLength::Short), [held, cancelled] {
+        return FrameTimes::read(*held, *cancelled);
+    }));
 }
 
 void FrameTimesReader::clear()

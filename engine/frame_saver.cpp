@@ -11,8 +11,9 @@ namespace tandemo {
 FrameSaver::FrameSaver(Screenshot screenshot, QObject* parent)
     : QObject(parent)
     , m_screenshot(std::move(screenshot))
-    , m_fullDecode([](double) {},
-                   [this](std::optional<bool> written) { finish(written.value_or(false)); })
+    , m_fullDecode(
+          WorkLength::Short, [](double) {},
+          [this](std::optional<bool> written) { finish(written.value_or(false)); })
 {
 }
 

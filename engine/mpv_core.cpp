@@ -130,7 +130,9 @@ MpvCore createCore(const MpvEngineOptions& options, QString* error)
 
 void observeProperties(mpv_handle* core)
 {
-    mpv_request_log_messages(core, "warn");
+    // Only while they are shown: a damaged or rewritten file makes the decoders complain
+    // thousands of times a second, and each message would wake the GUI thread.
+    mpv_request_log_messages(core, lcMpv().isDebugEnabled() ? "warn" : "no");
     for (const PropertyRow& row : kProperties)
         mpv_observe_property(core, std::uint64_t(row.id), row.name, row.format);
 }

@@ -44,6 +44,8 @@ MpvEngine::MpvEngine(MpvCore core, MpvCore waiting, const MpvEngineOptions& opti
     connect(&m_saver, &FrameSaver::refused, this, &PlaybackEngine::frameSaveRefused);
     setUpPassEnd();
     connect(&m_stallWatch, &StallWatch::stalled, this, &MpvEngine::openAgainWhenStalled);
+    // A file written over while it plays is played anew, as it is now.
+    connect(&m_rewriteWatch, &RewriteWatch::rewritten, this, &MpvEngine::openAgain);
     for (mpv_handle* handle : handles())
         observe(handle);
 }

@@ -8,6 +8,7 @@
 #include "engine/mpv_core.h"
 #include "engine/player_engine.h"
 #include "engine/queued_wakeup.h"
+#include "engine/rewrite_watch.h"
 #include "engine/stall_watch.h"
 #include "platform/regular_file.h"
 
@@ -133,7 +134,13 @@ private:
     /// Asks the core showing to write its frame; false when it cannot be asked.
     bool takeScreenshot(const QString& stagingPath);
     /// Plays the file opened in the core; false when it cannot be handed over.
-    bool loadOpenedFile(mpv_handle* core);
+    /// Takes the file at `path` as the one played and opens it, or reports it failed (false).
+    bool openFile(const QString& path);
+    /// Has a core play the file opened, from `start` seconds.
+    bool loadOpenedFile(mpv_handle* core, double start = 0);
+    /// Opens the same file again where it showed, keeping the user's set-up (passage, paused
+    /// or playing): nobody is told of a new file, for there is none.
+    void openAgain();
     void failToOpen(const QString& reason);
 
     // The loop between the two cores.
@@ -196,6 +203,7 @@ private:
     QTimer m_nextPassStarts;
     bool m_waitingStarted = false;
     StallWatch m_stallWatch{[this] { return shownFrameLasts(); }};
+    RewriteWatch m_rewriteWatch{[this] { return m_opened.descriptor(); }};
     // Where the seeks under way go, and how many were sent since the last restart.
     std::optional<double> m_seekingTo;
     int m_seeksSinceRestart = 0;

@@ -34,7 +34,7 @@ int MpvEngine::commandAsync(mpv_handle* core, std::initializer_list<const char*>
     return mpv_command_async(core, reply, command.data());
 }
 
-void MpvEngine::loadFile(const QString& path, bool startPaused)
+bool MpvEngine::openFile(const QString& path)
 {
     m_file = path;
     m_seekingTo.reset();
@@ -51,8 +51,16 @@ void MpvEngine::loadFile(const QString& path, bool startPaused)
     if (!m_opened.isOpen()) {
         failToOpen(m_opened.wasNotAFile() ? QStringLiteral("not a regular file")
                                           : QStringLiteral("cannot be opened"));
-        return;
+        return false;
     }
+    m_rewriteWatch.reset();
+    return true;
+}
+
+void MpvEngine::loadFile(const QString& path, bool startPaused)
+{
+    if (!openFile(path))
+        return;
     m_decoding.setPlaying(true);
     setPaused(startPaused);
     setPassage(std::nullopt);
@@ -74,13 +82,29 @@ void MpvEngine::failToOpen(const QString& reason)
     emit fileFailed(reason);
 }
 
-bool MpvEngine::loadOpenedFile(mpv_handle* core)
+void MpvEngine::openAgain()
+{
+    if (m_file.isEmpty() || !m_opened.isOpen())
+        return;
+    const double at = m_shown.position;
+    if (!openFile(m_file))
+        return;
+    m_frameTimes.read(m_opened.reopened());
+    if (!loadOpenedFile(m_shown.core.get(), at))
+        failToOpen(QStringLiteral("cannot be opened"));
+}
+
+bool MpvEngine::loadOpenedFile(mpv_handle* core, double start)
 {
     // Each core reads the file through a descriptor of its own, which it closes when done.
     RegularFile own = m_opened.reopened();
     if (!own.isOpen())
         return false;
-    const QByteArray options = fileCacheOptions(own.size(), isLoopGapless());
+    QByteArrayList optionList{fileCacheOptions(own.size(), isLoopGapless())};
+    if (start > 0)
+        optionList << "start=" + QByteArray::number(start, 'f', 6);
+    optionList.removeAll(QByteArray());
+    const QByteArray options = optionList.join(',');
     const int fd = own.release();
     const QByteArray file = "fdclose://" + QByteArray::number(fd);
     if (commandAsync(core, {"loadfile", file.constData(), "replace", options.constData()}) < 0) {
@@ -201,10 +225,14 @@ void MpvEngine::stepFrame(bool forward)
     }
     // Times not read (yet): an exact seek by one frame's time. Unlike mpv's frame-step it queues
     // behind a seek still in progress, so a step right after a seek is never lost.
+    // Past either end it wraps around as well (a file longer than the times read, say).
     const double frame = frameDuration(*this);
-    if (forward && isLoopGapless() && m_shown.duration > 0 &&
-        m_shown.position + 1.5 * frame > m_shown.duration) {
+    if (forward && m_looping && m_shown.duration > 0 && from + 1.5 * frame > m_shown.duration) {
         startNextPass(/*paused=*/true);
+        return;
+    }
+    if (!forward && m_looping && !m_passage && m_shown.duration > frame && from < 0.5 * frame) {
+        seekShown(frameStartAt(m_shown.duration - 0.5 * frame), /*exact=*/true);
         return;
     }
     const QByteArray amount = QByteArray::number(forward ? frame : -frame, 'f', 6);

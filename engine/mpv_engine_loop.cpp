@@ -228,7 +228,7 @@ void MpvEngine::openAgainWhenStalled(int times)
     if (times > 2)
         failToOpen(QStringLiteral("playback stalled"));
     else
-        loadFile(m_file, false);
+        openAgain();
 }
 
 void MpvEngine::giveUpWaitingCore()

@@ -44,6 +44,9 @@ WipeView::WipeView(MpvPlayer& first, MpvPlayer& second, Comparison& comparison)
     , m_first(&first)
     , m_second(&second)
     , m_comparison(&comparison)
+    , m_save(
+          WorkLength::Short, [](double) {},
+          [this](std::optional<bool> saved) { onPictureSaved(saved.value_or(false)); })
 {
     // It belongs to the players, shown over the window: the window's skin and font stay out of it.
     markHostedComponent(*this);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/background_run.h"
 #include "session/comparison.h"
 
 #include <QPointer>
@@ -82,6 +83,7 @@ private:
     QImage shownPicture() const;
     void paintPictures(QPainter& painter, const QRect& picture) const;
     void saveShownPicture();
+    void onPictureSaved(bool saved);
 
     QPointer<QWidget> m_area;
     QPointer<MpvPlayer> m_first;
@@ -103,6 +105,10 @@ private:
     QPointF m_dragFrom;
     int m_picturesShown = 0;
     bool m_restored = false;
+    /// The picture as shown, encoded and written off the GUI thread (whose timers keep the
+    /// loop's switch on time): one at a time.
+    BackgroundRun<bool> m_save;
+    QString m_saving;
 };
 
 } // namespace tandemo

@@ -73,8 +73,23 @@ void WipeView::saveShownPicture()
                                           : savedFramePath(folder, m_first->engine().file(),
                                                            m_first->engine().position(), {},
                                                            modeName(look().mode).toLower());
-    const bool saved = !path.isEmpty() && savePicture(shownPicture(), path);
-    m_bar->setStatus(saved ? tr("Saved %1").arg(printableName(path))
+    if (m_save.isRunning()) {
+        m_bar->setStatus(tr("Still saving the last picture"));
+        return;
+    }
+    if (path.isEmpty()) {
+        m_bar->setStatus(tr("Cannot save the picture"));
+        return;
+    }
+    m_saving = path;
+    m_save.start([picture = shownPicture(), path](const std::atomic_bool&, const auto&) {
+        return std::optional<bool>(savePicture(picture, path));
+    });
+}
+
+void WipeView::onPictureSaved(bool saved)
+{
+    m_bar->setStatus(saved ? tr("Saved %1").arg(printableName(m_saving))
                            : tr("Cannot save the picture"));
 }
 

@@ -74,11 +74,12 @@ std::optional<SideBySideYuv> sideBySideInYuv(const ComparisonExport::Plan& plan,
 
 ComparisonExport::ComparisonExport(QObject* parent)
     : QObject(parent)
-    , m_run([this](double share) { emit progressed(share); },
-            [this](std::optional<Ending> ending) {
-                const Ending end = ending.value_or(Ending{Outcome::Stopped, {}});
-                emit finished(end.outcome, end.detail);
-            })
+    , m_run(
+          WorkLength::Long, [this](double share) { emit progressed(share); },
+          [this](std::optional<Ending> ending) {
+              const Ending end = ending.value_or(Ending{Outcome::Stopped, {}});
+              emit finished(end.outcome, end.detail);
+          })
 {
 }
 

@@ -9,18 +9,19 @@ namespace tandemo {
 
 PixelInspector::PixelInspector(QObject* parent)
     : QObject(parent)
-    , m_decode([](double) {},
-               [this](std::optional<Pictures> pictures) {
-                   if (pictures)
-                       m_pictures = std::move(*pictures);
-                   report();
-                   if (std::exchange(m_newerWanted, false)) {
-                       QList<PlaybackEngine*> panes;
-                       for (const QPointer<PlaybackEngine>& engine : m_panes)
-                           panes << engine.data();
-                       inspect(m_at, panes);
-                   }
-               })
+    , m_decode(
+          WorkLength::Short, [](double) {},
+          [this](std::optional<Pictures> pictures) {
+              if (pictures)
+                  m_pictures = std::move(*pictures);
+              report();
+              if (std::exchange(m_newerWanted, false)) {
+                  QList<PlaybackEngine*> panes;
+                  for (const QPointer<PlaybackEngine>& engine : m_panes)
+                      panes << engine.data();
+                  inspect(m_at, panes);
+              }
+          })
 {
 }
 

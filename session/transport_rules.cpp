@@ -3,6 +3,7 @@
 #include "engine/playback_engine.h"
 
 #include <QPointer>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -12,6 +13,15 @@ namespace tandemo::transport {
 namespace {
 // How far short of its end a seek stops: at the very end a video would end or start again.
 constexpr double kShortOfTheEnd = 0.1;
+// How long a linked pause waits for the origin to report it before it lets the others be.
+constexpr int kPauseHoldMs = 3000;
+constexpr char kPauseHold[] = "linkedPauseHold";
+
+/// Drops the wait of an earlier linked pause of the origin: it belongs to that pause only.
+void dropPauseHold(PlaybackEngine& origin)
+{
+    delete origin.findChild<QObject*>(QLatin1String(kPauseHold), Qt::FindDirectChildrenOnly);
+}
 } // namespace
 
 QList<Target> alone(PlaybackEngine& origin)
@@ -22,6 +32,7 @@ QList<Target> alone(PlaybackEngine& origin)
 void playPause(const QList<Target>& targets)
 {
     PlaybackEngine& origin = *targets.constFirst().engine;
+    dropPauseHold(origin);
     const bool play = origin.isIdle() || origin.isPaused();
     for (const Target& target : targets) {
         if (play)
@@ -34,21 +45,26 @@ void playPause(const QList<Target>& targets)
     QList<std::pair<QPointer<PlaybackEngine>, Target>> others;
     for (const Target& target : targets.mid(1))
         others.append({target.engine, target});
-    QObject::connect(
-        &origin, &PlaybackEngine::pausedChanged, &origin,
-        [&origin, others](bool paused) {
-            if (!paused)
-                return;
-            // The origin may still show one more frame after it reports the pause (one already
-            // on its way to the screen): it is held at the moment it reported, as the others are.
-            const double moment = origin.position();
-            seekWithin(origin, moment);
-            for (const auto& [engine, target] : others) {
-                if (engine)
-                    seekWithin(*engine, target.at(moment));
-            }
-        },
-        Qt::SingleShotConnection);
+    // The wait lives as long as this pause's report may take, and no longer: a report that
+    // never comes must not move the others at some later, unrelated pause.
+    auto* hold = new QObject(&origin);
+    hold->setObjectName(QLatin1String(kPauseHold));
+    QTimer::singleShot(kPauseHoldMs, hold, [hold] { delete hold; });
+    QObject::connect(&origin, &PlaybackEngine::pausedChanged, hold,
+                     [&origin, others, hold](bool paused) {
+                         delete hold;
+                         if (!paused)
+                             return;
+                         // The origin may still show one more frame after it reports the pause
+                         // (one already on its way to the screen): it is held at the moment it
+                         // reported, as the others are.
+                         const double moment = origin.position();
+                         seekWithin(origin, moment);
+                         for (const auto& [engine, target] : others) {
+                             if (engine)
+                                 seekWithin(*engine, target.at(moment));
+                         }
+                     });
 }
 
 void stop(const QList<Target>& targets)

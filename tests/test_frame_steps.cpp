@@ -72,46 +72,42 @@ private slots:
         QVERIFY(std::abs(player.engine().position() - 40) < 0.1);
     }
 
-    void aFileRewrittenWhilePlayingGoesOn()
+    void aFileRewrittenWhilePlayingPlaysItsNewContents_data()
     {
-        // Another video copied over the playing one (the same file, new content): at the loop
-        // the pane plays on, the new content or the old, or says it cannot; never a frozen
-        // "playing".
+        // It did not happen every time: three times in a row.
+        QTest::addColumn<int>("run");
+        for (int run = 1; run <= 3; ++run)
+            QTest::addRow("run %d", run) << run;
+    }
+    void aFileRewrittenWhilePlayingPlaysItsNewContents()
+    {
+        // Another video copied over the playing one (the same file, new contents), then a third:
+        // each time the pane plays what the file holds now, never a frozen "playing".
         PlayerWindow window;
         MpvPlayer& player = window.left();
         player.settings().setMode("loop", true);
         QTemporaryDir folder;
-        const QString name = folder.filePath("rewritten.avi");
-        QVERIFY(QFile::copy(mediaPath("dense.avi"), name));
+        const QString name = folder.filePath("rewritten.mp4");
+        QVERIFY(QFile::copy(mediaPath("drift-a.mp4"), name));
         QVERIFY(plays(player, name));
-        QFile other(mediaPath("red-1s.mp4"));
-        QVERIFY(other.open(QIODevice::ReadOnly));
-        QFile rewritten(name);
-        QVERIFY(rewritten.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        QVERIFY(rewritten.write(other.readAll()) > 0);
-        rewritten.close();
-
+        QTRY_VERIFY_WITH_TIMEOUT(player.engine().position() > 0.5, kPlayerTimeoutMs);
         QSignalSpy failed(&player.engine(), &PlaybackEngine::fileFailed);
-        QElapsedTimer clock;
-        clock.start();
-        double last = player.engine().position();
-        qint64 stillSince = 0;
-        qint64 longestStill = 0;
-        while (clock.elapsed() < 12000 && failed.isEmpty()) {
-            QTest::qWait(20);
-            const double now = player.engine().position();
-            if (now != last || player.engine().isPaused()) {
-                last = now;
-                stillSince = clock.elapsed();
-            }
-            longestStill = std::max(longestStill, clock.elapsed() - stillSince);
+        for (const auto& [clip, colour] :
+             {std::pair{"blue.mp4", QColor(Qt::blue)}, std::pair{"red.mp4", QColor(Qt::red)}}) {
+            QFile other(mediaPath(clip));
+            QVERIFY(other.open(QIODevice::ReadOnly));
+            QFile rewritten(name);
+            QVERIFY(rewritten.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            QVERIFY(rewritten.write(other.readAll()) > 0);
+            rewritten.close();
+            QTRY_VERIFY2_WITH_TIMEOUT(colourDistance(centreOf(player), colour) <= 40,
+                                      qPrintable(QString("%1: %2, %3")
+                                                     .arg(clip, centreOf(player).name(),
+                                                          player.transportBar().timeText())),
+                                      6000);
+            QVERIFY(!player.engine().isPaused());
         }
-        qInfo("longest still while playing: %lld ms; failed: %d", longestStill,
-              int(failed.count()));
-        // Held, the pane is opened again within a few seconds.
-        QVERIFY(!failed.isEmpty() || longestStill < 4500);
-        if (!failed.isEmpty())
-            QCOMPARE(player.transportBar().timeText(), QString("Cannot play this file"));
+        QVERIFY(failed.isEmpty());
     }
 };
 

@@ -106,6 +106,31 @@ private slots:
         QVERIFY(pair.right.takeCommands().isEmpty());
     }
 
+    void aLinkedPauseWhoseReportNeverComesMovesNothingLater()
+    {
+        // The origin never tells of the linked pause (it was let go meanwhile): a later pause,
+        // after another command or a while later, unlinked, leaves the other where it is.
+        LinkedPair pair;
+        pair.link.setLinked(true);
+        pair.left.reportPlaying(1.0);
+        pair.right.reportPlaying(1.0);
+        transport::playPause(pair.targetsOf(pair.left));
+        pair.link.setLinked(false);
+        pair.right.takeCommands();
+        transport::playPause(transport::alone(pair.left));
+        pair.left.reportPaused(5);
+        QVERIFY(pair.right.takeCommands().isEmpty());
+
+        pair.link.setLinked(true);
+        pair.left.reportPlaying(1.0);
+        transport::playPause(pair.targetsOf(pair.left));
+        pair.link.setLinked(false);
+        pair.right.takeCommands();
+        QTest::qWait(3500);
+        pair.left.reportPaused(6);
+        QVERIFY(pair.right.takeCommands().isEmpty());
+    }
+
     void seeksStayInsideEachVideo()
     {
         LinkedPair pair;

@@ -13,6 +13,7 @@
 
 #include <QMimeData>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
 
@@ -204,6 +205,43 @@ private slots:
         QCOMPARE(left.engine().view(), ViewZoom{});
         QCOMPARE(right.engine().view(), ViewZoom{});
         QVERIFY(!left.link()->isLinked());
+    }
+
+    void aFileOpenedAgainKeepsTheLinkItsOffsetAndThePassage()
+    {
+        // The right pane's file is written again (touched): the pane opens it again, and the
+        // link, its offset and the right pane's passage stay as the user set them.
+        Window window;
+        QVERIFY(window.play("count-25.mp4", "count-30.mp4"));
+        MpvPlayer& left = window.left();
+        MpvPlayer& right = window.right();
+        QTemporaryDir folder;
+        const QString copy = folder.filePath("count-30.mp4");
+        QVERIFY(QFile::copy(mediaPath("count-30.mp4"), copy));
+        QSignalSpy rightFrames(&right, &MpvPlayer::frameRendered);
+        right.setURL(copy);
+        QTRY_VERIFY_WITH_TIMEOUT(rightFrames.count() > 3, kPlayerTimeoutMs);
+        left.transportBar().linkButton()->click();
+        QVERIFY(window.pauseBoth());
+        right.actions().seekAloneTo(Window::at(right) + 0.5);
+        QTRY_VERIFY_WITH_TIMEOUT(!left.transportBar().offsetText().isEmpty(), kPlayerTimeoutMs);
+        const QString offset = left.transportBar().offsetText();
+        right.engine().setPassage(Passage{1.0, 4.0});
+
+        QSignalSpy loads(&right.engine(), &PlaybackEngine::loadStarted);
+        QSignalSpy opened(&right.engine(), &PlaybackEngine::fileLoaded);
+        QFile touched(copy);
+        QVERIFY(touched.open(QIODevice::ReadWrite));
+        QVERIFY(touched.setFileTime(QDateTime::currentDateTime().addSecs(60),
+                                    QFileDevice::FileModificationTime));
+        touched.close();
+        QTRY_VERIFY_WITH_TIMEOUT(!opened.isEmpty(), kPlayerTimeoutMs);
+        QTest::qWait(200);
+        QVERIFY(loads.isEmpty());
+        QVERIFY(left.link()->isLinked());
+        QCOMPARE(left.transportBar().offsetText(), offset);
+        QCOMPARE(right.engine().passage(), std::optional<Passage>(Passage{1.0, 4.0}));
+        QVERIFY(Window::paused(right));
     }
 
     void keysOfTheFocusedPlayer()
