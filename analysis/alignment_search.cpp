@@ -132,12 +132,13 @@ AlignmentSearch::AlignmentSearch(QObject* parent)
 
 AlignmentSearch::~AlignmentSearch() = default;
 
-void AlignmentSearch::start(By by, const File& first, const File& second)
+void AlignmentSearch::start(By by, const File& first, const File& second,
+                            std::shared_ptr<const void> holding)
 {
-    m_run.start(
-        [=](const std::atomic_bool& cancelled, const std::function<void(double)>& progress) {
-            return search(by, first, second, cancelled, progress);
-        });
+    m_run.start([=, holding = std::move(holding)](const std::atomic_bool& cancelled,
+                                                  const std::function<void(double)>& progress) {
+        return search(by, first, second, cancelled, progress);
+    });
 }
 
 void AlignmentSearch::cancel()

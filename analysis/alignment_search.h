@@ -32,7 +32,9 @@ public:
     ~AlignmentSearch() override;
 
     /// Starts a search, dropping the one under way.
-    void start(By by, const File& first, const File& second);
+    /// `holding` keeps the paths reaching the files meant while the search runs.
+    void start(By by, const File& first, const File& second,
+               std::shared_ptr<const void> holding = {});
     /// Stops the search under way; nothing is reported.
     void cancel();
     bool isRunning() const { return m_run.isRunning(); }

@@ -214,13 +214,13 @@ QualityMeasure::QualityMeasure(QObject* parent)
 QualityMeasure::~QualityMeasure() = default;
 
 void QualityMeasure::start(const QString& first, const QString& second, double secondAhead,
-                           Mirrors mirrors, double rate)
+                           Mirrors mirrors, double rate, std::shared_ptr<const void> holding)
 {
     m_samples.clear();
-    m_run.start(
-        [=](const std::atomic_bool& cancelled, const std::function<void(double)>& progress) {
-            return measure(first, second, secondAhead, cancelled, progress, mirrors, rate);
-        });
+    m_run.start([=, holding = std::move(holding)](const std::atomic_bool& cancelled,
+                                                  const std::function<void(double)>& progress) {
+        return measure(first, second, secondAhead, cancelled, progress, mirrors, rate);
+    });
 }
 
 void QualityMeasure::cancel()

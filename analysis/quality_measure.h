@@ -54,8 +54,9 @@ public:
     /// Starts comparing, dropping any comparison under way. `secondAhead`: how far the second
     /// video is ahead of the first (its time when the first's is 0); `rate`: how fast its time
     /// goes on against the first's (its time at the first's t: t × rate + secondAhead).
+    /// `holding` keeps the names reaching the files meant while the comparison runs.
     void start(const QString& first, const QString& second, double secondAhead,
-               Mirrors mirrors = {}, double rate = 1);
+               Mirrors mirrors = {}, double rate = 1, std::shared_ptr<const void> holding = {});
     /// Stops the comparison under way; its results are dropped.
     void cancel();
     /// Stops, and drops the last comparison's figures too.

@@ -72,6 +72,7 @@ public:
     bool skipsLoopFilter() const { return m_shown.loopFilterSkipped; }
 
     QString file() const override { return m_file; }
+    RegularFile openedFile() const override { return m_opened.reopened(); }
     /// What the file is, as far as the engine has read it, and where it plays.
     MediaFacts facts() const override;
     std::unique_ptr<RenderContext> softwareRenderContext() override;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/regular_file.h"
+
 #include <QObject>
 #include <QSize>
 #include <QString>
@@ -36,6 +38,9 @@ public:
 
     /// The file loaded last, as it was given; empty when none was.
     virtual QString file() const = 0;
+    /// That file as the engine opened and judged it, opened once more for a reader of its own
+    /// (whatever is at its name now); an engine that holds none opens the name.
+    virtual RegularFile openedFile() const { return RegularFile::open(file()); }
     virtual bool isPaused() const = 0;
     /// No file is loaded (none was given, it failed, or it ended without looping).
     virtual bool isIdle() const = 0;

@@ -2,6 +2,8 @@
 
 #include "session/player_link.h"
 
+#include "platform/file_names.h"
+
 #include <QFileInfo>
 
 #include <algorithm>
@@ -16,6 +18,26 @@ namespace {
 constexpr double kFlickerRates[] = {0, 0.5, 1, 2, 4, 8};
 constexpr int kFlickerRateCount = int(std::size(kFlickerRates));
 constexpr double kOpacityStep = 0.1;
+
+/// The files two panes opened and judged, held for work in the background, and names that reach
+/// those very files while they are held (a pane's own name where it holds none).
+struct HeldFiles {
+    std::array<QString, 2> names;
+    std::shared_ptr<const void> holding;
+};
+
+HeldFiles heldFilesOf(const PlaybackEngine& first, const PlaybackEngine& second)
+{
+    auto files = std::make_shared<std::array<RegularFile, 2>>();
+    (*files)[0] = first.openedFile();
+    (*files)[1] = second.openedFile();
+    HeldFiles held{{first.file(), second.file()}, files};
+    for (std::size_t i = 0; i < 2; ++i) {
+        if ((*files)[i].isOpen())
+            held.names[i] = decodeFileName((*files)[i].heldName());
+    }
+    return held;
+}
 
 } // namespace
 
@@ -223,8 +245,9 @@ void Comparison::toggleMeasuring()
     m_measuredOffset = m_link.isLinked() ? m_link.offsetOf(second) : 0;
     m_measuredRate = m_link.isLinked() ? m_link.rateOf(second) : 1;
     // Each as its pane shows it, the second at the link's pace.
-    m_measure.start(first->file(), second->file(), m_measuredOffset,
-                    {first->isMirrored(), second->isMirrored()}, m_measuredRate);
+    const HeldFiles held = heldFilesOf(*first, *second);
+    m_measure.start(held.names[0], held.names[1], m_measuredOffset,
+                    {first->isMirrored(), second->isMirrored()}, m_measuredRate, held.holding);
     emit measuringChanged();
     emit measuringProgressed(0);
 }
@@ -258,8 +281,9 @@ void Comparison::align(AlignmentSearch::By by, int origin)
         return;
     }
     m_alignOrigin = pane(origin);
-    m_alignment.start(by, {first->file(), first->position(), first->duration()},
-                      {second->file(), second->position(), second->duration()});
+    const HeldFiles held = heldFilesOf(*first, *second);
+    m_alignment.start(by, {held.names[0], first->position(), first->duration()},
+                      {held.names[1], second->position(), second->duration()}, held.holding);
     emit alignmentProgressed(0);
 }
 
@@ -321,7 +345,9 @@ void Comparison::exportTo(ExportLayout layout, const QString& destination)
     }
     ComparisonExport::Plan plan;
     plan.layout = layout;
-    plan.files = {first->file(), second->file()};
+    const HeldFiles held = heldFilesOf(*first, *second);
+    plan.files = held.names;
+    plan.holding = held.holding;
     plan.labels = {QFileInfo(first->file()).fileName(), QFileInfo(second->file()).fileName()};
     plan.mirrored = {first->isMirrored(), second->isMirrored()};
     if (m_link.isLinked()) {

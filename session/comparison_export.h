@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <array>
+#include <memory>
 #include <optional>
 
 namespace tandemo {
@@ -35,6 +36,8 @@ public:
         int heard = -1;
         ComparisonLook look;
         QString destination;
+        /// What keeps `files` reaching the files meant while the export runs.
+        std::shared_ptr<const void> holding;
     };
     enum class Outcome { Done, Stopped, Failed };
 

@@ -1,7 +1,9 @@
 // Exporting the comparison as a video: its frames against what the panes and the wipe view show,
 // asked for from either pane's menu; and what goes wrong losing nothing (a name that is taken, a
 // full disk, an export stopped half-way).
+#include "analysis/background_run.h"
 #include "analysis/decoded_picture.h"
+#include "analysis/frame_times.h"
 #include "playback/transport_bar.h"
 #include "session/file_pane.h"
 #include "session/perform.h"
@@ -182,6 +184,33 @@ private slots:
         QCOMPARE(outcome, Outcome::Failed);
         qInfo("%s", qPrintable(detail));
         QCOMPARE(files(), QStringList{"taken.mp4"});
+    }
+
+    void aNewFileGetsItsFrameTimesWhileLongWorkRuns()
+    {
+        // Exports and measurements fill every thread long work has (here they are held there
+        // until the end): a newly opened file's frame times are read all the same, and so its
+        // facts get their frame numbers.
+        // Shared with the work, which may outlive this function by a few milliseconds.
+        auto release = std::make_shared<std::atomic_bool>(false);
+        auto running = std::make_shared<std::atomic_int>(0);
+        std::vector<std::unique_ptr<BackgroundRun<bool>>> busy;
+        const int threads = workPool(WorkLength::Long).maxThreadCount();
+        for (int i = 0; i < threads; ++i) {
+            busy.push_back(std::make_unique<BackgroundRun<bool>>(
+                WorkLength::Long, [](double) {}, [](std::optional<bool>) {}));
+            busy.back()->start([release, running](const std::atomic_bool&, const auto&) {
+                ++*running;
+                while (!*release)
+                    QThread::msleep(5);
+                return std::optional<bool>(true);
+            });
+        }
+        const auto releaseAll = qScopeGuard([release] { *release = true; });
+        QTRY_COMPARE_WITH_TIMEOUT(running->load(), threads, kPlayerTimeoutMs);
+        FrameTimesReader reader;
+        reader.read(RegularFile::open(mediaPath("count-25.mp4")));
+        QTRY_COMPARE_WITH_TIMEOUT(reader.times().count(), 150, kPlayerTimeoutMs);
     }
 };
 

@@ -2,9 +2,11 @@
 // of two frames, frame steps faster than the engines answer, pipes beside a video, failed loads
 // over a playing one or replaced by a pipe, and names that are not UTF-8.
 #include "platform/file_names.h"
+#include "playback/player_commands.h"
 #include "playback/transport_bar.h"
 #include "playback/wipe_view.h"
 #include "session/player_link.h"
+#include "session/session.h"
 #include "support/bad_input_testing.h"
 #include "support/gui_watchdog.h"
 #include "support/linked_window.h"
@@ -281,6 +283,39 @@ private slots:
             QTRY_VERIFY2_WITH_TIMEOUT(black(), qPrintable(name + " " + centreOf(player).name()),
                                       kPlayerTimeoutMs);
         }
+    }
+
+    void measuringAndAligningReadTheFilesThePanesOpened()
+    {
+        // Once the panes play, the left one's name is taken by another video and then by a
+        // pipe: measuring and aligning from the window read the files the panes opened and
+        // judged, never what is at the name now.
+        PlayerWindow window;
+        QTemporaryDir folder;
+        const QString name = folder.filePath("take.mp4");
+        QVERIFY(QFile::copy(mediaPath("red.mp4"), name));
+        QVERIFY(plays(window.left(), name));
+        QVERIFY(plays(window.right(), mediaPath("red.mp4")));
+        const QString other = folder.filePath("other.mp4");
+        QVERIFY(QFile::copy(mediaPath("blue.mp4"), other));
+        QVERIFY(::rename(qPrintable(other), qPrintable(name)) == 0);
+
+        Comparison& comparison = window.components.session().comparison();
+        QSignalSpy measured(&comparison, &Comparison::measured);
+        perform(window.right().actions(), {PlayerCommand::MeasureDifference});
+        QTRY_VERIFY_WITH_TIMEOUT(!measured.isEmpty(), kPlayerTimeoutMs);
+        QCOMPARE(measured.first().first().value<Comparison::Measured>(),
+                 Comparison::Measured::Complete);
+        // Red against red, as the panes show: not the blue now at the name.
+        QVERIFY(summarise(comparison.results()).meanSsim > 0.99);
+
+        QVERIFY(QFile::remove(name));
+        QVERIFY(mkfifo(encodeFileName(name).constData(), 0600) == 0);
+        QSignalSpy aligned(&comparison, &Comparison::alignmentFinished);
+        perform(window.left().actions(), {PlayerCommand::AlignBySound});
+        QTRY_VERIFY_WITH_TIMEOUT(!aligned.isEmpty(), kPlayerTimeoutMs);
+        const int writer = open(encodeFileName(name).constData(), O_WRONLY | O_NONBLOCK);
+        QCOMPARE(writer, -1); // no reader: the pipe was never opened
     }
 
     void aPipePutAtTheNameOnceItIsOpenedIsNeverRead()
