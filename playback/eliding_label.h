@@ -14,6 +14,8 @@ public:
     /// The width it makes do with, in pixels.
     void setLeastWidth(int width);
     QSize minimumSizeHint() const override;
+    /// Whether its text is cut to fit (or it is hidden), as it stands.
+    bool isElided() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

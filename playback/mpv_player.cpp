@@ -92,8 +92,10 @@ MpvPlayer::MpvPlayer(std::unique_ptr<PlayerEngine> engine, RenderPath path, QWid
     connect(m_actions, &PlayerActions::openVideoRequested, this,
             [this] { askForVideo(*this, [this](const QString& file) { setURL(file); }); });
     m_hint = new EmptyPaneHint(*m_surface->widget());
-    showNotes();
+    PictureNote* note = showNotes();
     m_transport = new TransportBar(this);
+    // A message too long for the bar is said over the picture, where it is read whole.
+    connect(m_transport, &TransportBar::statusCut, note, &PictureNote::say);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -116,7 +118,7 @@ MpvPlayer::~MpvPlayer()
     m_engine.reset();
 }
 
-void MpvPlayer::showNotes()
+PictureNote* MpvPlayer::showNotes()
 {
     // What the user just changed of this pane, or of whose sound is heard, said over its picture.
     auto* note = new PictureNote(*m_surface->widget());
@@ -129,6 +131,7 @@ void MpvPlayer::showNotes()
                                   : tr("Sound from the right pane"));
         });
     }
+    return note;
 }
 
 void MpvPlayer::connectSettings()

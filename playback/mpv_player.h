@@ -17,6 +17,7 @@ namespace tandemo {
 
 class EmptyPaneHint;
 class FactsOverlay;
+class PictureNote;
 class TransportBar;
 class VideoSurface;
 
@@ -87,7 +88,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void showNotes();
+    PictureNote* showNotes();
     void connectSettings();
     void connectEngine();
     void connectSurface();

@@ -1,5 +1,7 @@
 #include "playback/picture_note.h"
 
+#include <algorithm>
+
 #include "playback/player_text.h"
 
 #include <QCoreApplication>
@@ -9,8 +11,6 @@
 
 namespace tandemo {
 
-namespace {
-
 QString flickerNote(const ComparisonLook& look, double rate)
 {
     const QString shown =
@@ -19,8 +19,6 @@ QString flickerNote(const ComparisonLook& look, double rate)
         return playerText("Flicker on X: %1").arg(shown);
     return playerText("Flicker %1 a second: %2").arg(rate).arg(shown);
 }
-
-} // namespace
 
 PictureNote::PictureNote(QWidget& picture)
     : QLabel(&picture)
@@ -40,22 +38,38 @@ PictureNote::PictureNote(QWidget& picture)
     picture.installEventFilter(this);
 }
 
-void PictureNote::say(const QString& text)
+void PictureNote::say(const QString& text, int milliseconds)
 {
     if (text.isEmpty())
         return;
     setText(text);
-    adjustSize();
     place();
     show();
     raise();
-    m_hide.start();
+    m_hide.start(milliseconds);
+}
+
+void PictureNote::amend(const QString& text)
+{
+    if (!isVisible() || text.isEmpty())
+        return;
+    setText(text);
+    place();
 }
 
 void PictureNote::place()
 {
-    if (const QWidget* picture = parentWidget())
-        move((picture->width() - width()) / 2, 12);
+    const QWidget* picture = parentWidget();
+    if (!picture)
+        return;
+    // A longer note wraps to the picture's width, so that it is read whole.
+    setWordWrap(false);
+    const int natural = sizeHint().width();
+    const int widest = std::max(40, picture->width() - 16);
+    setWordWrap(natural > widest);
+    const int width = std::min(natural, widest);
+    resize(width, wordWrap() ? heightForWidth(width) : sizeHint().height());
+    move((picture->width() - this->width()) / 2, 12);
 }
 
 bool PictureNote::eventFilter(QObject* watched, QEvent* event)

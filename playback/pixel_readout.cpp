@@ -18,6 +18,7 @@ PixelReadout::PixelReadout(QWidget& widget, PlayerActions& player, bool tracksPo
                            std::function<QRect()> pictureArea)
     : QLabel(&widget)
     , m_player(player)
+    , m_picture(widget)
     , m_pictureArea(std::move(pictureArea))
 {
     setObjectName("pixelReadout");
@@ -61,7 +62,7 @@ PixelReadout::PixelReadout(QWidget& widget, PlayerActions& player, bool tracksPo
 
 QRect PixelReadout::pictureArea() const
 {
-    return m_pictureArea ? m_pictureArea() : parentWidget()->rect();
+    return m_pictureArea ? m_pictureArea() : m_picture.rect();
 }
 
 void PixelReadout::pointTo(std::optional<QPointF> at)
@@ -84,14 +85,22 @@ void PixelReadout::place()
 {
     if (!m_pointer)
         return;
-    const QRect area = pictureArea();
-    // Below and right of the pointer, or on the other side where the picture ends.
-    QPoint at = m_pointer->toPoint() + QPoint(kBesidePointer, kBesidePointer);
-    if (at.x() + width() > area.left() + area.width())
-        at.setX(std::max(area.left(), int(m_pointer->x()) - kBesidePointer - width()));
-    if (at.y() + height() > area.top() + area.height())
-        at.setY(std::max(area.top(), int(m_pointer->y()) - kBesidePointer - height()));
+    // Over the window, which may have been made after the picture.
+    QWidget* window = m_picture.window();
+    if (parentWidget() != window) {
+        const bool shown = isVisible();
+        setParent(window);
+        setVisible(shown);
+    }
+    // Below and right of the pointer, or on whichever side has room inside the window.
+    const QPoint pointer = m_picture.mapTo(window, m_pointer->toPoint());
+    QPoint at = pointer + QPoint(kBesidePointer, kBesidePointer);
+    if (at.x() + width() > window->width())
+        at.setX(std::max(0, pointer.x() - kBesidePointer - width()));
+    if (at.y() + height() > window->height())
+        at.setY(std::max(0, pointer.y() - kBesidePointer - height()));
     move(at);
+    raise();
 }
 
 } // namespace tandemo

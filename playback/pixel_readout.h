@@ -26,12 +26,17 @@ public:
 
     /// Where the pointer is over the widget; none once it has left the picture.
     void pointTo(std::optional<QPointF> at);
+    /// The widget whose picture it reads.
+    const QWidget& picture() const { return m_picture; }
 
 private:
     QRect pictureArea() const;
     void place();
 
     PlayerActions& m_player;
+    /// The picture read, whose coordinates the pointer is in; the note itself is shown over the
+    /// whole window, so that it is never cut at the pane's edge.
+    QWidget& m_picture;
     std::function<QRect()> m_pictureArea;
     std::optional<QPointF> m_pointer;
 };

@@ -36,7 +36,19 @@ QualityGraph::QualityGraph(QWidget* parent)
 
 QSize QualityGraph::sizeHint() const
 {
-    return {200, fontMetrics().height() + 2 * kMargin + kPlotHeight};
+    return {200, heightForWidth(width())};
+}
+
+bool QualityGraph::hasHeightForWidth() const
+{
+    return true;
+}
+
+int QualityGraph::heightForWidth(int width) const
+{
+    // The plot keeps its height under a summary of as many lines as the width takes.
+    const int lines = std::max(1, int(summaryLines(width).size()));
+    return lines * fontMetrics().height() + 2 * kMargin + kPlotHeight;
 }
 
 void QualityGraph::setSamples(const QList<QualitySample>& samples, double duration)
@@ -45,6 +57,7 @@ void QualityGraph::setSamples(const QList<QualitySample>& samples, double durati
     m_summary = summarise(samples);
     m_scale = scaleOfSamples();
     m_duration = duration > 0 ? duration : (samples.isEmpty() ? 0 : samples.constLast().seconds);
+    updateGeometry(); // the summary may take more lines
     update();
 }
 
@@ -65,7 +78,23 @@ void QualityGraph::setMetric(Metric metric)
 
 QRect QualityGraph::summaryRect() const
 {
-    return {kMargin, kMargin, width() - 2 * kMargin, fontMetrics().height()};
+    const int lines = std::max(1, int(summaryLines(width()).size()));
+    return {kMargin, kMargin, width() - 2 * kMargin, lines * fontMetrics().height()};
+}
+
+QStringList QualityGraph::summaryLines(int graphWidth) const
+{
+    // Broken between its parts, never inside one: each figure is read whole.
+    const int width = std::max(1, graphWidth - 2 * kMargin);
+    QStringList lines;
+    for (const QString& part : summaryText().split(QStringLiteral(" \u00b7 "))) {
+        const QString joined = lines.isEmpty() ? part : lines.constLast() + " \u00b7 " + part;
+        if (!lines.isEmpty() && fontMetrics().horizontalAdvance(joined) <= width)
+            lines.last() = joined;
+        else
+            lines << fontMetrics().elidedText(part, Qt::ElideRight, width);
+    }
+    return lines;
 }
 
 QRect QualityGraph::plotRect() const
@@ -92,8 +121,7 @@ QString QualityGraph::summaryText() const
 
 QString QualityGraph::shownSummary() const
 {
-    // The figures come first: a narrow graph cuts the end of the line.
-    return fontMetrics().elidedText(summaryText(), Qt::ElideRight, summaryRect().width());
+    return summaryLines(width()).join(u'\n');
 }
 
 QString QualityGraph::pointedText() const
@@ -171,9 +199,7 @@ void QualityGraph::paintEvent(QPaintEvent*)
     };
 
     painter.setPen(QColor(230, 230, 230));
-    painter.drawText(
-        summaryRect(), Qt::AlignLeft | Qt::AlignVCenter,
-        fontMetrics().elidedText(summaryText(), Qt::ElideMiddle, summaryRect().width()));
+    painter.drawText(summaryRect(), Qt::AlignLeft | Qt::AlignTop, shownSummary());
     // The scale: the metric's name, its top and bottom values.
     const QRect scaleRect(kMargin, plot.top(), kScaleWidth - 4, plot.height());
     painter.setPen(QColor(180, 180, 180));
@@ -203,7 +229,10 @@ void QualityGraph::paintEvent(QPaintEvent*)
     const int nameWidth = fontMetrics().horizontalAdvance(worstName);
     const double nameLeft =
         worst.x() + 7 + nameWidth < plot.right() ? worst.x() + 7 : worst.x() - 7 - nameWidth;
-    painter.drawText(QPointF(nameLeft, std::max(worst.y() - 4, plot.top() + 12.0)), worstName);
+    const QPointF nameAt(nameLeft, std::max(worst.y() - 4, plot.top() + 12.0));
+    painter.drawText(nameAt, worstName);
+    const QRectF nameBox(nameAt.x(), nameAt.y() - fontMetrics().ascent(), nameWidth,
+                         fontMetrics().height());
     // The frame showing, and the frame under the pointer with its figures.
     painter.setPen(Qt::white);
     painter.drawLine(xOf(m_position), plot.top(), xOf(m_position), plot.bottom());
@@ -211,8 +240,13 @@ void QualityGraph::paintEvent(QPaintEvent*)
         painter.setPen(QPen(QColor(255, 255, 255, 120), 1, Qt::DotLine));
         painter.drawLine(*m_pointerX, plot.top(), *m_pointerX, plot.bottom());
         painter.setPen(Qt::white);
-        painter.drawText(plot.adjusted(4, 2, -4, -2), Qt::AlignRight | Qt::AlignBottom,
-                         pointedText());
+        // In a bottom corner, the one clear of the worst frame's name.
+        const QRect room = plot.adjusted(4, 2, -4, -2);
+        const QString pointed = pointedText();
+        Qt::Alignment corner = Qt::AlignRight | Qt::AlignBottom;
+        if (fontMetrics().boundingRect(room, int(corner), pointed).intersects(nameBox.toRect()))
+            corner = Qt::AlignLeft | Qt::AlignBottom;
+        painter.drawText(room, int(corner), pointed);
     }
 }
 

@@ -25,7 +25,8 @@ public:
     void setPosition(double seconds);
     Metric shownMetric() const { return m_metric; }
     void setMetric(Metric metric);
-    /// The summary line, whole and as shown at the top (cut to the graph's width).
+    /// The summary, whole, and as drawn at the top: its parts on as many lines as the graph's
+    /// width takes (a line each where it is narrow), joined by line breaks.
     QString summaryText() const;
     QString shownSummary() const;
     /// What the graph says of the frame under the pointer, while it is over the graph.
@@ -33,10 +34,12 @@ public:
     /// The moment at a point of the graph, and the point of a moment (for tests and hints).
     double secondsAt(int x) const;
     int xOf(double seconds) const;
-    /// Where the summary line is drawn (a click there turns to the other metric).
+    /// Where the summary is drawn (a click there turns to the other metric).
     QRect summaryRect() const;
 
     QSize sizeHint() const override;
+    bool hasHeightForWidth() const override;
+    int heightForWidth(int width) const override;
 
 signals:
     void seekRequested(double seconds);
@@ -49,6 +52,7 @@ protected:
 
 private:
     QRect plotRect() const;
+    QStringList summaryLines(int graphWidth) const;
     double valueOf(const QualitySample& sample) const;
     /// The values at the plot's bottom and top edges, for the samples and the metric now.
     std::pair<double, double> scaleOfSamples() const;

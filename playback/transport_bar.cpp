@@ -305,6 +305,8 @@ void TransportBar::setStatus(const QString& status)
 void TransportBar::setStatusForAWhile(const QString& status, int milliseconds)
 {
     setStatus(status);
+    if (m_time->isElided())
+        emit statusCut(status, milliseconds);
     QTimer::singleShot(milliseconds, this, [this, status] {
         if (m_status == status)
             setStatus(QString());

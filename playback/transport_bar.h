@@ -73,6 +73,8 @@ signals:
     void muteClicked();
     void volumeRequested(int volume);
     void linkToggled(bool linked);
+    /// A message shown for a while does not fit the bar: it is to be said where it can be read.
+    void statusCut(const QString& status, int milliseconds);
 
 private:
     void updateTimeLabel();

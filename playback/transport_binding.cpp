@@ -93,24 +93,26 @@ void showExport(TransportBar* bar, Comparison* comparison)
 {
     if (!comparison)
         return;
+    QObject::connect(comparison, &Comparison::refused, bar,
+                     [bar](const QString& why) { showForAWhile(bar, why); });
     QObject::connect(comparison, &Comparison::exportProgressed, bar, [bar](double share) {
         bar->setStatus(playerText("Exporting: %1 %").arg(int(share * 100)));
     });
-    QObject::connect(
-        comparison, &Comparison::exportFinished, bar,
-        [bar](ComparisonExport::Outcome outcome, const QString& detail) {
-            switch (outcome) {
-            case ComparisonExport::Outcome::Done:
-                showForAWhile(bar, playerText("Exported to %1").arg(QFileInfo(detail).fileName()));
-                break;
-            case ComparisonExport::Outcome::Stopped:
-                showForAWhile(bar, playerText("Export stopped"));
-                break;
-            case ComparisonExport::Outcome::Failed:
-                showForAWhile(bar, playerText("Cannot export: %1").arg(detail));
-                break;
-            }
-        });
+    QObject::connect(comparison, &Comparison::exportFinished, bar,
+                     [bar](ComparisonExport::Outcome outcome, const QString& detail) {
+                         switch (outcome) {
+                         case ComparisonExport::Outcome::Done:
+                             showForAWhile(bar,
+                                           playerText("Exported to %1").arg(printableName(detail)));
+                             break;
+                         case ComparisonExport::Outcome::Stopped:
+                             showForAWhile(bar, playerText("Export stopped"));
+                             break;
+                         case ComparisonExport::Outcome::Failed:
+                             showForAWhile(bar, playerText("Cannot export: %1").arg(detail));
+                             break;
+                         }
+                     });
 }
 
 void showLink(TransportBar* bar, PlayerLink* link, PlaybackEngine* engine)

@@ -69,6 +69,7 @@ WipeView::WipeView(MpvPlayer& first, MpvPlayer& second, Comparison& comparison)
     m_graph->installEventFilter(this);
     new DifferenceMeasurement(comparison, first.actions(), *m_bar, *m_graph, this);
     m_note = new PictureNote(*this);
+    connect(m_bar, &TransportBar::statusCut, m_note, &PictureNote::say);
     m_lookNoted = comparison.look();
     m_flickerRateNoted = comparison.flickerRate();
     for (QLabel** name : {&m_firstName, &m_secondName}) {
@@ -146,7 +147,7 @@ void WipeView::setDivider(double share)
 QRect WipeView::pictureRect() const
 {
     const int bar = m_bar->isHidden() ? 0 : m_bar->sizeHint().height();
-    const int graph = m_graph->isHidden() ? 0 : m_graph->sizeHint().height();
+    const int graph = m_graph->isHidden() ? 0 : m_graph->heightForWidth(m_graph->width());
     return {0, 0, width(), std::max(0, height() - bar - graph)};
 }
 

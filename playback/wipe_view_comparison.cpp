@@ -28,7 +28,12 @@ void WipeView::showLook()
 {
     setCursor(look().mode == ComparisonLook::Divider ? Qt::SplitHCursor : Qt::ArrowCursor);
     const double rate = m_comparison ? m_comparison->flickerRate() : 0;
-    m_note->say(lookNote(m_lookNoted, look(), rate, m_flickerRateNoted));
+    if (const QString note = lookNote(m_lookNoted, look(), rate, m_flickerRateNoted);
+        !note.isEmpty())
+        m_note->say(note);
+    else if (look().mode == ComparisonLook::Flicker)
+        m_note->amend(flickerNote(look(), rate)); // turned by itself: the note names the one shown
+
     m_lookNoted = look();
     m_flickerRateNoted = rate;
     update(pictureRect());

@@ -94,6 +94,14 @@ void Comparison::remove(PlaybackEngine* engine)
         [engine](const QPointer<PlaybackEngine>& e) { return !e || e.data() == engine; });
 }
 
+bool Comparison::bothHoldVideos() const
+{
+    const PlaybackEngine* first = pane(0);
+    const PlaybackEngine* second = pane(1);
+    return first && second && !first->isIdle() && !second->isIdle() && !first->file().isEmpty() &&
+           !second->file().isEmpty();
+}
+
 int Comparison::paneOf(const PlaybackEngine* engine) const
 {
     for (qsizetype i = 0; i < m_panes.size(); ++i) {
@@ -126,13 +134,20 @@ bool Comparison::perform(int pane, const PlayerCommand& command)
             emit measurementsCopied(measurementsAsCsv(results()));
         return true;
     case PlayerCommand::ExportComparison:
-        emit exportAsked(pane);
+        // Said at once, before a file name is asked for.
+        if (!bothHoldVideos())
+            emit exportFinished(ComparisonExport::Outcome::Failed, tr("two videos are needed"));
+        else
+            emit exportAsked(pane);
         return true;
     case PlayerCommand::ToggleInspector:
         m_inspector.setOn(!m_inspector.isOn());
         return true;
     case PlayerCommand::SwapSides:
-        emit sidesSwapRequested();
+        if (!bothHoldVideos())
+            emit refused(tr("Swap Sides needs two videos"));
+        else
+            emit sidesSwapRequested();
         return true;
     case PlayerCommand::HearPane:
         setHeard(int(command.amount));
@@ -338,7 +353,7 @@ void Comparison::exportTo(ExportLayout layout, const QString& destination)
         QMetaObject::invokeMethod(
             this,
             [this] {
-                emit exportFinished(ComparisonExport::Outcome::Failed, tr("Two videos are needed"));
+                emit exportFinished(ComparisonExport::Outcome::Failed, tr("two videos are needed"));
             },
             Qt::QueuedConnection);
         return;

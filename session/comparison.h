@@ -39,6 +39,8 @@ public:
     void add(PlaybackEngine* engine);
     void remove(PlaybackEngine* engine);
     int paneOf(const PlaybackEngine* engine) const;
+    /// Both panes hold a video (export and swap need two).
+    bool bothHoldVideos() const;
     PlaybackEngine* pane(int index) const { return m_panes.value(index); }
     const PlayerLink& link() const { return m_link; }
 
@@ -108,6 +110,8 @@ signals:
     void measurementsCopied(const QString& csv);
     /// Asked for in a pane: the first two panes' videos are to change places.
     void sidesSwapRequested();
+    /// A command that cannot be carried out as things stand, and why (said at once).
+    void refused(const QString& why);
     /// Asked for in a pane: a file to export the comparison to is to be chosen there.
     void exportAsked(int pane);
     void exportProgressed(double share);

@@ -11,8 +11,10 @@
 #include "support/wipe_testing.h"
 #include "video/video_surface.h"
 
+#include <QDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include <cmath>
@@ -128,7 +130,51 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(wipe->graph().summaryText().startsWith("SSIM 0.8"),
                                  kPlayerTimeoutMs);
         QVERIFY(wipe->graph().isVisible());
+        // At the window's first size every figure of the summary is drawn whole, on as many
+        // lines as it takes.
+        QCOMPARE(wipe->graph().shownSummary().split('\n').join(" \u00b7 "),
+                 wipe->graph().summaryText());
+        QVERIFY(wipe->graph().shownSummary().contains('\n'));
         QVERIFY(choose(asking, {"Copy Measurements"}));
+    }
+
+    void withOnePaneEmptyExportAndSwapSayWhyAtOnce_data() { askedInEitherPane(); }
+    void withOnePaneEmptyExportAndSwapSayWhyAtOnce()
+    {
+        QFETCH(int, pane);
+        Window window;
+        MpvPlayer& asking = pane == 0 ? window.left() : window.right();
+        QSignalSpy frames(&window.left(), &MpvPlayer::frameRendered);
+        window.left().setURL(mediaPath("red.mp4"));
+        QTRY_VERIFY_WITH_TIMEOUT(frames.count() > 2, kPlayerTimeoutMs);
+        // No dialog: the reason, read whole over the picture where the bar is too narrow.
+        QVERIFY(choose(asking, {"Export Comparison\u2026"}));
+        QVERIFY(!asking.findChild<QDialog*>());
+        const QString exportRefused = "Cannot export: two videos are needed";
+        QTRY_COMPARE(asking.transportBar().timeText(), exportRefused);
+        QCOMPARE(noteOver(asking), exportRefused);
+        QVERIFY(choose(asking, {"Swap Sides"}));
+        QTRY_COMPARE(asking.transportBar().timeText(), QString("Swap Sides needs two videos"));
+    }
+
+    void theFlickerNoteNamesThePictureShowing()
+    {
+        Window window;
+        QVERIFY(window.play("red.mp4", "blue.mp4"));
+        QTest::keyClick(&window.left(), Qt::Key_W);
+        WipeView* wipe = window.components.wipeView();
+        QVERIFY(wipe);
+        const Comparison& comparison = window.components.session().comparison();
+        QVERIFY(choose(window.left(), {"Wipe View Shows", "Flicker"}));
+        QTest::keyClick(wipe, Qt::Key_Plus); // 4 a second: it turns while the note shows
+        const auto* note = wipe->findChild<QLabel*>("pictureNote");
+        QVERIFY(note);
+        const bool first = comparison.look().flickerShowsSecond;
+        QTRY_VERIFY_WITH_TIMEOUT(comparison.look().flickerShowsSecond != first, 1000);
+        QVERIFY(note->isVisible());
+        QVERIFY2(note->text().endsWith(comparison.look().flickerShowsSecond ? "second video"
+                                                                            : "first video"),
+                 qPrintable(note->text()));
     }
 
     void aligningLinksThePanesAtTheOffsetFound_data() { askedInEitherPane(); }

@@ -2,6 +2,7 @@
 // 10 bits, a turned and a mirrored picture), and beside the pointer in the window, from either
 // pane, with the view that shows one video pixel on one screen pixel.
 #include "analysis/decoded_picture.h"
+#include "playback/pixel_readout.h"
 #include "session/pixel_inspector.h"
 #include "session/transport_rules.h"
 #include "support/either_pane.h"
@@ -76,10 +77,20 @@ QString valuesText(const PixelValues& v)
         .arg(v.blue);
 }
 
-/// The note beside the pointer over a picture (a pane's, or the wipe view), while it shows.
+/// The note beside the pointer that reads a picture (a pane's, or the wipe view's).
+const PixelReadout* readoutOf(const QWidget& picture)
+{
+    for (const PixelReadout* readout : picture.window()->findChildren<PixelReadout*>()) {
+        if (&readout->picture() == &picture)
+            return readout;
+    }
+    return nullptr;
+}
+
+/// What that note says, while it shows.
 QString readoutOver(const QWidget& picture)
 {
-    const auto* readout = picture.findChild<QLabel*>("pixelReadout");
+    const PixelReadout* readout = readoutOf(picture);
     return readout && readout->isVisible() ? readout->text() : QString();
 }
 
@@ -189,6 +200,18 @@ private slots:
         QPointF at = pointTo(QPoint(picture->width() / 3, picture->height() / 2));
         QTRY_COMPARE_WITH_TIMEOUT(readoutOver(asking), pair.expected(at, false), kPlayerTimeoutMs);
         QVERIFY(readoutOver(asking).contains("10-bit"));
+        // Whole where it is drawn (nothing of it cut at a pane's edge) at the window's first
+        // size, whichever the pane.
+        const PixelReadout* readout = readoutOf(*picture);
+        const QRect room = readout->parentWidget()->rect();
+        QVERIFY2(room.contains(readout->geometry()) && readout->parentWidget() == &window.form,
+                 qPrintable(QString("%1,%2 %3x%4 in %5x%6")
+                                .arg(readout->x())
+                                .arg(readout->y())
+                                .arg(readout->width())
+                                .arg(readout->height())
+                                .arg(room.width())
+                                .arg(room.height())));
 
         // Pixel for pixel around the pointer, in both panes: the pixel under it stays.
         QTest::keyClick(&asking, Qt::Key_1);
