@@ -1,6 +1,7 @@
 // Lining two takes up by their sound or their pictures, looping a passage in both, hearing one
 // side and mirroring a pane.
 #include "analysis/alignment_search.h"
+#include "analysis/alignment_series.h"
 #include "playback/passage_mark.h"
 #include "playback/player_commands.h"
 #include "playback/transport_bar.h"
@@ -115,6 +116,53 @@ private slots:
             QTest::addRow("%s, the second slower", name) << int(by) << false;
         }
     }
+    void aMatchMustBeStrongAndStandAloneEachOnItsOwn()
+    {
+        // Series of their own, 60 s at 50 samples a second: the second is the first 3 s later,
+        // mixed with other noise in the share given.
+        const auto noise = [](unsigned seed, std::size_t count) {
+            std::vector<float> samples(count);
+            std::uint32_t state = seed;
+            for (float& sample : samples) {
+                state = state * 1664525u + 1013904223u;
+                sample = float(state >> 8) / float(1u << 24) - 0.5f;
+            }
+            return samples;
+        };
+        const int rate = alignment::kPictureRate;
+        const std::size_t count = std::size_t(60 * rate);
+        const std::vector<float> first = noise(1, count);
+        const auto laterCopy = [&](double otherShare, std::vector<float> other) {
+            std::vector<float> copy(count);
+            for (std::size_t n = 0; n < count; ++n) {
+                const float shifted = n >= std::size_t(3 * rate) ? first[n - 3 * rate] : 0.0f;
+                copy[n] = float((1 - otherShare) * shifted + otherShare * other[n]);
+            }
+            return copy;
+        };
+        const alignment::Series a{{first}, 0, rate, 0};
+        const auto lineUp = [&](const std::vector<float>& second) {
+            return alignment::lineUp(a, {{second}, 0, rate, 0}, 10).value();
+        };
+
+        const alignment::Result clear = lineUp(laterCopy(0.2, noise(2, count)));
+        QVERIFY(clear.clear && std::abs(clear.secondAhead - 3) < 1.0 / rate);
+        // Strong but not alone: where the second holds the first twice over (3 s and 8 s
+        // later), either moment matches as well.
+        std::vector<float> twice = laterCopy(0.0, noise(2, count));
+        for (std::size_t n = std::size_t(8 * rate); n < count; ++n)
+            twice[n] += first[n - std::size_t(8 * rate)];
+        const alignment::Result repeated = lineUp(twice);
+        QVERIFY2(repeated.strength >= alignment::kClearStrength &&
+                     repeated.uniqueness < alignment::kClearUniqueness && !repeated.clear,
+                 qPrintable(QString("%1 %2").arg(repeated.strength).arg(repeated.uniqueness)));
+        // Alone but weak: a faint trace of the first in other noise.
+        const alignment::Result faint = lineUp(laterCopy(0.82, noise(4, count)));
+        QVERIFY2(faint.strength < alignment::kClearStrength &&
+                     faint.uniqueness >= alignment::kClearUniqueness && !faint.clear,
+                 qPrintable(QString("%1 %2").arg(faint.strength).arg(faint.uniqueness)));
+    }
+
     void takesThatDriftAreLinedUpAtEveryMoment()
     {
         // The second take plays the first at 25/23.976 of its speed: its moment t x 23.976/25

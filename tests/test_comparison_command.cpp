@@ -105,6 +105,11 @@ private slots:
                  qPrintable(measured.out + QString::number(expected)));
         QVERIFY2(measured.out.contains("120 frame pairs compared, 104 of them identical"),
                  qPrintable(measured.out));
+        // A shorter second: compared up to its end, and no further.
+        const Outcome shorter = run({"--measure", mediaPath("red.mp4"), mediaPath("red-1s.mp4")});
+        QVERIFY2(shorter.out.contains("\n25 frame pairs compared, 25 of them identical, over "
+                                      "1.000 s\n"),
+                 qPrintable(shorter.out));
     }
 
     void exportsPicturesOfOddWidthsInEveryLayout()
@@ -150,6 +155,13 @@ private slots:
         QVERIFY2(figures.size() == 2 && std::abs(figures[0].toDouble()) < 1 / 30.0 &&
                      std::abs(figures[1].toDouble() - 23.976 / 25) < 0.0005,
                  qPrintable(drifting.out));
+        // The other way round: the first runs at 25/23.976 of the second's pace.
+        const Outcome swapped =
+            run({"--align", mediaPath("drift-b.mp4"), mediaPath("drift-a.mp4")});
+        const QStringList back = swapped.out.trimmed().split(' ');
+        QVERIFY2(swapped.status == 0 && back.size() == 2 &&
+                     std::abs(back[1].toDouble() - 25 / 23.976) < 0.0005,
+                 qPrintable(swapped.out));
         // The second starting 1.5 s later, by sound and by picture.
         for (const QString by : {"sound", "picture"}) {
             const Outcome later = run(

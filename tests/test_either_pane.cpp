@@ -185,9 +185,21 @@ private slots:
         MpvPlayer& asking = pane == 0 ? window.left() : window.right();
         PlayerLink& link = window.components.session().link();
         QVERIFY(window.play("sound-a.mp4", "sound-b.mp4"));
+        // Paused, the asking pane at 5 s: the link is made at its moment, the other brought
+        // there.
+        window.left().actions().togglePlayPause();
+        window.right().actions().togglePlayPause();
+        QTRY_VERIFY_WITH_TIMEOUT(Window::paused(window.left()) && Window::paused(window.right()),
+                                 kPlayerTimeoutMs);
+        asking.actions().seekTo(5.0);
+        QTRY_VERIFY_WITH_TIMEOUT(std::abs(Window::at(asking) - 5.0) < 0.01, kPlayerTimeoutMs);
         QTest::keyClick(&asking, Qt::Key_A);
         QTRY_VERIFY_WITH_TIMEOUT(link.isLinked(), kPlayerTimeoutMs);
         QVERIFY(std::abs(link.offsetOf(&window.right().engine()) - 1.37) < 0.002);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            std::abs(Window::at(asking) - 5.0) < 0.05 &&
+                std::abs(Window::at(window.right()) - Window::at(window.left()) - 1.37) < 0.05,
+            kPlayerTimeoutMs);
         QTRY_VERIFY_WITH_TIMEOUT(asking.transportBar().status() == "Aligned", kPlayerTimeoutMs);
 
         link.setLinked(false);

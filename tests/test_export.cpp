@@ -176,6 +176,21 @@ private slots:
         QCOMPARE(outcome, Outcome::Stopped);
         QTRY_COMPARE_WITH_TIMEOUT(files(), QStringList{"taken.mp4"}, kPlayerTimeoutMs);
 
+        // A file put at the name while the export is written stays as it was put there.
+        const QString planted = folder.filePath("planted.mp4");
+        progress.clear();
+        comparison.exportTo(ExportLayout::Wipe, planted);
+        QVERIFY(QTest::qWaitFor([&] { return !progress.isEmpty(); }, kPlayerTimeoutMs));
+        QFile plant(planted);
+        QVERIFY(plant.open(QIODevice::WriteOnly) && plant.write("theirs") == 6);
+        plant.close();
+        std::tie(outcome, detail) = endOf(finished);
+        QCOMPARE(outcome, Outcome::Failed);
+        QVERIFY2(detail.contains("taken meanwhile"), qPrintable(detail));
+        QVERIFY(plant.open(QIODevice::ReadOnly) && plant.readAll() == "theirs");
+        plant.close();
+        QVERIFY(QFile::remove(planted));
+
         // A disk that fills up (files may grow to 8 KiB here): a failure, and nothing left.
         FileSession patterns("pattern.mp4", "pattern-low.mp4");
         Comparison& other = patterns.session.comparison();

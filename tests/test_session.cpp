@@ -4,6 +4,7 @@
 #include "fakes/fake_engine.h"
 #include "fakes/stepping_engine.h"
 #include "session/perform.h"
+#include "session/pixel_inspector.h"
 #include "session/player_link.h"
 #include "session/session.h"
 #include "session/transport_rules.h"
@@ -14,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <limits>
 #include <memory>
 
 using namespace tandemo;
@@ -210,6 +212,34 @@ private slots:
         QVERIFY(measured.wait(5000));
         QCOMPARE(measured.last()[0].value<Comparison::Measured>(),
                  Comparison::Measured::Unreadable);
+    }
+
+    void theMeasurementsReadAsAFixedCsv()
+    {
+        // An unequal pair and an equal one: the PSNR average is that of their mean squared
+        // error (half of 30.5 dB's), and the equal pair is counted.
+        const QList<QualitySample> samples{{0, 0.0, 30.5, 0.9},
+                                           {1, 0.04, std::numeric_limits<double>::infinity(), 1.0}};
+        QCOMPARE(measurementsAsCsv(samples),
+                 QString("frame,time,psnr,ssim\n"
+                         "0,0.000,30.50,0.900000\n"
+                         "1,0.040,inf,1.000000\n"
+                         "# SSIM 0.950000 on average, worst 0.900000 at frame 0 (0.000 s)\n"
+                         "# PSNR 33.51 dB on average (of the mean squared error), 30.50 dB at "
+                         "the worst frame\n"
+                         "# 2 frame pairs compared, 1 of them identical, over 0.080 s\n"));
+    }
+
+    void thePixelNoteGivesTheRightsDifferenceFromTheLeft()
+    {
+        // Right minus left, each sign as it is, the 8-bit code values at the 10-bit depth.
+        PixelInspector::Report report;
+        report.panes[0] = PixelValues{4, 2, 8, 100, 110, 120, 200, 50, 60};
+        report.panes[1] = PixelValues{4, 2, 10, 404, 436, 488, 180, 70, 60};
+        QCOMPARE(pixelReportText(report),
+                 QString("Left (4, 2)  R 200 G 50 B 60  Y 100 Cb 110 Cr 120 (8-bit)\n"
+                         "Right (4, 2)  R 180 G 70 B 60  Y 404 Cb 436 Cr 488 (10-bit)\n"
+                         "Right \u2212 left  R -20 G 20 B 0  Y 4 Cb -4 Cr 8"));
     }
 
     void aPassageIsLoopedInBothAtTheirOwnMomentsAndOneSideIsHeard()
