@@ -18,6 +18,18 @@ namespace tandemo {
 namespace {
 
 constexpr int kSoundBitRate = 128000;
+// The largest picture players decode: 8K UHD, within H.264's highest level (6.2). A larger
+// comparison (two 8K videos side by side) is scaled down to fit.
+constexpr QSize kLargestPicture(8192, 4320);
+
+QSize encodedSizeOf(QSize pictures)
+{
+    if (pictures.width() <= kLargestPicture.width() &&
+        pictures.height() <= kLargestPicture.height())
+        return pictures;
+    const QSize fitted = pictures.scaled(kLargestPicture, Qt::KeepAspectRatio);
+    return {std::max(2, fitted.width() / 2 * 2), std::max(2, fitted.height() / 2 * 2)};
+}
 
 /// The container a name asks for, of those that take H.264 and AAC: MP4 for a name without a
 /// known kind, none for a kind that cannot hold them.
@@ -49,6 +61,7 @@ VideoWriter::VideoWriter(const QString& path, QSize size, double framesPerSecond
     , m_soundFrame(av_frame_alloc())
     , m_packet(av_packet_alloc())
     , m_size(size.width() / 2 * 2, size.height() / 2 * 2)
+    , m_encodedSize(encodedSizeOf(m_size))
 {
     AVFormatContext* output = nullptr;
     const QByteArray name = path.toUtf8();
@@ -107,8 +120,8 @@ bool VideoWriter::openVideo(double framesPerSecond, int colourMatrix)
     if (!m_video.codec || !m_video.stream)
         return !fail("no video encoder", AVERROR_ENCODER_NOT_FOUND);
     AVCodecContext& context = *m_video.codec;
-    context.width = m_size.width();
-    context.height = m_size.height();
+    context.width = m_encodedSize.width();
+    context.height = m_encodedSize.height();
     context.pix_fmt = AV_PIX_FMT_YUV420P;
     context.color_range = AVCOL_RANGE_MPEG;
     context.colorspace = AVColorSpace(colourMatrix);
@@ -128,7 +141,7 @@ bool VideoWriter::openVideo(double framesPerSecond, int colourMatrix)
     m_picture->format = AV_PIX_FMT_YUV420P;
     m_picture->width = context.width;
     m_picture->height = context.height;
-    m_scaler.reset(sws_getContext(context.width, context.height, AV_PIX_FMT_BGR0, context.width,
+    m_scaler.reset(sws_getContext(m_size.width(), m_size.height(), AV_PIX_FMT_BGR0, context.width,
                                   context.height, AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr,
                                   nullptr, nullptr));
     return m_scaler && !fail("out of memory", av_frame_get_buffer(m_picture.get(), 0));
@@ -196,7 +209,7 @@ bool VideoWriter::writePicture(const std::uint8_t* pixels, int stride)
     const int strides[] = {stride};
     sws_scale(m_scaler.get(), planes, strides, 0, m_size.height(), m_picture->data,
               m_picture->linesize);
-    return writePicture(*m_picture);
+    return encodePicture(*m_picture);
 }
 
 bool VideoWriter::writePicture(AVFrame& picture)
@@ -206,6 +219,24 @@ bool VideoWriter::writePicture(AVFrame& picture)
     if (picture.format != AV_PIX_FMT_YUV420P || picture.width != m_size.width() ||
         picture.height != m_size.height())
         return !fail("cannot encode", AVERROR(EINVAL));
+    if (m_encodedSize == m_size)
+        return encodePicture(picture);
+    // Scaled down to what players decode, in YUV as it came.
+    if (fail("out of memory", av_frame_make_writable(m_picture.get())))
+        return false;
+    m_frameScaler.reset(
+        sws_getCachedContext(m_frameScaler.release(), m_size.width(), m_size.height(),
+                             AV_PIX_FMT_YUV420P, m_encodedSize.width(), m_encodedSize.height(),
+                             AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
+    if (!m_frameScaler)
+        return !fail("out of memory", AVERROR(ENOMEM));
+    sws_scale(m_frameScaler.get(), picture.data, picture.linesize, 0, m_size.height(),
+              m_picture->data, m_picture->linesize);
+    return encodePicture(*m_picture);
+}
+
+bool VideoWriter::encodePicture(AVFrame& picture)
+{
     picture.pts = m_video.next++;
     return encode(m_video, &picture);
 }

@@ -34,7 +34,10 @@ public:
     bool isOpen() const { return m_open; }
     /// What went wrong, as libav says it; empty while all is well.
     QString error() const { return m_error; }
+    /// The size pictures are given in; and the size they are encoded at, the same unless that
+    /// is larger than players decode (8K UHD), when they are scaled down to fit.
     QSize size() const { return m_size; }
+    QSize encodedSize() const { return m_encodedSize; }
     /// The encoder's name ("libx264", "mpeg4").
     QString videoCodec() const;
 
@@ -62,6 +65,7 @@ private:
     bool openEncoder(Encoder& encoder, const AVCodec* codec, const char* cannotOpen,
                      const char* cannotDescribe);
     bool encode(Encoder& encoder, const AVFrame* frame);
+    bool encodePicture(AVFrame& picture);
     bool encodeSoundFrame(std::size_t count);
     bool fail(const char* what, int code);
 
@@ -77,8 +81,10 @@ private:
     LibavFrame m_soundFrame;
     LibavPacket m_packet;
     LibavScaler m_scaler;
+    LibavScaler m_frameScaler;
     std::vector<float> m_pendingSound;
     QSize m_size;
+    QSize m_encodedSize;
     QString m_error;
     bool m_open = false;
     bool m_finished = false;

@@ -72,6 +72,8 @@ const PropertyRow kProperties[] = {
     {P::BitRate, "video-bitrate", MPV_FORMAT_DOUBLE,
      [](S& s, const R& v) { s.bitRate = v.number(); }},
     {P::AtEnd, "eof-reached", MPV_FORMAT_FLAG, [](S& s, const R& v) { s.atEnd = v.flag(); }},
+    {P::WaitingForData, "paused-for-cache", MPV_FORMAT_FLAG,
+     [](S& s, const R& v) { s.waitingForData = v.flag(); }},
 };
 
 } // namespace

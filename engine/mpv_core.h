@@ -32,6 +32,8 @@ struct MpvCoreState {
     bool paused = false;
     bool idle = true;
     bool atEnd = false;
+    /// Paused by the core itself until more of the file is read.
+    bool waitingForData = false;
     // A file is loaded and its first picture decoded after the last load or seek.
     bool loaded = false;
     bool restarted = false;
@@ -83,6 +85,7 @@ enum class MpvProperty : std::uint64_t {
     BitRate,
     Rotation,
     AtEnd,
+    WaitingForData,
 };
 
 /// Makes and starts a core with the player's options, held at "on_preloaded" for every file

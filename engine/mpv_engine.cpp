@@ -225,6 +225,9 @@ void MpvEngine::signalChange(MpvProperty property)
         if (m_shown.atEnd && isLoopGapless())
             finishPass();
         break;
+    case MpvProperty::WaitingForData:
+        m_stallWatch.restart();
+        break;
     default:
         break;
     }

@@ -214,7 +214,10 @@ void MpvEngine::fallBackToSeekingLoop()
 
 std::optional<double> MpvEngine::shownFrameLasts() const
 {
-    if (m_file.isEmpty() || m_shown.idle || m_shown.paused || !m_shown.loaded)
+    // Waiting is not being held: paused, or paused by the core until it has read more of the
+    // file (a loaded machine, a slow disk).
+    if (m_file.isEmpty() || m_shown.idle || m_shown.paused || !m_shown.loaded ||
+        m_shown.waitingForData)
         return std::nullopt;
     const std::optional<double> next = m_frameTimes.times().frameStart(m_shown.position, 1);
     const double toNext = next ? *next - m_shown.position : frameDuration(*this);

@@ -4,6 +4,7 @@
 #include "analysis/background_run.h"
 #include "analysis/decoded_picture.h"
 #include "analysis/frame_times.h"
+#include "analysis/video_writer.h"
 #include "playback/transport_bar.h"
 #include "session/file_pane.h"
 #include "session/perform.h"
@@ -11,6 +12,10 @@
 #include "support/either_pane.h"
 #include "support/linked_window.h"
 #include "support/wipe_testing.h"
+
+extern "C" {
+#include <libavutil/frame.h>
+}
 
 #include <QDir>
 #include <QFileDialog>
@@ -21,6 +26,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <cstring>
 
 #include <sys/resource.h>
 
@@ -207,6 +213,33 @@ private slots:
         QCOMPARE(outcome, Outcome::Failed);
         qInfo("%s", qPrintable(detail));
         QCOMPARE(files(), QStringList{"taken.mp4"});
+    }
+
+    void anExportLargerThanPlayersDecodeIsScaledToFit()
+    {
+        // Two 8K pictures side by side: written at 8K UHD's width, in their proportions.
+        QTemporaryDir folder;
+        const QString file = folder.filePath("wide.mp4");
+        VideoWriter writer(file, QSize(13440, 4320), 25, 0);
+        QVERIFY2(writer.isOpen(), qPrintable(writer.error()));
+        QCOMPARE(writer.encodedSize(), QSize(8192, 2632));
+        const LibavFrame picture(newPicture(13440, 4320, AV_PIX_FMT_YUV420P));
+        QVERIFY(picture);
+        for (int plane = 0; plane < 3; ++plane) {
+            const int rows = plane == 0 ? 4320 : 2160;
+            std::memset(picture->data[plane],
+                        plane == 0   ? 81
+                        : plane == 1 ? 90
+                                     : 240,
+                        std::size_t(picture->linesize[plane]) * std::size_t(rows));
+        }
+        QVERIFY(writer.writePicture(*picture) && writer.finish());
+        const std::atomic_bool never{false};
+        const auto written = DecodedPicture::read(file, 0, never);
+        QVERIFY(written && written->shownSize() == QSize(8192, 2632));
+        const PixelValues red = written->valuesAt({0.5, 0.5}, false).value();
+        QVERIFY2(red.red > 200 && red.green < 40 && red.blue < 40,
+                 qPrintable(QString::number(red.red)));
     }
 
     void aNewFileGetsItsFrameTimesWhileLongWorkRuns()

@@ -2,8 +2,10 @@
 #include "fs/checked_count.h"
 #include "fs/file_helpers.h"
 #include "platform/file_names.h"
+#include "platform/immediate_exit.h"
 #include "platform/pictures_folder.h"
 #include "platform/posix_file_system.h"
+#include "platform/staged_file.h"
 #include "platform/wildcard.h"
 
 #include <QDir>
@@ -19,6 +21,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace tandemo;
@@ -272,6 +275,30 @@ private slots:
         QVERIFY(QDir(home.filePath("Pictures")).removeRecursively());
         touch(home.filePath("Pictures"));
         QCOMPARE(picturesFolder(), QString());
+    }
+
+    void aFileHalfWrittenWhenTheProgramEndsAtOnceIsRemoved()
+    {
+        // The window closes while a frame or an export is written in the background: the
+        // process ends without unwinding, and what was staged goes with it.
+        QTemporaryDir folder;
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            StagedFile staged(folder.path(), "export.mp4");
+            QFile partial(staged.path());
+            if (!staged.isValid() || !partial.open(QIODevice::WriteOnly) ||
+                partial.write("partial") != 7)
+                _exit(3);
+            partial.flush();
+            ImmediateExit().endProcess();
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        QCOMPARE(
+            QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList());
     }
 
     void countsOverflowInsteadOfWrapping()
