@@ -1,5 +1,6 @@
 #include "fakes/fake_services.h"
 #include "fakes/fake_window.h"
+#include "platform/hosted_component.h"
 #include "platform/posix_file_system.h"
 #include "skin/skin_engine.h"
 #include "skin/skin_file.h"
@@ -17,6 +18,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QtTest>
 
 using namespace tandemo;
@@ -229,9 +231,30 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         const QColor before = clientColour(form);
+        // A button of the window's own, and one inside a hosted component (as a player's bar
+        // holds): the skin's button rules reach the first only.
+        auto* own = new QToolButton(&form);
+        own->setText(QStringLiteral("Own"));
+        auto* hosted = new QWidget(&form);
+        markHostedComponent(*hosted);
+        auto* inside = new QToolButton(hosted);
+        inside->setText(QStringLiteral("Hosted"));
 
         ApplySkin(form, platform.services);
         QCoreApplication::processEvents();
+        const auto borderPixels = [](QToolButton* button) {
+            button->ensurePolished();
+            button->resize(60, 24);
+            const QImage drawn = button->grab().toImage();
+            int count = 0;
+            for (int y = 0; y < drawn.height(); ++y) {
+                for (int x = 0; x < drawn.width(); ++x)
+                    count += drawn.pixelColor(x, y) == QColor("#5c646c") ? 1 : 0;
+            }
+            return count;
+        };
+        QVERIFY(borderPixels(own) > 40);
+        QCOMPARE(borderPixels(inside), 0);
 
         QCOMPARE(clientColour(form), QColor("#2b2f33"));
         QVERIFY(before != QColor("#2b2f33"));
