@@ -72,6 +72,35 @@ private slots:
         QVERIFY(std::abs(player.engine().position() - 40) < 0.1);
     }
 
+    void stepsGoRoundAtBothEndsOfAFileLongerThanItsFrameTimesRead()
+    {
+        // 2,200,000 frames, more than the frame times are read for: a step back from the first
+        // goes to the end, and a step on from the last to the start, as playing does.
+        PlayerWindow window;
+        MpvPlayer& player = window.left();
+        player.settings().setMode("loop", true);
+        QVERIFY(plays(player, mediaPath("very-long.avi")));
+        QTRY_VERIFY_WITH_TIMEOUT(player.engine().duration() > 80000, kPlayerTimeoutMs);
+        player.actions().stop();
+        QTRY_VERIFY_WITH_TIMEOUT(player.engine().isPaused() && player.engine().position() < 0.001,
+                                 kPlayerTimeoutMs);
+        player.setFocus();
+        const auto press = [&](Qt::Key key) {
+            QSignalSpy arrived(&player.engine(), &PlaybackEngine::playbackRestarted);
+            QTest::keyClick(&player, key);
+            return QTest::qWaitFor([&] { return !arrived.isEmpty(); }, kPlayerTimeoutMs);
+        };
+        QVERIFY(press(Qt::Key_Comma));
+        const double end = player.engine().duration();
+        QTRY_VERIFY2_WITH_TIMEOUT(player.engine().position() > end - 0.05,
+                                  qPrintable(QString::number(player.engine().position(), 'f', 4)),
+                                  kPlayerTimeoutMs);
+        QVERIFY(press(Qt::Key_Period));
+        QTRY_VERIFY2_WITH_TIMEOUT(player.engine().position() < 0.02,
+                                  qPrintable(QString::number(player.engine().position(), 'f', 4)),
+                                  kPlayerTimeoutMs);
+    }
+
     void aFileRewrittenWhilePlayingPlaysItsNewContents_data()
     {
         // It did not happen every time: three times in a row.
