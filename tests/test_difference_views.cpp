@@ -206,6 +206,10 @@ private slots:
         // A saved frame is the picture shown (without the note, once it has gone).
         QTRY_VERIFY_WITH_TIMEOUT(noteOver(wipe).isEmpty(), PictureNote::kShownMs * 3);
         QTest::keyClick(&wipe, Qt::Key_S);
+        // Encoded off the GUI thread: not yet written as the key returns, and one at a time.
+        QVERIFY(!wipe.transportBar().status().startsWith("Saved"));
+        QTest::keyClick(&wipe, Qt::Key_S);
+        QCOMPARE(wipe.transportBar().status(), QString("Still saving the last picture"));
         QTRY_VERIFY2(wipe.transportBar().status().contains("/red difference-"),
                      qPrintable(wipe.transportBar().status()));
         const QStringList saved = m_pictures.files();
