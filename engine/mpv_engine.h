@@ -63,7 +63,6 @@ public:
     void setScaledToFit(bool scaled) override;
     /// The size, in pixels, of the area the picture is drawn into: how large it is shown.
     void setPictureArea(QSize pixels) override;
-    bool isLooping() const { return m_looping; }
     /// Whether the next pass starts from the waiting core (else mpv seeks back as usual).
     bool isLoopGapless() const;
     /// Plays on with one core, looping by seeking back: the waiting core cannot be drawn.

@@ -30,8 +30,6 @@ public:
 
     bool isOn() const { return m_on; }
     void setOn(bool on);
-    /// Whether the transport bars are shown (always, while not on).
-    bool barsShown() const { return !m_barsHidden; }
 
 signals:
     void changed(bool on);

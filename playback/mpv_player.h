@@ -111,7 +111,6 @@ private:
     QString m_url;
     bool m_loadPending = false;
     bool m_startPaused = false;
-    bool m_inWipeView = false;
     // The size of the picture the video is drawn for, while it is drawn for another view.
     QSize m_pictureSize;
     RenderPath m_renderPath;

@@ -60,7 +60,6 @@ public:
 
     /// Marks the bar's top edge in the desktop's highlight colour: its pane has the keys.
     void setFocusMarked(bool marked);
-    bool isFocusMarked() const { return m_focusMarked; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
