@@ -44,7 +44,7 @@ std::vector<std::uint8_t> convert(const AVFrame& frame, AVPixelFormat format, in
                              sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
     // swscale writes whole vectors at the end of each row and past the last: it gets a frame
     // of libav's own, with aligned rows and padding, and the rows are copied out of it.
-    const LibavFrame scaled(newPicture(frame.width, frame.height, format));
+    const LibavFrame scaled = newPicture(frame.width, frame.height, format);
     const int rowBytes = av_image_get_linesize(format, frame.width, 0);
     if (!scaled || rowBytes <= 0 || stride < rowBytes)
         return {};

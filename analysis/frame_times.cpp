@@ -1,8 +1,7 @@
 #include "analysis/frame_times.h"
 
-#include "analysis/work_pools.h"
-
 #include "analysis/local_input.h"
+#include "analysis/work_pools.h"
 
 extern "C" {
 #include <libavformat/avformat.h>

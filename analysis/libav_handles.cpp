@@ -33,17 +33,17 @@ void LibavFreer::operator()(SwsContext* scaler) const
     sws_freeContext(scaler);
 }
 
-AVFrame* newPicture(int width, int height, int format)
+LibavFrame newPicture(int width, int height, int format)
 {
     LibavFrame picture(av_frame_alloc());
     if (!picture)
-        return nullptr;
+        return {};
     picture->format = format;
     picture->width = width;
     picture->height = height;
     if (av_frame_get_buffer(picture.get(), 0) < 0)
-        return nullptr;
-    return picture.release();
+        return {};
+    return picture;
 }
 
 void keepLibavQuiet()

@@ -28,7 +28,7 @@ using LibavScaler = std::unique_ptr<SwsContext, LibavFreer>;
 
 /// A new picture of that size and pixel format, with memory of libav's own: rows aligned and
 /// padded as its scaler and codecs expect to write them (none when there is no memory).
-AVFrame* newPicture(int width, int height, int format);
+LibavFrame newPicture(int width, int height, int format);
 
 /// Keeps libav's messages below warnings off standard error (its filters report their figures
 /// there as they close), for a program that has no player to take them in.

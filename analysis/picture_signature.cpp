@@ -40,7 +40,7 @@ std::optional<PictureSignature> readPictureSignature(const QString& path, double
     std::vector<double> times;
     std::vector<Cells> frames;
     // swscale writes whole vectors: a picture of libav's own, padded, however small the grid.
-    const LibavFrame grid(newPicture(kGrid, kGrid, AV_PIX_FMT_GRAY8));
+    const LibavFrame grid = newPicture(kGrid, kGrid, AV_PIX_FMT_GRAY8);
     if (!grid)
         return std::nullopt;
     while (!cancelled) {

@@ -53,6 +53,12 @@ void complain(const QString& message)
     std::fprintf(stderr, "tandemo: %s\n", qPrintable(message));
 }
 
+/// Why the CSV cannot be written, with the way round a file that is there.
+void complainOfCsv(const QString& why)
+{
+    complain(why + (why.endsWith(QLatin1String("there already")) ? " (--force replaces it)" : ""));
+}
+
 void end(int status)
 {
     QCoreApplication::exit(status);
@@ -150,7 +156,7 @@ int measure(Session& session, const CommandLine& line)
             } else if (!line.csvFile.isEmpty()) {
                 const QString why = writeNewFile(line.csvFile, csv, line.replaceCsv, line.files);
                 if (!why.isEmpty()) {
-                    complain(why + (why.endsWith("there already") ? " (--force replaces it)" : ""));
+                    complainOfCsv(why);
                     return end(kCannot);
                 }
             }
@@ -266,7 +272,7 @@ int runComparisonCommand(const CommandLine& line, int argc, char* argv[])
         line.csvFile != QLatin1String("-")) {
         if (const QString why = refusalToWrite(line.csvFile, line.replaceCsv, line.files);
             !why.isEmpty()) {
-            complain(why + (why.endsWith("there already") ? " (--force replaces it)" : ""));
+            complainOfCsv(why);
             return kCannot;
         }
     }

@@ -1,6 +1,8 @@
 #include "playback/eliding_label.h"
 
+#include <QHelpEvent>
 #include <QPainter>
+#include <QToolTip>
 
 namespace tandemo {
 
@@ -20,13 +22,24 @@ bool ElidingLabel::isElided() const
     return !isVisible() || fontMetrics().horizontalAdvance(text()) > contentsRect().width();
 }
 
+bool ElidingLabel::event(QEvent* event)
+{
+    // What is cut can still be read whole, in the tooltip.
+    if (event->type() == QEvent::ToolTip && toolTip().isEmpty()) {
+        if (isElided())
+            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text(), this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QLabel::event(event);
+}
+
 void ElidingLabel::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     const QRect area = contentsRect();
     const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, area.width());
-    // What is cut can still be read whole, in the tooltip.
-    setToolTip(shown == text() ? QString() : text());
     painter.setPen(palette().color(foregroundRole()));
     painter.drawText(area, int(alignment()), shown);
 }

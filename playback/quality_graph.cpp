@@ -57,6 +57,7 @@ void QualityGraph::setSamples(const QList<QualitySample>& samples, double durati
     m_summary = summarise(samples);
     m_scale = scaleOfSamples();
     m_duration = duration > 0 ? duration : (samples.isEmpty() ? 0 : samples.constLast().seconds);
+    m_linesWidth = -1;
     updateGeometry(); // the summary may take more lines
     update();
 }
@@ -73,12 +74,14 @@ void QualityGraph::setMetric(Metric metric)
 {
     m_metric = metric;
     m_scale = scaleOfSamples();
+    m_linesWidth = -1;
+    updateGeometry();
     update();
 }
 
 QRect QualityGraph::summaryRect() const
 {
-    const int lines = std::max(1, int(summaryLines(width()).size()));
+    const int lines = std::max(1, int(shownLines().size()));
     return {kMargin, kMargin, width() - 2 * kMargin, lines * fontMetrics().height()};
 }
 
@@ -95,6 +98,16 @@ QStringList QualityGraph::summaryLines(int graphWidth) const
             lines << fontMetrics().elidedText(part, Qt::ElideRight, width);
     }
     return lines;
+}
+
+const QStringList& QualityGraph::shownLines() const
+{
+    // Laid out once for the figures and the width, not for every point the plot places.
+    if (m_linesWidth != width()) {
+        m_lines = summaryLines(width());
+        m_linesWidth = width();
+    }
+    return m_lines;
 }
 
 QRect QualityGraph::plotRect() const
@@ -121,7 +134,7 @@ QString QualityGraph::summaryText() const
 
 QString QualityGraph::shownSummary() const
 {
-    return summaryLines(width()).join(u'\n');
+    return shownLines().join(u'\n');
 }
 
 QString QualityGraph::pointedText() const

@@ -53,6 +53,7 @@ protected:
 private:
     QRect plotRect() const;
     QStringList summaryLines(int graphWidth) const;
+    const QStringList& shownLines() const;
     double valueOf(const QualitySample& sample) const;
     /// The values at the plot's bottom and top edges, for the samples and the metric now.
     std::pair<double, double> scaleOfSamples() const;
@@ -63,6 +64,9 @@ private:
     // Worked out once for the samples and metric, not at every paint.
     std::pair<double, double> m_scale{0, 1};
     double m_duration = 0;
+    // The summary's lines as laid out for a width (-1: to be laid out again).
+    mutable QStringList m_lines;
+    mutable int m_linesWidth = -1;
     double m_position = 0;
     Metric m_metric = Metric::Ssim;
     std::optional<int> m_pointerX;

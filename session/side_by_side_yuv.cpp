@@ -46,19 +46,14 @@ bool SideBySideYuv::suits(const AVFrame& first, const AVFrame& second)
 SideBySideYuv::SideBySideYuv(const AVFrame& first, const AVFrame& second, const QImage& labels)
     : m_firstWidth(first.width)
     , m_colourMatrix(first.colorspace)
-    , m_picture(av_frame_alloc())
 {
     const int width = first.width + sideBySideWidth({second.width, second.height}, first.height);
     m_size = QSize(width / 2 * 2, first.height);
-    if (!m_picture)
-        return;
-    m_picture->format = AV_PIX_FMT_YUV420P;
-    m_picture->width = m_size.width();
-    m_picture->height = m_size.height();
-    m_picture->colorspace = AVColorSpace(m_colourMatrix);
-    m_picture->color_range = AVCOL_RANGE_MPEG;
-    if (av_frame_get_buffer(m_picture.get(), 0) < 0)
-        m_picture.reset();
+    m_picture = newPicture(m_size.width(), m_size.height(), AV_PIX_FMT_YUV420P);
+    if (m_picture) {
+        m_picture->colorspace = AVColorSpace(m_colourMatrix);
+        m_picture->color_range = AVCOL_RANGE_MPEG;
+    }
 
     // Only the box the labels cover is blended, in whole chroma samples.
     QRect box;
@@ -102,7 +97,7 @@ bool SideBySideYuv::place(const AVFrame& picture, int left, int width, Side& sid
     }
     // Anything else is scaled and converted on its own first, at an aligned place.
     if (!side.scaled) {
-        side.scaled.reset(newPicture(width, height, AV_PIX_FMT_YUV420P));
+        side.scaled = newPicture(width, height, AV_PIX_FMT_YUV420P);
         if (!side.scaled)
             return false;
     }

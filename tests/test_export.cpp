@@ -223,7 +223,7 @@ private slots:
         VideoWriter writer(file, QSize(13440, 4320), 25, 0);
         QVERIFY2(writer.isOpen(), qPrintable(writer.error()));
         QCOMPARE(writer.encodedSize(), QSize(8192, 2632));
-        const LibavFrame picture(newPicture(13440, 4320, AV_PIX_FMT_YUV420P));
+        const LibavFrame picture = newPicture(13440, 4320, AV_PIX_FMT_YUV420P);
         QVERIFY(picture);
         for (int plane = 0; plane < 3; ++plane) {
             const int rows = plane == 0 ? 4320 : 2160;

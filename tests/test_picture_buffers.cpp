@@ -1,7 +1,9 @@
 // Pictures whose rows are no whole number of the scaler's vectors (330×186, 426×240), in 8 and
 // 10 bits, through every conversion outside the players: pixel values, the pictures an export
-// composes in RGB and in YUV, the encoder and the picture signature. Run under valgrind too,
-// which sees the scaler's own writes past a buffer where the sanitizers cannot.
+// composes in RGB and in YUV, the encoder and the picture signature. Run under the sanitizers
+// (our own rows and indices) and under valgrind, which sees the scaler's own vector writes past
+// a buffer where the sanitizers cannot. It makes its clips itself, so that each build tree runs
+// it without the whole test media.
 #include "analysis/decoded_picture.h"
 #include "analysis/picture_signature.h"
 #include "analysis/video_writer.h"
@@ -9,6 +11,7 @@
 #include "session/side_by_side_yuv.h"
 #include "support/player_testing.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -18,7 +21,30 @@ using namespace tandemo::testing;
 class TestPictureBuffers : public QObject {
     Q_OBJECT
 
+private:
+    QTemporaryDir m_clips;
+
+    QString clip(const QString& name) const { return m_clips.filePath(name); }
+
+    /// A second of a moving pattern at a size, in a pixel format, as ffmpeg encodes it.
+    bool make(const QString& name, const QString& size, const QString& format) const
+    {
+        QProcess ffmpeg;
+        ffmpeg.start("ffmpeg", {"-nostdin", "-loglevel", "error", "-f", "lavfi", "-i",
+                                "testsrc2=size=" + size + ":rate=25:duration=1", "-c:v", "libx264",
+                                "-preset", "veryfast", "-pix_fmt", format, clip(name)});
+        return ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0;
+    }
+
 private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_clips.isValid());
+        QVERIFY(make("odd-330x186.mp4", "330x186", "yuv420p"));
+        QVERIFY(make("odd-330x186-10bit.mp4", "330x186", "yuv420p10le"));
+        QVERIFY(make("odd-426x240.mp4", "426x240", "yuv420p"));
+    }
+
     void everyConversionStaysInItsBuffers_data()
     {
         QTest::addColumn<QString>("name");
@@ -31,7 +57,7 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(QSize, size);
-        const QString path = mediaPath(name);
+        const QString path = clip(name);
         const std::atomic_bool never{false};
 
         // Pixel values: the RGB of the picture's last pixel, where a row cut short would show.
@@ -63,8 +89,8 @@ private slots:
             QVERIFY(writer.writePicture(laid.constBits(), int(laid.bytesPerLine())));
             QVERIFY(writer.finish());
         }
-        FrameCursor other(mediaPath(size.width() == 426 ? "odd-330x186.mp4" : "odd-426x240.mp4"),
-                          false, never);
+        FrameCursor other(clip(size.width() == 426 ? "odd-330x186.mp4" : "odd-426x240.mp4"), false,
+                          never);
         const AVFrame* left = cursor.frameAt(0.5);
         const AVFrame* right = other.frameAt(0.5);
         QVERIFY(left && right);
