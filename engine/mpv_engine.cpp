@@ -143,6 +143,8 @@ void MpvEngine::handleEvent(MpvCoreState& state, const mpv_event& event)
         // The core that took the save may have stopped showing meanwhile.
         if (event.reply_userdata == kFrameSaveRequest)
             m_saver.screenshotWritten(event.error >= 0);
+        else if (SeekTracker::isSeek(event.reply_userdata) && showing)
+            m_seeks.replied(event.reply_userdata, event.error >= 0);
         break;
     case MPV_EVENT_PLAYBACK_RESTART:
         state.restarted = true;
@@ -151,7 +153,7 @@ void MpvEngine::handleEvent(MpvCoreState& state, const mpv_event& event)
         if (showing) {
             // A passage of one frame loops without a change of position.
             m_stallWatch.moved();
-            arriveFromSeek(true);
+            m_seeks.restarted();
             emit playbackRestarted();
             prepareWaitingCore();
         }
@@ -209,7 +211,7 @@ void MpvEngine::signalChange(MpvProperty property)
         break;
     case MpvProperty::Position:
         m_stallWatch.moved();
-        arriveFromSeek(false);
+        m_seeks.positionTold();
         emit positionChanged(m_shown.position);
         switchAfterLastFrame();
         break;

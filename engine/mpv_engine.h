@@ -9,6 +9,7 @@
 #include "engine/player_engine.h"
 #include "engine/queued_wakeup.h"
 #include "engine/rewrite_watch.h"
+#include "engine/seek_tracker.h"
 #include "engine/stall_watch.h"
 #include "platform/regular_file.h"
 
@@ -81,7 +82,7 @@ public:
     bool isPaused() const override { return m_shown.paused; }
     bool isIdle() const override { return m_shown.idle; }
     double position() const override { return m_shown.position; }
-    double destination() const override { return m_seekingTo.value_or(m_shown.position); }
+    double destination() const override { return m_seeks.target().value_or(m_shown.position); }
     double duration() const override { return m_shown.duration; }
     /// As the file declares it, else as measured; 0 when unknown.
     double frameRate() const override;
@@ -173,8 +174,6 @@ private:
     void startNextPass(bool paused);
     /// Sends a seek of the core showing to a moment (exact: to the frame at it).
     void seekShown(double seconds, bool exact);
-    /// Forgets a seek under way once the core has arrived.
-    void arriveFromSeek(bool restarted);
 
     // Decoding as the pane needs it.
     /// Opens the core's decoder anew with the loop filter, at the frame showing.
@@ -204,12 +203,7 @@ private:
     bool m_waitingStarted = false;
     StallWatch m_stallWatch{[this] { return shownFrameLasts(); }};
     RewriteWatch m_rewriteWatch{[this] { return m_opened.descriptor(); }};
-    // Where the seeks under way go, and how many were sent since the last restart.
-    std::optional<double> m_seekingTo;
-    int m_seeksSinceRestart = 0;
-    // The only seek sent restarted away from its moment: it is done with the next position,
-    // which mpv may tell only after the restart.
-    bool m_seekLanded = false;
+    SeekTracker m_seeks;
     double m_speed = 1.0;
     double m_speedNudge = 1.0;
     // Enough to draw a picture at any pane's size, not so much that a core waits long on it.

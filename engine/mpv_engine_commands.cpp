@@ -5,6 +5,7 @@
 
 #include <mpv/client.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -37,8 +38,7 @@ int MpvEngine::commandAsync(mpv_handle* core, std::initializer_list<const char*>
 bool MpvEngine::openFile(const QString& path)
 {
     m_file = path;
-    m_seekingTo.reset();
-    m_seeksSinceRestart = 0;
+    m_seeks.forget();
     m_waitingFile.clear();
     m_seekingLoopOnly = false;
     m_shown.restarted = false;
@@ -174,30 +174,9 @@ void MpvEngine::seekShown(double seconds, bool exact)
 {
     const QByteArray target = QByteArray::number(seconds, 'f', 6);
     m_shown.restarted = false;
-    m_seekingTo = seconds;
-    m_seekLanded = false;
-    ++m_seeksSinceRestart;
     commandAsync(m_shown.core.get(),
-                 {"seek", target.constData(), exact ? "absolute+exact" : "absolute"});
-}
-
-void MpvEngine::arriveFromSeek(bool restarted)
-{
-    if (!m_seekingTo)
-        return;
-    // mpv may merge seeks sent while one is under way into one restart: the seek counts as
-    // done once the core is at its moment, or with the first position after the only seek sent
-    // restarted (mpv may tell of the restart before that position).
-    const bool there = std::abs(m_shown.position - *m_seekingTo) <= 2 * frameDuration(*this);
-    if (there || (!restarted && m_seekLanded)) {
-        m_seekingTo.reset();
-        m_seeksSinceRestart = 0;
-        m_seekLanded = false;
-    } else if (restarted && m_seeksSinceRestart <= 1) {
-        m_seekLanded = true;
-    } else if (restarted) {
-        m_seeksSinceRestart = 1;
-    }
+                 {"seek", target.constData(), exact ? "absolute+exact" : "absolute"},
+                 m_seeks.sent(seconds));
 }
 
 void MpvEngine::stepFrame(bool forward)
@@ -237,7 +216,8 @@ void MpvEngine::stepFrame(bool forward)
     }
     const QByteArray amount = QByteArray::number(forward ? frame : -frame, 'f', 6);
     m_shown.restarted = false;
-    commandAsync(m_shown.core.get(), {"seek", amount.constData(), "relative+exact"});
+    commandAsync(m_shown.core.get(), {"seek", amount.constData(), "relative+exact"},
+                 m_seeks.sent(std::max(0.0, from + (forward ? frame : -frame))));
 }
 
 void MpvEngine::setSpeed(double speed)

@@ -104,8 +104,7 @@ void MpvEngine::switchCores()
     const bool started = std::exchange(m_waitingStarted, false);
     std::swap(m_shown, m_waiting);
     m_shown.dropsAtPassStart = m_shown.outputDrops;
-    m_seekingTo.reset();
-    m_seeksSinceRestart = 0;
+    m_seeks.forget();
     // The pass goes on as the last one went: playing, or paused where a step passed its end.
     m_shown.paused = paused;
     if (paused && started)

@@ -65,12 +65,10 @@ void PlayerActions::stepFrameAlone(bool forward)
 {
     if (m_engine.isIdle())
         return;
-    const double frame = frameDuration(m_engine);
-    // The engine steps by one frame's time from where it goes (a step or seek may be under way).
-    const double from = m_engine.destination();
     transport::stepFrame(transport::alone(m_engine), forward);
+    // Where the engine goes: one of the file's frames on, or round to the other end.
     if (PlayerLink* link = this->link())
-        link->moveAlone(&m_engine, from + (forward ? frame : -frame));
+        link->moveAlone(&m_engine, m_engine.destination());
 }
 
 void PlayerActions::setSpeed(double speed)

@@ -3,6 +3,7 @@
 #include "engine/decoder_policy.h"
 #include "engine/mpv_engine.h"
 #include "engine/mpv_options.h"
+#include "engine/seek_tracker.h"
 #include "playback/transport_bar.h"
 #include "session/player_settings.h"
 #include "session/saved_frames.h"
@@ -165,6 +166,36 @@ private slots:
         first.dropsAtPassStart = first.outputDrops;
         first.outputDrops += 13;
         QVERIFY(passOverloaded(first));
+    }
+
+    void aSeekLandsByItsOwnReplyAndRestartNotByAPositionNearby()
+    {
+        SeekTracker seeks;
+        const std::uint64_t third = seeks.sent(1.44);
+        seeks.replied(third, true);
+        const std::uint64_t fourth = seeks.sent(1.48); // a step sent before the last one landed
+        QVERIFY(SeekTracker::isSeek(third) && SeekTracker::isSeek(fourth) && third != fourth);
+        // The earlier seek's reply, restart and position (one frame short) land nothing.
+        seeks.replied(third, true);
+        seeks.restarted();
+        seeks.positionTold();
+        QCOMPARE(seeks.target().value_or(-1), 1.48);
+        seeks.replied(fourth, true);
+        seeks.positionTold(); // told before the restart: the old moment
+        QCOMPARE(seeks.target().value_or(-1), 1.48);
+        seeks.restarted();
+        QCOMPARE(seeks.target().value_or(-1), 1.48); // the restart comes before its position
+        seeks.positionTold();
+        QVERIFY(!seeks.target());
+
+        // A seek the core refuses leaves nothing under way; one forgotten stays forgotten.
+        seeks.replied(seeks.sent(2.0), false);
+        QVERIFY(!seeks.target());
+        const std::uint64_t forgotten = seeks.sent(3.0);
+        seeks.forget();
+        seeks.replied(forgotten, true);
+        seeks.restarted();
+        QVERIFY(!seeks.target());
     }
 
     void theLoopFilterIsSkippedOnlyAtHalfSizeOrLess()
