@@ -94,6 +94,19 @@ std::optional<DecodedPicture> DecodedPicture::read(const QString& path, double s
                                                    const std::atomic_bool& cancelled)
 {
     VideoDecoder decoder(path, cancelled, VideoDecoder::Detail::Full);
+    return read(decoder, seconds, cancelled);
+}
+
+std::optional<DecodedPicture> DecodedPicture::read(const RegularFile& file, double seconds,
+                                                   const std::atomic_bool& cancelled)
+{
+    VideoDecoder decoder(file, cancelled, VideoDecoder::Detail::Full);
+    return read(decoder, seconds, cancelled);
+}
+
+std::optional<DecodedPicture> DecodedPicture::read(VideoDecoder& decoder, double seconds,
+                                                   const std::atomic_bool& cancelled)
+{
     if (!decoder.isOpen())
         return std::nullopt;
     DecodedPicture picture;
@@ -108,10 +121,14 @@ std::optional<DecodedPicture> DecodedPicture::read(const QString& path, double s
     return picture;
 }
 
+QSize DecodedPicture::storedSize() const
+{
+    return {m_frame->width, m_frame->height};
+}
+
 QSize DecodedPicture::shownSize() const
 {
-    const QSize stored(m_frame->width, m_frame->height);
-    return m_rotation % 180 ? stored.transposed() : stored;
+    return m_rotation % 180 ? storedSize().transposed() : storedSize();
 }
 
 std::optional<PixelValues> DecodedPicture::valuesAt(QPointF shown, bool mirrored) const

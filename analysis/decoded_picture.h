@@ -42,12 +42,19 @@ public:
     /// file cannot be read there, or `cancelled` was set.
     static std::optional<DecodedPicture> read(const QString& path, double seconds,
                                               const std::atomic_bool& cancelled);
+    static std::optional<DecodedPicture> read(const RegularFile& file, double seconds,
+                                              const std::atomic_bool& cancelled);
     /// The same, from an open decoder; the frame is the caller's from then on.
     static LibavFrame frameShowingAt(VideoDecoder& decoder, double seconds,
                                      const std::atomic_bool& cancelled);
 
-    /// The picture's size as shown (turned upright).
+    /// The picture's size as shown (turned upright), and as decoded.
     QSize shownSize() const;
+    QSize storedSize() const;
+    /// How far it turns clockwise to be shown upright, in degrees.
+    int rotation() const { return m_rotation; }
+    /// The picture as decoded in packed 8-bit RGB, three bytes a pixel, row after row.
+    const std::vector<std::uint8_t>& rgb() const { return m_rgb; }
     /// When the picture starts showing, in seconds from the file's start.
     double seconds() const { return m_seconds; }
     /// The pixel at a point of the picture as shown, given as a fraction of its width and
@@ -57,6 +64,8 @@ public:
 
 private:
     DecodedPicture() = default;
+    static std::optional<DecodedPicture> read(VideoDecoder& decoder, double seconds,
+                                              const std::atomic_bool& cancelled);
 
     LibavFrame m_frame;
     int m_rotation = 0;

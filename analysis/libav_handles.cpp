@@ -46,9 +46,9 @@ LibavFrame newPicture(int width, int height, int format)
     return picture;
 }
 
-void keepLibavQuiet()
+void keepLibavQuiet(bool errorsOnly)
 {
-    av_log_set_level(AV_LOG_WARNING);
+    av_log_set_level(errorsOnly ? AV_LOG_ERROR : AV_LOG_WARNING);
 }
 
 } // namespace tandemo

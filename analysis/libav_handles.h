@@ -31,7 +31,8 @@ using LibavScaler = std::unique_ptr<SwsContext, LibavFreer>;
 LibavFrame newPicture(int width, int height, int format);
 
 /// Keeps libav's messages below warnings off standard error (its filters report their figures
-/// there as they close), for a program that has no player to take them in.
-void keepLibavQuiet();
+/// there as they close), for a program that has no player to take them in; `errorsOnly` keeps
+/// its warnings off too, for a command that says what went wrong in its own words.
+void keepLibavQuiet(bool errorsOnly = false);
 
 } // namespace tandemo

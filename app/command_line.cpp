@@ -1,8 +1,8 @@
 #include "app/command_line.h"
 
+#include "compose/export_frames.h"
 #include "platform/file_names.h"
 #include "resources/version.h"
-#include "session/export_frames.h"
 #include "session/player_keys.h"
 
 #include <optional>

@@ -15,10 +15,6 @@
 #include <QGuiApplication>
 #include <QSocketNotifier>
 
-extern "C" {
-#include <libavutil/log.h>
-}
-
 #include <cerrno>
 #include <cmath>
 #include <csignal>
@@ -284,8 +280,7 @@ int runComparisonCommand(const CommandLine& line, int argc, char* argv[])
     const std::unique_ptr<QCoreApplication> app(exporting ? new QGuiApplication(argc, argv)
                                                           : new QCoreApplication(argc, argv));
     // The command says what went wrong in its own words.
-    keepLibavQuiet();
-    av_log_set_level(AV_LOG_ERROR);
+    keepLibavQuiet(/*errorsOnly=*/true);
     Session session;
     FilePane first(line.files.value(0));
     FilePane second(line.files.value(1));

@@ -1,11 +1,6 @@
 #include "engine/full_frame.h"
 
 #include "analysis/decoded_picture.h"
-#include "analysis/video_decoder.h"
-
-extern "C" {
-#include <libavutil/frame.h>
-}
 
 #include <QTransform>
 
@@ -16,19 +11,18 @@ namespace tandemo {
 QImage decodeFullFrame(const RegularFile& file, double seconds, bool mirrored,
                        const std::atomic_bool& cancelled)
 {
-    VideoDecoder decoder(file, cancelled, VideoDecoder::Detail::Full);
-    if (!decoder.isOpen())
+    const std::optional<DecodedPicture> decoded = DecodedPicture::read(file, seconds, cancelled);
+    if (!decoded)
         return {};
-    const LibavFrame showing = DecodedPicture::frameShowingAt(decoder, seconds, cancelled);
-    if (!showing)
+    const QSize size = decoded->storedSize();
+    QImage image(size, QImage::Format_RGB888);
+    if (image.isNull())
         return {};
-    QImage image(showing->width, showing->height, QImage::Format_RGB888);
-    const int stride = int(image.bytesPerLine());
-    const std::vector<std::uint8_t> rgb = convertToRgb(*showing, stride);
-    if (image.isNull() || rgb.empty())
-        return {};
-    std::memcpy(image.bits(), rgb.data(), rgb.size());
-    if (const int rotation = decoder.rotation(); rotation != 0)
+    // QImage pads its rows to four bytes; the decoded rows are packed.
+    const qsizetype row = qsizetype(size.width()) * 3;
+    for (int y = 0; y < size.height(); ++y)
+        std::memcpy(image.scanLine(y), decoded->rgb().data() + y * row, row);
+    if (const int rotation = decoded->rotation(); rotation != 0)
         image = image.transformed(QTransform().rotate(rotation));
     return mirrored ? image.mirrored(true, false) : image;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "session/comparison_look.h"
+#include "compose/comparison_look.h"
 
 #include <QLabel>
 #include <QTimer>

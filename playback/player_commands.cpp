@@ -1,7 +1,7 @@
 #include "playback/player_commands.h"
 
+#include "compose/comparison_paint.h"
 #include "playback/player_text.h"
-#include "session/comparison_paint.h"
 #include "session/player_actions.h"
 #include "session/player_keys.h"
 #include "session/player_link.h"

@@ -1,13 +1,13 @@
 // How the wipe view shows the comparison's look, and what is saved of it.
 #include "playback/wipe_view.h"
 
+#include "compose/comparison_paint.h"
 #include "platform/file_names.h"
 #include "platform/pictures_folder.h"
 #include "playback/mpv_player.h"
 #include "playback/picture_note.h"
 #include "playback/picture_save.h"
 #include "playback/transport_bar.h"
-#include "session/comparison_paint.h"
 #include "session/saved_frames.h"
 
 #include <QFileInfo>

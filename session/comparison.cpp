@@ -14,11 +14,6 @@ namespace tandemo {
 
 namespace {
 
-// Changes of the flicker per second, from none (a key changes it) up.
-constexpr double kFlickerRates[] = {0, 0.5, 1, 2, 4, 8};
-constexpr int kFlickerRateCount = int(std::size(kFlickerRates));
-constexpr double kOpacityStep = 0.1;
-
 /// The files two panes opened and judged, held for work in the background, and names that reach
 /// those very files while they are held (a pane's own name where it holds none).
 struct HeldFiles {
@@ -45,10 +40,7 @@ Comparison::Comparison(PlayerLink& link, QObject* parent)
     : QObject(parent)
     , m_link(link)
 {
-    connect(&m_flicker, &QTimer::timeout, this, [this] {
-        m_look.flickerShowsSecond = !m_look.flickerShowsSecond;
-        emit lookChanged();
-    });
+    connect(&m_viewState, &ComparisonViewState::changed, this, &Comparison::lookChanged);
     connect(&m_measure, &QualityMeasure::progressed, this, &Comparison::measuringProgressed);
     connect(&m_measure, &QualityMeasure::finished, this, [this](bool complete) {
         emit measuringChanged();
@@ -183,66 +175,36 @@ void Comparison::setShown(bool shown, int origin)
         }
         if (!m_wasLinked)
             m_link.setLinked(false);
-        // The view opens as it did the first time; the measurements stay.
-        m_flicker.stop();
-        m_look = {};
-        m_flickerRate = 2;
     }
     emit shownChanged(shown);
-    emit lookChanged();
-}
-
-void Comparison::setDivider(double share)
-{
-    m_look.divider = std::clamp(share, 0.0, 1.0);
-    emit lookChanged();
-}
-
-double Comparison::flickerRate() const
-{
-    return kFlickerRates[m_flickerRate];
-}
-
-void Comparison::setMode(ComparisonLook::Mode mode)
-{
-    m_look.mode = mode;
-    m_look.flickerShowsSecond = false;
-    m_flicker.stop();
-    if (mode == ComparisonLook::Flicker && flickerRate() > 0)
-        m_flicker.start(int(1000 / flickerRate()));
+    // The view opens as it did the first time; the measurements stay.
+    if (!shown)
+        m_viewState.reset();
+    else
+        emit lookChanged();
 }
 
 void Comparison::adjustLook(const PlayerCommand& command)
 {
     switch (command.kind) {
     case PlayerCommand::SetWipeMode:
-        setMode(ComparisonLook::Mode(
-            command.amount < 0 ? (m_look.mode + 1) % ComparisonLook::kModes
-                               : std::clamp(int(command.amount), 0, ComparisonLook::kModes - 1)));
+        if (command.amount < 0)
+            m_viewState.nextMode();
+        else
+            m_viewState.setMode(ComparisonLook::Mode(int(command.amount)));
         break;
-    case PlayerCommand::StepDifferenceGain: {
-        const auto* gains = std::begin(ComparisonLook::kGains);
-        const auto* at = std::find(gains, std::end(ComparisonLook::kGains), m_look.gain);
-        m_look.gain = at + 1 < std::end(ComparisonLook::kGains) ? at[1] : gains[0];
+    case PlayerCommand::StepDifferenceGain:
+        m_viewState.stepGain();
         break;
-    }
     case PlayerCommand::AdjustOverlay:
-        if (m_look.mode == ComparisonLook::OnionSkin) {
-            m_look.opacity = std::clamp(m_look.opacity + command.amount * kOpacityStep, 0.0, 1.0);
-        } else if (m_look.mode == ComparisonLook::Flicker) {
-            m_flickerRate =
-                std::clamp(m_flickerRate + int(command.amount), 0, kFlickerRateCount - 1);
-            setMode(ComparisonLook::Flicker);
-        }
+        m_viewState.adjustOverlay(int(command.amount));
         break;
     case PlayerCommand::FlickNow:
-        if (m_look.mode == ComparisonLook::Flicker)
-            m_look.flickerShowsSecond = !m_look.flickerShowsSecond;
+        m_viewState.flickNow();
         break;
     default:
         break;
     }
-    emit lookChanged();
 }
 
 void Comparison::toggleMeasuring()
@@ -330,19 +292,7 @@ void Comparison::inspectAt(QPointF at)
 
 ExportLayout Comparison::shownLayout() const
 {
-    if (!m_shown)
-        return ExportLayout::SideBySide;
-    switch (m_look.mode) {
-    case ComparisonLook::Divider:
-        return ExportLayout::Wipe;
-    case ComparisonLook::Difference:
-        return ExportLayout::Difference;
-    case ComparisonLook::OnionSkin:
-        return ExportLayout::OnionSkin;
-    case ComparisonLook::Flicker:
-        break;
-    }
-    return ExportLayout::SideBySide;
+    return m_shown ? m_viewState.layout() : ExportLayout::SideBySide;
 }
 
 void Comparison::exportTo(ExportLayout layout, const QString& destination)
@@ -371,7 +321,7 @@ void Comparison::exportTo(ExportLayout layout, const QString& destination)
     }
     plan.passage = first->passage();
     plan.heard = m_heard;
-    plan.look = m_shown ? m_look : ComparisonLook{};
+    plan.look = m_shown ? look() : ComparisonLook{};
     plan.destination = destination;
     m_export.start(plan);
 }

@@ -2,9 +2,10 @@
 
 #include "analysis/alignment_search.h"
 #include "analysis/quality_measure.h"
+#include "compose/comparison_export.h"
+#include "compose/comparison_look.h"
+#include "compose/comparison_view_state.h"
 #include "engine/playback_engine.h"
-#include "session/comparison_export.h"
-#include "session/comparison_look.h"
 #include "session/pixel_inspector.h"
 #include "session/player_command.h"
 
@@ -53,10 +54,10 @@ public:
     /// and whether they were linked are kept, to be given back when it goes off.
     bool isShown() const { return m_shown; }
     void setShown(bool shown, int origin = 0);
-    const ComparisonLook& look() const { return m_look; }
-    void setDivider(double share);
+    const ComparisonLook& look() const { return m_viewState.look(); }
+    void setDivider(double share) { m_viewState.setDivider(share); }
     /// Changes of the flicker per second; 0 changes it on a key only.
-    double flickerRate() const;
+    double flickerRate() const { return m_viewState.flickerRate(); }
 
     /// Starts measuring the first pane's video against the second's, with the link's offset,
     /// each as its pane shows it; or stops the measuring under way.
@@ -118,7 +119,6 @@ signals:
     void exportFinished(tandemo::ComparisonExport::Outcome outcome, const QString& detail);
 
 private:
-    void setMode(ComparisonLook::Mode mode);
     void adjustLook(const PlayerCommand& command);
     /// Figures of other files, or of another offset, would mislead.
     void dropResults();
@@ -129,9 +129,7 @@ private:
     bool m_shown = false;
     bool m_wasLinked = false;
     QHash<PlaybackEngine*, ViewZoom> m_views;
-    ComparisonLook m_look;
-    int m_flickerRate = 2; // an index into the rates
-    QTimer m_flicker;
+    ComparisonViewState m_viewState;
     QualityMeasure m_measure;
     double m_measuredOffset = 0;
     double m_measuredRate = 1;

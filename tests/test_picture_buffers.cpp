@@ -7,8 +7,8 @@
 #include "analysis/decoded_picture.h"
 #include "analysis/picture_signature.h"
 #include "analysis/video_writer.h"
-#include "session/export_frames.h"
-#include "session/side_by_side_yuv.h"
+#include "compose/export_frames.h"
+#include "compose/side_by_side_yuv.h"
 #include "support/player_testing.h"
 
 #include <QProcess>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "compose/comparison_look.h"
 #include "engine/playback_engine.h"
-#include "session/comparison_look.h"
 
 #include <QImage>
 

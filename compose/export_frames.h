@@ -1,7 +1,7 @@
 #pragma once
 
 #include "analysis/video_decoder.h"
-#include "session/comparison_look.h"
+#include "compose/comparison_look.h"
 
 #include <QImage>
 #include <QString>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "analysis/background_run.h"
+#include "compose/comparison_look.h"
+#include "compose/export_frames.h"
 #include "engine/playback_engine.h"
-#include "session/comparison_look.h"
-#include "session/export_frames.h"
 
 #include <QObject>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "session/export_frames.h"
+#include "compose/export_frames.h"
 
 #include "analysis/decoded_picture.h"
-#include "session/comparison_paint.h"
+#include "compose/comparison_paint.h"
 
 extern "C" {
 #include <libavformat/avformat.h>

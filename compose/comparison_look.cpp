@@ -1,4 +1,4 @@
-#include "session/comparison_look.h"
+#include "compose/comparison_look.h"
 
 #include <QCoreApplication>
 

@@ -1,9 +1,9 @@
-#include "session/comparison_export.h"
+#include "compose/comparison_export.h"
 
 #include "analysis/sound_reader.h"
 #include "analysis/video_writer.h"
+#include "compose/side_by_side_yuv.h"
 #include "platform/staged_file.h"
-#include "session/side_by_side_yuv.h"
 
 extern "C" {
 #include <libavutil/frame.h>

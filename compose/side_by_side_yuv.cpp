@@ -1,6 +1,6 @@
-#include "session/side_by_side_yuv.h"
+#include "compose/side_by_side_yuv.h"
 
-#include "session/export_frames.h"
+#include "compose/export_frames.h"
 
 extern "C" {
 #include <libavutil/frame.h>

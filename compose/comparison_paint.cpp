@@ -1,4 +1,4 @@
-#include "session/comparison_paint.h"
+#include "compose/comparison_paint.h"
 
 #include <QPainter>
 
