@@ -11,7 +11,7 @@
 
 namespace tandemo {
 
-PlatformComponents::PlatformComponents(MpvPlayerOptions playerOptions)
+PlatformComponents::PlatformComponents(VideoPlayerOptions playerOptions)
     : m_playerOptions(std::move(playerOptions))
 {
     // The window's panes share the machine's cores: each decodes knowing how many others play.
@@ -30,12 +30,12 @@ PlatformComponents::PlatformComponents(MpvPlayerOptions playerOptions)
 
 MediaPlayer* PlatformComponents::createMediaPlayer(QWidget* frame)
 {
-    MediaPlayer* player = MpvPlayer::create(frame, m_playerOptions, &m_session);
+    MediaPlayer* player = VideoPlayer::create(frame, m_playerOptions, &m_session);
     const int pane = int(m_players.size());
     m_players.append(player);
-    if (auto* mpv = qobject_cast<MpvPlayer*>(player)) {
+    if (auto* mpv = qobject_cast<VideoPlayer*>(player)) {
         m_session.add(&mpv->engine(), &mpv->actions());
-        QObject::connect(mpv, &MpvPlayer::filesDropped, mpv,
+        QObject::connect(mpv, &VideoPlayer::filesDropped, mpv,
                          [this, pane](const QStringList& files) { m_session.dropOn(pane, files); });
         if (!m_fullScreen)
             m_fullScreen = new FullScreen(*frame->window(), frame->window());
@@ -61,9 +61,9 @@ void PlatformComponents::showWipeView(bool shown)
             std::exchange(m_wipeView, nullptr)->dismiss();
         return;
     }
-    QList<MpvPlayer*> players;
+    QList<VideoPlayer*> players;
     for (const QPointer<MediaPlayer>& player : m_players) {
-        if (auto* mpv = qobject_cast<MpvPlayer*>(player.data()))
+        if (auto* mpv = qobject_cast<VideoPlayer*>(player.data()))
             players << mpv;
     }
     if (players.size() >= 2 && !m_wipeView)

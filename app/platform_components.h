@@ -1,7 +1,7 @@
 #pragma once
 
 #include "playback/full_screen.h"
-#include "playback/mpv_player.h"
+#include "playback/video_player.h"
 #include "playback/wipe_view.h"
 #include "session/session.h"
 #include "window/component_factory.h"
@@ -16,7 +16,7 @@ namespace tandemo {
 /// shows the wipe view while the session's comparison is on, and full screen as the players ask.
 class PlatformComponents : public ComponentFactory {
 public:
-    explicit PlatformComponents(MpvPlayerOptions playerOptions = {});
+    explicit PlatformComponents(VideoPlayerOptions playerOptions = {});
 
     MediaPlayer* createMediaPlayer(QWidget* frame) override;
     CommonDialog* createCommonDialog(QWidget* window) override;
@@ -33,7 +33,7 @@ public:
 private:
     void showWipeView(bool shown);
 
-    MpvPlayerOptions m_playerOptions;
+    VideoPlayerOptions m_playerOptions;
     Session m_session;
     QList<QPointer<MediaPlayer>> m_players;
     QPointer<WipeView> m_wipeView;

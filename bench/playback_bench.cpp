@@ -22,7 +22,7 @@
 #include "bench/screen_watch.h"
 #include "engine/mpv_engine.h"
 #include "platform/memory_arenas.h"
-#include "playback/mpv_player.h"
+#include "playback/video_player.h"
 #include "session/perform.h"
 #include "video/video_surface.h"
 #include "window/form1.h"
@@ -127,7 +127,7 @@ int main(int argc, char* argv[])
     if (parser.positionalArguments().size() != 2)
         parser.showHelp(2);
 
-    MpvPlayerOptions options;
+    VideoPlayerOptions options;
     options.engine.audioOutput = parser.isSet("sound");
     options.engine.gaplessLoop = !parser.isSet("seeking-loop");
     for (const QString& option : parser.values("mpv")) {
@@ -154,14 +154,14 @@ int main(int argc, char* argv[])
     QElapsedTimer clock;
     clock.start();
     for (int i = 0; i < 2; ++i) {
-        auto* player = qobject_cast<MpvPlayer*>(players[i]);
+        auto* player = qobject_cast<VideoPlayer*>(players[i]);
         if (!player) {
             std::fprintf(stderr, "the video engine did not start\n");
             return 1;
         }
         player->setGeometry(QRect(QPoint(1, 1), pane - QSize(2, 2)));
         if (!parser.isSet("on-screen"))
-            QObject::connect(player, &MpvPlayer::frameRendered,
+            QObject::connect(player, &VideoPlayer::frameRendered,
                              [&, i] { records[i].frames.push_back(clock.nsecsElapsed()); });
         QObject::connect(&player->engine(), &PlaybackEngine::playbackRestarted,
                          [&, i] { records[i].restarts.push_back(clock.nsecsElapsed()); });
@@ -202,7 +202,7 @@ int main(int argc, char* argv[])
         if (parser.isSet("on-screen")) {
             std::vector<QPoint> centres;
             for (MediaPlayer* player : players) {
-                QWidget* surface = qobject_cast<MpvPlayer*>(player)->videoSurface().widget();
+                QWidget* surface = qobject_cast<VideoPlayer*>(player)->videoSurface().widget();
                 centres.push_back(surface->mapToGlobal(surface->rect().center()));
             }
             screen = std::make_unique<ScreenWatch>(centres, clock);
@@ -230,7 +230,7 @@ int main(int argc, char* argv[])
         }
         const double wall = (clock.nsecsElapsed() - wallAtStart) / 1e9;
         const double cpu = cpuSeconds() - cpuAtStart;
-        const auto* first = qobject_cast<MpvPlayer*>(players[0]);
+        const auto* first = qobject_cast<VideoPlayer*>(players[0]);
         const bool json = parser.isSet("json");
         const std::vector<double> menuTimes = menus.times();
         const double menuMedian = menuTimes.empty() ? -1 : menuTimes[menuTimes.size() / 2];
@@ -255,7 +255,7 @@ int main(int argc, char* argv[])
         for (int i = 0; i < 2; ++i) {
             const PaneRecord& record = records[i];
             auto& engine =
-                *qobject_cast<MpvEngine*>(&qobject_cast<MpvPlayer*>(players[i])->engine());
+                *qobject_cast<MpvEngine*>(&qobject_cast<VideoPlayer*>(players[i])->engine());
             const std::vector<double> gaps = record.seamGaps();
             const double fps = (record.frames.size() - framesAtStart[i]) / wall;
             const double firstFrame =

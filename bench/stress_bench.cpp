@@ -18,7 +18,7 @@
 
 #include "app/platform_components.h"
 #include "bench/gl_choice.h"
-#include "playback/mpv_player.h"
+#include "playback/video_player.h"
 #include "session/player_link.h"
 #include "window/form1.h"
 #include "window/pane_layout.h"
@@ -65,10 +65,10 @@ double residentMiB()
     return match.hasMatch() ? match.captured(1).toDouble() / 1024 : 0;
 }
 
-bool bothPlay(MpvPlayer& left, MpvPlayer& right)
+bool bothPlay(VideoPlayer& left, VideoPlayer& right)
 {
-    QSignalSpy leftFrames(&left, &MpvPlayer::frameRendered);
-    QSignalSpy rightFrames(&right, &MpvPlayer::frameRendered);
+    QSignalSpy leftFrames(&left, &VideoPlayer::frameRendered);
+    QSignalSpy rightFrames(&right, &VideoPlayer::frameRendered);
     return QTest::qWaitFor([&] { return leftFrames.count() > 5 && rightFrames.count() > 5; },
                            30000);
 }
@@ -84,14 +84,14 @@ struct Window {
         form.show();
         (void)QTest::qWaitForWindowExposed(&form);
     }
-    static MpvPlayerOptions quietOptions()
+    static VideoPlayerOptions quietOptions()
     {
-        MpvPlayerOptions options;
+        VideoPlayerOptions options;
         options.engine.audioOutput = false;
         return options;
     }
-    MpvPlayer* left() { return qobject_cast<MpvPlayer*>(form.MediaPlayer1()); }
-    MpvPlayer* right() { return qobject_cast<MpvPlayer*>(form.MediaPlayer2()); }
+    VideoPlayer* left() { return qobject_cast<VideoPlayer*>(form.MediaPlayer1()); }
+    VideoPlayer* right() { return qobject_cast<VideoPlayer*>(form.MediaPlayer2()); }
     /// Both players play their files.
     bool play(const QString& first, const QString& second)
     {
@@ -204,7 +204,7 @@ double apartMs(Window& window)
 /// While both play for `seconds`, each frame's time on screen is noted per pane by the moment
 /// it shows: its position counted on across loop restarts, the second pane's less `offset`. For
 /// each moment shown in both panes, the difference of its two times on screen, in ms, sorted.
-std::vector<double> shownApartWhilePlaying(MpvPlayer& left, MpvPlayer& right, double offset,
+std::vector<double> shownApartWhilePlaying(VideoPlayer& left, VideoPlayer& right, double offset,
                                            int seconds)
 {
     const double length = left.engine().duration();
@@ -215,7 +215,7 @@ std::vector<double> shownApartWhilePlaying(MpvPlayer& left, MpvPlayer& right, do
         double last = 0;
         int loops = 0;
     };
-    const auto note = [&](MpvPlayer& player, double shift, Pane& pane) {
+    const auto note = [&](VideoPlayer& player, double shift, Pane& pane) {
         const double position = player.engine().position();
         if (position < pane.last - length / 2)
             ++pane.loops;
@@ -225,12 +225,12 @@ std::vector<double> shownApartWhilePlaying(MpvPlayer& left, MpvPlayer& right, do
     };
     Pane leftPane{{}, left.engine().position()};
     Pane rightPane{{}, right.engine().position()};
-    QObject::connect(&left, &MpvPlayer::frameRendered, [&] { note(left, 0, leftPane); });
-    QObject::connect(&right, &MpvPlayer::frameRendered, [&] { note(right, offset, rightPane); });
+    QObject::connect(&left, &VideoPlayer::frameRendered, [&] { note(left, 0, leftPane); });
+    QObject::connect(&right, &VideoPlayer::frameRendered, [&] { note(right, offset, rightPane); });
     left.actions().togglePlayPause();
     QTest::qWait(seconds * 1000);
-    QObject::disconnect(&left, &MpvPlayer::frameRendered, nullptr, nullptr);
-    QObject::disconnect(&right, &MpvPlayer::frameRendered, nullptr, nullptr);
+    QObject::disconnect(&left, &VideoPlayer::frameRendered, nullptr, nullptr);
+    QObject::disconnect(&right, &VideoPlayer::frameRendered, nullptr, nullptr);
 
     std::vector<double> apart;
     for (auto it = leftPane.shown.cbegin(); it != leftPane.shown.cend(); ++it) {
@@ -252,8 +252,8 @@ int sync(const QString& first, const QString& second, int seconds, double offset
     Window window;
     if (!window.left() || !window.right())
         return 1;
-    MpvPlayer& left = *window.left();
-    MpvPlayer& right = *window.right();
+    VideoPlayer& left = *window.left();
+    VideoPlayer& right = *window.right();
     left.link()->setLinked(true);
     left.setURL(first);
     right.setURL(second);

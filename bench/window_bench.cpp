@@ -15,7 +15,7 @@
 #include "fs/file_helpers.h"
 #include "platform/qt_common_dialog.h"
 #include "playback/empty_player.h"
-#include "playback/mpv_player.h"
+#include "playback/video_player.h"
 #include "skin/skin_engine.h"
 #include "support/x11_client.h"
 #include "window/component_factory.h"
@@ -198,7 +198,7 @@ private:
     QString m_folder;
 };
 
-void measureSkew(const QString& samples, int runs, const MpvPlayerOptions& options)
+void measureSkew(const QString& samples, int runs, const VideoPlayerOptions& options)
 {
     // The program folder is the one that holds the Samples folder (a link to the given one).
     QTemporaryDir programFolder;
@@ -217,8 +217,8 @@ void measureSkew(const QString& samples, int runs, const MpvPlayerOptions& optio
         form.MediaPlayer2()->settings().setMode("loop", true);
         form.show();
         (void)QTest::qWaitForWindowExposed(&form);
-        auto* left = qobject_cast<MpvPlayer*>(form.MediaPlayer1());
-        auto* right = qobject_cast<MpvPlayer*>(form.MediaPlayer2());
+        auto* left = qobject_cast<VideoPlayer*>(form.MediaPlayer1());
+        auto* right = qobject_cast<VideoPlayer*>(form.MediaPlayer2());
         if (!left || !right) {
             std::fprintf(stderr, "the video engine did not start\n");
             return;
@@ -228,9 +228,9 @@ void measureSkew(const QString& samples, int runs, const MpvPlayerOptions& optio
         QElapsedTimer clock;
         double first[2] = {-1, -1};
         double moving[2] = {-1, -1};
-        MpvPlayer* panes[2] = {left, right};
+        VideoPlayer* panes[2] = {left, right};
         for (int i = 0; i < 2; ++i) {
-            QObject::connect(panes[i], &MpvPlayer::frameRendered, [&, i] {
+            QObject::connect(panes[i], &VideoPlayer::frameRendered, [&, i] {
                 const double now = clock.nsecsElapsed() / 1e6;
                 if (first[i] < 0)
                     first[i] = now;
@@ -285,7 +285,7 @@ int main(int argc, char* argv[])
         printSummary("close to exit while playing",
                      measureClose(parser.value("program"), parser.value("samples"), runs));
     } else if (measure == "skew") {
-        MpvPlayerOptions options;
+        VideoPlayerOptions options;
         options.renderPath = renderPathOption(parser.value("path"));
         measureSkew(parser.value("samples"), runs, options);
     } else {

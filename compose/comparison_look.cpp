@@ -10,7 +10,7 @@ QString modeName(ComparisonLook::Mode mode)
 {
     static const char* const names[] = {"Divider", "Difference", "Onion Skin", "Flicker"};
     static_assert(std::size(names) == ComparisonLook::kModes);
-    return QCoreApplication::translate("MpvPlayer", names[mode]);
+    return QCoreApplication::translate("VideoPlayer", names[mode]);
 }
 
 } // namespace tandemo

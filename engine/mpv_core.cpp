@@ -89,7 +89,7 @@ bool passOverloaded(const MpvCoreState& state)
     return state.outputDrops - state.dropsAtPassStart > kMostDropsInAPass;
 }
 
-MpvCore createCore(const MpvEngineOptions& options, QString* error)
+MpvCore createCore(const EngineOptions& options, QString* error)
 {
     MpvCore core(mpv_create());
     if (!core) {

@@ -90,7 +90,7 @@ enum class MpvProperty : std::uint64_t {
 
 /// Makes and starts a core with the player's options, held at "on_preloaded" for every file
 /// until the engine has set up its decoding; or nullptr and the reason.
-MpvCore createCore(const MpvEngineOptions& options, QString* error);
+MpvCore createCore(const EngineOptions& options, QString* error);
 /// Asks the core to report every property of the table, and its warnings.
 void observeProperties(mpv_handle* core);
 /// Keeps the value of an observed property that changed in the state; which property it was,

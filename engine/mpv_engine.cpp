@@ -19,7 +19,7 @@ enum Request : std::uint64_t { TrackList = 101, PauseState };
 
 } // namespace
 
-std::unique_ptr<MpvEngine> MpvEngine::create(const MpvEngineOptions& options, QString* error)
+std::unique_ptr<MpvEngine> MpvEngine::create(const EngineOptions& options, QString* error)
 {
     // mpv refuses to start unless numbers are formatted the C way; QApplication has set the
     // locale from the environment by now.
@@ -33,7 +33,7 @@ std::unique_ptr<MpvEngine> MpvEngine::create(const MpvEngineOptions& options, QS
     return std::unique_ptr<MpvEngine>(new MpvEngine(std::move(core), std::move(waiting), options));
 }
 
-MpvEngine::MpvEngine(MpvCore core, MpvCore waiting, const MpvEngineOptions& options)
+MpvEngine::MpvEngine(MpvCore core, MpvCore waiting, const EngineOptions& options)
     : m_options(options)
     , m_saver([this](const QString& stagingPath) { return takeScreenshot(stagingPath); })
     , m_decoding(!options.hardwareDecoding, options.panesPlaying)

@@ -42,7 +42,7 @@ class MpvEngine : public PlayerEngine {
     Q_OBJECT
 public:
     /// Makes and starts a core, or returns nullptr and the reason.
-    static std::unique_ptr<MpvEngine> create(const MpvEngineOptions& options, QString* error);
+    static std::unique_ptr<MpvEngine> create(const EngineOptions& options, QString* error);
     ~MpvEngine() override;
 
     /// The cores that draw, the one showing first; each needs its render context.
@@ -76,9 +76,7 @@ public:
     /// What the file is, as far as the engine has read it, and where it plays.
     MediaFacts facts() const override;
     std::unique_ptr<RenderContext> softwareRenderContext() override;
-    std::unique_ptr<RenderContext> openGLRenderContext(void* (*getProcAddress)(void* context,
-                                                                               const char* name),
-                                                       void* x11Display) override;
+    std::unique_ptr<RenderContext> openGLRenderContext(const OpenGLSetUp& setUp) override;
     bool isPaused() const override { return m_shown.paused; }
     bool isIdle() const override { return m_shown.idle; }
     double position() const override { return m_shown.position; }
@@ -112,7 +110,7 @@ public:
     void saveFrame(const QString& path) override;
 
 private:
-    MpvEngine(MpvCore core, MpvCore waiting, const MpvEngineOptions& options);
+    MpvEngine(MpvCore core, MpvCore waiting, const EngineOptions& options);
 
     static void onWakeup(void* engine);
     void observe(mpv_handle* core);
@@ -180,7 +178,7 @@ private:
     void reopenDecoderInFull(MpvCoreState& state);
     void updateLoopFilter();
 
-    MpvEngineOptions m_options;
+    EngineOptions m_options;
     MpvCoreState m_shown;
     MpvCoreState m_waiting;
     QueuedWakeup m_wakeup;

@@ -112,7 +112,7 @@ void MpvEngine::switchCores()
     else if (!paused && !started)
         setShownPropertyAsync("pause", "no");
     askPauseState();
-    emit shownCoreChanged();
+    emit shownDecoderChanged();
     holdLittle(m_shown.core.get(), false);
     holdLittle(m_waiting.core.get(), true);
     handOverAhead(m_shown.core.get(), true);

@@ -56,14 +56,12 @@ std::unique_ptr<RenderContext> MpvEngine::softwareRenderContext()
     return context;
 }
 
-std::unique_ptr<RenderContext>
-MpvEngine::openGLRenderContext(void* (*getProcAddress)(void* context, const char* name),
-                               void* x11Display)
+std::unique_ptr<RenderContext> MpvEngine::openGLRenderContext(const OpenGLSetUp& setUp)
 {
-    return RenderContext::openGL(*this, getProcAddress, x11Display);
+    return RenderContext::openGL(*this, setUp);
 }
 
-std::unique_ptr<PlayerEngine> createPlayerEngine(const MpvEngineOptions& options, QString* error)
+std::unique_ptr<PlayerEngine> createPlayerEngine(const EngineOptions& options, QString* error)
 {
     return MpvEngine::create(options, error);
 }

@@ -15,8 +15,9 @@ namespace tandemo {
 
 class PanesPlaying;
 class RenderContext;
+struct OpenGLSetUp;
 
-struct MpvEngineOptions {
+struct EngineOptions {
     /// Off plays the sound to a null output: timing as with sound, nothing audible. Tests and
     /// benchmarks use it; the program plays sound.
     bool audioOutput = true;
@@ -33,7 +34,8 @@ struct MpvEngineOptions {
     /// The window's panes that play, which share the machine's cores (none: the pane counts
     /// alone).
     std::shared_ptr<PanesPlaying> panesPlaying;
-    /// Further mpv options, set after the player's own; for measuring alternatives.
+    /// Further options of the engine's own, by name, set after the player's; for measuring
+    /// alternatives.
     std::vector<std::pair<std::string, std::string>> extraOptions;
 };
 
@@ -65,17 +67,15 @@ public:
     /// Where its frames are drawn by the CPU, or by OpenGL (see RenderContext); null when the
     /// engine cannot draw that way.
     virtual std::unique_ptr<RenderContext> softwareRenderContext() = 0;
-    virtual std::unique_ptr<RenderContext>
-    openGLRenderContext(void* (*getProcAddress)(void* context, const char* name),
-                        void* x11Display) = 0;
+    virtual std::unique_ptr<RenderContext> openGLRenderContext(const OpenGLSetUp& setUp) = 0;
 
 signals:
     /// Another decoder shows from now on: its current picture is the one to draw.
-    void shownCoreChanged();
+    void shownDecoderChanged();
 };
 
-/// Makes the engine a player plays with (one mpv core, and a second for the gapless loop), or
+/// Makes the engine a player plays with (one decoder, and a second for the gapless loop), or
 /// returns nullptr and the reason.
-std::unique_ptr<PlayerEngine> createPlayerEngine(const MpvEngineOptions& options, QString* error);
+std::unique_ptr<PlayerEngine> createPlayerEngine(const EngineOptions& options, QString* error);
 
 } // namespace tandemo

@@ -96,17 +96,16 @@ std::unique_ptr<RenderContext> RenderContext::software(MpvEngine& engine)
     return std::unique_ptr<RenderContext>(new RenderContext(engine, std::move(contexts)));
 }
 
-std::unique_ptr<RenderContext>
-RenderContext::openGL(MpvEngine& engine, GetProcAddress getProcAddress, void* x11Display)
+std::unique_ptr<RenderContext> RenderContext::openGL(MpvEngine& engine, const OpenGLSetUp& setUp)
 {
-    mpv_opengl_init_params glInit{getProcAddress, nullptr};
+    mpv_opengl_init_params glInit{setUp.getProcAddress, nullptr};
     Contexts contexts = contextsFor(engine, [&] {
         std::vector<mpv_render_param> params{
             {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_OPENGL)},
             {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &glInit},
         };
-        if (x11Display)
-            params.push_back({MPV_RENDER_PARAM_X11_DISPLAY, x11Display});
+        if (setUp.x11Display)
+            params.push_back({MPV_RENDER_PARAM_X11_DISPLAY, setUp.x11Display});
         params.push_back({MPV_RENDER_PARAM_INVALID, nullptr});
         return params;
     });

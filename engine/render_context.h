@@ -22,16 +22,20 @@ class MpvEngine;
 /// thread of their own (one at a time), and only there may one wait for a frame's display time
 /// (on the GUI thread that would stall the other player's frames and the loop restart); the
 /// others run on the GUI thread. It must go before the engine it was made from.
+/// What drawing by OpenGL needs of the view: how to find the GL functions of its context, and
+/// the X display it shows on, when there is one (hardware-decoded frames then reach GL without a
+/// copy).
+struct OpenGLSetUp {
+    void* (*getProcAddress)(void* context, const char* name) = nullptr;
+    void* x11Display = nullptr;
+};
+
 class RenderContext {
 public:
-    using GetProcAddress = void* (*)(void* context, const char* name);
-
     /// Null when the engine cannot draw that way.
     static std::unique_ptr<RenderContext> software(MpvEngine& engine);
-    /// `x11Display`, when there is one, lets hardware-decoded frames reach GL without a copy.
     /// Its calls need the GL context current.
-    static std::unique_ptr<RenderContext> openGL(MpvEngine& engine, GetProcAddress getProcAddress,
-                                                 void* x11Display);
+    static std::unique_ptr<RenderContext> openGL(MpvEngine& engine, const OpenGLSetUp& setUp);
     ~RenderContext();
     RenderContext(const RenderContext&) = delete;
     RenderContext& operator=(const RenderContext&) = delete;

@@ -2,13 +2,13 @@
 
 #include "platform/hosted_component.h"
 #include "playback/difference_measurement.h"
-#include "playback/mpv_player.h"
 #include "playback/picture_note.h"
 #include "playback/pixel_readout.h"
 #include "playback/player_commands.h"
 #include "playback/quality_graph.h"
 #include "playback/transport_bar.h"
 #include "playback/transport_binding.h"
+#include "playback/video_player.h"
 #include "session/player_keys.h"
 
 #include <QApplication>
@@ -38,7 +38,7 @@ QWidget* commonParent(QWidget& first, QWidget& second)
 
 } // namespace
 
-WipeView::WipeView(MpvPlayer& first, MpvPlayer& second, Comparison& comparison)
+WipeView::WipeView(VideoPlayer& first, VideoPlayer& second, Comparison& comparison)
     : QWidget(first.window())
     , m_area(commonParent(first, second))
     , m_first(&first)
@@ -93,8 +93,8 @@ WipeView::WipeView(MpvPlayer& first, MpvPlayer& second, Comparison& comparison)
     connect(&comparison, &Comparison::lookChanged, this, &WipeView::showLook);
     connect(&comparison, &Comparison::shownPictureSaveRequested, this, &WipeView::saveShownPicture);
     showLook();
-    for (MpvPlayer* player : {&first, &second}) {
-        connect(player, &MpvPlayer::frameRendered, this, [this] {
+    for (VideoPlayer* player : {&first, &second}) {
+        connect(player, &VideoPlayer::frameRendered, this, [this] {
             fitSecondOntoFirst();
             update(pictureRect());
         });
@@ -127,7 +127,7 @@ void WipeView::restorePlayers()
     if (m_restored)
         return;
     m_restored = true;
-    for (MpvPlayer* player : {m_first.data(), m_second.data()}) {
+    for (VideoPlayer* player : {m_first.data(), m_second.data()}) {
         if (player) {
             player->drawForPicture({});
         }
@@ -160,7 +160,7 @@ void WipeView::drawOffscreen(bool offscreen)
 {
     const QSize pixels =
         offscreen ? (QSizeF(pictureRect().size()) * devicePixelRatioF()).toSize() : QSize();
-    for (MpvPlayer* player : {m_first.data(), m_second.data()}) {
+    for (VideoPlayer* player : {m_first.data(), m_second.data()}) {
         if (player)
             player->drawForPicture(pixels);
     }

@@ -12,7 +12,7 @@ class QPainter;
 
 namespace tandemo {
 
-class MpvPlayer;
+class VideoPlayer;
 class PictureNote;
 class PixelReadout;
 class QualityGraph;
@@ -35,7 +35,7 @@ public:
     /// Covers the nearest widget that holds both players, and shows the comparison they share
     /// while it is on (see Comparison::setShown); gone, it gives the players their own pictures
     /// back.
-    WipeView(MpvPlayer& first, MpvPlayer& second, Comparison& comparison);
+    WipeView(VideoPlayer& first, VideoPlayer& second, Comparison& comparison);
     ~WipeView() override;
     /// Gives the players back their own pictures now and goes away once back in the event loop.
     void dismiss();
@@ -86,8 +86,8 @@ private:
     void onPictureSaved(bool saved);
 
     QPointer<QWidget> m_area;
-    QPointer<MpvPlayer> m_first;
-    QPointer<MpvPlayer> m_second;
+    QPointer<VideoPlayer> m_first;
+    QPointer<VideoPlayer> m_second;
     QPointer<Comparison> m_comparison;
     // What the last change of the look said, and the look it said it of.
     PictureNote* m_note = nullptr;

@@ -4,10 +4,10 @@
 #include "compose/comparison_paint.h"
 #include "platform/file_names.h"
 #include "platform/pictures_folder.h"
-#include "playback/mpv_player.h"
 #include "playback/picture_note.h"
 #include "playback/picture_save.h"
 #include "playback/transport_bar.h"
+#include "playback/video_player.h"
 #include "session/saved_frames.h"
 
 #include <QFileInfo>
@@ -41,7 +41,7 @@ void WipeView::showLook()
 
 void WipeView::showNames()
 {
-    const auto nameOf = [](MpvPlayer* player) {
+    const auto nameOf = [](VideoPlayer* player) {
         return player ? printableName(QFileInfo(player->engine().file()).fileName()) : QString();
     };
     m_firstName->setText(nameOf(m_first));
@@ -100,7 +100,7 @@ void WipeView::onPictureSaved(bool saved)
 
 void WipeView::paintPictures(QPainter& painter, const QRect& picture) const
 {
-    const auto frameOf = [this](MpvPlayer* player) {
+    const auto frameOf = [this](VideoPlayer* player) {
         QImage frame = player ? player->pictureFrame() : QImage();
         frame.setDevicePixelRatio(devicePixelRatioF());
         return frame;

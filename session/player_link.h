@@ -31,7 +31,7 @@ public:
     /// How often the positions are compared while linked.
     static constexpr int kStepCheckMs = 500;
     /// The largest change of speed used to bring a player back into step (a few per cent is not
-    /// heard, with mpv's pitch correction).
+    /// heard, with the engine's pitch correction).
     static constexpr double kLargestNudge = 0.05;
 
     explicit PlayerLink(QObject* parent = nullptr);

@@ -38,7 +38,7 @@ bool bothSay(Window& window, const QString& text)
 }
 
 /// The colour in the middle of the left and of the right half of the picture a player shows.
-std::pair<QColor, QColor> halvesOf(MpvPlayer& player)
+std::pair<QColor, QColor> halvesOf(VideoPlayer& player)
 {
     const QImage frame = player.videoSurface().grabFrame();
     const QRectF video = videoRect(frame.size(), {160, 120});
@@ -259,8 +259,8 @@ private slots:
     {
         Window window;
         QVERIFY(window.play("count-25.mp4", "count-30.mp4"));
-        MpvPlayer& left = window.left();
-        MpvPlayer& right = window.right();
+        VideoPlayer& left = window.left();
+        VideoPlayer& right = window.right();
         PlayerLink& link = window.components.session().link();
         link.linkWithOffset(&right.engine(), 0.5, &left.engine());
         QVERIFY(window.pauseBoth());
@@ -284,7 +284,7 @@ private slots:
         QList<QPair<double, double>> restarts[2];
         double last[2] = {Window::at(left), Window::at(right)};
         for (int i = 0; i < 2; ++i) {
-            MpvPlayer* player = i == 0 ? &left : &right;
+            VideoPlayer* player = i == 0 ? &left : &right;
             connect(&player->engine(), &PlaybackEngine::positionChanged, this,
                     [&restarts, &last, i](double seconds) {
                         if (seconds < last[i] - 0.5)
@@ -320,8 +320,8 @@ private slots:
     {
         Window window;
         QVERIFY(window.play("halves.mp4", "red.mp4"));
-        MpvPlayer& left = window.left();
-        MpvPlayer& right = window.right();
+        VideoPlayer& left = window.left();
+        VideoPlayer& right = window.right();
 
         // Hear the left pane: the right one is silent, its own volume and mute kept.
         perform(left.actions(), {PlayerCommand::HearPane, 0});

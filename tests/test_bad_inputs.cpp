@@ -31,8 +31,8 @@ private slots:
         RealPlayerComponents components;
         Form1 form(components);
         form.show();
-        auto& left = *qobject_cast<MpvPlayer*>(form.MediaPlayer1());
-        auto& right = *qobject_cast<MpvPlayer*>(form.MediaPlayer2());
+        auto& left = *qobject_cast<VideoPlayer*>(form.MediaPlayer1());
+        auto& right = *qobject_cast<VideoPlayer*>(form.MediaPlayer2());
         right.settings().setMode("loop", true);
         QVERIFY(playsAGoodFileNext(right));
 
@@ -61,9 +61,9 @@ private slots:
         PlatformComponents components(quietPlayerOptions());
         Form1 form(components);
         form.show();
-        auto& player = *qobject_cast<MpvPlayer*>(form.MediaPlayer1());
+        auto& player = *qobject_cast<VideoPlayer*>(form.MediaPlayer1());
         for (const QString& name : entriesOf(kCorpus + "/names")) {
-            QSignalSpy frames(&player, &MpvPlayer::frameRendered);
+            QSignalSpy frames(&player, &VideoPlayer::frameRendered);
             player.setURL(kCorpus + "/names/" + name);
             QVERIFY2(QTest::qWaitFor([&] { return frames.count() > 3; }, kPlayerTimeoutMs),
                      qPrintable(name));
@@ -97,7 +97,7 @@ private slots:
         PlatformComponents components(quietPlayerOptions());
         Form1 form(components);
         form.show();
-        auto& player = *qobject_cast<MpvPlayer*>(form.MediaPlayer1());
+        auto& player = *qobject_cast<VideoPlayer*>(form.MediaPlayer1());
         for (const QString& path : disguised) {
             QSignalSpy failed(&player.engine(), &PlaybackEngine::fileFailed);
             player.setURL(path);

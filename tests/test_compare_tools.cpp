@@ -1,7 +1,7 @@
 // Comparing two videos closely on real players: an offset between linked panes, linked zoom,
 // the facts shown over a picture and saved frames.
-#include "playback/mpv_player.h"
 #include "playback/transport_bar.h"
+#include "playback/video_player.h"
 #include "playback/wipe_view.h"
 #include "session/player_link.h"
 #include "support/linked_window.h"
@@ -61,10 +61,10 @@ void dragDivider(WipeView& wipe, int toX)
 }
 
 /// Waits until the wipe view has drawn new pictures of both videos.
-bool freshPictures(WipeView& wipe, MpvPlayer& first, MpvPlayer& second)
+bool freshPictures(WipeView& wipe, VideoPlayer& first, VideoPlayer& second)
 {
-    QSignalSpy firstFrames(&first, &MpvPlayer::frameRendered);
-    QSignalSpy secondFrames(&second, &MpvPlayer::frameRendered);
+    QSignalSpy firstFrames(&first, &VideoPlayer::frameRendered);
+    QSignalSpy secondFrames(&second, &VideoPlayer::frameRendered);
     const int shown = wipe.picturesShown();
     return QTest::qWaitFor(
         [&] {
@@ -84,8 +84,8 @@ private slots:
     {
         Window window;
         QVERIFY(window.play("red.mp4", "blue.mp4")); // 3 s each, 25 frames a second
-        MpvPlayer& left = window.left();
-        MpvPlayer& right = window.right();
+        VideoPlayer& left = window.left();
+        VideoPlayer& right = window.right();
         left.link()->setLinked(true);
         left.actions().togglePlayPause();
         QTRY_VERIFY_WITH_TIMEOUT(Window::paused(left) && Window::paused(right), kPlayerTimeoutMs);
@@ -147,14 +147,14 @@ private slots:
     {
         Window window; // panes narrower than either clip: both are shrunk to fit
         QVERIFY(window.play("bars-360.mp4", "bars-720.mp4"));
-        MpvPlayer& left = window.left();
-        MpvPlayer& right = window.right();
+        VideoPlayer& left = window.left();
+        VideoPlayer& right = window.right();
         left.link()->setLinked(true);
         left.actions().togglePlayPause();
         QTRY_VERIFY_WITH_TIMEOUT(Window::paused(left) && Window::paused(right), kPlayerTimeoutMs);
         QTRY_VERIFY_WITH_TIMEOUT(!left.engine().videoSize().isEmpty(), kPlayerTimeoutMs);
 
-        const auto samples = [](MpvPlayer& player) {
+        const auto samples = [](VideoPlayer& player) {
             const QImage picture = player.videoSurface().grabFrame();
             return gridColours(picture, picture.rect());
         };
@@ -196,10 +196,10 @@ private slots:
 
         Window window;
         QVERIFY(window.play("loop.mp4", "bars-360.mp4"));
-        MpvPlayer& left = window.left();
-        MpvPlayer& right = window.right();
+        VideoPlayer& left = window.left();
+        VideoPlayer& right = window.right();
         // Frame 18 of the left clip, frame 15 of the right one.
-        for (MpvPlayer* player : {&left, &right}) {
+        for (VideoPlayer* player : {&left, &right}) {
             player->actions().togglePlayPause();
             player->actions().seekTo(0.6);
         }
@@ -275,8 +275,8 @@ private slots:
     {
         Window window;
         QVERIFY(window.play("red.mp4", "blue.mp4"));
-        MpvPlayer& left = window.left();
-        MpvPlayer& right = window.right();
+        VideoPlayer& left = window.left();
+        VideoPlayer& right = window.right();
         const auto paneLayout = [&] {
             return QList<QRect>{left.geometry(), right.geometry(), left.parentWidget()->geometry(),
                                 right.parentWidget()->geometry()};
@@ -333,8 +333,8 @@ private slots:
     {
         Window window;
         QVERIFY(window.play("bars-360.mp4", "bars-720.mp4"));
-        MpvPlayer& left = window.left();
-        MpvPlayer& right = window.right();
+        VideoPlayer& left = window.left();
+        VideoPlayer& right = window.right();
         // Room for the smaller picture at its own size: both must still fill the same rectangle.
         window.form.resize(1400, 900);
         window.components.toggleWipeView();

@@ -27,7 +27,7 @@ namespace {
 
 /// Chooses an item of the player's right-click menu by its text (without the key shown beside
 /// it), going through the submenus named before it. Whether there was one to choose.
-bool choose(MpvPlayer& player, const QStringList& path)
+bool choose(VideoPlayer& player, const QStringList& path)
 {
     const std::unique_ptr<QMenu> menu = player.createContextMenu();
     QMenu* level = menu.get();
@@ -61,7 +61,7 @@ bool wipeShows(Window& window, QPointF point, QColor colour)
 }
 
 /// The colour in the middle of the left half of the picture a player shows.
-QColor leftHalfOf(MpvPlayer& player)
+QColor leftHalfOf(VideoPlayer& player)
 {
     const QImage frame = player.videoSurface().grabFrame();
     const QRectF video = videoRect(frame.size(), {160, 120});
@@ -69,7 +69,7 @@ QColor leftHalfOf(MpvPlayer& player)
 }
 
 /// What the note over a pane's picture says, while it shows.
-QString noteOver(MpvPlayer& player)
+QString noteOver(VideoPlayer& player)
 {
     const auto* note = player.videoSurface().widget()->findChild<QLabel*>("pictureNote");
     return note && note->isVisible() ? note->text() : QString();
@@ -86,7 +86,7 @@ private slots:
     {
         QFETCH(int, pane);
         Window window;
-        MpvPlayer& asking = pane == 0 ? window.left() : window.right();
+        VideoPlayer& asking = pane == 0 ? window.left() : window.right();
         QVERIFY(window.play("red.mp4", "blue.mp4"));
 
         QTest::keyClick(&asking, Qt::Key_W);
@@ -122,7 +122,7 @@ private slots:
     {
         QFETCH(int, pane);
         Window window;
-        MpvPlayer& asking = pane == 0 ? window.left() : window.right();
+        VideoPlayer& asking = pane == 0 ? window.left() : window.right();
         QVERIFY(window.play("pattern.mp4", "pattern-low.mp4"));
         QTest::keyClick(&asking, Qt::Key_D);
         WipeView* wipe = window.components.wipeView();
@@ -143,8 +143,8 @@ private slots:
     {
         QFETCH(int, pane);
         Window window;
-        MpvPlayer& asking = pane == 0 ? window.left() : window.right();
-        QSignalSpy frames(&window.left(), &MpvPlayer::frameRendered);
+        VideoPlayer& asking = pane == 0 ? window.left() : window.right();
+        QSignalSpy frames(&window.left(), &VideoPlayer::frameRendered);
         window.left().setURL(mediaPath("red.mp4"));
         QTRY_VERIFY_WITH_TIMEOUT(frames.count() > 2, kPlayerTimeoutMs);
         // No dialog: the reason, read whole over the picture where the bar is too narrow.
@@ -182,7 +182,7 @@ private slots:
     {
         QFETCH(int, pane);
         Window window;
-        MpvPlayer& asking = pane == 0 ? window.left() : window.right();
+        VideoPlayer& asking = pane == 0 ? window.left() : window.right();
         PlayerLink& link = window.components.session().link();
         QVERIFY(window.play("sound-a.mp4", "sound-b.mp4"));
         // Paused, the asking pane at 5 s: the link is made at its moment, the other brought
@@ -220,7 +220,7 @@ private slots:
         const double pace = pane == 0 ? 23.976 / 25 : 25 / 23.976;
         for (const double moment : {2.0, 34.0}) {
             asking.actions().seekTo(moment);
-            MpvPlayer& other = pane == 0 ? window.right() : window.left();
+            VideoPlayer& other = pane == 0 ? window.right() : window.left();
             QTRY_VERIFY_WITH_TIMEOUT(std::abs(Window::at(other) - moment * pace) < 1.5 / 30,
                                      kPlayerTimeoutMs);
         }
@@ -237,8 +237,8 @@ private slots:
     {
         QFETCH(int, pane);
         Window window;
-        MpvPlayer& asking = pane == 0 ? window.left() : window.right();
-        MpvPlayer& other = pane == 0 ? window.right() : window.left();
+        VideoPlayer& asking = pane == 0 ? window.left() : window.right();
+        VideoPlayer& other = pane == 0 ? window.right() : window.left();
         QVERIFY(window.play("halves.mp4", "halves.mp4"));
         window.components.session().link().setLinked(true, &asking.engine());
         QVERIFY(window.pauseBoth());
@@ -258,7 +258,7 @@ private slots:
         asking.actions().seekTo(1.5);
         QVERIFY(bothAt(1.5));
         QVERIFY(choose(asking, {"End Passage Here"}));
-        for (MpvPlayer* player : {&asking, &other}) {
+        for (VideoPlayer* player : {&asking, &other}) {
             QVERIFY(player->engine().passage());
             QVERIFY2(std::abs(player->engine().passage()->start - 0.5) < 0.05,
                      qPrintable(QString::number(player->engine().passage()->start)));
@@ -291,7 +291,7 @@ private slots:
     {
         QFETCH(int, pane);
         Window window;
-        MpvPlayer& asking = pane == 0 ? window.left() : window.right();
+        VideoPlayer& asking = pane == 0 ? window.left() : window.right();
         PlayerLink& link = window.components.session().link();
         QVERIFY(window.play("red.mp4", "blue.mp4"));
         link.linkWithOffset(&window.right().engine(), 0.6, &asking.engine());
@@ -321,7 +321,7 @@ private slots:
         QVERIFY(Window::paused(window.left()) && Window::paused(window.right()));
         QVERIFY(link.isLinked());
         QCOMPARE(link.offsetOf(&window.right().engine()), -offset);
-        const auto passageOf = [](MpvPlayer& player) {
+        const auto passageOf = [](VideoPlayer& player) {
             return player.engine().passage().value_or(Passage{});
         };
         QCOMPARE(passageOf(window.left()), (Passage{1.1, 2.1}));
@@ -340,7 +340,7 @@ private slots:
         QCOMPARE(comparison.look().divider, 0.25);
         QTRY_VERIFY_WITH_TIMEOUT(std::abs(link.offsetOf(&window.right().engine()) - offset) < 1e-9,
                                  kPlayerTimeoutMs);
-        const auto playsInItsPassage = [](MpvPlayer& player, Passage passage) {
+        const auto playsInItsPassage = [](VideoPlayer& player, Passage passage) {
             return !Window::paused(player) && Window::at(player) >= passage.start &&
                    Window::at(player) <= passage.end;
         };

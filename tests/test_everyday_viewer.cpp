@@ -33,7 +33,7 @@ Layout layoutOf(Form1& form)
             form.MediaPlayer1()->geometry(), form.MediaPlayer2()->geometry()};
 }
 
-QWidget* picture(MpvPlayer& player)
+QWidget* picture(VideoPlayer& player)
 {
     return player.videoSurface().widget();
 }
@@ -48,7 +48,7 @@ bool markedAsFocused(TransportBar& bar)
 
 /// The widgets of the bar the user can see, and none squeezed below its least size or outside
 /// the part of the pane that shows (the frame, within the window's client area).
-QStringList partsOutOfReach(Form1& form, MpvPlayer& player)
+QStringList partsOutOfReach(Form1& form, VideoPlayer& player)
 {
     QStringList out;
     const QRect client = form.clientArea()->rect();
@@ -91,7 +91,7 @@ private slots:
                      window.form.ScaleWidth() / 2 - 10);
         QCOMPARE(window.form.controlGeometry(*window.form.MediaPlayer2()).height,
                  window.form.ScaleHeight() - 13);
-        const auto fullScreenItem = [](MpvPlayer& player) {
+        const auto fullScreenItem = [](VideoPlayer& player) {
             const std::unique_ptr<QMenu> menu = player.createContextMenu();
             for (const QAction* action : menu->actions()) {
                 if (action->text() == "Full Screen\tF11")
@@ -220,7 +220,7 @@ private slots:
 
         // At the designed size the volume pops up from the mute button.
         QCOMPARE(window.form.clientArea()->size(), QSize(594, 480));
-        for (MpvPlayer* player : {&window.left(), &window.right()}) {
+        for (VideoPlayer* player : {&window.left(), &window.right()}) {
             TransportBar& bar = player->transportBar();
             QTRY_COMPARE(partsOutOfReach(window.form, *player), QStringList());
             QVERIFY(bar.volumeInPopup() && bar.muteButton()->menu());

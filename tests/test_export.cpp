@@ -84,7 +84,7 @@ private slots:
         QFETCH(int, pane);
         QTemporaryDir folder;
         Window window;
-        MpvPlayer& asking = pane == 0 ? window.left() : window.right();
+        VideoPlayer& asking = pane == 0 ? window.left() : window.right();
         Comparison& comparison = window.components.session().comparison();
         QSignalSpy finished(&comparison, &Comparison::exportFinished);
         QVERIFY(window.play("red.mp4", "blue.mp4"));

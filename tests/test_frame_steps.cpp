@@ -31,7 +31,7 @@ private slots:
         // the next pass from there, and a step back moves back; in either pane.
         QFETCH(bool, right);
         PlayerWindow window;
-        MpvPlayer& player = right ? window.right() : window.left();
+        VideoPlayer& player = right ? window.right() : window.left();
         player.settings().setMode("loop", true);
         player.actions().setFactsShown(true);
         const auto frame = [&] { return player.engine().facts().frame; };
@@ -80,7 +80,7 @@ private slots:
         // goes to the end, and a step on from the last to the start, as playing does.
         QFETCH(int, pane);
         PlayerWindow window;
-        MpvPlayer& player = pane == 0 ? window.left() : window.right();
+        VideoPlayer& player = pane == 0 ? window.left() : window.right();
         player.settings().setMode("loop", true);
         QVERIFY(plays(player, mediaPath("very-long.avi")));
         QTRY_VERIFY_WITH_TIMEOUT(player.engine().duration() > 80000, kPlayerTimeoutMs);
@@ -119,7 +119,7 @@ private slots:
         // each time the pane plays what the file holds now, never a frozen "playing".
         QFETCH(int, pane);
         PlayerWindow window;
-        MpvPlayer& player = pane == 0 ? window.left() : window.right();
+        VideoPlayer& player = pane == 0 ? window.left() : window.right();
         player.settings().setMode("loop", true);
         QTemporaryDir folder;
         const QString name = folder.filePath("rewritten.mp4");

@@ -4,8 +4,8 @@
 // the whole decode.
 #include "engine/mpv_engine.h"
 #include "engine/render_context.h"
-#include "playback/mpv_player.h"
 #include "playback/transport_bar.h"
+#include "playback/video_player.h"
 #include "session/player_link.h"
 #include "support/either_pane.h"
 #include "support/linked_window.h"
@@ -120,7 +120,7 @@ private slots:
         QVERIFY(window.play("numbered.mp4", "loop.mp4"));
         QVERIFY(mpvEngineOf(window.left()).isLoopGapless());
         QWidget& surface = *window.left().videoSurface().widget();
-        QSignalSpy switches(&window.left().engine(), &PlayerEngine::shownCoreChanged);
+        QSignalSpy switches(&window.left().engine(), &PlayerEngine::shownDecoderChanged);
         const FrameWatch watch(*surface.window(),
                                surface.mapTo(surface.window(), surface.rect().center()));
         QVERIFY(QTest::qWaitFor([&] { return watch.loops().size() >= 5; }, kPlayerTimeoutMs));
@@ -147,8 +147,8 @@ private slots:
     void linkTransportAndSettingsHoldAcrossTheSwitch()
     {
         Window window;
-        MpvPlayer& left = window.left();
-        MpvPlayer& right = window.right();
+        VideoPlayer& left = window.left();
+        VideoPlayer& right = window.right();
         QVERIFY(window.play("seam.mp4", "count-25.mp4"));
         left.link()->setLinked(true);
         left.actions().toggleMute();
@@ -156,7 +156,7 @@ private slots:
 
         // Passes of the left, each from the other core: both cores have the settings, whichever
         // shows now.
-        QSignalSpy switches(&left.engine(), &PlayerEngine::shownCoreChanged);
+        QSignalSpy switches(&left.engine(), &PlayerEngine::shownDecoderChanged);
         QVERIFY(QTest::qWaitFor([&] { return switches.count() >= 3; }, kPlayerTimeoutMs));
         QCOMPARE(mpvEngineOf(left).handles().size(), std::size_t(2));
         for (mpv_handle* core : mpvEngineOf(left).handles()) {
@@ -220,9 +220,9 @@ private slots:
         QFETCH(int, pane);
         Window window;
         QVERIFY(window.play("seam.mp4", "seam.mp4"));
-        MpvPlayer& player = pane == 1 ? window.right() : window.left();
+        VideoPlayer& player = pane == 1 ? window.right() : window.left();
         QObject::connect(
-            &player.engine(), &PlayerEngine::shownCoreChanged, &player,
+            &player.engine(), &PlayerEngine::shownDecoderChanged, &player,
             [&player] { player.engine().pause(); }, Qt::SingleShotConnection);
         QTRY_VERIFY_WITH_TIMEOUT(player.engine().isPaused() && mpvFlag(player, "pause"),
                                  kPlayerTimeoutMs);
@@ -261,7 +261,7 @@ private slots:
         OwnPicturesFolder pictures;
         QVERIFY(pictures.isValid());
         Window window;
-        MpvPlayer& left = window.left();
+        VideoPlayer& left = window.left();
         // 320x240 in a pane that shows it at less than half its size.
         QVERIFY(window.play("pattern-low.mp4", "loop.mp4"));
         QVERIFY(left.videoSurface().widget()->width() <= 160);

@@ -47,7 +47,7 @@ private slots:
     {
         QFETCH(int, angle);
         PlayerWindow window;
-        MpvPlayer& player = window.left();
+        VideoPlayer& player = window.left();
         const QString clip = QString("rotated-%1").arg(angle);
         QVERIFY(plays(player, kCorpus + "/videos/" + clip + ".mp4"));
         QTRY_VERIFY_WITH_TIMEOUT(player.engine().position() > 0.2, kPlayerTimeoutMs);
@@ -114,7 +114,7 @@ private slots:
     void twoFrameClipShowsBothFramesInTurn()
     {
         PlayerWindow window;
-        MpvPlayer& player = window.left();
+        VideoPlayer& player = window.left();
         player.settings().setMode("loop", true);
         // How long each colour stays on screen, from one drawn frame to the next.
         QElapsedTimer clock;
@@ -122,7 +122,7 @@ private slots:
         qint64 blueMs = 0;
         qint64 since = -1;
         QColor shown;
-        connect(&player, &MpvPlayer::frameRendered, this, [&] {
+        connect(&player, &VideoPlayer::frameRendered, this, [&] {
             const qint64 at = clock.elapsed();
             if (since >= 0)
                 (shown.red() > shown.blue() ? redMs : blueMs) += at - since;
@@ -143,7 +143,7 @@ private slots:
     void factsCountFramesByTheirOwnTimes()
     {
         PlayerWindow window;
-        MpvPlayer& player = window.left();
+        VideoPlayer& player = window.left();
         player.settings().setMode("loop", true); // the two-frame clip would end at once
         player.actions().setFactsShown(true);
         const auto frameLine = [&] { return player.factsText().section('\n', 2); };
@@ -199,7 +199,7 @@ private slots:
             QVERIFY(plays(window.left(), mediaPath("loop.mp4")));
             QVERIFY(plays(window.right(), kCorpus + "/videos/" + clip));
             window.left().link()->setLinked(true);
-            MpvPlayer& stepped = window.right();
+            VideoPlayer& stepped = window.right();
             stepped.setFocus();
             QTimer presses;
             presses.setInterval(10);
@@ -242,7 +242,7 @@ private slots:
     void aFailedLoadLeavesThePaneBlack()
     {
         PlayerWindow window;
-        MpvPlayer& player = window.left();
+        VideoPlayer& player = window.left();
         const auto fails = [&](const QString& path) {
             QSignalSpy failed(&player.engine(), &PlaybackEngine::fileFailed);
             player.setURL(path);
@@ -324,14 +324,14 @@ private slots:
         // very file: a pipe renamed over the name as soon as the load has begun, before any core
         // opened anything, is never opened, and the next pass still comes from the second core.
         PlayerWindow window;
-        MpvPlayer& player = window.left();
+        VideoPlayer& player = window.left();
         QTemporaryDir folder;
         const QString name = folder.filePath("swapped.mp4");
         const QString pipe = folder.filePath("pipe");
         QVERIFY(QFile::copy(mediaPath("loop.mp4"), name));
         QVERIFY(mkfifo(encodeFileName(pipe).constData(), 0600) == 0);
         player.settings().setMode("loop", true);
-        QSignalSpy switched(&player.engine(), &PlayerEngine::shownCoreChanged);
+        QSignalSpy switched(&player.engine(), &PlayerEngine::shownDecoderChanged);
         const QMetaObject::Connection swap =
             connect(&player.engine(), &PlaybackEngine::loadStarted, this, [&] {
                 QVERIFY(std::rename(encodeFileName(pipe).constData(),
@@ -361,8 +361,8 @@ private slots:
         // As the only sample: listed and played by its own bytes.
         RealFiles files(kCorpus + "/samples-bytes");
         PlayerWindow window;
-        MpvPlayer& player = window.left();
-        QSignalSpy frames(&player, &MpvPlayer::frameRendered);
+        VideoPlayer& player = window.left();
+        QSignalSpy frames(&player, &VideoPlayer::frameRendered);
         Sample_Click(window.form, files.services);
         QVERIFY(files.fakes.messageBox.shown.isEmpty());
         QCOMPARE(encodeFileName(player.URL()),
@@ -373,7 +373,7 @@ private slots:
         // folder whose own name is not UTF-8.
         const QByteArray folder = encodeFileName(kCorpus) + "/folder-\xff";
         QVERIFY(plays(window.right(), mediaPath("blue.mp4")));
-        QSignalSpy dropped(&window.right(), &MpvPlayer::frameRendered);
+        QSignalSpy dropped(&window.right(), &VideoPlayer::frameRendered);
         const QUrl address("file://" + QString::fromLatin1(folder.toPercentEncoding("/")) +
                            "/clip.mp4");
         QVERIFY2(address.isLocalFile(), qPrintable(address.toString()));

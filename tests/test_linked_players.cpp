@@ -2,9 +2,9 @@
 // different lengths and frame rates, where the link meets a new file, a reset offset and the wipe
 // view, the player's keys, and files dropped onto the panes.
 #include "app/platform_components.h"
-#include "playback/mpv_player.h"
 #include "playback/player_commands.h"
 #include "playback/transport_bar.h"
+#include "playback/video_player.h"
 #include "playback/wipe_view.h"
 #include "session/player_link.h"
 #include "support/linked_window.h"
@@ -158,8 +158,8 @@ private slots:
     {
         Window window;
         QVERIFY(window.play("red.mp4", "blue.mp4")); // 3 s each
-        MpvPlayer& left = window.left();
-        MpvPlayer& right = window.right();
+        VideoPlayer& left = window.left();
+        VideoPlayer& right = window.right();
         const auto together = [&](bool paused) {
             return Window::paused(left) == paused && Window::paused(right) == paused &&
                    std::abs(Window::at(left) - Window::at(right)) < 0.05;
@@ -213,12 +213,12 @@ private slots:
         // link, its offset and the right pane's passage stay as the user set them.
         Window window;
         QVERIFY(window.play("count-25.mp4", "count-30.mp4"));
-        MpvPlayer& left = window.left();
-        MpvPlayer& right = window.right();
+        VideoPlayer& left = window.left();
+        VideoPlayer& right = window.right();
         QTemporaryDir folder;
         const QString copy = folder.filePath("count-30.mp4");
         QVERIFY(QFile::copy(mediaPath("count-30.mp4"), copy));
-        QSignalSpy rightFrames(&right, &MpvPlayer::frameRendered);
+        QSignalSpy rightFrames(&right, &VideoPlayer::frameRendered);
         right.setURL(copy);
         QTRY_VERIFY_WITH_TIMEOUT(rightFrames.count() > 3, kPlayerTimeoutMs);
         left.transportBar().linkButton()->click();
@@ -248,7 +248,7 @@ private slots:
     {
         Window window;
         QVERIFY(window.play("red.mp4", "loop.mp4"));
-        MpvPlayer& player = window.left();
+        VideoPlayer& player = window.left();
         player.setFocus();
 
         press(player, Qt::Key_Space);
@@ -284,7 +284,7 @@ private slots:
         drop(window.left(), {mediaPath("red.mp4"), mediaPath("loop.mp4"), mediaPath("clip.avi")});
         QCOMPARE(window.left().URL(), mediaPath("red.mp4"));
         QCOMPARE(window.right().URL(), mediaPath("loop.mp4"));
-        QSignalSpy frames(&window.left(), &MpvPlayer::frameRendered);
+        QSignalSpy frames(&window.left(), &VideoPlayer::frameRendered);
         QTRY_VERIFY_WITH_TIMEOUT(frames.count() > 3, kPlayerTimeoutMs);
 
         // Only local files are taken.

@@ -94,7 +94,7 @@ QString readoutOver(const QWidget& picture)
     return readout && readout->isVisible() ? readout->text() : QString();
 }
 
-QString readoutOver(MpvPlayer& player)
+QString readoutOver(VideoPlayer& player)
 {
     return readoutOver(*player.videoSurface().widget());
 }
@@ -135,7 +135,7 @@ struct Frame10 {
     }
 
     Window window;
-    MpvPlayer& asking;
+    VideoPlayer& asking;
     const Reference eight{"pattern"};
     const Reference ten{"pattern-10bit", 10};
 };
@@ -186,7 +186,7 @@ private slots:
     {
         QFETCH(int, pane);
         Frame10 pair(pane);
-        MpvPlayer& asking = pair.asking;
+        VideoPlayer& asking = pair.asking;
         Window& window = pair.window;
         QVERIFY(pair.atFrame10());
         QWidget* picture = asking.videoSurface().widget();
@@ -216,7 +216,7 @@ private slots:
         // Pixel for pixel around the pointer, in both panes: the pixel under it stays.
         QTest::keyClick(&asking, Qt::Key_1);
         const QSizeF shown = QSizeF(320, 240).scaled(picture->size(), Qt::KeepAspectRatio);
-        for (MpvPlayer* player : {&window.left(), &window.right()})
+        for (VideoPlayer* player : {&window.left(), &window.right()})
             QCOMPARE(player->engine().view().zoom, std::log2(320 / shown.width()));
         const QPointF still = transport::pictureAt(
             asking.engine().view(), QPoint(picture->width() / 3, picture->height() / 2),
@@ -250,7 +250,7 @@ private slots:
         QVERIFY(wipe);
         QTest::keyClick(wipe, Qt::Key_C);
         // The view shows the left pane's picture (and the right one's at the same place).
-        MpvPlayer& first = pair.window.left();
+        VideoPlayer& first = pair.window.left();
         const QRect picture = wipe->pictureRect();
         const QPoint point(picture.width() / 4, picture.height() / 2);
         QTest::mouseMove(wipe, point);

@@ -1,8 +1,8 @@
 // Both render paths under a real X server (Xvfb, whose OpenGL is Mesa's llvmpipe).
 
 #include "app/platform_components.h"
-#include "playback/mpv_player.h"
 #include "playback/transport_bar.h"
+#include "playback/video_player.h"
 #include "support/player_testing.h"
 #include "video/video_surface.h"
 #include "window/form1.h"
@@ -23,9 +23,9 @@ private slots:
         QCOMPARE(QGuiApplication::platformName(), "xcb");
         // Xvfb's GL runs on the CPU, where mpv's own software renderer is far cheaper.
         QCOMPARE(detectRenderPath(), RenderPath::Software);
-        MediaPlayer* created = MpvPlayer::create(nullptr, quietPlayerOptions());
+        MediaPlayer* created = VideoPlayer::create(nullptr, quietPlayerOptions());
         std::unique_ptr<MediaPlayer> player(created);
-        auto* mpv = qobject_cast<MpvPlayer*>(created);
+        auto* mpv = qobject_cast<VideoPlayer*>(created);
         QVERIFY(mpv);
         QCOMPARE(mpv->renderPath(), RenderPath::Software);
     }
@@ -35,15 +35,15 @@ private slots:
         // The GL render context comes with the widget's first showing; a URL written before that
         // waits for it instead of playing without video.
         std::unique_ptr<MediaPlayer> created(
-            MpvPlayer::create(nullptr, quietPlayerOptions(RenderPath::OpenGL)));
-        auto* player = qobject_cast<MpvPlayer*>(created.get());
+            VideoPlayer::create(nullptr, quietPlayerOptions(RenderPath::OpenGL)));
+        auto* player = qobject_cast<VideoPlayer*>(created.get());
         QVERIFY(player);
         player->setURL(mediaPath("red.mp4"));
         QVERIFY(!player->videoSurface().isReady());
         QTest::qWait(200);
         QCOMPARE(player->engine().position(), 0.0);
 
-        QSignalSpy frames(player, &MpvPlayer::frameRendered);
+        QSignalSpy frames(player, &VideoPlayer::frameRendered);
         player->resize(320, 280);
         player->show();
         QTRY_VERIFY_WITH_TIMEOUT(frames.count() > 3 && player->engine().position() > 0.2,
@@ -75,8 +75,9 @@ private slots:
         QFETCH(QSize, videoSize);
         QFETCH(QSize, viewSize);
 
-        std::unique_ptr<MediaPlayer> created(MpvPlayer::create(nullptr, quietPlayerOptions(path)));
-        auto* player = qobject_cast<MpvPlayer*>(created.get());
+        std::unique_ptr<MediaPlayer> created(
+            VideoPlayer::create(nullptr, quietPlayerOptions(path)));
+        auto* player = qobject_cast<VideoPlayer*>(created.get());
         QVERIFY(player);
         QCOMPARE(player->renderPath(), path);
         player->resize(viewSize.width(),
@@ -84,7 +85,7 @@ private slots:
         player->show();
         QVERIFY(QTest::qWaitForWindowExposed(player));
 
-        QSignalSpy frames(player, &MpvPlayer::frameRendered);
+        QSignalSpy frames(player, &VideoPlayer::frameRendered);
         player->setURL(mediaPath(clip + ".mp4"));
         QTRY_VERIFY_WITH_TIMEOUT(frames.count() > 3 && player->engine().position() > 0.2,
                                  kPlayerTimeoutMs);

@@ -3,8 +3,8 @@
 // at its name.
 #include "fakes/linked_pair.h"
 #include "platform/file_names.h"
-#include "playback/mpv_player.h"
 #include "playback/transport_bar.h"
+#include "playback/video_player.h"
 #include "session/saved_frames.h"
 #include "support/linked_window.h"
 #include "support/player_testing.h"
@@ -78,7 +78,7 @@ private slots:
         QTemporaryDir folder;
         Window window;
         QVERIFY(window.play("bars-360.mp4", "red.mp4"));
-        MpvPlayer& left = window.left();
+        VideoPlayer& left = window.left();
         PlaybackEngine& engine = left.engine();
         left.actions().togglePlayPause();
         QTRY_VERIFY_WITH_TIMEOUT(Window::paused(left), kPlayerTimeoutMs);

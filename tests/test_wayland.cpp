@@ -2,7 +2,7 @@
 // what the compositor shows of it.
 #include "app/platform_components.h"
 #include "fakes/fake_services.h"
-#include "playback/mpv_player.h"
+#include "playback/video_player.h"
 #include "support/player_testing.h"
 #include "window/form1.h"
 #include "window/form1_events.h"
@@ -73,9 +73,9 @@ int transparentPixels(const QImage& image)
 
 /// The screenshot's pixel at the middle of the player's picture, found by the window's place on
 /// the output where the compositor reports it (or read as it is where it does not).
-QString colourAt(const QImage& screen, const QWidget& window, const MpvPlayer& player)
+QString colourAt(const QImage& screen, const QWidget& window, const VideoPlayer& player)
 {
-    const QWidget* video = const_cast<MpvPlayer&>(player).videoSurface().widget();
+    const QWidget* video = const_cast<VideoPlayer&>(player).videoSurface().widget();
     const QPoint at = video->mapTo(&window, video->rect().center()) + window.geometry().topLeft();
     if (!screen.rect().contains(at))
         return QStringLiteral("(outside)");
@@ -113,15 +113,15 @@ private slots:
         Form_Load(form, fakes.services);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        auto* left = qobject_cast<MpvPlayer*>(form.MediaPlayer1());
-        auto* right = qobject_cast<MpvPlayer*>(form.MediaPlayer2());
+        auto* left = qobject_cast<VideoPlayer*>(form.MediaPlayer1());
+        auto* right = qobject_cast<VideoPlayer*>(form.MediaPlayer2());
         QVERIFY(left && right);
         if (path)
             QCOMPARE(left->renderPath(), *path);
         qInfo("render path: %s", qPrintable(renderPathName(left->renderPath())));
 
-        QSignalSpy leftFrames(left, &MpvPlayer::frameRendered);
-        QSignalSpy rightFrames(right, &MpvPlayer::frameRendered);
+        QSignalSpy leftFrames(left, &VideoPlayer::frameRendered);
+        QSignalSpy rightFrames(right, &VideoPlayer::frameRendered);
         left->setURL(mediaPath("red.mp4"));
         right->setURL(mediaPath("blue.mp4"));
         QTRY_VERIFY_WITH_TIMEOUT(leftFrames.count() > 10 && rightFrames.count() > 10 &&

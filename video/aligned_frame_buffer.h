@@ -8,8 +8,8 @@
 
 namespace tandemo {
 
-/// A 32-bit pixel buffer for mpv's software renderer. Start and stride are multiples of 64 bytes
-/// so that the renderer takes its fast SIMD paths instead of copying the frame.
+/// A 32-bit pixel buffer for the engine's software renderer. Start and stride are multiples of 64
+/// bytes so that the renderer takes its fast SIMD paths instead of copying the frame.
 class AlignedFrameBuffer {
 public:
     static constexpr std::size_t kAlignment = 64;
@@ -24,8 +24,8 @@ public:
     unsigned char* data() { return m_data.get(); }
     const unsigned char* data() const { return m_data.get(); }
 
-    /// mpv's name for the pixel layout that image() reads as Qt's 0xffRRGGBB.
-    static constexpr const char* mpvPixelFormat()
+    /// The renderer's name for the pixel layout that image() reads as Qt's 0xffRRGGBB.
+    static constexpr const char* rendererPixelFormat()
     {
         return Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? "bgr0" : "0rgb";
     }

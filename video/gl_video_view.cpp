@@ -28,7 +28,7 @@ GlVideoView::GlVideoView(PlayerEngine& engine, QWidget* parent)
 GlVideoView::~GlVideoView()
 {
     // QOpenGLWidget destroys its GL context after this body has run, when this object can no
-    // longer take the call; mpv's part is freed here instead.
+    // longer take the call; the engine's part is freed here instead.
     if (QOpenGLContext* glContext = context())
         disconnect(glContext, nullptr, this, nullptr);
     releaseRenderContext();
@@ -38,7 +38,7 @@ void GlVideoView::releaseRenderContext()
 {
     if (!m_context && !m_framebuffer)
         return;
-    // mpv frees its GL objects, so its context must be current.
+    // The engine frees its GL objects, so its context must be current.
     makeCurrent();
     m_framebuffer.reset();
     m_context.reset();
@@ -49,16 +49,17 @@ void GlVideoView::initializeGL()
 {
     if (m_context)
         return;
-    // The widget's GL context goes away with its window; free mpv's part before that happens.
+    // The widget's GL context goes away with its window; free the engine's part before that
+    // happens.
     connect(context(), &QOpenGLContext::aboutToBeDestroyed, this,
             &GlVideoView::releaseRenderContext, Qt::UniqueConnection);
 
-    void* x11Display = nullptr;
+    OpenGLSetUp setUp{&getProcAddress};
 #if QT_CONFIG(xcb)
     if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>())
-        x11Display = x11->display();
+        setUp.x11Display = x11->display();
 #endif
-    m_context = m_engine.openGLRenderContext(&getProcAddress, x11Display);
+    m_context = m_engine.openGLRenderContext(setUp);
     if (!m_context) {
         m_failed = true;
         events().failed();
@@ -66,7 +67,7 @@ void GlVideoView::initializeGL()
     }
     m_context->setUpdateCallback(&GlVideoView::onRenderUpdate, this);
     // The core that shows now holds its first picture ready: it is drawn at once.
-    connect(&m_engine, &PlayerEngine::shownCoreChanged, this, [this] {
+    connect(&m_engine, &PlayerEngine::shownDecoderChanged, this, [this] {
         m_context->followShownCore();
         if (m_offscreenSize.isEmpty())
             update();
@@ -102,7 +103,7 @@ bool GlVideoView::renderInto(GLuint framebuffer, QSize size)
 
 void GlVideoView::onRenderUpdate(void* view)
 {
-    // Called on an mpv thread: only post to the GUI thread.
+    // Called on one of the engine's threads: only post to the GUI thread.
     auto* self = static_cast<GlVideoView*>(view);
     self->m_wakeup.post(self, &GlVideoView::handleRenderUpdate);
 }
@@ -111,7 +112,7 @@ void GlVideoView::handleRenderUpdate()
 {
     if (!m_context || !context())
         return;
-    // A frame of the waiting core is taken here, which mpv does with the GL context current.
+    // A frame of the waiting core is taken here, which the engine does with the GL context current.
     makeCurrent();
     const bool newFrame = m_context->hasNewFrame();
     doneCurrent();

@@ -14,7 +14,7 @@ namespace tandemo {
 
 class PlayerEngine;
 
-/// Video drawn by mpv with OpenGL into the widget's framebuffer: the cheap path where the GL
+/// Video drawn by the engine with OpenGL into the widget's framebuffer: the cheap path where the GL
 /// driver runs on a GPU. The render context can only be made once the widget has its GL context,
 /// that is when it is first shown.
 class GlVideoView : public QOpenGLWidget, public VideoSurface {

@@ -7,8 +7,8 @@
 namespace tandemo {
 
 /// How a player gets its pictures on screen. OpenGL is cheap only with a hardware GL driver;
-/// a software GL driver costs several times the CPU of mpv's own software renderer, and some Qt
-/// platforms (offscreen) cannot host an OpenGL widget at all.
+/// a software GL driver costs several times the CPU of the engine's own software renderer, and some
+/// Qt platforms (offscreen) cannot host an OpenGL widget at all.
 enum class RenderPath { OpenGL, Software };
 
 /// False for Qt platforms whose windows cannot host an OpenGL widget.

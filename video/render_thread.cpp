@@ -23,7 +23,8 @@ void makeOpaque(AlignedFrameBuffer& picture)
 
 RenderContext::Picture pictureIn(AlignedFrameBuffer& buffer)
 {
-    return {buffer.data(), buffer.size(), buffer.stride(), AlignedFrameBuffer::mpvPixelFormat()};
+    return {buffer.data(), buffer.size(), buffer.stride(),
+            AlignedFrameBuffer::rendererPixelFormat()};
 }
 
 } // namespace

@@ -33,9 +33,9 @@ public:
     /// The size pictures are drawn at. Drawing stops while it is empty, or when `drawing` is
     /// false (nothing shows them): new frames are then taken without being drawn, so that the
     /// engine goes on. `opaque`: where the pictures go, the fourth byte of each pixel is read as
-    /// alpha, which mpv leaves unset (often 0) for a video without alpha of its own.
+    /// alpha, which the renderer leaves unset (often 0) for a video without alpha of its own.
     void setTarget(QSize size, bool drawing, bool opaque);
-    /// There may be a new frame to draw (mpv said so).
+    /// There may be a new frame to draw (the engine said so).
     void checkForFrame();
     /// Draws the current frame again: another core shows, or the size changed.
     void drawAgain();

@@ -22,7 +22,7 @@ SoftwareVideoView::SoftwareVideoView(PlayerEngine& engine, QWidget* parent)
             *m_context, [this] { m_finishedWakeup.post(this, &SoftwareVideoView::showFinished); });
         m_context->setUpdateCallback(&SoftwareVideoView::onRenderUpdate, this);
     }
-    connect(&engine, &PlayerEngine::shownCoreChanged, this, &SoftwareVideoView::showOtherCore);
+    connect(&engine, &PlayerEngine::shownDecoderChanged, this, &SoftwareVideoView::showOtherCore);
 }
 
 SoftwareVideoView::~SoftwareVideoView()
@@ -38,7 +38,7 @@ void SoftwareVideoView::releaseRenderContext()
 
 void SoftwareVideoView::onRenderUpdate(void* view)
 {
-    // Called on an mpv thread: only post to the GUI thread.
+    // Called on one of the engine's threads: only post to the GUI thread.
     auto* self = static_cast<SoftwareVideoView*>(view);
     self->m_frameWakeup.post(self, &SoftwareVideoView::handleRenderUpdate);
 }

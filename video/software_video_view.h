@@ -13,10 +13,10 @@ namespace tandemo {
 
 class PlayerEngine;
 
-/// Video drawn by mpv's software renderer, used wherever OpenGL would itself run on the CPU: there
-/// it costs a fraction of the CPU. mpv draws and scales each frame on a thread of the view's own;
-/// the view then only copies the finished picture onto the screen, or hands it out to a view that
-/// shows it elsewhere.
+/// Video drawn by the engine's software renderer, used wherever OpenGL would itself run on the CPU:
+/// there it costs a fraction of the CPU. The engine draws and scales each frame on a thread of the
+/// view's own; the view then only copies the finished picture onto the screen, or hands it out to a
+/// view that shows it elsewhere.
 class SoftwareVideoView : public QWidget, public VideoSurface {
     Q_OBJECT
 public:

@@ -20,7 +20,7 @@ signals:
     void frameRendered();
 };
 
-/// The area a player shows its video in, drawn by mpv through its render API.
+/// The area a player shows its video in, drawn by the engine through a render context.
 class VideoSurface {
 public:
     virtual ~VideoSurface() = default;
@@ -28,10 +28,10 @@ public:
     virtual QWidget* widget() = 0;
     /// Whether a render context could not be made (the surface then stays black).
     virtual bool hasFailed() const = 0;
-    /// Whether the render context exists. mpv must have one before a file is loaded, or it
+    /// Whether the render context exists. The engine must have one before a file is loaded, or it
     /// plays the file without video.
     virtual bool isReady() const = 0;
-    /// Frees the render context; must happen before the mpv core is destroyed.
+    /// Frees the render context; must happen before the engine's decoders are destroyed.
     virtual void releaseRenderContext() = 0;
     /// Shows black until the engine draws its next picture: what was drawn last belongs to a
     /// file that is gone.

@@ -6,7 +6,7 @@
 #include "fakes/fake_window.h"
 #include "platform/posix_file_system.h"
 #include "platform/qt_picture_loader.h"
-#include "playback/mpv_player.h"
+#include "playback/video_player.h"
 #include "skin/skin_engine.h"
 #include "support/player_testing.h"
 #include "video/video_surface.h"
@@ -46,16 +46,16 @@ class RealPlayerComponents : public FakeComponents {
 public:
     MediaPlayer* createMediaPlayer(QWidget* frame) override
     {
-        return MpvPlayer::create(frame, quietPlayerOptions());
+        return VideoPlayer::create(frame, quietPlayerOptions());
     }
     SkinFramework* createSkinFramework(QWidget* window) override { return new SkinEngine(window); }
 };
 
 /// Gives the player a file and waits until the engine has either shown a frame of it or given
 /// up on it, whichever comes first.
-inline void settle(MpvPlayer& player, const QString& path)
+inline void settle(VideoPlayer& player, const QString& path)
 {
-    QSignalSpy frames(&player, &MpvPlayer::frameRendered);
+    QSignalSpy frames(&player, &VideoPlayer::frameRendered);
     QSignalSpy failed(&player.engine(), &PlaybackEngine::fileFailed);
     QSignalSpy idle(&player.engine(), &PlaybackEngine::idleChanged);
     player.setURL(path);
@@ -65,14 +65,14 @@ inline void settle(MpvPlayer& player, const QString& path)
 }
 
 /// Plays the file and waits for a few frames of it.
-inline bool plays(MpvPlayer& player, const QString& path)
+inline bool plays(VideoPlayer& player, const QString& path)
 {
-    QSignalSpy frames(&player, &MpvPlayer::frameRendered);
+    QSignalSpy frames(&player, &VideoPlayer::frameRendered);
     player.setURL(path);
     return QTest::qWaitFor([&] { return frames.count() > 3; }, kPlayerTimeoutMs);
 }
 
-inline QColor centreOf(MpvPlayer& player)
+inline QColor centreOf(VideoPlayer& player)
 {
     const QImage frame = player.videoSurface().grabFrame();
     return frame.pixelColor(frame.rect().center());
@@ -87,8 +87,8 @@ struct PlayerWindow {
         form.resize(800, 500);
         form.show();
     }
-    MpvPlayer& left() { return *qobject_cast<MpvPlayer*>(form.MediaPlayer1()); }
-    MpvPlayer& right() { return *qobject_cast<MpvPlayer*>(form.MediaPlayer2()); }
+    VideoPlayer& left() { return *qobject_cast<VideoPlayer*>(form.MediaPlayer1()); }
+    VideoPlayer& right() { return *qobject_cast<VideoPlayer*>(form.MediaPlayer2()); }
 
     PlatformComponents components;
     Form1 form;
@@ -105,9 +105,9 @@ inline void dropOn(QWidget& target, const QList<QUrl>& urls)
     QCoreApplication::sendEvent(&target, &dropped);
 }
 
-inline bool playsAGoodFileNext(MpvPlayer& player)
+inline bool playsAGoodFileNext(VideoPlayer& player)
 {
-    QSignalSpy frames(&player, &MpvPlayer::frameRendered);
+    QSignalSpy frames(&player, &VideoPlayer::frameRendered);
     player.setURL(mediaPath("loop.mp4"));
     return QTest::qWaitFor([&] { return frames.count() > 3 && player.engine().position() > 0.1; },
                            kPlayerTimeoutMs);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/platform_components.h"
-#include "playback/mpv_player.h"
+#include "playback/video_player.h"
 #include "support/player_testing.h"
 #include "window/form1.h"
 
@@ -20,14 +20,14 @@ struct Window {
         left().settings().setMode("loop", true);
         right().settings().setMode("loop", true);
     }
-    MpvPlayer& left() { return *qobject_cast<MpvPlayer*>(form.MediaPlayer1()); }
-    MpvPlayer& right() { return *qobject_cast<MpvPlayer*>(form.MediaPlayer2()); }
+    VideoPlayer& left() { return *qobject_cast<VideoPlayer*>(form.MediaPlayer1()); }
+    VideoPlayer& right() { return *qobject_cast<VideoPlayer*>(form.MediaPlayer2()); }
 
     /// Both play their clips.
     bool play(const QString& leftClip, const QString& rightClip)
     {
-        QSignalSpy leftFrames(&left(), &MpvPlayer::frameRendered);
-        QSignalSpy rightFrames(&right(), &MpvPlayer::frameRendered);
+        QSignalSpy leftFrames(&left(), &VideoPlayer::frameRendered);
+        QSignalSpy rightFrames(&right(), &VideoPlayer::frameRendered);
         left().setURL(mediaPath(leftClip));
         right().setURL(mediaPath(rightClip));
         return QTest::qWaitFor(
@@ -38,7 +38,7 @@ struct Window {
             kPlayerTimeoutMs);
     }
 
-    static bool paused(MpvPlayer& player) { return player.engine().isPaused(); }
+    static bool paused(VideoPlayer& player) { return player.engine().isPaused(); }
 
     /// Pauses both from the left pane, linked, once both play (a new file in a linked pane may
     /// still be waiting to start with the other).
@@ -49,7 +49,7 @@ struct Window {
         left().actions().togglePlayPause();
         return QTest::qWaitFor([&] { return paused(left()) && paused(right()); }, kPlayerTimeoutMs);
     }
-    static double at(MpvPlayer& player) { return player.engine().position(); }
+    static double at(VideoPlayer& player) { return player.engine().position(); }
 
     PlatformComponents components;
     Form1 form;

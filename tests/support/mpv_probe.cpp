@@ -1,13 +1,13 @@
 #include "support/mpv_probe.h"
 
 #include "engine/mpv_engine.h"
-#include "playback/mpv_player.h"
+#include "playback/video_player.h"
 
 #include <mpv/client.h>
 
 namespace tandemo::testing {
 
-MpvEngine& mpvEngineOf(MpvPlayer& player)
+MpvEngine& mpvEngineOf(VideoPlayer& player)
 {
     return *qobject_cast<MpvEngine*>(&player.engine());
 }
@@ -26,17 +26,17 @@ bool mpvFlag(mpv_handle* core, const char* property)
     return value != 0;
 }
 
-double mpvDouble(MpvPlayer& player, const char* property)
+double mpvDouble(VideoPlayer& player, const char* property)
 {
     return mpvDouble(mpvEngineOf(player).handle(), property);
 }
 
-bool mpvFlag(MpvPlayer& player, const char* property)
+bool mpvFlag(VideoPlayer& player, const char* property)
 {
     return mpvFlag(mpvEngineOf(player).handle(), property);
 }
 
-QString mpvText(MpvPlayer& player, const char* property)
+QString mpvText(VideoPlayer& player, const char* property)
 {
     char* value = nullptr;
     mpv_get_property(mpvEngineOf(player).handle(), property, MPV_FORMAT_STRING, &value);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "playback/mpv_player.h"
+#include "playback/video_player.h"
 #include "video/video_surface.h"
 #include "window/form1.h"
 
@@ -21,9 +21,9 @@ inline QString mediaPath(const QString& name)
 
 /// A real player with sound going nowhere, on the given render path; unless given, the path
 /// TANDEMO_TEST_RENDER_PATH names ("opengl" or "software"), else the one the machine would use.
-inline MpvPlayerOptions quietPlayerOptions(std::optional<RenderPath> path = std::nullopt)
+inline VideoPlayerOptions quietPlayerOptions(std::optional<RenderPath> path = std::nullopt)
 {
-    MpvPlayerOptions options;
+    VideoPlayerOptions options;
     const QByteArray forced = qgetenv("TANDEMO_TEST_RENDER_PATH");
     if (!path && forced == "opengl")
         path = RenderPath::OpenGL;
@@ -121,7 +121,7 @@ inline int differenceFromFfmpeg(const QImage& picture, const QString& clip, QSiz
     return difference;
 }
 
-inline int differenceFromFfmpeg(MpvPlayer& player, const QString& clip, QSize videoSize)
+inline int differenceFromFfmpeg(VideoPlayer& player, const QString& clip, QSize videoSize)
 {
     return differenceFromFfmpeg(player.videoSurface().grabFrame(), clip, videoSize);
 }
@@ -140,12 +140,12 @@ inline QImage shownOnScreen(QWidget& widget)
 /// whether the grabbed window shows red in the middle of the left pane and blue in the right.
 inline bool showsRedLeftAndBlueRight(Form1& form, QString* seen)
 {
-    auto* left = qobject_cast<MpvPlayer*>(form.MediaPlayer1());
-    auto* right = qobject_cast<MpvPlayer*>(form.MediaPlayer2());
+    auto* left = qobject_cast<VideoPlayer*>(form.MediaPlayer1());
+    auto* right = qobject_cast<VideoPlayer*>(form.MediaPlayer2());
     if (!left || !right)
         return false;
-    QSignalSpy leftFrames(left, &MpvPlayer::frameRendered);
-    QSignalSpy rightFrames(right, &MpvPlayer::frameRendered);
+    QSignalSpy leftFrames(left, &VideoPlayer::frameRendered);
+    QSignalSpy rightFrames(right, &VideoPlayer::frameRendered);
     left->setURL(mediaPath("red.mp4"));
     right->setURL(mediaPath("blue.mp4"));
     const bool playing = QTest::qWaitFor(
@@ -158,7 +158,7 @@ inline bool showsRedLeftAndBlueRight(Form1& form, QString* seen)
         return false;
 
     const QImage window = form.grab().toImage();
-    const auto centreOf = [&](MpvPlayer* player) {
+    const auto centreOf = [&](VideoPlayer* player) {
         QWidget* video = player->videoSurface().widget();
         return window.pixelColor(video->mapTo(&form, video->rect().center()));
     };

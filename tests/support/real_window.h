@@ -4,7 +4,7 @@
 #include "fakes/fake_services.h"
 #include "platform/posix_file_system.h"
 #include "platform/qt_message_box.h"
-#include "playback/mpv_player.h"
+#include "playback/video_player.h"
 #include "support/player_testing.h"
 #include "video/video_surface.h"
 #include "window/form1.h"
@@ -42,10 +42,10 @@ struct RealWindow {
         form.show();
     }
 
-    MpvPlayer& left() { return *qobject_cast<MpvPlayer*>(form.MediaPlayer1()); }
-    MpvPlayer& right() { return *qobject_cast<MpvPlayer*>(form.MediaPlayer2()); }
+    VideoPlayer& left() { return *qobject_cast<VideoPlayer*>(form.MediaPlayer1()); }
+    VideoPlayer& right() { return *qobject_cast<VideoPlayer*>(form.MediaPlayer2()); }
 
-    QColor centreColour(MpvPlayer& player)
+    QColor centreColour(VideoPlayer& player)
     {
         const QImage window = form.grab().toImage();
         QWidget* video = player.videoSurface().widget();
@@ -64,9 +64,9 @@ struct RealWindow {
     }
 
     /// Waits until the player has drawn a few frames of its video and moved on in it.
-    static bool playing(MpvPlayer& player)
+    static bool playing(VideoPlayer& player)
     {
-        QSignalSpy frames(&player, &MpvPlayer::frameRendered);
+        QSignalSpy frames(&player, &VideoPlayer::frameRendered);
         const double start = player.engine().position();
         return QTest::qWaitFor(
             [&] { return frames.count() > 3 && player.engine().position() != start; },

@@ -1,4 +1,4 @@
-#include "playback/mpv_player.h"
+#include "playback/video_player.h"
 
 #include "platform/file_names.h"
 #include "playback/empty_player.h"
@@ -26,24 +26,25 @@
 
 namespace tandemo {
 
-MediaPlayer* MpvPlayer::create(QWidget* parent, const MpvPlayerOptions& options, Session* session)
+MediaPlayer* VideoPlayer::create(QWidget* parent, const VideoPlayerOptions& options,
+                                 Session* session)
 {
     RenderPath path = options.renderPath.value_or(detectRenderPath());
     // Even when asked for, never put a GL widget where the platform cannot host one.
     if (!platformHostsGlWidgets(QGuiApplication::platformName()))
         path = RenderPath::Software;
-    MpvEngineOptions engineOptions = options.engine;
+    EngineOptions engineOptions = options.engine;
     engineOptions.rotateBeforeRendering = path == RenderPath::Software;
     engineOptions.hardwareDecoding = path == RenderPath::OpenGL;
     QString error;
     std::unique_ptr<PlayerEngine> engine = createPlayerEngine(engineOptions, &error);
     if (!engine)
         return new EmptyPlayer(error, parent);
-    return new MpvPlayer(std::move(engine), path, parent, session);
+    return new VideoPlayer(std::move(engine), path, parent, session);
 }
 
-MpvPlayer::MpvPlayer(std::unique_ptr<PlayerEngine> engine, RenderPath path, QWidget* parent,
-                     Session* session)
+VideoPlayer::VideoPlayer(std::unique_ptr<PlayerEngine> engine, RenderPath path, QWidget* parent,
+                         Session* session)
     : MediaPlayer(parent)
     , m_renderPath(path)
     , m_engine(std::move(engine))
@@ -51,7 +52,7 @@ MpvPlayer::MpvPlayer(std::unique_ptr<PlayerEngine> engine, RenderPath path, QWid
     setAcceptDrops(true);
     m_actions = new PlayerActions(*m_engine, m_settings, session ? &session->link() : nullptr,
                                   session ? &session->comparison() : nullptr, this);
-    // The render context must exist before mpv loads a file; the software one is made right
+    // The render context must exist before the engine loads a file; the software one is made right
     // here, the OpenGL one when the widget first gets its GL context.
     if (path == RenderPath::OpenGL)
         m_surface = new GlVideoView(*m_engine, this);
@@ -64,8 +65,8 @@ MpvPlayer::MpvPlayer(std::unique_ptr<PlayerEngine> engine, RenderPath path, QWid
                                m_surface->widget());
     connect(m_actions, &PlayerActions::factsShownChanged, m_facts, &FactsOverlay::setShown);
     auto* gestures = new PictureGestures(*m_surface->widget());
-    connect(gestures, &PictureGestures::zoomRequested, this, &MpvPlayer::zoomAt);
-    connect(gestures, &PictureGestures::panRequested, this, &MpvPlayer::panBy);
+    connect(gestures, &PictureGestures::zoomRequested, this, &VideoPlayer::zoomAt);
+    connect(gestures, &PictureGestures::panRequested, this, &VideoPlayer::panBy);
     connect(gestures, &PictureGestures::doubleClicked, m_actions, &PlayerActions::toggleFullScreen);
     auto* readout = new PixelReadout(*m_surface->widget(), *m_actions, /*tracksPointer=*/true);
     connect(gestures, &PictureGestures::pointerMoved, readout,
@@ -111,14 +112,14 @@ MpvPlayer::MpvPlayer(std::unique_ptr<PlayerEngine> engine, RenderPath path, QWid
         parent->installEventFilter(this);
 }
 
-MpvPlayer::~MpvPlayer()
+VideoPlayer::~VideoPlayer()
 {
-    // mpv's render context goes before its core.
+    // The render context goes before the engine it draws.
     m_surface->releaseRenderContext();
     m_engine.reset();
 }
 
-PictureNote* MpvPlayer::showNotes()
+PictureNote* VideoPlayer::showNotes()
 {
     // What the user just changed of this pane, or of whose sound is heard, said over its picture.
     auto* note = new PictureNote(*m_surface->widget());
@@ -134,7 +135,7 @@ PictureNote* MpvPlayer::showNotes()
     return note;
 }
 
-void MpvPlayer::connectSettings()
+void VideoPlayer::connectSettings()
 {
     m_engine->setVolume(m_settings.volume());
     m_engine->setMute(m_settings.mute());
@@ -146,7 +147,7 @@ void MpvPlayer::connectSettings()
     connect(&m_settings, &PlayerSettings::muteChanged, m_engine.get(), &PlayerEngine::setMute);
 }
 
-void MpvPlayer::connectEngine()
+void VideoPlayer::connectEngine()
 {
     // What was drawn last belongs to a file that is gone.
     connect(m_engine.get(), &PlayerEngine::idleChanged, this, [this](bool idle) {
@@ -159,21 +160,21 @@ void MpvPlayer::connectEngine()
     bindTransportBar(*m_transport, *m_actions);
 }
 
-void MpvPlayer::connectSurface()
+void VideoPlayer::connectSurface()
 {
     connect(&m_surface->events(), &VideoSurfaceEvents::ready, this, [this] {
         if (m_loadPending)
             startFile();
     });
     connect(&m_surface->events(), &VideoSurfaceEvents::frameRendered, this,
-            &MpvPlayer::frameRendered);
+            &VideoPlayer::frameRendered);
     const auto reportNoVideo = [this] { m_transport->setStatus(tr("Cannot show video")); };
     connect(&m_surface->events(), &VideoSurfaceEvents::failed, this, reportNoVideo);
     if (m_surface->hasFailed())
         reportNoVideo();
 }
 
-void MpvPlayer::setURL(const QString& url)
+void VideoPlayer::setURL(const QString& url)
 {
     m_url = url;
     if (m_surface->hasFailed())
@@ -188,7 +189,7 @@ void MpvPlayer::setURL(const QString& url)
     load(!m_settings.autoStart());
 }
 
-void MpvPlayer::load(bool startPaused)
+void VideoPlayer::load(bool startPaused)
 {
     m_startPaused = startPaused;
     m_loadPending = true;
@@ -196,7 +197,7 @@ void MpvPlayer::load(bool startPaused)
         startFile();
 }
 
-QString MpvPlayer::fileToOpen() const
+QString VideoPlayer::fileToOpen() const
 {
     // Always a local file: as an absolute path, a name that looks like a URL or an option is
     // opened as the file of that name. Names are matched without regard to case, as the
@@ -204,23 +205,23 @@ QString MpvPlayer::fileToOpen() const
     return resolveIgnoringCase(absoluteFileName(m_url));
 }
 
-void MpvPlayer::startFile()
+void VideoPlayer::startFile()
 {
     m_loadPending = false;
     m_engine->loadFile(fileToOpen(), m_startPaused);
 }
 
-std::unique_ptr<QMenu> MpvPlayer::createContextMenu()
+std::unique_ptr<QMenu> VideoPlayer::createContextMenu()
 {
     return tandemo::createContextMenu(*m_actions);
 }
 
-QString MpvPlayer::factsText() const
+QString VideoPlayer::factsText() const
 {
     return m_facts->isShown() ? m_facts->text() : QString();
 }
 
-void MpvPlayer::drawForPicture(QSize pixels)
+void VideoPlayer::drawForPicture(QSize pixels)
 {
     // Filling the picture, both videos of a comparison line up whatever their sizes.
     m_engine->setScaledToFit(!pixels.isEmpty());
@@ -229,7 +230,7 @@ void MpvPlayer::drawForPicture(QSize pixels)
     showPictureArea();
 }
 
-void MpvPlayer::showPictureArea()
+void VideoPlayer::showPictureArea()
 {
     const QWidget* surface = m_surface->widget();
     m_engine->setPictureArea(
@@ -238,22 +239,22 @@ void MpvPlayer::showPictureArea()
             : (QSizeF(surface->size()) * surface->devicePixelRatioF()).toSize());
 }
 
-QImage MpvPlayer::pictureFrame() const
+QImage VideoPlayer::pictureFrame() const
 {
     return m_surface->offscreenFrame();
 }
 
-void MpvPlayer::zoomAt(QPointF point, double steps)
+void VideoPlayer::zoomAt(QPointF point, double steps)
 {
     m_actions->zoomPictureAt(point, steps, m_surface->widget()->size());
 }
 
-void MpvPlayer::panBy(QPointF delta)
+void VideoPlayer::panBy(QPointF delta)
 {
     m_actions->panPicture(delta, m_surface->widget()->size());
 }
 
-bool MpvPlayer::handleKey(QKeyEvent* event)
+bool VideoPlayer::handleKey(QKeyEvent* event)
 {
     const std::optional<PlayerCommand> command = commandForKey(event->keyCombination());
     if (!command)
@@ -263,13 +264,13 @@ bool MpvPlayer::handleKey(QKeyEvent* event)
     return true;
 }
 
-void MpvPlayer::keyPressEvent(QKeyEvent* event)
+void VideoPlayer::keyPressEvent(QKeyEvent* event)
 {
     if (!handleKey(event))
         MediaPlayer::keyPressEvent(event);
 }
 
-bool MpvPlayer::eventFilter(QObject* watched, QEvent* event)
+bool VideoPlayer::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_surface->widget() && event->type() == QEvent::Resize)
         showPictureArea();
@@ -288,26 +289,26 @@ bool MpvPlayer::eventFilter(QObject* watched, QEvent* event)
     return MediaPlayer::eventFilter(watched, event);
 }
 
-void MpvPlayer::focusInEvent(QFocusEvent* event)
+void VideoPlayer::focusInEvent(QFocusEvent* event)
 {
     MediaPlayer::focusInEvent(event);
     showFocus();
 }
 
-void MpvPlayer::focusOutEvent(QFocusEvent* event)
+void VideoPlayer::focusOutEvent(QFocusEvent* event)
 {
     MediaPlayer::focusOutEvent(event);
     showFocus();
 }
 
-void MpvPlayer::showFocus()
+void VideoPlayer::showFocus()
 {
     // Read after the event: focus moving from the frame into the player keeps the mark.
     const QWidget* frame = parentWidget();
     m_transport->setFocusMarked(hasFocus() || (frame && frame->hasFocus()));
 }
 
-void MpvPlayer::contextMenuEvent(QContextMenuEvent* event)
+void VideoPlayer::contextMenuEvent(QContextMenuEvent* event)
 {
     if (!m_properties.enableContextMenu) {
         event->ignore();
@@ -316,13 +317,13 @@ void MpvPlayer::contextMenuEvent(QContextMenuEvent* event)
     createContextMenu()->exec(event->globalPos());
 }
 
-void MpvPlayer::dragEnterEvent(QDragEnterEvent* event)
+void VideoPlayer::dragEnterEvent(QDragEnterEvent* event)
 {
     if (!localFilesOf(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
-void MpvPlayer::dropEvent(QDropEvent* event)
+void VideoPlayer::dropEvent(QDropEvent* event)
 {
     const QStringList files = localFilesOf(event->mimeData());
     if (files.isEmpty())

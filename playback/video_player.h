@@ -21,27 +21,27 @@ class PictureNote;
 class TransportBar;
 class VideoSurface;
 
-struct MpvPlayerOptions {
+struct VideoPlayerOptions {
     /// Unset picks the cheaper path for this machine.
     std::optional<RenderPath> renderPath;
-    MpvEngineOptions engine;
+    EngineOptions engine;
 };
 
-/// The video player: an mpv engine drawing into a video surface, with the player's own transport
+/// The video player: an engine drawing into a video surface, with the player's own transport
 /// bar below it, its keys and its right-click menu. It composes those parts and routes what the
 /// user asks to the transport rules; loop mode, volume and mute follow its settings.
-class MpvPlayer : public MediaPlayer {
+class VideoPlayer : public MediaPlayer {
     Q_OBJECT
 public:
     /// A player for the frame; if the video engine cannot start, a player that says so instead.
     /// Players given the same pair can be linked and compared by the user; the pair is the
     /// caller's.
-    static MediaPlayer* create(QWidget* parent, const MpvPlayerOptions& options = {},
+    static MediaPlayer* create(QWidget* parent, const VideoPlayerOptions& options = {},
                                Session* session = nullptr);
 
-    MpvPlayer(std::unique_ptr<PlayerEngine> engine, RenderPath path, QWidget* parent = nullptr,
-              Session* session = nullptr);
-    ~MpvPlayer() override;
+    VideoPlayer(std::unique_ptr<PlayerEngine> engine, RenderPath path, QWidget* parent = nullptr,
+                Session* session = nullptr);
+    ~VideoPlayer() override;
 
     PlayerSettings& settings() override { return m_settings; }
     QString URL() const override { return m_url; }

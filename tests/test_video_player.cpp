@@ -1,6 +1,6 @@
 #include "app/platform_components.h"
-#include "playback/mpv_player.h"
 #include "playback/transport_bar.h"
+#include "playback/video_player.h"
 #include "support/mpv_probe.h"
 #include "support/player_testing.h"
 #include "video/video_surface.h"
@@ -19,20 +19,20 @@ using namespace tandemo::testing;
 
 namespace {
 
-std::unique_ptr<MpvPlayer> makePlayer(QSize size = {320, 280})
+std::unique_ptr<VideoPlayer> makePlayer(QSize size = {320, 280})
 {
-    MediaPlayer* created = MpvPlayer::create(nullptr, quietPlayerOptions());
-    auto* player = qobject_cast<MpvPlayer*>(created);
+    MediaPlayer* created = VideoPlayer::create(nullptr, quietPlayerOptions());
+    auto* player = qobject_cast<VideoPlayer*>(created);
     if (!player) {
         delete created;
         return nullptr;
     }
     player->resize(size);
     player->show();
-    return std::unique_ptr<MpvPlayer>(player);
+    return std::unique_ptr<VideoPlayer>(player);
 }
 
-QColor centreOfVideo(MpvPlayer& player)
+QColor centreOfVideo(VideoPlayer& player)
 {
     const QImage frame = player.videoSurface().grabFrame();
     return frame.pixelColor(frame.rect().center());
@@ -40,7 +40,7 @@ QColor centreOfVideo(MpvPlayer& player)
 
 } // namespace
 
-class TestMpvPlayer : public QObject {
+class TestVideoPlayer : public QObject {
     Q_OBJECT
 private slots:
     void startsWithTheDesignedSettings()
@@ -74,7 +74,7 @@ private slots:
     {
         auto player = makePlayer();
         QVERIFY(player);
-        QSignalSpy frames(player.get(), &MpvPlayer::frameRendered);
+        QSignalSpy frames(player.get(), &VideoPlayer::frameRendered);
         player->setURL(mediaPath("red.mp4"));
         QCOMPARE(player->URL(), mediaPath("red.mp4"));
 
@@ -97,7 +97,7 @@ private slots:
         QFETCH(QString, file);
         auto player = makePlayer();
         QVERIFY(player);
-        QSignalSpy frames(player.get(), &MpvPlayer::frameRendered);
+        QSignalSpy frames(player.get(), &VideoPlayer::frameRendered);
         player->setURL(mediaPath(file));
         QTRY_VERIFY_WITH_TIMEOUT(player->engine().position() > 0.2 && frames.count() > 2,
                                  kPlayerTimeoutMs);
@@ -136,14 +136,14 @@ private slots:
         player->settings().setMode("loop", true);
         QList<QColor> seen;
         QSignalSpy restarts(&player->engine(), &PlaybackEngine::playbackRestarted);
-        connect(player.get(), &MpvPlayer::frameRendered, this,
+        connect(player.get(), &VideoPlayer::frameRendered, this,
                 [&] { seen << centreOfVideo(*player); });
         player->setURL(mediaPath("red-1s.mp4"));
 
         // The first start, then two jumps back to the beginning.
         QTRY_VERIFY_WITH_TIMEOUT(restarts.count() >= 3, kPlayerTimeoutMs);
         QTRY_VERIFY_WITH_TIMEOUT(player->engine().position() > 0.3, kPlayerTimeoutMs);
-        disconnect(player.get(), &MpvPlayer::frameRendered, this, nullptr);
+        disconnect(player.get(), &VideoPlayer::frameRendered, this, nullptr);
         // Before its first frame the view is black; from then on every drawn frame is red.
         const auto firstRed = std::find_if(seen.cbegin(), seen.cend(), [](QColor colour) {
             return colourDistance(colour, Qt::red) <= 8;
@@ -158,10 +158,10 @@ private slots:
     {
         // This machine has no sound card: the player falls back to a silent output and the
         // video plays on at its own pace.
-        MpvPlayerOptions options;
+        VideoPlayerOptions options;
         options.engine.audioOutput = true;
-        std::unique_ptr<MediaPlayer> created(MpvPlayer::create(nullptr, options));
-        auto* player = qobject_cast<MpvPlayer*>(created.get());
+        std::unique_ptr<MediaPlayer> created(VideoPlayer::create(nullptr, options));
+        auto* player = qobject_cast<VideoPlayer*>(created.get());
         QVERIFY(player);
         player->resize(320, 280);
         player->show();
@@ -276,7 +276,7 @@ private slots:
     {
         auto player = makePlayer();
         QVERIFY(player);
-        QSignalSpy frames(player.get(), &MpvPlayer::frameRendered);
+        QSignalSpy frames(player.get(), &VideoPlayer::frameRendered);
         auto* hint = player->findChild<QLabel*>("emptyPaneHint");
         QVERIFY(hint && hint->isVisible());
         // Without a file there is no picture to tell of.
@@ -322,7 +322,7 @@ private slots:
         QVERIFY(player);
         player->resize(viewSize.width(),
                        viewSize.height() + player->transportBar().sizeHint().height());
-        QSignalSpy frames(player.get(), &MpvPlayer::frameRendered);
+        QSignalSpy frames(player.get(), &VideoPlayer::frameRendered);
         player->setURL(mediaPath(clip + ".mp4"));
         QTRY_VERIFY_WITH_TIMEOUT(frames.count() > 3, kPlayerTimeoutMs);
         QVERIFY(differenceFromFfmpeg(*player, clip, videoSize) <= 6);
@@ -338,5 +338,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMpvPlayer)
-#include "test_mpv_player.moc"
+QTEST_MAIN(TestVideoPlayer)
+#include "test_video_player.moc"
