@@ -18,7 +18,7 @@ PlatformComponents::PlatformComponents(VideoPlayerOptions playerOptions)
     if (!m_playerOptions.engine.panesPlaying)
         m_playerOptions.engine.panesPlaying = std::make_shared<PanesPlaying>();
     QObject::connect(&m_session, &Session::openRequested, [this](int pane, const QString& file) {
-        if (MediaPlayer* player = m_players.value(pane))
+        if (auto* player = qobject_cast<MediaPlayer*>(m_session.panes().view(pane)))
             player->setURL(file);
     });
     Comparison& comparison = m_session.comparison();
@@ -31,15 +31,14 @@ PlatformComponents::PlatformComponents(VideoPlayerOptions playerOptions)
 MediaPlayer* PlatformComponents::createMediaPlayer(QWidget* frame)
 {
     MediaPlayer* player = VideoPlayer::create(frame, m_playerOptions, &m_session);
-    const int pane = int(m_players.size());
-    m_players.append(player);
     if (auto* mpv = qobject_cast<VideoPlayer*>(player)) {
-        m_session.add(&mpv->engine(), &mpv->actions());
+        m_session.add(&mpv->engine(), &mpv->actions(), mpv);
         QObject::connect(mpv, &VideoPlayer::filesDropped, mpv,
-                         [this, pane](const QStringList& files) { m_session.dropOn(pane, files); });
+                         [this, mpv](const QStringList& files) {
+                             m_session.dropOn(m_session.paneOf(&mpv->engine()), files);
+                         });
         if (!m_fullScreen)
-            m_fullScreen = new FullScreen(*frame->window(), frame->window());
-        m_fullScreen->addPane(frame, mpv);
+            m_fullScreen = new FullScreen(*frame->window(), m_session.panes(), frame->window());
         QObject::connect(&mpv->actions(), &PlayerActions::fullScreenRequested, m_fullScreen,
                          &FullScreen::setOn);
         QObject::connect(m_fullScreen, &FullScreen::changed, mpv,
@@ -61,13 +60,10 @@ void PlatformComponents::showWipeView(bool shown)
             std::exchange(m_wipeView, nullptr)->dismiss();
         return;
     }
-    QList<VideoPlayer*> players;
-    for (const QPointer<MediaPlayer>& player : m_players) {
-        if (auto* mpv = qobject_cast<VideoPlayer*>(player.data()))
-            players << mpv;
-    }
-    if (players.size() >= 2 && !m_wipeView)
-        m_wipeView = new WipeView(*players[0], *players[1], m_session.comparison());
+    auto* first = qobject_cast<VideoPlayer*>(m_session.panes().view(0));
+    auto* second = qobject_cast<VideoPlayer*>(m_session.panes().view(1));
+    if (first && second && !m_wipeView)
+        m_wipeView = new WipeView(*first, *second, m_session.comparison());
 }
 
 CommonDialog* PlatformComponents::createCommonDialog(QWidget* window)

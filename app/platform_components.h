@@ -35,7 +35,6 @@ private:
 
     VideoPlayerOptions m_playerOptions;
     Session m_session;
-    QList<QPointer<MediaPlayer>> m_players;
     QPointer<WipeView> m_wipeView;
     QPointer<FullScreen> m_fullScreen;
 };

@@ -12,9 +12,10 @@
 
 namespace tandemo {
 
-FullScreen::FullScreen(QWidget& window, QObject* parent)
+FullScreen::FullScreen(QWidget& window, const Panes& panes, QObject* parent)
     : QObject(parent)
     , m_window(&window)
+    , m_panes(panes)
 {
     m_hideBars.setSingleShot(true);
     m_hideBars.setInterval(kHideBarsAfterMs);
@@ -27,16 +28,21 @@ FullScreen::~FullScreen()
     showBars(true);
 }
 
-void FullScreen::addPane(QWidget* frame, QWidget* player)
+QList<FullScreen::Pane> FullScreen::panes() const
 {
-    m_panes.append({frame, player, {}, {}});
+    QList<Pane> shown;
+    for (int i = 0; i < m_panes.count(); ++i) {
+        auto* player = qobject_cast<QWidget*>(m_panes.view(i));
+        if (player && player->parentWidget())
+            shown.append(Pane{player->parentWidget(), player});
+    }
+    return shown;
 }
 
 QWidget* FullScreen::paneArea() const
 {
-    return m_panes.isEmpty() || !m_panes.constFirst().frame
-               ? nullptr
-               : m_panes.constFirst().frame->parentWidget();
+    const QList<Pane> shown = panes();
+    return shown.isEmpty() ? nullptr : shown.constFirst().frame->parentWidget();
 }
 
 void FullScreen::layPanesEdgeToEdge()
@@ -46,12 +52,11 @@ void FullScreen::layPanesEdgeToEdge()
         return;
     // Side by side over all of the area, a line of the dark background between them.
     constexpr int kSplit = 2;
-    const int count = int(m_panes.size());
+    const QList<Pane> shown = panes();
+    const int count = int(shown.size());
     const int width = (area->width() - kSplit * (count - 1)) / count;
     for (int i = 0; i < count; ++i) {
-        const Pane& pane = m_panes[i];
-        if (!pane.frame || !pane.player)
-            continue;
+        const Pane& pane = shown[i];
         const int left = i * (width + kSplit);
         const int right = i == count - 1 ? area->width() : left + width;
         pane.frame->setGeometry(left, 0, right - left, area->height());
@@ -61,12 +66,13 @@ void FullScreen::layPanesEdgeToEdge()
 
 void FullScreen::givePanesBack()
 {
-    for (const Pane& pane : std::as_const(m_panes)) {
-        if (pane.frame && pane.player) {
-            pane.frame->setGeometry(pane.frameBefore);
-            pane.player->setGeometry(pane.playerBefore);
+    for (const Pane& pane : panes()) {
+        for (QWidget* widget : {pane.frame, pane.player}) {
+            if (m_placesBefore.contains(widget))
+                widget->setGeometry(m_placesBefore.value(widget));
         }
     }
+    m_placesBefore.clear();
     if (QWidget* area = paneArea()) {
         area->removeEventFilter(this);
         area->setPalette(m_areaPaletteBefore);
@@ -100,11 +106,10 @@ void FullScreen::enter()
     m_menuBarShownBefore = menu && !menu->isHidden();
     if (menu)
         menu->hide();
-    for (Pane& pane : m_panes) {
-        if (pane.frame && pane.player) {
-            pane.frameBefore = pane.frame->geometry();
-            pane.playerBefore = pane.player->geometry();
-        }
+    m_placesBefore.clear();
+    for (const Pane& pane : panes()) {
+        for (QWidget* widget : {pane.frame, pane.player})
+            m_placesBefore.insert(widget, widget->geometry());
     }
     if (QWidget* area = paneArea()) {
         m_areaPaletteBefore = area->palette();

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "session/panes.h"
+
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPalette>
@@ -14,19 +17,16 @@ namespace tandemo {
 /// Puts what a window shows below its menu bar on the whole screen, and back. While on, the
 /// transport bars (and the pointer) hide after a while without pointer movement and come back
 /// with it; leaving gives the window back exactly as it was (its state, place and size, its menu
-/// bar). While on, the panes it was given fill the screen edge to edge, side by side, split by a
-/// thin dark line, whatever margins the window keeps around them at other sizes.
+/// bar). While on, the panes fill the screen edge to edge, side by side, split by a thin dark
+/// line, whatever margins the window keeps around them at other sizes: each pane's widget and the
+/// frame that holds it in the window.
 class FullScreen : public QObject {
     Q_OBJECT
 public:
     static constexpr int kHideBarsAfterMs = 2000;
 
-    explicit FullScreen(QWidget& window, QObject* parent = nullptr);
+    FullScreen(QWidget& window, const Panes& panes, QObject* parent = nullptr);
     ~FullScreen() override;
-
-    /// A pane to lay edge to edge while on: the frame that holds it in the window, and the
-    /// player in the frame.
-    void addPane(QWidget* frame, QWidget* player);
 
     bool isOn() const { return m_on; }
     void setOn(bool on);
@@ -47,21 +47,24 @@ private:
     void layPanesEdgeToEdge();
     void givePanesBack();
 
+    /// A pane as the window holds it: the frame, and the player in it.
     struct Pane {
-        QPointer<QWidget> frame;
-        QPointer<QWidget> player;
-        QRect frameBefore;
-        QRect playerBefore;
+        QWidget* frame = nullptr;
+        QWidget* player = nullptr;
     };
+    /// The panes that are shown in a frame, in order.
+    QList<Pane> panes() const;
 
     QPointer<QWidget> m_window;
+    const Panes& m_panes;
     bool m_on = false;
     bool m_barsHidden = false;
     Qt::WindowStates m_stateBefore;
     QRect m_geometryBefore;
     bool m_menuBarShownBefore = false;
     QTimer m_hideBars;
-    QList<Pane> m_panes;
+    // Where the frames and players were before they filled the screen.
+    QHash<QWidget*, QRect> m_placesBefore;
     QPalette m_areaPaletteBefore;
     bool m_areaFilledBefore = false;
 };

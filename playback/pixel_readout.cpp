@@ -1,4 +1,5 @@
 #include "playback/pixel_readout.h"
+#include "session/comparison.h"
 
 #include "session/player_actions.h"
 

@@ -1,4 +1,5 @@
 #include "playback/player_commands.h"
+#include "session/comparison.h"
 
 #include "compose/comparison_paint.h"
 #include "playback/player_text.h"

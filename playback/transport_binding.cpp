@@ -1,4 +1,5 @@
 #include "playback/transport_binding.h"
+#include "session/comparison.h"
 
 #include "platform/file_names.h"
 #include "playback/player_text.h"

@@ -36,10 +36,21 @@ HeldFiles heldFilesOf(const PlaybackEngine& first, const PlaybackEngine& second)
 
 } // namespace
 
-Comparison::Comparison(PlayerLink& link, QObject* parent)
+Comparison::Comparison(const Panes& panes, PlayerLink& link, QObject* parent)
     : QObject(parent)
+    , m_panes(panes)
     , m_link(link)
+    , m_inspector(panes)
 {
+    // A new file in any pane: the figures and a search under way were for the one before.
+    connect(&panes, &Panes::added, this, [this](int, PlaybackEngine* engine) {
+        connect(engine, &PlaybackEngine::loadStarted, this, [this] {
+            cancelAlignment();
+            dropResults();
+        });
+    });
+    connect(&panes, &Panes::removed, this,
+            [this](const PlaybackEngine* engine) { m_views.remove(engine); });
     connect(&m_viewState, &ComparisonViewState::changed, this, &Comparison::lookChanged);
     connect(&m_measure, &QualityMeasure::progressed, this, &Comparison::measuringProgressed);
     connect(&m_measure, &QualityMeasure::finished, this, [this](bool complete) {
@@ -70,22 +81,6 @@ Comparison::Comparison(PlayerLink& link, QObject* parent)
             });
 }
 
-void Comparison::add(PlaybackEngine* engine)
-{
-    m_panes.append(engine);
-    connect(engine, &PlaybackEngine::loadStarted, this, [this] {
-        cancelAlignment();
-        dropResults();
-    });
-}
-
-void Comparison::remove(PlaybackEngine* engine)
-{
-    m_views.remove(engine);
-    m_panes.removeIf(
-        [engine](const QPointer<PlaybackEngine>& e) { return !e || e.data() == engine; });
-}
-
 bool Comparison::bothHoldVideos() const
 {
     const PlaybackEngine* first = pane(0);
@@ -96,11 +91,7 @@ bool Comparison::bothHoldVideos() const
 
 int Comparison::paneOf(const PlaybackEngine* engine) const
 {
-    for (qsizetype i = 0; i < m_panes.size(); ++i) {
-        if (m_panes[i] == engine)
-            return int(i);
-    }
-    return -1;
+    return m_panes.paneOf(engine);
 }
 
 bool Comparison::perform(int pane, const PlayerCommand& command)
@@ -163,14 +154,12 @@ void Comparison::setShown(bool shown, int origin)
     if (shown) {
         m_wasLinked = m_link.isLinked();
         m_views.clear();
-        for (const QPointer<PlaybackEngine>& engine : m_panes) {
-            if (engine)
-                m_views.insert(engine, engine->view());
-        }
+        for (PlaybackEngine* engine : m_panes.engines())
+            m_views.insert(engine, engine->view());
         m_link.setLinked(true, pane(origin) ? pane(origin) : pane(0));
     } else {
-        for (const QPointer<PlaybackEngine>& engine : m_panes) {
-            if (engine && m_views.contains(engine))
+        for (PlaybackEngine* engine : m_panes.engines()) {
+            if (m_views.contains(engine))
                 engine->setView(m_views.value(engine));
         }
         if (!m_wasLinked)
@@ -274,20 +263,17 @@ void Comparison::cancelAlignment()
 
 void Comparison::setHeard(int pane)
 {
-    m_heard = pane >= 0 && pane < m_panes.size() ? pane : -1;
-    for (qsizetype i = 0; i < m_panes.size(); ++i) {
-        if (m_panes[i])
-            m_panes[i]->setSilenced(m_heard >= 0 && i != m_heard);
+    m_heard = pane >= 0 && pane < m_panes.count() ? pane : -1;
+    for (int i = 0; i < m_panes.count(); ++i) {
+        if (PlaybackEngine* engine = m_panes.engine(i))
+            engine->setSilenced(m_heard >= 0 && i != m_heard);
     }
     emit heardChanged(m_heard);
 }
 
 void Comparison::inspectAt(QPointF at)
 {
-    QList<PlaybackEngine*> panes;
-    for (const QPointer<PlaybackEngine>& engine : m_panes)
-        panes << engine.data();
-    m_inspector.inspect(at, panes);
+    m_inspector.inspect(at);
 }
 
 ExportLayout Comparison::shownLayout() const

@@ -6,6 +6,7 @@
 #include "compose/comparison_look.h"
 #include "compose/comparison_view_state.h"
 #include "engine/playback_engine.h"
+#include "session/panes.h"
 #include "session/pixel_inspector.h"
 #include "session/player_command.h"
 
@@ -34,15 +35,12 @@ public:
     /// How a measurement ended.
     enum class Measured { Complete, NoFrames, Unreadable, Stopped };
 
-    explicit Comparison(PlayerLink& link, QObject* parent = nullptr);
+    Comparison(const Panes& panes, PlayerLink& link, QObject* parent = nullptr);
 
-    /// The panes' engines, in order.
-    void add(PlaybackEngine* engine);
-    void remove(PlaybackEngine* engine);
     int paneOf(const PlaybackEngine* engine) const;
     /// Both panes hold a video (export and swap need two).
     bool bothHoldVideos() const;
-    PlaybackEngine* pane(int index) const { return m_panes.value(index); }
+    PlaybackEngine* pane(int index) const { return m_panes.engine(index); }
     const PlayerLink& link() const { return m_link; }
 
     /// Carries out a comparison command asked for in a pane: the view on or off, its mode, gain,
@@ -124,11 +122,11 @@ private:
     void dropResults();
     void onOffsetChanged();
 
+    const Panes& m_panes;
     PlayerLink& m_link;
-    QList<QPointer<PlaybackEngine>> m_panes;
     bool m_shown = false;
     bool m_wasLinked = false;
-    QHash<PlaybackEngine*, ViewZoom> m_views;
+    QHash<const PlaybackEngine*, ViewZoom> m_views;
     ComparisonViewState m_viewState;
     QualityMeasure m_measure;
     double m_measuredOffset = 0;

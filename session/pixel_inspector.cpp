@@ -7,20 +7,17 @@
 
 namespace tandemo {
 
-PixelInspector::PixelInspector(QObject* parent)
+PixelInspector::PixelInspector(const Panes& panes, QObject* parent)
     : QObject(parent)
+    , m_panes(panes)
     , m_decode(
           WorkLength::Short, [](double) {},
           [this](std::optional<Pictures> pictures) {
               if (pictures)
                   m_pictures = std::move(*pictures);
               report();
-              if (std::exchange(m_newerWanted, false)) {
-                  QList<PlaybackEngine*> panes;
-                  for (const QPointer<PlaybackEngine>& engine : m_panes)
-                      panes << engine.data();
-                  inspect(m_at, panes);
-              }
+              if (std::exchange(m_newerWanted, false))
+                  inspect(m_at);
           })
 {
 }
@@ -39,16 +36,13 @@ void PixelInspector::setOn(bool on)
     emit onChanged(on);
 }
 
-void PixelInspector::inspect(QPointF at, const QList<PlaybackEngine*>& panes)
+void PixelInspector::inspect(QPointF at)
 {
     if (!m_on)
         return;
     m_at = at;
-    m_panes.clear();
-    for (PlaybackEngine* engine : panes)
-        m_panes << engine;
     for (std::size_t i = 0; i < m_wanted.size(); ++i) {
-        const PlaybackEngine* engine = panes.value(qsizetype(i));
+        const PlaybackEngine* engine = m_panes.engine(int(i));
         m_wanted[i] = engine && !engine->isIdle()
                           ? Shown{engine->file(), engine->frameStartAt(engine->destination()),
                                   engine->isMirrored()}

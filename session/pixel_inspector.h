@@ -3,6 +3,7 @@
 #include "analysis/background_run.h"
 #include "analysis/decoded_picture.h"
 #include "engine/playback_engine.h"
+#include "session/panes.h"
 
 #include <QList>
 #include <QObject>
@@ -30,7 +31,7 @@ public:
         std::array<std::optional<PixelValues>, 2> panes;
     };
 
-    explicit PixelInspector(QObject* parent = nullptr);
+    explicit PixelInspector(const Panes& panes, QObject* parent = nullptr);
 
     bool isOn() const { return m_on; }
     void setOn(bool on);
@@ -38,7 +39,7 @@ public:
     /// once when their frames are decoded already. Only the last point asked for is told. While
     /// frames are being decoded, newer ones are decoded after them (not instead: a playing
     /// video would otherwise never be read).
-    void inspect(QPointF at, const QList<PlaybackEngine*>& panes);
+    void inspect(QPointF at);
 
 signals:
     void onChanged(bool on);
@@ -62,7 +63,7 @@ private:
 
     bool m_on = false;
     QPointF m_at;
-    QList<QPointer<PlaybackEngine>> m_panes;
+    const Panes& m_panes;
     bool m_newerWanted = false;
     std::array<Shown, 2> m_wanted;
     Pictures m_pictures;

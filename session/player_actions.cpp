@@ -1,6 +1,7 @@
 #include "session/player_actions.h"
 
 #include "platform/pictures_folder.h"
+#include "session/comparison.h"
 #include "session/saved_frames.h"
 
 #include <algorithm>
@@ -15,6 +16,21 @@ PlayerActions::PlayerActions(PlaybackEngine& engine, PlayerSettings& settings, P
     , m_link(link)
     , m_comparison(comparison)
 {
+}
+
+Comparison* PlayerActions::comparison() const
+{
+    return m_comparison;
+}
+
+int PlayerActions::pane() const
+{
+    return m_comparison ? m_comparison->paneOf(&m_engine) : -1;
+}
+
+bool PlayerActions::isInWipeView() const
+{
+    return m_comparison && m_comparison->isShown();
 }
 
 QList<transport::Target> PlayerActions::targets() const

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "engine/playback_engine.h"
-#include "session/comparison.h"
 #include "session/player_link.h"
 #include "session/player_settings.h"
 
@@ -13,6 +12,8 @@
 #include <optional>
 
 namespace tandemo {
+
+class Comparison;
 
 /// What the user can ask of one player, whether with its bar, its keys, its menu or in the wipe
 /// view: the verbs, carried out on its engine and, while the players are linked, on the others
@@ -29,9 +30,9 @@ public:
     PlaybackEngine& engine() const { return m_engine; }
     PlayerSettings& settings() const { return m_settings; }
     PlayerLink* link() const { return m_link; }
-    Comparison* comparison() const { return m_comparison; }
+    Comparison* comparison() const;
     /// This player's place among those compared, or -1.
-    int pane() const { return m_comparison ? m_comparison->paneOf(&m_engine) : -1; }
+    int pane() const;
 
     // While the players are linked, play, pause, stop, seeking, frame steps and speed act on all
     // of them.
@@ -70,7 +71,7 @@ public:
     bool factsShown() const { return m_factsShown; }
     void setFactsShown(bool shown);
     /// Whether the player is drawn in the wipe view, as its menu shows.
-    bool isInWipeView() const { return m_comparison && m_comparison->isShown(); }
+    bool isInWipeView() const;
 
     /// Whether the players fill the screen, as the menu shows.
     bool isFullScreen() const { return m_fullScreen; }

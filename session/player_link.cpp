@@ -7,9 +7,14 @@
 
 namespace tandemo {
 
-PlayerLink::PlayerLink(QObject* parent)
+PlayerLink::PlayerLink(const Panes& panes, QObject* parent)
     : QObject(parent)
+    , m_panes(panes)
 {
+    connect(&panes, &Panes::removed, this, [this](const PlaybackEngine* engine) {
+        m_offsets.remove(engine);
+        m_rates.remove(engine);
+    });
     m_stepKeeper.setInterval(kStepCheckMs);
     connect(&m_stepKeeper, &QTimer::timeout, this, &PlayerLink::keepInStep);
 }
@@ -31,15 +36,13 @@ void PlayerLink::setLinked(bool linked, PlaybackEngine* origin)
 
 void PlayerLink::releaseNudges()
 {
-    for (const QPointer<PlaybackEngine>& engine : m_engines) {
-        if (engine)
-            engine->setSpeedNudge(1.0);
-    }
+    for (PlaybackEngine* engine : m_panes.engines())
+        engine->setSpeedNudge(1.0);
 }
 
 void PlayerLink::keepInStep()
 {
-    PlaybackEngine* lead = m_engines.isEmpty() ? nullptr : m_engines.first().data();
+    PlaybackEngine* lead = m_panes.engine(0);
     if (!lead)
         return;
     if (!m_linked) {
@@ -68,19 +71,6 @@ void PlayerLink::keepInStep()
     }
 }
 
-void PlayerLink::add(PlaybackEngine* engine)
-{
-    m_engines.append(engine);
-}
-
-void PlayerLink::remove(PlaybackEngine* engine)
-{
-    m_offsets.remove(engine);
-    m_rates.remove(engine);
-    m_engines.removeIf(
-        [engine](const QPointer<PlaybackEngine>& e) { return !e || e.data() == engine; });
-}
-
 QList<transport::Target> PlayerLink::targetsOf(PlaybackEngine* origin) const
 {
     QList<transport::Target> targets{{origin, 0}};
@@ -89,8 +79,8 @@ QList<transport::Target> PlayerLink::targetsOf(PlaybackEngine* origin) const
     // At the origin's moment p the reference is at (p - its offset) / its rate.
     const double originOffset = m_offsets.value(origin);
     const double originRate = rate(origin);
-    for (const QPointer<PlaybackEngine>& engine : m_engines) {
-        if (!engine || engine == origin)
+    for (PlaybackEngine* engine : m_panes.engines()) {
+        if (engine == origin)
             continue;
         const double scale = rate(engine) / originRate;
         targets.append({engine, m_offsets.value(engine) - scale * originOffset, scale});
@@ -100,8 +90,8 @@ QList<transport::Target> PlayerLink::targetsOf(PlaybackEngine* origin) const
 
 const PlaybackEngine* PlayerLink::otherThan(const PlaybackEngine* engine) const
 {
-    for (const QPointer<PlaybackEngine>& other : m_engines) {
-        if (other && other != engine)
+    for (const PlaybackEngine* other : m_panes.engines()) {
+        if (other != engine)
             return other;
     }
     return nullptr;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "session/panes.h"
 #include "session/transport_rules.h"
 
 #include <QHash>
@@ -10,12 +11,10 @@
 
 namespace tandemo {
 
-class PlaybackEngine;
-
 /// Joins the players of one window so that they can be followed together. While linked, play,
 /// pause, stop, seeking, frame stepping and speed on either player act on all of them (see
-/// transport_rules.h); what each plays and how it loops stay its own. Off by default. The one
-/// who makes the players registers their engines.
+/// transport_rules.h); what each plays and how it loops stay its own. Off by default. It joins the
+/// panes of the list it is given, as they come and go.
 ///
 /// The linked players may keep an offset: one shows its video that many seconds ahead of the
 /// other. An action made on one player alone (with Ctrl held) sets it; every linked action keeps
@@ -34,15 +33,12 @@ public:
     /// heard, with the engine's pitch correction).
     static constexpr double kLargestNudge = 0.05;
 
-    explicit PlayerLink(QObject* parent = nullptr);
+    explicit PlayerLink(const Panes& panes, QObject* parent = nullptr);
 
     bool isLinked() const { return m_linked; }
     /// Links or unlinks. Linking starts at offset zero; turned on in a pane (`origin`), it brings
     /// the others to that pane's moment, playing or paused as it is.
     void setLinked(bool linked, PlaybackEngine* origin = nullptr);
-
-    void add(PlaybackEngine* engine);
-    void remove(PlaybackEngine* engine);
 
     /// The engines an action on `origin` reaches, with their offsets against it: all of them
     /// while linked, else `origin` only.
@@ -84,7 +80,7 @@ private:
     /// Every other engine to the origin's moment (with the offsets), playing or paused as it is.
     void bringTogetherAt(PlaybackEngine& origin);
 
-    QList<QPointer<PlaybackEngine>> m_engines;
+    const Panes& m_panes;
     /// Each engine's moment at a common reference's moment m: its offset plus its rate times m
     /// (0 and 1 where none is given).
     QHash<const PlaybackEngine*, double> m_offsets;

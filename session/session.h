@@ -2,11 +2,13 @@
 
 #include "engine/playback_engine.h"
 #include "session/comparison.h"
+#include "session/panes.h"
 #include "session/player_actions.h"
 #include "session/player_link.h"
 #include "session/side_swap.h"
 #include "session/start_together.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -24,15 +26,18 @@ class Session : public QObject {
 public:
     explicit Session(QObject* parent = nullptr);
 
+    /// The panes, in order: the one list of them.
+    const Panes& panes() const { return m_panes; }
+    Panes& panes() { return m_panes; }
     PlayerLink& link() { return m_link; }
     Comparison& comparison() { return m_comparison; }
-    /// Takes in the next pane: its engine, and what its user can ask of it.
-    void add(PlaybackEngine* engine, PlayerActions* actions = nullptr);
-    void remove(PlaybackEngine* engine);
-    int paneCount() const { return int(m_engines.size()); }
+    /// Takes in the next pane: its engine, what its user can ask of it and what shows it.
+    void add(PlaybackEngine* engine, PlayerActions* actions = nullptr, QObject* view = nullptr);
+    void remove(PlaybackEngine* engine) { m_panes.remove(engine); }
+    int paneCount() const { return m_panes.count(); }
     /// The pane of an engine of the session, or -1.
-    int paneOf(const PlaybackEngine* engine) const;
-    PlayerActions* actionsOf(int pane) const { return m_actions.value(pane); }
+    int paneOf(const PlaybackEngine* engine) const { return m_panes.paneOf(engine); }
+    PlayerActions* actionsOf(int pane) const { return m_actions.value(m_panes.engine(pane)); }
 
     /// Files dropped on a pane: the first plays there and the following ones in the panes after
     /// it, round to the first; more files than panes are ignored.
@@ -46,12 +51,13 @@ private:
     /// A file starts in one pane: what was set for the files before goes.
     void onLoadStarted();
 
-    PlayerLink m_link;
-    Comparison m_comparison{m_link};
-    StartTogether m_startTogether;
-    SideSwap m_swap{m_link};
-    QList<QPointer<PlaybackEngine>> m_engines;
-    QList<QPointer<PlayerActions>> m_actions;
+    Panes m_panes;
+    PlayerLink m_link{m_panes};
+    Comparison m_comparison{m_panes, m_link};
+    StartTogether m_startTogether{m_panes};
+    SideSwap m_swap{m_panes, m_link};
+    // What the user can ask of each pane, by its engine.
+    QHash<const PlaybackEngine*, QPointer<PlayerActions>> m_actions;
 };
 
 } // namespace tandemo

@@ -6,8 +6,9 @@
 
 namespace tandemo {
 
-SideSwap::SideSwap(PlayerLink& link, QObject* parent)
+SideSwap::SideSwap(const Panes& panes, PlayerLink& link, QObject* parent)
     : QObject(parent)
+    , m_panes(panes)
     , m_link(link)
 {
     m_longestWait.setSingleShot(true);
@@ -15,14 +16,16 @@ SideSwap::SideSwap(PlayerLink& link, QObject* parent)
     connect(&m_longestWait, &QTimer::timeout, this, &SideSwap::finish);
 }
 
-bool SideSwap::start(PlaybackEngine& first, PlaybackEngine& second)
+bool SideSwap::start()
 {
-    if (isSwapping() || first.isIdle() || second.isIdle() || first.file().isEmpty() ||
-        second.file().isEmpty())
+    PlaybackEngine* first = m_panes.engine(0);
+    PlaybackEngine* second = m_panes.engine(1);
+    if (isSwapping() || !first || !second || first->isIdle() || second->isIdle() ||
+        first->file().isEmpty() || second->file().isEmpty())
         return false;
     m_wasLinked = m_link.isLinked();
-    m_secondAhead = m_link.offsetOf(&second);
-    PlaybackEngine* engines[] = {&first, &second};
+    m_secondAhead = m_link.offsetOf(second);
+    PlaybackEngine* engines[] = {first, second};
     for (int i = 0; i < 2; ++i) {
         Side& side = m_sides[i];
         PlaybackEngine* engine = engines[i];

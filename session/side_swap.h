@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/playback_engine.h"
+#include "session/panes.h"
 
 #include <QObject>
 #include <QPointer>
@@ -23,11 +24,11 @@ public:
     /// A pane whose new file never reports open holds the swap no longer than this.
     static constexpr int kLongestWaitMs = 10000;
 
-    explicit SideSwap(PlayerLink& link, QObject* parent = nullptr);
+    SideSwap(const Panes& panes, PlayerLink& link, QObject* parent = nullptr);
 
-    /// Asks for each pane's file to be opened in the other; false (and nothing asked) while a
-    /// swap is under way or when either pane has no file.
-    bool start(PlaybackEngine& first, PlaybackEngine& second);
+    /// Asks for the first two panes' files to be opened each in the other; false (and nothing
+    /// asked) while a swap is under way or when either pane has no file.
+    bool start();
     bool isSwapping() const { return m_waiting > 0; }
 
 signals:
@@ -53,6 +54,7 @@ private:
     void settle(Side& pane);
     void finish();
 
+    const Panes& m_panes;
     PlayerLink& m_link;
     std::array<Side, 2> m_sides;
     bool m_wasLinked = false;

@@ -6,42 +6,60 @@
 
 namespace tandemo {
 
-StartTogether::StartTogether(int longestHoldMs, QObject* parent)
+StartTogether::StartTogether(const Panes& panes, int longestHoldMs, QObject* parent)
     : QObject(parent)
+    , m_panes(panes)
 {
     m_longestHold.setSingleShot(true);
     m_longestHold.setInterval(longestHoldMs);
     connect(&m_longestHold, &QTimer::timeout, this, &StartTogether::release);
+    connect(&panes, &Panes::added, this, &StartTogether::watch);
+    connect(&panes, &Panes::removed, this,
+            [this](const PlaybackEngine* engine) { m_states.remove(engine); });
 }
 
-void StartTogether::watch(PlaybackEngine* engine)
+void StartTogether::watch(int index, PlaybackEngine* engine)
 {
-    for (Pane& pane : m_panes) {
-        if (pane.engine)
-            continue;
-        pane.engine = engine;
-        connect(engine, &PlaybackEngine::loadStarted, this,
-                [this, &pane](bool paused) { onLoadStarted(pane, paused); });
-        connect(engine, &PlaybackEngine::playbackRestarted, this,
-                [this, &pane] { onRestarted(pane); });
-        // A file that fails may do so before the engine ever reports it open.
-        connect(engine, &PlaybackEngine::fileFailed, this, [this, &pane] {
-            pane.fileOpen = false;
-            onClosed(pane);
-        });
-        connect(engine, &PlaybackEngine::idleChanged, this, [this, &pane](bool idle) {
-            if (!idle)
-                pane.fileOpen = true;
-            else if (std::exchange(pane.fileOpen, false))
-                onClosed(pane);
-        });
+    if (index >= kPanes)
         return;
-    }
+    Pane& pane = m_states[engine];
+    pane.engine = engine;
+    connect(engine, &PlaybackEngine::loadStarted, this,
+            [this, engine](bool paused) { onLoadStarted(m_states[engine], paused); });
+    connect(engine, &PlaybackEngine::playbackRestarted, this,
+            [this, engine] { onRestarted(m_states[engine]); });
+    // A file that fails may do so before the engine ever reports it open.
+    connect(engine, &PlaybackEngine::fileFailed, this, [this, engine] {
+        Pane& failed = m_states[engine];
+        failed.fileOpen = false;
+        onClosed(failed);
+    });
+    connect(engine, &PlaybackEngine::idleChanged, this, [this, engine](bool idle) {
+        Pane& changed = m_states[engine];
+        if (!idle)
+            changed.fileOpen = true;
+        else if (std::exchange(changed.fileOpen, false))
+            onClosed(changed);
+    });
 }
 
 StartTogether::Pane& StartTogether::other(const Pane& pane)
 {
-    return &pane == &m_panes[0] ? m_panes[1] : m_panes[0];
+    const PlaybackEngine* first = m_panes.engine(0);
+    PlaybackEngine* partner = pane.engine == first ? m_panes.engine(1) : m_panes.engine(0);
+    // Looked up, never added: a reference to a pane's state must outlive the call.
+    const auto found = m_states.find(partner);
+    return found != m_states.end() ? *found : m_noPartner;
+}
+
+QList<StartTogether::Pane*> StartTogether::watched()
+{
+    QList<Pane*> panes;
+    for (int i = 0; i < kPanes; ++i) {
+        if (PlaybackEngine* engine = m_panes.engine(i); engine && m_states.contains(engine))
+            panes << &m_states[engine];
+    }
+    return panes;
 }
 
 void StartTogether::onLoadStarted(Pane& pane, bool paused)
@@ -119,8 +137,8 @@ void StartTogether::onClosed(Pane& pane)
 
 void StartTogether::releaseWhenAllShow()
 {
-    for (const Pane& pane : m_panes) {
-        if (pane.state == State::Held)
+    for (const Pane* pane : watched()) {
+        if (pane->state == State::Held)
             return;
     }
     release();
@@ -129,11 +147,11 @@ void StartTogether::releaseWhenAllShow()
 void StartTogether::release()
 {
     m_longestHold.stop();
-    for (Pane& pane : m_panes) {
-        if (pane.state == State::Held || pane.state == State::Waiting) {
-            pane.state = State::Quiet;
-            if (pane.engine)
-                pane.engine->play();
+    for (Pane* pane : watched()) {
+        if (pane->state == State::Held || pane->state == State::Waiting) {
+            pane->state = State::Quiet;
+            if (pane->engine)
+                pane->engine->play();
         }
     }
 }

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "engine/playback_engine.h"
+#include "session/panes.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
-
-#include <array>
 
 namespace tandemo {
 
@@ -25,10 +25,10 @@ public:
     /// A file that shows no frame by then (a slow disk, a broken file) holds the other no longer.
     static constexpr int kLongestHoldMs = 3000;
 
-    explicit StartTogether(int longestHoldMs = kLongestHoldMs, QObject* parent = nullptr);
+    /// Watches the first two of the panes, as they come.
+    explicit StartTogether(const Panes& panes, int longestHoldMs = kLongestHoldMs,
+                           QObject* parent = nullptr);
 
-    /// Watches one of the two engines; further ones are ignored.
-    void watch(PlaybackEngine* engine);
     /// While `link` links the players, a new file in one pane starts both from the start: the
     /// offset goes back to zero, and the other pane waits at its first frame until the new file
     /// shows its own, then both go on together (both stay there if the file was to wait).
@@ -45,6 +45,11 @@ private:
         bool fileOpen = false; // the engine reported the file open since the load began
     };
 
+    static constexpr int kPanes = 2;
+
+    void watch(int index, PlaybackEngine* engine);
+    /// The first two panes' states, as far as they are watched.
+    QList<Pane*> watched();
     void onLoadStarted(Pane& pane, bool paused);
     void onRestarted(Pane& pane);
     void onClosed(Pane& pane);
@@ -53,7 +58,10 @@ private:
     void releaseWhenAllShow();
     void release();
 
-    std::array<Pane, 2> m_panes;
+    const Panes& m_panes;
+    QHash<const PlaybackEngine*, Pane> m_states;
+    // The partner of a pane that has none: quiet, and holds nothing.
+    Pane m_noPartner;
     QPointer<PlayerLink> m_link;
     bool m_standingAside = false;
     QTimer m_longestHold;

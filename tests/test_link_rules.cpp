@@ -47,12 +47,12 @@ private slots:
 
         // An engine that is gone is reached no more.
         auto third = std::make_unique<FakeEngine>();
-        pair.link.add(third.get());
+        pair.panes.add(third.get());
         QCOMPARE(pair.targetsOf(pair.left).size(), 3);
         third.reset();
         QCOMPARE(enginesOf(pair.targetsOf(pair.left)),
                  (QList<PlaybackEngine*>{&pair.left, &pair.right}));
-        pair.link.remove(&pair.right);
+        pair.panes.remove(&pair.right);
         QCOMPARE(enginesOf(pair.targetsOf(pair.left)), QList<PlaybackEngine*>{&pair.left});
     }
 
@@ -185,9 +185,10 @@ private slots:
         // stepped one shows, within one frame of the slower video.
         SteppingEngine slow(10, 25);
         SteppingEngine fast(10, 30);
-        PlayerLink link;
-        link.add(&slow);
-        link.add(&fast);
+        Panes panes;
+        PlayerLink link{panes};
+        panes.add(&slow);
+        panes.add(&fast);
         link.setLinked(true);
         slow.reportPaused(2.0);
         fast.reportPaused(2.0);
@@ -361,9 +362,10 @@ private slots:
         QFETCH(double, nudge);
         FakeEngine lead(10, 25);
         FakeEngine follower(followerLength, 25);
-        PlayerLink link;
-        link.add(&lead);
-        link.add(&follower);
+        Panes panes;
+        PlayerLink link{panes};
+        panes.add(&lead);
+        panes.add(&follower);
         link.setLinked(true);
         lead.reportPlaying(leadAt);
         if (followerPaused)

@@ -322,9 +322,10 @@ private slots:
         const double pace = 23.976 / 25;
         SteppingEngine lead(40, 30);
         SteppingEngine follower(38.36, 30);
-        PlayerLink link;
-        link.add(&lead);
-        link.add(&follower);
+        Panes panes;
+        PlayerLink link{panes};
+        panes.add(&lead);
+        panes.add(&follower);
         lead.reportPaused(0);
         follower.reportPaused(0);
         link.linkWithDrift(&follower, 0.5, pace, &lead);

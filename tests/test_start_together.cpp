@@ -1,10 +1,15 @@
-// Two files given at once start together, on fake engines: each waits at its first frame for
-// the other, and nothing else is held.
+// The panes of a window, on fake engines: the one list of them that every part reads as panes
+// come and go, and two files given at once starting together (each waits at its first frame for
+// the other, and nothing else is held).
 #include "fakes/fake_engine.h"
 #include "session/player_link.h"
+#include "session/session.h"
 #include "session/start_together.h"
 
+#include <QSignalSpy>
 #include <QtTest>
+
+#include <memory>
 
 using namespace tandemo;
 using namespace tandemo::testing;
@@ -13,12 +18,56 @@ class TestStartTogether : public QObject {
     Q_OBJECT
 
 private slots:
+    void everyPartReadsTheOneListOfPanesAsPanesComeAndGo()
+    {
+        Session session;
+        FakeEngine first(10, 25), second(10, 25);
+        auto third = std::make_unique<FakeEngine>(10, 25);
+        QObject firstView, thirdView;
+        session.add(&first, nullptr, &firstView);
+        session.add(&second);
+        session.add(third.get(), nullptr, &thirdView);
+        session.add(&second); // once is enough
+        const Panes& panes = session.panes();
+        QCOMPARE(panes.engines(), (QList<PlaybackEngine*>{&first, &second, third.get()}));
+        QCOMPARE(session.paneOf(third.get()), 2);
+        QCOMPARE(panes.paneShownBy(&thirdView), 2);
+        QVERIFY(!panes.engine(3) && !panes.view(1));
+
+        // Linked, an action in the last pane reaches all three, each with the offset set.
+        session.link().setLinked(true);
+        session.link().linkWithOffset(third.get(), 1.5, nullptr);
+        QCOMPARE(session.link().targetsOf(&first).size(), 3);
+        QCOMPARE(session.link().offsetOf(third.get()), 1.5);
+
+        // A pane goes with its engine: the link, the comparison and the sound forget it.
+        QSignalSpy removed(&panes, &Panes::removed);
+        third.reset();
+        QCOMPARE(removed.count(), 1);
+        QCOMPARE(panes.count(), 2);
+        QCOMPARE(session.link().targetsOf(&second).size(), 2);
+        session.comparison().setHeard(2);
+        QCOMPARE(session.comparison().heard(), -1);
+
+        // A pane holds one file, the one its engine plays, until it is given several.
+        first.reportPaused(0);
+        QCOMPARE(panes.files(0), QStringList{first.fileName});
+        QVERIFY(panes.files(1).isEmpty()); // idle: it holds none
+        QSignalSpy filesChanged(&panes, &Panes::filesChanged);
+        const QStringList ladder{"r1.mp4", "r2.mp4", "r3.mp4"};
+        session.panes().setFiles(1, ladder, 7);
+        QCOMPARE(filesChanged.count(), 1);
+        QCOMPARE(panes.files(1), ladder);
+        QCOMPARE(panes.showing(1), 2);
+    }
+
     void filesGivenTogetherStartTogether()
     {
         FakeEngine left, right;
-        StartTogether start;
-        start.watch(&left);
-        start.watch(&right);
+        Panes panes;
+        StartTogether start(panes);
+        panes.add(&left);
+        panes.add(&right);
 
         // Both opened at once: each waits at its first frame until the other shows one.
         emit left.loadStarted(false);
@@ -71,13 +120,12 @@ private slots:
     void aNewFileInALinkedPaneStartsBothFromTheStart()
     {
         FakeEngine left, right;
-        PlayerLink link;
-        link.add(&left);
-        link.add(&right);
-        StartTogether start;
+        Panes panes;
+        PlayerLink link(panes);
+        StartTogether start(panes);
         start.followLink(&link);
-        start.watch(&left);
-        start.watch(&right);
+        panes.add(&left);
+        panes.add(&right);
         left.reportPlaying(4.0);
         right.reportPlaying(6.5);
         link.setLinked(true);
@@ -108,9 +156,10 @@ private slots:
     void aFileThatNeverShowsHoldsTheOtherOnlySoLong()
     {
         FakeEngine left, right;
-        StartTogether start(50);
-        start.watch(&left);
-        start.watch(&right);
+        Panes panes;
+        StartTogether start(panes, 50);
+        panes.add(&left);
+        panes.add(&right);
         emit left.loadStarted(false);
         emit right.loadStarted(false);
         emit left.playbackRestarted();

@@ -9,14 +9,15 @@ namespace tandemo::testing {
 struct LinkedPair {
     LinkedPair()
     {
-        link.add(&left);
-        link.add(&right);
+        panes.add(&left);
+        panes.add(&right);
     }
     QList<transport::Target> targetsOf(FakeEngine& origin) { return link.targetsOf(&origin); }
 
     FakeEngine left{10, 25};
     FakeEngine right{4, 30};
-    PlayerLink link;
+    Panes panes;
+    PlayerLink link{panes};
 };
 
 } // namespace tandemo::testing
