@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <utility>
 
 // libmpv's own types, declared here so that its headers stay inside the engine's sources.
 struct mpv_handle;
@@ -26,6 +27,11 @@ using MpvCore = std::unique_ptr<mpv_handle, MpvCoreDeleter>;
 
 /// One core of the engine and what it last reported.
 struct MpvCoreState {
+    explicit MpvCoreState(MpvCore owned = nullptr)
+        : core(std::move(owned))
+    {
+    }
+
     MpvCore core;
     // The "on_preloaded" hook the core waits at, until the engine has set up the decoding.
     std::uint64_t pendingHook = 0;

@@ -35,14 +35,13 @@ std::unique_ptr<MpvEngine> MpvEngine::create(const EngineOptions& options, QStri
 
 MpvEngine::MpvEngine(MpvCore core, MpvCore waiting, const EngineOptions& options)
     : m_options(options)
+    , m_shown(std::move(core))
+    , m_waiting(std::move(waiting))
     , m_saver([this](const QString& stagingPath) { return takeScreenshot(stagingPath); })
     , m_decoding(!options.hardwareDecoding, options.panesPlaying)
 {
-    m_shown.core = std::move(core);
-    m_waiting.core = std::move(waiting);
     connect(&m_saver, &FrameSaver::saved, this, &PlaybackEngine::frameSaved);
     connect(&m_saver, &FrameSaver::refused, this, &PlaybackEngine::frameSaveRefused);
-    setUpPassEnd();
     connect(&m_stallWatch, &StallWatch::stalled, this, &MpvEngine::openAgainWhenStalled);
     // A file written over while it plays is played anew, as it is now.
     connect(&m_rewriteWatch, &RewriteWatch::rewritten, this, &MpvEngine::openAgain);
@@ -117,6 +116,8 @@ void MpvEngine::handleEvent(MpvCoreState& state, const mpv_event& event)
         if (showing) {
             m_shown.dropsAtPassStart = m_shown.outputDrops;
             emit fileLoaded();
+        } else if (state.restarted) {
+            m_loop.waitingAtStart();
         }
         break;
     case MPV_EVENT_HOOK:
@@ -155,7 +156,9 @@ void MpvEngine::handleEvent(MpvCoreState& state, const mpv_event& event)
             m_stallWatch.moved();
             m_seeks.restarted();
             emit playbackRestarted();
-            prepareWaitingCore();
+            m_loop.shownRestarted();
+        } else if (state.loaded) {
+            m_loop.waitingAtStart();
         }
         break;
     case MPV_EVENT_END_FILE: {
@@ -164,7 +167,7 @@ void MpvEngine::handleEvent(MpvCoreState& state, const mpv_event& event)
             if (showing)
                 emit fileFailed(QString::fromUtf8(mpv_error_string(end->error)));
             else
-                fallBackToSeekingLoop();
+                m_loop.fallBack();
         }
         state.loaded = false;
         break;
@@ -204,7 +207,7 @@ void MpvEngine::signalChange(MpvProperty property)
         emit pausedChanged(m_shown.paused);
         // Played from the last frame, the pass ends without another change of position.
         if (!m_shown.paused)
-            switchAfterLastFrame();
+            tellLoopWhereShownIs();
         break;
     case MpvProperty::Idle:
         emit idleChanged(m_shown.idle);
@@ -213,7 +216,7 @@ void MpvEngine::signalChange(MpvProperty property)
         m_stallWatch.moved();
         m_seeks.positionTold();
         emit positionChanged(m_shown.position);
-        switchAfterLastFrame();
+        tellLoopWhereShownIs();
         break;
     case MpvProperty::Duration:
         emit durationChanged(m_shown.duration);
@@ -221,11 +224,11 @@ void MpvEngine::signalChange(MpvProperty property)
     case MpvProperty::OutputDrops:
         // A pane that cannot decode in time has no time for a second core either.
         if (passOverloaded(m_shown) && isLoopGapless())
-            fallBackToSeekingLoop();
+            m_loop.fallBack();
         break;
     case MpvProperty::AtEnd:
-        if (m_shown.atEnd && isLoopGapless())
-            finishPass();
+        if (m_shown.atEnd)
+            m_loop.passEnded(frameDuration(*this), m_speed * m_speedNudge);
         break;
     case MpvProperty::WaitingForData:
         m_stallWatch.restart();

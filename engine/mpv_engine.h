@@ -5,6 +5,7 @@
 #include "analysis/media_facts.h"
 #include "engine/decoder_policy.h"
 #include "engine/frame_saver.h"
+#include "engine/loop_hand_over.h"
 #include "engine/mpv_core.h"
 #include "engine/player_engine.h"
 #include "engine/queued_wakeup.h"
@@ -38,7 +39,7 @@ namespace tandemo {
 /// A looping file is played by two cores in turn: while one shows a pass, the other waits paused
 /// at the start with its first picture decoded, and takes over the moment the pass ends, so that
 /// no pause of a seek back shows between passes. Everything outside sees one player.
-class MpvEngine : public PlayerEngine {
+class MpvEngine : public PlayerEngine, private LoopDecoders {
     Q_OBJECT
 public:
     /// Makes and starts a core, or returns nullptr and the reason.
@@ -65,7 +66,7 @@ public:
     /// The size, in pixels, of the area the picture is drawn into: how large it is shown.
     void setPictureArea(QSize pixels) override;
     /// Whether the next pass starts from the waiting core (else mpv seeks back as usual).
-    bool isLoopGapless() const;
+    bool isLoopGapless() const { return m_loop.isSeamless(); }
     /// Plays on with one core, looping by seeking back: the waiting core cannot be drawn.
     void giveUpWaitingCore();
     /// Whether the picture showing is decoded without the loop filter (shown too small for it).
@@ -142,27 +143,24 @@ private:
     void openAgain();
     void failToOpen(const QString& reason);
 
-    // The loop between the two cores.
-    void applyLoopMode();
-    void prepareWaitingCore();
+    // The loop between the two cores: what the hand-over asks of them.
+    void setLoopMode(bool looping, bool handedOver) override;
+    bool openWaiting() override;
+    void letWaitingGo() override;
+    void sendWaitingToStart() override { sendToStart(m_waiting); }
+    void switchDecoders(bool paused, bool letGo) override;
+    void seekShownToStart() override;
+    void stopWaiting() override;
+    bool isShownPaused() const override { return m_shown.paused; }
+    bool isShownAtEnd() const override { return m_shown.atEnd; }
+    /// Where the pass showing is, for the hand-over.
+    void tellLoopWhereShownIs();
     void holdLittle(mpv_handle* core, bool waiting);
     /// Has the shown core hand its frames over ahead of their time, to be shown when due; a
     /// waiting core hands them over on time, as it must show its first picture first.
     void handOverAhead(mpv_handle* core, bool shown);
     void sendToStart(MpvCoreState& state);
     void openDecoderAgain(MpvCoreState& state);
-    void switchCores();
-    /// Switches when the last frame of the pass has been shown for its time, rather than when
-    /// mpv finds the end of the file a little later.
-    void switchAfterLastFrame();
-    void setUpPassEnd();
-    /// The pass has ended by mpv's account: its last picture stays its time, then the switch.
-    void finishPass();
-    /// Switches after `ms`, letting the waiting core go a little before.
-    void switchAfter(int ms);
-    /// The waiting core goes back to its start, paused, if it had been let go.
-    void holdWaitingCore();
-    void fallBackToSeekingLoop();
     /// How long the picture showing lasts, while it plays (see StallWatch).
     std::optional<double> shownFrameLasts() const;
     /// A pane held for good (its file rewritten under it, say) is opened again, or reported as
@@ -185,20 +183,9 @@ private:
     QString m_file;
     // The file being played, as opened and judged when it was loaded.
     RegularFile m_opened;
-    bool m_looping = false;
-    // The file being played cannot loop through the waiting core: it failed there, or this
-    // pane could not decode in time.
-    bool m_seekingLoopOnly = false;
     // How far ahead of its time the shown core hands a frame over; its position moves as early.
     int m_handedOverAheadMs = 0;
-    // The waiting core has no render context: it never shows, whatever the file.
-    bool m_waitingCannotShow = false;
-    // The file loaded in the waiting core, when it has one.
-    QString m_waitingFile;
-    QTimer m_lastFrameShown;
-    // The waiting core is let go a little before it shows.
-    QTimer m_nextPassStarts;
-    bool m_waitingStarted = false;
+    LoopHandOver m_loop{*this, bool(m_waiting.core)};
     StallWatch m_stallWatch{[this] { return shownFrameLasts(); }};
     RewriteWatch m_rewriteWatch{[this] { return m_opened.descriptor(); }};
     SeekTracker m_seeks;

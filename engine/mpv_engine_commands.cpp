@@ -39,11 +39,8 @@ bool MpvEngine::openFile(const QString& path)
 {
     m_file = path;
     m_seeks.forget();
-    m_waitingFile.clear();
-    m_seekingLoopOnly = false;
     m_shown.restarted = false;
-    if (m_waiting.core)
-        commandAsync(m_waiting.core.get(), {"stop"});
+    m_loop.newFile();
     // Only a regular file is played, judged by what was opened (a replay too: the name may have
     // been taken by something else since): a pipe or a device could block a core for good. The
     // cores and the frame times then read the very file judged, never the name again.
@@ -64,7 +61,7 @@ void MpvEngine::loadFile(const QString& path, bool startPaused)
     m_decoding.setPlaying(true);
     setPaused(startPaused);
     setPassage(std::nullopt);
-    applyLoopMode();
+    m_loop.applyLoopMode();
     m_frameTimes.read(m_opened.reopened());
     if (!loadOpenedFile(m_shown.core.get())) {
         failToOpen(QStringLiteral("cannot be opened"));
@@ -117,7 +114,7 @@ bool MpvEngine::loadOpenedFile(mpv_handle* core, double start)
 void MpvEngine::unload()
 {
     m_file.clear();
-    m_waitingFile.clear();
+    m_loop.newFile();
     m_opened = RegularFile();
     m_frameTimes.clear();
     m_decoding.setPlaying(false);
@@ -130,7 +127,7 @@ void MpvEngine::play()
     // A file that ended (with loop mode off) left the core idle: it is played again.
     if (m_shown.idle && !m_file.isEmpty())
         loadFile(m_file, false);
-    else if (m_shown.atEnd && m_looping)
+    else if (m_shown.atEnd && m_loop.isLooping())
         startNextPass(/*paused=*/false); // held at the end, a core would never go on by itself
     else if (!m_shown.idle)
         setPaused(false);
@@ -140,7 +137,7 @@ void MpvEngine::startNextPass(bool paused)
 {
     if (isLoopGapless()) {
         m_shown.paused = paused;
-        switchCores();
+        m_loop.startNextPass(paused);
         return;
     }
     seekShown(m_passage ? m_passage->start : 0.0, /*exact=*/true);
@@ -152,11 +149,8 @@ void MpvEngine::setPaused(bool paused)
     setShownPropertyAsync("pause", paused ? "yes" : "no");
     askPauseState();
     // A pass that is about to end now ends paused, on its last frame.
-    if (paused) {
-        m_lastFrameShown.stop();
-        m_nextPassStarts.stop();
-        holdWaitingCore();
-    }
+    if (paused)
+        m_loop.paused();
 }
 
 void MpvEngine::stop()
@@ -194,7 +188,7 @@ void MpvEngine::stepFrame(bool forward)
     }
     if (times.isComplete() && times.frameAt(from)) {
         // Past either end a step wraps around, as playing does.
-        if (!m_looping)
+        if (!m_loop.isLooping())
             return;
         if (forward)
             startNextPass(/*paused=*/true);
@@ -206,11 +200,13 @@ void MpvEngine::stepFrame(bool forward)
     // behind a seek still in progress, so a step right after a seek is never lost.
     // Past either end it wraps around as well (a file longer than the times read, say).
     const double frame = frameDuration(*this);
-    if (forward && m_looping && m_shown.duration > 0 && from + 1.5 * frame > m_shown.duration) {
+    if (forward && m_loop.isLooping() && m_shown.duration > 0 &&
+        from + 1.5 * frame > m_shown.duration) {
         startNextPass(/*paused=*/true);
         return;
     }
-    if (!forward && m_looping && !m_passage && m_shown.duration > frame && from < 0.5 * frame) {
+    if (!forward && m_loop.isLooping() && !m_passage && m_shown.duration > frame &&
+        from < 0.5 * frame) {
         seekShown(frameStartAt(m_shown.duration - 0.5 * frame), /*exact=*/true);
         return;
     }
@@ -290,7 +286,7 @@ void MpvEngine::setPassage(std::optional<Passage> passage)
     const QByteArray end = passage ? QByteArray::number(passage->end, 'f', 6) : "no";
     setShownPropertyAsync("ab-loop-a", start.constData());
     setShownPropertyAsync("ab-loop-b", end.constData());
-    applyLoopMode();
+    m_loop.setPassage(bool(passage));
     emit passageChanged();
 }
 

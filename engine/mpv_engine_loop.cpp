@@ -10,53 +10,48 @@
 
 namespace tandemo {
 
-namespace {
-
-// The core that shows next is let go a little before the last picture's time is up, as mpv
-// takes a few milliseconds to start playing: its second picture then comes on time too.
-constexpr int kStartAheadMs = 5;
-// How long the switch takes to show the first picture of the core that takes over (drawn while
-// it waited, it only has to reach the window).
-constexpr int kTakeOverMs = 3;
-
-} // namespace
-
 void MpvEngine::setLoop(bool loop)
 {
-    m_looping = loop;
-    applyLoopMode();
+    m_loop.setLooping(loop);
 }
 
-bool MpvEngine::isLoopGapless() const
+void MpvEngine::setLoopMode(bool looping, bool handedOver)
 {
-    return m_waiting.core && !m_waitingCannotShow && m_looping && !m_passage && !m_seekingLoopOnly;
+    // Handed over, a pass that ends holds its last picture until the other core shows;
+    // otherwise mpv seeks back itself, and a file that ends without looping is unloaded.
+    setPropertyAsync("loop-file", looping && !handedOver ? "inf" : "no");
+    setPropertyAsync("keep-open", handedOver ? "yes" : "no");
 }
 
-void MpvEngine::applyLoopMode()
+bool MpvEngine::openWaiting()
 {
-    // Looping through the waiting core, a pass that ends holds its last picture until the other
-    // core shows; otherwise mpv seeks back itself, and a file that ends without looping is
-    // unloaded. Both stay set for every file loaded later, as the player's loop mode must.
-    const bool gapless = isLoopGapless();
-    setPropertyAsync("loop-file", m_looping && !gapless ? "inf" : "no");
-    setPropertyAsync("keep-open", gapless ? "yes" : "no");
-    if (gapless)
-        prepareWaitingCore();
-}
-
-void MpvEngine::prepareWaitingCore()
-{
-    // The second core opens the file once the first shows it, so that starting is not slowed.
-    if (!isLoopGapless() || !m_shown.restarted || m_file.isEmpty() || m_waitingFile == m_file)
-        return;
-    m_waitingFile = m_file;
     m_waiting.restarted = false;
     mpv_handle* core = m_waiting.core.get();
     commandAsync(core, {"set", "pause", "yes"});
     holdLittle(core, true);
     // The very file the first core plays, whatever is at its name now.
-    if (!loadOpenedFile(core))
-        fallBackToSeekingLoop();
+    return loadOpenedFile(core);
+}
+
+void MpvEngine::letWaitingGo()
+{
+    commandAsync(m_waiting.core.get(), {"set", "pause", "no"});
+}
+
+void MpvEngine::seekShownToStart()
+{
+    commandAsync(m_shown.core.get(), {"seek", "0", "absolute+exact"});
+}
+
+void MpvEngine::stopWaiting()
+{
+    commandAsync(m_waiting.core.get(), {"stop"});
+}
+
+void MpvEngine::tellLoopWhereShownIs()
+{
+    m_loop.shownAt(m_shown.duration - m_shown.position, frameDuration(*this),
+                   m_speed * m_speedNudge);
 }
 
 void MpvEngine::holdLittle(mpv_handle* core, bool waiting)
@@ -90,26 +85,16 @@ void MpvEngine::openDecoderAgain(MpvCoreState& state)
                  {"set", "hwdec", state.hwdecSpelledOtherWay ? "auto-copy-safe" : "no"});
 }
 
-void MpvEngine::switchCores()
+void MpvEngine::switchDecoders(bool paused, bool letGo)
 {
-    const bool ready = m_waiting.loaded && m_waiting.restarted && m_waitingFile == m_file;
-    if (!ready) {
-        // The waiting core is not at the start yet: this pass starts again as mpv would.
-        commandAsync(m_shown.core.get(), {"seek", "0", "absolute+exact"});
-        return;
-    }
-    m_lastFrameShown.stop();
-    m_nextPassStarts.stop();
-    const bool paused = m_shown.paused;
-    const bool started = std::exchange(m_waitingStarted, false);
     std::swap(m_shown, m_waiting);
     m_shown.dropsAtPassStart = m_shown.outputDrops;
     m_seeks.forget();
     // The pass goes on as the last one went: playing, or paused where a step passed its end.
     m_shown.paused = paused;
-    if (paused && started)
+    if (paused && letGo)
         setShownPropertyAsync("pause", "yes");
-    else if (!paused && !started)
+    else if (!paused && !letGo)
         setShownPropertyAsync("pause", "no");
     askPauseState();
     emit shownDecoderChanged();
@@ -126,89 +111,6 @@ void MpvEngine::switchCores()
     sendToStart(m_waiting);
     emit positionChanged(m_shown.position);
     emit playbackRestarted();
-}
-
-void MpvEngine::setUpPassEnd()
-{
-    m_lastFrameShown.setSingleShot(true);
-    m_lastFrameShown.setTimerType(Qt::PreciseTimer);
-    connect(&m_lastFrameShown, &QTimer::timeout, this, [this] {
-        if (isLoopGapless() && !m_shown.paused)
-            switchCores();
-        else
-            holdWaitingCore();
-    });
-    m_nextPassStarts.setSingleShot(true);
-    m_nextPassStarts.setTimerType(Qt::PreciseTimer);
-    connect(&m_nextPassStarts, &QTimer::timeout, this, [this] {
-        if (!isLoopGapless() || m_shown.paused)
-            return;
-        m_waitingStarted = true;
-        commandAsync(m_waiting.core.get(), {"set", "pause", "no"});
-    });
-}
-
-void MpvEngine::switchAfterLastFrame()
-{
-    const double left = m_shown.duration - m_shown.position;
-    const double frame = frameDuration(*this);
-    const bool ready = isLoopGapless() && !m_shown.paused && m_waiting.restarted;
-    if (ready && left <= 0) {
-        // Already past the end: mpv's clock runs on from the last picture.
-        finishPass();
-        return;
-    }
-    if (!ready || left <= 0 || left > 1.5 * frame) {
-        m_lastFrameShown.stop();
-        m_nextPassStarts.stop();
-        holdWaitingCore();
-        return;
-    }
-    // The position changes as a frame is handed over: the last one shows until the end of the
-    // file.
-    switchAfter(int(std::lround(left / (m_speed * m_speedNudge) * 1000)) + m_handedOverAheadMs);
-}
-
-void MpvEngine::finishPass()
-{
-    // With sound, mpv ends a pass as its last picture is due, without telling that picture's
-    // position: it is drawn only now, and stays for its time before the other core shows.
-    if (m_lastFrameShown.isActive())
-        return;
-    if (m_shown.paused) {
-        switchCores();
-        return;
-    }
-    switchAfter(int(std::lround(frameDuration(*this) / (m_speed * m_speedNudge) * 1000)));
-}
-
-void MpvEngine::switchAfter(int ms)
-{
-    // Drawn ahead, pictures show on time; the other core's first one takes a few milliseconds
-    // to reach the window as that core takes over.
-    const int takeOver = m_handedOverAheadMs > 0 ? kTakeOverMs : 0;
-    m_lastFrameShown.start(std::max(0, ms - takeOver));
-    m_nextPassStarts.start(std::max(0, ms - kStartAheadMs));
-}
-
-void MpvEngine::holdWaitingCore()
-{
-    if (std::exchange(m_waitingStarted, false))
-        sendToStart(m_waiting);
-}
-
-void MpvEngine::fallBackToSeekingLoop()
-{
-    if (m_seekingLoopOnly)
-        return;
-    m_seekingLoopOnly = true;
-    m_waitingFile.clear();
-    if (m_waiting.core)
-        commandAsync(m_waiting.core.get(), {"stop"});
-    applyLoopMode();
-    // A pass that already ended waits for no one.
-    if (m_shown.atEnd)
-        commandAsync(m_shown.core.get(), {"seek", "0", "absolute+exact"});
 }
 
 std::optional<double> MpvEngine::shownFrameLasts() const
@@ -236,8 +138,7 @@ void MpvEngine::openAgainWhenStalled(int times)
 void MpvEngine::giveUpWaitingCore()
 {
     // The core stays (it may not be destroyed while a context of another view holds it), idle.
-    m_waitingCannotShow = true;
-    fallBackToSeekingLoop();
+    m_loop.giveUpWaiting();
 }
 
 void MpvEngine::applyTrackList(MpvCoreState& state, const mpv_event_property* trackList)

@@ -51,6 +51,7 @@ std::unique_ptr<RenderContext> MpvEngine::softwareRenderContext()
     // drawing then no longer makes them late, by a varying few milliseconds.
     if (context) {
         m_handedOverAheadMs = kHandedOverAheadMs;
+        m_loop.setHandedOverAheadMs(kHandedOverAheadMs);
         handOverAhead(m_shown.core.get(), true);
     }
     return context;
