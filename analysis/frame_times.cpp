@@ -7,8 +7,6 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
-#include <QtConcurrent/QtConcurrentRun>
-
 #include <algorithm>
 #include <memory>
 
@@ -90,37 +88,28 @@ std::optional<double> FrameTimes::frameStart(qint64 number) const
     return std::max(0.0, m_times[std::size_t(number)]);
 }
 
-FrameTimesReader::FrameTimesReader(QObject* parent)
-    : QObject(parent)
+FrameTimesReader::FrameTimesReader()
+    : m_reading(
+          WorkLength::Short, [](double) {},
+          [this](std::optional<FrameTimes> times) {
+              m_times = std::move(times).value_or(FrameTimes());
+          })
 {
-    connect(&m_reading, &QFutureWatcher<FrameTimes>::finished, this, [this] {
-        // An empty future (set to drop a reading) finishes too, with nothing in it.
-        if (m_reading.future().resultCount() > 0)
-            m_times = m_reading.result();
-    });
-}
-
-FrameTimesReader::~FrameTimesReader()
-{
-    m_cancelled->store(true);
 }
 
 void FrameTimesReader::read(RegularFile file)
 {
     clear();
-    auto cancelled = m_cancelled;
     auto held = std::make_shared<RegularFile>(std::move(file));
-    m_reading.setFuture(QtConcurrent::run(&workPool(WorkLength::Short), [held, cancelled] {
-        return FrameTimes::read(*held, *cancelled);
-    }));
+    m_reading.start([held](const std::atomic_bool& cancelled, const auto&) {
+        return std::optional<FrameTimes>(FrameTimes::read(*held, cancelled));
+    });
 }
 
 void FrameTimesReader::clear()
 {
     // A reading under way stops at its next packet; its result is never taken.
-    m_cancelled->store(true);
-    m_cancelled = std::make_shared<std::atomic_bool>(false);
-    m_reading.setFuture(QFuture<FrameTimes>());
+    m_reading.cancel();
     m_times = FrameTimes();
 }
 

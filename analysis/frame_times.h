@@ -1,9 +1,8 @@
 #pragma once
 
+#include "analysis/background_run.h"
 #include "platform/regular_file.h"
 
-#include <QFutureWatcher>
-#include <QObject>
 #include <QString>
 
 #include <atomic>
@@ -51,11 +50,9 @@ private:
 };
 
 /// Reads a file's frame times in the background, so that opening a file never waits for it.
-class FrameTimesReader : public QObject {
-    Q_OBJECT
+class FrameTimesReader {
 public:
-    explicit FrameTimesReader(QObject* parent = nullptr);
-    ~FrameTimesReader() override;
+    FrameTimesReader();
 
     /// Starts reading the frame times of the file (held open by the reader until it is done);
     /// until they are read, none are known.
@@ -65,8 +62,7 @@ public:
     const FrameTimes& times() const { return m_times; }
 
 private:
-    std::shared_ptr<std::atomic_bool> m_cancelled = std::make_shared<std::atomic_bool>(false);
-    QFutureWatcher<FrameTimes> m_reading;
+    BackgroundRun<FrameTimes> m_reading;
     FrameTimes m_times;
 };
 

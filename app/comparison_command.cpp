@@ -3,61 +3,30 @@
 #include "analysis/libav_handles.h"
 #include "analysis/sound_reader.h"
 #include "analysis/video_decoder.h"
+#include "app/command_run.h"
 #include "platform/file_names.h"
 #include "platform/new_file.h"
 #include "platform/regular_file.h"
-#include "platform/staged_file.h"
 #include "session/file_pane.h"
 #include "session/perform.h"
 #include "session/session.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QSocketNotifier>
 
-#include <cerrno>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace tandemo {
 
 namespace {
 
-constexpr int kDone = 0;
-constexpr int kNothingFound = 1;
-constexpr int kCannot = 2;
-constexpr int kInterrupted = 130;
-
-// A stop is passed from its handler to the event loop through a pipe: the handler may do
-// nothing else safely.
-int g_interruptPipe[2] = {-1, -1};
-
-void onInterrupt(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(g_interruptPipe[1], &byte, 1);
-}
-
-void complain(const QString& message)
-{
-    std::fprintf(stderr, "tandemo: %s\n", qPrintable(message));
-}
-
 /// Why the CSV cannot be written, with the way round a file that is there.
 void complainOfCsv(const QString& why)
 {
     complain(why + (why.endsWith(QLatin1String("there already")) ? " (--force replaces it)" : ""));
-}
-
-void end(int status)
-{
-    QCoreApplication::exit(status);
 }
 
 /// A command prints its own words: Qt's warnings about the session it runs in (no runtime
@@ -96,39 +65,17 @@ QString lacking(const QStringList& files, bool sound)
         .arg(without.join(QStringLiteral(" and ")), sound ? "sound" : "video");
 }
 
-/// Shows how far the work has come, on a terminal only: a script's log gets no carriage returns.
-class Progress {
-public:
-    explicit Progress(const char* what)
-        : m_what(what)
-        , m_shown(::isatty(STDERR_FILENO))
-    {
-    }
-    void show(double share)
-    {
-        if (m_shown)
-            std::fprintf(stderr, "\r%s: %3d %%", m_what, int(share * 100));
-    }
-    void end()
-    {
-        if (m_shown)
-            std::fputs("\r\033[K", stderr);
-    }
-
-private:
-    const char* m_what;
-    bool m_shown;
-};
-
 int measure(Session& session, const CommandLine& line)
 {
     Comparison& comparison = session.comparison();
-    Progress progress("Measuring");
-    QObject::connect(&comparison, &Comparison::measuringProgressed, &comparison,
-                     [&progress](double share) { progress.show(share); });
+    CommandRun run("Measuring", [&comparison] {
+        if (comparison.isMeasuring())
+            comparison.toggleMeasuring();
+    });
+    run.showProgress(&comparison, &Comparison::measuringProgressed);
     QObject::connect(
         &comparison, &Comparison::measured, &comparison, [&](Comparison::Measured outcome) {
-            progress.end();
+            const auto end = [&run](int status) { run.end(status); };
             switch (outcome) {
             case Comparison::Measured::Complete:
                 break;
@@ -160,23 +107,21 @@ int measure(Session& session, const CommandLine& line)
                 std::fputs(qPrintable(measurementsSummary(samples)), stdout);
             end(kDone);
         });
-    perform(session, 0, {PlayerCommand::MeasureDifference});
-    return QCoreApplication::exec();
+    return run.exec([&session] { perform(session, 0, {PlayerCommand::MeasureDifference}); });
 }
 
 int align(Session& session, const CommandLine& line)
 {
     Comparison& comparison = session.comparison();
     const bool byPicture = line.alignBy == "picture";
-    Progress progress("Aligning");
-    QObject::connect(&comparison, &Comparison::alignmentProgressed, &comparison,
-                     [&progress](double share) { progress.show(share); });
+    CommandRun run("Aligning", [&comparison] { comparison.cancelAlignment(); });
+    run.showProgress(&comparison, &Comparison::alignmentProgressed);
     QObject::connect(&comparison, &Comparison::alignmentCancelled, &comparison,
-                     [] { end(kInterrupted); });
+                     [&run] { run.end(kInterrupted); });
     QObject::connect(
         &comparison, &Comparison::alignmentFinished, &comparison,
         [&](Comparison::Aligned outcome, double secondAhead) {
-            progress.end();
+            const auto end = [&run](int status) { run.end(status); };
             switch (outcome) {
             case Comparison::Aligned::Done: {
                 // No "-0.0000" for a match at the same moment.
@@ -205,19 +150,20 @@ int align(Session& session, const CommandLine& line)
             }
             }
         });
-    perform(session, 0, {byPicture ? PlayerCommand::AlignByPicture : PlayerCommand::AlignBySound});
-    return QCoreApplication::exec();
+    return run.exec([&session, byPicture] {
+        perform(session, 0,
+                {byPicture ? PlayerCommand::AlignByPicture : PlayerCommand::AlignBySound});
+    });
 }
 
 int exportComparison(Session& session, const CommandLine& line)
 {
     Comparison& comparison = session.comparison();
-    Progress progress("Exporting");
-    QObject::connect(&comparison, &Comparison::exportProgressed, &comparison,
-                     [&progress](double share) { progress.show(share); });
+    CommandRun run("Exporting", [&comparison] { comparison.cancelExport(); });
+    run.showProgress(&comparison, &Comparison::exportProgressed);
     QObject::connect(&comparison, &Comparison::exportFinished, &comparison,
                      [&](ComparisonExport::Outcome outcome, const QString& detail) {
-                         progress.end();
+                         const auto end = [&run](int status) { run.end(status); };
                          switch (outcome) {
                          case ComparisonExport::Outcome::Done:
                              std::puts(qPrintable(printableName(detail)));
@@ -232,22 +178,7 @@ int exportComparison(Session& session, const CommandLine& line)
     ExportLayout layout = ExportLayout::SideBySide;
     exportLayoutNamed(line.exportLayout, &layout);
     // Both heard, as the window starts.
-    comparison.exportTo(layout, line.exportFile);
-    return QCoreApplication::exec();
-}
-
-/// The results are written out in full, or the command failed.
-int withResultsWritten(int status)
-{
-    if (status == kInterrupted || status == kCannot)
-        return status;
-    errno = 0;
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        complain(QStringLiteral("cannot write the results: %1")
-                     .arg(QString::fromLocal8Bit(strerror(errno ? errno : EIO))));
-        return kCannot;
-    }
-    return status;
+    return run.exec([&] { comparison.exportTo(layout, line.exportFile); });
 }
 
 } // namespace
@@ -287,23 +218,6 @@ int runComparisonCommand(const CommandLine& line, int argc, char* argv[])
     session.add(&first);
     session.add(&second);
 
-    // Ctrl-C, a stop or a lost terminal stops the work under way (and removes what it had
-    // written); the event loop then ends as it reports.
-    if (::pipe2(g_interruptPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
-        auto* interrupt = new QSocketNotifier(g_interruptPipe[0], QSocketNotifier::Read, app.get());
-        QObject::connect(interrupt, &QSocketNotifier::activated, app.get(), [&session] {
-            Comparison& comparison = session.comparison();
-            if (comparison.isMeasuring())
-                comparison.toggleMeasuring();
-            comparison.cancelAlignment();
-            comparison.cancelExport();
-            std::fputs("\n", stderr);
-            complain("stopped");
-            end(kInterrupted);
-        });
-        for (const int signal : {SIGINT, SIGTERM, SIGHUP})
-            std::signal(signal, onInterrupt);
-    }
     int status = kCannot;
     switch (line.action) {
     case CommandLine::Action::Measure:
@@ -316,10 +230,7 @@ int runComparisonCommand(const CommandLine& line, int argc, char* argv[])
         status = align(session, line);
         break;
     }
-    // What a stopped export had written goes, even while its thread is still on its way out.
-    if (status == kInterrupted)
-        removeAllStagedNow();
-    return withResultsWritten(status);
+    return status;
 }
 
 } // namespace tandemo
