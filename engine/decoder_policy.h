@@ -37,6 +37,7 @@ public:
     void setPlaying(bool playing);
     /// Decoder threads for a video of that stored size.
     int threadsFor(QSize video) const;
+    bool decodesOnCpu() const { return m_cpuDecoding; }
     /// Whether a picture of that stored size and rotation is shown large enough that its loop
     /// filter can be seen; and whether its decoder leaves the filter out, then.
     bool loopFilterShows(QSize stored, std::int64_t rotation) const;

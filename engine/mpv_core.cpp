@@ -4,6 +4,8 @@
 
 #include <mpv/client.h>
 
+#include <vector>
+
 #include <QThread>
 
 Q_LOGGING_CATEGORY(lcMpv, "tandemo.mpv", QtWarningMsg)
@@ -78,25 +80,28 @@ const PropertyRow kProperties[] = {
 
 } // namespace
 
-void MpvCoreDeleter::operator()(mpv_handle* core) const
-{
-    mpv_terminate_destroy(core);
-}
-
 bool passOverloaded(const MpvCoreState& state)
 {
     constexpr std::int64_t kMostDropsInAPass = 12;
     return state.outputDrops - state.dropsAtPassStart > kMostDropsInAPass;
 }
 
+int sendCommand(mpv_handle* core, std::initializer_list<const char*> arguments, std::uint64_t reply)
+{
+    std::vector<const char*> command(arguments);
+    command.push_back(nullptr);
+    return mpv_command_async(core, reply, command.data());
+}
+
 MpvCore createCore(const EngineOptions& options, QString* error)
 {
-    MpvCore core(mpv_create());
-    if (!core) {
+    mpv_handle* created = mpv_create();
+    if (!created) {
         if (error)
             *error = QStringLiteral("The video engine could not be created.");
         return nullptr;
     }
+    MpvCore core(created, &mpv_terminate_destroy);
     const auto setOption = [&](const char* name, const char* value) {
         if (const int status = mpv_set_option_string(core.get(), name, value); status < 0)
             qCWarning(lcMpv, "mpv option %s=%s: %s", name, value, mpv_error_string(status));

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -19,11 +20,9 @@ Q_DECLARE_LOGGING_CATEGORY(lcMpv)
 
 namespace tandemo {
 
-/// Owns an mpv core; destroying it stops playback and frees the core.
-struct MpvCoreDeleter {
-    void operator()(mpv_handle* core) const;
-};
-using MpvCore = std::unique_ptr<mpv_handle, MpvCoreDeleter>;
+/// An mpv core, shared by the engine and the render contexts that draw it: it goes (playback
+/// stopped, the core freed) after the last of them, so that a context never outlives its core.
+using MpvCore = std::shared_ptr<mpv_handle>;
 
 /// One core of the engine and what it last reported.
 struct MpvCoreState {
@@ -93,6 +92,11 @@ enum class MpvProperty : std::uint64_t {
     AtEnd,
     WaitingForData,
 };
+
+/// Queues a command on the core without waiting for it; `reply`, when not 0, is the id of the
+/// core's reply to it. Returns mpv's status.
+int sendCommand(mpv_handle* core, std::initializer_list<const char*> arguments,
+                std::uint64_t reply = 0);
 
 /// Makes and starts a core with the player's options, held at "on_preloaded" for every file
 /// until the engine has set up its decoding; or nullptr and the reason.

@@ -3,12 +3,12 @@
 #include "analysis/background_run.h"
 #include "analysis/frame_times.h"
 #include "analysis/media_facts.h"
-#include "engine/decoder_policy.h"
+#include "engine/core_decoding.h"
+#include "engine/core_pair.h"
 #include "engine/frame_saver.h"
 #include "engine/loop_hand_over.h"
 #include "engine/mpv_core.h"
 #include "engine/player_engine.h"
-#include "engine/queued_wakeup.h"
 #include "engine/rewrite_watch.h"
 #include "engine/seek_tracker.h"
 #include "engine/stall_watch.h"
@@ -32,22 +32,31 @@ struct mpv_event_property;
 
 namespace tandemo {
 
-/// What plays a player's video through libmpv. mpv's wakeup callback only posts to this object's
-/// thread; events are read and turned into signals there. Nothing here waits for a core: state
-/// comes from observed properties, and commands are sent asynchronously.
+/// What plays a player's video through libmpv: its cores' events (see CorePair) turned into
+/// signals, the transport, the file it plays and how it is opened. Nothing here waits for a
+/// core: state comes from observed properties, and commands are sent asynchronously.
 ///
 /// A looping file is played by two cores in turn: while one shows a pass, the other waits paused
 /// at the start with its first picture decoded, and takes over the moment the pass ends, so that
-/// no pause of a seek back shows between passes. Everything outside sees one player.
-class MpvEngine : public PlayerEngine, private LoopDecoders {
+/// no pause of a seek back shows between passes (see LoopHandOver). Everything outside sees one
+/// player.
+class MpvEngine : public PlayerEngine, private CoreListener {
     Q_OBJECT
 public:
     /// Makes and starts a core, or returns nullptr and the reason.
     static std::unique_ptr<MpvEngine> create(const EngineOptions& options, QString* error);
-    ~MpvEngine() override;
+    ~MpvEngine() override = default;
 
-    /// The cores that draw, the one showing first; each needs its render context.
-    std::vector<mpv_handle*> handles() const;
+    /// The cores that draw, the one showing first; each needs its render context, which shares
+    /// it.
+    std::vector<MpvCore> cores() const { return m_cores.cores(); }
+    std::vector<mpv_handle*> handles() const
+    {
+        std::vector<mpv_handle*> all;
+        for (const MpvCore& core : cores())
+            all.push_back(core.get());
+        return all;
+    }
     /// The core whose pictures are shown now.
     mpv_handle* handle() const { return m_shown.core.get(); }
 
@@ -107,29 +116,27 @@ public:
     void setSilenced(bool silenced) override;
     bool isSilenced() const override { return m_silenced; }
     void setMirrored(bool mirrored) override;
-    bool isMirrored() const override { return m_mirrored; }
+    bool isMirrored() const override { return m_decoding.isMirrored(); }
     void saveFrame(const QString& path) override;
 
 private:
     MpvEngine(MpvCore core, MpvCore waiting, const EngineOptions& options);
 
-    static void onWakeup(void* engine);
-    void observe(mpv_handle* core);
-    void drainEvents();
-    /// Applies one event of the core `state` holds; signals only for the core showing.
-    void handleEvent(MpvCoreState& state, const mpv_event& event);
-    void signalChange(MpvProperty property);
-    void applyTrackList(MpvCoreState& state, const mpv_event_property* trackList);
-    void askPauseState();
-    void takePauseState(const mpv_event_property& pause);
+    // What the cores tell.
+    void shownChanged(MpvProperty property) override;
+    void shownLoaded() override { emit fileLoaded(); }
+    void shownRestarted() override;
+    void shownFailed(const QString& reason) override { emit fileFailed(reason); }
+    void commandDone(std::uint64_t reply, bool done, bool byShown) override;
+    bool loadInto(mpv_handle* core) override { return loadOpenedFile(core); }
+    void switched() override;
+
     /// Sets a property on every core (a setting), or on the showing one only (transport).
-    void setPropertyAsync(const char* name, const char* value);
-    void setShownPropertyAsync(const char* name, const char* value);
-    /// `reply`, when not 0, is the id of the core's reply to the command; returns mpv's status.
-    int commandAsync(mpv_handle* core, std::initializer_list<const char*> arguments,
-                     std::uint64_t reply = 0);
-    /// The filters before rendering: the one that turns the picture upright, and the mirror.
-    QByteArray videoFilters(std::int64_t filterRotation) const;
+    void setPropertyAsync(const char* name, const char* value) { m_cores.setOnBoth(name, value); }
+    void setShownPropertyAsync(const char* name, const char* value)
+    {
+        m_cores.setOnShown(name, value);
+    }
     void applyMute();
     /// Asks the core showing to write its frame; false when it cannot be asked.
     bool takeScreenshot(const QString& stagingPath);
@@ -143,24 +150,8 @@ private:
     void openAgain();
     void failToOpen(const QString& reason);
 
-    // The loop between the two cores: what the hand-over asks of them.
-    void setLoopMode(bool looping, bool handedOver) override;
-    bool openWaiting() override;
-    void letWaitingGo() override;
-    void sendWaitingToStart() override { sendToStart(m_waiting); }
-    void switchDecoders(bool paused, bool letGo) override;
-    void seekShownToStart() override;
-    void stopWaiting() override;
-    bool isShownPaused() const override { return m_shown.paused; }
-    bool isShownAtEnd() const override { return m_shown.atEnd; }
     /// Where the pass showing is, for the hand-over.
     void tellLoopWhereShownIs();
-    void holdLittle(mpv_handle* core, bool waiting);
-    /// Has the shown core hand its frames over ahead of their time, to be shown when due; a
-    /// waiting core hands them over on time, as it must show its first picture first.
-    void handOverAhead(mpv_handle* core, bool shown);
-    void sendToStart(MpvCoreState& state);
-    void openDecoderAgain(MpvCoreState& state);
     /// How long the picture showing lasts, while it plays (see StallWatch).
     std::optional<double> shownFrameLasts() const;
     /// A pane held for good (its file rewritten under it, say) is opened again, or reported as
@@ -171,21 +162,18 @@ private:
     /// Sends a seek of the core showing to a moment (exact: to the frame at it).
     void seekShown(double seconds, bool exact);
 
-    // Decoding as the pane needs it.
-    /// Opens the core's decoder anew with the loop filter, at the frame showing.
-    void reopenDecoderInFull(MpvCoreState& state);
-    void updateLoopFilter();
+    void updateLoopFilter() { m_decoding.updateLoopFilter({&m_shown, &m_waiting}); }
 
     EngineOptions m_options;
-    MpvCoreState m_shown;
-    MpvCoreState m_waiting;
-    QueuedWakeup m_wakeup;
+    CoreDecoding m_decoding;
+    CorePair m_cores;
+    // What the core showing, and the one waiting, last reported.
+    MpvCoreState& m_shown = m_cores.shown();
+    MpvCoreState& m_waiting = m_cores.waiting();
     QString m_file;
     // The file being played, as opened and judged when it was loaded.
     RegularFile m_opened;
-    // How far ahead of its time the shown core hands a frame over; its position moves as early.
-    int m_handedOverAheadMs = 0;
-    LoopHandOver m_loop{*this, bool(m_waiting.core)};
+    LoopHandOver m_loop{m_cores, m_cores.hasWaiting()};
     StallWatch m_stallWatch{[this] { return shownFrameLasts(); }};
     RewriteWatch m_rewriteWatch{[this] { return m_opened.descriptor(); }};
     SeekTracker m_seeks;
@@ -195,16 +183,12 @@ private:
     static constexpr int kHandedOverAheadMs = 20;
     // The id of the reply to the save of a frame.
     static constexpr std::uint64_t kFrameSaveRequest = 1000;
-    // The id of the reply to the last setting made while a file waits at its hook.
-    static constexpr std::uint64_t kDecodingSetRequest = 1002;
     FrameSaver m_saver;
     FrameTimesReader m_frameTimes;
     ViewZoom m_view;
-    DecoderPolicy m_decoding;
     std::optional<Passage> m_passage;
     bool m_muted = false;
     bool m_silenced = false;
-    bool m_mirrored = false;
 };
 
 } // namespace tandemo

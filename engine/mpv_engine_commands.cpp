@@ -15,26 +15,6 @@
 
 namespace tandemo {
 
-void MpvEngine::setPropertyAsync(const char* name, const char* value)
-{
-    // Settings go to both cores alike: the waiting one shows next.
-    for (mpv_handle* core : handles())
-        commandAsync(core, {"set", name, value});
-}
-
-void MpvEngine::setShownPropertyAsync(const char* name, const char* value)
-{
-    commandAsync(m_shown.core.get(), {"set", name, value});
-}
-
-int MpvEngine::commandAsync(mpv_handle* core, std::initializer_list<const char*> arguments,
-                            std::uint64_t reply)
-{
-    std::vector<const char*> command(arguments);
-    command.push_back(nullptr);
-    return mpv_command_async(core, reply, command.data());
-}
-
 bool MpvEngine::openFile(const QString& path)
 {
     m_file = path;
@@ -58,7 +38,7 @@ void MpvEngine::loadFile(const QString& path, bool startPaused)
 {
     if (!openFile(path))
         return;
-    m_decoding.setPlaying(true);
+    m_decoding.policy().setPlaying(true);
     setPaused(startPaused);
     setPassage(std::nullopt);
     m_loop.applyLoopMode();
@@ -74,8 +54,8 @@ void MpvEngine::failToOpen(const QString& reason)
 {
     m_opened = RegularFile();
     m_frameTimes.clear();
-    m_decoding.setPlaying(false);
-    commandAsync(m_shown.core.get(), {"stop"});
+    m_decoding.policy().setPlaying(false);
+    sendCommand(m_shown.core.get(), {"stop"});
     emit fileFailed(reason);
 }
 
@@ -104,7 +84,7 @@ bool MpvEngine::loadOpenedFile(mpv_handle* core, double start)
     const QByteArray options = optionList.join(',');
     const int fd = own.release();
     const QByteArray file = "fdclose://" + QByteArray::number(fd);
-    if (commandAsync(core, {"loadfile", file.constData(), "replace", options.constData()}) < 0) {
+    if (sendCommand(core, {"loadfile", file.constData(), "replace", options.constData()}) < 0) {
         close(fd);
         return false;
     }
@@ -117,9 +97,9 @@ void MpvEngine::unload()
     m_loop.newFile();
     m_opened = RegularFile();
     m_frameTimes.clear();
-    m_decoding.setPlaying(false);
-    for (mpv_handle* core : handles())
-        commandAsync(core, {"stop"});
+    m_decoding.policy().setPlaying(false);
+    for (const MpvCore& core : cores())
+        sendCommand(core.get(), {"stop"});
 }
 
 void MpvEngine::play()
@@ -147,7 +127,7 @@ void MpvEngine::startNextPass(bool paused)
 void MpvEngine::setPaused(bool paused)
 {
     setShownPropertyAsync("pause", paused ? "yes" : "no");
-    askPauseState();
+    m_cores.askPauseState();
     // A pass that is about to end now ends paused, on its last frame.
     if (paused)
         m_loop.paused();
@@ -168,9 +148,9 @@ void MpvEngine::seekShown(double seconds, bool exact)
 {
     const QByteArray target = QByteArray::number(seconds, 'f', 6);
     m_shown.restarted = false;
-    commandAsync(m_shown.core.get(),
-                 {"seek", target.constData(), exact ? "absolute+exact" : "absolute"},
-                 m_seeks.sent(seconds));
+    sendCommand(m_shown.core.get(),
+                {"seek", target.constData(), exact ? "absolute+exact" : "absolute"},
+                m_seeks.sent(seconds));
 }
 
 void MpvEngine::stepFrame(bool forward)
@@ -212,8 +192,8 @@ void MpvEngine::stepFrame(bool forward)
     }
     const QByteArray amount = QByteArray::number(forward ? frame : -frame, 'f', 6);
     m_shown.restarted = false;
-    commandAsync(m_shown.core.get(), {"seek", amount.constData(), "relative+exact"},
-                 m_seeks.sent(std::max(0.0, from + (forward ? frame : -frame))));
+    sendCommand(m_shown.core.get(), {"seek", amount.constData(), "relative+exact"},
+                m_seeks.sent(std::max(0.0, from + (forward ? frame : -frame))));
 }
 
 void MpvEngine::setSpeed(double speed)
@@ -233,7 +213,7 @@ void MpvEngine::setSpeedNudge(double factor)
 void MpvEngine::setView(const ViewZoom& view)
 {
     m_view = view;
-    m_decoding.setZoom(view.zoom);
+    m_decoding.policy().setZoom(view.zoom);
     setPropertyAsync("video-zoom", QByteArray::number(view.zoom, 'f', 4).constData());
     setPropertyAsync("video-pan-x", QByteArray::number(view.panX, 'f', 5).constData());
     setPropertyAsync("video-pan-y", QByteArray::number(view.panY, 'f', 5).constData());
@@ -242,16 +222,16 @@ void MpvEngine::setView(const ViewZoom& view)
 
 void MpvEngine::saveFrame(const QString& path)
 {
-    m_saver.save(path, {m_shown.idle, &m_opened, frameStartAt(m_shown.position), m_mirrored,
-                        m_shown.loopFilterSkipped});
+    m_saver.save(path, {m_shown.idle, &m_opened, frameStartAt(m_shown.position),
+                        m_decoding.isMirrored(), m_shown.loopFilterSkipped});
 }
 
 bool MpvEngine::takeScreenshot(const QString& stagingPath)
 {
     // "video": the decoded picture at its own size, without the view's zoom or scaling.
     const QByteArray file = encodeFileName(stagingPath);
-    return commandAsync(m_shown.core.get(), {"screenshot-to-file", file.constData(), "video"},
-                        kFrameSaveRequest) >= 0;
+    return sendCommand(m_shown.core.get(), {"screenshot-to-file", file.constData(), "video"},
+                       kFrameSaveRequest) >= 0;
 }
 
 void MpvEngine::setVolume(int volume)
@@ -290,26 +270,9 @@ void MpvEngine::setPassage(std::optional<Passage> passage)
     emit passageChanged();
 }
 
-QByteArray MpvEngine::videoFilters(std::int64_t filterRotation) const
-{
-    QByteArrayList filters;
-    if (const QByteArray upright = uprightFilter(filterRotation); !upright.isEmpty())
-        filters << upright;
-    if (m_mirrored)
-        filters << "hflip";
-    return filters.join(',');
-}
-
 void MpvEngine::setMirrored(bool mirrored)
 {
-    if (mirrored == m_mirrored)
-        return;
-    m_mirrored = mirrored;
-    for (MpvCoreState* state : {&m_shown, &m_waiting}) {
-        if (state->core)
-            commandAsync(state->core.get(),
-                         {"set", "vf", videoFilters(state->filterRotation).constData()});
-    }
+    m_decoding.setMirrored(mirrored, {&m_shown, &m_waiting});
 }
 
 void MpvEngine::setAspectOverride(double aspect)
@@ -324,7 +287,7 @@ void MpvEngine::setAspectOverride(double aspect)
 
 void MpvEngine::setScaledToFit(bool scaled)
 {
-    m_decoding.setScaledToFit(scaled);
+    m_decoding.policy().setScaledToFit(scaled);
     setPropertyAsync("video-unscaled", scaled ? "no" : kSmallPicturesUnscaled);
     updateLoopFilter();
 }

@@ -50,9 +50,9 @@ std::unique_ptr<RenderContext> MpvEngine::softwareRenderContext()
     // The software view draws on a thread of its own, ahead of time, and shows frames when due:
     // drawing then no longer makes them late, by a varying few milliseconds.
     if (context) {
-        m_handedOverAheadMs = kHandedOverAheadMs;
+        m_decoding.setHandedOverAheadMs(kHandedOverAheadMs);
         m_loop.setHandedOverAheadMs(kHandedOverAheadMs);
-        handOverAhead(m_shown.core.get(), true);
+        m_decoding.handOverAhead(m_shown.core.get(), true);
     }
     return context;
 }

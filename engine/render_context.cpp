@@ -9,8 +9,9 @@ namespace tandemo {
 
 namespace {
 
-void freeAll(std::vector<std::pair<mpv_handle*, mpv_render_context*>>& contexts)
+void freeAll(RenderContext::Contexts& contexts)
 {
+    // Each context goes before its core, which it shares: the core may go with it.
     for (const auto& [core, context] : contexts) {
         mpv_render_context_set_update_callback(context, nullptr, nullptr);
         mpv_render_context_free(context);
@@ -50,14 +51,13 @@ void skip(mpv_render_context* context)
 // core that cannot is given up: the engine loops by seeking back instead, as when that core
 // cannot open the file.
 template <typename MakeParams>
-std::vector<std::pair<mpv_handle*, mpv_render_context*>> contextsFor(MpvEngine& engine,
-                                                                     MakeParams makeParams)
+RenderContext::Contexts contextsFor(MpvEngine& engine, MakeParams makeParams)
 {
-    std::vector<std::pair<mpv_handle*, mpv_render_context*>> contexts;
-    for (mpv_handle* core : engine.handles()) {
+    RenderContext::Contexts contexts;
+    for (const MpvCore& core : engine.cores()) {
         mpv_render_context* context = nullptr;
-        if (mpv_render_context_create(&context, core, makeParams().data()) < 0) {
-            if (core == engine.handle()) {
+        if (mpv_render_context_create(&context, core.get(), makeParams().data()) < 0) {
+            if (core.get() == engine.handle()) {
                 freeAll(contexts);
                 return {};
             }
@@ -118,7 +118,7 @@ void RenderContext::followShownCore()
 {
     mpv_render_context* shown = m_contexts.front().second;
     for (const auto& [core, context] : m_contexts) {
-        if (core == m_engine.handle())
+        if (core.get() == m_engine.handle())
             shown = context;
     }
     m_shown = shown;

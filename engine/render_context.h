@@ -21,7 +21,7 @@ class MpvEngine;
 /// holds its first picture ready. Its drawing calls may run on a
 /// thread of their own (one at a time), and only there may one wait for a frame's display time
 /// (on the GUI thread that would stall the other player's frames and the loop restart); the
-/// others run on the GUI thread. It must go before the engine it was made from.
+/// others run on the GUI thread. It may go before or after the engine it was made from.
 /// What drawing by OpenGL needs of the view: how to find the GL functions of its context, and
 /// the X display it shows on, when there is one (hardware-decoded frames then reach GL without a
 /// copy).
@@ -70,8 +70,11 @@ public:
     /// Takes the current frame without drawing it, so that the engine goes on.
     void skipFrame();
 
+    /// Each core drawn, with its context: the context shares the core, which therefore goes
+    /// only after it, whatever the order in which the engine and the context go.
+    using Contexts = std::vector<std::pair<std::shared_ptr<mpv_handle>, mpv_render_context*>>;
+
 private:
-    using Contexts = std::vector<std::pair<mpv_handle*, mpv_render_context*>>;
     RenderContext(MpvEngine& engine, Contexts contexts);
     mpv_render_context* shown() const { return m_shown.load(); }
     void forgetDrawnAhead(mpv_render_context* context);
