@@ -134,6 +134,12 @@ void CorePair::handleEvent(MpvCoreState& state, const mpv_event& event)
     }
 }
 
+void CorePair::giveUpWaiting()
+{
+    if (m_handOver)
+        m_handOver->giveUpWaiting();
+}
+
 void CorePair::askPauseState()
 {
     // mpv tells of a change of pause against the value it told last: a core let go and paused

@@ -59,6 +59,9 @@ public:
     /// A setting, for both cores alike (the waiting one shows next), or for the one showing.
     void setOnBoth(const char* name, const char* value);
     void setOnShown(const char* name, const char* value);
+    /// The waiting core can never be drawn: files loop by seeking back. The core stays (a
+    /// context of another view may hold it), idle.
+    void giveUpWaiting();
     /// Asks the core showing whether it is paused (see the definition).
     void askPauseState();
 

@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include <unistd.h>
+
 #include <QThread>
 
 Q_LOGGING_CATEGORY(lcMpv, "tandemo.mpv", QtWarningMsg)
@@ -91,6 +93,24 @@ int sendCommand(mpv_handle* core, std::initializer_list<const char*> arguments, 
     std::vector<const char*> command(arguments);
     command.push_back(nullptr);
     return mpv_command_async(core, reply, command.data());
+}
+
+bool loadFileInto(mpv_handle* core, RegularFile own, bool gaplessLoop, double start)
+{
+    if (!own.isOpen())
+        return false;
+    QByteArrayList optionList{fileCacheOptions(own.size(), gaplessLoop)};
+    if (start > 0)
+        optionList << "start=" + QByteArray::number(start, 'f', 6);
+    optionList.removeAll(QByteArray());
+    const QByteArray options = optionList.join(',');
+    const int fd = own.release();
+    const QByteArray file = "fdclose://" + QByteArray::number(fd);
+    if (sendCommand(core, {"loadfile", file.constData(), "replace", options.constData()}) < 0) {
+        ::close(fd);
+        return false;
+    }
+    return true;
 }
 
 MpvCore createCore(const EngineOptions& options, QString* error)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/player_engine.h"
+#include "platform/regular_file.h"
 
 #include <QLoggingCategory>
 #include <QSize>
@@ -97,6 +98,11 @@ enum class MpvProperty : std::uint64_t {
 /// core's reply to it. Returns mpv's status.
 int sendCommand(mpv_handle* core, std::initializer_list<const char*> arguments,
                 std::uint64_t reply = 0);
+
+/// Has the core play the file `own` (a descriptor of its own, which the core closes when done),
+/// from `start` seconds, cached as a file of its size is (see fileCacheOptions()); false when
+/// it cannot be handed over.
+bool loadFileInto(mpv_handle* core, RegularFile own, bool gaplessLoop, double start = 0);
 
 /// Makes and starts a core with the player's options, held at "on_preloaded" for every file
 /// until the engine has set up its decoding; or nullptr and the reason.

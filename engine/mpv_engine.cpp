@@ -1,13 +1,15 @@
 #include "engine/mpv_engine.h"
 
+#include "engine/frame_step.h"
 #include "engine/mpv_options.h"
+#include "engine/render_context.h"
+#include "platform/file_names.h"
 
 #include <mpv/client.h>
 
-#include <QLoggingCategory>
-
 #include <algorithm>
 #include <clocale>
+#include <cmath>
 #include <utility>
 
 namespace tandemo {
@@ -40,16 +42,6 @@ MpvEngine::MpvEngine(MpvCore core, MpvCore waiting, const EngineOptions& options
     connect(&m_rewriteWatch, &RewriteWatch::rewritten, this, &MpvEngine::openAgain);
 }
 
-std::int64_t MpvEngine::outputFramesDropped() const
-{
-    return m_shown.outputDrops + m_waiting.outputDrops;
-}
-
-std::int64_t MpvEngine::decoderFramesDropped() const
-{
-    return m_shown.decoderDrops + m_waiting.decoderDrops;
-}
-
 void MpvEngine::shownChanged(MpvProperty property)
 {
     switch (property) {
@@ -79,7 +71,7 @@ void MpvEngine::shownChanged(MpvProperty property)
         break;
     case MpvProperty::AtEnd:
         if (m_shown.atEnd)
-            m_loop.passEnded(frameDuration(*this), m_speed * m_speedNudge);
+            m_loop.passEnded(frameDuration(*this), m_settings.playingSpeed());
         break;
     case MpvProperty::WaitingForData:
         m_stallWatch.restart();
@@ -113,6 +105,285 @@ void MpvEngine::switched()
     emit shownDecoderChanged();
     emit positionChanged(m_shown.position);
     emit playbackRestarted();
+}
+
+bool MpvEngine::openFile(const QString& path)
+{
+    m_file = path;
+    m_seeks.forget();
+    m_shown.restarted = false;
+    m_loop.newFile();
+    // Only a regular file is played, judged by what was opened (a replay too: the name may have
+    // been taken by something else since): a pipe or a device could block a core for good. The
+    // cores and the frame times then read the very file judged, never the name again.
+    m_opened = RegularFile::open(path);
+    if (!m_opened.isOpen()) {
+        failToOpen(m_opened.wasNotAFile() ? QStringLiteral("not a regular file")
+                                          : QStringLiteral("cannot be opened"));
+        return false;
+    }
+    m_rewriteWatch.reset();
+    return true;
+}
+
+void MpvEngine::loadFile(const QString& path, bool startPaused)
+{
+    if (!openFile(path))
+        return;
+    m_decoding.policy().setPlaying(true);
+    setPaused(startPaused);
+    setPassage(std::nullopt);
+    m_loop.applyLoopMode();
+    m_frameTimes.read(m_opened.reopened());
+    if (!loadOpenedFile(m_shown.core.get())) {
+        failToOpen(QStringLiteral("cannot be opened"));
+        return;
+    }
+    emit loadStarted(startPaused);
+}
+
+void MpvEngine::failToOpen(const QString& reason)
+{
+    m_opened = RegularFile();
+    m_frameTimes.clear();
+    m_decoding.policy().setPlaying(false);
+    sendCommand(m_shown.core.get(), {"stop"});
+    emit fileFailed(reason);
+}
+
+void MpvEngine::openAgain()
+{
+    if (m_file.isEmpty() || !m_opened.isOpen())
+        return;
+    const double at = m_shown.position;
+    if (!openFile(m_file))
+        return;
+    m_frameTimes.read(m_opened.reopened());
+    if (!loadOpenedFile(m_shown.core.get(), at))
+        failToOpen(QStringLiteral("cannot be opened"));
+}
+
+bool MpvEngine::loadOpenedFile(mpv_handle* core, double start)
+{
+    // Each core reads the file through a descriptor of its own.
+    return loadFileInto(core, m_opened.reopened(), isLoopGapless(), start);
+}
+
+void MpvEngine::unload()
+{
+    m_file.clear();
+    m_loop.newFile();
+    m_opened = RegularFile();
+    m_frameTimes.clear();
+    m_decoding.policy().setPlaying(false);
+    for (const MpvCore& core : cores())
+        sendCommand(core.get(), {"stop"});
+}
+
+void MpvEngine::play()
+{
+    // A file that ended (with loop mode off) left the core idle: it is played again.
+    if (m_shown.idle && !m_file.isEmpty())
+        loadFile(m_file, false);
+    else if (m_shown.atEnd && m_loop.isLooping())
+        startNextPass(/*paused=*/false); // held at the end, a core would never go on by itself
+    else if (!m_shown.idle)
+        setPaused(false);
+}
+
+void MpvEngine::startNextPass(bool paused)
+{
+    if (isLoopGapless()) {
+        m_shown.paused = paused;
+        m_loop.startNextPass(paused);
+        return;
+    }
+    seekShown(m_passage ? m_passage->start : 0.0, /*exact=*/true);
+    setPaused(paused);
+}
+
+void MpvEngine::setPaused(bool paused)
+{
+    setShownPropertyAsync("pause", paused ? "yes" : "no");
+    m_cores.askPauseState();
+    // A pass that is about to end now ends paused, on its last frame.
+    if (paused)
+        m_loop.paused();
+}
+
+void MpvEngine::stop()
+{
+    setPaused(true);
+    seekShown(0, /*exact=*/true);
+}
+
+void MpvEngine::seekTo(double seconds, bool exact)
+{
+    seekShown(seconds, exact);
+}
+
+void MpvEngine::seekShown(double seconds, bool exact)
+{
+    const QByteArray target = QByteArray::number(seconds, 'f', 6);
+    m_shown.restarted = false;
+    sendCommand(m_shown.core.get(),
+                {"seek", target.constData(), exact ? "absolute+exact" : "absolute"},
+                m_seeks.sent(seconds));
+}
+
+void MpvEngine::stepFrame(bool forward)
+{
+    setPaused(true);
+    // From where a seek still under way goes, so that a step right after it is never lost.
+    const double from = destination();
+    const FrameStep step =
+        planFrameStep(from, forward, m_frameTimes.times(),
+                      {m_loop.isLooping(), bool(m_passage), m_shown.duration, frameDuration(*this),
+                       [this](double seconds) { return frameStartAt(seconds); }});
+    switch (step.kind) {
+    case FrameStep::Nowhere:
+        break;
+    case FrameStep::To:
+        seekShown(step.seconds, /*exact=*/true);
+        break;
+    case FrameStep::NextPass:
+        startNextPass(/*paused=*/true);
+        break;
+    case FrameStep::By: {
+        // Unlike mpv's frame-step, an exact seek queues behind a seek still in progress.
+        const QByteArray amount = QByteArray::number(step.seconds, 'f', 6);
+        m_shown.restarted = false;
+        sendCommand(m_shown.core.get(), {"seek", amount.constData(), "relative+exact"},
+                    m_seeks.sent(std::max(0.0, from + step.seconds)));
+        break;
+    }
+    }
+}
+
+void MpvEngine::saveFrame(const QString& path)
+{
+    m_saver.save(path, {m_shown.idle, &m_opened, frameStartAt(m_shown.position),
+                        m_decoding.isMirrored(), m_shown.loopFilterSkipped});
+}
+
+bool MpvEngine::takeScreenshot(const QString& stagingPath)
+{
+    // "video": the decoded picture at its own size, without the view's zoom or scaling.
+    const QByteArray file = encodeFileName(stagingPath);
+    return sendCommand(m_shown.core.get(), {"screenshot-to-file", file.constData(), "video"},
+                       kFrameSaveRequest) >= 0;
+}
+
+void MpvEngine::setPassage(std::optional<Passage> passage)
+{
+    if (passage == m_passage)
+        return;
+    m_passage = passage;
+    // mpv seeks back to the start each time playback passes the end.
+    const QByteArray start = passage ? QByteArray::number(passage->start, 'f', 6) : "no";
+    const QByteArray end = passage ? QByteArray::number(passage->end, 'f', 6) : "no";
+    setShownPropertyAsync("ab-loop-a", start.constData());
+    setShownPropertyAsync("ab-loop-b", end.constData());
+    m_loop.setPassage(bool(passage));
+    emit passageChanged();
+}
+
+void MpvEngine::setMirrored(bool mirrored)
+{
+    m_decoding.setMirrored(mirrored, {&m_shown, &m_waiting});
+}
+
+void MpvEngine::setLoop(bool loop)
+{
+    m_loop.setLooping(loop);
+}
+
+void MpvEngine::tellLoopWhereShownIs()
+{
+    m_loop.shownAt(m_shown.duration - m_shown.position, frameDuration(*this),
+                   m_settings.playingSpeed());
+}
+
+std::optional<double> MpvEngine::shownFrameLasts() const
+{
+    // Waiting is not being held: paused, or paused by the core until it has read more of the
+    // file (a loaded machine, a slow disk).
+    if (m_file.isEmpty() || m_shown.idle || m_shown.paused || !m_shown.loaded ||
+        m_shown.waitingForData)
+        return std::nullopt;
+    const std::optional<double> next = m_frameTimes.times().frameStart(m_shown.position, 1);
+    const double toNext = next ? *next - m_shown.position : frameDuration(*this);
+    return toNext / (m_settings.playingSpeed());
+}
+
+void MpvEngine::openAgainWhenStalled(int times)
+{
+    // Opened again from its name: the file as it is now, or a clear failure. Twice without
+    // moving on, and the file is taken for one that cannot be played.
+    if (times > 2)
+        failToOpen(QStringLiteral("playback stalled"));
+    else
+        openAgain();
+}
+
+double MpvEngine::frameRate() const
+{
+    return m_shown.containerFps > 0 ? m_shown.containerFps : std::max(m_shown.measuredFps, 0.0);
+}
+
+double MpvEngine::frameStartAt(double seconds) const
+{
+    if (const std::optional<FrameAt> frame = m_frameTimes.times().frameAt(seconds))
+        return frame->seconds;
+    return PlaybackEngine::frameStartAt(seconds);
+}
+
+QSize MpvEngine::videoSize() const
+{
+    // Where the renderer turns the picture upright, the size reported is the picture's before.
+    return m_shown.rotation % 180 == 90 ? m_shown.videoSize.transposed() : m_shown.videoSize;
+}
+
+MediaFacts MpvEngine::facts() const
+{
+    if (m_shown.idle)
+        return {};
+    MediaFacts facts{m_file,      m_shown.storedSize, m_shown.codec,
+                     frameRate(), m_shown.bitRate,    m_shown.position};
+    // Where the player has measured none (a short clip, paused at once), the file's own average
+    // over its length tells as much.
+    if (facts.bitRate <= 0 && m_shown.duration > 0 && m_opened.size() > 0)
+        facts.bitRate = double(m_opened.size()) * 8 / m_shown.duration;
+    // The frame showing, as the file's own timestamps count it; a time past the last frame (a
+    // step beyond the end) is that frame's.
+    if (const std::optional<FrameAt> frame = m_frameTimes.times().frameAt(m_shown.position)) {
+        facts.frame = frame->number;
+        facts.position = frame->seconds;
+    }
+    return facts;
+}
+
+std::unique_ptr<RenderContext> MpvEngine::softwareRenderContext()
+{
+    std::unique_ptr<RenderContext> context = RenderContext::software(m_cores);
+    // The software view draws on a thread of its own, ahead of time, and shows frames when due:
+    // drawing then no longer makes them late, by a varying few milliseconds.
+    if (context) {
+        m_decoding.setHandedOverAheadMs(kHandedOverAheadMs);
+        m_loop.setHandedOverAheadMs(kHandedOverAheadMs);
+        m_decoding.handOverAhead(m_shown.core.get(), true);
+    }
+    return context;
+}
+
+std::unique_ptr<RenderContext> MpvEngine::openGLRenderContext(const OpenGLSetUp& setUp)
+{
+    return RenderContext::openGL(m_cores, setUp);
+}
+
+std::unique_ptr<PlayerEngine> createPlayerEngine(const EngineOptions& options, QString* error)
+{
+    return MpvEngine::create(options, error);
 }
 
 } // namespace tandemo

@@ -5,6 +5,7 @@
 #include "analysis/media_facts.h"
 #include "engine/core_decoding.h"
 #include "engine/core_pair.h"
+#include "engine/core_settings.h"
 #include "engine/frame_saver.h"
 #include "engine/loop_hand_over.h"
 #include "engine/mpv_core.h"
@@ -64,20 +65,21 @@ public:
     void loadFile(const QString& path, bool startPaused) override;
     /// Unloads the current file, leaving the core idle.
     void unload() override;
-    void setVolume(int volume) override;
-    void setMute(bool mute) override;
+    void setVolume(int volume) override { m_settings.setVolume(volume); }
+    void setMute(bool mute) override { m_settings.setMute(mute); }
     void setLoop(bool loop) override;
     /// Shows the picture with this width-to-height ratio whatever its own; 0 returns to its own.
-    void setAspectOverride(double aspect) override;
+    void setAspectOverride(double aspect) override
+    {
+        m_settings.setAspectOverride(aspect, m_shown.rotation + m_shown.filterRotation);
+    }
     /// Scales every picture to fill its area (aspect kept), small ones too; off returns to
     /// showing small pictures at their own size.
-    void setScaledToFit(bool scaled) override;
+    void setScaledToFit(bool scaled) override { m_settings.setScaledToFit(scaled); }
     /// The size, in pixels, of the area the picture is drawn into: how large it is shown.
-    void setPictureArea(QSize pixels) override;
+    void setPictureArea(QSize pixels) override { m_settings.setPictureArea(pixels); }
     /// Whether the next pass starts from the waiting core (else mpv seeks back as usual).
     bool isLoopGapless() const { return m_loop.isSeamless(); }
-    /// Plays on with one core, looping by seeking back: the waiting core cannot be drawn.
-    void giveUpWaitingCore();
     /// Whether the picture showing is decoded without the loop filter (shown too small for it).
     bool skipsLoopFilter() const { return m_shown.loopFilterSkipped; }
 
@@ -95,26 +97,29 @@ public:
     /// As the file declares it, else as measured; 0 when unknown.
     double frameRate() const override;
     double frameStartAt(double seconds) const override;
-    double speed() const override { return m_speed; }
+    double speed() const override { return m_settings.speed(); }
     QSize videoSize() const override;
-    ViewZoom view() const override { return m_view; }
-    void setView(const ViewZoom& view) override;
+    ViewZoom view() const override { return m_settings.view(); }
+    void setView(const ViewZoom& view) override { m_settings.setView(view); }
     /// Frames dropped so far by the video output and by the decoder.
-    std::int64_t outputFramesDropped() const;
-    std::int64_t decoderFramesDropped() const;
+    std::int64_t outputFramesDropped() const { return m_shown.outputDrops + m_waiting.outputDrops; }
+    std::int64_t decoderFramesDropped() const
+    {
+        return m_shown.decoderDrops + m_waiting.decoderDrops;
+    }
 
     void play() override;
     void pause() override { setPaused(true); }
     void stop() override;
     void seekTo(double seconds, bool exact = false) override;
     void stepFrame(bool forward) override;
-    void setSpeed(double speed) override;
-    void setSpeedNudge(double factor) override;
+    void setSpeed(double speed) override { m_settings.setSpeed(speed); }
+    void setSpeedNudge(double factor) override { m_settings.setSpeedNudge(factor); }
     void setPaused(bool paused);
     void setPassage(std::optional<Passage> passage) override;
     std::optional<Passage> passage() const override { return m_passage; }
-    void setSilenced(bool silenced) override;
-    bool isSilenced() const override { return m_silenced; }
+    void setSilenced(bool silenced) override { m_settings.setSilenced(silenced); }
+    bool isSilenced() const override { return m_settings.isSilenced(); }
     void setMirrored(bool mirrored) override;
     bool isMirrored() const override { return m_decoding.isMirrored(); }
     void saveFrame(const QString& path) override;
@@ -137,7 +142,6 @@ private:
     {
         m_cores.setOnShown(name, value);
     }
-    void applyMute();
     /// Asks the core showing to write its frame; false when it cannot be asked.
     bool takeScreenshot(const QString& stagingPath);
     /// Plays the file opened in the core; false when it cannot be handed over.
@@ -162,14 +166,13 @@ private:
     /// Sends a seek of the core showing to a moment (exact: to the frame at it).
     void seekShown(double seconds, bool exact);
 
-    void updateLoopFilter() { m_decoding.updateLoopFilter({&m_shown, &m_waiting}); }
-
     EngineOptions m_options;
     CoreDecoding m_decoding;
     CorePair m_cores;
     // What the core showing, and the one waiting, last reported.
     MpvCoreState& m_shown = m_cores.shown();
     MpvCoreState& m_waiting = m_cores.waiting();
+    CoreSettings m_settings{m_cores, m_decoding};
     QString m_file;
     // The file being played, as opened and judged when it was loaded.
     RegularFile m_opened;
@@ -177,18 +180,13 @@ private:
     StallWatch m_stallWatch{[this] { return shownFrameLasts(); }};
     RewriteWatch m_rewriteWatch{[this] { return m_opened.descriptor(); }};
     SeekTracker m_seeks;
-    double m_speed = 1.0;
-    double m_speedNudge = 1.0;
     // Enough to draw a picture at any pane's size, not so much that a core waits long on it.
     static constexpr int kHandedOverAheadMs = 20;
     // The id of the reply to the save of a frame.
     static constexpr std::uint64_t kFrameSaveRequest = 1000;
     FrameSaver m_saver;
     FrameTimesReader m_frameTimes;
-    ViewZoom m_view;
     std::optional<Passage> m_passage;
-    bool m_muted = false;
-    bool m_silenced = false;
 };
 
 } // namespace tandemo

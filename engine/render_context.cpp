@@ -1,6 +1,6 @@
 #include "engine/render_context.h"
 
-#include "engine/mpv_engine.h"
+#include "engine/core_pair.h"
 
 #include <mpv/render.h>
 #include <mpv/render_gl.h>
@@ -51,17 +51,17 @@ void skip(mpv_render_context* context)
 // core that cannot is given up: the engine loops by seeking back instead, as when that core
 // cannot open the file.
 template <typename MakeParams>
-RenderContext::Contexts contextsFor(MpvEngine& engine, MakeParams makeParams)
+RenderContext::Contexts contextsFor(CorePair& cores, MakeParams makeParams)
 {
     RenderContext::Contexts contexts;
-    for (const MpvCore& core : engine.cores()) {
+    for (const MpvCore& core : cores.cores()) {
         mpv_render_context* context = nullptr;
         if (mpv_render_context_create(&context, core.get(), makeParams().data()) < 0) {
-            if (core.get() == engine.handle()) {
+            if (core == cores.shown().core) {
                 freeAll(contexts);
                 return {};
             }
-            engine.giveUpWaitingCore();
+            cores.giveUpWaiting();
             break;
         }
         contexts.emplace_back(core, context);
@@ -71,8 +71,8 @@ RenderContext::Contexts contextsFor(MpvEngine& engine, MakeParams makeParams)
 
 } // namespace
 
-RenderContext::RenderContext(MpvEngine& engine, Contexts contexts)
-    : m_engine(engine)
+RenderContext::RenderContext(CorePair& cores, Contexts contexts)
+    : m_cores(cores)
     , m_contexts(std::move(contexts))
 {
     followShownCore();
@@ -83,9 +83,9 @@ RenderContext::~RenderContext()
     freeAll(m_contexts);
 }
 
-std::unique_ptr<RenderContext> RenderContext::software(MpvEngine& engine)
+std::unique_ptr<RenderContext> RenderContext::software(CorePair& cores)
 {
-    Contexts contexts = contextsFor(engine, [] {
+    Contexts contexts = contextsFor(cores, [] {
         return std::vector<mpv_render_param>{
             {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)},
             {MPV_RENDER_PARAM_INVALID, nullptr},
@@ -93,13 +93,13 @@ std::unique_ptr<RenderContext> RenderContext::software(MpvEngine& engine)
     });
     if (contexts.empty())
         return nullptr;
-    return std::unique_ptr<RenderContext>(new RenderContext(engine, std::move(contexts)));
+    return std::unique_ptr<RenderContext>(new RenderContext(cores, std::move(contexts)));
 }
 
-std::unique_ptr<RenderContext> RenderContext::openGL(MpvEngine& engine, const OpenGLSetUp& setUp)
+std::unique_ptr<RenderContext> RenderContext::openGL(CorePair& cores, const OpenGLSetUp& setUp)
 {
     mpv_opengl_init_params glInit{setUp.getProcAddress, nullptr};
-    Contexts contexts = contextsFor(engine, [&] {
+    Contexts contexts = contextsFor(cores, [&] {
         std::vector<mpv_render_param> params{
             {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_OPENGL)},
             {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &glInit},
@@ -111,14 +111,14 @@ std::unique_ptr<RenderContext> RenderContext::openGL(MpvEngine& engine, const Op
     });
     if (contexts.empty())
         return nullptr;
-    return std::unique_ptr<RenderContext>(new RenderContext(engine, std::move(contexts)));
+    return std::unique_ptr<RenderContext>(new RenderContext(cores, std::move(contexts)));
 }
 
 void RenderContext::followShownCore()
 {
     mpv_render_context* shown = m_contexts.front().second;
     for (const auto& [core, context] : m_contexts) {
-        if (core.get() == m_engine.handle())
+        if (core == m_cores.shown().core)
             shown = context;
     }
     m_shown = shown;

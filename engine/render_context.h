@@ -13,7 +13,7 @@ struct mpv_render_context;
 
 namespace tandemo {
 
-class MpvEngine;
+class CorePair;
 
 /// Where an engine's frames are drawn for a view: by the CPU into memory, or by OpenGL into a
 /// framebuffer. It draws the core the engine shows; the frames of a core that waits are drawn
@@ -33,9 +33,9 @@ struct OpenGLSetUp {
 class RenderContext {
 public:
     /// Null when the engine cannot draw that way.
-    static std::unique_ptr<RenderContext> software(MpvEngine& engine);
+    static std::unique_ptr<RenderContext> software(CorePair& cores);
     /// Its calls need the GL context current.
-    static std::unique_ptr<RenderContext> openGL(MpvEngine& engine, const OpenGLSetUp& setUp);
+    static std::unique_ptr<RenderContext> openGL(CorePair& cores, const OpenGLSetUp& setUp);
     ~RenderContext();
     RenderContext(const RenderContext&) = delete;
     RenderContext& operator=(const RenderContext&) = delete;
@@ -75,11 +75,11 @@ public:
     using Contexts = std::vector<std::pair<std::shared_ptr<mpv_handle>, mpv_render_context*>>;
 
 private:
-    RenderContext(MpvEngine& engine, Contexts contexts);
+    RenderContext(CorePair& cores, Contexts contexts);
     mpv_render_context* shown() const { return m_shown.load(); }
     void forgetDrawnAhead(mpv_render_context* context);
 
-    MpvEngine& m_engine;
+    CorePair& m_cores;
     Contexts m_contexts;
     // Read by the thread that draws, set on the GUI thread, where the engine switches cores.
     std::atomic<mpv_render_context*> m_shown = nullptr;

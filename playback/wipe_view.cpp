@@ -1,11 +1,14 @@
 #include "playback/wipe_view.h"
 
+#include "compose/comparison_paint.h"
+#include "platform/file_names.h"
 #include "platform/hosted_component.h"
 #include "playback/difference_measurement.h"
 #include "playback/picture_note.h"
 #include "playback/pixel_readout.h"
 #include "playback/player_commands.h"
 #include "playback/quality_graph.h"
+#include "playback/shown_picture_save.h"
 #include "playback/transport_bar.h"
 #include "playback/transport_binding.h"
 #include "playback/video_player.h"
@@ -13,6 +16,7 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -21,6 +25,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+
+#include <algorithm>
 
 namespace tandemo {
 
@@ -44,9 +50,6 @@ WipeView::WipeView(VideoPlayer& first, VideoPlayer& second, Comparison& comparis
     , m_first(&first)
     , m_second(&second)
     , m_comparison(&comparison)
-    , m_save(
-          WorkLength::Short, [](double) {},
-          [this](std::optional<bool> saved) { onPictureSaved(saved.value_or(false)); })
 {
     // It belongs to the players, shown over the window: the window's skin and font stay out of it.
     markHostedComponent(*this);
@@ -54,6 +57,7 @@ WipeView::WipeView(VideoPlayer& first, VideoPlayer& second, Comparison& comparis
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::SplitHCursor);
     m_bar = new TransportBar(this);
+    m_save = std::make_unique<ShownPictureSave>(*m_bar);
     m_graph = new QualityGraph(this);
     m_graph->hide(); // until there is something to show
     auto* layout = new QVBoxLayout(this);
@@ -303,6 +307,78 @@ void WipeView::contextMenuEvent(QContextMenuEvent* event)
 {
     if (m_first)
         m_first->createContextMenu()->exec(event->globalPos());
+}
+
+const ComparisonLook& WipeView::look() const
+{
+    static const ComparisonLook none;
+    return m_comparison ? m_comparison->look() : none;
+}
+
+void WipeView::showLook()
+{
+    setCursor(look().mode == ComparisonLook::Divider ? Qt::SplitHCursor : Qt::ArrowCursor);
+    const double rate = m_comparison ? m_comparison->flickerRate() : 0;
+    if (const QString note = lookNote(m_lookNoted, look(), rate, m_flickerRateNoted);
+        !note.isEmpty())
+        m_note->say(note);
+    else if (look().mode == ComparisonLook::Flicker)
+        m_note->amend(flickerNote(look(), rate)); // turned by itself: the note names the one shown
+
+    m_lookNoted = look();
+    m_flickerRateNoted = rate;
+    update(pictureRect());
+}
+
+void WipeView::showNames()
+{
+    const auto nameOf = [](VideoPlayer* player) {
+        return player ? printableName(QFileInfo(player->engine().file()).fileName()) : QString();
+    };
+    m_firstName->setText(nameOf(m_first));
+    m_secondName->setText(nameOf(m_second));
+    const QRect picture = pictureRect();
+    for (QLabel* name : {m_firstName, m_secondName}) {
+        name->adjustSize();
+        name->setMaximumWidth(std::max(40, picture.width() / 2 - 16));
+        name->setVisible(!name->text().isEmpty());
+        name->raise();
+    }
+    m_firstName->move(picture.left() + 6, picture.top() + 6);
+    m_secondName->move(picture.right() - 6 - m_secondName->width(), picture.top() + 6);
+    m_hideNames.start();
+}
+
+QImage WipeView::shownPicture() const
+{
+    const QRect picture = pictureRect();
+    QImage shown((QSizeF(picture.size()) * devicePixelRatioF()).toSize(), QImage::Format_RGB32);
+    shown.setDevicePixelRatio(devicePixelRatioF());
+    shown.fill(Qt::black);
+    QPainter painter(&shown);
+    paintPictures(painter, QRect(QPoint(0, 0), picture.size()));
+    return shown;
+}
+
+void WipeView::saveShownPicture()
+{
+    if (!m_first || m_first->engine().file().isEmpty())
+        return;
+    m_save->save(shownPicture(), m_first->engine().file(), m_first->engine().position(),
+                 modeName(look().mode).toLower());
+}
+
+void WipeView::paintPictures(QPainter& painter, const QRect& picture) const
+{
+    const auto frameOf = [this](VideoPlayer* player) {
+        QImage frame = player ? player->pictureFrame() : QImage();
+        frame.setDevicePixelRatio(devicePixelRatioF());
+        return frame;
+    };
+    const QRectF video =
+        m_first ? shownVideoRect(picture, m_first->videoSize(), m_first->engine().view())
+                : QRectF();
+    paintComparison(painter, picture, frameOf(m_first), frameOf(m_second), look(), video);
 }
 
 } // namespace tandemo

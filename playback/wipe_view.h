@@ -1,11 +1,12 @@
 #pragma once
 
-#include "analysis/background_run.h"
 #include "session/comparison.h"
 
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+
+#include <memory>
 
 class QLabel;
 class QPainter;
@@ -16,6 +17,7 @@ class VideoPlayer;
 class PictureNote;
 class PixelReadout;
 class QualityGraph;
+class ShownPictureSave;
 class TransportBar;
 
 /// Both players' videos in one picture over the area that holds them: the first player's left of
@@ -83,7 +85,6 @@ private:
     QImage shownPicture() const;
     void paintPictures(QPainter& painter, const QRect& picture) const;
     void saveShownPicture();
-    void onPictureSaved(bool saved);
 
     QPointer<QWidget> m_area;
     QPointer<VideoPlayer> m_first;
@@ -105,10 +106,7 @@ private:
     QPointF m_dragFrom;
     int m_picturesShown = 0;
     bool m_restored = false;
-    /// The picture as shown, encoded and written off the GUI thread (whose timers keep the
-    /// loop's switch on time): one at a time.
-    BackgroundRun<bool> m_save;
-    QString m_saving;
+    std::unique_ptr<ShownPictureSave> m_save;
 };
 
 } // namespace tandemo

@@ -244,7 +244,7 @@ private slots:
             {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)},
             {MPV_RENDER_PARAM_INVALID, nullptr}};
         QVERIFY(mpv_render_context_create(&taken, engine->handles()[1], params) >= 0);
-        std::unique_ptr<RenderContext> context = RenderContext::software(*engine);
+        std::unique_ptr<RenderContext> context = engine->softwareRenderContext();
         QVERIFY(context);
         engine->setLoop(true);
         QVERIFY(!engine->isLoopGapless());
