@@ -45,7 +45,7 @@ MediaPlayer* VideoPlayer::create(QWidget* parent, const VideoPlayerOptions& opti
 
 VideoPlayer::VideoPlayer(std::unique_ptr<PlayerEngine> engine, RenderPath path, QWidget* parent,
                          Session* session)
-    : MediaPlayer(parent)
+    : ComparedPlayer(parent)
     , m_renderPath(path)
     , m_engine(std::move(engine))
 {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/player_engine.h"
-#include "playback/media_player.h"
+#include "playback/compared_player.h"
 #include "session/player_actions.h"
 #include "session/session.h"
 #include "video/render_path.h"
@@ -30,7 +30,7 @@ struct VideoPlayerOptions {
 /// The video player: an engine drawing into a video surface, with the player's own transport
 /// bar below it, its keys and its right-click menu. It composes those parts and routes what the
 /// user asks to the transport rules; loop mode, volume and mute follow its settings.
-class VideoPlayer : public MediaPlayer {
+class VideoPlayer : public ComparedPlayer {
     Q_OBJECT
 public:
     /// A player for the frame; if the video engine cannot start, a player that says so instead.
@@ -49,32 +49,24 @@ public:
 
     const PlayerControlProperties& properties() const { return m_properties; }
     RenderPath renderPath() const { return m_renderPath; }
-    PlayerEngine& engine() { return *m_engine; }
+    PlayerEngine& engine() override { return *m_engine; }
     VideoSurface& videoSurface() { return *m_surface; }
     TransportBar& transportBar() { return *m_transport; }
     PlayerLink* link() const { return m_actions->link(); }
 
-    /// What the user can ask of the player, with its bar, keys and menu, or in the wipe view.
-    PlayerActions& actions() { return *m_actions; }
-
-    /// The player's right-click menu, as it would pop up now.
-    std::unique_ptr<QMenu> createContextMenu();
+    PlayerActions& actions() override { return *m_actions; }
+    std::unique_ptr<QMenu> createContextMenu() override;
     /// The facts shown over the picture, while they are shown.
     QString factsText() const;
 
     // For a view that draws the video into a picture of its own (the wipe view).
-    /// Draws each frame to fill a picture of `pixels`, offscreen; an empty size draws it in the
-    /// pane again.
-    void drawForPicture(QSize pixels);
-    /// The frame last drawn for that picture.
-    QImage pictureFrame() const;
-    /// The picture's size as shown, and showing it at another shape (0: its own).
-    QSize videoSize() const { return m_engine->videoSize(); }
-    void showAtAspect(double aspect) { m_engine->setAspectOverride(aspect); }
-    bool isZoomed() const { return m_engine->view().zoom > 0; }
+    void drawForPicture(QSize pixels) override;
+    QImage pictureFrame() const override;
+    QSize videoSize() const override { return m_engine->videoSize(); }
+    void showAtAspect(double aspect) override { m_engine->setAspectOverride(aspect); }
+    bool isZoomed() const override { return m_engine->view().zoom > 0; }
 
 signals:
-    void frameRendered();
     /// Local files were dropped on the player; whoever placed it decides where they play.
     void filesDropped(const QStringList& files);
 

@@ -3,6 +3,7 @@
 #include "compose/comparison_paint.h"
 #include "platform/file_names.h"
 #include "platform/hosted_component.h"
+#include "playback/compared_player.h"
 #include "playback/difference_measurement.h"
 #include "playback/picture_note.h"
 #include "playback/pixel_readout.h"
@@ -11,7 +12,7 @@
 #include "playback/shown_picture_save.h"
 #include "playback/transport_bar.h"
 #include "playback/transport_binding.h"
-#include "playback/video_player.h"
+#include "session/player_actions.h"
 #include "session/player_keys.h"
 
 #include <QApplication>
@@ -44,7 +45,7 @@ QWidget* commonParent(QWidget& first, QWidget& second)
 
 } // namespace
 
-WipeView::WipeView(VideoPlayer& first, VideoPlayer& second, Comparison& comparison)
+WipeView::WipeView(ComparedPlayer& first, ComparedPlayer& second, Comparison& comparison)
     : QWidget(first.window())
     , m_area(commonParent(first, second))
     , m_first(&first)
@@ -97,8 +98,8 @@ WipeView::WipeView(VideoPlayer& first, VideoPlayer& second, Comparison& comparis
     connect(&comparison, &Comparison::lookChanged, this, &WipeView::showLook);
     connect(&comparison, &Comparison::shownPictureSaveRequested, this, &WipeView::saveShownPicture);
     showLook();
-    for (VideoPlayer* player : {&first, &second}) {
-        connect(player, &VideoPlayer::frameRendered, this, [this] {
+    for (ComparedPlayer* player : {&first, &second}) {
+        connect(player, &ComparedPlayer::frameRendered, this, [this] {
             fitSecondOntoFirst();
             update(pictureRect());
         });
@@ -131,7 +132,7 @@ void WipeView::restorePlayers()
     if (m_restored)
         return;
     m_restored = true;
-    for (VideoPlayer* player : {m_first.data(), m_second.data()}) {
+    for (ComparedPlayer* player : {m_first.data(), m_second.data()}) {
         if (player) {
             player->drawForPicture({});
         }
@@ -164,7 +165,7 @@ void WipeView::drawOffscreen(bool offscreen)
 {
     const QSize pixels =
         offscreen ? (QSizeF(pictureRect().size()) * devicePixelRatioF()).toSize() : QSize();
-    for (VideoPlayer* player : {m_first.data(), m_second.data()}) {
+    for (ComparedPlayer* player : {m_first.data(), m_second.data()}) {
         if (player)
             player->drawForPicture(pixels);
     }
@@ -332,7 +333,7 @@ void WipeView::showLook()
 
 void WipeView::showNames()
 {
-    const auto nameOf = [](VideoPlayer* player) {
+    const auto nameOf = [](ComparedPlayer* player) {
         return player ? printableName(QFileInfo(player->engine().file()).fileName()) : QString();
     };
     m_firstName->setText(nameOf(m_first));
@@ -370,7 +371,7 @@ void WipeView::saveShownPicture()
 
 void WipeView::paintPictures(QPainter& painter, const QRect& picture) const
 {
-    const auto frameOf = [this](VideoPlayer* player) {
+    const auto frameOf = [this](ComparedPlayer* player) {
         QImage frame = player ? player->pictureFrame() : QImage();
         frame.setDevicePixelRatio(devicePixelRatioF());
         return frame;

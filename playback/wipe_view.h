@@ -13,7 +13,7 @@ class QPainter;
 
 namespace tandemo {
 
-class VideoPlayer;
+class ComparedPlayer;
 class PictureNote;
 class PixelReadout;
 class QualityGraph;
@@ -37,7 +37,7 @@ public:
     /// Covers the nearest widget that holds both players, and shows the comparison they share
     /// while it is on (see Comparison::setShown); gone, it gives the players their own pictures
     /// back.
-    WipeView(VideoPlayer& first, VideoPlayer& second, Comparison& comparison);
+    WipeView(ComparedPlayer& first, ComparedPlayer& second, Comparison& comparison);
     ~WipeView() override;
     /// Gives the players back their own pictures now and goes away once back in the event loop.
     void dismiss();
@@ -87,8 +87,8 @@ private:
     void saveShownPicture();
 
     QPointer<QWidget> m_area;
-    QPointer<VideoPlayer> m_first;
-    QPointer<VideoPlayer> m_second;
+    QPointer<ComparedPlayer> m_first;
+    QPointer<ComparedPlayer> m_second;
     QPointer<Comparison> m_comparison;
     // What the last change of the look said, and the look it said it of.
     PictureNote* m_note = nullptr;
