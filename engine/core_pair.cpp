@@ -223,6 +223,8 @@ void CorePair::switchDecoders(bool paused, bool letGo)
     else if (!paused && !letGo)
         setOnShown("pause", "no");
     askPauseState();
+    // The view draws the new core's first picture at once; the rest can follow.
+    m_listener.switched();
     CoreDecoding::holdLittle(m_shown.core.get(), false);
     CoreDecoding::holdLittle(m_waiting.core.get(), true);
     m_decoding.handOverAhead(m_shown.core.get(), true);
@@ -234,7 +236,7 @@ void CorePair::switchDecoders(bool paused, bool letGo)
     if (!m_decoding.policy().decodesOnCpu())
         m_decoding.openDecoderAgain(m_waiting);
     sendToStart(m_waiting);
-    m_listener.switched();
+    m_listener.passStarted();
 }
 
 } // namespace tandemo

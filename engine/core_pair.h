@@ -31,8 +31,9 @@ public:
     virtual void commandDone(std::uint64_t reply, bool done, bool byShown) = 0;
     /// Has the core play the file the engine plays; false when it cannot be handed over.
     virtual bool loadInto(mpv_handle* core) = 0;
-    /// The other core shows from now on.
+    /// The other core shows from now on; then its pass has started, the other core sent back.
     virtual void switched() = 0;
+    virtual void passStarted() = 0;
 };
 
 /// The two cores of an engine: the one showing and the one that waits at the start of the next

@@ -103,6 +103,10 @@ void MpvEngine::switched()
 {
     m_seeks.forget();
     emit shownDecoderChanged();
+}
+
+void MpvEngine::passStarted()
+{
     emit positionChanged(m_shown.position);
     emit playbackRestarted();
 }

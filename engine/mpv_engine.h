@@ -135,6 +135,7 @@ private:
     void commandDone(std::uint64_t reply, bool done, bool byShown) override;
     bool loadInto(mpv_handle* core) override { return loadOpenedFile(core); }
     void switched() override;
+    void passStarted() override;
 
     /// Sets a property on every core (a setting), or on the showing one only (transport).
     void setPropertyAsync(const char* name, const char* value) { m_cores.setOnBoth(name, value); }
