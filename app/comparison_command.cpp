@@ -75,22 +75,21 @@ int measure(Session& session, const CommandLine& line)
     run.showProgress(&comparison, &Comparison::measuringProgressed);
     QObject::connect(
         &comparison, &Comparison::measured, &comparison, [&](Comparison::Measured outcome) {
-            const auto end = [&run](int status) { run.end(status); };
             switch (outcome) {
             case Comparison::Measured::Complete:
                 break;
             case Comparison::Measured::NoFrames:
                 complain("no frames to compare");
-                return end(kNothingFound);
+                return run.end(kNothingFound);
             case Comparison::Measured::Unreadable: {
                 const QString why = lacking(line.files, false);
                 complain(
                     QStringLiteral("cannot measure the difference: %1")
                         .arg(why.isEmpty() ? QStringLiteral("the videos cannot be decoded") : why));
-                return end(kCannot);
+                return run.end(kCannot);
             }
             case Comparison::Measured::Stopped:
-                return end(kInterrupted);
+                return run.end(kInterrupted);
             }
             const QList<QualitySample>& samples = comparison.results();
             const QByteArray csv = measurementsAsCsv(samples).toUtf8();
@@ -100,12 +99,12 @@ int measure(Session& session, const CommandLine& line)
                 const QString why = writeNewFile(line.csvFile, csv, line.replaceCsv, line.files);
                 if (!why.isEmpty()) {
                     complainOfCsv(why);
-                    return end(kCannot);
+                    return run.end(kCannot);
                 }
             }
             if (line.csvFile != QLatin1String("-"))
                 std::fputs(qPrintable(measurementsSummary(samples)), stdout);
-            end(kDone);
+            run.end(kDone);
         });
     return run.exec([&session] { perform(session, 0, {PlayerCommand::MeasureDifference}); });
 }
@@ -121,7 +120,6 @@ int align(Session& session, const CommandLine& line)
     QObject::connect(
         &comparison, &Comparison::alignmentFinished, &comparison,
         [&](Comparison::Aligned outcome, double secondAhead) {
-            const auto end = [&run](int status) { run.end(status); };
             switch (outcome) {
             case Comparison::Aligned::Done: {
                 // No "-0.0000" for a match at the same moment.
@@ -133,11 +131,11 @@ int align(Session& session, const CommandLine& line)
                     std::printf("%.4f %.5f\n", secondAhead, rate);
                 else
                     std::printf("%.4f\n", secondAhead);
-                return end(kDone);
+                return run.end(kDone);
             }
             case Comparison::Aligned::NoClearMatch:
                 std::puts("no clear match");
-                return end(kNothingFound);
+                return run.end(kNothingFound);
             case Comparison::Aligned::NothingToCompare: {
                 const QString why = lacking(line.files, !byPicture);
                 complain(QStringLiteral("nothing to align by: %1")
@@ -146,7 +144,7 @@ int align(Session& session, const CommandLine& line)
                                                  : QStringLiteral("too little sound to compare")));
                 // A file without what is asked for cannot be aligned; one that has too little
                 // of it was read, but nothing could be found.
-                return end(why.isEmpty() ? kNothingFound : kCannot);
+                return run.end(why.isEmpty() ? kNothingFound : kCannot);
             }
             }
         });
@@ -163,16 +161,15 @@ int exportComparison(Session& session, const CommandLine& line)
     run.showProgress(&comparison, &Comparison::exportProgressed);
     QObject::connect(&comparison, &Comparison::exportFinished, &comparison,
                      [&](ComparisonExport::Outcome outcome, const QString& detail) {
-                         const auto end = [&run](int status) { run.end(status); };
                          switch (outcome) {
                          case ComparisonExport::Outcome::Done:
                              std::puts(qPrintable(printableName(detail)));
-                             return end(kDone);
+                             return run.end(kDone);
                          case ComparisonExport::Outcome::Stopped:
-                             return end(kInterrupted);
+                             return run.end(kInterrupted);
                          case ComparisonExport::Outcome::Failed:
                              complain(QStringLiteral("cannot export: %1").arg(detail));
-                             return end(kCannot);
+                             return run.end(kCannot);
                          }
                      });
     ExportLayout layout = ExportLayout::SideBySide;

@@ -4,6 +4,7 @@
 #include "playback/video_player.h"
 #include "playback/wipe_view.h"
 #include "session/player_link.h"
+#include "support/either_pane.h"
 #include "support/linked_window.h"
 #include "support/pictures_folder.h"
 #include "support/player_testing.h"
@@ -80,12 +81,15 @@ class TestCompareTools : public QObject {
     Q_OBJECT
 
 private slots:
+    void anOffsetSetWithCtrlIsKeptThroughPauseSeekStepAndPlay_data() { askedInEitherPane(); }
     void anOffsetSetWithCtrlIsKeptThroughPauseSeekStepAndPlay()
     {
+        QFETCH(int, pane);
         Window window;
         QVERIFY(window.play("red.mp4", "blue.mp4")); // 3 s each, 25 frames a second
-        VideoPlayer& left = window.left();
-        VideoPlayer& right = window.right();
+        // `right` is the pane the offset is set in, `left` the other one.
+        VideoPlayer& left = pane ? window.left() : window.right();
+        VideoPlayer& right = pane ? window.right() : window.left();
         left.link()->setLinked(true);
         left.actions().togglePlayPause();
         QTRY_VERIFY_WITH_TIMEOUT(Window::paused(left) && Window::paused(right), kPlayerTimeoutMs);
