@@ -2,6 +2,7 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavfilter/avfilter.h>
 #include <libavformat/avformat.h>
 #include <libswscale/swscale.h>
 }
@@ -31,6 +32,11 @@ void LibavFreer::operator()(AVPacket* packet) const
 void LibavFreer::operator()(SwsContext* scaler) const
 {
     sws_freeContext(scaler);
+}
+
+void LibavFreer::operator()(AVFilterGraph* graph) const
+{
+    avfilter_graph_free(&graph);
 }
 
 LibavFrame newPicture(int width, int height, int format)

@@ -4,6 +4,7 @@
 
 struct AVCodecContext;
 struct AVFormatContext;
+struct AVFilterGraph;
 struct AVFrame;
 struct AVPacket;
 struct SwsContext;
@@ -17,6 +18,7 @@ struct LibavFreer {
     void operator()(AVFrame* frame) const;
     void operator()(AVPacket* packet) const;
     void operator()(SwsContext* scaler) const;
+    void operator()(AVFilterGraph* graph) const;
 };
 
 /// libav's objects, owned.
@@ -25,6 +27,7 @@ using LibavCodec = std::unique_ptr<AVCodecContext, LibavFreer>;
 using LibavFrame = std::unique_ptr<AVFrame, LibavFreer>;
 using LibavPacket = std::unique_ptr<AVPacket, LibavFreer>;
 using LibavScaler = std::unique_ptr<SwsContext, LibavFreer>;
+using LibavGraph = std::unique_ptr<AVFilterGraph, LibavFreer>;
 
 /// A new picture of that size and pixel format, with memory of libav's own: rows aligned and
 /// padded as its scaler and codecs expect to write them (none when there is no memory).

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/background_run.h"
+#include "analysis/measurement_text.h"
 
 #include <QList>
 #include <QObject>
@@ -13,37 +14,28 @@
 
 namespace tandemo {
 
-/// How far one frame of a second video is from the first's frame at the same moment.
-struct QualitySample {
-    /// The first video's frame, counted from 0, and its time in seconds.
-    qint64 frame = 0;
-    double seconds = 0;
-    /// In decibels (infinite where the frames are equal), and from 0 to 1 (1: equal).
-    double psnr = 0;
-    double ssim = 0;
-};
-
 /// Which of the two videos are shown mirrored, and so compared mirrored.
 struct Mirrors {
     bool first = false;
     bool second = false;
 };
 
-struct QualitySummary {
-    /// The PSNR of the mean squared error over all frame pairs (as ffmpeg's `psnr` averages),
-    /// and the mean SSIM.
-    double meanPsnr = 0;
-    double meanSsim = 0;
-    /// Frame pairs that are equal (of infinite PSNR).
-    int identical = 0;
-    /// The frame of the lowest SSIM.
-    QualitySample worst;
+/// A video compared as its pane shows it: aligned with the reference by `secondAhead` (its time
+/// when the reference's is 0) and `rate` (its time at the reference's t: t × rate +
+/// secondAhead), mirrored or not, through its pane's filter chain (none: as decoded).
+struct MeasuredVideo {
+    QString path;
+    double secondAhead = 0;
+    double rate = 1;
+    bool mirrored = false;
+    QString filter;
 };
 
-/// Compares two videos frame by frame with libavfilter's own `psnr` and `ssim` filters: each
-/// frame of the first with the second's frame at the same moment (the second scaled to the
-/// first's size), over the stretch both have, each as it is shown (turned upright as its file
-/// says, mirrored where its pane is). Works in the background; its results come back on the
+/// Compares videos frame by frame with libavfilter's own `psnr` and `ssim` filters: each frame
+/// of a reference with each rendition's frame at the same moment (the rendition scaled to the
+/// reference's size), over the stretch both have, each as it is shown (filtered as its pane
+/// filters it, turned upright as its file says, mirrored where its pane is). The reference is
+/// decoded once for all the renditions. Works in the background; its results come back on the
 /// thread that owns it.
 class QualityMeasure : public QObject {
     Q_OBJECT
@@ -57,13 +49,18 @@ public:
     /// `holding` keeps the names reaching the files meant while the comparison runs.
     void start(const QString& first, const QString& second, double secondAhead,
                Mirrors mirrors = {}, double rate = 1, std::shared_ptr<const void> holding = {});
+    /// The same, for every rendition against the reference at once.
+    void start(const MeasuredVideo& reference, const QList<MeasuredVideo>& renditions,
+               std::shared_ptr<const void> holding = {});
     /// Stops the comparison under way; its results are dropped.
     void cancel();
     /// Stops, and drops the last comparison's figures too.
     void clear();
     bool isRunning() const { return m_run.isRunning(); }
-    /// The last complete comparison's figures (none until one is complete).
-    const QList<QualitySample>& samples() const { return m_samples; }
+    /// The last complete comparison's figures (none until one is complete): of the first
+    /// rendition, and of each.
+    const QList<QualitySample>& samples() const;
+    const QList<RenditionMeasurement>& results() const { return m_results; }
 
     /// Compares on the calling thread; none when a file cannot be read or it was cancelled.
     /// `progress` is told the share done, from 0 to 1.
@@ -71,6 +68,11 @@ public:
     measure(const QString& first, const QString& second, double secondAhead,
             const std::atomic_bool& cancelled, const std::function<void(double)>& progress = {},
             Mirrors mirrors = {}, double rate = 1);
+    /// Every rendition against the reference; none when the reference cannot be read or it was
+    /// cancelled.
+    static std::optional<QList<RenditionMeasurement>>
+    measureAll(const MeasuredVideo& reference, const QList<MeasuredVideo>& renditions,
+               const std::atomic_bool& cancelled, const std::function<void(double)>& progress = {});
 
 signals:
     void progressed(double share);
@@ -78,17 +80,8 @@ signals:
     void finished(bool complete);
 
 private:
-    BackgroundRun<QList<QualitySample>> m_run;
-    QList<QualitySample> m_samples;
+    BackgroundRun<QList<RenditionMeasurement>> m_run;
+    QList<RenditionMeasurement> m_results;
 };
-
-QualitySummary summarise(const QList<QualitySample>& samples);
-/// How long a stretch of the first video the samples cover, in seconds.
-double comparedSeconds(const QList<QualitySample>& samples);
-/// The averages, the worst frame and the stretch compared, in three lines of text.
-QString measurementsSummary(const QList<QualitySample>& samples);
-/// The figures as comma-separated values with a header row (frame, time, PSNR, SSIM), then the
-/// summary as lines that start with "#".
-QString measurementsAsCsv(const QList<QualitySample>& samples);
 
 } // namespace tandemo

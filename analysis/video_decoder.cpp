@@ -77,7 +77,51 @@ int VideoDecoder::rotation() const
     return int(std::lround(degrees / 90) % 4 + 4) % 4 * 90;
 }
 
+bool VideoDecoder::setFilter(const QString& chain, QString* why)
+{
+    m_chain = chain.trimmed();
+    m_filterEnded = false;
+    m_filter.reset();
+    if (m_chain.isEmpty() || !m_decoder)
+        return m_decoder != nullptr;
+    m_filter = PictureFilter::make(m_chain, *m_decoder, m_stream->time_base.num,
+                                   m_stream->time_base.den, why);
+    return m_filter != nullptr;
+}
+
+PictureShape VideoDecoder::shape() const
+{
+    if (m_filter)
+        return m_filter->shape();
+    if (!m_decoder)
+        return {};
+    const AVRational aspect =
+        m_decoder->sample_aspect_ratio.num > 0 ? m_decoder->sample_aspect_ratio : AVRational{1, 1};
+    return {m_decoder->width, m_decoder->height, int(m_decoder->pix_fmt), aspect.num, aspect.den};
+}
+
 AVFrame* VideoDecoder::next()
+{
+    if (!m_filter)
+        return decodeNext();
+    while (true) {
+        if (AVFrame* filtered = m_filter->pull())
+            return filtered;
+        if (m_filterEnded)
+            return nullptr;
+        AVFrame* decoded = decodeNext();
+        if (decoded)
+            decoded->pts = decoded->best_effort_timestamp != AV_NOPTS_VALUE
+                               ? decoded->best_effort_timestamp
+                               : decoded->pts;
+        else
+            m_filterEnded = true;
+        if (!m_filter->push(decoded))
+            return nullptr;
+    }
+}
+
+AVFrame* VideoDecoder::decodeNext()
 {
     if (!m_decoder)
         return nullptr;
@@ -112,7 +156,29 @@ void VideoDecoder::seekTo(double seconds)
     if (av_seek_frame(m_input.get(), m_stream->index, target, AVSEEK_FLAG_BACKWARD) >= 0) {
         avcodec_flush_buffers(m_decoder.get());
         m_draining = false;
+        // The chain may hold pictures of before: it starts afresh.
+        if (m_filter) {
+            QString unused;
+            setFilter(m_chain, &unused);
+        }
     }
+}
+
+QString filterProblem(const RegularFile& file, const QString& chain)
+{
+    if (chain.trimmed().isEmpty())
+        return {};
+    // A pane's chain is one line of filters; labels would join it to nothing.
+    if (chain.contains(u'[') || chain.contains(u']') || chain.contains(u';'))
+        return QStringLiteral("one chain of filters, without labels or ';', is taken here");
+    if (const QString problem = filterChainProblem(chain); !problem.isEmpty())
+        return problem;
+    const std::atomic_bool never{false};
+    VideoDecoder decoder(file, never);
+    if (!decoder.isOpen())
+        return {}; // the pane says what is wrong with the file itself
+    QString why;
+    return decoder.setFilter(chain, &why) ? QString() : why;
 }
 
 QByteArray shownAsFilters(int rotation, bool mirrored)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/local_input.h"
+#include "analysis/picture_filter.h"
 
 #include <QString>
 
@@ -42,6 +43,12 @@ public:
     /// 270, as the file's display matrix says.
     int rotation() const;
 
+    /// Every picture from now on goes through the libavfilter chain (none: as decoded); false,
+    /// with libavfilter's own reason, when the chain cannot take this video's pictures.
+    bool setFilter(const QString& chain, QString* why);
+    /// The pictures' size, pixel format and pixel aspect, as next() gives them.
+    PictureShape shape() const;
+
     /// The next picture, or none at the end of the stream (or on an error). The frame is the
     /// decoder's own until the next call.
     AVFrame* next();
@@ -53,6 +60,7 @@ public:
 
 private:
     void open(Detail detail);
+    AVFrame* decodeNext();
 
     LocalInput m_input;
     LibavCodec m_decoder;
@@ -61,7 +69,14 @@ private:
     AVStream* m_stream = nullptr;
     double m_start = 0;
     bool m_draining = false;
+    QString m_chain;
+    std::unique_ptr<PictureFilter> m_filter;
+    bool m_filterEnded = false;
 };
+
+/// Why a pane's libavfilter chain cannot take the file's pictures, in libavfilter's own words;
+/// empty when it can (or the chain is empty).
+QString filterProblem(const RegularFile& file, const QString& chain);
 
 /// The libavfilter filters that show a decoded picture as a pane does: turned upright by
 /// `rotation` degrees clockwise, then mirrored if asked ("null" when nothing is to be done).

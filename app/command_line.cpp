@@ -5,6 +5,9 @@
 #include "resources/version.h"
 #include "session/player_keys.h"
 
+#include <QRegularExpression>
+
+#include <cmath>
 #include <optional>
 
 namespace tandemo {
@@ -78,8 +81,9 @@ bool isOption(const QByteArray& argument, const char* name)
     return argument == name || argument.startsWith(QByteArray(name) + '=');
 }
 
-/// The comparisons' own rules: two files (and the new one, exporting), options of their own only.
-void checkComparison(CommandLine& line, bool csvGiven, bool byGiven)
+/// The comparisons' own rules: a reference and renditions (two videos and the new file,
+/// exporting), options of their own only.
+void checkComparison(CommandLine& line, bool csvGiven, bool byGiven, const QStringList& given)
 {
     const bool measuring = line.action == CommandLine::Action::Measure;
     const bool aligning = line.action == CommandLine::Action::Align;
@@ -88,6 +92,18 @@ void checkComparison(CommandLine& line, bool csvGiven, bool byGiven)
     if (!measuring && !aligning && !exporting) {
         if (csvGiven || byGiven)
             error = csvGiven ? "--csv goes with --measure" : "--by goes with --align";
+        else if (given.contains("--json"))
+            error = "--json goes with --measure or --align";
+        else if (!given.isEmpty() && given.constFirst() != "--json")
+            error = given.constFirst() + " goes with --measure or --export";
+    } else if (aligning &&
+               !given.filter(QRegularExpression("^--(offset|pace|aligned)$")).isEmpty()) {
+        error = given.filter(QRegularExpression("^--(offset|pace|aligned)$")).constFirst() +
+                " goes with --measure or --export";
+    } else if (exporting && given.contains("--json")) {
+        error = "--json goes with --measure or --align";
+    } else if (!(line.pace > 0) || !std::isfinite(line.pace) || !std::isfinite(line.offset)) {
+        error = "--pace is a number above 0, --offset a number of seconds";
     } else if (!line.unknownOptions.isEmpty()) {
         error = "unknown option " + printableName(line.unknownOptions.constFirst());
     } else if (exporting) {
@@ -101,8 +117,9 @@ void checkComparison(CommandLine& line, bool csvGiven, bool byGiven)
                     printableName(line.exportLayout);
         line.exportFile = line.ignored.value(0);
         line.ignored.clear();
-    } else if (line.files.size() + line.ignored.size() != 2) {
-        error = QString(measuring ? "--measure" : "--align") + " needs two files";
+    } else if (line.files.size() < 2) {
+        error = QString(measuring ? "--measure" : "--align") +
+                " needs a reference and at least one rendition";
     } else if (measuring && byGiven) {
         error = "--by goes with --align";
     } else if (aligning && csvGiven) {
@@ -126,6 +143,7 @@ CommandLine parseCommandLine(const QList<QByteArray>& arguments, bool passQtOpti
     bool byGiven = false;
     bool forceGiven = false;
     QStringList files;
+    QStringList given; // the options of measuring, exporting and aligning given, in order
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QByteArray& argument = arguments[i];
         if (options && passQtOptions && argument.startsWith('-')) {
@@ -176,16 +194,62 @@ CommandLine parseCommandLine(const QList<QByteArray>& arguments, bool passQtOpti
             (csv ? csvGiven : byGiven) = true;
         } else if (options && argument == "--force") {
             forceGiven = true;
+        } else if (options && argument == "--json") {
+            line.json = true;
+            given << "--json";
+        } else if (options &&
+                   (isOption(argument, "--offset") || isOption(argument, "--pace") ||
+                    isOption(argument, "--left-filter") || isOption(argument, "--right-filter"))) {
+            const QByteArray name =
+                argument.left(argument.indexOf('=') > 0 ? argument.indexOf('=') : argument.size());
+            const std::optional<QString> value = valueOf(argument, arguments, i);
+            bool number = true;
+            if (value && name == "--offset")
+                line.offset = value->toDouble(&number);
+            else if (value && name == "--pace")
+                line.pace = value->toDouble(&number);
+            else if (value)
+                (name == "--left-filter" ? line.leftFilter : line.rightFilter) = *value;
+            if (!value || !number) {
+                line.action = CommandLine::Action::BadUsage;
+                line.usageError =
+                    QString::fromLatin1(name) + (value ? " needs a number" : " needs a value");
+                return line;
+            }
+            if (name == "--offset" || name == "--pace")
+                given << QString::fromLatin1(name);
+        } else if (options && isOption(argument, "--aligned")) {
+            // --aligned alone aligns by sound; by picture with "=picture" or "picture" next.
+            line.alignFirstBy = QStringLiteral("sound");
+            if (const qsizetype equals = argument.indexOf('='); equals > 0)
+                line.alignFirstBy = QString::fromUtf8(argument.mid(equals + 1));
+            else if (i + 1 < arguments.size() &&
+                     (arguments[i + 1] == "sound" || arguments[i + 1] == "picture"))
+                line.alignFirstBy = QString::fromLatin1(arguments[++i]);
+            given << "--aligned";
         } else if (options && argument.startsWith('-') && argument != "-") {
             line.unknownOptions << decodeFileName(argument);
         } else {
             files << decodeFileName(argument);
         }
     }
-    line.files = files.mid(0, 2);
-    line.ignored = files.mid(2);
+    // The window and the measures take renditions; an export takes two videos and its file.
+    const bool exporting = line.action == CommandLine::Action::Export;
+    line.files = exporting ? files.mid(0, 2) : files;
+    line.ignored = exporting ? files.mid(2) : QStringList();
     line.replaceCsv = forceGiven;
-    checkComparison(line, csvGiven, byGiven);
+    checkComparison(line, csvGiven, byGiven, given);
+    if (line.action != CommandLine::Action::BadUsage && !line.alignFirstBy.isEmpty() &&
+        line.alignFirstBy != "sound" && line.alignFirstBy != "picture") {
+        line.action = CommandLine::Action::BadUsage;
+        line.usageError =
+            "--aligned is by sound or picture, not " + printableName(line.alignFirstBy);
+    }
+    if (line.action != CommandLine::Action::BadUsage && !line.alignFirstBy.isEmpty() &&
+        given.contains("--offset")) {
+        line.action = CommandLine::Action::BadUsage;
+        line.usageError = "--aligned finds the offset: it goes without --offset";
+    }
     if (forceGiven && !csvGiven && line.action != CommandLine::Action::BadUsage) {
         line.action = CommandLine::Action::BadUsage;
         line.usageError = QStringLiteral("--force goes with --csv");

@@ -7,12 +7,14 @@
 
 namespace tandemo {
 
-/// What the command line `tandemo [OPTION] [FILE [FILE]]` asks for: the window, or one of the
-/// comparisons that need no screen (`--measure A B`, `--align A B`, `--export MODE A B OUT`).
+/// What the command line `tandemo [OPTION] [FILE [FILE...]]` asks for: the window, or one of the
+/// comparisons that need no screen (`--measure REF R1 [R2...]`, `--align REF R1 [R2...]`,
+/// `--export MODE A B OUT`).
 struct CommandLine {
     enum class Action { Run, ShowHelp, ShowVersion, Measure, Align, Export, BadUsage };
     Action action = Action::Run;
-    /// The files for the left and the right pane, in that order (at most two); the two compared.
+    /// The file for the left pane, then those for the right one (renditions of the first, where
+    /// there are several); the reference and the renditions compared with it.
     QStringList files;
     /// Measuring: the file the figures go to as CSV (none: the summary only; "-": standard
     /// output), and whether a file that is there may be replaced.
@@ -20,12 +22,23 @@ struct CommandLine {
     bool replaceCsv = false;
     /// Aligning: by "sound" or by "picture".
     QString alignBy = QStringLiteral("sound");
+    /// Measuring and aligning: each rendition's figures as a line of JSON.
+    bool json = false;
+    /// Measuring and exporting: how far the second is ahead and its pace (as the link keeps
+    /// them), or aligned first by "sound" or "picture" (empty: not).
+    double offset = 0;
+    double pace = 1;
+    QString alignFirstBy;
+    /// The libavfilter chains each side's pictures go through (the right one for every
+    /// rendition).
+    QString leftFilter;
+    QString rightFilter;
     /// Exporting: the layout ("side-by-side", "wipe", "difference", "onion") and the new file.
     QString exportLayout;
     QString exportFile;
     /// Why the arguments cannot be carried out.
     QString usageError;
-    /// Files past the second, which are not played.
+    /// Files past those the action takes, which are not used.
     QStringList ignored;
     /// Options the program does not know: passed over, with a warning, so that it still starts.
     QStringList unknownOptions;

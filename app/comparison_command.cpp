@@ -4,6 +4,7 @@
 #include "analysis/sound_reader.h"
 #include "analysis/video_decoder.h"
 #include "app/command_run.h"
+#include "app/each_rendition.h"
 #include "platform/file_names.h"
 #include "platform/new_file.h"
 #include "platform/regular_file.h"
@@ -13,6 +14,8 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <cmath>
 #include <cstdio>
@@ -48,21 +51,83 @@ QString unreadable(const QString& path)
     return QStringLiteral("cannot read %1: %2").arg(printableName(path), reason);
 }
 
-/// Which of the files has no video (or sound) that can be decoded, and what it lacks.
-QString lacking(const QStringList& files, bool sound)
+void print(const QByteArray& text)
 {
-    const std::atomic_bool never{false};
-    QStringList without;
-    for (const QString& file : files) {
-        const bool has = sound ? readSound(file, 0, 0.5, 8000, never).has_value()
-                               : VideoDecoder(file, never, VideoDecoder::Detail::Rough).isOpen();
-        if (!has)
-            without << printableName(file);
+    std::fwrite(text.constData(), 1, std::size_t(text.size()), stdout);
+}
+
+/// Each rendition at the offset and pace given (or found), the one showing linked so.
+void alignAll(Session& session, const CommandLine& line,
+              const QList<RenditionAlignment>& found = {})
+{
+    const int count = int(line.files.size()) - 1;
+    for (int i = 0; i < count; ++i) {
+        const RenditionAlignment each =
+            found.value(i, {Comparison::Aligned::Done, line.offset, line.pace, {}});
+        session.renditions().setAlignment(1, i, {each.offset, each.rate});
     }
-    if (without.isEmpty())
-        return {};
-    return QStringLiteral("%1 has no %2 that can be decoded")
-        .arg(without.join(QStringLiteral(" and ")), sound ? "sound" : "video");
+    session.link().setLinked(false);
+    session.renditions().show(1, 0);
+    const Renditions::Alignment first = session.renditions().alignmentOf(1, 0);
+    session.link().linkWithDrift(session.comparison().pane(1), first.offset, first.rate, nullptr);
+}
+
+/// Prints each rendition's figures (as a summary, a line of JSON, or CSV) and returns the status:
+/// 0 when every one was measured, 1 when one had no frames to compare or could not be aligned,
+/// 2 when one could not be decoded or the CSV not written.
+int reportMeasurements(Session& session, const CommandLine& line,
+                       const QList<RenditionAlignment>& aligned)
+{
+    const QList<RenditionMeasurement>& results = session.comparison().allResults();
+    const bool several = results.size() > 1;
+    int status = kDone;
+    QString summaries;
+    for (int i = 0; i < results.size(); ++i) {
+        const RenditionMeasurement& result = results[i];
+        const QString name = printableName(line.files.value(i + 1));
+        const Renditions::Alignment alignment = session.renditions().alignmentOf(1, i);
+        if (i < aligned.size() && aligned[i].outcome != Comparison::Aligned::Done) {
+            complain(QStringLiteral("%1: cannot be aligned: %2").arg(name, aligned[i].why));
+            status = std::max(status, int(kNothingFound));
+            continue;
+        }
+        if (line.json) {
+            // Named as given, not as the file held open while it was measured.
+            RenditionMeasurement named = result;
+            named.path = line.files.value(i + 1);
+            print(measurementAsJson(line.files.value(0), named, alignment.offset, alignment.rate) +
+                  '\n');
+        }
+        if (!result.compared) {
+            complain(QStringLiteral("%1: cannot measure the difference: %2").arg(name, result.why));
+            status = kCannot;
+        } else if (result.samples.isEmpty()) {
+            complain(QStringLiteral("%1: no frames to compare").arg(name));
+            status = std::max(status, int(kNothingFound));
+        } else if (several) {
+            summaries += name + ":\n";
+            for (const QString& text :
+                 measurementsSummary(result.samples).split('\n', Qt::SkipEmptyParts))
+                summaries += QStringLiteral("  ") + text + u'\n';
+        } else {
+            summaries += measurementsSummary(result.samples);
+        }
+    }
+    if (!line.csvFile.isEmpty()) {
+        const QByteArray csv =
+            (several ? measurementsAsCsv(results) : measurementsAsCsv(results.value(0).samples))
+                .toUtf8();
+        if (line.csvFile == QLatin1String("-")) {
+            print(csv);
+        } else if (const QString why = writeNewFile(line.csvFile, csv, line.replaceCsv, line.files);
+                   !why.isEmpty()) {
+            complainOfCsv(why);
+            return kCannot;
+        }
+    }
+    if (!line.json && line.csvFile != QLatin1String("-"))
+        print(summaries.toUtf8());
+    return status;
 }
 
 int measure(Session& session, const CommandLine& line)
@@ -71,86 +136,80 @@ int measure(Session& session, const CommandLine& line)
     CommandRun run("Measuring", [&comparison] {
         if (comparison.isMeasuring())
             comparison.toggleMeasuring();
+        comparison.cancelAlignment();
     });
     run.showProgress(&comparison, &Comparison::measuringProgressed);
+    QList<RenditionAlignment> aligned;
     QObject::connect(
         &comparison, &Comparison::measured, &comparison, [&](Comparison::Measured outcome) {
-            switch (outcome) {
-            case Comparison::Measured::Complete:
-                break;
-            case Comparison::Measured::NoFrames:
-                complain("no frames to compare");
-                return run.end(kNothingFound);
-            case Comparison::Measured::Unreadable: {
-                const QString why = lacking(line.files, false);
+            if (outcome == Comparison::Measured::Stopped)
+                return run.end(kInterrupted);
+            if (comparison.allResults().isEmpty()) {
+                const QString why = lacking(line.files.mid(0, 1), false);
                 complain(
                     QStringLiteral("cannot measure the difference: %1")
                         .arg(why.isEmpty() ? QStringLiteral("the videos cannot be decoded") : why));
                 return run.end(kCannot);
             }
-            case Comparison::Measured::Stopped:
-                return run.end(kInterrupted);
-            }
-            const QList<QualitySample>& samples = comparison.results();
-            const QByteArray csv = measurementsAsCsv(samples).toUtf8();
-            if (line.csvFile == QLatin1String("-")) {
-                std::fwrite(csv.constData(), 1, std::size_t(csv.size()), stdout);
-            } else if (!line.csvFile.isEmpty()) {
-                const QString why = writeNewFile(line.csvFile, csv, line.replaceCsv, line.files);
-                if (!why.isEmpty()) {
-                    complainOfCsv(why);
-                    return run.end(kCannot);
-                }
-            }
-            if (line.csvFile != QLatin1String("-"))
-                std::fputs(qPrintable(measurementsSummary(samples)), stdout);
-            run.end(kDone);
+            run.end(reportMeasurements(session, line, aligned));
         });
-    return run.exec([&session] { perform(session, 0, {PlayerCommand::MeasureDifference}); });
+    const auto start = [&session] { perform(session, 0, {PlayerCommand::MeasureDifference}); };
+    if (line.alignFirstBy.isEmpty()) {
+        alignAll(session, line);
+        return run.exec(start);
+    }
+    return run.exec([&] {
+        alignEachRendition(session, line, run, [&, start](const QList<RenditionAlignment>& found) {
+            aligned = found;
+            alignAll(session, line, found);
+            start();
+        });
+    });
 }
 
 int align(Session& session, const CommandLine& line)
 {
     Comparison& comparison = session.comparison();
-    const bool byPicture = line.alignBy == "picture";
     CommandRun run("Aligning", [&comparison] { comparison.cancelAlignment(); });
     run.showProgress(&comparison, &Comparison::alignmentProgressed);
-    QObject::connect(&comparison, &Comparison::alignmentCancelled, &comparison,
-                     [&run] { run.end(kInterrupted); });
-    QObject::connect(
-        &comparison, &Comparison::alignmentFinished, &comparison,
-        [&](Comparison::Aligned outcome, double secondAhead) {
-            switch (outcome) {
-            case Comparison::Aligned::Done: {
-                // No "-0.0000" for a match at the same moment.
-                if (std::abs(secondAhead) < 0.00005)
-                    secondAhead = 0;
-                // Takes that drift apart: and B's seconds to one of A's.
-                const double rate = session.link().rateOf(comparison.pane(1));
-                if (rate != 1.0)
-                    std::printf("%.4f %.5f\n", secondAhead, rate);
-                else
-                    std::printf("%.4f\n", secondAhead);
-                return run.end(kDone);
+    const bool several = line.files.size() > 2;
+    return run.exec([&] {
+        alignEachRendition(session, line, run, [&](const QList<RenditionAlignment>& found) {
+            int status = kDone;
+            for (int i = 0; i < found.size(); ++i) {
+                const RenditionAlignment& each = found[i];
+                const QString file = line.files.value(i + 1);
+                const bool done = each.outcome == Comparison::Aligned::Done;
+                const bool cannot = each.outcome == Comparison::Aligned::NothingToCompare;
+                if (!done)
+                    status = std::max(status, int(cannot ? kCannot : kNothingFound));
+                if (line.json) {
+                    QJsonObject object{{"reference", line.files.value(0)}, {"file", file}};
+                    if (done) {
+                        object.insert("offset", each.offset);
+                        object.insert("pace", each.rate);
+                    } else {
+                        object.insert("error", each.why);
+                    }
+                    print(QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n');
+                    continue;
+                }
+                if (cannot || (!done && each.why != QLatin1String("no clear match"))) {
+                    complain(QStringLiteral("%1nothing to align by: %2")
+                                 .arg(several ? printableName(file) + ": " : QString(), each.why));
+                    continue;
+                }
+                // Takes that drift apart: and the rendition's seconds to one of the reference's.
+                const QByteArray figures =
+                    !done ? QByteArray("no clear match")
+                    : each.rate != 1.0
+                        ? QString::asprintf("%.4f %.5f", each.offset, each.rate).toUtf8()
+                        : QString::asprintf("%.4f", each.offset).toUtf8();
+                print((several ? printableName(file).toUtf8() + ": " : QByteArray()) + figures +
+                      '\n');
             }
-            case Comparison::Aligned::NoClearMatch:
-                std::puts("no clear match");
-                return run.end(kNothingFound);
-            case Comparison::Aligned::NothingToCompare: {
-                const QString why = lacking(line.files, !byPicture);
-                complain(QStringLiteral("nothing to align by: %1")
-                             .arg(!why.isEmpty() ? why
-                                  : byPicture    ? QStringLiteral("too few pictures to compare")
-                                                 : QStringLiteral("too little sound to compare")));
-                // A file without what is asked for cannot be aligned; one that has too little
-                // of it was read, but nothing could be found.
-                return run.end(why.isEmpty() ? kNothingFound : kCannot);
-            }
-            }
+            run.end(status);
         });
-    return run.exec([&session, byPicture] {
-        perform(session, 0,
-                {byPicture ? PlayerCommand::AlignByPicture : PlayerCommand::AlignBySound});
     });
 }
 
@@ -175,7 +234,25 @@ int exportComparison(Session& session, const CommandLine& line)
     ExportLayout layout = ExportLayout::SideBySide;
     exportLayoutNamed(line.exportLayout, &layout);
     // Both heard, as the window starts.
-    return run.exec([&] { comparison.exportTo(layout, line.exportFile); });
+    const auto start = [&comparison, layout, &line] {
+        comparison.exportTo(layout, line.exportFile);
+    };
+    if (line.alignFirstBy.isEmpty()) {
+        alignAll(session, line);
+        return run.exec(start);
+    }
+    return run.exec([&] {
+        alignEachRendition(session, line, run, [&, start](const QList<RenditionAlignment>& found) {
+            if (found.value(0).outcome != Comparison::Aligned::Done) {
+                complain(QStringLiteral("cannot be aligned: %1").arg(found.value(0).why));
+                return run.end(found.value(0).outcome == Comparison::Aligned::NothingToCompare
+                                   ? kCannot
+                                   : kNothingFound);
+            }
+            alignAll(session, line, found);
+            start();
+        });
+    });
 }
 
 } // namespace
@@ -189,6 +266,15 @@ int runComparisonCommand(const CommandLine& line, int argc, char* argv[])
     for (const QString& file : line.files) {
         if (const QString why = unreadable(file); !why.isEmpty()) {
             complain(why);
+            return kCannot;
+        }
+    }
+    // A chain that cannot take a side's pictures is refused before anything is done.
+    for (int i = 0; i < line.files.size(); ++i) {
+        const QString& chain = i == 0 ? line.leftFilter : line.rightFilter;
+        if (const QString why = filterProblem(RegularFile::open(line.files[i]), chain);
+            !why.isEmpty()) {
+            complain(QStringLiteral("--%1-filter: %2").arg(i == 0 ? "left" : "right", why));
             return kCannot;
         }
     }
@@ -214,6 +300,9 @@ int runComparisonCommand(const CommandLine& line, int argc, char* argv[])
     FilePane second(line.files.value(1));
     session.add(&first);
     session.add(&second);
+    first.setPictureFilter(line.leftFilter);
+    second.setPictureFilter(line.rightFilter);
+    session.renditions().hold(1, line.files.mid(1));
 
     int status = kCannot;
     switch (line.action) {

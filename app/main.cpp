@@ -102,9 +102,6 @@ int main(int argc, char* argv[])
     for (const QString& option : line.unknownOptions)
         std::fprintf(stderr, "tandemo: unknown option %s, ignored\n",
                      qPrintable(tandemo::printableName(option)));
-    for (const QString& file : line.ignored)
-        std::fprintf(stderr, "tandemo: ignored (two panes only): %s\n",
-                     qPrintable(tandemo::printableName(file)));
     tandemo::applyApplicationIdentity();
 
     tandemo::DesktopServices desktop;
@@ -118,6 +115,9 @@ int main(int argc, char* argv[])
     // Files named on the command line play as if written to each player's URL after start-up.
     if (!line.files.isEmpty())
         window.MediaPlayer1()->setURL(line.files[0]);
+    // Past the first, the files are renditions that the right pane holds.
+    if (line.files.size() > 2)
+        components.session().renditions().hold(1, line.files.mid(1));
     if (line.files.size() > 1)
         window.MediaPlayer2()->setURL(line.files[1]);
     return app.exec();

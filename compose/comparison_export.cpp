@@ -113,8 +113,8 @@ void ComparisonExport::cancel()
 ComparisonExport::Ending ComparisonExport::run(const Plan& plan, const std::atomic_bool& cancelled,
                                                const std::function<void(double)>& progress)
 {
-    FrameCursor first(plan.files[0], plan.mirrored[0], cancelled);
-    FrameCursor second(plan.files[1], plan.mirrored[1], cancelled);
+    FrameCursor first(plan.files[0], plan.mirrored[0], cancelled, plan.filters[0]);
+    FrameCursor second(plan.files[1], plan.mirrored[1], cancelled, plan.filters[1]);
     if (!first.isOpen() || !second.isOpen())
         return {Outcome::Failed, tr("The videos cannot be read")};
     const double fps = first.frameRate();

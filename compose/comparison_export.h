@@ -27,6 +27,8 @@ public:
         std::array<QString, 2> files;
         std::array<QString, 2> labels;
         std::array<bool, 2> mirrored{};
+        /// The libavfilter chains each side's pictures go through (empty: none).
+        std::array<QString, 2> filters;
         /// The second's moment at the first's moment t: t × rate + secondAhead.
         double secondAhead = 0;
         double rate = 1;

@@ -56,10 +56,13 @@ int sideBySideWidth(QSize second, int height)
     return second.height() > 0 ? std::max(1, second.width() * height / second.height()) : 1;
 }
 
-FrameCursor::FrameCursor(const QString& path, bool mirrored, const std::atomic_bool& cancelled)
+FrameCursor::FrameCursor(const QString& path, bool mirrored, const std::atomic_bool& cancelled,
+                         const QString& filter)
     : m_decoder(path, cancelled, VideoDecoder::Detail::Full)
     , m_mirrored(mirrored)
 {
+    QString why;
+    m_filtered = m_decoder.setFilter(filter, &why);
 }
 
 double FrameCursor::frameRate() const

@@ -14,9 +14,11 @@ namespace tandemo {
 /// mirrored if asked), decoded in full outside the players.
 class FrameCursor {
 public:
-    FrameCursor(const QString& path, bool mirrored, const std::atomic_bool& cancelled);
+    /// `filter`: the libavfilter chain the pane's pictures go through (empty: none).
+    FrameCursor(const QString& path, bool mirrored, const std::atomic_bool& cancelled,
+                const QString& filter = {});
 
-    bool isOpen() const { return m_decoder.isOpen(); }
+    bool isOpen() const { return m_decoder.isOpen() && m_filtered; }
     /// Frames a second (25 when the file does not say), and seconds from start to end.
     double frameRate() const;
     double duration() const { return m_decoder.duration(); }
@@ -33,6 +35,7 @@ private:
 
     VideoDecoder m_decoder;
     bool m_mirrored;
+    bool m_filtered = true;
     LibavFrame m_shown;
     LibavFrame m_ahead;
     bool m_ended = false;

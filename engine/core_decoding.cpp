@@ -71,6 +71,9 @@ void CoreDecoding::openDecoderAgain(MpvCoreState& state)
 QByteArray CoreDecoding::videoFilters(std::int64_t filterRotation) const
 {
     QByteArrayList filters;
+    // The chain is one of libavfilter's, without labels: brackets only ever quote it here.
+    if (!m_pictureFilter.isEmpty())
+        filters << "lavfi=[" + m_pictureFilter.toUtf8() + ']';
     if (const QByteArray upright = uprightFilter(filterRotation); !upright.isEmpty())
         filters << upright;
     if (m_mirrored)
@@ -83,6 +86,20 @@ void CoreDecoding::setMirrored(bool mirrored, std::initializer_list<MpvCoreState
     if (mirrored == m_mirrored)
         return;
     m_mirrored = mirrored;
+    applyFilters(states);
+}
+
+void CoreDecoding::setPictureFilter(const QString& chain,
+                                    std::initializer_list<MpvCoreState*> states)
+{
+    if (chain == m_pictureFilter)
+        return;
+    m_pictureFilter = chain;
+    applyFilters(states);
+}
+
+void CoreDecoding::applyFilters(std::initializer_list<MpvCoreState*> states)
+{
     for (MpvCoreState* state : states) {
         if (state->core)
             sendCommand(state->core.get(),

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QSize>
+#include <QString>
 
 #include <cstdint>
 #include <initializer_list>
@@ -38,6 +39,9 @@ public:
 
     bool isMirrored() const { return m_mirrored; }
     void setMirrored(bool mirrored, std::initializer_list<MpvCoreState*> states);
+    /// The user's libavfilter chain, before the picture is turned upright or mirrored.
+    const QString& pictureFilter() const { return m_pictureFilter; }
+    void setPictureFilter(const QString& chain, std::initializer_list<MpvCoreState*> states);
 
     /// A core that waits reads no more of the file than its first picture; one that shows reads
     /// ahead as much as mpv reads ahead of a local file.
@@ -52,10 +56,12 @@ private:
     /// The filters before rendering: the one that turns the picture upright, and the mirror.
     QByteArray videoFilters(std::int64_t filterRotation) const;
     void reopenInFull(MpvCoreState& state);
+    void applyFilters(std::initializer_list<MpvCoreState*> states);
 
     DecoderPolicy m_policy;
     bool m_rotateBeforeRendering = false;
     bool m_mirrored = false;
+    QString m_pictureFilter;
     int m_handedOverAheadMs = 0;
 };
 

@@ -155,15 +155,16 @@ void MpvEngine::failToOpen(const QString& reason)
     emit fileFailed(reason);
 }
 
-void MpvEngine::openAgain()
+void MpvEngine::switchFile(const QString& path, double seconds)
 {
-    if (m_file.isEmpty() || !m_opened.isOpen())
+    if (m_file.isEmpty()) {
+        loadFile(path, false);
         return;
-    const double at = m_shown.position;
-    if (!openFile(m_file))
+    }
+    if (!openFile(path))
         return;
     m_frameTimes.read(m_opened.reopened());
-    if (!loadOpenedFile(m_shown.core.get(), at))
+    if (!loadOpenedFile(m_shown.core.get(), std::max(0.0, seconds)))
         failToOpen(QStringLiteral("cannot be opened"));
 }
 

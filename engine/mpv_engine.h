@@ -97,6 +97,15 @@ public:
     /// As the file declares it, else as measured; 0 when unknown.
     double frameRate() const override;
     double frameStartAt(double seconds) const override;
+    std::optional<qint64> frameNumberAt(double seconds) const override
+    {
+        const std::optional<FrameAt> frame = m_frameTimes.times().frameAt(seconds);
+        return frame ? std::optional<qint64>(frame->number) : std::nullopt;
+    }
+    std::optional<double> startOfFrame(qint64 number) const override
+    {
+        return m_frameTimes.times().frameStart(number);
+    }
     double speed() const override { return m_settings.speed(); }
     QSize videoSize() const override;
     ViewZoom view() const override { return m_settings.view(); }
@@ -122,6 +131,12 @@ public:
     bool isSilenced() const override { return m_settings.isSilenced(); }
     void setMirrored(bool mirrored) override;
     bool isMirrored() const override { return m_decoding.isMirrored(); }
+    void switchFile(const QString& path, double seconds) override;
+    void setPictureFilter(const QString& chain) override
+    {
+        m_decoding.setPictureFilter(chain, {&m_shown, &m_waiting});
+    }
+    QString pictureFilter() const override { return m_decoding.pictureFilter(); }
     void saveFrame(const QString& path) override;
 
 private:
@@ -152,7 +167,11 @@ private:
     bool loadOpenedFile(mpv_handle* core, double start = 0);
     /// Opens the same file again where it showed, keeping the user's set-up (passage, paused
     /// or playing): nobody is told of a new file, for there is none.
-    void openAgain();
+    void openAgain()
+    {
+        if (!m_file.isEmpty() && m_opened.isOpen())
+            switchFile(m_file, m_shown.position);
+    }
     void failToOpen(const QString& reason);
 
     /// Where the pass showing is, for the hand-over.

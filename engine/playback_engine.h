@@ -56,6 +56,10 @@ public:
     virtual double frameStartAt(double seconds) const;
     /// The speed the user chose (without any nudge).
     virtual double speed() const = 0;
+    /// The number of the frame showing at a moment, counted from 0, and when a frame starts, from
+    /// the file's own frame times; none while they are not known.
+    virtual std::optional<qint64> frameNumberAt(double) const { return std::nullopt; }
+    virtual std::optional<double> startOfFrame(qint64) const { return std::nullopt; }
     /// The picture's size as shown (aspect applied); empty when unknown.
     virtual QSize videoSize() const = 0;
     virtual ViewZoom view() const = 0;
@@ -85,6 +89,14 @@ public:
     /// Shows the picture flipped left to right (saved frames too).
     virtual void setMirrored(bool mirrored) = 0;
     virtual bool isMirrored() const = 0;
+    /// Plays another file in this one's place from `seconds` (another rendition of the same
+    /// video), keeping all the user set: passage, playing or paused, zoom, mirror, speed, filter.
+    /// Nobody is told of a new file (no loadStarted); fileLoaded follows.
+    virtual void switchFile(const QString& path, double seconds) = 0;
+    /// Every picture goes through this libavfilter chain before it is shown (empty: none). The
+    /// chain is checked by whoever sets it.
+    virtual void setPictureFilter(const QString& chain) = 0;
+    virtual QString pictureFilter() const = 0;
     /// Saves the frame showing, at the video's own size, as a new PNG file at `path`, never over
     /// or through anything there; frameSaved reports how it went once the whole file is in
     /// place (or that nothing was left). One save at a time: while one is under way, another

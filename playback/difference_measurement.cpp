@@ -1,5 +1,7 @@
 #include "playback/difference_measurement.h"
 
+#include "session/perform.h"
+
 #include "playback/quality_graph.h"
 #include "playback/transport_bar.h"
 #include "session/player_actions.h"
@@ -27,8 +29,17 @@ DifferenceMeasurement::DifferenceMeasurement(Comparison& comparison, PlayerActio
     });
     connect(&comparison, &Comparison::measured, this, &DifferenceMeasurement::showOutcome);
     connect(&comparison, &Comparison::measuringChanged, this, [this] {
-        if (m_comparison && (m_comparison->isMeasuring() || m_comparison->results().isEmpty()))
+        if (m_comparison && (m_comparison->isMeasuring() || m_comparison->allResults().isEmpty()))
             m_graph.hide();
+    });
+    // A click on a rendition's legend shows it; shown from anywhere, its curve is the strong one.
+    connect(&graph, &QualityGraph::renditionRequested, this, [this](int index) {
+        if (m_first)
+            perform(*m_first, {PlayerCommand::ShowRendition, double(index)});
+    });
+    connect(&comparison.renditions(), &Renditions::shown, this, [this] {
+        if (m_comparison && !m_comparison->isMeasuring() && !m_comparison->allResults().isEmpty())
+            showResults();
     });
     connect(&graph, &QualityGraph::seekRequested, this, [this](double seconds) {
         if (m_first)
@@ -37,7 +48,7 @@ DifferenceMeasurement::DifferenceMeasurement(Comparison& comparison, PlayerActio
     connect(&first.engine(), &PlaybackEngine::positionChanged, &graph, &QualityGraph::setPosition);
     if (comparison.isMeasuring())
         say(tr("Measuring the difference: %1 %").arg(0), false);
-    else if (!comparison.results().isEmpty())
+    else if (!comparison.allResults().isEmpty())
         showOutcome(Comparison::Measured::Complete);
 }
 
@@ -64,7 +75,8 @@ void DifferenceMeasurement::showResults()
     if (!m_comparison || !m_first)
         return;
     // The summary stays on the graph for as long as the figures do; the bar shows the time.
-    m_graph.setSamples(m_comparison->results(), m_first->engine().duration());
+    m_graph.setRenditions(m_comparison->allResults(), m_comparison->showingRendition(),
+                          m_first->engine().duration());
     m_graph.setPosition(m_first->engine().position());
     m_graph.show();
     say(QString(), false);

@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QStandardPaths>
 #include <QStringList>
 
@@ -22,15 +23,18 @@ QString videoFileFilters()
            QFileDialog::tr("All files (*)");
 }
 
-void askForVideo(QWidget& parent, const std::function<void(const QString&)>& chosen)
+void askForVideos(QWidget& parent, const std::function<void(const QStringList&)>& chosen)
 {
     auto* dialog = new QFileDialog(&parent, QFileDialog::tr("Open a Video"), QDir::homePath(),
                                    videoFileFilters());
     dialog->setObjectName("openVideo");
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setFileMode(QFileDialog::ExistingFile);
-    QObject::connect(dialog, &QFileDialog::fileSelected, &parent,
-                     [chosen](const QString& file) { chosen(file); });
+    dialog->setFileMode(QFileDialog::ExistingFiles);
+    QObject::connect(dialog, &QFileDialog::filesSelected, &parent,
+                     [chosen](const QStringList& files) {
+                         if (!files.isEmpty())
+                             chosen(files);
+                     });
     dialog->open();
 }
 
@@ -51,6 +55,21 @@ void askForExportFile(QWidget& parent, const QString& suggested,
     dialog->setOption(QFileDialog::DontConfirmOverwrite);
     QObject::connect(dialog, &QFileDialog::fileSelected, &parent,
                      [chosen](const QString& file) { chosen(file); });
+    dialog->open();
+}
+
+void askForFilterChain(QWidget& parent, const QString& current,
+                       const std::function<void(const QString&)>& chosen)
+{
+    auto* dialog = new QInputDialog(&parent);
+    dialog->setObjectName("customFilter");
+    dialog->setWindowTitle(QInputDialog::tr("Filter"));
+    dialog->setLabelText(QInputDialog::tr("A libavfilter chain for this pane's pictures, e.g. "
+                                          "crop=1280:536:0:92,eq=gamma=1.2 (empty: none):"));
+    dialog->setTextValue(current);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(dialog, &QInputDialog::textValueSelected, &parent,
+                     [chosen](const QString& chain) { chosen(chain); });
     dialog->open();
 }
 

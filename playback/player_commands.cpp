@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QMenu>
 
 namespace tandemo {
@@ -26,6 +27,24 @@ QAction* addCommand(QMenu* menu, const QString& text, PlayerCommand command)
     QAction* action = menu->addAction(key.isEmpty() ? text : text + u'\t' + key);
     action->setData(QVariant::fromValue(QList<double>{double(command.kind), command.amount}));
     return action;
+}
+
+void addFilterMenu(QMenu& menu, const QString& filter)
+{
+    QMenu* filters = menu.addMenu(playerText("Filter"));
+    const auto add = [filters](const QString& text, PaneFilter::Kind kind, bool checked) {
+        QAction* action = addCommand(filters, text, {PlayerCommand::SetFilter, double(kind)});
+        action->setCheckable(true);
+        action->setChecked(checked);
+    };
+    add(playerText("No Filter"), PaneFilter::None, filter.isEmpty());
+    add(playerText("Crop Black Bars"), PaneFilter::CropBlackBars, filter.startsWith("crop="));
+    add(playerText("Deinterlace"), PaneFilter::Deinterlace, filter == PaneFilter::kDeinterlace);
+    add(playerText("Luma Only"), PaneFilter::LumaOnly, filter == PaneFilter::kLumaOnly);
+    const bool own = !filter.isEmpty() && !filter.startsWith("crop=") &&
+                     filter != PaneFilter::kDeinterlace && filter != PaneFilter::kLumaOnly;
+    add(own ? playerText("Custom: %1").arg(filter) : playerText("Custom\u2026"), PaneFilter::Custom,
+        own);
 }
 
 } // namespace
@@ -63,6 +82,19 @@ std::unique_ptr<QMenu> createPlayerMenu(const PlayerMenuState& state)
     QAction* mirror = addCommand(menu.get(), playerText("Mirror"), {PlayerCommand::ToggleMirror});
     mirror->setCheckable(true);
     mirror->setChecked(state.mirrored);
+    addFilterMenu(*menu, state.filter);
+    if (state.renditions.size() > 1) {
+        QMenu* renditions = menu->addMenu(playerText("Renditions"));
+        addCommand(renditions, playerText("Next Rendition"), {PlayerCommand::NextRendition});
+        renditions->addSeparator();
+        for (int i = 0; i < state.renditions.size(); ++i) {
+            QAction* action =
+                addCommand(renditions, QStringLiteral("%1. %2").arg(i + 1).arg(state.renditions[i]),
+                           {PlayerCommand::ShowRendition, double(i)});
+            action->setCheckable(true);
+            action->setChecked(i == state.showingRendition);
+        }
+    }
     menu->addSeparator();
     addCommand(menu.get(), playerText("Start Passage Here"), {PlayerCommand::MarkPassageStart});
     addCommand(menu.get(), playerText("End Passage Here"), {PlayerCommand::MarkPassageEnd});
@@ -154,7 +186,15 @@ std::unique_ptr<QMenu> createContextMenu(PlayerActions& player)
     state.heard = comparison ? comparison->heard() : -1;
     state.inspecting = comparison && player.comparison()->inspector().isOn();
     state.measuring = comparison && comparison->isMeasuring();
-    state.measured = comparison && !comparison->results().isEmpty();
+    state.measured = comparison && !comparison->allResults().isEmpty();
+    state.filter = engine.pictureFilter();
+    if (comparison) {
+        const Renditions& renditions = comparison->renditions();
+        const int holder = renditions.holderFor(player.pane());
+        for (const QString& file : renditions.filesOf(holder))
+            state.renditions << QFileInfo(file).fileName();
+        state.showingRendition = renditions.showingOf(holder);
+    }
     std::unique_ptr<QMenu> menu = createPlayerMenu(state);
     QList<QMenu*> menus = menu->findChildren<QMenu*>();
     menus.prepend(menu.get());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 #include "session/perform.h"
 #include "session/player_command.h"
 
@@ -37,6 +39,11 @@ struct PlayerMenuState {
     int wipeMode = 0;
     bool measuring = false;
     bool measured = false;
+    /// The renditions' names, where a pane holds several, and which shows.
+    QStringList renditions;
+    int showingRendition = 0;
+    /// The filter chain the pane's pictures go through (empty: none).
+    QString filter;
 };
 
 /// The player's right-click menu. Each action carries its command, read back with

@@ -2,6 +2,7 @@
 
 #include "analysis/media_facts.h"
 
+#include <QFileInfo>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -20,6 +21,18 @@ constexpr int kScaleWidth = 34;
 QString decibels(double psnr)
 {
     return std::isfinite(psnr) ? QString::number(psnr, 'f', 2) + " dB" : QStringLiteral("\u221e");
+}
+
+/// A curve's colour: the first rendition's the green of a single curve; the others apart from it
+/// and from each other, paler while they do not show.
+QColor curveColour(int index, bool showing)
+{
+    static const QColor colours[] = {{120, 220, 120}, {255, 190, 80},  {110, 200, 255},
+                                     {230, 130, 230}, {240, 240, 120}, {160, 160, 255}};
+    QColor colour = colours[index % int(std::size(colours))];
+    if (!showing)
+        colour.setAlpha(150);
+    return colour;
 }
 
 } // namespace
@@ -46,9 +59,51 @@ bool QualityGraph::hasHeightForWidth() const
 
 int QualityGraph::heightForWidth(int width) const
 {
-    // The plot keeps its height under a summary of as many lines as the width takes.
-    const int lines = std::max(1, int(summaryLines(width).size()));
+    // The plot keeps its height under a summary of as many lines as the width takes, and the
+    // legend.
+    const int lines = std::max(1, int(summaryLines(width).size())) + int(legendLines().size());
     return lines * fontMetrics().height() + 2 * kMargin + kPlotHeight;
+}
+
+void QualityGraph::setRenditions(const QList<RenditionMeasurement>& renditions, int showing,
+                                 double duration)
+{
+    m_curves.clear();
+    if (renditions.size() > 1) {
+        for (const RenditionMeasurement& rendition : renditions)
+            m_curves.append({QFileInfo(rendition.path).fileName(), rendition.samples,
+                             summarise(rendition.samples)});
+    }
+    m_showing = std::clamp(showing, 0, std::max(0, int(renditions.size()) - 1));
+    setSamples(renditions.value(m_showing).samples, duration);
+}
+
+QStringList QualityGraph::legendLines() const
+{
+    QStringList lines;
+    for (const Curve& curve : m_curves) {
+        lines << (curve.samples.isEmpty() ? tr("%1: not measured").arg(curve.name)
+                                          : tr("%1: SSIM %2, PSNR %3, worst frame %4")
+                                                .arg(curve.name)
+                                                .arg(curve.summary.meanSsim, 0, 'f', 4)
+                                                .arg(decibels(curve.summary.meanPsnr))
+                                                .arg(curve.summary.worst.frame));
+    }
+    return lines;
+}
+
+QRect QualityGraph::legendRect() const
+{
+    const int lineHeight = fontMetrics().height();
+    return {kMargin, summaryRect().bottom() + 1, width() - 2 * kMargin,
+            int(m_curves.size()) * lineHeight};
+}
+
+QRect QualityGraph::legendLineRect(int index) const
+{
+    const QRect legend = legendRect();
+    const int lineHeight = fontMetrics().height();
+    return {legend.left(), legend.top() + index * lineHeight, legend.width(), lineHeight};
 }
 
 void QualityGraph::setSamples(const QList<QualitySample>& samples, double duration)
@@ -112,7 +167,7 @@ const QStringList& QualityGraph::shownLines() const
 
 QRect QualityGraph::plotRect() const
 {
-    const int top = summaryRect().bottom() + kMargin;
+    const int top = (m_curves.isEmpty() ? summaryRect() : legendRect()).bottom() + kMargin;
     return QRect(QPoint(kMargin + kScaleWidth, top),
                  QPoint(width() - 1 - kMargin, height() - 1 - kMargin));
 }
@@ -169,10 +224,16 @@ std::pair<double, double> QualityGraph::scaleOfSamples() const
 {
     double lowest = std::numeric_limits<double>::infinity();
     double highest = -lowest;
-    for (const QualitySample& sample : m_samples) {
-        if (const double value = valueOf(sample); std::isfinite(value)) {
-            lowest = std::min(lowest, value);
-            highest = std::max(highest, value);
+    // Every curve within the scale.
+    QList<const QList<QualitySample>*> all{&m_samples};
+    for (const Curve& curve : m_curves)
+        all << &curve.samples;
+    for (const QList<QualitySample>* samples : all) {
+        for (const QualitySample& sample : *samples) {
+            if (const double value = valueOf(sample); std::isfinite(value)) {
+                lowest = std::min(lowest, value);
+                highest = std::max(highest, value);
+            }
         }
     }
     if (!std::isfinite(lowest))
@@ -222,14 +283,36 @@ void QualityGraph::paintEvent(QPaintEvent*)
     painter.setPen(QColor(90, 90, 90));
     painter.drawRect(plot.adjusted(0, 0, -1, -1));
 
-    QPainterPath line;
-    line.moveTo(xOf(m_samples.constFirst().seconds), yOf(valueOf(m_samples.constFirst())));
-    for (const QualitySample& sample : m_samples)
-        line.lineTo(xOf(sample.seconds), yOf(valueOf(sample)));
+    const auto pathOf = [&](const QList<QualitySample>& samples) {
+        QPainterPath line;
+        if (samples.isEmpty())
+            return line;
+        line.moveTo(xOf(samples.constFirst().seconds), yOf(valueOf(samples.constFirst())));
+        for (const QualitySample& sample : samples)
+            line.lineTo(xOf(sample.seconds), yOf(valueOf(sample)));
+        return line;
+    };
+    // The legend: a line each, in its curve's colour, the one showing bold.
+    for (int i = 0; i < m_curves.size(); ++i) {
+        QFont font = painter.font();
+        font.setBold(i == m_showing);
+        painter.setFont(font);
+        painter.setPen(curveColour(i, i == m_showing));
+        painter.drawText(
+            legendLineRect(i), Qt::AlignLeft | Qt::AlignVCenter,
+            fontMetrics().elidedText(legendLines()[i], Qt::ElideMiddle, legendRect().width()));
+    }
+    painter.setFont(font());
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setClipRect(plot);
-    painter.setPen(QPen(QColor(120, 220, 120), 1.5));
-    painter.drawPath(line);
+    for (int i = 0; i < m_curves.size(); ++i) {
+        if (i != m_showing) {
+            painter.setPen(QPen(curveColour(i, false), 1));
+            painter.drawPath(pathOf(m_curves[i].samples));
+        }
+    }
+    painter.setPen(QPen(curveColour(m_showing, true), 1.5));
+    painter.drawPath(pathOf(m_samples));
     // The average across, dashed.
     const double average = m_metric == Metric::Ssim ? m_summary.meanSsim : m_summary.meanPsnr;
     painter.setPen(QPen(QColor(120, 170, 255), 1, Qt::DashLine));
@@ -268,6 +351,12 @@ void QualityGraph::mousePressEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton || m_samples.isEmpty())
         return;
     const QPoint at = event->position().toPoint();
+    for (int i = 0; i < m_curves.size(); ++i) {
+        if (legendLineRect(i).contains(at)) {
+            emit renditionRequested(i);
+            return;
+        }
+    }
     if (at.y() <= summaryRect().bottom()) {
         setMetric(m_metric == Metric::Ssim ? Metric::Psnr : Metric::Ssim);
         return;

@@ -22,6 +22,12 @@ public:
     explicit QualityGraph(QWidget* parent = nullptr);
 
     void setSamples(const QList<QualitySample>& samples, double duration);
+    /// Several renditions' figures: a curve each, with a legend line each (its name, averages
+    /// and worst frame); the one showing is drawn strongest and its figures are the summary's.
+    void setRenditions(const QList<RenditionMeasurement>& renditions, int showing, double duration);
+    /// The legend's lines, and where each is drawn (a click there shows that rendition).
+    QStringList legendLines() const;
+    QRect legendLineRect(int index) const;
     void setPosition(double seconds);
     Metric shownMetric() const { return m_metric; }
     void setMetric(Metric metric);
@@ -43,6 +49,7 @@ public:
 
 signals:
     void seekRequested(double seconds);
+    void renditionRequested(int index);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -59,7 +66,17 @@ private:
     std::pair<double, double> scaleOfSamples() const;
     const QualitySample* sampleNearest(double seconds) const;
 
+    QRect legendRect() const;
+
     QList<QualitySample> m_samples;
+    struct Curve {
+        QString name;
+        QList<QualitySample> samples;
+        QualitySummary summary;
+    };
+    // Every rendition's, where there are several; the showing one's are also m_samples.
+    QList<Curve> m_curves;
+    int m_showing = 0;
     QualitySummary m_summary;
     // Worked out once for the samples and metric, not at every paint.
     std::pair<double, double> m_scale{0, 1};

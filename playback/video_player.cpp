@@ -15,6 +15,7 @@
 #include "video/gl_video_view.h"
 #include "video/software_video_view.h"
 
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -90,10 +91,36 @@ VideoPlayer::VideoPlayer(std::unique_ptr<PlayerEngine> engine, RenderPath path, 
                              });
         });
     }
-    connect(m_actions, &PlayerActions::openVideoRequested, this,
-            [this] { askForVideo(*this, [this](const QString& file) { setURL(file); }); });
+    connect(m_actions, &PlayerActions::openVideoRequested, this, [this, session] {
+        askForVideos(*this, [this, session](const QStringList& files) {
+            // Several chosen: the pane holds them as renditions, the first showing.
+            if (session && files.size() > 1)
+                session->renditions().hold(m_actions->pane(), files);
+            setURL(files.constFirst());
+        });
+    });
+    connect(m_actions, &PlayerActions::momentCopied, this,
+            [](const QString& text) { QGuiApplication::clipboard()->setText(text); });
+    connect(m_actions, &PlayerActions::pasteRequested, this,
+            [this] { m_actions->goToMoment(QGuiApplication::clipboard()->text()); });
+    connect(m_actions, &PlayerActions::customFilterRequested, this, [this] {
+        askForFilterChain(*this, m_engine->pictureFilter(),
+                          [this](const QString& chain) { m_actions->filter().set(chain); });
+    });
     m_hint = new EmptyPaneHint(*m_surface->widget());
     PictureNote* note = showNotes();
+    connect(m_actions, &PlayerActions::said, note,
+            [note](const QString& text) { note->say(text); });
+    if (session) {
+        connect(&session->renditions(), &Renditions::shown, note,
+                [this, note](int pane, int index, int count) {
+                    if (pane == m_actions->pane())
+                        note->say(QStringLiteral("%1 \u2014 %2 of %3")
+                                      .arg(QFileInfo(m_engine->file()).fileName())
+                                      .arg(index + 1)
+                                      .arg(count));
+                });
+    }
     m_transport = new TransportBar(this);
     // A message too long for the bar is said over the picture, where it is read whole.
     connect(m_transport, &TransportBar::statusCut, note, &PictureNote::say);
@@ -257,11 +284,23 @@ void VideoPlayer::panBy(QPointF delta)
 bool VideoPlayer::handleKey(QKeyEvent* event)
 {
     const std::optional<PlayerCommand> command = commandForKey(event->keyCombination());
-    if (!command)
+    // Tab moves the focus on as ever, unless there are renditions to switch among.
+    if (!command || (command->kind == PlayerCommand::NextRendition && !holdsRenditions()))
         return false;
     perform(*m_actions, *command);
     event->accept();
     return true;
+}
+
+bool VideoPlayer::holdsRenditions() const
+{
+    const Comparison* comparison = m_actions->comparison();
+    return comparison && comparison->renditions().holderFor(m_actions->pane()) >= 0;
+}
+
+bool VideoPlayer::focusNextPrevChild(bool next)
+{
+    return !holdsRenditions() && MediaPlayer::focusNextPrevChild(next);
 }
 
 void VideoPlayer::keyPressEvent(QKeyEvent* event)

@@ -75,6 +75,7 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -93,6 +94,8 @@ private:
     void panBy(QPointF delta);
     /// Carries out the command of a key pressed in the player or in the frame around it.
     bool handleKey(QKeyEvent* event);
+    /// Whether a pane holds renditions that Tab switches among.
+    bool holdsRenditions() const;
     /// Tells the engine how large the picture is drawn: on the surface, or for another view.
     void showPictureArea();
     /// The bar shows whether the pane (the player or its frame) has the keyboard focus.

@@ -304,6 +304,12 @@ void WipeView::keyPressEvent(QKeyEvent* event)
         QWidget::keyPressEvent(event);
 }
 
+bool WipeView::focusNextPrevChild(bool next)
+{
+    const bool renditions = m_comparison && m_comparison->renditions().holderFor(0) >= 0;
+    return !renditions && QWidget::focusNextPrevChild(next);
+}
+
 void WipeView::contextMenuEvent(QContextMenuEvent* event)
 {
     if (m_first)

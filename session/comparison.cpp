@@ -36,10 +36,12 @@ HeldFiles heldFilesOf(const PlaybackEngine& first, const PlaybackEngine& second)
 
 } // namespace
 
-Comparison::Comparison(const Panes& panes, PlayerLink& link, QObject* parent)
+Comparison::Comparison(const Panes& panes, PlayerLink& link, Renditions& renditions,
+                       QObject* parent)
     : QObject(parent)
     , m_panes(panes)
     , m_link(link)
+    , m_renditions(renditions)
     , m_inspector(panes)
 {
     // A new file in any pane: the figures and a search under way were for the one before.
@@ -55,9 +57,23 @@ Comparison::Comparison(const Panes& panes, PlayerLink& link, QObject* parent)
     connect(&m_measure, &QualityMeasure::progressed, this, &Comparison::measuringProgressed);
     connect(&m_measure, &QualityMeasure::finished, this, [this](bool complete) {
         emit measuringChanged();
-        emit measured(!complete                       ? Measured::Unreadable
-                      : m_measure.samples().isEmpty() ? Measured::NoFrames
-                                                      : Measured::Complete);
+        m_results = m_measure.results();
+        for (int i = 0; i < m_results.size(); ++i)
+            m_results[i].path = m_measuredFiles.value(i, m_results[i].path);
+        bool anyCompared = false;
+        bool anyFrames = false;
+        for (const RenditionMeasurement& rendition : m_results) {
+            anyCompared = anyCompared || rendition.compared;
+            anyFrames = anyFrames || !rendition.samples.isEmpty();
+        }
+        emit measured(!complete || !anyCompared ? Measured::Unreadable
+                      : !anyFrames              ? Measured::NoFrames
+                                                : Measured::Complete);
+    });
+    // Another list of renditions: the figures were of the last one.
+    connect(&panes, &Panes::filesChanged, this, [this](int pane) {
+        if (pane == 1 && !m_measuredFiles.isEmpty() && m_panes.files(1) != m_measuredFiles)
+            dropResults();
     });
     connect(&link, &PlayerLink::offsetChanged, this, &Comparison::onOffsetChanged);
     connect(&link, &PlayerLink::linkedChanged, this, &Comparison::onOffsetChanged);
@@ -113,7 +129,9 @@ bool Comparison::perform(int pane, const PlayerCommand& command)
         toggleMeasuring();
         return true;
     case PlayerCommand::CopyMeasurements:
-        if (!results().isEmpty())
+        if (allResults().size() > 1)
+            emit measurementsCopied(measurementsAsCsv(allResults()));
+        else if (!results().isEmpty())
             emit measurementsCopied(measurementsAsCsv(results()));
         return true;
     case PlayerCommand::ExportComparison:
@@ -134,6 +152,12 @@ bool Comparison::perform(int pane, const PlayerCommand& command)
         return true;
     case PlayerCommand::HearPane:
         setHeard(int(command.amount));
+        return true;
+    case PlayerCommand::NextRendition:
+        m_renditions.showNext(pane);
+        return true;
+    case PlayerCommand::ShowRendition:
+        m_renditions.show(m_renditions.holderFor(pane), int(command.amount));
         return true;
     case PlayerCommand::AlignBySound:
     case PlayerCommand::AlignByPicture:
@@ -208,20 +232,42 @@ void Comparison::toggleMeasuring()
     PlaybackEngine* second = pane(1);
     if (!first || !second)
         return;
-    m_measuredOffset = m_link.isLinked() ? m_link.offsetOf(second) : 0;
-    m_measuredRate = m_link.isLinked() ? m_link.rateOf(second) : 1;
-    // Each as its pane shows it, the second at the link's pace.
+    // Each as its pane shows it, each rendition at its own offset and pace while linked (the
+    // one showing at the link's).
     const HeldFiles held = heldFilesOf(*first, *second);
-    m_measure.start(held.names[0], held.names[1], m_measuredOffset,
-                    {first->isMirrored(), second->isMirrored()}, m_measuredRate, held.holding);
+    m_results.clear();
+    m_measuredFiles = m_panes.files(1);
+    m_measuredAlignments.clear();
+    const MeasuredVideo reference{held.names[0], 0, 1, first->isMirrored(), first->pictureFilter()};
+    QList<MeasuredVideo> renditions;
+    for (int i = 0; i < m_measuredFiles.size(); ++i) {
+        const bool showing = i == m_panes.showing(1);
+        Renditions::Alignment alignment;
+        if (m_link.isLinked())
+            alignment = showing
+                            ? Renditions::Alignment{m_link.offsetOf(second), m_link.rateOf(second)}
+                            : m_renditions.alignmentOf(1, i);
+        m_measuredAlignments << alignment;
+        renditions << MeasuredVideo{showing ? held.names[1] : m_measuredFiles[i], alignment.offset,
+                                    alignment.rate, second->isMirrored(), second->pictureFilter()};
+    }
+    m_measure.start(reference, renditions, held.holding);
     emit measuringChanged();
     emit measuringProgressed(0);
 }
 
+QList<QualitySample> Comparison::results() const
+{
+    const QList<RenditionMeasurement>& all = m_results;
+    return all.size() == 1 ? all.constFirst().samples : all.value(showingRendition()).samples;
+}
+
 void Comparison::dropResults()
 {
-    if (!m_measure.isRunning() && results().isEmpty())
+    if (!m_measure.isRunning() && allResults().isEmpty())
         return;
+    m_measuredFiles.clear();
+    m_results.clear();
     m_measure.clear();
     emit measuringChanged();
 }
@@ -231,10 +277,12 @@ void Comparison::onOffsetChanged()
     // Unlinked, the panes are apart by no offset at all: the figures stay for when they are
     // linked again.
     const PlaybackEngine* second = pane(1);
-    if (!second || !m_link.isLinked())
+    if (!second || !m_link.isLinked() || m_measuredAlignments.isEmpty())
         return;
-    if (std::abs(m_link.offsetOf(second) - m_measuredOffset) > 1e-9 ||
-        std::abs(m_link.rateOf(second) - m_measuredRate) > 1e-9)
+    const Renditions::Alignment measured =
+        m_measuredAlignments.value(m_measuredAlignments.size() == 1 ? 0 : showingRendition());
+    if (std::abs(m_link.offsetOf(second) - measured.offset) > 1e-9 ||
+        std::abs(m_link.rateOf(second) - measured.rate) > 1e-9)
         dropResults();
 }
 
@@ -301,6 +349,7 @@ void Comparison::exportTo(ExportLayout layout, const QString& destination)
     plan.holding = held.holding;
     plan.labels = {QFileInfo(first->file()).fileName(), QFileInfo(second->file()).fileName()};
     plan.mirrored = {first->isMirrored(), second->isMirrored()};
+    plan.filters = {first->pictureFilter(), second->pictureFilter()};
     if (m_link.isLinked()) {
         plan.secondAhead = m_link.offsetOf(second);
         plan.rate = m_link.rateOf(second);

@@ -9,6 +9,7 @@
 #include "session/panes.h"
 #include "session/pixel_inspector.h"
 #include "session/player_command.h"
+#include "session/renditions.h"
 
 #include <QHash>
 #include <QList>
@@ -35,13 +36,15 @@ public:
     /// How a measurement ended.
     enum class Measured { Complete, NoFrames, Unreadable, Stopped };
 
-    Comparison(const Panes& panes, PlayerLink& link, QObject* parent = nullptr);
+    Comparison(const Panes& panes, PlayerLink& link, Renditions& renditions,
+               QObject* parent = nullptr);
 
     int paneOf(const PlaybackEngine* engine) const;
     /// Both panes hold a video (export and swap need two).
     bool bothHoldVideos() const;
     PlaybackEngine* pane(int index) const { return m_panes.engine(index); }
     const PlayerLink& link() const { return m_link; }
+    const Renditions& renditions() const { return m_renditions; }
 
     /// Carries out a comparison command asked for in a pane: the view on or off, its mode, gain,
     /// onion skin or flicker, measuring (which shows the view first) and aligning. Returns
@@ -57,12 +60,17 @@ public:
     /// Changes of the flicker per second; 0 changes it on a key only.
     double flickerRate() const { return m_viewState.flickerRate(); }
 
-    /// Starts measuring the first pane's video against the second's, with the link's offset,
-    /// each as its pane shows it; or stops the measuring under way.
+    /// Starts measuring the first pane's video against the second's (against each rendition the
+    /// second holds, the first decoded once for all), with the link's offset (each rendition's
+    /// own), each as its pane shows it; or stops the measuring under way.
     void toggleMeasuring();
     bool isMeasuring() const { return m_measure.isRunning(); }
-    /// The last complete measurement's figures, kept until a file or the offset changes.
-    const QList<QualitySample>& results() const { return m_measure.samples(); }
+    /// The last complete measurement's figures of the rendition showing, and of each, kept until
+    /// a file or the offset changes.
+    QList<QualitySample> results() const;
+    const QList<RenditionMeasurement>& allResults() const { return m_results; }
+    /// Which of the renditions measured shows now.
+    int showingRendition() const { return m_panes.showing(1); }
 
     /// Finds the offset at which the first two panes line up and links them with it, from the
     /// pane it was asked in. A weak match changes nothing; a new file stops it.
@@ -124,13 +132,17 @@ private:
 
     const Panes& m_panes;
     PlayerLink& m_link;
+    Renditions& m_renditions;
     bool m_shown = false;
     bool m_wasLinked = false;
     QHash<const PlaybackEngine*, ViewZoom> m_views;
     ComparisonViewState m_viewState;
     QualityMeasure m_measure;
-    double m_measuredOffset = 0;
-    double m_measuredRate = 1;
+    // The renditions measured and their alignments then.
+    QStringList m_measuredFiles;
+    // The figures of each, named as the pane names its files.
+    QList<RenditionMeasurement> m_results;
+    QList<Renditions::Alignment> m_measuredAlignments;
     AlignmentSearch m_alignment;
     QPointer<PlaybackEngine> m_alignOrigin;
     int m_heard = -1;

@@ -36,6 +36,9 @@ public:
     bool isSilenced() const override { return m_silenced; }
     void setMirrored(bool mirrored) override { m_mirrored = mirrored; }
     bool isMirrored() const override { return m_mirrored; }
+    void switchFile(const QString& path, double) override { m_file = path; }
+    void setPictureFilter(const QString& chain) override { m_filter = chain; }
+    QString pictureFilter() const override { return m_filter; }
     /// There is no frame showing to save.
     void saveFrame(const QString& path) override { emit frameSaved(path, false); }
 
@@ -45,6 +48,7 @@ private:
     std::optional<Passage> m_passage;
     bool m_silenced = false;
     bool m_mirrored = false;
+    QString m_filter;
 };
 
 } // namespace tandemo

@@ -55,6 +55,15 @@ void perform(PlayerActions& player, const PlayerCommand& command)
     case PlayerCommand::OpenVideo:
         player.openVideo();
         break;
+    case PlayerCommand::CopyMoment:
+        player.copyMoment();
+        break;
+    case PlayerCommand::PasteMoment:
+        player.pasteMoment();
+        break;
+    case PlayerCommand::SetFilter:
+        player.setFilter(int(command.amount));
+        break;
     case PlayerCommand::MarkPassageStart:
     case PlayerCommand::MarkPassageEnd:
         player.markPassage(command.kind == PlayerCommand::MarkPassageStart);

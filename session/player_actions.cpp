@@ -2,6 +2,7 @@
 
 #include "platform/pictures_folder.h"
 #include "session/comparison.h"
+#include "session/moment_text.h"
 #include "session/saved_frames.h"
 
 #include <algorithm>
@@ -16,6 +17,55 @@ PlayerActions::PlayerActions(PlaybackEngine& engine, PlayerSettings& settings, P
     , m_link(link)
     , m_comparison(comparison)
 {
+    connect(&m_filter, &PaneFilter::refused, this, &PlayerActions::said);
+}
+
+void PlayerActions::copyMoment()
+{
+    const double at = m_engine.position();
+    emit momentCopied(momentText(at, m_engine.frameNumberAt(at)));
+}
+
+bool PlayerActions::goToMoment(const QString& text)
+{
+    const std::optional<WrittenMoment> moment = readMoment(text);
+    if (!moment) {
+        emit said(tr("Not a time or a frame: %1").arg(text.left(40)));
+        return false;
+    }
+    // The frame is the exact one where its time is known; else the time written.
+    std::optional<double> at = moment->seconds;
+    if (moment->frame) {
+        if (const std::optional<double> start = m_engine.startOfFrame(*moment->frame))
+            at = start;
+        else if (!at && m_engine.frameRate() > 0)
+            at = double(*moment->frame) / m_engine.frameRate();
+    }
+    if (!at)
+        return false;
+    seekTo(*at);
+    return true;
+}
+
+void PlayerActions::setFilter(int kind)
+{
+    switch (kind) {
+    case PaneFilter::CropBlackBars:
+        m_filter.cropBlackBars();
+        break;
+    case PaneFilter::Deinterlace:
+        m_filter.set(PaneFilter::kDeinterlace);
+        break;
+    case PaneFilter::LumaOnly:
+        m_filter.set(PaneFilter::kLumaOnly);
+        break;
+    case PaneFilter::Custom:
+        emit customFilterRequested();
+        break;
+    default:
+        m_filter.set({});
+        break;
+    }
 }
 
 Comparison* PlayerActions::comparison() const

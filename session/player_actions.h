@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/playback_engine.h"
+#include "session/pane_filter.h"
 #include "session/player_link.h"
 #include "session/player_settings.h"
 
@@ -92,6 +93,16 @@ public:
     /// Asks for a video to be chosen and played in this player.
     void openVideo() { emit openVideoRequested(); }
 
+    /// The time and frame showing, as text for the clipboard; and goes to a time or frame
+    /// written so (false when the text is neither).
+    void copyMoment();
+    bool goToMoment(const QString& text);
+    /// Asks for the moment on the clipboard to be gone to.
+    void pasteMoment() { emit pasteRequested(); }
+    /// The filter the pane's pictures go through; a chain of the user's own is asked for.
+    PaneFilter& filter() { return m_filter; }
+    void setFilter(int kind);
+
 signals:
     void factsShownChanged(bool shown);
     /// The user asked for full screen or to leave it; whoever placed the players decides.
@@ -101,6 +112,11 @@ signals:
     void mirroredChanged(bool mirrored);
     /// The user asked to choose a video for this player; the player widget asks which.
     void openVideoRequested();
+    void momentCopied(const QString& text);
+    void pasteRequested();
+    void customFilterRequested();
+    /// Something to tell the user at once.
+    void said(const QString& text);
 
 private:
     QList<transport::Target> targets() const;
@@ -113,6 +129,7 @@ private:
     std::optional<QPointF> m_pointer;
     QSizeF m_area;
     bool m_fullScreen = false;
+    PaneFilter m_filter{m_engine};
 };
 
 } // namespace tandemo

@@ -59,6 +59,15 @@ struct PlayerCommand {
         ExportComparison,
         // A video to play in this player, chosen with the open dialog.
         OpenVideo,
+        // The pane that holds several renditions shows the next one, or the one of that number
+        // (from 0).
+        NextRendition,
+        ShowRendition,
+        // The time and frame showing to the clipboard, and a time or frame from it.
+        CopyMoment,
+        PasteMoment,
+        // The filter the pane's pictures go through (see PaneFilter::Kind).
+        SetFilter,
     };
     Kind kind;
     /// Seconds to seek by, frames to step (+1 or -1), volume steps, the speed, or 1/0 for on/off.

@@ -33,6 +33,17 @@ void Session::add(PlaybackEngine* engine, PlayerActions* actions, QObject* view)
 
 void Session::dropOn(int pane, const QStringList& files)
 {
+    // Three or more: a reference and its renditions. On the first pane, the first file is the
+    // reference and the second pane holds the rest; on another, that pane holds them all.
+    if (files.size() > 2 && paneCount() >= 2) {
+        const QStringList renditions = pane == 0 ? files.mid(1) : files;
+        if (pane == 0)
+            emit openRequested(0, files[0]);
+        const int holder = pane == 0 ? 1 : pane;
+        m_renditions.hold(holder, renditions);
+        emit openRequested(holder, renditions[0]);
+        return;
+    }
     const int panes = std::max(paneCount(), 2);
     for (int i = 0; i < std::min(int(files.size()), panes); ++i)
         emit openRequested((pane + i) % panes, files[i]);

@@ -5,6 +5,7 @@
 #include "session/panes.h"
 #include "session/player_actions.h"
 #include "session/player_link.h"
+#include "session/renditions.h"
 #include "session/side_swap.h"
 #include "session/start_together.h"
 
@@ -31,6 +32,7 @@ public:
     Panes& panes() { return m_panes; }
     PlayerLink& link() { return m_link; }
     Comparison& comparison() { return m_comparison; }
+    Renditions& renditions() { return m_renditions; }
     /// Takes in the next pane: its engine, what its user can ask of it and what shows it.
     void add(PlaybackEngine* engine, PlayerActions* actions = nullptr, QObject* view = nullptr);
     void remove(PlaybackEngine* engine) { m_panes.remove(engine); }
@@ -39,8 +41,8 @@ public:
     int paneOf(const PlaybackEngine* engine) const { return m_panes.paneOf(engine); }
     PlayerActions* actionsOf(int pane) const { return m_actions.value(m_panes.engine(pane)); }
 
-    /// Files dropped on a pane: the first plays there and the following ones in the panes after
-    /// it, round to the first; more files than panes are ignored.
+    /// Files dropped on a pane: the first plays there and the following one in the other pane;
+    /// three or more are a reference and its renditions (see dropOn in session.cpp).
     void dropOn(int pane, const QStringList& files);
 
 signals:
@@ -53,7 +55,8 @@ private:
 
     Panes m_panes;
     PlayerLink m_link{m_panes};
-    Comparison m_comparison{m_panes, m_link};
+    Renditions m_renditions{m_panes, m_link};
+    Comparison m_comparison{m_panes, m_link, m_renditions};
     StartTogether m_startTogether{m_panes};
     SideSwap m_swap{m_panes, m_link};
     // What the user can ask of each pane, by its engine.

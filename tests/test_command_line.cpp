@@ -26,7 +26,7 @@ private slots:
         QTest::newRow("two files") << QList<QByteArray>{"a.avi", "/b c.mp4"} << int(Action::Run)
                                    << QStringList{"a.avi", "/b c.mp4"} << QStringList{};
         QTest::newRow("four files") << QList<QByteArray>{"1", "2", "3", "4"} << int(Action::Run)
-                                    << QStringList{"1", "2"} << QStringList{"3", "4"};
+                                    << QStringList{"1", "2", "3", "4"} << QStringList{};
         QTest::newRow("help first") << QList<QByteArray>{"--help", "a.avi"} << int(Action::ShowHelp)
                                     << QStringList{} << QStringList{};
         QTest::newRow("version after a file")

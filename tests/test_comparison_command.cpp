@@ -223,7 +223,7 @@ private slots:
         const QString a = mediaPath("sound-a.mp4");
         QTest::newRow("unrelated sound")
             << QStringList{"--align", a, mediaPath("sound-other.mp4")} << 1 << "no clear match";
-        QTest::newRow("one file") << QStringList{"--measure", a} << 2 << "needs two files";
+        QTest::newRow("one file") << QStringList{"--measure", a} << 2 << "at least one rendition";
         QTest::newRow("no such file") << QStringList{"--measure", a, "/nonexistent/b.mp4"} << 2
                                       << "cannot read /nonexistent/b.mp4";
         QTest::newRow("a folder") << QStringList{"--align", a, "/tmp"} << 2 << "not a regular file";

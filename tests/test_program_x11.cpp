@@ -202,8 +202,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(colourDistance(pixelOf(window, points.left), Qt::red) <= 8 &&
                                      colourDistance(pixelOf(window, points.right), Qt::blue) <= 8,
                                  kPlayerTimeoutMs);
+        // Past the second, a file is a rendition the right pane holds: nothing is ignored.
         const QByteArray errors = program.process.readAllStandardError();
-        QVERIFY(errors.contains("ignored (two panes only): third.avi"));
+        QVERIFY(!errors.contains("two panes only"));
         QVERIFY(errors.contains("unknown option --no-such-option, ignored"));
         QVERIFY(sendDeleteWindow(window));
         QVERIFY(program.process.waitForFinished(kPlayerTimeoutMs));
@@ -220,13 +221,10 @@ private slots:
         QVERIFY(window != 0);
         QVERIFY(sendDeleteWindow(window));
         QVERIFY(program.process.waitForFinished(kPlayerTimeoutMs));
-        // The names past the second are said to be ignored, printed so that a terminal shows
-        // their control characters instead of acting on them.
+        // The names past the second are renditions the right pane holds, opened only when shown
+        // (the pipe never is: it is no regular file); no control character reaches the terminal.
         const QByteArray errors = program.process.readAllStandardError();
-        QVERIFY2(errors.contains("ignored (two panes only): -stylesheet=") &&
-                     errors.contains("ignored (two panes only): a\\x1b[2J.avi") &&
-                     !errors.contains('\x1b'),
-                 errors.constData());
+        QVERIFY2(!errors.contains('\x1b'), errors.constData());
     }
 
     void helpAndVersionAnswerWithoutAWindow()

@@ -253,8 +253,8 @@ private slots:
         }
         QCOMPARE(texts, (QStringList{"Open\u2026", "Pause", "Stop", "Mute", "Volume Up",
                                      "Volume Down", "Speed", "Show Facts", "Save Frame", "Mirror",
-                                     "Start Passage Here", "End Passage Here", "Clear Passage",
-                                     "Full Screen", "Keys and Gestures"}));
+                                     "Filter", "Start Passage Here", "End Passage Here",
+                                     "Clear Passage", "Full Screen", "Keys and Gestures"}));
         const auto item = [](QMenu& menu, const QString& text) {
             for (QAction* action : menu.actions()) {
                 if (action->text().section(u'\t', 0, 0) == text)

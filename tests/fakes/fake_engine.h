@@ -55,6 +55,13 @@ public:
     bool isSilenced() const override { return m_silenced; }
     void setMirrored(bool mirrored) override { m_mirrored = mirrored; }
     bool isMirrored() const override { return m_mirrored; }
+    void switchFile(const QString& path, double seconds) override
+    {
+        fileName = path;
+        commands << QString("switch %1 at %2").arg(path).arg(seconds);
+    }
+    void setPictureFilter(const QString& chain) override { filter = chain; }
+    QString pictureFilter() const override { return filter; }
 
     /// What the engine reports.
     void reportPlaying(double at)
@@ -81,6 +88,7 @@ public:
     double nudge = 1.0;
     QSize size{640, 360};
     QString fileName = QStringLiteral("/videos/clip.mp4");
+    QString filter;
 
 private:
     void setOpen()
