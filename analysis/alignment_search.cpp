@@ -56,7 +56,7 @@ std::optional<AlignmentSearch::Result> AlignmentSearch::searchSteady(
         const double from = excerptStart(file);
         const double length = excerptLength(file);
         return by == By::Sound ? soundOf(file.path, from, length, cancelled)
-                               : picturesOf(file.path, from, length, kPictureRate, cancelled);
+                               : picturesOf(file, from, length, kPictureRate, cancelled);
     };
     const std::optional<Series> a = read(first);
     report(0.45);
@@ -81,7 +81,7 @@ std::optional<AlignmentSearch::Result> AlignmentSearch::searchCoarseThenFine(
     if (lengthA + lengthB < 4 * kFineSeconds)
         return std::nullopt;
     const auto keyFramesOf = [&](const File& file, double from, double length) {
-        return keyFrames.of(file.path, from, length, cancelled);
+        return keyFrames.of(file, from, length, cancelled);
     };
     const auto [coarseA, coarseB] = readBoth([&] { return keyFramesOf(first, fromA, lengthA); },
                                              [&] { return keyFramesOf(second, fromB, lengthB); });
@@ -104,12 +104,12 @@ std::optional<AlignmentSearch::Result> AlignmentSearch::searchCoarseThenFine(
     const double middle = (overlapFrom + overlapTo) / 2;
     const double fineFrom = std::max(0.0, middle - kFineSeconds / 2);
     const double secondFrom = std::max(0.0, fineFrom + coarse->secondAhead - margin);
-    const auto [fineA, fineB] = readBoth(
-        [&] { return picturesOf(first.path, fineFrom, kFineSeconds, kPictureRate, cancelled); },
-        [&] {
-            return picturesOf(second.path, secondFrom, kFineSeconds + 2 * margin, kPictureRate,
-                              cancelled);
-        });
+    const auto [fineA, fineB] =
+        readBoth([&] { return picturesOf(first, fineFrom, kFineSeconds, kPictureRate, cancelled); },
+                 [&] {
+                     return picturesOf(second, secondFrom, kFineSeconds + 2 * margin, kPictureRate,
+                                       cancelled);
+                 });
     report(0.9);
     if (!fineA || !fineB || cancelled)
         return std::nullopt;

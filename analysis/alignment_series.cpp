@@ -63,10 +63,11 @@ Series loudnessOf(const Series& sound)
     return loudness;
 }
 
-std::optional<Series> picturesOf(const QString& path, double from, double seconds, int rate,
+std::optional<Series> picturesOf(const File& file, double from, double seconds, int rate,
                                  const std::atomic_bool& cancelled, PicturesRead read)
 {
-    auto pictures = readPictureSignature(path, from, seconds, rate, cancelled, read);
+    auto pictures =
+        readPictureSignature(file.path, from, seconds, rate, cancelled, read, file.filter);
     if (!pictures)
         return std::nullopt;
     if (read == PicturesRead::KeyFramesOnly &&
@@ -76,21 +77,22 @@ std::optional<Series> picturesOf(const QString& path, double from, double second
                   pictures->seconds / std::max(1, pictures->pictures - 1)};
 }
 
-std::optional<Series> KeyFrameSeries::of(const QString& path, double from, double seconds,
+std::optional<Series> KeyFrameSeries::of(const File& file, double from, double seconds,
                                          const std::atomic_bool& cancelled)
 {
     {
         const std::lock_guard<std::mutex> locked(m_lock);
         for (const Read& read : m_reads) {
-            if (read.path == path && read.from == from && read.seconds == seconds)
+            if (read.path == file.path && read.filter == file.filter && read.from == from &&
+                read.seconds == seconds)
                 return read.series;
         }
     }
     std::optional<Series> series =
-        picturesOf(path, from, seconds, kCoarseRate, cancelled, PicturesRead::KeyFramesOnly);
+        picturesOf(file, from, seconds, kCoarseRate, cancelled, PicturesRead::KeyFramesOnly);
     if (!cancelled) {
         const std::lock_guard<std::mutex> locked(m_lock);
-        m_reads.push_back({path, from, seconds, series});
+        m_reads.push_back({file.path, file.filter, from, seconds, series});
     }
     return series;
 }

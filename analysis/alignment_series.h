@@ -47,7 +47,7 @@ std::optional<Series> soundOf(const QString& path, double from, double seconds,
 /// tempo that keeps the pitch, where the samples themselves do not line up.
 Series loudnessOf(const Series& sound);
 /// The pictures' signature; none where key frames alone are read and they are too far apart.
-std::optional<Series> picturesOf(const QString& path, double from, double seconds, int rate,
+std::optional<Series> picturesOf(const File& file, double from, double seconds, int rate,
                                  const std::atomic_bool& cancelled,
                                  PicturesRead read = PicturesRead::All);
 
@@ -55,12 +55,13 @@ std::optional<Series> picturesOf(const QString& path, double from, double second
 /// for its other passes; two files may be read at once, from two threads.
 class KeyFrameSeries {
 public:
-    std::optional<Series> of(const QString& path, double from, double seconds,
+    std::optional<Series> of(const File& file, double from, double seconds,
                              const std::atomic_bool& cancelled);
 
 private:
     struct Read {
         QString path;
+        QString filter;
         double from = 0;
         double seconds = 0;
         std::optional<Series> series;

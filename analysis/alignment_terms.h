@@ -12,6 +12,8 @@ struct File {
     QString path;
     double position = 0;
     double duration = 0;
+    /// The libavfilter chain its pictures go through (empty: none).
+    QString filter = {};
 };
 
 /// Where two takes line up.

@@ -91,9 +91,13 @@ LibavFrame DecodedPicture::frameShowingAt(VideoDecoder& decoder, double seconds,
 }
 
 std::optional<DecodedPicture> DecodedPicture::read(const QString& path, double seconds,
-                                                   const std::atomic_bool& cancelled)
+                                                   const std::atomic_bool& cancelled,
+                                                   const QString& filter)
 {
     VideoDecoder decoder(path, cancelled, VideoDecoder::Detail::Full);
+    QString refused;
+    if (!decoder.setFilter(filter, &refused))
+        return std::nullopt;
     return read(decoder, seconds, cancelled);
 }
 

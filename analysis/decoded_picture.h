@@ -40,8 +40,10 @@ class DecodedPicture {
 public:
     /// The frame that shows at `seconds` (the last that starts at or before it); none when the
     /// file cannot be read there, or `cancelled` was set.
+    /// `filter`: the libavfilter chain the pane's pictures go through (empty: none).
     static std::optional<DecodedPicture> read(const QString& path, double seconds,
-                                              const std::atomic_bool& cancelled);
+                                              const std::atomic_bool& cancelled,
+                                              const QString& filter = {});
     static std::optional<DecodedPicture> read(const RegularFile& file, double seconds,
                                               const std::atomic_bool& cancelled);
     /// The same, from an open decoder; the frame is the caller's from then on.

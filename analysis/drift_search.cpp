@@ -71,16 +71,16 @@ public:
                 m_loudness = loudnessOf(*sound);
             return m_loudness;
         }
-        if (auto keyFrames = m_keyFrames.of(m_file.path, from, length, m_cancelled))
+        if (auto keyFrames = m_keyFrames.of(m_file, from, length, m_cancelled))
             return keyFrames;
-        return picturesOf(m_file.path, from, length, kPictureRate, m_cancelled);
+        return picturesOf(m_file, from, length, kPictureRate, m_cancelled);
     }
 
     std::optional<Series> stretch(double from, double seconds)
     {
         if (m_by == By::Sound)
             return m_loudness ? std::optional(m_loudness->slice(from, seconds)) : std::nullopt;
-        return picturesOf(m_file.path, std::max(0.0, from), seconds, kPictureRate, m_cancelled);
+        return picturesOf(m_file, std::max(0.0, from), seconds, kPictureRate, m_cancelled);
     }
 
     /// How this take (the first) and `other` line up at one end of the stretch from `from` to

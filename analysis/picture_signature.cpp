@@ -26,12 +26,13 @@ using Cells = std::array<float, kCells>;
 std::optional<PictureSignature> readPictureSignature(const QString& path, double from,
                                                      double seconds, int rate,
                                                      const std::atomic_bool& cancelled,
-                                                     PicturesRead read)
+                                                     PicturesRead read, const QString& filter)
 {
     VideoDecoder decoder(path, cancelled,
                          read == PicturesRead::All ? VideoDecoder::Detail::Rough
                                                    : VideoDecoder::Detail::KeyFramesOnly);
-    if (!decoder.isOpen() || rate <= 0)
+    QString refused;
+    if (!decoder.isOpen() || rate <= 0 || !decoder.setFilter(filter, &refused))
         return std::nullopt;
     if (from > 0)
         decoder.seekTo(from);

@@ -33,6 +33,7 @@ enum class PicturesRead { All, KeyFramesOnly };
 std::optional<PictureSignature> readPictureSignature(const QString& path, double from,
                                                      double seconds, int rate,
                                                      const std::atomic_bool& cancelled,
-                                                     PicturesRead read = PicturesRead::All);
+                                                     PicturesRead read = PicturesRead::All,
+                                                     const QString& filter = {});
 
 } // namespace tandemo

@@ -114,6 +114,19 @@ def print_table(results):
               f"ffmpeg with psnr and ssim {measure['ffmpeg_psnr_ssim_s']:.2f} s, ssim alone "
               f"{measure['ffmpeg_ssim_s']:.2f} s: ours "
               f"{measure['ffmpeg_psnr_ssim_s'] / measure['ours_s']:.2f}x as fast")
+    ladder = cases.get("measure renditions", {})
+    if ladder:
+        print(f"measure {ladder['renditions']} renditions of 20 s of 1080p at once: ours "
+              f"{ladder['ours_all_s']:.2f} s, ffmpeg once each {ladder['ffmpeg_each_sum_s']:.2f} s")
+    for path in ("software", "gl"):
+        switch = cases.get(f"rendition switch {path}", {})
+        shown = switch.get("rendition switch to its picture on screen", {})
+        memory = switch.get("memory", {})
+        if shown:
+            print(f"rendition switch ({path}, 1080p, paused): picture on screen after median "
+                  f"{shown.get('median')} ms (max {shown.get('max')}); memory "
+                  f"{memory.get('one')} MiB with one rendition, {memory.get('holding')} MiB "
+                  f"holding three, {memory.get('most')} MiB at the most while switching")
     for by in ("sound", "picture"):
         align = cases.get(f"align by {by}", {})
         if align:
@@ -190,6 +203,14 @@ def print_targets(results):
     measure = cases.get("measure difference", {})
     target("measure difference: time of ours / ffmpeg's with psnr and ssim (1.5x as fast)",
            measure["ours_s"] / measure["ffmpeg_psnr_ssim_s"] if measure else None, 1 / 1.5)
+    ladder = cases.get("measure renditions", {})
+    target("measure three renditions at once: time of ours / three ffmpeg runs",
+           ladder["ours_all_s"] / ladder["ffmpeg_each_sum_s"] if ladder else None, 0.6)
+    for path in ("software", "gl"):
+        shown = cases.get(f"rendition switch {path}", {}).get(
+            "rendition switch to its picture on screen", {})
+        target(f"rendition switch to its picture on screen, 1080p, median, {path}",
+               shown.get("median"), 100, " ms")
     # The lowest of the 1080p and 720p clips at both panes' widths.
     pictures = cases.get("picture at pane size")
     target("picture at pane size, loop filter skipped and scaled bilinear: SSIM against the "

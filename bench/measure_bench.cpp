@@ -2,13 +2,17 @@
 // pair, in interleaved pairs of runs, and how responsive the window stays while it measures:
 //
 //   tandemo-bench-measure [--pairs N] [--json] FIRST SECOND
+//   tandemo-bench-measure [--pairs N] [--json] REFERENCE RENDITION RENDITION...
 //
 // Ours runs as the program runs it, in the background while a window is shown, where a menu is
 // opened every 150 ms and the time until it is painted noted. ffmpeg runs as `ffmpeg -i FIRST -i
 // SECOND -lavfi <filter> -f null -`, once with ssim alone and once with both psnr and ssim (as ours
-// measures).
+// measures). With several renditions, ours measures them all at once (the reference decoded
+// once) against one ffmpeg run per rendition, each scaling the rendition to the reference's size
+// as ours does.
 
 #include "analysis/quality_measure.h"
+#include "analysis/video_decoder.h"
 #include "bench/menu_probe.h"
 
 #include <QApplication>
@@ -74,6 +78,44 @@ OurRun timeOurs(const QString& first, const QString& second, QWidget& window)
     return run;
 }
 
+/// Ours on every rendition at once, and ffmpeg run once per rendition, in turn.
+void compareRenditions(const QString& reference, const QStringList& renditions, int pairs,
+                       bool json)
+{
+    const std::atomic_bool never{false};
+    tandemo::VideoDecoder decoder(reference, never);
+    const tandemo::PictureShape shape = decoder.shape();
+    std::vector<double> ours, theirs;
+    for (int pair = 0; pair < pairs; ++pair) {
+        QList<tandemo::MeasuredVideo> videos;
+        for (const QString& rendition : renditions)
+            videos.append({rendition, 0, 1, false, {}});
+        QElapsedTimer clock;
+        clock.start();
+        const auto results =
+            tandemo::QualityMeasure::measureAll({reference, 0, 1, false, {}}, videos, never);
+        ours.push_back(results ? clock.nsecsElapsed() / 1e9 : -1);
+        double sum = 0;
+        for (const QString& rendition : renditions) {
+            sum += timeFfmpeg(reference, rendition,
+                              QStringLiteral("[0:v]split[a1][a2];[1:v]scale=%1:%2,split[b1][b2];"
+                                             "[a1][b1]psnr;[a2][b2]ssim")
+                                  .arg(shape.width)
+                                  .arg(shape.height));
+        }
+        theirs.push_back(sum);
+    }
+    if (json) {
+        std::printf("{\"renditions\": %lld, \"ours_all_s\": %.3f, \"ffmpeg_each_sum_s\": %.3f}\n",
+                    (long long)renditions.size(), median(ours), median(theirs));
+    } else {
+        std::printf("%lld renditions: ours at once median %.2f s, ffmpeg once each %.2f s "
+                    "(ours %.2fx)\n",
+                    (long long)renditions.size(), median(ours), median(theirs),
+                    median(ours) / median(theirs));
+    }
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -86,8 +128,14 @@ int main(int argc, char* argv[])
     parser.addPositionalArgument("first", "The first video.");
     parser.addPositionalArgument("second", "The second video, of the same size.");
     parser.process(app);
-    if (parser.positionalArguments().size() != 2)
+    if (parser.positionalArguments().size() < 2)
         parser.showHelp(2);
+    if (parser.positionalArguments().size() > 2) {
+        compareRenditions(parser.positionalArguments().constFirst(),
+                          parser.positionalArguments().mid(1), parser.value("pairs").toInt(),
+                          parser.isSet("json"));
+        return 0;
+    }
     const QString first = parser.positionalArguments().at(0);
     const QString second = parser.positionalArguments().at(1);
 

@@ -6,6 +6,9 @@
 //       with the sample videos playing, the window manager's close to the process's exit
 //   tandemo-bench-window skew --samples DIR [--runs N] [--path gl|software]
 //       the sample command to each pane's first frame, and the skew between the two panes
+//   tandemo-bench-window switch [--runs N] [--path gl|software] REFERENCE RENDITION...
+//       Tab in the right pane, paused and linked, to the next rendition's picture of the same
+//       moment on screen, and the memory the renditions held cost
 //
 // Each prints one line per run and a summary line "name: median M ms (min A, max B)".
 
@@ -260,6 +263,91 @@ void measureSkew(const QString& samples, int runs, const VideoPlayerOptions& opt
     printSummary("skew between the panes' starts of motion", motionSkews);
 }
 
+/// The resident memory of this process, in MiB.
+double residentMiB()
+{
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
+    }
+    return -1;
+}
+
+void measureSwitch(const QStringList& files, int runs, const VideoPlayerOptions& options)
+{
+    PlatformComponents components(options);
+    Form1 form(components);
+    form.show();
+    (void)QTest::qWaitForWindowExposed(&form);
+    auto* left = qobject_cast<VideoPlayer*>(form.MediaPlayer1());
+    auto* right = qobject_cast<VideoPlayer*>(form.MediaPlayer2());
+    if (!left || !right || files.size() < 3) {
+        std::fprintf(stderr, "the video engine did not start, or too few renditions\n");
+        return;
+    }
+    const auto settled = [&](double at) {
+        return QTest::qWaitFor(
+            [&] {
+                return left->engine().isPaused() && right->engine().isPaused() &&
+                       std::abs(left->engine().position() - at) < 0.05 &&
+                       right->engine().duration() > 0;
+            },
+            kTimeoutMs);
+    };
+    left->setURL(files[0]);
+    right->setURL(files[1]);
+    if (!QTest::qWaitFor(
+            [&] { return right->engine().duration() > 0 && left->engine().duration() > 0; },
+            kTimeoutMs))
+        return;
+    left->link()->setLinked(true);
+    left->actions().togglePlayPause();
+    left->actions().seekTo(5.0);
+    if (!settled(5.0))
+        return;
+    const double alone = residentMiB();
+    components.session().renditions().hold(1, files.mid(1));
+    // The right pane's file is the first rendition already: holding the others opens nothing.
+    const double holding = residentMiB();
+
+    std::vector<double> switches;
+    double largest = holding;
+    for (int run = 0; run < runs * int(files.size() - 1); ++run) {
+        QElapsedTimer clock;
+        double shown = -1;
+        bool restarted = false;
+        const auto restart = QObject::connect(&right->engine(), &PlaybackEngine::playbackRestarted,
+                                              [&] { restarted = true; });
+        const auto frame = QObject::connect(right, &VideoPlayer::frameRendered, [&] {
+            if (restarted && shown < 0)
+                shown = clock.nsecsElapsed() / 1e6;
+        });
+        right->setFocus();
+        clock.start();
+        QTest::keyClick(right, Qt::Key_Tab);
+        const bool done = QTest::qWaitFor([&] { return shown >= 0; }, kTimeoutMs);
+        QObject::disconnect(restart);
+        QObject::disconnect(frame);
+        if (!done) {
+            std::printf("switch %d: no picture\n", run + 1);
+            continue;
+        }
+        switches.push_back(shown);
+        largest = std::max(largest, residentMiB());
+        std::printf("switch %d: %s on screen after %.1f ms (%s)\n", run + 1,
+                    qPrintable(QFileInfo(right->engine().file()).fileName()), shown,
+                    qPrintable(renderPathName(right->renderPath())));
+        QTest::qWait(300);
+    }
+    printSummary("rendition switch to its picture on screen", switches);
+    std::printf("memory: %.0f MiB with one rendition, %.0f MiB holding %lld, %.0f MiB at the "
+                "most while switching\n",
+                alone, holding, (long long)(files.size() - 1), largest);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -268,7 +356,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addHelpOption();
-    parser.addPositionalArgument("measure", "startup, close or skew");
+    parser.addPositionalArgument("measure", "startup, close, skew or switch");
     parser.addOption({"program", "The tandemo executable.", "file"});
     parser.addOption({"samples", "A folder of sample videos.", "folder"});
     parser.addOption({"runs", "Number of runs (default 10).", "n", "10"});
@@ -284,6 +372,10 @@ int main(int argc, char* argv[])
     } else if (measure == "close") {
         printSummary("close to exit while playing",
                      measureClose(parser.value("program"), parser.value("samples"), runs));
+    } else if (measure == "switch") {
+        VideoPlayerOptions options;
+        options.renderPath = renderPathOption(parser.value("path"));
+        measureSwitch(parser.positionalArguments().mid(1), runs, options);
     } else if (measure == "skew") {
         VideoPlayerOptions options;
         options.renderPath = renderPathOption(parser.value("path"));

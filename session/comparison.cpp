@@ -296,8 +296,11 @@ void Comparison::align(AlignmentSearch::By by, int origin)
     }
     m_alignOrigin = pane(origin);
     const HeldFiles held = heldFilesOf(*first, *second);
-    m_alignment.start(by, {held.names[0], first->position(), first->duration()},
-                      {held.names[1], second->position(), second->duration()}, held.holding);
+    // By picture, each as its pane filters it.
+    m_alignment.start(
+        by, {held.names[0], first->position(), first->duration(), first->pictureFilter()},
+        {held.names[1], second->position(), second->duration(), second->pictureFilter()},
+        held.holding);
     emit alignmentProgressed(0);
 }
 

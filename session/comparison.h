@@ -97,6 +97,9 @@ public:
     PixelInspector& inspector() { return m_inspector; }
     void inspectAt(QPointF at);
 
+    /// A pane's pictures go through another filter: figures of the pictures before would mislead.
+    void filterChanged() { dropResults(); }
+
 signals:
     void shownChanged(bool shown);
     void lookChanged();

@@ -45,7 +45,7 @@ void PixelInspector::inspect(QPointF at)
         const PlaybackEngine* engine = m_panes.engine(int(i));
         m_wanted[i] = engine && !engine->isIdle()
                           ? Shown{engine->file(), engine->frameStartAt(engine->destination()),
-                                  engine->isMirrored()}
+                                  engine->isMirrored(), engine->pictureFilter()}
                           : Shown{};
     }
     bool decoded = true;
@@ -70,7 +70,8 @@ void PixelInspector::inspect(QPointF at)
             if (have[i].shown == wanted[i]) {
                 pictures[i].picture = have[i].picture;
             } else if (!wanted[i].file.isEmpty()) {
-                if (auto picture = DecodedPicture::read(wanted[i].file, wanted[i].frame, cancelled))
+                if (auto picture = DecodedPicture::read(wanted[i].file, wanted[i].frame, cancelled,
+                                                        wanted[i].filter))
                     pictures[i].picture = std::make_shared<DecodedPicture>(std::move(*picture));
             }
             if (cancelled)

@@ -46,11 +46,13 @@ signals:
     void inspected(const tandemo::PixelInspector::Report& report);
 
 private:
-    /// What a pane shows: its file, the moment of the frame showing, whether it is mirrored.
+    /// What a pane shows: its file, the moment of the frame showing, whether it is mirrored and
+    /// the filter its pictures go through.
     struct Shown {
         QString file;
         double frame = 0;
         bool mirrored = false;
+        QString filter;
         bool operator==(const Shown&) const = default;
     };
     struct Decoded {

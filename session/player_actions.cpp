@@ -18,6 +18,10 @@ PlayerActions::PlayerActions(PlaybackEngine& engine, PlayerSettings& settings, P
     , m_comparison(comparison)
 {
     connect(&m_filter, &PaneFilter::refused, this, &PlayerActions::said);
+    connect(&m_filter, &PaneFilter::changed, this, [this] {
+        if (m_comparison)
+            m_comparison->filterChanged();
+    });
 }
 
 void PlayerActions::copyMoment()

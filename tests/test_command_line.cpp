@@ -78,7 +78,7 @@ private slots:
     void versionNamesTheProduct()
     {
         QVERIFY(versionText().startsWith("Tandemo Software 7.00\n"));
-        QVERIFY(usageText().startsWith("Usage: tandemo [FILE [FILE]]"));
+        QVERIFY(usageText().startsWith("Usage: tandemo [OPTION]... [REFERENCE [RENDITION]...]"));
     }
 
     void everyKeyIsHandledAndDocumentedFromOneList()

@@ -5,6 +5,7 @@
 #include "engine/mpv_options.h"
 #include "engine/seek_tracker.h"
 #include "playback/transport_bar.h"
+#include "session/moment_text.h"
 #include "session/player_settings.h"
 #include "session/saved_frames.h"
 #include "video/aligned_frame_buffer.h"
@@ -132,6 +133,23 @@ private slots:
         QFETCH(double, seconds);
         QFETCH(QString, text);
         QCOMPARE(TransportBar::formatTime(seconds), text);
+    }
+
+    void aMomentIsWrittenAndReadBack()
+    {
+        QCOMPARE(momentText(64.92, 1948), QString("0:01:04.920, frame 1948"));
+        QCOMPARE(momentText(3725.0004, std::nullopt), QString("1:02:05.000"));
+        // What it writes, what a person types, and what is neither.
+        const auto read = [](const char* text) { return readMoment(QString::fromUtf8(text)); };
+        QCOMPARE(read("0:01:04.920, frame 1948")->seconds.value(), 64.92);
+        QCOMPARE(read("0:01:04.920, frame 1948")->frame.value(), 1948);
+        QCOMPARE(read(" 1:04.92 ")->seconds.value(), 64.92);
+        QCOMPARE(read("64.92s")->seconds.value(), 64.92);
+        QCOMPARE(read("Frame 12")->frame.value(), 12);
+        QVERIFY(!read("Frame 12")->seconds);
+        QCOMPARE(read("1:00:00")->seconds.value(), 3600.0);
+        for (const char* neither : {"", "soon", "1:2:3:4", "frame", "-5", "0x10"})
+            QVERIFY2(!read(neither), neither);
     }
 
     void factsTellOnlyWhatIsKnownAndPrintable()

@@ -246,7 +246,7 @@ private slots:
         QCOMPARE(run({"--version"}, &out, &err), 0);
         QVERIFY2(out.startsWith("Tandemo Software 7.00\n"), out.constData());
         QCOMPARE(run({"--help"}, &out, &err), 0);
-        QVERIFY(out.startsWith("Usage: tandemo [FILE [FILE]]"));
+        QVERIFY(out.startsWith("Usage: tandemo [OPTION]... [REFERENCE [RENDITION]...]"));
     }
 
     void theUnpackedPackageFindsItsSamplesThroughTheLink()

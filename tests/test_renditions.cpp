@@ -2,6 +2,7 @@
 // them at a paused moment from either pane (each one's picture, frame and offset), measuring all
 // of them at once against ffmpeg's figures, the graph's legend, a pane's filter shown and
 // refused, and the moment on the clipboard.
+#include "analysis/decoded_picture.h"
 #include "playback/quality_graph.h"
 #include "playback/transport_bar.h"
 #include "playback/video_player.h"
@@ -73,6 +74,12 @@ private slots:
         right.actions().setFactsShown(true);
         QTRY_VERIFY_WITH_TIMEOUT(right.factsText().endsWith("Frame 35  0:01.400"),
                                  kPlayerTimeoutMs);
+        // Zoomed, mirrored and looping a passage: all kept through the switches.
+        right.actions().zoomPictureAt({40, 30}, 2, right.videoSurface().widget()->size());
+        right.actions().toggleMirror();
+        right.engine().setPassage(Passage{1.0, 2.0});
+        const ViewZoom zoomed = right.engine().view();
+        QVERIFY(zoomed.zoom > 0);
 
         // Tab, from either pane: green at the reference's moment (no offset of its own), then
         // red, then blue again at its offset. Paused throughout, the rest as it was.
@@ -97,6 +104,8 @@ private slots:
                                       qPrintable(right.factsText()), kPlayerTimeoutMs);
             QCOMPARE(right.transportBar().offsetText(), step.offset);
             QVERIFY(Window::paused(left) && Window::paused(right) && left.link()->isLinked());
+            QVERIFY(right.engine().view() == zoomed && right.engine().isMirrored());
+            QCOMPARE(right.engine().passage(), std::optional(Passage{1.0, 2.0}));
             QVERIFY2(noteOver(right).startsWith(
                          QString("%1 \u2014 %2 of 3").arg(step.name).arg((i + 1) % 3 + 1)),
                      qPrintable(noteOver(right)));
@@ -141,7 +150,9 @@ private slots:
         QTest::mouseClick(&graph, Qt::LeftButton, Qt::NoModifier, graph.legendLineRect(1).center());
         QTRY_COMPARE_WITH_TIMEOUT(window.right().engine().file(), mediaPath("green.mp4"),
                                   kPlayerTimeoutMs);
-        // The figures stay: they are of every rendition, each at its own offset.
+        // The figures stay: they are of every rendition, each at its own offset. The wipe view
+        // stays, in its mode.
+        QVERIFY(comparison.isShown() && window.components.wipeView() == wipe);
         QCOMPARE(comparison.allResults().size(), 3);
         QCOMPARE(comparison.results(), results[1].samples);
     }
@@ -155,6 +166,28 @@ private slots:
         QVERIFY(right.actions().filter().set("crop=320:180:0:30"));
         QTRY_COMPARE_WITH_TIMEOUT(right.engine().videoSize(), QSize(320, 180), kPlayerTimeoutMs);
         QCOMPARE(right.engine().pictureFilter(), QString("crop=320:180:0:30"));
+        // Pixel values read the picture as filtered: a point of the cropped picture is the
+        // pixel 30 rows further down in the whole one.
+        right.actions().togglePlayPause();
+        QTRY_VERIFY_WITH_TIMEOUT(Window::paused(right), kPlayerTimeoutMs);
+        Comparison& comparison = window.components.session().comparison();
+        std::optional<PixelValues> read;
+        connect(&comparison.inspector(), &PixelInspector::inspected, this,
+                [&read](const PixelInspector::Report& report) { read = report.panes[1]; });
+        comparison.inspector().setOn(true);
+        comparison.inspectAt({0.5, 0.1});
+        QTRY_VERIFY_WITH_TIMEOUT(read.has_value(), kPlayerTimeoutMs);
+        const PixelValues cropped = *read;
+        const std::atomic_bool never{false};
+        const auto whole = DecodedPicture::read(
+            mediaPath("letterbox.mp4"), right.engine().frameStartAt(Window::at(right)), never);
+        QVERIFY(whole);
+        const PixelValues below =
+            *whole->valuesAt({(cropped.x + 0.5) / 320, (cropped.y + 30.5) / 240}, false);
+        QCOMPARE(below.y, cropped.y + 30);
+        QCOMPARE(below.luma, cropped.luma);
+        QCOMPARE(below.cb, cropped.cb);
+        comparison.inspector().setOn(false);
         // A chain libavfilter does not know: its reason said, nothing changed.
         QVERIFY(!right.actions().filter().set("cropp=10:10"));
         QTRY_VERIFY2_WITH_TIMEOUT(noteOver(right).contains("No such filter: 'cropp'"),
