@@ -2,6 +2,7 @@
 
 #include "analysis/decode_ahead.h"
 #include "analysis/frame_pair_filters.h"
+#include "analysis/frame_queue.h"
 #include "analysis/video_decoder.h"
 
 extern "C" {
@@ -15,6 +16,7 @@ extern "C" {
 
 #include <cmath>
 #include <limits>
+#include <thread>
 
 namespace tandemo {
 
@@ -113,6 +115,33 @@ struct Lane {
         return ended;
     }
 
+    /// Compares each of the reference's frames as it is handed over, then the ends of both (so
+    /// that the last frames come out); past the rendition's end, or failed, it only takes them.
+    void run()
+    {
+        for (FrameQueue::Entry reference = references.pop(); reference.frame;
+             reference = references.pop()) {
+            if (!open_ || done)
+                continue;
+            if (!feedUpTo(reference.seconds) ||
+                (!endsBefore(reference.seconds) &&
+                 !takeReference(reference.frame.get(), reference.seconds))) {
+                fail();
+                continue;
+            }
+            done = endsBefore(reference.seconds);
+        }
+        if (open_ && !finish())
+            fail();
+        done = true;
+    }
+
+    void fail()
+    {
+        open_ = false;
+        why = QStringLiteral("it could not be decoded to the end");
+    }
+
     MeasuredVideo video;
     VideoDecoder decoder;
     FramePairFilters filters;
@@ -123,8 +152,11 @@ struct Lane {
     double span = 0;
     qint64 skipped = 0; // the reference's frames before the rendition begins
     qint64 compared = 0;
-    bool open_ = false;
-    bool done = false;
+    // Set on the lane's own thread, read where the reference is handed out.
+    std::atomic_bool open_ = false;
+    std::atomic_bool done = false;
+    FrameQueue references{4};
+    std::thread thread;
     QString why;
     QList<QualitySample> samples;
 };
@@ -162,13 +194,13 @@ QualityMeasure::measureAll(const MeasuredVideo& reference, const QList<MeasuredV
             lane.start(cancelled);
     }
     const double duration = a.duration();
-    const auto fail = [](Lane& lane) {
-        lane.open_ = false;
-        lane.why = QStringLiteral("it could not be decoded to the end");
-    };
-
-    // The reference is decoded once, a few frames ahead on a thread of its own; each of its
-    // frames goes to every rendition still being compared.
+    // Each rendition is compared on a thread of its own (its filters are most of the work); the
+    // reference is decoded once, a few frames ahead on a thread of its own, and each of its
+    // frames handed to every rendition.
+    for (const auto& lane : lanes) {
+        if (lane->open_)
+            lane->thread = std::thread([&lane = *lane] { lane.run(); });
+    }
     DecodeAhead aheadA(a, cancelled);
     AVFrame* nextA = aheadA.next();
     double lastShare = -1;
@@ -178,17 +210,10 @@ QualityMeasure::measureAll(const MeasuredVideo& reference, const QList<MeasuredV
         for (const auto& lane : lanes) {
             if (!lane->open_ || lane->done)
                 continue;
-            if (!lane->feedUpTo(atA)) {
-                fail(*lane);
-                continue;
-            }
-            if (lane->endsBefore(atA)) {
-                lane->done = true;
-                continue;
-            }
-            if (!lane->takeReference(nextA, atA))
-                fail(*lane);
             anyLeft = true;
+            LibavFrame shared(av_frame_clone(nextA)); // the same picture, a reference each
+            if (shared)
+                lane->references.push({std::move(shared), atA});
         }
         if (!anyLeft)
             break;
@@ -196,15 +221,16 @@ QualityMeasure::measureAll(const MeasuredVideo& reference, const QList<MeasuredV
         if (progress && duration > 0 && atA / duration - lastShare >= 0.01)
             progress(lastShare = std::min(1.0, atA / duration));
     }
+    for (const auto& lane : lanes) {
+        lane->references.close();
+        if (lane->thread.joinable())
+            lane->thread.join();
+    }
     if (cancelled)
         return std::nullopt;
     QList<RenditionMeasurement> results;
-    for (const auto& lane : lanes) {
-        // The ends of both, so that the last frames come out.
-        if (lane->open_ && !lane->finish())
-            fail(*lane);
+    for (const auto& lane : lanes)
         results.append({lane->video.path, lane->open_, lane->why, lane->samples});
-    }
     if (progress)
         progress(1.0);
     return results;

@@ -301,13 +301,22 @@ void measureSwitch(const QStringList& files, int runs, const VideoPlayerOptions&
     right->setURL(files[1]);
     if (!QTest::qWaitFor(
             [&] { return right->engine().duration() > 0 && left->engine().duration() > 0; },
-            kTimeoutMs))
+            kTimeoutMs)) {
+        std::fprintf(stderr, "the files did not open\n");
         return;
+    }
     left->link()->setLinked(true);
+    // Both playing first (a file just opened may wait to start with the other), then paused.
+    (void)QTest::qWaitFor(
+        [&] { return !left->engine().isPaused() && left->engine().position() > 0.2; }, kTimeoutMs);
     left->actions().togglePlayPause();
+    (void)QTest::qWaitFor([&] { return left->engine().isPaused(); }, kTimeoutMs);
     left->actions().seekTo(5.0);
-    if (!settled(5.0))
+    if (!settled(5.0)) {
+        std::fprintf(stderr, "the panes did not pause at 5 s: %.3f, %.3f\n",
+                     left->engine().position(), right->engine().position());
         return;
+    }
     const double alone = residentMiB();
     components.session().renditions().hold(1, files.mid(1));
     // The right pane's file is the first rendition already: holding the others opens nothing.

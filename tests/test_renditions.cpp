@@ -37,13 +37,25 @@ QString noteOver(VideoPlayer& player)
     return note && note->isVisible() ? note->text() : QString();
 }
 
-/// The left pane plays red; the right holds blue, green and red renditions, blue showing.
+/// The left pane plays red; the right holds blue, green and red renditions, blue showing: four
+/// files dropped on the left pane.
 bool playLadder(Window& window)
 {
-    const QStringList renditions{mediaPath("blue.mp4"), mediaPath("green.mp4"),
-                                 mediaPath("red.mp4")};
-    window.components.session().renditions().hold(1, renditions);
-    return window.play("red.mp4", "blue.mp4");
+    Session& session = window.components.session();
+    QSignalSpy leftFrames(&window.left(), &VideoPlayer::frameRendered);
+    QSignalSpy rightFrames(&window.right(), &VideoPlayer::frameRendered);
+    session.dropOn(0, {mediaPath("red.mp4"), mediaPath("blue.mp4"), mediaPath("green.mp4"),
+                       mediaPath("red.mp4")});
+    return session.panes().files(1) ==
+               QStringList{mediaPath("blue.mp4"), mediaPath("green.mp4"), mediaPath("red.mp4")} &&
+           QTest::qWaitFor(
+               [&] {
+                   return leftFrames.count() > 3 && rightFrames.count() > 3 &&
+                          window.right().engine().file() == mediaPath("blue.mp4") &&
+                          window.left().engine().duration() > 0 &&
+                          window.right().engine().duration() > 0;
+               },
+               kPlayerTimeoutMs);
 }
 
 } // namespace
