@@ -1,11 +1,13 @@
 // Pictures whose rows are no whole number of the scaler's vectors (330×186, 426×240), in 8 and
 // 10 bits, through every conversion outside the players: pixel values, the pictures an export
-// composes in RGB and in YUV, the encoder and the picture signature. Run under the sanitizers
+// composes in RGB and in YUV, the encoder, the picture signature, and a pane's filter measured
+// against several renditions at once. Run under the sanitizers
 // (our own rows and indices) and under valgrind, which sees the scaler's own vector writes past
 // a buffer where the sanitizers cannot. It makes its clips itself, so that each build tree runs
 // it without the whole test media.
 #include "analysis/decoded_picture.h"
 #include "analysis/picture_signature.h"
+#include "analysis/quality_measure.h"
 #include "analysis/video_writer.h"
 #include "compose/export_frames.h"
 #include "compose/side_by_side_yuv.h"
@@ -108,6 +110,21 @@ private slots:
         // Aligning by picture scales every frame down to a small grid.
         const auto signature = readPictureSignature(path, 0, 1, 25, never);
         QVERIFY(signature && signature->pictures >= 20);
+
+        // Through a pane's filter to a size of its own (cut by whole chroma samples), measured
+        // against every other clip at once (each rendition scaled to the reference's size on a
+        // thread of its own).
+        const QString crop = QStringLiteral("crop=iw-4:ih-2:2:2");
+        const auto filtered = DecodedPicture::read(path, 0.5, never, crop);
+        QVERIFY(filtered);
+        QCOMPARE(filtered->shownSize(), QSize(size.width() - 4, size.height() - 2));
+        QList<MeasuredVideo> others;
+        for (const QString other : {"odd-330x186.mp4", "odd-330x186-10bit.mp4", "odd-426x240.mp4"})
+            others.append({clip(other), 0.1, 1, false, crop});
+        const auto measured = QualityMeasure::measureAll({path, 0, 1, true, crop}, others, never);
+        QVERIFY(measured && measured->size() == 3);
+        for (const RenditionMeasurement& each : *measured)
+            QVERIFY2(each.compared && each.samples.size() >= 20, qPrintable(each.path + each.why));
     }
 };
 

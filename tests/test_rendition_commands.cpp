@@ -2,6 +2,7 @@
 // figures of each against ffmpeg's own for that pair (with the same offset, trim or crop), the
 // offsets found for each, the JSON lines, each failure's words and status, and the manifest of
 // pairs run through GNU parallel as the README shows it.
+#include "analysis/decoded_picture.h"
 #include "support/ffmpeg_figures.h"
 #include "support/player_testing.h"
 #include "support/program_run.h"
@@ -147,15 +148,20 @@ private slots:
         QVERIFY2(lines[1].startsWith(mediaPath("moving-later.mp4") + ": ") &&
                      std::abs(lines[1].section(' ', 1).toDouble() + 41 / 30.0) < 1 / 30.0,
                  qPrintable(aligned.out));
-        const Outcome json = run({"--align", mediaPath("drift-a.mp4"), mediaPath("drift-b.mp4"),
-                                  mediaPath("drift-b-later.mp4"), "--json"});
+        // Three by sound: two that drift, one of them later, and the reference itself.
+        const Outcome json =
+            run({"--align", mediaPath("drift-a.mp4"), mediaPath("drift-b.mp4"),
+                 mediaPath("drift-b-later.mp4"), mediaPath("drift-a.mp4"), "--json"});
         QCOMPARE(json.status, 0);
         const QList<QJsonObject> found = jsonLines(json.out);
-        QCOMPARE(found.size(), 2);
+        QCOMPARE(found.size(), 3);
+        QCOMPARE(found[1]["file"].toString(), mediaPath("drift-b-later.mp4"));
         QVERIFY(std::abs(found[0]["offset"].toDouble()) < 1 / 30.0);
         QVERIFY(std::abs(found[1]["offset"].toDouble() - 1.5) < 0.04);
-        for (const QJsonObject& each : found)
+        for (const QJsonObject& each : found.mid(0, 2))
             QVERIFY(std::abs(each["pace"].toDouble() - 23.976 / 25) < 0.0005);
+        QCOMPARE(found[2]["offset"].toDouble(), 0.0);
+        QCOMPARE(found[2]["pace"].toDouble(), 1.0);
     }
 
     void filtersEachSideBeforeMeasuring()
@@ -180,6 +186,15 @@ private slots:
         QVERIFY2(std::abs(jsonLines(oneSide.out).value(0)["ssim"].toDouble() - oneSsim) <= 0.0001,
                  qPrintable(oneSide.out));
         Q_UNUSED(onePsnr);
+        // Exported as filtered: the cropped side laid beside the other at its height.
+        QTemporaryDir folder;
+        const QString exported = folder.filePath("cropped.mp4");
+        QCOMPARE(run({"--export", "side-by-side", first, first, exported, "--right-filter", crop})
+                     .status,
+                 0);
+        const std::atomic_bool never{false};
+        QCOMPARE(DecodedPicture::read(exported, 0.5, never)->shownSize(),
+                 QSize(320 + 320 * 240 / 180, 240));
     }
 
     void saysWhichRenditionFailedAndWhy_data()
