@@ -70,6 +70,8 @@ Comparison::Comparison(const Panes& panes, PlayerLink& link, Renditions& renditi
                       : !anyFrames              ? Measured::NoFrames
                                                 : Measured::Complete);
     });
+    // Another rendition showing: a search under way was for the one before.
+    connect(&renditions, &Renditions::shown, this, &Comparison::cancelAlignment);
     // Another list of renditions: the figures were of the last one.
     connect(&panes, &Panes::filesChanged, this, [this](int pane) {
         if (pane == 1 && !m_measuredFiles.isEmpty() && m_panes.files(1) != m_measuredFiles)
