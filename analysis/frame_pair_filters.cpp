@@ -76,8 +76,8 @@ bool FramePairFilters::build(const VideoDecoder& a, bool firstMirrored, const Vi
     const int width = turned ? shape.height : shape.width;
     const int height = turned ? shape.width : shape.height;
     const QByteArray description =
-        QStringLiteral("[first]%1[a];[second]%2,scale=%3:%4,format=%5,split[b1][b2];"
-                       "[a][b1]psnr[p];[p][b2]ssim[out]")
+        QStringLiteral("[first]%1[a];[second]%2,scale=%3:%4,format=%5,split=3[b1][b2][b3];"
+                       "[a][b1]psnr[p];[p][b2]ssim[s];[s][b3]msad[out]")
             .arg(QLatin1String(shownAsFilters(a.rotation(), firstMirrored)),
                  QLatin1String(shownAsFilters(b.rotation(), secondMirrored)))
             .arg(width)

@@ -13,8 +13,8 @@ namespace tandemo {
 class VideoDecoder;
 
 /// The graph that compares two videos' frames: the second scaled to the first's size and
-/// format as shown, then both through libavfilter's `psnr` and `ssim`, whose figures ride on the
-/// first's frames to the end of the graph.
+/// format as shown, then both through libavfilter's `psnr`, `ssim` and `msad`, whose figures ride
+/// on the first's frames to the end of the graph.
 class FramePairFilters {
 public:
     FramePairFilters();

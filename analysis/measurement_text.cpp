@@ -19,8 +19,17 @@ QualitySummary summarise(const QList<QualitySample>& samples)
     // The PSNR of the mean squared error over all frame pairs, as ffmpeg's psnr filter gives
     // it: an equal pair adds no error but counts. The peak's square cancels out of the ratio.
     double meanError = 0;
+    std::array<double, 3> planeError{};
     for (const QualitySample& sample : samples) {
         summary.meanSsim += sample.ssim;
+        summary.meanMsad += sample.msad;
+        for (std::size_t plane = 0; plane < 3; ++plane) {
+            summary.planeSsim[plane] += sample.planeSsim[plane];
+            // Not a number stays so: a picture without the plane.
+            planeError[plane] += std::isinf(sample.planePsnr[plane])
+                                     ? 0
+                                     : std::pow(10.0, -sample.planePsnr[plane] / 10);
+        }
         if (std::isfinite(sample.psnr))
             meanError += std::pow(10.0, -sample.psnr / 10);
         else
@@ -30,10 +39,19 @@ QualitySummary summarise(const QList<QualitySample>& samples)
         if (sample.psnr < summary.worstPsnr.psnr)
             summary.worstPsnr = sample;
     }
-    summary.meanSsim /= samples.size();
-    meanError /= samples.size();
-    summary.meanPsnr =
-        meanError > 0 ? -10 * std::log10(meanError) : std::numeric_limits<double>::infinity();
+    const auto decibelsOf = [](double error) {
+        return error > 0 ? -10 * std::log10(error) : std::numeric_limits<double>::infinity();
+    };
+    const double count = double(samples.size());
+    summary.meanSsim /= count;
+    summary.meanMsad /= count;
+    summary.meanPsnr = decibelsOf(meanError / count);
+    for (std::size_t plane = 0; plane < 3; ++plane) {
+        summary.planeSsim[plane] /= count;
+        summary.planePsnr[plane] = std::isnan(planeError[plane])
+                                       ? QualitySample::kNone
+                                       : decibelsOf(planeError[plane] / count);
+    }
     return summary;
 }
 
@@ -49,7 +67,30 @@ namespace {
 
 QString decibels(double psnr)
 {
+    if (std::isnan(psnr))
+        return {};
     return std::isfinite(psnr) ? QString::number(psnr, 'f', 2) : QStringLiteral("inf");
+}
+
+/// A figure to so many places; nothing where there is none (a plane the picture lacks).
+QString figure(double value, int places)
+{
+    return std::isnan(value) ? QString() : QString::number(value, 'f', places);
+}
+
+const QString kFigureColumns =
+    QStringLiteral("psnr,ssim,psnr_y,psnr_u,psnr_v,ssim_y,ssim_u,ssim_v,msad");
+
+/// A sample's figures, in the order of kFigureColumns.
+QString figuresOf(const QualitySample& sample)
+{
+    QStringList fields{decibels(sample.psnr), figure(sample.ssim, 6)};
+    for (const double psnr : sample.planePsnr)
+        fields << decibels(psnr);
+    for (const double ssim : sample.planeSsim)
+        fields << figure(ssim, 6);
+    fields << figure(sample.msad, 6);
+    return fields.join(u',');
 }
 
 } // namespace
@@ -62,29 +103,42 @@ QString measurementsSummary(const QList<QualitySample>& samples)
     const QString identical = summary.identical > 0
                                   ? QStringLiteral(", %1 of them identical").arg(summary.identical)
                                   : QString();
+    // The planes the pictures have (a grey one has luma alone).
+    QStringList names, psnrs, ssims;
+    for (std::size_t plane = 0; plane < 3; ++plane) {
+        if (std::isnan(summary.planeSsim[plane]))
+            continue;
+        names << QString(QLatin1Char("YUV"[plane]));
+        psnrs << decibels(summary.planePsnr[plane]);
+        ssims << figure(summary.planeSsim[plane], 6);
+    }
+    const QString planes =
+        QStringLiteral("%1: PSNR %2 dB; SSIM %3; MSAD %4 on average\n")
+            .arg(names.join(QStringLiteral(", ")), psnrs.join(QStringLiteral(", ")),
+                 ssims.join(QStringLiteral(", ")), figure(summary.meanMsad, 6));
     return QStringLiteral("SSIM %1 on average, worst %2 at frame %3 (%4 s)\n"
                           "PSNR %5 dB on average (of the mean squared error), %6 dB at the "
-                          "worst frame\n"
-                          "%7 frame pairs compared%8, over %9 s\n")
-        .arg(summary.meanSsim, 0, 'f', 6)
-        .arg(summary.worst.ssim, 0, 'f', 6)
-        .arg(summary.worst.frame)
-        .arg(summary.worst.seconds, 0, 'f', 3)
-        .arg(decibels(summary.meanPsnr), decibels(summary.worst.psnr))
-        .arg(samples.size())
-        .arg(identical)
-        .arg(comparedSeconds(samples), 0, 'f', 3);
+                          "worst frame\n")
+               .arg(summary.meanSsim, 0, 'f', 6)
+               .arg(summary.worst.ssim, 0, 'f', 6)
+               .arg(summary.worst.frame)
+               .arg(summary.worst.seconds, 0, 'f', 3)
+               .arg(decibels(summary.meanPsnr), decibels(summary.worst.psnr)) +
+           planes +
+           QStringLiteral("%1 frame pairs compared%2, over %3 s\n")
+               .arg(samples.size())
+               .arg(identical)
+               .arg(comparedSeconds(samples), 0, 'f', 3);
 }
 
 QString measurementsAsCsv(const QList<QualitySample>& samples)
 {
-    QString csv = QStringLiteral("frame,time,psnr,ssim\n");
+    QString csv = QStringLiteral("frame,time,") + kFigureColumns + u'\n';
     for (const QualitySample& sample : samples) {
-        csv += QStringLiteral("%1,%2,%3,%4\n")
+        csv += QStringLiteral("%1,%2,%3\n")
                    .arg(sample.frame)
                    .arg(sample.seconds, 0, 'f', 3)
-                   .arg(decibels(sample.psnr))
-                   .arg(sample.ssim, 0, 'f', 6);
+                   .arg(figuresOf(sample));
     }
     // The summary follows as comment lines, which CSV readers can be told to pass over.
     for (const QString& line : measurementsSummary(samples).split('\n', Qt::SkipEmptyParts))
@@ -94,19 +148,18 @@ QString measurementsAsCsv(const QList<QualitySample>& samples)
 
 QString measurementsAsCsv(const QList<RenditionMeasurement>& renditions)
 {
-    QString csv = QStringLiteral("rendition,frame,time,psnr,ssim\n");
+    QString csv = QStringLiteral("rendition,frame,time,") + kFigureColumns + u'\n';
     QString summaries;
     for (const RenditionMeasurement& rendition : renditions) {
         // The name as a CSV field: quoted, its quotes doubled.
         const QString name =
             u'"' + QFileInfo(rendition.path).fileName().replace(u'"', QLatin1String("\"\"")) + u'"';
         for (const QualitySample& sample : rendition.samples) {
-            csv += QStringLiteral("%1,%2,%3,%4,%5\n")
+            csv += QStringLiteral("%1,%2,%3,%4\n")
                        .arg(name)
                        .arg(sample.frame)
                        .arg(sample.seconds, 0, 'f', 3)
-                       .arg(decibels(sample.psnr))
-                       .arg(sample.ssim, 0, 'f', 6);
+                       .arg(figuresOf(sample));
         }
         summaries += QStringLiteral("# %1\n").arg(QFileInfo(rendition.path).fileName());
         const QString summary =
@@ -142,6 +195,18 @@ QByteArray measurementAsJson(const QString& reference, const RenditionMeasuremen
     line.insert("psnr_worst", psnr(summary.worstPsnr.psnr));
     line.insert("psnr_worst_frame", summary.worstPsnr.frame);
     line.insert("identical", summary.identical);
+    // Each plane's, and the mean MSAD (none where the picture has no such plane).
+    const auto number = [](double value) {
+        return std::isnan(value) ? QJsonValue(QJsonValue::Null) : QJsonValue(value);
+    };
+    for (std::size_t plane = 0; plane < 3; ++plane) {
+        const QString suffix = QStringLiteral("_") + QLatin1Char("yuv"[plane]);
+        line.insert("psnr" + suffix,
+                    number(std::isinf(summary.planePsnr[plane]) ? QualitySample::kNone
+                                                                : summary.planePsnr[plane]));
+        line.insert("ssim" + suffix, number(summary.planeSsim[plane]));
+    }
+    line.insert("msad", number(summary.meanMsad));
     return QJsonDocument(line).toJson(QJsonDocument::Compact);
 }
 

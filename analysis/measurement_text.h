@@ -4,6 +4,9 @@
 #include <QList>
 #include <QString>
 
+#include <array>
+#include <limits>
+
 namespace tandemo {
 
 /// How far one frame of a second video is from the first's frame at the same moment.
@@ -14,6 +17,12 @@ struct QualitySample {
     /// In decibels (infinite where the frames are equal), and from 0 to 1 (1: equal).
     double psnr = 0;
     double ssim = 0;
+    /// The same of each plane (Y, U, V; not a number where the picture has no such plane), and
+    /// the mean sum of absolute differences, from 0 (equal) to 1.
+    std::array<double, 3> planePsnr{kNone, kNone, kNone};
+    std::array<double, 3> planeSsim{kNone, kNone, kNone};
+    double msad = kNone;
+    static constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
     bool operator==(const QualitySample&) const = default;
 };
 
@@ -35,6 +44,10 @@ struct QualitySummary {
     /// The frames of the lowest SSIM and of the lowest PSNR.
     QualitySample worst;
     QualitySample worstPsnr;
+    /// Each plane's PSNR (of its mean squared error) and mean SSIM, and the mean MSAD.
+    std::array<double, 3> planePsnr{};
+    std::array<double, 3> planeSsim{};
+    double meanMsad = 0;
 };
 
 QualitySummary summarise(const QList<QualitySample>& samples);

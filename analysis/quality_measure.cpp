@@ -100,6 +100,15 @@ struct Lane {
             sample.seconds = double(out->pts) * filters.secondsPerTick();
             sample.psnr = metadataNumber(*out, "lavfi.psnr.psnr_avg");
             sample.ssim = metadataNumber(*out, "lavfi.ssim.All");
+            sample.msad = metadataNumber(*out, "lavfi.msad.msad_avg");
+            for (std::size_t plane = 0; plane < 3; ++plane) {
+                static const char* const psnrKeys[] = {"lavfi.psnr.psnr.y", "lavfi.psnr.psnr.u",
+                                                       "lavfi.psnr.psnr.v"};
+                static const char* const ssimKeys[] = {"lavfi.ssim.Y", "lavfi.ssim.U",
+                                                       "lavfi.ssim.V"};
+                sample.planePsnr[plane] = metadataNumber(*out, psnrKeys[plane]);
+                sample.planeSsim[plane] = metadataNumber(*out, ssimKeys[plane]);
+            }
             // A frame the rendition had none for yet passes through without figures, as in
             // ffmpeg: it is left out rather than spoil the averages.
             if (!std::isnan(sample.psnr) && !std::isnan(sample.ssim))

@@ -2,7 +2,9 @@
 
 #include "analysis/media_facts.h"
 
+#include <QContextMenuEvent>
 #include <QFileInfo>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -20,6 +22,8 @@ constexpr int kScaleWidth = 34;
 
 QString decibels(double psnr)
 {
+    if (std::isnan(psnr))
+        return QStringLiteral("\u2013"); // a plane the picture has none of
     return std::isfinite(psnr) ? QString::number(psnr, 'f', 2) + " dB" : QStringLiteral("\u221e");
 }
 
@@ -36,6 +40,19 @@ QColor curveColour(int index, bool showing)
 }
 
 } // namespace
+
+void QualityGraph::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    menu.setObjectName("graphMeasures");
+    for (int i = 0; i < kGraphMeasures; ++i) {
+        QAction* action = menu.addAction(nameOf(Metric(i)));
+        action->setCheckable(true);
+        action->setChecked(int(m_metric) == i);
+        connect(action, &QAction::triggered, this, [this, i] { setMetric(Metric(i)); });
+    }
+    menu.exec(event->globalPos());
+}
 
 QualityGraph::QualityGraph(QWidget* parent)
     : QWidget(parent)
@@ -176,7 +193,7 @@ QString QualityGraph::summaryText() const
 {
     if (m_samples.isEmpty())
         return {};
-    const QString other = m_metric == Metric::Ssim ? tr("PSNR") : tr("SSIM");
+    const QString other = m_metric == Metric::Psnr ? tr("SSIM") : tr("PSNR");
     // Only the stretch both videos have is compared: the line says how long it is.
     return tr("SSIM %1 on average, worst %2 at frame %3 (%4) \u00b7 PSNR %5 on average \u00b7 "
               "over the %6 both have \u00b7 show %7")
@@ -197,10 +214,18 @@ QString QualityGraph::pointedText() const
     if (!m_pointerX || m_samples.isEmpty())
         return {};
     const QualitySample* sample = sampleNearest(secondsAt(*m_pointerX));
-    return tr("Frame %1: SSIM %2, PSNR %3")
-        .arg(sample->frame)
-        .arg(sample->ssim, 0, 'f', 4)
-        .arg(decibels(sample->psnr));
+    QString text = tr("Frame %1: SSIM %2, PSNR %3")
+                       .arg(sample->frame)
+                       .arg(sample->ssim, 0, 'f', 4)
+                       .arg(decibels(sample->psnr));
+    // The measure plotted, where it is another.
+    if (m_metric != Metric::Ssim && m_metric != Metric::Psnr) {
+        const double value = valueOf(*sample, m_metric);
+        text += QStringLiteral(", %1 %2").arg(
+            nameOf(m_metric),
+            isDecibels(m_metric) ? decibels(value) : QString::number(value, 'f', 4));
+    }
+    return text;
 }
 
 double QualityGraph::secondsAt(int x) const
@@ -215,11 +240,6 @@ int QualityGraph::xOf(double seconds) const
     return plot.left() + int(std::lround(m_duration > 0 ? seconds / m_duration * plot.width() : 0));
 }
 
-double QualityGraph::valueOf(const QualitySample& sample) const
-{
-    return m_metric == Metric::Ssim ? sample.ssim : sample.psnr;
-}
-
 std::pair<double, double> QualityGraph::scaleOfSamples() const
 {
     double lowest = std::numeric_limits<double>::infinity();
@@ -230,18 +250,13 @@ std::pair<double, double> QualityGraph::scaleOfSamples() const
         all << &curve.samples;
     for (const QList<QualitySample>* samples : all) {
         for (const QualitySample& sample : *samples) {
-            if (const double value = valueOf(sample); std::isfinite(value)) {
+            if (const double value = valueOf(sample, m_metric); std::isfinite(value)) {
                 lowest = std::min(lowest, value);
                 highest = std::max(highest, value);
             }
         }
     }
-    if (!std::isfinite(lowest))
-        return m_metric == Metric::Ssim ? std::pair{0.0, 1.0} : std::pair{0.0, 60.0};
-    // SSIM from the worst frame down to a tenth, up to 1; PSNR to whole 5 dB either way.
-    if (m_metric == Metric::Ssim)
-        return {std::max(0.0, std::floor(lowest * 10 - 1e-9) / 10), 1.0};
-    return {std::floor(lowest / 5) * 5, std::max(std::ceil(highest / 5) * 5, lowest + 5)};
+    return scaleOf(m_metric, lowest, highest);
 }
 
 const QualitySample* QualityGraph::sampleNearest(double seconds) const
@@ -266,10 +281,10 @@ void QualityGraph::paintEvent(QPaintEvent*)
                                                   : 1.0; // equal frames: at the top
         return plot.top() + (1 - std::clamp(share, 0.0, 1.0)) * plot.height();
     };
-    const QString name = m_metric == Metric::Ssim ? tr("SSIM") : tr("PSNR");
+    const QString name = nameOf(m_metric);
     const auto label = [&](double value) {
-        return m_metric == Metric::Ssim ? QString::number(value, 'f', 2)
-                                        : QString::number(value, 'f', 0);
+        return isDecibels(m_metric) ? QString::number(value, 'f', 0)
+                                    : QString::number(value, 'f', 2);
     };
 
     painter.setPen(QColor(230, 230, 230));
@@ -287,9 +302,10 @@ void QualityGraph::paintEvent(QPaintEvent*)
         QPainterPath line;
         if (samples.isEmpty())
             return line;
-        line.moveTo(xOf(samples.constFirst().seconds), yOf(valueOf(samples.constFirst())));
+        line.moveTo(xOf(samples.constFirst().seconds),
+                    yOf(valueOf(samples.constFirst(), m_metric)));
         for (const QualitySample& sample : samples)
-            line.lineTo(xOf(sample.seconds), yOf(valueOf(sample)));
+            line.lineTo(xOf(sample.seconds), yOf(valueOf(sample, m_metric)));
         return line;
     };
     // The legend: a line each, in its curve's colour, the one showing bold.
@@ -314,11 +330,11 @@ void QualityGraph::paintEvent(QPaintEvent*)
     painter.setPen(QPen(curveColour(m_showing, true), 1.5));
     painter.drawPath(pathOf(m_samples));
     // The average across, dashed.
-    const double average = m_metric == Metric::Ssim ? m_summary.meanSsim : m_summary.meanPsnr;
+    const double average = averageOf(m_summary, m_metric);
     painter.setPen(QPen(QColor(120, 170, 255), 1, Qt::DashLine));
     painter.drawLine(QPointF(plot.left(), yOf(average)), QPointF(plot.right(), yOf(average)));
     // The worst frame, ringed and named.
-    const QPointF worst(xOf(m_summary.worst.seconds), yOf(valueOf(m_summary.worst)));
+    const QPointF worst(xOf(m_summary.worst.seconds), yOf(valueOf(m_summary.worst, m_metric)));
     painter.setPen(QPen(QColor(255, 90, 90), 1.5));
     painter.drawEllipse(worst, 4, 4);
     const QString worstName = tr("worst: frame %1").arg(m_summary.worst.frame);
@@ -358,7 +374,7 @@ void QualityGraph::mousePressEvent(QMouseEvent* event)
         }
     }
     if (at.y() <= summaryRect().bottom()) {
-        setMetric(m_metric == Metric::Ssim ? Metric::Psnr : Metric::Ssim);
+        setMetric(m_metric == Metric::Psnr ? Metric::Ssim : Metric::Psnr);
         return;
     }
     emit seekRequested(sampleNearest(secondsAt(at.x()))->seconds);

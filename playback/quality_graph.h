@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/quality_measure.h"
+#include "playback/graph_measure.h"
 
 #include <QWidget>
 
@@ -12,12 +13,13 @@ namespace tandemo {
 /// line of the summary at the top (the averages and the worst frame, kept for as long as the
 /// figures are), the metric's name and scale, its average drawn across, the worst frame marked
 /// and named, the frame showing marked, and the frame under the pointer with its SSIM and PSNR.
-/// It shows SSIM or PSNR (a click on the summary line turns it to the other); a click on the
-/// graph asks to go to that moment.
+/// It shows SSIM or PSNR (a click on the summary line turns it to the other), or another measure
+/// chosen in its menu (MSAD, each plane's SSIM and PSNR); a click on the graph asks to go to that
+/// moment.
 class QualityGraph : public QWidget {
     Q_OBJECT
 public:
-    enum class Metric { Ssim, Psnr };
+    using Metric = GraphMeasure;
 
     explicit QualityGraph(QWidget* parent = nullptr);
 
@@ -54,6 +56,7 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
@@ -61,7 +64,6 @@ private:
     QRect plotRect() const;
     QStringList summaryLines(int graphWidth) const;
     const QStringList& shownLines() const;
-    double valueOf(const QualitySample& sample) const;
     /// The values at the plot's bottom and top edges, for the samples and the metric now.
     std::pair<double, double> scaleOfSamples() const;
     const QualitySample* sampleNearest(double seconds) const;

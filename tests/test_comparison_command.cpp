@@ -75,13 +75,30 @@ private slots:
         QFile csv(csvPath);
         QVERIFY(csv.open(QIODevice::ReadOnly));
         const QStringList lines = QString::fromUtf8(csv.readAll()).split('\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.value(0), "frame,time,psnr,ssim");
-        QCOMPARE(lines.size(), 1 + 75 + 3);
+        QCOMPARE(lines.value(0),
+                 "frame,time,psnr,ssim,psnr_y,psnr_u,psnr_v,ssim_y,ssim_u,ssim_v,msad");
+        QCOMPARE(lines.size(), 1 + 75 + 4);
+        // Each plane's figures and the mean absolute difference, as ffmpeg gives them too.
+        QList<QList<double>> planes;
+        for (const QString key : {"psnr_y", "psnr_u", "psnr_v"})
+            planes << ffmpegFigures("psnr", key, first, second);
+        for (const QString key : {"Y", "U", "V"})
+            planes << ffmpegFigures("ssim", key, first, second);
+        const QList<double> msad =
+            ffmpegFrameMetadata("msad", "lavfi.msad.msad_avg", first, second);
+        QCOMPARE(msad.size(), 75);
         for (int i = 0; i < 75; ++i) {
             const QStringList row = lines[1 + i].split(',');
             QCOMPARE(row.value(0).toInt(), i);
             QVERIFY2(std::abs(row.value(2).toDouble() - psnr[i]) <= 0.01, qPrintable(lines[1 + i]));
             QVERIFY2(std::abs(row.value(3).toDouble() - ssim[i]) <= 0.0001,
+                     qPrintable(lines[1 + i]));
+            for (int plane = 0; plane < 6; ++plane) {
+                QVERIFY2(std::abs(row.value(4 + plane).toDouble() - planes[plane].value(i)) <=
+                             (plane < 3 ? 0.01 : 0.0001),
+                         qPrintable(lines[1 + i]));
+            }
+            QVERIFY2(std::abs(row.value(10).toDouble() - msad[i]) <= 0.000001,
                      qPrintable(lines[1 + i]));
         }
         // The summary after the rows, as on standard output.

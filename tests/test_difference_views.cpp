@@ -90,11 +90,11 @@ private slots:
             QVERIFY2(std::abs(samples[i].ssim - ssim[i]) <= 0.001, qPrintable(QString::number(i)));
         }
         const QStringList csv = measurementsAsCsv(samples).split('\n', Qt::SkipEmptyParts);
-        QCOMPARE(csv.size(), 79);
-        QCOMPARE(csv[0], "frame,time,psnr,ssim");
+        QCOMPARE(csv.size(), 80);
+        QVERIFY(csv[0].startsWith("frame,time,psnr,ssim,"));
         QVERIFY(csv[1].startsWith("0,0.000,"));
         QVERIFY(csv[76].startsWith("# SSIM ") &&
-                csv[78] == "# 75 frame pairs compared, over 3.000 s");
+                csv[79] == "# 75 frame pairs compared, over 3.000 s");
 
         // With the second 0.4 s ahead, the first's frame 0 meets the second's frame 10, and the
         // second ends 0.4 s before the first.
@@ -314,6 +314,15 @@ private slots:
         QTest::mouseClick(&graph, Qt::LeftButton, {}, graph.summaryRect().center());
         QCOMPARE(graph.shownMetric(), QualityGraph::Metric::Psnr);
         QVERIFY(graph.summaryText().endsWith("show SSIM"));
+        // The other measures, from the graph's menu: the frame's figure of the one shown too.
+        graph.setMetric(QualityGraph::Metric::Msad);
+        QTest::mouseMove(&graph, QPoint(graph.xOf(summary.worst.seconds), graph.height() - 9));
+        QTRY_VERIFY2(graph.pointedText().contains(", MSAD 0."), qPrintable(graph.pointedText()));
+        graph.setMetric(QualityGraph::Metric::PsnrU);
+        QTest::mouseMove(&graph, QPoint(graph.xOf(summary.worst.seconds), graph.height() - 8));
+        QTRY_VERIFY2(graph.pointedText().contains(", PSNR U ") &&
+                         graph.pointedText().endsWith(" dB"),
+                     qPrintable(graph.pointedText()));
 
         // The figures go to the clipboard as CSV, from either pane's menu.
         QGuiApplication::clipboard()->clear();

@@ -218,15 +218,20 @@ private slots:
     {
         // An unequal pair and an equal one: the PSNR average is that of their mean squared
         // error (half of 30.5 dB's), and the equal pair is counted.
-        const QList<QualitySample> samples{{0, 0.0, 30.5, 0.9},
-                                           {1, 0.04, std::numeric_limits<double>::infinity(), 1.0}};
+        // Each plane's too; a grey picture has no chroma planes to measure.
+        const double inf = std::numeric_limits<double>::infinity();
+        const double none = QualitySample::kNone;
+        const QList<QualitySample> samples{
+            {0, 0.0, 30.5, 0.9, {30.5, none, none}, {0.9, none, none}, 0.02},
+            {1, 0.04, inf, 1.0, {inf, none, none}, {1.0, none, none}, 0}};
         QCOMPARE(measurementsAsCsv(samples),
-                 QString("frame,time,psnr,ssim\n"
-                         "0,0.000,30.50,0.900000\n"
-                         "1,0.040,inf,1.000000\n"
+                 QString("frame,time,psnr,ssim,psnr_y,psnr_u,psnr_v,ssim_y,ssim_u,ssim_v,msad\n"
+                         "0,0.000,30.50,0.900000,30.50,,,0.900000,,,0.020000\n"
+                         "1,0.040,inf,1.000000,inf,,,1.000000,,,0.000000\n"
                          "# SSIM 0.950000 on average, worst 0.900000 at frame 0 (0.000 s)\n"
                          "# PSNR 33.51 dB on average (of the mean squared error), 30.50 dB at "
                          "the worst frame\n"
+                         "# Y: PSNR 33.51 dB; SSIM 0.950000; MSAD 0.010000 on average\n"
                          "# 2 frame pairs compared, 1 of them identical, over 0.080 s\n"));
     }
 

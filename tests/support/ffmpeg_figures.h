@@ -37,6 +37,31 @@ inline QList<double> ffmpegFigures(const QString& filter, const QString& key, co
     return figures;
 }
 
+/// A figure ffmpeg's filter comparing two files puts on each frame (e.g. `msad`'s
+/// "lavfi.msad.msad_avg"), read from what its `metadata` filter prints; none when ffmpeg fails.
+inline QList<double> ffmpegFrameMetadata(const QString& filter, const QString& key,
+                                         const QString& first, const QString& second)
+{
+    QTemporaryDir dir;
+    const QString printed = dir.filePath("metadata.txt");
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg",
+                 {"-nostdin", "-loglevel", "error", "-i", first, "-i", second, "-lavfi",
+                  QString("[0:v][1:v]%1=shortest=1,metadata=print:file=%2").arg(filter, printed),
+                  "-f", "null", "-"});
+    if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
+        return {};
+    QFile file(printed);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QList<double> figures;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        if (line.startsWith(key.toLatin1() + '='))
+            figures << line.mid(key.size() + 1).toDouble();
+    }
+    return figures;
+}
+
 /// The average ffmpeg's `psnr` filter gives for two files over all frames, as it logs it; NaN
 /// when ffmpeg fails.
 inline double ffmpegAveragePsnr(const QString& first, const QString& second,
