@@ -33,16 +33,17 @@ PixelReadout::PixelReadout(QWidget& widget, PlayerActions& player, bool tracksPo
     if (!comparison)
         return;
     PixelInspector& inspector = comparison->inspector();
-    connect(&inspector, &PixelInspector::onChanged, this, [this, &widget, tracksPointer](bool on) {
-        // Moves with no button held are only reported while the pixel under them matters.
+    const auto readingChanged = [this, &widget, &inspector, tracksPointer] {
+        // Moves with no button held are only reported while the pixels under them matter.
         if (tracksPointer)
-            widget.setMouseTracking(on);
-        if (!on) {
+            widget.setMouseTracking(inspector.isReading());
+        if (!inspector.isOn())
             hide();
-        } else if (widget.underMouse()) {
+        if (inspector.isReading() && widget.underMouse())
             pointTo(widget.mapFromGlobal(QCursor::pos()).toPointF());
-        }
-    });
+    };
+    connect(&inspector, &PixelInspector::onChanged, this, readingChanged);
+    connect(&inspector, &PixelInspector::loupeChanged, this, readingChanged);
     connect(&inspector, &PixelInspector::inspected, this,
             [this, &inspector](const PixelInspector::Report& report) {
                 if (!m_pointer || !inspector.isOn())

@@ -6,6 +6,7 @@
 #include "playback/keys_panel.h"
 #include "playback/open_video.h"
 #include "playback/picture_gestures.h"
+#include "playback/picture_loupe.h"
 #include "playback/picture_note.h"
 #include "playback/pixel_readout.h"
 #include "playback/player_commands.h"
@@ -70,6 +71,7 @@ VideoPlayer::VideoPlayer(std::unique_ptr<PlayerEngine> engine, RenderPath path, 
     connect(gestures, &PictureGestures::panRequested, this, &VideoPlayer::panBy);
     connect(gestures, &PictureGestures::doubleClicked, m_actions, &PlayerActions::toggleFullScreen);
     auto* readout = new PixelReadout(*m_surface->widget(), *m_actions, /*tracksPointer=*/true);
+    new PictureLoupe(*m_surface->widget(), *m_actions);
     connect(gestures, &PictureGestures::pointerMoved, readout,
             [readout](QPointF at) { readout->pointTo(at); });
     connect(gestures, &PictureGestures::pointerLeft, readout,

@@ -146,6 +146,9 @@ bool Comparison::perform(int pane, const PlayerCommand& command)
     case PlayerCommand::ToggleInspector:
         m_inspector.setOn(!m_inspector.isOn());
         return true;
+    case PlayerCommand::ToggleLoupe:
+        m_inspector.setLoupe(!m_inspector.isLoupeOn());
+        return true;
     case PlayerCommand::SwapSides:
         if (!bothHoldVideos())
             emit refused(tr("Swap Sides needs two videos"));

@@ -27,18 +27,32 @@ void PixelInspector::setOn(bool on)
     if (on == m_on)
         return;
     m_on = on;
-    if (!on) {
-        // The decoded frames are large: they go with the inspector.
-        m_decode.cancel();
-        m_newerWanted = false;
-        m_pictures = {};
-    }
+    readingChanged();
     emit onChanged(on);
+}
+
+void PixelInspector::setLoupe(bool on)
+{
+    if (on == m_loupe)
+        return;
+    m_loupe = on;
+    readingChanged();
+    emit loupeChanged(on);
+}
+
+void PixelInspector::readingChanged()
+{
+    if (isReading())
+        return;
+    // The decoded frames are large: they go when nothing reads them.
+    m_decode.cancel();
+    m_newerWanted = false;
+    m_pictures = {};
 }
 
 void PixelInspector::inspect(QPointF at)
 {
-    if (!m_on)
+    if (!isReading())
         return;
     m_at = at;
     for (std::size_t i = 0; i < m_wanted.size(); ++i) {
@@ -86,6 +100,8 @@ void PixelInspector::report()
     Report report;
     report.at = m_at;
     for (std::size_t i = 0; i < m_pictures.size(); ++i) {
+        report.pictures[i] = m_pictures[i].picture;
+        report.mirrored[i] = m_pictures[i].shown.mirrored;
         if (const auto& picture = m_pictures[i].picture)
             report.panes[i] = picture->valuesAt(m_at, m_pictures[i].shown.mirrored);
     }

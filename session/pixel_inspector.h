@@ -29,12 +29,20 @@ public:
         /// The point, as a fraction of the picture's width and height from its top left.
         QPointF at;
         std::array<std::optional<PixelValues>, 2> panes;
+        /// The pictures read, and whether each pane mirrors its own (for the loupe).
+        std::array<std::shared_ptr<const DecodedPicture>, 2> pictures;
+        std::array<bool, 2> mirrored{};
     };
 
     explicit PixelInspector(const Panes& panes, QObject* parent = nullptr);
 
     bool isOn() const { return m_on; }
     void setOn(bool on);
+    /// The loupe reads the pictures around the point as the values do.
+    bool isLoupeOn() const { return m_loupe; }
+    void setLoupe(bool on);
+    /// Whether the pictures under the pointer are read at all (the values or the loupe shown).
+    bool isReading() const { return m_on || m_loupe; }
     /// Reads the pixel at a point of the pictures the panes show now; `inspected` tells it, at
     /// once when their frames are decoded already. Only the last point asked for is told. While
     /// frames are being decoded, newer ones are decoded after them (not instead: a playing
@@ -43,6 +51,7 @@ public:
 
 signals:
     void onChanged(bool on);
+    void loupeChanged(bool on);
     void inspected(const tandemo::PixelInspector::Report& report);
 
 private:
@@ -63,7 +72,10 @@ private:
 
     void report();
 
+    void readingChanged();
+
     bool m_on = false;
+    bool m_loupe = false;
     QPointF m_at;
     const Panes& m_panes;
     bool m_newerWanted = false;

@@ -168,7 +168,7 @@ void PlayerActions::setPointer(std::optional<QPointF> at, QSizeF area)
 {
     m_pointer = at;
     m_area = area;
-    if (at && m_comparison && m_comparison->inspector().isOn())
+    if (at && m_comparison && m_comparison->inspector().isReading())
         m_comparison->inspectAt(
             transport::pictureAt(m_engine.view(), *at, area, m_engine.videoSize()));
 }

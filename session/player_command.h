@@ -55,6 +55,8 @@ struct PlayerCommand {
         // pixel to one screen pixel around the pointer.
         ToggleInspector,
         PixelForPixel,
+        // A magnified inset of the pictures around the pointer, on or off.
+        ToggleLoupe,
         // The comparison as a new video file (a file name is asked for).
         ExportComparison,
         // A video to play in this player, chosen with the open dialog.

@@ -2,6 +2,7 @@
 // 10 bits, a turned and a mirrored picture), and beside the pointer in the window, from either
 // pane, with the view that shows one video pixel on one screen pixel.
 #include "analysis/decoded_picture.h"
+#include "playback/picture_loupe.h"
 #include "playback/pixel_readout.h"
 #include "session/pixel_inspector.h"
 #include "session/transport_rules.h"
@@ -237,6 +238,53 @@ private slots:
         QTest::keyClick(&asking, Qt::Key_C);
         pointTo(QPoint(picture->width() / 2, picture->height() / 2));
         QTRY_VERIFY_WITH_TIMEOUT(readoutOver(asking).contains("10-bit"), kPlayerTimeoutMs);
+    }
+
+    void theLoupeMagnifiesTheSamePlaceOfBothPictures_data() { askedInEitherPane(); }
+    void theLoupeMagnifiesTheSamePlaceOfBothPictures()
+    {
+        QFETCH(int, pane);
+        Frame10 pair(pane);
+        VideoPlayer& asking = pair.asking;
+        QVERIFY(pair.atFrame10());
+        QWidget* picture = asking.videoSurface().widget();
+        QTest::keyClick(&asking, Qt::Key_L);
+        const QPoint pointer(picture->width() / 3, picture->height() / 2);
+        QTest::mouseMove(picture, pointer);
+        const QPointF at = transport::pictureAt(asking.engine().view(), pointer, picture->size(),
+                                                asking.engine().videoSize());
+        const int x = int(at.x() * 320);
+        const int y = int(at.y() * 240);
+        // Each pane's inset: its own picture's pixels around the same place, each a square, as
+        // ffmpeg decodes and converts them; the picture itself stays whole.
+        for (VideoPlayer* player : {&pair.window.left(), &pair.window.right()}) {
+            const auto* loupe =
+                player->videoSurface().widget()->findChild<PictureLoupe*>("pictureLoupe");
+            QVERIFY(loupe);
+            QTRY_VERIFY_WITH_TIMEOUT(loupe->isVisible() && !loupe->inset().isNull(),
+                                     kPlayerTimeoutMs);
+            QVERIFY(player->videoSurface().widget()->rect().contains(loupe->geometry()));
+            const Reference& reference = player == &pair.window.left() ? pair.eight : pair.ten;
+            const int reach = PictureLoupe::kReach;
+            for (int row = 0; row <= 2 * reach; ++row) {
+                for (int column = 0; column <= 2 * reach; ++column) {
+                    const PixelValues expected = reference.at(x - reach + column, y - reach + row);
+                    const QColor shown = loupe->inset().pixelColor(
+                        column * PictureLoupe::kScale + PictureLoupe::kScale / 2,
+                        row * PictureLoupe::kScale + PictureLoupe::kScale / 2);
+                    QVERIFY2(
+                        shown == QColor(expected.red, expected.green, expected.blue),
+                        qPrintable(QString("%1,%2: %3").arg(column).arg(row).arg(shown.name())));
+                }
+            }
+            QCOMPARE(player->engine().view().zoom, 0.0);
+        }
+        // Off again, from the other pane: both insets go.
+        VideoPlayer& other = pane ? pair.window.left() : pair.window.right();
+        other.setFocus();
+        QTest::keyClick(&other, Qt::Key_L);
+        for (VideoPlayer* player : {&pair.window.left(), &pair.window.right()})
+            QVERIFY(!player->videoSurface().widget()->findChild<PictureLoupe*>()->isVisible());
     }
 
     void theValuesShowOverTheWipeViewToo_data() { askedInEitherPane(); }
