@@ -112,10 +112,14 @@ QString measurementsSummary(const QList<QualitySample>& samples)
         psnrs << decibels(summary.planePsnr[plane]);
         ssims << figure(summary.planeSsim[plane], 6);
     }
-    const QString planes =
-        QStringLiteral("%1: PSNR %2 dB; SSIM %3; MSAD %4 on average\n")
-            .arg(names.join(QStringLiteral(", ")), psnrs.join(QStringLiteral(", ")),
-                 ssims.join(QStringLiteral(", ")), figure(summary.meanMsad, 6));
+    // Pictures in RGB have their planes under other names: the MSAD alone is told of them.
+    const QString msad = QStringLiteral("MSAD %1 on average\n").arg(figure(summary.meanMsad, 6));
+    const QString planes = names.isEmpty() ? msad
+                                           : QStringLiteral("%1: PSNR %2 dB; SSIM %3; ")
+                                                     .arg(names.join(QStringLiteral(", ")),
+                                                          psnrs.join(QStringLiteral(", ")),
+                                                          ssims.join(QStringLiteral(", "))) +
+                                                 msad;
     return QStringLiteral("SSIM %1 on average, worst %2 at frame %3 (%4 s)\n"
                           "PSNR %5 dB on average (of the mean squared error), %6 dB at the "
                           "worst frame\n")
