@@ -59,6 +59,8 @@ public:
     const std::vector<std::uint8_t>& rgb() const { return m_rgb; }
     /// When the picture starts showing, in seconds from the file's start.
     double seconds() const { return m_seconds; }
+    /// The picture as decoded (before it is turned upright), the object's own.
+    const AVFrame& frame() const { return *m_frame; }
     /// The pixel at a point of the picture as shown, given as a fraction of its width and
     /// height from its top left (mirrored: as a pane that mirrors it shows it); none outside it,
     /// or for a picture that has no luma and chroma planes.

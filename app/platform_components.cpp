@@ -24,6 +24,7 @@ PlatformComponents::PlatformComponents(VideoPlayerOptions playerOptions)
     Comparison& comparison = m_session.comparison();
     QObject::connect(&comparison, &Comparison::shownChanged,
                      [this](bool shown) { showWipeView(shown); });
+    QObject::connect(&comparison, &Comparison::scopeChanged, [this] { showScopes(); });
     QObject::connect(&comparison, &Comparison::measurementsCopied,
                      [](const QString& csv) { QGuiApplication::clipboard()->setText(csv); });
 }
@@ -51,6 +52,18 @@ void PlatformComponents::toggleWipeView()
 {
     Comparison& comparison = m_session.comparison();
     comparison.setShown(!comparison.isShown());
+}
+
+void PlatformComponents::showScopes()
+{
+    Comparison& comparison = m_session.comparison();
+    if (!comparison.scope()) {
+        delete m_scopes;
+        return;
+    }
+    auto* first = qobject_cast<QWidget*>(m_session.panes().view(0));
+    if (first && !m_scopes)
+        m_scopes = new ScopePanel(*first->window(), comparison);
 }
 
 void PlatformComponents::showWipeView(bool shown)

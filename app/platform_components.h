@@ -1,6 +1,7 @@
 #pragma once
 
 #include "playback/full_screen.h"
+#include "playback/scope_panel.h"
 #include "playback/video_player.h"
 #include "playback/wipe_view.h"
 #include "session/session.h"
@@ -23,8 +24,9 @@ public:
     SkinFramework* createSkinFramework(QWidget* window) override;
 
     Session& session() { return m_session; }
-    /// The wipe view of the first two players, while it is shown.
+    /// The wipe view of the first two players, while it is shown; the scopes, while shown.
     WipeView* wipeView() const { return m_wipeView; }
+    ScopePanel* scopePanel() const { return m_scopes; }
     /// Shows the wipe view, as if asked for in the first pane, or closes it.
     void toggleWipeView();
     /// The players' window on the whole screen, once a player is made.
@@ -32,10 +34,12 @@ public:
 
 private:
     void showWipeView(bool shown);
+    void showScopes();
 
     VideoPlayerOptions m_playerOptions;
     Session m_session;
     QPointer<WipeView> m_wipeView;
+    QPointer<ScopePanel> m_scopes;
     QPointer<FullScreen> m_fullScreen;
 };
 

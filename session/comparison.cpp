@@ -149,6 +149,11 @@ bool Comparison::perform(int pane, const PlayerCommand& command)
     case PlayerCommand::ToggleLoupe:
         m_inspector.setLoupe(!m_inspector.isLoupeOn());
         return true;
+    case PlayerCommand::NextScope:
+        setScope(!m_scope                          ? std::optional(ScopeKind(0))
+                 : int(*m_scope) + 1 < kScopeKinds ? std::optional(ScopeKind(int(*m_scope) + 1))
+                                                   : std::nullopt);
+        return true;
     case PlayerCommand::SwapSides:
         if (!bothHoldVideos())
             emit refused(tr("Swap Sides needs two videos"));
@@ -325,6 +330,15 @@ void Comparison::setHeard(int pane)
             engine->setSilenced(m_heard >= 0 && i != m_heard);
     }
     emit heardChanged(m_heard);
+}
+
+void Comparison::setScope(std::optional<ScopeKind> kind)
+{
+    if (kind == m_scope)
+        return;
+    m_scope = kind;
+    m_inspector.setScopes(kind.has_value());
+    emit scopeChanged();
 }
 
 void Comparison::inspectAt(QPointF at)

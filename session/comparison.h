@@ -5,6 +5,7 @@
 #include "compose/comparison_export.h"
 #include "compose/comparison_look.h"
 #include "compose/comparison_view_state.h"
+#include "compose/picture_scope.h"
 #include "engine/playback_engine.h"
 #include "session/panes.h"
 #include "session/pixel_inspector.h"
@@ -97,11 +98,16 @@ public:
     PixelInspector& inspector() { return m_inspector; }
     void inspectAt(QPointF at);
 
+    /// The scopes shown of both pictures (none: not shown).
+    std::optional<ScopeKind> scope() const { return m_scope; }
+    void setScope(std::optional<ScopeKind> kind);
+
     /// A pane's pictures go through another filter: figures of the pictures before would mislead.
     void filterChanged() { dropResults(); }
 
 signals:
     void shownChanged(bool shown);
+    void scopeChanged();
     void lookChanged();
     /// Measuring started, stopped or ended, or its results went.
     void measuringChanged();
@@ -150,6 +156,7 @@ private:
     QPointer<PlaybackEngine> m_alignOrigin;
     int m_heard = -1;
     PixelInspector m_inspector;
+    std::optional<ScopeKind> m_scope;
     ComparisonExport m_export;
 };
 

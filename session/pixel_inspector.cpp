@@ -40,6 +40,12 @@ void PixelInspector::setLoupe(bool on)
     emit loupeChanged(on);
 }
 
+void PixelInspector::setScopes(bool on)
+{
+    m_scopes = on;
+    readingChanged();
+}
+
 void PixelInspector::readingChanged()
 {
     if (isReading())

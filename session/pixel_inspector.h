@@ -41,13 +41,17 @@ public:
     /// The loupe reads the pictures around the point as the values do.
     bool isLoupeOn() const { return m_loupe; }
     void setLoupe(bool on);
-    /// Whether the pictures under the pointer are read at all (the values or the loupe shown).
-    bool isReading() const { return m_on || m_loupe; }
+    /// The scopes read the whole pictures the same way.
+    void setScopes(bool on);
+    /// Whether the pictures are read at all (the values, the loupe or the scopes shown).
+    bool isReading() const { return m_on || m_loupe || m_scopes; }
     /// Reads the pixel at a point of the pictures the panes show now; `inspected` tells it, at
     /// once when their frames are decoded already. Only the last point asked for is told. While
     /// frames are being decoded, newer ones are decoded after them (not instead: a playing
     /// video would otherwise never be read).
     void inspect(QPointF at);
+    /// Reads the frames showing now at the last point asked for.
+    void refresh() { inspect(m_at); }
 
 signals:
     void onChanged(bool on);
@@ -76,6 +80,7 @@ private:
 
     bool m_on = false;
     bool m_loupe = false;
+    bool m_scopes = false;
     QPointF m_at;
     const Panes& m_panes;
     bool m_newerWanted = false;

@@ -57,6 +57,8 @@ struct PlayerCommand {
         PixelForPixel,
         // A magnified inset of the pictures around the pointer, on or off.
         ToggleLoupe,
+        // The scopes of both pictures: the next kind, or off after the last.
+        NextScope,
         // The comparison as a new video file (a file name is asked for).
         ExportComparison,
         // A video to play in this player, chosen with the open dialog.

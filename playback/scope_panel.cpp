@@ -1,0 +1,184 @@
+#include "playback/scope_panel.h"
+
+#include "platform/new_file.h"
+#include "platform/pictures_folder.h"
+
+#include <QBuffer>
+#include <QContextMenuEvent>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <QPainter>
+
+#include <utility>
+
+namespace tandemo {
+
+namespace {
+
+constexpr int kScopeSide = 256;
+constexpr int kMargin = 8;
+
+QImage imageOf(const ScopePicture& scope)
+{
+    return QImage(scope.rgb.data(), scope.width, scope.height, scope.width * 3,
+                  QImage::Format_RGB888)
+        .copy();
+}
+
+} // namespace
+
+ScopePanel::ScopePanel(QWidget& window, Comparison& comparison)
+    : QWidget(&window)
+    , m_comparison(&comparison)
+    , m_drawing(
+          WorkLength::Short, [](double) {},
+          [this](std::optional<std::array<QImage, 2>> scopes) {
+              if (!scopes)
+                  return;
+              m_scopes = std::move(*scopes);
+              ++m_updates;
+              update();
+              // The frames that came meanwhile, drawn now: paused, the last is the one showing.
+              if (std::optional<PixelInspector::Report> pending = std::exchange(m_pending, {}))
+                  draw(*pending);
+          })
+{
+    setObjectName("scopePanel");
+    resize(2 * kScopeSide + 3 * kMargin, kScopeSide + 2 * kMargin + fontMetrics().height());
+    window.installEventFilter(this);
+    place();
+    PixelInspector& inspector = comparison.inspector();
+    connect(&inspector, &PixelInspector::inspected, this, &ScopePanel::draw);
+    connect(&comparison, &Comparison::scopeChanged, this, [this] {
+        m_scopes = {};
+        if (m_comparison && m_comparison->scope())
+            m_comparison->inspector().refresh();
+        update();
+    });
+    // Another frame shows in either pane: read again, playing at most ten times a second.
+    m_refresh.setInterval(100);
+    m_refresh.setSingleShot(true);
+    connect(&m_refresh, &QTimer::timeout, &inspector, &PixelInspector::refresh);
+    for (int pane = 0; pane < 2; ++pane) {
+        if (PlaybackEngine* engine = comparison.pane(pane)) {
+            connect(engine, &PlaybackEngine::positionChanged, this, [this] {
+                if (!m_refresh.isActive())
+                    m_refresh.start();
+            });
+        }
+    }
+    // Over the wipe view too, which comes over the panes.
+    connect(&comparison, &Comparison::shownChanged, this, [this] { raise(); });
+    inspector.refresh();
+    show();
+    raise();
+}
+
+ScopePanel::~ScopePanel() = default;
+
+void ScopePanel::draw(const PixelInspector::Report& report)
+{
+    if (!m_comparison || !m_comparison->scope())
+        return;
+    if (m_drawing.isRunning()) {
+        m_pending = report;
+        return;
+    }
+    const ScopeKind kind = *m_comparison->scope();
+    for (int pane = 0; pane < 2; ++pane) {
+        const PlaybackEngine* engine = m_comparison->pane(pane);
+        m_names[std::size_t(pane)] = engine ? QFileInfo(engine->file()).fileName() : QString();
+    }
+    m_drawing.start([pictures = report.pictures, kind](const std::atomic_bool& cancelled,
+                                                       const std::function<void(double)>&) {
+        std::array<QImage, 2> scopes;
+        for (std::size_t pane = 0; pane < 2 && !cancelled; ++pane) {
+            if (!pictures[pane])
+                continue;
+            if (const std::optional<ScopePicture> scope = drawScope(pictures[pane]->frame(), kind))
+                scopes[pane] = imageOf(*scope);
+        }
+        return std::optional(scopes);
+    });
+}
+
+void ScopePanel::place()
+{
+    const QWidget* window = parentWidget();
+    move(window->width() - width() - kMargin, window->height() - height() - kMargin);
+}
+
+bool ScopePanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parentWidget() && event->type() == QEvent::Resize)
+        place();
+    return QWidget::eventFilter(watched, event);
+}
+
+void ScopePanel::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), QColor(0, 0, 0, 220));
+    if (!m_comparison || !m_comparison->scope())
+        return;
+    painter.setPen(QColor(230, 230, 230));
+    const int labelHeight = fontMetrics().height();
+    for (int pane = 0; pane < 2; ++pane) {
+        const QRect cell(kMargin + pane * (kScopeSide + kMargin), kMargin, kScopeSide,
+                         kScopeSide + labelHeight);
+        const QString label = nameOf(*m_comparison->scope()) + ": " + m_names[std::size_t(pane)];
+        painter.drawText(cell.left(), cell.top(), cell.width(), labelHeight,
+                         Qt::AlignLeft | Qt::AlignVCenter,
+                         fontMetrics().elidedText(label, Qt::ElideMiddle, cell.width()));
+        const QImage& scope = m_scopes[std::size_t(pane)];
+        if (scope.isNull())
+            continue;
+        const QRect area(cell.left(), cell.top() + labelHeight, kScopeSide, kScopeSide);
+        const QSize fitted = scope.size().scaled(area.size(), Qt::KeepAspectRatio);
+        painter.drawImage(QRect(area.topLeft() + QPoint((area.width() - fitted.width()) / 2,
+                                                        (area.height() - fitted.height()) / 2),
+                                fitted),
+                          scope);
+    }
+}
+
+void ScopePanel::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    for (int kind = 0; kind < kScopeKinds; ++kind) {
+        QAction* action = menu.addAction(nameOf(ScopeKind(kind)));
+        action->setCheckable(true);
+        action->setChecked(m_comparison && m_comparison->scope() == ScopeKind(kind));
+        connect(action, &QAction::triggered, this, [this, kind] {
+            if (m_comparison)
+                m_comparison->setScope(ScopeKind(kind));
+        });
+    }
+    menu.addSeparator();
+    menu.addAction(tr("Save Scopes"), this, [this] { save(); });
+    menu.addAction(tr("Hide Scopes"), this, [this] {
+        if (m_comparison)
+            m_comparison->setScope(std::nullopt);
+    });
+    menu.exec(event->globalPos());
+}
+
+QString ScopePanel::save()
+{
+    const QString folder = picturesFolder();
+    if (folder.isEmpty() || !m_comparison || !m_comparison->scope())
+        return {};
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    grab().toImage().save(&buffer, "PNG");
+    const QString name = QDir(folder).filePath(
+        QStringLiteral("%1 %2.png")
+            .arg(nameOf(*m_comparison->scope()),
+                 QDateTime::currentDateTime().toString("yyyy-MM-dd hh.mm.ss")));
+    return writeNewFile(name, png, false, {}).isEmpty() ? name : QString();
+}
+
+} // namespace tandemo
