@@ -12,8 +12,8 @@ namespace tandemo {
 
 namespace {
 
-constexpr int kMargin = 8;
-constexpr int kPixels = 2 * PictureLoupe::kReach + 1;
+constexpr int kLoupeMargin = 8;
+constexpr int kLoupePixels = 2 * PictureLoupe::kReach + 1;
 
 } // namespace
 
@@ -57,8 +57,8 @@ void PictureLoupe::showAround(const PixelInspector::Report& report)
     m_inset = QImage(kSide, kSide, QImage::Format_RGB32);
     m_inset.fill(Qt::black);
     QPainter painter(&m_inset);
-    for (int row = 0; row < kPixels; ++row) {
-        for (int column = 0; column < kPixels; ++column) {
+    for (int row = 0; row < kLoupePixels; ++row) {
+        for (int column = 0; column < kLoupePixels; ++column) {
             const QPointF at((x - kReach + column + 0.5) / size.width(),
                              (y - kReach + row + 0.5) / size.height());
             if (const std::optional<PixelValues> values = picture.valuesAt(at, mirrored))
@@ -77,8 +77,8 @@ void PictureLoupe::place(QPointF at)
 {
     // In the corner away from the point, the same in every pane.
     const QWidget* picture = parentWidget();
-    const int left = at.x() < 0.5 ? picture->width() - width() - kMargin : kMargin;
-    const int top = at.y() < 0.5 ? picture->height() - height() - kMargin : kMargin;
+    const int left = at.x() < 0.5 ? picture->width() - width() - kLoupeMargin : kLoupeMargin;
+    const int top = at.y() < 0.5 ? picture->height() - height() - kLoupeMargin : kLoupeMargin;
     move(left, top);
 }
 
@@ -88,7 +88,7 @@ void PictureLoupe::paintEvent(QPaintEvent*)
     painter.drawImage(1, 1, m_inset);
     // The grid between the pixels, and the pixel under the pointer ringed.
     painter.setPen(QColor(0, 0, 0, 110));
-    for (int line = 1; line < kPixels; ++line) {
+    for (int line = 1; line < kLoupePixels; ++line) {
         painter.drawLine(1 + line * kScale, 1, 1 + line * kScale, kSide);
         painter.drawLine(1, 1 + line * kScale, kSide, 1 + line * kScale);
     }

@@ -18,7 +18,7 @@ namespace tandemo {
 namespace {
 
 constexpr int kScopeSide = 256;
-constexpr int kMargin = 8;
+constexpr int kPanelMargin = 8;
 
 QImage imageOf(const ScopePicture& scope)
 {
@@ -46,7 +46,8 @@ ScopePanel::ScopePanel(QWidget& window, Comparison& comparison)
           })
 {
     setObjectName("scopePanel");
-    resize(2 * kScopeSide + 3 * kMargin, kScopeSide + 2 * kMargin + fontMetrics().height());
+    resize(2 * kScopeSide + 3 * kPanelMargin,
+           kScopeSide + 2 * kPanelMargin + fontMetrics().height());
     window.installEventFilter(this);
     place();
     PixelInspector& inspector = comparison.inspector();
@@ -107,7 +108,7 @@ void ScopePanel::draw(const PixelInspector::Report& report)
 void ScopePanel::place()
 {
     const QWidget* window = parentWidget();
-    move(window->width() - width() - kMargin, window->height() - height() - kMargin);
+    move(window->width() - width() - kPanelMargin, window->height() - height() - kPanelMargin);
 }
 
 bool ScopePanel::eventFilter(QObject* watched, QEvent* event)
@@ -126,8 +127,8 @@ void ScopePanel::paintEvent(QPaintEvent*)
     painter.setPen(QColor(230, 230, 230));
     const int labelHeight = fontMetrics().height();
     for (int pane = 0; pane < 2; ++pane) {
-        const QRect cell(kMargin + pane * (kScopeSide + kMargin), kMargin, kScopeSide,
-                         kScopeSide + labelHeight);
+        const QRect cell(kPanelMargin + pane * (kScopeSide + kPanelMargin), kPanelMargin,
+                         kScopeSide, kScopeSide + labelHeight);
         const QString label = nameOf(*m_comparison->scope()) + ": " + m_names[std::size_t(pane)];
         painter.drawText(cell.left(), cell.top(), cell.width(), labelHeight,
                          Qt::AlignLeft | Qt::AlignVCenter,
