@@ -58,8 +58,9 @@ ScopePanel::ScopePanel(QWidget& window, Comparison& comparison)
             m_comparison->inspector().refresh();
         update();
     });
-    // Another frame shows in either pane: read again, playing at most ten times a second.
-    m_refresh.setInterval(100);
+    // Another frame shows in either pane: read again, playing at most twice a second. Each read
+    // decodes the frame in full from its key frame, which playing panes need the cores for.
+    m_refresh.setInterval(500);
     m_refresh.setSingleShot(true);
     connect(&m_refresh, &QTimer::timeout, &inspector, &PixelInspector::refresh);
     for (int pane = 0; pane < 2; ++pane) {

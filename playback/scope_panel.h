@@ -15,7 +15,7 @@ namespace tandemo {
 /// Over the window, in its lower right corner: the scope the comparison shows of both videos'
 /// pictures, side by side, each named. The pictures are the frames showing decoded in full,
 /// and the scopes are drawn off the GUI thread by libavfilter's own filters: paused, the exact
-/// frame; playing, as often as the frames can be decoded (at most ten times a second). Its
+/// frame; playing, at most twice a second (each read decodes a frame in full). Its
 /// menu chooses the scope and saves it as a picture.
 class ScopePanel : public QWidget {
     Q_OBJECT
