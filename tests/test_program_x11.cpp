@@ -173,7 +173,16 @@ private slots:
             InstalledProgram program;
             program.start({mediaPath("large.avi"), mediaPath("large.avi")});
             const quint32 window = waitForWindow(program.process, "Tandemo Software");
-            QVERIFY(window != 0);
+            // No window: whether the program still runs, and what it said, tell why.
+            QVERIFY2(window != 0,
+                     qPrintable(
+                         QString("try %1, %2: %3")
+                             .arg(attempt)
+                             .arg(program.process.state() == QProcess::Running
+                                      ? "running"
+                                      : "ended with " + QString::number(program.process.exitCode()))
+                             .arg(QString::fromLocal8Bit(
+                                 program.process.readAllStandardError().right(2000)))));
             QTRY_VERIFY_WITH_TIMEOUT(pixelOf(window, points.left).isValid() &&
                                          pixelOf(window, points.left) != QColor(Qt::white),
                                      kPlayerTimeoutMs);
