@@ -23,18 +23,8 @@ namespace {
 bool addSource(AVFilterGraph* graph, const VideoDecoder& decoder, const char* name,
                AVFilterContext** source)
 {
-    const PictureShape shape = decoder.shape();
     const AVRational base = decoder.stream().time_base;
-    const QByteArray args = QStringLiteral("video_size=%1x%2:pix_fmt=%3:time_base=%4/%5:"
-                                           "pixel_aspect=%6/%7")
-                                .arg(shape.width)
-                                .arg(shape.height)
-                                .arg(shape.format)
-                                .arg(base.num)
-                                .arg(base.den)
-                                .arg(shape.aspectNum)
-                                .arg(shape.aspectDen)
-                                .toLatin1();
+    const QByteArray args = bufferSourceArgs(decoder.shape(), base.num, base.den);
     return avfilter_graph_create_filter(source, avfilter_get_by_name("buffer"), name,
                                         args.constData(), nullptr, graph) >= 0;
 }

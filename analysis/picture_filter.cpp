@@ -1,7 +1,6 @@
 #include "analysis/picture_filter.h"
 
 extern "C" {
-#include <libavcodec/avcodec.h>
 #include <libavfilter/avfilter.h>
 #include <libavfilter/buffersink.h>
 #include <libavfilter/buffersrc.h>
@@ -91,9 +90,21 @@ QString libavMessagesOf(const std::function<void()>& work)
 
 PictureFilter::~PictureFilter() = default;
 
-std::unique_ptr<PictureFilter> PictureFilter::make(const QString& chain,
-                                                   const AVCodecContext& input, int timeBaseNum,
-                                                   int timeBaseDen, QString* why)
+QByteArray bufferSourceArgs(const PictureShape& shape, int timeBaseNum, int timeBaseDen)
+{
+    return QStringLiteral("video_size=%1x%2:pix_fmt=%3:time_base=%4/%5:pixel_aspect=%6/%7")
+        .arg(shape.width)
+        .arg(shape.height)
+        .arg(shape.format)
+        .arg(timeBaseNum)
+        .arg(timeBaseDen)
+        .arg(shape.aspectNum)
+        .arg(shape.aspectDen)
+        .toLatin1();
+}
+
+std::unique_ptr<PictureFilter> PictureFilter::make(const QString& chain, const PictureShape& input,
+                                                   int timeBaseNum, int timeBaseDen, QString* why)
 {
     std::unique_ptr<PictureFilter> filter(new PictureFilter);
     filter->m_baseNum = timeBaseNum;
@@ -106,18 +117,7 @@ std::unique_ptr<PictureFilter> PictureFilter::make(const QString& chain,
     }
     // One thread: the decoders beside it have the machine's cores.
     filter->m_graph->nb_threads = 1;
-    const AVRational aspect =
-        input.sample_aspect_ratio.num > 0 ? input.sample_aspect_ratio : AVRational{1, 1};
-    const QByteArray args = QStringLiteral("video_size=%1x%2:pix_fmt=%3:time_base=%4/%5:"
-                                           "pixel_aspect=%6/%7")
-                                .arg(input.width)
-                                .arg(input.height)
-                                .arg(int(input.pix_fmt))
-                                .arg(timeBaseNum)
-                                .arg(timeBaseDen)
-                                .arg(aspect.num)
-                                .arg(aspect.den)
-                                .toLatin1();
+    const QByteArray args = bufferSourceArgs(input, timeBaseNum, timeBaseDen);
     bool built = false;
     const QString messages = libavMessagesOf([&] {
         AVFilterGraph* graph = filter->m_graph.get();

@@ -9,7 +9,6 @@
 #include <utility>
 #include <vector>
 
-struct AVCodecContext;
 struct AVFilterContext;
 struct AVFilterGraph;
 struct AVFrame;
@@ -33,9 +32,9 @@ public:
     PictureFilter(const PictureFilter&) = delete;
     PictureFilter& operator=(const PictureFilter&) = delete;
 
-    /// The chain for pictures as the decoder gives them, with their times in `timeBase`
-    /// (numerator, denominator); none, and libavfilter's own reason, when it cannot be built.
-    static std::unique_ptr<PictureFilter> make(const QString& chain, const AVCodecContext& input,
+    /// The chain for pictures of that shape, with their times in `timeBase` (numerator,
+    /// denominator); none, and libavfilter's own reason, when it cannot be built.
+    static std::unique_ptr<PictureFilter> make(const QString& chain, const PictureShape& input,
                                                int timeBaseNum, int timeBaseDen, QString* why);
 
     /// Takes a picture in (a reference of it is kept), or the end of the pictures (null).
@@ -56,6 +55,9 @@ private:
     int m_baseDen = 1;
     PictureShape m_shape;
 };
+
+/// What libavfilter's `buffer` source is told of the pictures it takes.
+QByteArray bufferSourceArgs(const PictureShape& shape, int timeBaseNum, int timeBaseDen);
 
 /// Why a chain cannot be a filter chain at all (an unknown filter, a bad option), in
 /// libavfilter's own words; empty when it can. Whether it fits a video is known with the video.

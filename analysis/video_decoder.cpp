@@ -84,7 +84,8 @@ bool VideoDecoder::setFilter(const QString& chain, QString* why)
     m_filter.reset();
     if (m_chain.isEmpty() || !m_decoder)
         return m_decoder != nullptr;
-    m_filter = PictureFilter::make(m_chain, *m_decoder, m_stream->time_base.num,
+    const PictureShape decoded = shape();
+    m_filter = PictureFilter::make(m_chain, decoded, m_stream->time_base.num,
                                    m_stream->time_base.den, why);
     return m_filter != nullptr;
 }

@@ -3,9 +3,6 @@
 #include "analysis/picture_filter.h"
 
 extern "C" {
-#include <libavfilter/avfilter.h>
-#include <libavfilter/buffersink.h>
-#include <libavfilter/buffersrc.h>
 #include <libavutil/frame.h>
 #include <libavutil/pixfmt.h>
 }
@@ -45,34 +42,16 @@ QString scopeFilter(ScopeKind kind)
 
 std::optional<ScopePicture> drawScope(const AVFrame& picture, ScopeKind kind)
 {
-    // A graph of its own for each picture: a scope is drawn from one frame alone.
-    const LibavGraph graph(avfilter_graph_alloc());
-    if (!graph)
-        return std::nullopt;
-    graph->nb_threads = 1;
-    const QByteArray args = QStringLiteral("video_size=%1x%2:pix_fmt=%3:time_base=1/25:"
-                                           "pixel_aspect=1/1")
-                                .arg(picture.width)
-                                .arg(picture.height)
-                                .arg(picture.format)
-                                .toLatin1();
-    AVFilterContext* source = nullptr;
-    AVFilterContext* sink = nullptr;
-    if (avfilter_graph_create_filter(&source, avfilter_get_by_name("buffer"), "in",
-                                     args.constData(), nullptr, graph.get()) < 0 ||
-        avfilter_graph_create_filter(&sink, avfilter_get_by_name("buffersink"), "out", nullptr,
-                                     nullptr, graph.get()) < 0 ||
-        !parseGraph(graph.get(), scopeFilter(kind).toLatin1(), {{"in", source}}, {{"out", sink}}) ||
-        avfilter_graph_config(graph.get(), nullptr) < 0)
-        return std::nullopt;
+    // A chain of its own for each picture: a scope is drawn from one frame alone.
+    QString refused;
+    const std::unique_ptr<PictureFilter> filter = PictureFilter::make(
+        scopeFilter(kind), {picture.width, picture.height, picture.format, 1, 1}, 1, 25, &refused);
     const LibavFrame in(av_frame_clone(&picture));
-    const LibavFrame out(av_frame_alloc());
-    if (!in || !out)
+    if (!filter || !in)
         return std::nullopt;
     in->pts = 0;
-    if (av_buffersrc_add_frame(source, in.get()) < 0 ||
-        av_buffersrc_add_frame(source, nullptr) < 0 ||
-        av_buffersink_get_frame(sink, out.get()) < 0 || out->format != AV_PIX_FMT_RGB24)
+    const AVFrame* out = filter->push(in.get()) && filter->push(nullptr) ? filter->pull() : nullptr;
+    if (!out || out->format != AV_PIX_FMT_RGB24)
         return std::nullopt;
     ScopePicture scope{out->width, out->height,
                        std::vector<std::uint8_t>(std::size_t(out->width) * out->height * 3)};

@@ -16,6 +16,26 @@ std::size_t planeOf(GraphMeasure measure, GraphMeasure first)
     return std::size_t(int(measure) - int(first));
 }
 
+/// The measure's figure among a frame pair's, or among the averages.
+double pick(GraphMeasure measure, double ssim, double psnr, double msad,
+            const std::array<double, 3>& planeSsim, const std::array<double, 3>& planePsnr)
+{
+    switch (measure) {
+    case M::Ssim:
+        return ssim;
+    case M::Psnr:
+        return psnr;
+    case M::Msad:
+        return msad;
+    case M::SsimY:
+    case M::SsimU:
+    case M::SsimV:
+        return planeSsim[planeOf(measure, M::SsimY)];
+    default:
+        return planePsnr[planeOf(measure, M::PsnrY)];
+    }
+}
+
 } // namespace
 
 QString nameOf(GraphMeasure measure)
@@ -32,38 +52,13 @@ bool isDecibels(GraphMeasure measure)
 
 double valueOf(const QualitySample& sample, GraphMeasure measure)
 {
-    switch (measure) {
-    case M::Ssim:
-        return sample.ssim;
-    case M::Psnr:
-        return sample.psnr;
-    case M::Msad:
-        return sample.msad;
-    case M::SsimY:
-    case M::SsimU:
-    case M::SsimV:
-        return sample.planeSsim[planeOf(measure, M::SsimY)];
-    default:
-        return sample.planePsnr[planeOf(measure, M::PsnrY)];
-    }
+    return pick(measure, sample.ssim, sample.psnr, sample.msad, sample.planeSsim, sample.planePsnr);
 }
 
 double averageOf(const QualitySummary& summary, GraphMeasure measure)
 {
-    switch (measure) {
-    case M::Ssim:
-        return summary.meanSsim;
-    case M::Psnr:
-        return summary.meanPsnr;
-    case M::Msad:
-        return summary.meanMsad;
-    case M::SsimY:
-    case M::SsimU:
-    case M::SsimV:
-        return summary.planeSsim[planeOf(measure, M::SsimY)];
-    default:
-        return summary.planePsnr[planeOf(measure, M::PsnrY)];
-    }
+    return pick(measure, summary.meanSsim, summary.meanPsnr, summary.meanMsad, summary.planeSsim,
+                summary.planePsnr);
 }
 
 std::pair<double, double> scaleOf(GraphMeasure measure, double lowest, double highest)

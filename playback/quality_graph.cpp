@@ -86,27 +86,23 @@ void QualityGraph::setRenditions(const QList<RenditionMeasurement>& renditions, 
                                  double duration)
 {
     m_curves.clear();
+    m_legend.clear();
     if (renditions.size() > 1) {
         for (const RenditionMeasurement& rendition : renditions)
             m_curves.append({QFileInfo(rendition.path).fileName(), rendition.samples,
                              summarise(rendition.samples)});
     }
+    // Written once for the figures, not at every paint.
+    for (const Curve& curve : m_curves) {
+        m_legend << (curve.samples.isEmpty() ? tr("%1: not measured").arg(curve.name)
+                                             : tr("%1: SSIM %2, PSNR %3, worst frame %4")
+                                                   .arg(curve.name)
+                                                   .arg(curve.summary.meanSsim, 0, 'f', 4)
+                                                   .arg(decibels(curve.summary.meanPsnr))
+                                                   .arg(curve.summary.worst.frame));
+    }
     m_showing = std::clamp(showing, 0, std::max(0, int(renditions.size()) - 1));
     setSamples(renditions.value(m_showing).samples, duration);
-}
-
-QStringList QualityGraph::legendLines() const
-{
-    QStringList lines;
-    for (const Curve& curve : m_curves) {
-        lines << (curve.samples.isEmpty() ? tr("%1: not measured").arg(curve.name)
-                                          : tr("%1: SSIM %2, PSNR %3, worst frame %4")
-                                                .arg(curve.name)
-                                                .arg(curve.summary.meanSsim, 0, 'f', 4)
-                                                .arg(decibels(curve.summary.meanPsnr))
-                                                .arg(curve.summary.worst.frame));
-    }
-    return lines;
 }
 
 QRect QualityGraph::legendRect() const

@@ -28,7 +28,7 @@ public:
     /// and worst frame); the one showing is drawn strongest and its figures are the summary's.
     void setRenditions(const QList<RenditionMeasurement>& renditions, int showing, double duration);
     /// The legend's lines, and where each is drawn (a click there shows that rendition).
-    QStringList legendLines() const;
+    const QStringList& legendLines() const { return m_legend; }
     QRect legendLineRect(int index) const;
     void setPosition(double seconds);
     Metric shownMetric() const { return m_metric; }
@@ -79,6 +79,7 @@ private:
     // Every rendition's, where there are several; the showing one's are also m_samples.
     QList<Curve> m_curves;
     int m_showing = 0;
+    QStringList m_legend;
     QualitySummary m_summary;
     // Worked out once for the samples and metric, not at every paint.
     std::pair<double, double> m_scale{0, 1};
