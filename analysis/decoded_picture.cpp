@@ -141,7 +141,7 @@ std::optional<PixelValues> DecodedPicture::valuesAt(QPointF shown, bool mirrored
         return std::nullopt;
     const AVFrame& frame = *m_frame;
     const AVPixFmtDescriptor* format = av_pix_fmt_desc_get(AVPixelFormat(frame.format));
-    if (!format || format->nb_components < 3 || (format->flags & AV_PIX_FMT_FLAG_RGB))
+    if (!format || format->nb_components < 3)
         return std::nullopt;
     const QSize size = shownSize();
     PixelValues values;
@@ -169,11 +169,14 @@ std::optional<PixelValues> DecodedPicture::valuesAt(QPointF shown, bool mirrored
         break;
     }
     values.bits = format->comp[0].depth;
-    values.luma = sampleAt(frame, format->comp[0], x, y);
-    values.cb =
-        sampleAt(frame, format->comp[1], x >> format->log2_chroma_w, y >> format->log2_chroma_h);
-    values.cr =
-        sampleAt(frame, format->comp[2], x >> format->log2_chroma_w, y >> format->log2_chroma_h);
+    values.storedAsRgb = format->flags & AV_PIX_FMT_FLAG_RGB;
+    if (!values.storedAsRgb) {
+        values.luma = sampleAt(frame, format->comp[0], x, y);
+        values.cb = sampleAt(frame, format->comp[1], x >> format->log2_chroma_w,
+                             y >> format->log2_chroma_h);
+        values.cr = sampleAt(frame, format->comp[2], x >> format->log2_chroma_w,
+                             y >> format->log2_chroma_h);
+    }
     const std::uint8_t* rgb = m_rgb.data() + (std::size_t(y) * frame.width + x) * 3;
     values.red = rgb[0];
     values.green = rgb[1];

@@ -32,6 +32,9 @@ struct PixelValues {
     int red = 0;
     int green = 0;
     int blue = 0;
+    /// The picture is stored as RGB (a PNG, say): its code values are red, green and blue, and
+    /// luma and chroma hold none.
+    bool storedAsRgb = false;
 };
 
 /// The picture of a file that shows at a moment, decoded in full and kept in the file's own

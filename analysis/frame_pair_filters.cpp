@@ -38,6 +38,22 @@ bool push(AVFilterContext* source, AVFrame* frame, double seconds, double tick)
 
 } // namespace
 
+namespace {
+
+/// The pixel format both pictures are compared in: the first's, unless it is RGB (a PNG, say)
+/// and the second's is not, when the first is turned into the second's, as ffmpeg's own
+/// negotiation does.
+AVPixelFormat comparedFormat(int first, int second)
+{
+    const auto isRgb = [](int format) {
+        const AVPixFmtDescriptor* described = av_pix_fmt_desc_get(AVPixelFormat(format));
+        return described && (described->flags & AV_PIX_FMT_FLAG_RGB);
+    };
+    return AVPixelFormat(isRgb(first) && !isRgb(second) ? second : first);
+}
+
+} // namespace
+
 FramePairFilters::FramePairFilters()
     : m_graph(avfilter_graph_alloc())
 {
@@ -57,7 +73,7 @@ bool FramePairFilters::build(const VideoDecoder& a, bool firstMirrored, const Vi
     m_firstTick = av_q2d(a.stream().time_base);
     m_secondTick = av_q2d(b.stream().time_base);
     const PictureShape shape = a.shape();
-    const char* format = av_get_pix_fmt_name(AVPixelFormat(shape.format));
+    const char* format = av_get_pix_fmt_name(comparedFormat(shape.format, b.shape().format));
     if (!format)
         return false;
     // Both as shown: upright, and mirrored where the pane mirrors them; the second then at
@@ -66,8 +82,9 @@ bool FramePairFilters::build(const VideoDecoder& a, bool firstMirrored, const Vi
     const int width = turned ? shape.height : shape.width;
     const int height = turned ? shape.width : shape.height;
     const QByteArray description =
-        QStringLiteral("[first]%1[a];[second]%2,scale=%3:%4,format=%5,split=3[b1][b2][b3];"
-                       "[a][b1]psnr[p];[p][b2]ssim[s];[s][b3]msad[out]")
+        QStringLiteral(
+            "[first]%1,format=%5[a];[second]%2,scale=%3:%4,format=%5,split=3[b1][b2][b3];"
+            "[a][b1]psnr[p];[p][b2]ssim[s];[s][b3]msad[out]")
             .arg(QLatin1String(shownAsFilters(a.rotation(), firstMirrored)),
                  QLatin1String(shownAsFilters(b.rotation(), secondMirrored)))
             .arg(width)

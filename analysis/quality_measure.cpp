@@ -70,6 +70,10 @@ struct Lane {
             span = at - last;
             last = at;
             next = ahead->next();
+            // A still's one picture stands for every moment: its end told at once, the filters
+            // compare each of the reference's frames with it.
+            if (!next && decoder.isStill() && !filters.pushSecond(nullptr, 0))
+                return false;
             collect();
         }
         return true;
@@ -78,7 +82,7 @@ struct Lane {
     /// Past the rendition's end (its last frame's time is up) nothing more is compared.
     bool endsBefore(double atReference) const
     {
-        return !next && atReference >= last + std::max(span, 1e-3) - 1e-6;
+        return !next && !decoder.isStill() && atReference >= last + std::max(span, 1e-3) - 1e-6;
     }
 
     bool takeReference(AVFrame* frame, double at)
@@ -119,7 +123,8 @@ struct Lane {
 
     bool finish()
     {
-        const bool ended = filters.pushFirst(nullptr, 0) && filters.pushSecond(nullptr, 0);
+        const bool ended =
+            filters.pushFirst(nullptr, 0) && (decoder.isStill() || filters.pushSecond(nullptr, 0));
         collect();
         return ended;
     }
@@ -194,6 +199,18 @@ QualityMeasure::measureAll(const MeasuredVideo& reference, const QList<MeasuredV
     QString unused;
     if (!a.isOpen() || !a.setFilter(reference.filter, &unused))
         return std::nullopt;
+    // A still against one video: each of the video's frames is compared with the still, which
+    // the comparison takes as the one that stays. The figures are the same either way round.
+    if (a.isStill() && renditions.size() == 1 &&
+        !VideoDecoder(renditions.first().path, cancelled).isStill()) {
+        const MeasuredVideo& video = renditions.first();
+        auto swapped = measureAll({video.path, 0, 1, video.mirrored, video.filter},
+                                  {{reference.path, 0, 1, reference.mirrored, reference.filter}},
+                                  cancelled, progress);
+        if (swapped && !swapped->isEmpty())
+            swapped->first().path = video.path;
+        return swapped;
+    }
     std::vector<std::unique_ptr<Lane>> lanes;
     for (const MeasuredVideo& rendition : renditions) {
         lanes.push_back(std::make_unique<Lane>(rendition, cancelled));

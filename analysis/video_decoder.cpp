@@ -62,6 +62,14 @@ double VideoDecoder::duration() const
     return m_input && m_input->duration > 0 ? double(m_input->duration) / AV_TIME_BASE : 0;
 }
 
+bool VideoDecoder::isStill() const
+{
+    if (!m_input || !m_input->iformat)
+        return false;
+    const QByteArray reader = m_input->iformat->name;
+    return reader == "image2" || reader.endsWith("_pipe");
+}
+
 int VideoDecoder::rotation() const
 {
     if (!m_stream)

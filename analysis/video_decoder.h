@@ -39,6 +39,9 @@ public:
     const AVStream& stream() const { return *m_stream; }
     /// Seconds from the file's start to its end, as the container tells it (0: unknown).
     double duration() const;
+    /// The file is a still picture (a PNG, a JPEG...), read by one of libavformat's image
+    /// readers: one frame, which stays.
+    bool isStill() const;
     /// How far the picture is turned clockwise to be shown upright, in degrees: 0, 90, 180 or
     /// 270, as the file's display matrix says.
     int rotation() const;

@@ -117,12 +117,15 @@ ComparisonExport::Ending ComparisonExport::run(const Plan& plan, const std::atom
     FrameCursor second(plan.files[1], plan.mirrored[1], cancelled, plan.filters[1]);
     if (!first.isOpen() || !second.isOpen())
         return {Outcome::Failed, tr("The videos cannot be read")};
-    const double fps = first.frameRate();
+    // A still stands beside every picture of the other, at the other's pace; two stills make
+    // one picture.
+    const bool stillFirst = first.isStill() && !second.isStill();
+    const double fps = stillFirst ? second.frameRate() / plan.rate : first.frameRate();
     const auto secondAt = [&](double t) { return t * plan.rate + plan.secondAhead; };
     // The passage, or all that both videos have.
     double from = std::max(0.0, -plan.secondAhead / plan.rate);
-    double to = first.duration();
-    if (second.duration() > 0)
+    double to = first.isStill() ? (second.isStill() ? 1 / fps : qInf()) : first.duration();
+    if (second.duration() > 0 && !second.isStill())
         to = std::min(to, (second.duration() - plan.secondAhead) / plan.rate);
     if (plan.passage) {
         from = plan.passage->start;

@@ -22,6 +22,8 @@ public:
     /// Frames a second (25 when the file does not say), and seconds from start to end.
     double frameRate() const;
     double duration() const { return m_decoder.duration(); }
+    /// A still picture, the same at every moment.
+    bool isStill() const { return m_decoder.isStill(); }
     /// The picture showing at `seconds`: the last that starts at or before it (the first one
     /// before the first, the last one after the last); null when the file shows none.
     QImage at(double seconds);

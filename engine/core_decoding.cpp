@@ -25,6 +25,7 @@ void CoreDecoding::setUp(MpvCoreState& state, const mpv_event_property* trackLis
     };
     set("vd-lavc-threads", QByteArray::number(m_policy.threadsFor(track.size)));
     // The filter is set for every file, so that one file's rotation never stays for the next.
+    state.still = track.image;
     state.filterRotation = m_rotateBeforeRendering ? track.rotation : 0;
     state.loopFilterSkipped = m_policy.skipsLoopFilter(track.size, track.rotation);
     set("vd-lavc-skiploopfilter", state.loopFilterSkipped ? "all" : "default");

@@ -42,6 +42,8 @@ struct MpvCoreState {
     bool waitingForData = false;
     // A file is loaded and its first picture decoded after the last load or seek.
     bool loaded = false;
+    /// The file holds a still picture rather than a video.
+    bool still = false;
     bool restarted = false;
     bool loopFilterSkipped = false;
     double position = 0;

@@ -81,6 +81,18 @@ void MpvEngine::shownChanged(MpvProperty property)
     }
 }
 
+void MpvEngine::shownLoaded()
+{
+    // A still never ends: nothing to loop, and no second core to hold it. Paused, it is drawn
+    // once rather than again at every refresh.
+    if (m_shown.still) {
+        m_loop.fallBack();
+        setShownPropertyAsync("pause", "yes");
+        m_cores.askPauseState();
+    }
+    emit fileLoaded();
+}
+
 void MpvEngine::shownRestarted()
 {
     // A passage of one frame loops without a change of position.
@@ -116,6 +128,7 @@ bool MpvEngine::openFile(const QString& path)
     m_file = path;
     m_seeks.forget();
     m_shown.restarted = false;
+    m_shown.still = false;
     m_loop.newFile();
     // Only a regular file is played, judged by what was opened (a replay too: the name may have
     // been taken by something else since): a pipe or a device could block a core for good. The
@@ -187,6 +200,8 @@ void MpvEngine::unload()
 
 void MpvEngine::play()
 {
+    if (isStill())
+        return;
     // A file that ended (with loop mode off) left the core idle: it is played again.
     if (m_shown.idle && !m_file.isEmpty())
         loadFile(m_file, false);
@@ -209,6 +224,8 @@ void MpvEngine::startNextPass(bool paused)
 
 void MpvEngine::setPaused(bool paused)
 {
+    if (isStill())
+        return;
     setShownPropertyAsync("pause", paused ? "yes" : "no");
     m_cores.askPauseState();
     // A pass that is about to end now ends paused, on its last frame.
@@ -222,13 +239,11 @@ void MpvEngine::stop()
     seekShown(0, /*exact=*/true);
 }
 
-void MpvEngine::seekTo(double seconds, bool exact)
-{
-    seekShown(seconds, exact);
-}
-
 void MpvEngine::seekShown(double seconds, bool exact)
 {
+    // A still shows its one picture whatever the moment asked for.
+    if (isStill())
+        return;
     const QByteArray target = QByteArray::number(seconds, 'f', 6);
     m_shown.restarted = false;
     sendCommand(m_shown.core.get(),
@@ -238,6 +253,8 @@ void MpvEngine::seekShown(double seconds, bool exact)
 
 void MpvEngine::stepFrame(bool forward)
 {
+    if (isStill())
+        return;
     setPaused(true);
     // From where a seek still under way goes, so that a step right after it is never lost.
     const double from = destination();
@@ -293,16 +310,6 @@ void MpvEngine::setPassage(std::optional<Passage> passage)
     emit passageChanged();
 }
 
-void MpvEngine::setMirrored(bool mirrored)
-{
-    m_decoding.setMirrored(mirrored, {&m_shown, &m_waiting});
-}
-
-void MpvEngine::setLoop(bool loop)
-{
-    m_loop.setLooping(loop);
-}
-
 void MpvEngine::tellLoopWhereShownIs()
 {
     m_loop.shownAt(m_shown.duration - m_shown.position, frameDuration(*this),
@@ -314,7 +321,7 @@ std::optional<double> MpvEngine::shownFrameLasts() const
     // Waiting is not being held: paused, or paused by the core until it has read more of the
     // file (a loaded machine, a slow disk).
     if (m_file.isEmpty() || m_shown.idle || m_shown.paused || !m_shown.loaded ||
-        m_shown.waitingForData)
+        m_shown.waitingForData || m_shown.still)
         return std::nullopt;
     const std::optional<double> next = m_frameTimes.times().frameStart(m_shown.position, 1);
     const double toNext = next ? *next - m_shown.position : frameDuration(*this);
@@ -329,11 +336,6 @@ void MpvEngine::openAgainWhenStalled(int times)
         failToOpen(QStringLiteral("playback stalled"));
     else
         openAgain();
-}
-
-double MpvEngine::frameRate() const
-{
-    return m_shown.containerFps > 0 ? m_shown.containerFps : std::max(m_shown.measuredFps, 0.0);
 }
 
 double MpvEngine::frameStartAt(double seconds) const

@@ -19,6 +19,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -67,7 +68,7 @@ public:
     void unload() override;
     void setVolume(int volume) override { m_settings.setVolume(volume); }
     void setMute(bool mute) override { m_settings.setMute(mute); }
-    void setLoop(bool loop) override;
+    void setLoop(bool loop) override { m_loop.setLooping(loop); }
     /// Shows the picture with this width-to-height ratio whatever its own; 0 returns to its own.
     void setAspectOverride(double aspect) override
     {
@@ -94,8 +95,12 @@ public:
     double position() const override { return m_shown.position; }
     double destination() const override { return m_seeks.target().value_or(m_shown.position); }
     double duration() const override { return m_shown.duration; }
+    bool isStill() const override { return !m_file.isEmpty() && !m_shown.idle && m_shown.still; }
     /// As the file declares it, else as measured; 0 when unknown.
-    double frameRate() const override;
+    double frameRate() const override
+    {
+        return m_shown.containerFps > 0 ? m_shown.containerFps : std::max(m_shown.measuredFps, 0.0);
+    }
     double frameStartAt(double seconds) const override;
     std::optional<qint64> frameNumberAt(double seconds) const override
     {
@@ -120,7 +125,7 @@ public:
     void play() override;
     void pause() override { setPaused(true); }
     void stop() override;
-    void seekTo(double seconds, bool exact = false) override;
+    void seekTo(double seconds, bool exact = false) override { seekShown(seconds, exact); }
     void stepFrame(bool forward) override;
     void setSpeed(double speed) override { m_settings.setSpeed(speed); }
     void setSpeedNudge(double factor) override { m_settings.setSpeedNudge(factor); }
@@ -129,7 +134,10 @@ public:
     std::optional<Passage> passage() const override { return m_passage; }
     void setSilenced(bool silenced) override { m_settings.setSilenced(silenced); }
     bool isSilenced() const override { return m_settings.isSilenced(); }
-    void setMirrored(bool mirrored) override;
+    void setMirrored(bool mirrored) override
+    {
+        m_decoding.setMirrored(mirrored, {&m_shown, &m_waiting});
+    }
     bool isMirrored() const override { return m_decoding.isMirrored(); }
     void switchFile(const QString& path, double seconds) override;
     void setPictureFilter(const QString& chain) override
@@ -144,7 +152,7 @@ private:
 
     // What the cores tell.
     void shownChanged(MpvProperty property) override;
-    void shownLoaded() override { emit fileLoaded(); }
+    void shownLoaded() override;
     void shownRestarted() override;
     void shownFailed(const QString& reason) override { emit fileFailed(reason); }
     void commandDone(std::uint64_t reply, bool done, bool byShown) override;

@@ -29,6 +29,9 @@ constexpr MpvOption kEmbeddedOptions[] = {
     // Stay alive without a file, and unload a file that ends (unless looping).
     {"idle", "yes"},
     {"keep-open", "no"},
+    // A still picture stays until another file comes, rather than ending (and looping) each
+    // second.
+    {"image-display-duration", "inf"},
     // Keep the video's aspect; shrink a large video to fit but never enlarge a small one.
     {"keepaspect", "yes"},
     {"video-unscaled", kSmallPicturesUnscaled},
@@ -112,6 +115,8 @@ VideoTrack trackOf(const mpv_node& track, bool* video, bool* isDefault)
             *video = std::string_view(value.u.string) == "video";
         else if (key == "default" && value.format == MPV_FORMAT_FLAG)
             *isDefault = value.u.flag != 0;
+        else if (key == "image" && value.format == MPV_FORMAT_FLAG)
+            found.image = value.u.flag != 0;
         else if (key == "demux-rotation" && value.format == MPV_FORMAT_INT64)
             found.rotation = value.u.int64;
         else if (key == "demux-w" && value.format == MPV_FORMAT_INT64)

@@ -51,6 +51,8 @@ struct VideoTrack {
     std::int64_t rotation = 0;
     /// The size of the stored pictures, as the file declares it; empty when it does not.
     QSize size;
+    /// A still picture (a PNG, a JPEG...) rather than a video.
+    bool image = false;
 };
 
 /// The video track mpv will pick (the default one, else the first), from the node of

@@ -49,6 +49,9 @@ public:
     /// seek relative to it counts on the seeks asked for before, however fast they came.
     virtual double destination() const { return position(); }
     virtual double duration() const = 0;
+    /// The file is a still picture (a PNG, a JPEG...): one frame that stays, with no time to
+    /// play through, loop or step in. Known from fileLoaded on.
+    virtual bool isStill() const { return false; }
     /// Frames per second of the video; 0 when unknown.
     virtual double frameRate() const = 0;
     /// When the frame showing at a moment started: from the file's own frame times where the

@@ -266,6 +266,13 @@ void TransportBar::setDuration(double seconds)
     fitControls();
 }
 
+void TransportBar::setStill(bool still)
+{
+    for (QWidget* control : std::initializer_list<QWidget*>{m_playPause, m_stop, m_seek, m_mute,
+                                                            m_volume, m_popupVolume})
+        control->setEnabled(!still);
+}
+
 void TransportBar::setVolume(int volume)
 {
     const QSignalBlocker blocker(m_volume);

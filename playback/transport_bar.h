@@ -28,6 +28,8 @@ public:
     void setPlaying(bool playing);
     void setPosition(double seconds);
     void setDuration(double seconds);
+    /// A still picture shows: nothing to play, stop, seek in or hear.
+    void setStill(bool still);
     void setVolume(int volume);
     void setMuted(bool muted);
     /// Shows whether the players are linked.

@@ -37,12 +37,15 @@ void showEngineState(TransportBar* bar, PlaybackEngine* engine)
         if (idle) {
             bar->setPosition(0);
             bar->setDuration(0);
+            bar->setStill(false);
         }
     });
     QObject::connect(engine, &PlaybackEngine::positionChanged, bar, &TransportBar::setPosition);
     QObject::connect(engine, &PlaybackEngine::durationChanged, bar, &TransportBar::setDuration);
-    QObject::connect(engine, &PlaybackEngine::fileLoaded, bar,
-                     [bar] { bar->setStatus(QString()); });
+    QObject::connect(engine, &PlaybackEngine::fileLoaded, bar, [bar, engine] {
+        bar->setStatus(QString());
+        bar->setStill(engine->isStill());
+    });
     QObject::connect(engine, &PlaybackEngine::fileFailed, bar,
                      [bar] { bar->setStatus(playerText("Cannot play this file")); });
     QObject::connect(engine, &PlaybackEngine::frameSaved, bar,

@@ -120,6 +120,15 @@ QString pixelReportText(const PixelInspector::Report& report)
         return QCoreApplication::translate("tandemo::PixelInspector", text);
     };
     const auto line = [](const QString& name, const PixelValues& v) {
+        // A picture stored as RGB has no code values besides them.
+        if (v.storedAsRgb)
+            return QStringLiteral("%1 (%2, %3)  R %4 G %5 B %6")
+                .arg(name)
+                .arg(v.x)
+                .arg(v.y)
+                .arg(v.red)
+                .arg(v.green)
+                .arg(v.blue);
         return QStringLiteral("%1 (%2, %3)  R %4 G %5 B %6  Y %7 Cb %8 Cr %9 (%10-bit)")
             .arg(name)
             .arg(v.x)
@@ -146,14 +155,17 @@ QString pixelReportText(const PixelInspector::Report& report)
         const auto code = [bits](const PixelValues& v, int value) {
             return value << (bits - v.bits);
         };
-        lines << QStringLiteral("%1  R %2 G %3 B %4  Y %5 Cb %6 Cr %7")
-                     .arg(tr("Right \u2212 left"))
-                     .arg(b.red - a.red)
-                     .arg(b.green - a.green)
-                     .arg(b.blue - a.blue)
-                     .arg(code(b, b.luma) - code(a, a.luma))
-                     .arg(code(b, b.cb) - code(a, a.cb))
-                     .arg(code(b, b.cr) - code(a, a.cr));
+        QString difference = QStringLiteral("%1  R %2 G %3 B %4")
+                                 .arg(tr("Right \u2212 left"))
+                                 .arg(b.red - a.red)
+                                 .arg(b.green - a.green)
+                                 .arg(b.blue - a.blue);
+        if (!a.storedAsRgb && !b.storedAsRgb)
+            difference += QStringLiteral("  Y %1 Cb %2 Cr %3")
+                              .arg(code(b, b.luma) - code(a, a.luma))
+                              .arg(code(b, b.cb) - code(a, a.cb))
+                              .arg(code(b, b.cr) - code(a, a.cr));
+        lines << difference;
     }
     return lines.join(u'\n');
 }

@@ -89,7 +89,17 @@ bool PlayerActions::isInWipeView() const
 
 QList<transport::Target> PlayerActions::targets() const
 {
-    return m_link ? m_link->targetsOf(&m_engine) : transport::alone(m_engine);
+    if (!m_link)
+        return transport::alone(m_engine);
+    const QList<transport::Target> targets = m_link->targetsOf(&m_engine);
+    // A still has no moments of its own: asked in its pane, a linked video leads.
+    if (m_engine.isStill()) {
+        for (const transport::Target& target : targets) {
+            if (!target.engine->isStill())
+                return m_link->targetsOf(target.engine);
+        }
+    }
+    return targets;
 }
 
 void PlayerActions::togglePlayPause()

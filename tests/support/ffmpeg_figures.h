@@ -10,18 +10,21 @@
 namespace tandemo::testing {
 
 /// ffmpeg's own per-frame figure of a filter comparing two files (psnr_avg of `psnr`, All of
-/// `ssim`), read from its stats file, over the frames both have; none when ffmpeg fails. `inputs`:
-/// what the filter compares, a graph's two ends (e.g.
-/// "[0:v]crop=320:180[a];[1:v]crop=320:180[b];[a][b]").
+/// `ssim`), read from its stats file, over the frames both have (`shortest`; else the last of
+/// the shorter repeated); none when ffmpeg fails. `inputs`: what the filter compares, a graph's
+/// two ends (e.g. "[0:v]crop=320:180[a];[1:v]crop=320:180[b];[a][b]").
 inline QList<double> ffmpegFigures(const QString& filter, const QString& key, const QString& first,
-                                   const QString& second, const QString& inputs = "[0:v][1:v]")
+                                   const QString& second, const QString& inputs = "[0:v][1:v]",
+                                   bool shortest = true)
 {
     QTemporaryDir dir;
     const QString stats = dir.filePath("stats.log");
     QProcess ffmpeg;
-    ffmpeg.start("ffmpeg", {"-nostdin", "-loglevel", "error", "-i", first, "-i", second, "-lavfi",
-                            QString("%1%2=shortest=1:stats_file=%3").arg(inputs, filter, stats),
-                            "-f", "null", "-"});
+    ffmpeg.start(
+        "ffmpeg",
+        {"-nostdin", "-loglevel", "error", "-i", first, "-i", second, "-lavfi",
+         QString("%1%2=shortest=%4:stats_file=%3").arg(inputs, filter, stats, shortest ? "1" : "0"),
+         "-f", "null", "-"});
     if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
         return {};
     QFile file(stats);
@@ -62,14 +65,14 @@ inline QList<double> ffmpegFrameMetadata(const QString& filter, const QString& k
     return figures;
 }
 
-/// The average ffmpeg's `psnr` filter gives for two files over all frames, as it logs it; NaN
-/// when ffmpeg fails.
+/// The average ffmpeg's `psnr` filter gives for two files over all frames (see ffmpegFigures),
+/// as it logs it; NaN when ffmpeg fails.
 inline double ffmpegAveragePsnr(const QString& first, const QString& second,
-                                const QString& inputs = "[0:v][1:v]")
+                                const QString& inputs = "[0:v][1:v]", bool shortest = true)
 {
     QProcess ffmpeg;
     ffmpeg.start("ffmpeg", {"-nostdin", "-hide_banner", "-i", first, "-i", second, "-lavfi",
-                            inputs + "psnr=shortest=1", "-f", "null", "-"});
+                            inputs + "psnr=shortest=" + (shortest ? "1" : "0"), "-f", "null", "-"});
     if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
         return qQNaN();
     const QRegularExpression average("PSNR .* average:([0-9.inf]+)");
