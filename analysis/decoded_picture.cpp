@@ -1,5 +1,7 @@
 #include "analysis/decoded_picture.h"
 
+#include "analysis/picture_filter.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/frame.h>
@@ -92,24 +94,29 @@ LibavFrame DecodedPicture::frameShowingAt(VideoDecoder& decoder, double seconds,
 
 std::optional<DecodedPicture> DecodedPicture::read(const QString& path, double seconds,
                                                    const std::atomic_bool& cancelled,
-                                                   const QString& filter)
+                                                   const QString& filter, const QString& toneMap)
 {
     VideoDecoder decoder(path, cancelled, VideoDecoder::Detail::Full);
     QString refused;
     if (!decoder.setFilter(filter, &refused))
         return std::nullopt;
-    return read(decoder, seconds, cancelled);
+    return read(decoder, seconds, cancelled, toneMap);
 }
 
 std::optional<DecodedPicture> DecodedPicture::read(const RegularFile& file, double seconds,
-                                                   const std::atomic_bool& cancelled)
+                                                   const std::atomic_bool& cancelled,
+                                                   const QString& filter, const QString& toneMap)
 {
     VideoDecoder decoder(file, cancelled, VideoDecoder::Detail::Full);
-    return read(decoder, seconds, cancelled);
+    QString refused;
+    if (!decoder.setFilter(filter, &refused))
+        return std::nullopt;
+    return read(decoder, seconds, cancelled, toneMap);
 }
 
 std::optional<DecodedPicture> DecodedPicture::read(VideoDecoder& decoder, double seconds,
-                                                   const std::atomic_bool& cancelled)
+                                                   const std::atomic_bool& cancelled,
+                                                   const QString& toneMap)
 {
     if (!decoder.isOpen())
         return std::nullopt;
@@ -119,7 +126,22 @@ std::optional<DecodedPicture> DecodedPicture::read(VideoDecoder& decoder, double
         return std::nullopt;
     picture.m_rotation = decoder.rotation();
     picture.m_seconds = decoder.secondsOf(*picture.m_frame);
-    picture.m_rgb = convertToRgb(*picture.m_frame, 3 * picture.m_frame->width);
+    const AVFrame& frame = *picture.m_frame;
+    std::unique_ptr<PictureFilter> mapping;
+    const AVFrame* shown = &frame;
+    if (!toneMap.isEmpty()) {
+        QString refused;
+        mapping = PictureFilter::make(toneMap, {frame.width, frame.height, frame.format, 1, 1}, 1,
+                                      25, &refused);
+        const LibavFrame in(av_frame_clone(&frame));
+        if (in)
+            in->pts = 0;
+        shown = mapping && in && mapping->push(in.get()) && mapping->push(nullptr) ? mapping->pull()
+                                                                                   : nullptr;
+        if (!shown || shown->width != frame.width || shown->height != frame.height)
+            return std::nullopt;
+    }
+    picture.m_rgb = convertToRgb(*shown, 3 * frame.width);
     if (picture.m_rgb.empty())
         return std::nullopt;
     return picture;

@@ -43,12 +43,17 @@ class DecodedPicture {
 public:
     /// The frame that shows at `seconds` (the last that starts at or before it); none when the
     /// file cannot be read there, or `cancelled` was set.
-    /// `filter`: the libavfilter chain the pane's pictures go through (empty: none).
+    /// `filter`: the libavfilter chain the pane's pictures go through (empty: none);
+    /// `toneMap`: the chain that maps an HDR picture to the standard range, which its RGB goes
+    /// through while the frame keeps its code values.
     static std::optional<DecodedPicture> read(const QString& path, double seconds,
                                               const std::atomic_bool& cancelled,
-                                              const QString& filter = {});
+                                              const QString& filter = {},
+                                              const QString& toneMap = {});
     static std::optional<DecodedPicture> read(const RegularFile& file, double seconds,
-                                              const std::atomic_bool& cancelled);
+                                              const std::atomic_bool& cancelled,
+                                              const QString& filter = {},
+                                              const QString& toneMap = {});
     /// The same, from an open decoder; the frame is the caller's from then on.
     static LibavFrame frameShowingAt(VideoDecoder& decoder, double seconds,
                                      const std::atomic_bool& cancelled);
@@ -72,7 +77,8 @@ public:
 private:
     DecodedPicture() = default;
     static std::optional<DecodedPicture> read(VideoDecoder& decoder, double seconds,
-                                              const std::atomic_bool& cancelled);
+                                              const std::atomic_bool& cancelled,
+                                              const QString& toneMap = {});
 
     LibavFrame m_frame;
     int m_rotation = 0;

@@ -63,7 +63,8 @@ QString describeFacts(const MediaFacts& facts)
             ? QStringLiteral("Frame %1  %2").arg(facts.frame).arg(formatPreciseTime(facts.position))
             : formatPreciseTime(facts.position),
     };
-    return lines.join(QLatin1Char('\n'));
+    return (facts.mapping.isEmpty() ? lines : lines + QStringList{facts.mapping})
+        .join(QLatin1Char('\n'));
 }
 
 } // namespace tandemo

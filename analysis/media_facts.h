@@ -18,6 +18,8 @@ struct MediaFacts {
     double position = 0;
     /// The number of the frame showing, counted from 0; -1 while it is not known.
     qint64 frame = -1;
+    /// How the picture is mapped for the screen, where it is (an HDR video): a line of its own.
+    QString mapping;
 };
 
 /// The facts as lines of text: the file's name; its size, codec, frame rate and bit rate; the

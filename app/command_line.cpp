@@ -104,6 +104,8 @@ void checkComparison(CommandLine& line, bool csvGiven, bool byGiven, const QStri
         error = "--json goes with --measure or --align";
     } else if (!(line.pace > 0) || !std::isfinite(line.pace) || !std::isfinite(line.offset)) {
         error = "--pace is a number above 0, --offset a number of seconds";
+    } else if (!(line.hdrPeak >= 0) || !std::isfinite(line.hdrPeak)) {
+        error = "--hdr-peak is a number of nits";
     } else if (!line.unknownOptions.isEmpty()) {
         error = "unknown option " + printableName(line.unknownOptions.constFirst());
     } else if (exporting) {
@@ -199,7 +201,8 @@ CommandLine parseCommandLine(const QList<QByteArray>& arguments, bool passQtOpti
             given << "--json";
         } else if (options &&
                    (isOption(argument, "--offset") || isOption(argument, "--pace") ||
-                    isOption(argument, "--left-filter") || isOption(argument, "--right-filter"))) {
+                    isOption(argument, "--hdr-peak") || isOption(argument, "--left-filter") ||
+                    isOption(argument, "--right-filter"))) {
             const QByteArray name =
                 argument.left(argument.indexOf('=') > 0 ? argument.indexOf('=') : argument.size());
             const std::optional<QString> value = valueOf(argument, arguments, i);
@@ -208,6 +211,8 @@ CommandLine parseCommandLine(const QList<QByteArray>& arguments, bool passQtOpti
                 line.offset = value->toDouble(&number);
             else if (value && name == "--pace")
                 line.pace = value->toDouble(&number);
+            else if (value && name == "--hdr-peak")
+                line.hdrPeak = value->toDouble(&number);
             else if (value)
                 (name == "--left-filter" ? line.leftFilter : line.rightFilter) = *value;
             if (!value || !number) {
@@ -216,7 +221,7 @@ CommandLine parseCommandLine(const QList<QByteArray>& arguments, bool passQtOpti
                     QString::fromLatin1(name) + (value ? " needs a number" : " needs a value");
                 return line;
             }
-            if (name == "--offset" || name == "--pace")
+            if (name == "--offset" || name == "--pace" || name == "--hdr-peak")
                 given << QString::fromLatin1(name);
         } else if (options && isOption(argument, "--aligned")) {
             // --aligned alone aligns by sound; by picture with "=picture" or "picture" next.
@@ -303,6 +308,10 @@ QString usageText()
         "                  a libavfilter chain (e.g. crop=1280:536:0:92, yadif,\n"
         "                  format=gray) each side's pictures go through, in the window and\n"
         "                  in every comparison; the right one applies to every rendition\n"
+        "  --hdr-peak NITS with --measure, --align or --export: the peak an HDR (PQ or HLG)\n"
+        "                  video's mapping to the standard range assumes (default: the\n"
+        "                  file's own, else 1000); HDR is compared as it is shown: mapped\n"
+        "                  to BT.709 with standard white at 203 nits\n"
         "  --export LAYOUT A B OUT\n"
         "                  write A and B as a new video OUT (MP4): side by side, or laid\n"
         "                  over each other as the wipe view does (wipe, difference, onion),\n"

@@ -33,6 +33,8 @@ struct CommandLine {
     /// rendition).
     QString leftFilter;
     QString rightFilter;
+    /// The peak in nits an HDR video's mapping to the standard range assumes (0: its own).
+    double hdrPeak = 0;
     /// Exporting: the layout ("side-by-side", "wipe", "difference", "onion") and the new file.
     QString exportLayout;
     QString exportFile;

@@ -302,6 +302,11 @@ int runComparisonCommand(const CommandLine& line, int argc, char* argv[])
     session.add(&second);
     first.setPictureFilter(line.leftFilter);
     second.setPictureFilter(line.rightFilter);
+    // HDR videos are compared as they are shown: mapped to the standard range.
+    ToneMapping& toneMapping = session.toneMapping();
+    toneMapping.setChosenPeak(line.hdrPeak);
+    first.setToneMap(toneMapping.chainFor(first.file()));
+    second.setToneMap(toneMapping.chainFor(second.file()));
     session.renditions().hold(1, line.files.mid(1));
 
     int status = kCannot;

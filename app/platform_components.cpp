@@ -63,7 +63,9 @@ void PlatformComponents::showScopes()
     }
     auto* first = qobject_cast<QWidget*>(m_session.panes().view(0));
     if (first && !m_scopes)
-        m_scopes = new ScopePanel(*first->window(), comparison);
+        m_scopes = new ScopePanel(*first->window(), comparison,
+                                  {qobject_cast<ComparedPlayer*>(m_session.panes().view(0)),
+                                   qobject_cast<ComparedPlayer*>(m_session.panes().view(1))});
 }
 
 void PlatformComponents::showWipeView(bool shown)

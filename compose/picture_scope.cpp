@@ -40,17 +40,19 @@ QString scopeFilter(ScopeKind kind)
     return {};
 }
 
-std::optional<ScopePicture> drawScope(const AVFrame& picture, ScopeKind kind)
+namespace {
+
+/// A picture through a scope's chain, drawn.
+std::optional<ScopePicture> drawThrough(const QString& chain, AVFrame& picture)
 {
     // A chain of its own for each picture: a scope is drawn from one frame alone.
     QString refused;
     const std::unique_ptr<PictureFilter> filter = PictureFilter::make(
-        scopeFilter(kind), {picture.width, picture.height, picture.format, 1, 1}, 1, 25, &refused);
-    const LibavFrame in(av_frame_clone(&picture));
-    if (!filter || !in)
+        chain, {picture.width, picture.height, picture.format, 1, 1}, 1, 25, &refused);
+    if (!filter)
         return std::nullopt;
-    in->pts = 0;
-    const AVFrame* out = filter->push(in.get()) && filter->push(nullptr) ? filter->pull() : nullptr;
+    picture.pts = 0;
+    const AVFrame* out = filter->push(&picture) && filter->push(nullptr) ? filter->pull() : nullptr;
     if (!out || out->format != AV_PIX_FMT_RGB24)
         return std::nullopt;
     ScopePicture scope{out->width, out->height,
@@ -60,6 +62,42 @@ std::optional<ScopePicture> drawScope(const AVFrame& picture, ScopeKind kind)
                     out->data[0] + std::ptrdiff_t(row) * out->linesize[0],
                     std::size_t(out->width) * 3);
     return scope;
+}
+
+} // namespace
+
+std::optional<ScopePicture> drawScope(const AVFrame& picture, ScopeKind kind)
+{
+    const LibavFrame in(av_frame_clone(&picture));
+    return in ? drawThrough(scopeFilter(kind), *in) : std::nullopt;
+}
+
+std::optional<ScopePicture> drawScope(const QImage& shown, ScopeKind kind, bool hd, int width)
+{
+    if (shown.isNull() || width < 2)
+        return std::nullopt;
+    const QImage reduced =
+        (shown.width() > width ? shown.scaledToWidth(width, Qt::SmoothTransformation) : shown)
+            .convertToFormat(QImage::Format_RGB888);
+    const LibavFrame frame(av_frame_alloc());
+    if (!frame)
+        return std::nullopt;
+    frame->width = reduced.width();
+    frame->height = reduced.height();
+    frame->format = AV_PIX_FMT_RGB24;
+    if (av_frame_get_buffer(frame.get(), 0) < 0)
+        return std::nullopt;
+    for (int row = 0; row < reduced.height(); ++row)
+        std::memcpy(frame->data[0] + std::ptrdiff_t(row) * frame->linesize[0],
+                    reduced.constScanLine(row), std::size_t(reduced.width()) * 3);
+    // The scopes of luma and chroma read them as the video held them: back to limited-range
+    // YUV with the video's own matrix.
+    const bool ofRgb = kind == ScopeKind::WaveformRgb || kind == ScopeKind::HistogramRgb;
+    return drawThrough(ofRgb ? scopeFilter(kind)
+                             : QStringLiteral("scale=out_color_matrix=%1:out_range=tv,"
+                                              "format=yuv444p,%2")
+                                   .arg(hd ? "bt709" : "bt601", scopeFilter(kind)),
+                       *frame);
 }
 
 } // namespace tandemo

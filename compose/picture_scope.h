@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QString>
 
 #include <cstdint>
@@ -29,5 +30,9 @@ struct ScopePicture {
 
 /// The scope of one picture as decoded; none when the filter cannot take it.
 std::optional<ScopePicture> drawScope(const AVFrame& picture, ScopeKind kind);
+/// The scope of a picture as a pane shows it (RGB), made at most `width` pixels wide first;
+/// luma and chroma are taken back out of it with the colour matrix of HD video (`hd`) or of SD.
+/// Coarser than the decoded frame's, and far quicker: what a scope follows while playing.
+std::optional<ScopePicture> drawScope(const QImage& shown, ScopeKind kind, bool hd, int width);
 
 } // namespace tandemo

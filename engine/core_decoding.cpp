@@ -72,7 +72,12 @@ void CoreDecoding::openDecoderAgain(MpvCoreState& state)
 QByteArray CoreDecoding::videoFilters(std::int64_t filterRotation) const
 {
     QByteArrayList filters;
-    // The chain is one of libavfilter's, without labels: brackets only ever quote it here.
+    // The chains are libavfilter's, without labels: brackets only ever quote them here.
+    // mpv carries the source's light (HLG's scene light, its peak) past libavfilter: the
+    // mapped picture is said to be plain display light again, or the OpenGL renderer would map
+    // it once more.
+    if (!m_toneMap.isEmpty())
+        filters << "lavfi=[" + m_toneMap.toUtf8() + ']' << "format=light=display:sig-peak=1";
     if (!m_pictureFilter.isEmpty())
         filters << "lavfi=[" + m_pictureFilter.toUtf8() + ']';
     if (const QByteArray upright = uprightFilter(filterRotation); !upright.isEmpty())
@@ -96,6 +101,14 @@ void CoreDecoding::setPictureFilter(const QString& chain,
     if (chain == m_pictureFilter)
         return;
     m_pictureFilter = chain;
+    applyFilters(states);
+}
+
+void CoreDecoding::setToneMap(const QString& chain, std::initializer_list<MpvCoreState*> states)
+{
+    if (chain == m_toneMap)
+        return;
+    m_toneMap = chain;
     applyFilters(states);
 }
 

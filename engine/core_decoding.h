@@ -42,6 +42,9 @@ public:
     /// The user's libavfilter chain, before the picture is turned upright or mirrored.
     const QString& pictureFilter() const { return m_pictureFilter; }
     void setPictureFilter(const QString& chain, std::initializer_list<MpvCoreState*> states);
+    /// The chain that maps an HDR video to the standard range, before the user's.
+    const QString& toneMap() const { return m_toneMap; }
+    void setToneMap(const QString& chain, std::initializer_list<MpvCoreState*> states);
 
     /// A core that waits reads no more of the file than its first picture; one that shows reads
     /// ahead as much as mpv reads ahead of a local file.
@@ -62,6 +65,7 @@ private:
     bool m_rotateBeforeRendering = false;
     bool m_mirrored = false;
     QString m_pictureFilter;
+    QString m_toneMap;
     int m_handedOverAheadMs = 0;
 };
 

@@ -36,8 +36,11 @@ void FrameSaver::save(const QString& path, const Showing& showing)
         auto held = std::make_shared<RegularFile>(showing.file->reopened());
         const double frame = showing.frameStart;
         const bool mirrored = showing.mirrored;
+        const QString filter = showing.filter;
+        const QString toneMap = showing.toneMap;
         m_fullDecode.start([=](const std::atomic_bool& cancelled, const auto&) {
-            const QImage picture = decodeFullFrame(*held, frame, mirrored, cancelled);
+            const QImage picture =
+                decodeFullFrame(*held, frame, mirrored, cancelled, filter, toneMap);
             return std::optional<bool>(!picture.isNull() && picture.save(staged, "PNG"));
         });
         return;

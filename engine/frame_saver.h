@@ -31,6 +31,10 @@ public:
         bool mirrored = false;
         /// Whether the player decoded it without all of its detail.
         bool decodedInPart = false;
+        /// The chains its pictures go through: the user's, and the HDR mapping (see
+        /// DecodedPicture::read).
+        QString filter;
+        QString toneMap;
     };
 
     explicit FrameSaver(Screenshot screenshot, QObject* parent = nullptr);

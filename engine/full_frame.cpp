@@ -9,9 +9,11 @@
 namespace tandemo {
 
 QImage decodeFullFrame(const RegularFile& file, double seconds, bool mirrored,
-                       const std::atomic_bool& cancelled)
+                       const std::atomic_bool& cancelled, const QString& filter,
+                       const QString& toneMap)
 {
-    const std::optional<DecodedPicture> decoded = DecodedPicture::read(file, seconds, cancelled);
+    const std::optional<DecodedPicture> decoded =
+        DecodedPicture::read(file, seconds, cancelled, filter, toneMap);
     if (!decoded)
         return {};
     const QSize size = decoded->storedSize();

@@ -12,6 +12,7 @@ namespace tandemo {
 /// decoder leaves out), as a pane shows it: turned upright as the file says, mirrored if asked,
 /// in RGB as ffmpeg converts it. Null when it cannot be read, or reading was cancelled.
 QImage decodeFullFrame(const RegularFile& file, double seconds, bool mirrored,
-                       const std::atomic_bool& cancelled);
+                       const std::atomic_bool& cancelled, const QString& filter = {},
+                       const QString& toneMap = {});
 
 } // namespace tandemo

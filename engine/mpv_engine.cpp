@@ -233,12 +233,6 @@ void MpvEngine::setPaused(bool paused)
         m_loop.paused();
 }
 
-void MpvEngine::stop()
-{
-    setPaused(true);
-    seekShown(0, /*exact=*/true);
-}
-
 void MpvEngine::seekShown(double seconds, bool exact)
 {
     // A still shows its one picture whatever the moment asked for.
@@ -284,8 +278,9 @@ void MpvEngine::stepFrame(bool forward)
 
 void MpvEngine::saveFrame(const QString& path)
 {
-    m_saver.save(path, {m_shown.idle, &m_opened, frameStartAt(m_shown.position),
-                        m_decoding.isMirrored(), m_shown.loopFilterSkipped});
+    m_saver.save(path,
+                 {m_shown.idle, &m_opened, frameStartAt(m_shown.position), m_decoding.isMirrored(),
+                  m_shown.loopFilterSkipped, m_decoding.pictureFilter(), m_decoding.toneMap()});
 }
 
 bool MpvEngine::takeScreenshot(const QString& stagingPath)
@@ -345,18 +340,18 @@ double MpvEngine::frameStartAt(double seconds) const
     return PlaybackEngine::frameStartAt(seconds);
 }
 
-QSize MpvEngine::videoSize() const
-{
-    // Where the renderer turns the picture upright, the size reported is the picture's before.
-    return m_shown.rotation % 180 == 90 ? m_shown.videoSize.transposed() : m_shown.videoSize;
-}
-
 MediaFacts MpvEngine::facts() const
 {
     if (m_shown.idle)
         return {};
-    MediaFacts facts{m_file,      m_shown.storedSize, m_shown.codec,
-                     frameRate(), m_shown.bitRate,    m_shown.position};
+    MediaFacts facts{m_file,
+                     m_shown.storedSize,
+                     m_shown.codec,
+                     frameRate(),
+                     m_shown.bitRate,
+                     m_shown.position,
+                     -1,
+                     {}};
     // Where the player has measured none (a short clip, paused at once), the file's own average
     // over its length tells as much.
     if (facts.bitRate <= 0 && m_shown.duration > 0 && m_opened.size() > 0)

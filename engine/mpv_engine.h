@@ -112,7 +112,11 @@ public:
         return m_frameTimes.times().frameStart(number);
     }
     double speed() const override { return m_settings.speed(); }
-    QSize videoSize() const override;
+    QSize videoSize() const override
+    {
+        // Where the renderer turns the picture upright, the size reported is the one before.
+        return m_shown.rotation % 180 == 90 ? m_shown.videoSize.transposed() : m_shown.videoSize;
+    }
     ViewZoom view() const override { return m_settings.view(); }
     void setView(const ViewZoom& view) override { m_settings.setView(view); }
     /// Frames dropped so far by the video output and by the decoder.
@@ -124,7 +128,11 @@ public:
 
     void play() override;
     void pause() override { setPaused(true); }
-    void stop() override;
+    void stop() override
+    {
+        setPaused(true);
+        seekShown(0, /*exact=*/true);
+    }
     void seekTo(double seconds, bool exact = false) override { seekShown(seconds, exact); }
     void stepFrame(bool forward) override;
     void setSpeed(double speed) override { m_settings.setSpeed(speed); }
@@ -145,6 +153,11 @@ public:
         m_decoding.setPictureFilter(chain, {&m_shown, &m_waiting});
     }
     QString pictureFilter() const override { return m_decoding.pictureFilter(); }
+    void setToneMap(const QString& chain) override
+    {
+        m_decoding.setToneMap(chain, {&m_shown, &m_waiting});
+    }
+    QString toneMap() const override { return m_decoding.toneMap(); }
     void saveFrame(const QString& path) override;
 
 private:

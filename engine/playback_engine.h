@@ -21,6 +21,12 @@ struct ViewZoom {
     bool operator==(const ViewZoom&) const = default;
 };
 
+/// One libavfilter chain that runs `first`, then `second` (either may be empty).
+inline QString joinedChains(const QString& first, const QString& second)
+{
+    return first.isEmpty() || second.isEmpty() ? first + second : first + ',' + second;
+}
+
 /// What plays a player's video: the state it reports and the transport commands it takes.
 /// Commands return at once; the state follows when the engine reports it. The mpv engine is the
 /// real one; the rules that keep linked players together work on this interface alone.
@@ -100,6 +106,12 @@ public:
     /// chain is checked by whoever sets it.
     virtual void setPictureFilter(const QString& chain) = 0;
     virtual QString pictureFilter() const = 0;
+    /// The chain that maps an HDR video's pictures to the standard range, before the user's
+    /// (empty: none). An engine that cannot show HDR ignores it.
+    virtual void setToneMap(const QString& chain) { Q_UNUSED(chain); }
+    virtual QString toneMap() const { return {}; }
+    /// Both chains as one: the pictures as the pane shows them, for whoever reads them outside.
+    QString shownFilter() const { return joinedChains(toneMap(), pictureFilter()); }
     /// Saves the frame showing, at the video's own size, as a new PNG file at `path`, never over
     /// or through anything there; frameSaved reports how it went once the whole file is in
     /// place (or that nothing was left). One save at a time: while one is under way, another

@@ -34,6 +34,9 @@ public:
     virtual QImage pictureFrame() const = 0;
     /// The picture's size as shown, and showing it at another shape (0: its own).
     virtual QSize videoSize() const = 0;
+    /// The video's picture as it shows now, in the pane or for a view's picture, without the
+    /// bars around it: what a scope follows while the video plays.
+    virtual QImage shownPicture() = 0;
     virtual void showAtAspect(double aspect) = 0;
     virtual bool isZoomed() const = 0;
 

@@ -6,6 +6,7 @@
 #include "session/player_actions.h"
 #include "session/player_keys.h"
 #include "session/player_link.h"
+#include "session/tone_mapping.h"
 #include "session/transport_rules.h"
 
 #include <QAction>
@@ -83,6 +84,17 @@ std::unique_ptr<QMenu> createPlayerMenu(const PlayerMenuState& state)
     mirror->setCheckable(true);
     mirror->setChecked(state.mirrored);
     addFilterMenu(*menu, state.filter);
+    if (state.chosenHdrPeak) {
+        QMenu* peaks = menu->addMenu(playerText("HDR Peak"));
+        for (const double nits : ToneMapping::kPeakChoices) {
+            const QString text = nits > 0
+                                     ? playerText("%1 nits").arg(nits)
+                                     : playerText("The File's Own (%1 nits)").arg(state.hdrPeak);
+            QAction* action = addCommand(peaks, text, {PlayerCommand::SetHdrPeak, nits});
+            action->setCheckable(true);
+            action->setChecked(*state.chosenHdrPeak == nits);
+        }
+    }
     if (state.renditions.size() > 1) {
         QMenu* renditions = menu->addMenu(playerText("Renditions"));
         addCommand(renditions, playerText("Next Rendition"), {PlayerCommand::NextRendition});
@@ -188,6 +200,11 @@ std::unique_ptr<QMenu> createContextMenu(PlayerActions& player)
     state.measuring = comparison && comparison->isMeasuring();
     state.measured = comparison && !comparison->allResults().isEmpty();
     state.filter = engine.pictureFilter();
+    if (ToneMapping* mapping = comparison ? comparison->toneMapping() : nullptr;
+        mapping && !engine.toneMap().isEmpty()) {
+        state.chosenHdrPeak = mapping->chosenPeak();
+        state.hdrPeak = mapping->assumedPeakOf(engine.file());
+    }
     if (comparison) {
         const Renditions& renditions = comparison->renditions();
         const int holder = renditions.holderFor(player.pane());

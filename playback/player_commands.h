@@ -44,6 +44,9 @@ struct PlayerMenuState {
     int showingRendition = 0;
     /// The filter chain the pane's pictures go through (empty: none).
     QString filter;
+    /// An HDR video shows: the peak its mapping assumes now, and the one chosen (0: its own).
+    double hdrPeak = 0;
+    std::optional<double> chosenHdrPeak;
 };
 
 /// The player's right-click menu. Each action carries its command, read back with

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QPainter>
 
+#include <cmath>
 #include <utility>
 
 namespace tandemo {
@@ -27,9 +28,23 @@ QImage imageOf(const ScopePicture& scope)
         .copy();
 }
 
+/// The line skin tones of every complexion fall near on a vectorscope, 123° from the blue
+/// axis (libavfilter's vectorscope draws none): from the centre to the edge, with blue to the
+/// right and red up.
+void drawSkinToneLine(QPainter& painter, const QRect& scope)
+{
+    constexpr double kSkinToneRadians = 123.0 * M_PI / 180.0;
+    const QPointF centre = QRectF(scope).center();
+    const double reach = scope.width() / 2.0;
+    painter.setPen(QPen(QColor(240, 190, 150, 200), 1, Qt::DashLine));
+    painter.drawLine(centre, centre + QPointF(reach * std::cos(kSkinToneRadians),
+                                              -reach * std::sin(kSkinToneRadians)));
+}
+
 } // namespace
 
-ScopePanel::ScopePanel(QWidget& window, Comparison& comparison)
+ScopePanel::ScopePanel(QWidget& window, Comparison& comparison,
+                       std::array<QPointer<ComparedPlayer>, 2> players)
     : QWidget(&window)
     , m_comparison(&comparison)
     , m_drawing(
@@ -44,6 +59,7 @@ ScopePanel::ScopePanel(QWidget& window, Comparison& comparison)
               if (std::optional<PixelInspector::Report> pending = std::exchange(m_pending, {}))
                   draw(*pending);
           })
+    , m_players(std::move(players))
 {
     setObjectName("scopePanel");
     resize(2 * kScopeSide + 3 * kPanelMargin,
@@ -58,19 +74,26 @@ ScopePanel::ScopePanel(QWidget& window, Comparison& comparison)
             m_comparison->inspector().refresh();
         update();
     });
-    // Another frame shows in either pane: read again, playing at most twice a second. Each read
-    // decodes the frame in full from its key frame, which playing panes need the cores for.
-    m_refresh.setInterval(500);
+    // Playing, the pictures shown are followed; stopped, the frames showing are read in full
+    // (after a step or a seek, once the moves have settled).
+    m_follow.setInterval(kFollowMs);
+    connect(&m_follow, &QTimer::timeout, this, &ScopePanel::follow);
+    m_refresh.setInterval(50);
     m_refresh.setSingleShot(true);
     connect(&m_refresh, &QTimer::timeout, &inspector, &PixelInspector::refresh);
     for (int pane = 0; pane < 2; ++pane) {
         if (PlaybackEngine* engine = comparison.pane(pane)) {
             connect(engine, &PlaybackEngine::positionChanged, this, [this] {
-                if (!m_refresh.isActive())
+                if (!anyPlaying() && !m_refresh.isActive())
                     m_refresh.start();
             });
+            connect(engine, &PlaybackEngine::pausedChanged, this,
+                    &ScopePanel::drawnPictureWhenStopped);
+            connect(engine, &PlaybackEngine::idleChanged, this,
+                    &ScopePanel::drawnPictureWhenStopped);
         }
     }
+    drawnPictureWhenStopped();
     // Over the wipe view too, which comes over the panes.
     connect(&comparison, &Comparison::shownChanged, this, [this] { raise(); });
     inspector.refresh();
@@ -80,9 +103,63 @@ ScopePanel::ScopePanel(QWidget& window, Comparison& comparison)
 
 ScopePanel::~ScopePanel() = default;
 
+bool ScopePanel::anyPlaying() const
+{
+    for (int pane = 0; pane < 2; ++pane) {
+        if (const PlaybackEngine* engine = m_comparison ? m_comparison->pane(pane) : nullptr;
+            engine && !engine->isIdle() && !engine->isPaused() && !engine->isStill())
+            return true;
+    }
+    return false;
+}
+
+void ScopePanel::drawnPictureWhenStopped()
+{
+    if (anyPlaying()) {
+        if (!m_follow.isActive())
+            m_follow.start();
+        return;
+    }
+    m_follow.stop();
+    if (m_comparison)
+        m_comparison->inspector().refresh();
+}
+
+void ScopePanel::follow()
+{
+    // One scope at a time: a picture that comes while one is drawn is left out.
+    if (!m_comparison || !m_comparison->scope() || m_drawing.isRunning())
+        return;
+    std::array<QImage, 2> pictures;
+    std::array<bool, 2> hd{};
+    for (int pane = 0; pane < 2; ++pane) {
+        const PlaybackEngine* engine = m_comparison->pane(pane);
+        const std::size_t at = std::size_t(pane);
+        m_names[at] = engine ? QFileInfo(engine->file()).fileName() : QString();
+        if (!engine || engine->isIdle() || !m_players[at])
+            continue;
+        pictures[at] = m_players[at]->shownPicture();
+        // As the players guess the matrix of a video that does not say.
+        const QSize size = engine->videoSize();
+        hd[at] = size.width() >= 1280 || size.height() > 576;
+    }
+    const ScopeKind kind = *m_comparison->scope();
+    m_drawing.start([pictures, hd, kind](const std::atomic_bool& cancelled,
+                                         const std::function<void(double)>&) {
+        std::array<QImage, 2> scopes;
+        for (std::size_t pane = 0; pane < 2 && !cancelled; ++pane) {
+            if (const std::optional<ScopePicture> scope =
+                    drawScope(pictures[pane], kind, hd[pane], kFollowedWidth))
+                scopes[pane] = imageOf(*scope);
+        }
+        return std::optional(scopes);
+    });
+}
+
 void ScopePanel::draw(const PixelInspector::Report& report)
 {
-    if (!m_comparison || !m_comparison->scope())
+    // Playing, the pictures shown are followed instead.
+    if (!m_comparison || !m_comparison->scope() || anyPlaying())
         return;
     if (m_drawing.isRunning()) {
         m_pending = report;
@@ -139,10 +216,12 @@ void ScopePanel::paintEvent(QPaintEvent*)
             continue;
         const QRect area(cell.left(), cell.top() + labelHeight, kScopeSide, kScopeSide);
         const QSize fitted = scope.size().scaled(area.size(), Qt::KeepAspectRatio);
-        painter.drawImage(QRect(area.topLeft() + QPoint((area.width() - fitted.width()) / 2,
-                                                        (area.height() - fitted.height()) / 2),
-                                fitted),
-                          scope);
+        const QRect drawn(area.topLeft() + QPoint((area.width() - fitted.width()) / 2,
+                                                  (area.height() - fitted.height()) / 2),
+                          fitted);
+        painter.drawImage(drawn, scope);
+        if (*m_comparison->scope() == ScopeKind::Vectorscope)
+            drawSkinToneLine(painter, drawn);
     }
 }
 

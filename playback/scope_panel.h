@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/background_run.h"
+#include "playback/compared_player.h"
 #include "session/comparison.h"
 
 #include <QImage>
@@ -13,14 +14,20 @@
 namespace tandemo {
 
 /// Over the window, in its lower right corner: the scope the comparison shows of both videos'
-/// pictures, side by side, each named. The pictures are the frames showing decoded in full,
-/// and the scopes are drawn off the GUI thread by libavfilter's own filters: paused, the exact
-/// frame; playing, at most twice a second (each read decodes a frame in full). Its
-/// menu chooses the scope and saves it as a picture.
+/// pictures, side by side, each named. The scopes are drawn off the GUI thread by libavfilter's
+/// own filters: paused, of the exact frames showing, decoded in full; playing, ten times a
+/// second, of the pictures the panes show, made smaller (a scope drawn while the last one is
+/// still being drawn is left out). The vectorscope gets the skin-tone line. Its menu chooses the
+/// scope and saves it as a picture.
 class ScopePanel : public QWidget {
     Q_OBJECT
 public:
-    ScopePanel(QWidget& window, Comparison& comparison);
+    /// How often the scopes follow playing pictures, and how wide those are made first.
+    static constexpr int kFollowMs = 100;
+    static constexpr int kFollowedWidth = 480;
+
+    ScopePanel(QWidget& window, Comparison& comparison,
+               std::array<QPointer<ComparedPlayer>, 2> players);
     ~ScopePanel() override;
 
     /// The scopes drawn last, of the first and the second pane (null where none).
@@ -39,6 +46,10 @@ protected:
 private:
     void place();
     void draw(const PixelInspector::Report& report);
+    bool anyPlaying() const;
+    /// The pictures the panes show now, drawn as scopes.
+    void follow();
+    void drawnPictureWhenStopped();
 
     QPointer<Comparison> m_comparison;
     std::array<QImage, 2> m_scopes;
@@ -46,7 +57,9 @@ private:
     int m_updates = 0;
     BackgroundRun<std::array<QImage, 2>> m_drawing;
     std::optional<PixelInspector::Report> m_pending;
-    // Playing, the frames are read again at most this often.
+    std::array<QPointer<ComparedPlayer>, 2> m_players;
+    // While playing, the pictures are followed this often; paused, a move is read once.
+    QTimer m_follow;
     QTimer m_refresh;
 };
 

@@ -63,8 +63,14 @@ VideoPlayer::VideoPlayer(std::unique_ptr<PlayerEngine> engine, RenderPath path, 
     m_surface->widget()->setFocusPolicy(Qt::NoFocus);
     // The engine decodes as much of the picture as the area it is drawn into can show.
     m_surface->widget()->installEventFilter(this);
-    m_facts = new FactsOverlay([engine = m_engine.get()] { return engine->facts(); },
-                               m_surface->widget());
+    m_facts = new FactsOverlay(
+        [engine = m_engine.get(), mapping = session ? &session->toneMapping() : nullptr] {
+            MediaFacts facts = engine->facts();
+            if (mapping)
+                facts.mapping = mapping->descriptionFor(facts.file);
+            return facts;
+        },
+        m_surface->widget());
     connect(m_actions, &PlayerActions::factsShownChanged, m_facts, &FactsOverlay::setShown);
     auto* gestures = new PictureGestures(*m_surface->widget());
     connect(gestures, &PictureGestures::zoomRequested, this, &VideoPlayer::zoomAt);
@@ -271,6 +277,22 @@ void VideoPlayer::showPictureArea()
 QImage VideoPlayer::pictureFrame() const
 {
     return m_surface->offscreenFrame();
+}
+
+QImage VideoPlayer::shownPicture()
+{
+    const bool forPicture = !m_pictureSize.isEmpty();
+    const QImage drawn = forPicture ? m_surface->offscreenFrame() : m_surface->drawnPicture();
+    const QSize video = videoSize();
+    if (drawn.isNull() || video.isEmpty())
+        return drawn;
+    // The bars cut off: a small picture shows at its own size, a large one shrunk to fit.
+    QSize fitted = video;
+    if (forPicture || video.width() > drawn.width() || video.height() > drawn.height())
+        fitted = video.scaled(drawn.size(), Qt::KeepAspectRatio);
+    return drawn.copy(
+        QRect(QPoint((drawn.width() - fitted.width()) / 2, (drawn.height() - fitted.height()) / 2),
+              fitted));
 }
 
 void VideoPlayer::zoomAt(QPointF point, double steps)

@@ -62,6 +62,7 @@ public:
     // For a view that draws the video into a picture of its own (the wipe view).
     void drawForPicture(QSize pixels) override;
     QImage pictureFrame() const override;
+    QImage shownPicture() override;
     QSize videoSize() const override { return m_engine->videoSize(); }
     void showAtAspect(double aspect) override { m_engine->setAspectOverride(aspect); }
     bool isZoomed() const override { return m_engine->view().zoom > 0; }

@@ -1,6 +1,7 @@
 #include "session/comparison.h"
 
 #include "session/player_link.h"
+#include "session/tone_mapping.h"
 
 #include "platform/file_names.h"
 
@@ -37,8 +38,9 @@ HeldFiles heldFilesOf(const PlaybackEngine& first, const PlaybackEngine& second)
 } // namespace
 
 Comparison::Comparison(const Panes& panes, PlayerLink& link, Renditions& renditions,
-                       QObject* parent)
+                       ToneMapping* toneMapping, QObject* parent)
     : QObject(parent)
+    , m_toneMapping(toneMapping)
     , m_panes(panes)
     , m_link(link)
     , m_renditions(renditions)
@@ -248,7 +250,7 @@ void Comparison::toggleMeasuring()
     m_results.clear();
     m_measuredFiles = m_panes.files(1);
     m_measuredAlignments.clear();
-    const MeasuredVideo reference{held.names[0], 0, 1, first->isMirrored(), first->pictureFilter()};
+    const MeasuredVideo reference{held.names[0], 0, 1, first->isMirrored(), first->shownFilter()};
     QList<MeasuredVideo> renditions;
     for (int i = 0; i < m_measuredFiles.size(); ++i) {
         const bool showing = i == m_panes.showing(1);
@@ -258,8 +260,14 @@ void Comparison::toggleMeasuring()
                             ? Renditions::Alignment{m_link.offsetOf(second), m_link.rateOf(second)}
                             : m_renditions.alignmentOf(1, i);
         m_measuredAlignments << alignment;
+        // One not showing is mapped as it would be shown.
+        QString filter = second->shownFilter();
+        if (!showing && m_toneMapping) {
+            filter =
+                joinedChains(m_toneMapping->chainFor(m_measuredFiles[i]), second->pictureFilter());
+        }
         renditions << MeasuredVideo{showing ? held.names[1] : m_measuredFiles[i], alignment.offset,
-                                    alignment.rate, second->isMirrored(), second->pictureFilter()};
+                                    alignment.rate, second->isMirrored(), filter};
     }
     m_measure.start(reference, renditions, held.holding);
     emit measuringChanged();
@@ -308,8 +316,8 @@ void Comparison::align(AlignmentSearch::By by, int origin)
     const HeldFiles held = heldFilesOf(*first, *second);
     // By picture, each as its pane filters it.
     m_alignment.start(
-        by, {held.names[0], first->position(), first->duration(), first->pictureFilter()},
-        {held.names[1], second->position(), second->duration(), second->pictureFilter()},
+        by, {held.names[0], first->position(), first->duration(), first->shownFilter()},
+        {held.names[1], second->position(), second->duration(), second->shownFilter()},
         held.holding);
     emit alignmentProgressed(0);
 }
@@ -371,7 +379,7 @@ void Comparison::exportTo(ExportLayout layout, const QString& destination)
     plan.holding = held.holding;
     plan.labels = {QFileInfo(first->file()).fileName(), QFileInfo(second->file()).fileName()};
     plan.mirrored = {first->isMirrored(), second->isMirrored()};
-    plan.filters = {first->pictureFilter(), second->pictureFilter()};
+    plan.filters = {first->shownFilter(), second->shownFilter()};
     if (m_link.isLinked()) {
         plan.secondAhead = m_link.offsetOf(second);
         plan.rate = m_link.rateOf(second);

@@ -23,6 +23,7 @@
 namespace tandemo {
 
 class PlayerLink;
+class ToneMapping;
 
 /// What comparing two panes' videos is made of, without widgets: whether the view that shows
 /// both in one picture is on and how it lays them over each other, measuring how far they differ
@@ -37,8 +38,9 @@ public:
     /// How a measurement ended.
     enum class Measured { Complete, NoFrames, Unreadable, Stopped };
 
+    /// `toneMapping`: how the files held but not showing are mapped, when they are HDR.
     Comparison(const Panes& panes, PlayerLink& link, Renditions& renditions,
-               QObject* parent = nullptr);
+               ToneMapping* toneMapping = nullptr, QObject* parent = nullptr);
 
     int paneOf(const PlaybackEngine* engine) const;
     /// Both panes hold a video (export and swap need two).
@@ -46,6 +48,8 @@ public:
     PlaybackEngine* pane(int index) const { return m_panes.engine(index); }
     const PlayerLink& link() const { return m_link; }
     const Renditions& renditions() const { return m_renditions; }
+    /// How HDR videos are mapped to the standard range; none without a session.
+    ToneMapping* toneMapping() const { return m_toneMapping; }
 
     /// Carries out a comparison command asked for in a pane: the view on or off, its mode, gain,
     /// onion skin or flicker, measuring (which shows the view first) and aligning. Returns
@@ -139,6 +143,7 @@ private:
     void dropResults();
     void onOffsetChanged();
 
+    ToneMapping* m_toneMapping;
     const Panes& m_panes;
     PlayerLink& m_link;
     Renditions& m_renditions;

@@ -39,6 +39,8 @@ public:
     void switchFile(const QString& path, double) override { m_file = path; }
     void setPictureFilter(const QString& chain) override { m_filter = chain; }
     QString pictureFilter() const override { return m_filter; }
+    void setToneMap(const QString& chain) override { m_toneMap = chain; }
+    QString toneMap() const override { return m_toneMap; }
     /// There is no frame showing to save.
     void saveFrame(const QString& path) override { emit frameSaved(path, false); }
 
@@ -49,6 +51,7 @@ private:
     bool m_silenced = false;
     bool m_mirrored = false;
     QString m_filter;
+    QString m_toneMap;
 };
 
 } // namespace tandemo

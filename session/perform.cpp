@@ -2,6 +2,7 @@
 
 #include "session/player_actions.h"
 #include "session/session.h"
+#include "session/tone_mapping.h"
 
 namespace tandemo {
 
@@ -63,6 +64,10 @@ void perform(PlayerActions& player, const PlayerCommand& command)
         break;
     case PlayerCommand::SetFilter:
         player.setFilter(int(command.amount));
+        break;
+    case PlayerCommand::SetHdrPeak:
+        if (Comparison* comparison = player.comparison(); comparison && comparison->toneMapping())
+            comparison->toneMapping()->setChosenPeak(command.amount);
         break;
     case PlayerCommand::MarkPassageStart:
     case PlayerCommand::MarkPassageEnd:

@@ -65,7 +65,7 @@ void PixelInspector::inspect(QPointF at)
         const PlaybackEngine* engine = m_panes.engine(int(i));
         m_wanted[i] = engine && !engine->isIdle()
                           ? Shown{engine->file(), engine->frameStartAt(engine->destination()),
-                                  engine->isMirrored(), engine->pictureFilter()}
+                                  engine->isMirrored(), engine->pictureFilter(), engine->toneMap()}
                           : Shown{};
     }
     bool decoded = true;
@@ -91,7 +91,7 @@ void PixelInspector::inspect(QPointF at)
                 pictures[i].picture = have[i].picture;
             } else if (!wanted[i].file.isEmpty()) {
                 if (auto picture = DecodedPicture::read(wanted[i].file, wanted[i].frame, cancelled,
-                                                        wanted[i].filter))
+                                                        wanted[i].filter, wanted[i].toneMap))
                     pictures[i].picture = std::make_shared<DecodedPicture>(std::move(*picture));
             }
             if (cancelled)

@@ -66,6 +66,7 @@ private:
         double frame = 0;
         bool mirrored = false;
         QString filter;
+        QString toneMap;
         bool operator==(const Shown&) const = default;
     };
     struct Decoded {

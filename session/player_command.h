@@ -72,6 +72,9 @@ struct PlayerCommand {
         PasteMoment,
         // The filter the pane's pictures go through (see PaneFilter::Kind).
         SetFilter,
+        // The peak, in nits, every HDR video's mapping to the standard range assumes (0: each
+        // file's own).
+        SetHdrPeak,
     };
     Kind kind;
     /// Seconds to seek by, frames to step (+1 or -1), volume steps, the speed, or 1/0 for on/off.

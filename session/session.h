@@ -8,6 +8,7 @@
 #include "session/renditions.h"
 #include "session/side_swap.h"
 #include "session/start_together.h"
+#include "session/tone_mapping.h"
 
 #include <QHash>
 #include <QList>
@@ -33,6 +34,7 @@ public:
     PlayerLink& link() { return m_link; }
     Comparison& comparison() { return m_comparison; }
     Renditions& renditions() { return m_renditions; }
+    ToneMapping& toneMapping() { return m_toneMapping; }
     /// Takes in the next pane: its engine, what its user can ask of it and what shows it.
     void add(PlaybackEngine* engine, PlayerActions* actions = nullptr, QObject* view = nullptr);
     void remove(PlaybackEngine* engine) { m_panes.remove(engine); }
@@ -56,7 +58,8 @@ private:
     Panes m_panes;
     PlayerLink m_link{m_panes};
     Renditions m_renditions{m_panes, m_link};
-    Comparison m_comparison{m_panes, m_link, m_renditions};
+    ToneMapping m_toneMapping{m_panes};
+    Comparison m_comparison{m_panes, m_link, m_renditions, &m_toneMapping};
     StartTogether m_startTogether{m_panes};
     SideSwap m_swap{m_panes, m_link};
     // What the user can ask of each pane, by its engine.

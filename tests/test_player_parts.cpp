@@ -155,7 +155,7 @@ private slots:
     void factsTellOnlyWhatIsKnownAndPrintable()
     {
         // A name's control characters are spelt out, never a line break or a box.
-        MediaFacts facts{"/v/take\n1\x01\x7f.mp4", {320, 240}, "h264", 25, 0, 1.5};
+        MediaFacts facts{"/v/take\n1\x01\x7f.mp4", {320, 240}, "h264", 25, 0, 1.5, -1, {}};
         const QStringList lines = describeFacts(facts).split('\n');
         QCOMPARE(lines.size(), 3);
         QCOMPARE(lines[0], QString("take\\x0a1\\x01\\x7f.mp4"));

@@ -3,6 +3,8 @@
 #include "analysis/decoded_picture.h"
 #include "compose/picture_scope.h"
 #include "playback/scope_panel.h"
+#include "playback/wipe_view.h"
+#include "session/perform.h"
 #include "support/either_pane.h"
 #include "support/linked_window.h"
 #include "support/pictures_folder.h"
@@ -53,6 +55,40 @@ private slots:
         const auto lit = std::count_if(ours->rgb.begin(), ours->rgb.end(),
                                        [](std::uint8_t value) { return value > 40; });
         QVERIFY(lit > qsizetype(ours->rgb.size() / 2000));
+
+        // From the picture a pane shows (ffmpeg's RGB of the frame), as while playing, luma and
+        // chroma taken back out with the SD matrix: what it lights up, the frame's scope lights
+        // up within two pixels; not so for another picture.
+        const auto litNear = [&](const QString& picture) {
+            const std::optional<ScopePicture> shown =
+                drawScope(QImage(mediaPath(picture)).scaledToWidth(320), kind, false, 480);
+            if (!shown || shown->width != ours->width || shown->height != ours->height)
+                return 0.0;
+            const auto lit = [](const ScopePicture& scope, int x, int y) {
+                const std::size_t at = (std::size_t(y) * scope.width + x) * 3;
+                return scope.rgb[at] + scope.rgb[at + 1] + scope.rgb[at + 2] > 120;
+            };
+            int shownLit = 0;
+            int matched = 0;
+            for (int y = 2; y < shown->height - 2; ++y) {
+                for (int x = 2; x < shown->width - 2; ++x) {
+                    if (!lit(*shown, x, y))
+                        continue;
+                    ++shownLit;
+                    bool near = false;
+                    for (int dy = -2; dy <= 2 && !near; ++dy)
+                        for (int dx = -2; dx <= 2 && !near; ++dx)
+                            near = lit(*ours, x + dx, y + dy);
+                    matched += near;
+                }
+            }
+            return shownLit ? double(matched) / shownLit : 0.0;
+        };
+        const double same = litNear("pattern-sd.png");
+        const double other = litNear("still.png");
+        qInfo("%s of the shown picture: %.3f lit near the frame's, of another picture %.3f",
+              qPrintable(nameOf(kind)), same, other);
+        QVERIFY(same > 0.97 && other < same - 0.05);
     }
 
     void theWindowShowsTheScopesOfBothFramesShowing_data() { askedInEitherPane(); }
@@ -96,6 +132,47 @@ private slots:
         }
         QTest::keyClick(&asking, Qt::Key_O);
         QTRY_VERIFY(!window.components.scopePanel());
+    }
+
+    void theScopesFollowPlayingPicturesInTheWipeViewToo_data() { askedInEitherPane(); }
+    void theScopesFollowPlayingPicturesInTheWipeViewToo()
+    {
+        QFETCH(int, pane);
+        Window window;
+        QVERIFY(window.play("pattern-sd.mp4", "pattern.mp4"));
+        window.left().link()->setLinked(true);
+        VideoPlayer& asking = pane ? window.right() : window.left();
+        asking.setFocus();
+        QTest::keyClick(&asking, Qt::Key_O);
+        ScopePanel* panel = window.components.scopePanel();
+        QVERIFY(panel);
+        // Playing, the pictures shown are followed, in the panes and then in the wipe view.
+        const auto followed = [panel](int from) {
+            return panel->updates() >= from + 10 && !panel->scopes()[0].isNull() &&
+                   !panel->scopes()[1].isNull();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(followed(0), kPlayerTimeoutMs);
+        perform(asking.actions(), {PlayerCommand::ToggleWipeView});
+        QTRY_VERIFY(window.components.wipeView() && window.components.wipeView()->isVisible());
+        const int inWipeView = panel->updates();
+        QTRY_VERIFY_WITH_TIMEOUT(followed(inWipeView), kPlayerTimeoutMs);
+        QVERIFY(panel->isVisible());
+        // Paused, the exact frames showing, decoded in full.
+        QVERIFY(window.pauseBoth());
+        const std::atomic_bool never{false};
+        for (int side = 0; side < 2; ++side) {
+            VideoPlayer& player = side ? window.right() : window.left();
+            const auto picture =
+                DecodedPicture::read(player.engine().file(), Window::at(player), never);
+            QVERIFY(picture);
+            const auto expected = drawScope(picture->frame(), ScopeKind::Waveform);
+            QVERIFY(expected);
+            QTRY_VERIFY_WITH_TIMEOUT(panel->scopes()[std::size_t(side)] ==
+                                         QImage(expected->rgb.data(), expected->width,
+                                                expected->height, expected->width * 3,
+                                                QImage::Format_RGB888),
+                                     kPlayerTimeoutMs);
+        }
     }
 };
 

@@ -29,6 +29,7 @@ public:
     void releaseRenderContext() override;
     void clear() override;
     QImage grabFrame() override { return grabFramebuffer(); }
+    QImage drawnPicture() override { return grabFramebuffer(); }
     void setOffscreenSize(QSize size) override;
     QImage offscreenFrame() const override { return m_offscreenFrame; }
 

@@ -137,6 +137,13 @@ QImage SoftwareVideoView::grabFrame()
     return grab().toImage();
 }
 
+QImage SoftwareVideoView::drawnPicture()
+{
+    if (!m_renderer || !m_hasFrame || !m_offscreenSize.isEmpty())
+        return {};
+    return m_renderer->shown().image().copy();
+}
+
 void SoftwareVideoView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);

@@ -29,6 +29,7 @@ public:
     void releaseRenderContext() override;
     void clear() override;
     QImage grabFrame() override;
+    QImage drawnPicture() override;
     void setOffscreenSize(QSize size) override;
     QImage offscreenFrame() const override;
 

@@ -38,6 +38,8 @@ public:
     virtual void clear() = 0;
     /// The picture as last drawn, at the widget's size.
     virtual QImage grabFrame() = 0;
+    /// The same without whatever shows over it (the facts, a note): the video's own picture.
+    virtual QImage drawnPicture() = 0;
     /// With a size (in device pixels), each frame is drawn into a picture of that size instead
     /// of onto the widget, for a view that shows it elsewhere; empty draws on the widget again.
     virtual void setOffscreenSize(QSize size) = 0;
