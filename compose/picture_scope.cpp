@@ -87,6 +87,8 @@ std::optional<ScopePicture> drawScope(const QImage& shown, ScopeKind kind, bool 
     frame->format = AV_PIX_FMT_RGB24;
     if (av_frame_get_buffer(frame.get(), 0) < 0)
         return std::nullopt;
+    // The scaler reads whole vectors, into the rows' padding too: nothing there is left unset.
+    std::memset(frame->buf[0]->data, 0, frame->buf[0]->size);
     for (int row = 0; row < reduced.height(); ++row)
         std::memcpy(frame->data[0] + std::ptrdiff_t(row) * frame->linesize[0],
                     reduced.constScanLine(row), std::size_t(reduced.width()) * 3);

@@ -73,9 +73,13 @@ QString toneMapChain(const HdrSignal& signal, double chosenNits)
         peak > 1
             ? QStringLiteral("mobius:param=%1:peak=%2").arg(kKeptBelowWhite).arg(peak, 0, 'f', 4)
             : QStringLiteral("clip:peak=1");
-    return QStringLiteral("zscale=tin=%1:min=2020_ncl:pin=2020:rin=tv:t=linear:npl=%2,"
-                          "format=gbrpf32le,zscale=p=bt709,tonemap=%3:desat=0,"
-                          "zscale=t=bt709:m=bt709:r=tv,format=yuv420p")
+    // Each step says what it takes: a frame that is not tagged (or tagged wrongly) is taken
+    // for what the file says it holds.
+    return QStringLiteral("zscale=tin=%1:min=2020_ncl:pin=2020:rin=tv:t=linear:p=2020:npl=%2,"
+                          "format=gbrpf32le,zscale=tin=linear:pin=2020:t=linear:p=bt709,"
+                          "tonemap=%3:desat=0,"
+                          "zscale=tin=linear:pin=bt709:t=bt709:p=bt709:m=bt709:r=tv,"
+                          "format=yuv420p")
         .arg(signal.transfer == Transfer::Pq ? "smpte2084" : "arib-std-b67")
         .arg(kSdrWhiteNits)
         .arg(curve);

@@ -10,7 +10,9 @@
 #include "analysis/quality_measure.h"
 #include "analysis/video_writer.h"
 #include "compose/export_frames.h"
+#include "compose/picture_scope.h"
 #include "compose/side_by_side_yuv.h"
+#include "compose/tone_map.h"
 #include "support/player_testing.h"
 
 #include <QProcess>
@@ -125,6 +127,17 @@ private slots:
         QVERIFY(measured && measured->size() == 3);
         for (const RenditionMeasurement& each : *measured)
             QVERIFY2(each.compared && each.samples.size() >= 20, qPrintable(each.path + each.why));
+
+        // An HDR mapping for the RGB (taken as PQ whatever the clip holds), and every scope of
+        // the picture as a pane shows it, at its own size and at an odd one.
+        const auto mapped =
+            DecodedPicture::read(path, 0.5, never, {}, toneMapChain({Transfer::Pq, 0}, 0));
+        QVERIFY(mapped && mapped->rgb().size() == std::size_t(size.width() * size.height() * 3));
+        for (int kind = 0; kind < kScopeKinds; ++kind) {
+            for (const QImage& shown :
+                 {picture, picture.scaled(size.width() - 1, size.height() - 1)})
+                QVERIFY(drawScope(shown, ScopeKind(kind), size.width() > 400, 481));
+        }
     }
 };
 
