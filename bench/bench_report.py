@@ -173,6 +173,17 @@ def print_targets(results):
         rows.append((f"frames skipped, {label}: tandemo software against two mpv x11",
                      f"{ours_drops:.0f}", f"{mpv_drops:.0f}", "",
                      "met" if ours_drops <= mpv_drops else "missed"))
+    for name in ("waveform", "vectorscope"):
+        case, beside = f"1080p tandemo software {name}", f"1080p tandemo software beside {name}"
+        skipped = med(case, "output_drops") + med(case, "decoder_drops")
+        without = med(beside, "output_drops") + med(beside, "decoder_drops")
+        rows.append((f"scopes ({name}) on while two 1080p play: frames skipped, against none "
+                     "shown", f"{skipped:.0f}", f"{without:.0f}", "",
+                     "met" if skipped <= without else "missed"))
+        target(f"scopes ({name}) on while two 1080p play: CPU added (CPU-s/s)",
+               med(case, "cpu") - med(beside, "cpu"), 0.15)
+        target(f"scopes ({name}) on while two 1080p play: updates per second",
+               med(case, "scope_updates_per_second"), 10, at_least=True)
     for path in ("software", "gl"):
         for label, fps in (("1080p30", 30), ("720p25", 25)):
             case = f"loop seam {label} tandemo {path}"

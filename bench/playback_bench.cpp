@@ -4,13 +4,15 @@
 //
 //   tandemo-bench-playback [--path gl|software] [--seconds N] [--window WxH] [--wipe]
 //                          [--wipe-mode divider|difference|onion|flicker]
-//                          [--menus] [--on-screen] [--seeking-loop] [--sound]
+//                          [--menus] [--on-screen] [--seeking-loop] [--sound] [--scopes N]
 //                          [--mpv name=value]... VIDEO1 VIDEO2
 //
 // With --wipe, both play in the wipe view instead, and the pictures it shows are counted too;
 // --wipe-mode shows them there as a difference, an onion skin or a flicker (2 changes a second).
 // With --menus, a menu is opened over the window every 0.7 s, as a user would, and the time until
 // it is painted is noted: whether the window stays responsive while both videos play.
+// With --scopes N, the window shows the scopes (the Nth kind: 1 the waveform ... 5 the RGB
+// histogram) while both play, and how often they were drawn anew is reported.
 // With --on-screen, a frame counts when it reaches the window system rather than when it is drawn:
 // a patch in the middle of each pane is read back from the X server, by a thread of its own, and
 // each change is a new picture on the screen.
@@ -22,6 +24,7 @@
 #include "bench/screen_watch.h"
 #include "engine/mpv_engine.h"
 #include "platform/memory_arenas.h"
+#include "playback/scope_panel.h"
 #include "playback/video_player.h"
 #include "session/perform.h"
 #include "video/video_surface.h"
@@ -121,6 +124,7 @@ int main(int argc, char* argv[])
                       "frames"});
     parser.addOption({"seeking-loop", "Loop as mpv does, without a second core per player."});
     parser.addOption({"sound", "Play the first pane's sound (the second is muted)."});
+    parser.addOption({"scopes", "Show the scopes, of this kind (1 to 5).", "kind"});
     parser.addPositionalArgument("video1", "Video for the left pane.");
     parser.addPositionalArgument("video2", "Video for the right pane.");
     parser.process(app);
@@ -185,6 +189,11 @@ int main(int argc, char* argv[])
     const auto wipePictures = [&] {
         return components.wipeView() ? components.wipeView()->picturesShown() : 0;
     };
+    for (int press = 0; press < parser.value("scopes").toInt(); ++press)
+        perform(components.session(), 0, {PlayerCommand::NextScope});
+    const auto scopeUpdates = [&] {
+        return components.scopePanel() ? components.scopePanel()->updates() : 0;
+    };
 
     MenuProbe menus;
     QTimer menuTimer;
@@ -194,6 +203,7 @@ int main(int argc, char* argv[])
 
     const int seconds = parser.value("seconds").toInt();
     int wipePicturesAtStart = 0;
+    int scopeUpdatesAtStart = 0;
     double cpuAtStart = 0;
     qint64 wallAtStart = 0;
     std::size_t framesAtStart[2] = {};
@@ -210,6 +220,7 @@ int main(int argc, char* argv[])
         cpuAtStart = cpuSeconds();
         wallAtStart = clock.nsecsElapsed();
         wipePicturesAtStart = wipePictures();
+        scopeUpdatesAtStart = scopeUpdates();
         for (int i = 0; i < 2; ++i) {
             framesAtStart[i] = records[i].frames.size();
             records[i].restarts.clear(); // the first start is no loop seam
@@ -238,10 +249,11 @@ int main(int argc, char* argv[])
         if (json) {
             std::printf("{\"render_path\": \"%s\", \"cpu_per_second\": %.4f, "
                         "\"peak_rss_mib\": %.1f, \"wipe_pictures_per_second\": %.2f, "
-                        "\"menu_median_ms\": %.1f, \"menu_longest_ms\": %.1f, \"panes\": [",
+                        "\"menu_median_ms\": %.1f, \"menu_longest_ms\": %.1f, "
+                        "\"scope_updates_per_second\": %.2f, \"panes\": [",
                         qPrintable(renderPathName(first->renderPath())), cpu / wall,
                         peakResidentKiB() / 1024.0, (wipePictures() - wipePicturesAtStart) / wall,
-                        menuMedian, menuLongest);
+                        menuMedian, menuLongest, (scopeUpdates() - scopeUpdatesAtStart) / wall);
         } else {
             std::printf("render path: %s\n", qPrintable(renderPathName(first->renderPath())));
             std::printf("cpu seconds per second: %.3f\n", cpu / wall);
@@ -251,6 +263,9 @@ int main(int argc, char* argv[])
             if (components.wipeView())
                 std::printf("wipe view: %.1f pictures/s\n",
                             (wipePictures() - wipePicturesAtStart) / wall);
+            if (components.scopePanel())
+                std::printf("scopes: %.1f updates/s\n",
+                            (scopeUpdates() - scopeUpdatesAtStart) / wall);
         }
         for (int i = 0; i < 2; ++i) {
             const PaneRecord& record = records[i];
