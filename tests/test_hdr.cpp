@@ -182,6 +182,26 @@ private slots:
         QCOMPARE(figures["frames"].toInt(), ssim.size());
         QVERIFY2(std::abs(figures["ssim"].toDouble() - ssim.value(0)) <= 0.001,
                  qPrintable(outcome.out));
+        // Exported side by side, the mapped half shows as the source's half does.
+        QTemporaryDir folder;
+        const QString out = folder.filePath("pair.mp4");
+        QCOMPARE(run({"--export", "side-by-side", mediaPath("hdr-source.mp4"),
+                      mediaPath("hdr-arib-std-b67.mp4"), out})
+                     .status,
+                 0);
+        QProcess ffmpeg;
+        ffmpeg.start("ffmpeg",
+                     {"-nostdin", "-loglevel", "error", "-i", out, "-vf", "select=eq(n\\,10)",
+                      "-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
+        QVERIFY(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0);
+        const QByteArray rgb = ffmpeg.readAllStandardOutput();
+        QCOMPARE(rgb.size(), 2 * kBars.width() * kBars.height() * 3);
+        const QImage pair(reinterpret_cast<const uchar*>(rgb.constData()), 2 * kBars.width(),
+                          kBars.height(), 2 * kBars.width() * 3, QImage::Format_RGB888);
+        const QImage left = pair.copy(QRect(QPoint(0, 0), kBars));
+        const QImage right = pair.copy(QRect(QPoint(kBars.width(), 0), kBars));
+        QVERIFY(meanDifference(right, left) <= 4);
+
         const Outcome brighter = run({"--measure", mediaPath("hdr-source.mp4"),
                                       mediaPath("hdr-arib-std-b67.mp4"), "--hdr-peak", "203"});
         QCOMPARE(brighter.status, 0);
