@@ -79,13 +79,8 @@ std::optional<ScopePicture> drawScope(const QImage& shown, ScopeKind kind, bool 
     const QImage reduced =
         (shown.width() > width ? shown.scaledToWidth(width, Qt::SmoothTransformation) : shown)
             .convertToFormat(QImage::Format_RGB888);
-    const LibavFrame frame(av_frame_alloc());
+    const LibavFrame frame = newPicture(reduced.width(), reduced.height(), AV_PIX_FMT_RGB24);
     if (!frame)
-        return std::nullopt;
-    frame->width = reduced.width();
-    frame->height = reduced.height();
-    frame->format = AV_PIX_FMT_RGB24;
-    if (av_frame_get_buffer(frame.get(), 0) < 0)
         return std::nullopt;
     // The scaler reads whole vectors, into the rows' padding too: nothing there is left unset.
     std::memset(frame->buf[0]->data, 0, frame->buf[0]->size);

@@ -87,16 +87,14 @@ ScopePanel::ScopePanel(QWidget& window, Comparison& comparison,
                 if (!anyPlaying() && !m_refresh.isActive())
                     m_refresh.start();
             });
-            connect(engine, &PlaybackEngine::pausedChanged, this,
-                    &ScopePanel::drawnPictureWhenStopped);
-            connect(engine, &PlaybackEngine::idleChanged, this,
-                    &ScopePanel::drawnPictureWhenStopped);
+            connect(engine, &PlaybackEngine::pausedChanged, this, &ScopePanel::followWhilePlaying);
+            connect(engine, &PlaybackEngine::idleChanged, this, &ScopePanel::followWhilePlaying);
         }
     }
-    drawnPictureWhenStopped();
+    // Playing, the pictures are followed from now on; stopped, the frames are read once.
+    followWhilePlaying();
     // Over the wipe view too, which comes over the panes.
     connect(&comparison, &Comparison::shownChanged, this, [this] { raise(); });
-    inspector.refresh();
     show();
     raise();
 }
@@ -113,7 +111,7 @@ bool ScopePanel::anyPlaying() const
     return false;
 }
 
-void ScopePanel::drawnPictureWhenStopped()
+void ScopePanel::followWhilePlaying()
 {
     if (anyPlaying()) {
         if (!m_follow.isActive())
@@ -125,6 +123,23 @@ void ScopePanel::drawnPictureWhenStopped()
         m_comparison->inspector().refresh();
 }
 
+void ScopePanel::startDrawing(std::function<std::optional<ScopePicture>(std::size_t)> scopeOf)
+{
+    for (int pane = 0; pane < 2; ++pane) {
+        const PlaybackEngine* engine = m_comparison->pane(pane);
+        m_names[std::size_t(pane)] = engine ? QFileInfo(engine->file()).fileName() : QString();
+    }
+    m_drawing.start([scopeOf = std::move(scopeOf)](const std::atomic_bool& cancelled,
+                                                   const std::function<void(double)>&) {
+        std::array<QImage, 2> scopes;
+        for (std::size_t pane = 0; pane < 2 && !cancelled; ++pane) {
+            if (const std::optional<ScopePicture> scope = scopeOf(pane))
+                scopes[pane] = imageOf(*scope);
+        }
+        return std::optional(scopes);
+    });
+}
+
 void ScopePanel::follow()
 {
     // One scope at a time: a picture that comes while one is drawn is left out.
@@ -132,27 +147,17 @@ void ScopePanel::follow()
         return;
     std::array<QImage, 2> pictures;
     std::array<bool, 2> hd{};
-    for (int pane = 0; pane < 2; ++pane) {
-        const PlaybackEngine* engine = m_comparison->pane(pane);
-        const std::size_t at = std::size_t(pane);
-        m_names[at] = engine ? QFileInfo(engine->file()).fileName() : QString();
-        if (!engine || engine->isIdle() || !m_players[at])
+    for (std::size_t pane = 0; pane < 2; ++pane) {
+        const PlaybackEngine* engine = m_comparison->pane(int(pane));
+        if (!engine || engine->isIdle() || !m_players[pane])
             continue;
-        pictures[at] = m_players[at]->shownPicture();
+        pictures[pane] = m_players[pane]->shownPicture();
         // As the players guess the matrix of a video that does not say.
         const QSize size = engine->videoSize();
-        hd[at] = size.width() >= 1280 || size.height() > 576;
+        hd[pane] = size.width() >= 1280 || size.height() > 576;
     }
-    const ScopeKind kind = *m_comparison->scope();
-    m_drawing.start([pictures, hd, kind](const std::atomic_bool& cancelled,
-                                         const std::function<void(double)>&) {
-        std::array<QImage, 2> scopes;
-        for (std::size_t pane = 0; pane < 2 && !cancelled; ++pane) {
-            if (const std::optional<ScopePicture> scope =
-                    drawScope(pictures[pane], kind, hd[pane], kFollowedWidth))
-                scopes[pane] = imageOf(*scope);
-        }
-        return std::optional(scopes);
+    startDrawing([pictures, hd, kind = *m_comparison->scope()](std::size_t pane) {
+        return drawScope(pictures[pane], kind, hd[pane], kFollowedWidth);
     });
 }
 
@@ -165,21 +170,9 @@ void ScopePanel::draw(const PixelInspector::Report& report)
         m_pending = report;
         return;
     }
-    const ScopeKind kind = *m_comparison->scope();
-    for (int pane = 0; pane < 2; ++pane) {
-        const PlaybackEngine* engine = m_comparison->pane(pane);
-        m_names[std::size_t(pane)] = engine ? QFileInfo(engine->file()).fileName() : QString();
-    }
-    m_drawing.start([pictures = report.pictures, kind](const std::atomic_bool& cancelled,
-                                                       const std::function<void(double)>&) {
-        std::array<QImage, 2> scopes;
-        for (std::size_t pane = 0; pane < 2 && !cancelled; ++pane) {
-            if (!pictures[pane])
-                continue;
-            if (const std::optional<ScopePicture> scope = drawScope(pictures[pane]->frame(), kind))
-                scopes[pane] = imageOf(*scope);
-        }
-        return std::optional(scopes);
+    startDrawing([pictures = report.pictures,
+                  kind = *m_comparison->scope()](std::size_t pane) -> std::optional<ScopePicture> {
+        return pictures[pane] ? drawScope(pictures[pane]->frame(), kind) : std::nullopt;
     });
 }
 

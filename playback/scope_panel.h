@@ -10,6 +10,8 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
+#include <optional>
 
 namespace tandemo {
 
@@ -47,9 +49,12 @@ private:
     void place();
     void draw(const PixelInspector::Report& report);
     bool anyPlaying() const;
+    /// Playing, the pictures shown are followed; stopped, the frames showing are read in full.
+    void followWhilePlaying();
     /// The pictures the panes show now, drawn as scopes.
     void follow();
-    void drawnPictureWhenStopped();
+    /// Draws each pane's scope off the GUI thread, as `scopeOf` makes it.
+    void startDrawing(std::function<std::optional<ScopePicture>(std::size_t pane)> scopeOf);
 
     QPointer<Comparison> m_comparison;
     std::array<QImage, 2> m_scopes;

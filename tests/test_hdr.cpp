@@ -27,21 +27,27 @@ const QSize kBars(320, 180);
 // Frame 10, at 0.4 s.
 constexpr double kMoment = 0.4;
 
-/// ffmpeg's picture of frame 10 of a clip through a chain (none: "null"), in packed RGB.
-QImage ffmpegPicture(const QString& clip, const QString& chain)
+/// ffmpeg's picture of frame 10 of a file through a chain (none: "null"), in packed RGB of
+/// `size`; null when it is not that.
+QImage ffmpegPictureOf(const QString& file, const QString& chain, QSize size = kBars)
 {
     QProcess ffmpeg;
-    ffmpeg.start("ffmpeg", {"-nostdin", "-loglevel", "error", "-i", mediaPath(clip), "-vf",
-                            "select=eq(n\\,10)," + chain, "-frames:v", "1", "-f", "rawvideo",
-                            "-pix_fmt", "rgb24", "-"});
+    ffmpeg.start("ffmpeg",
+                 {"-nostdin", "-loglevel", "error", "-i", file, "-vf", "select=eq(n\\,10)," + chain,
+                  "-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
     if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
         return {};
     const QByteArray rgb = ffmpeg.readAllStandardOutput();
-    if (rgb.size() != kBars.width() * kBars.height() * 3)
+    if (rgb.size() != size.width() * size.height() * 3)
         return {};
-    return QImage(reinterpret_cast<const uchar*>(rgb.constData()), kBars.width(), kBars.height(),
-                  kBars.width() * 3, QImage::Format_RGB888)
+    return QImage(reinterpret_cast<const uchar*>(rgb.constData()), size.width(), size.height(),
+                  size.width() * 3, QImage::Format_RGB888)
         .copy();
+}
+
+QImage ffmpegPicture(const QString& clip, const QString& chain)
+{
+    return ffmpegPictureOf(mediaPath(clip), chain);
 }
 
 /// The mean difference of the colour channels between a picture of the bars and a reference,
@@ -53,21 +59,11 @@ double meanDifference(const QImage& shown, const QImage& reference)
     if (reference.isNull() || shown.isNull())
         return 255;
     constexpr int kRadius = 4;
-    const auto uniformAround = [&](int x, int y) {
-        for (int dy = -kRadius; dy <= kRadius; ++dy) {
-            for (int dx = -kRadius; dx <= kRadius; ++dx) {
-                if (colourDistance(reference.pixelColor(x + dx, y + dy),
-                                   reference.pixelColor(x, y)) > 3)
-                    return false;
-            }
-        }
-        return true;
-    };
     double total = 0;
     int compared = 0;
     for (int y = kRadius; y < kBars.height() - kRadius; y += 2) {
         for (int x = kRadius; x < kBars.width() - kRadius; x += 2) {
-            if (!uniformAround(x, y))
+            if (!uniformAround(reference, x, y, kRadius))
                 continue;
             const QColor a = shown.pixelColor(
                 QPoint(int(target.left() + (x + 0.5) * target.width() / kBars.width()),
@@ -189,15 +185,8 @@ private slots:
                       mediaPath("hdr-arib-std-b67.mp4"), out})
                      .status,
                  0);
-        QProcess ffmpeg;
-        ffmpeg.start("ffmpeg",
-                     {"-nostdin", "-loglevel", "error", "-i", out, "-vf", "select=eq(n\\,10)",
-                      "-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
-        QVERIFY(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0);
-        const QByteArray rgb = ffmpeg.readAllStandardOutput();
-        QCOMPARE(rgb.size(), 2 * kBars.width() * kBars.height() * 3);
-        const QImage pair(reinterpret_cast<const uchar*>(rgb.constData()), 2 * kBars.width(),
-                          kBars.height(), 2 * kBars.width() * 3, QImage::Format_RGB888);
+        const QImage pair = ffmpegPictureOf(out, "null", QSize(2 * kBars.width(), kBars.height()));
+        QVERIFY(!pair.isNull());
         const QImage left = pair.copy(QRect(QPoint(0, 0), kBars));
         const QImage right = pair.copy(QRect(QPoint(kBars.width(), 0), kBars));
         QVERIFY(meanDifference(right, left) <= 4);

@@ -45,6 +45,19 @@ inline int colourDistance(QColor a, QColor b)
 
 namespace tandemo::testing {
 
+/// Whether the picture is of one colour (within 3) for `radius` pixels around a point.
+inline bool uniformAround(const QImage& picture, int x, int y, int radius)
+{
+    const QColor centre = picture.pixelColor(x, y);
+    for (int dy = -radius; dy <= radius; ++dy) {
+        for (int dx = -radius; dx <= radius; ++dx) {
+            if (colourDistance(picture.pixelColor(x + dx, y + dy), centre) > 3)
+                return false;
+        }
+    }
+    return true;
+}
+
 /// Where a video of `video` size is drawn in an area of `area` size: unscaled and centred when it
 /// fits, else shrunk to fit with its aspect kept.
 inline QRectF videoRect(QSize area, QSize video)
@@ -64,16 +77,6 @@ inline int compareWithReference(const QImage& picture, const QImage& reference, 
                                 QString* worst = nullptr)
 {
     constexpr int kRadius = 6;
-    const auto uniformAround = [&](int x, int y) {
-        const QColor centre = reference.pixelColor(x, y);
-        for (int dy = -kRadius; dy <= kRadius; ++dy) {
-            for (int dx = -kRadius; dx <= kRadius; ++dx) {
-                if (colourDistance(reference.pixelColor(x + dx, y + dy), centre) > 3)
-                    return false;
-            }
-        }
-        return true;
-    };
 
     const double scaleX = target.width() / reference.width();
     const double scaleY = target.height() / reference.height();
@@ -83,7 +86,7 @@ inline int compareWithReference(const QImage& picture, const QImage& reference, 
     const int stepY = std::max(1, reference.height() / 24);
     for (int y = kRadius; y < reference.height() - kRadius; y += stepY) {
         for (int x = kRadius; x < reference.width() - kRadius; x += stepX) {
-            if (!uniformAround(x, y))
+            if (!uniformAround(reference, x, y, kRadius))
                 continue;
             const QPoint at(int(target.left() + (x + 0.5) * scaleX),
                             int(target.top() + (y + 0.5) * scaleY));
