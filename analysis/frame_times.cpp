@@ -75,6 +75,11 @@ std::optional<FrameAt> FrameTimes::frameAt(double seconds) const
     return FrameAt{qint64(showing - m_times.begin()), std::max(*showing, 0.0)};
 }
 
+bool FrameTimes::isAfterLastFrameStart(double seconds) const
+{
+    return m_complete && !m_times.empty() && seconds > m_times.back() + kTolerance;
+}
+
 std::optional<double> FrameTimes::frameStart(double seconds, qint64 steps) const
 {
     const std::optional<FrameAt> showing = frameAt(seconds);

@@ -40,6 +40,9 @@ public:
     std::optional<double> frameStart(double seconds, qint64 steps) const;
     /// The same for a frame by its number.
     std::optional<double> frameStart(qint64 number) const;
+    /// Whether `seconds` lies after the start of the file's last frame (by more than a rounding),
+    /// where no picture starts: only a longer sound goes on; false when the times are incomplete.
+    bool isAfterLastFrameStart(double seconds) const;
     qint64 count() const { return qint64(m_times.size()); }
     /// Whether the times are of all the file's frames.
     bool isComplete() const { return m_complete; }

@@ -81,9 +81,11 @@ LoopStays loopStays(const std::vector<qint64>& changes, const std::vector<int>& 
         }
         stays.longest.push_back(longestStay(times, j - 3) / 1e6);
         std::string sequence;
-        for (std::size_t k = j - 3; k <= j + 2; ++k)
-            sequence += std::to_string(codes[k]) + ":" +
-                        std::to_string(int((times[k + 1] - times[k]) / 1'000'000)) + " ";
+        for (std::size_t k = j - 3; k <= j + 2; ++k) {
+            const double stay = (times[k + 1] - times[k]) / 1e6;
+            stays.byPosition[k + 3 - j].push_back(stay);
+            sequence += std::to_string(codes[k]) + ":" + std::to_string(int(stay)) + " ";
+        }
         stays.sequences.push_back(sequence);
         // The same six pictures' worth in the middle of the pass before, for comparison.
         const auto middle = std::find(codes.begin() + std::ptrdiff_t(j > 60 ? j - 60 : 0),
@@ -93,6 +95,8 @@ LoopStays loopStays(const std::vector<qint64>& changes, const std::vector<int>& 
     }
     std::sort(stays.longest.begin(), stays.longest.end());
     std::sort(stays.midPass.begin(), stays.midPass.end());
+    for (std::vector<double>& position : stays.byPosition)
+        std::sort(position.begin(), position.end());
     return stays;
 }
 

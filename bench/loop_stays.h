@@ -16,6 +16,9 @@ struct LoopStays {
     std::vector<double> longest;
     /// The loops whose pass's last picture reached the screen.
     std::size_t lastShown = 0;
+    /// For each of those six pictures in turn (the third last of a pass first), its stay in each
+    /// loop, in ms, sorted: a picture held at the same place in every loop shows there.
+    std::vector<double> byPosition[6];
     /// The same in the middle of each pass, where nothing loops: the steadiness of any picture.
     std::vector<double> midPass;
     /// Each loop's pictures as "frame:ms" pairs.

@@ -94,6 +94,20 @@ struct PaneRecord {
     }
 };
 
+/// Each picture's stay around the loops, from the third last of a pass to the third of the next:
+/// the median and the longest of each, as the rest of a pane's JSON object.
+std::string positionStays(const LoopStays& stays)
+{
+    QStringList medians, longest;
+    for (const std::vector<double>& position : stays.byPosition) {
+        medians << QString::number(position.empty() ? 0 : position[position.size() / 2], 'f', 1);
+        longest << QString::number(position.empty() ? 0 : position.back(), 'f', 1);
+    }
+    return QString(", \"loop_position_median_ms\": [%1], \"loop_position_longest_ms\": [%2]}")
+        .arg(medians.join(", "), longest.join(", "))
+        .toStdString();
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -290,10 +304,11 @@ int main(int argc, char* argv[])
                             "\"seam_median_ms\": %.1f, \"seam_longest_ms\": %.1f, "
                             "\"loops\": %zu, \"loop_stay_median_ms\": %.1f, "
                             "\"loop_stay_longest_ms\": %.1f, \"last_frame_shown\": %zu, "
-                            "\"mid_pass_stay_median_ms\": %.1f}",
+                            "\"mid_pass_stay_median_ms\": %.1f",
                             i ? ", " : "", fps, firstFrame, outputDrops, decoderDrops, gaps.size(),
                             medianGap, longestGap, stay.loops, stayMedian, stayLongest,
                             stay.lastShown, midPassMedian);
+                std::printf("%s", positionStays(stay).c_str());
                 continue;
             }
             std::printf("pane %d: %.1f frames/s, first frame %.1f ms after its URL, %lld dropped "

@@ -14,6 +14,10 @@ namespace {
 // the pause asked for.
 enum Request : std::uint64_t { TrackList = 101, PauseState, DecodingSet };
 
+// How much earlier than the pictures the sound of a pass after the first plays (see primeSound):
+// more than timestamps rounded to the millisecond put it behind them, far less than anyone hears.
+constexpr const char* kSoundLead = "-0.002";
+
 } // namespace
 
 CorePair::CorePair(MpvCore shown, MpvCore waiting, CoreDecoding& decoding, CoreListener& listener)
@@ -108,9 +112,12 @@ void CorePair::handleEvent(MpvCoreState& state, const mpv_event& event)
     case MPV_EVENT_PLAYBACK_RESTART:
         state.restarted = true;
         m_decoding.restarted(state);
-        if (showing)
+        if (showing) {
             m_listener.shownRestarted();
-        else if (state.loaded && m_handOver)
+            break;
+        }
+        primeSound(state);
+        if (state.loaded && m_handOver)
             m_handOver->waitingAtStart();
         break;
     case MPV_EVENT_END_FILE: {
@@ -181,6 +188,7 @@ bool CorePair::openWaiting()
     m_waiting.restarted = false;
     mpv_handle* core = m_waiting.core.get();
     sendCommand(core, {"set", "pause", "yes"});
+    sendCommand(core, {"set", "audio-delay", "0"});
     CoreDecoding::holdLittle(core, true);
     return m_listener.loadInto(core);
 }
@@ -195,10 +203,21 @@ void CorePair::sendWaitingToStart()
     sendToStart(m_waiting);
 }
 
+void CorePair::primeSound(MpvCoreState& state)
+{
+    // mpv starts the sound of a core paused at its start only once the pictures have reached the
+    // sound's first moment. Where that moment comes out the least bit after the first picture's
+    // (sound at 48 kHz, or timestamps rounded to the millisecond), the sound waits for the second
+    // picture, which then stays on the screen until the sound, started late, has caught up: a
+    // whole frame more at 5 frames a second. A sound a little ahead starts as the core waits.
+    sendCommand(state.core.get(), {"set", "audio-delay", kSoundLead});
+}
+
 void CorePair::sendToStart(MpvCoreState& state)
 {
     state.restarted = false;
     sendCommand(state.core.get(), {"set", "pause", "yes"});
+    sendCommand(state.core.get(), {"set", "audio-delay", "0"});
     sendCommand(state.core.get(), {"seek", "0", "absolute+exact"});
 }
 

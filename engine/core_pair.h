@@ -82,6 +82,7 @@ private:
     void drainEvents();
     void handleEvent(MpvCoreState& state, const mpv_event& event);
     void takePauseState(const mpv_event_property& pause);
+    static void primeSound(MpvCoreState& state);
     static void sendToStart(MpvCoreState& state);
 
     MpvCoreState m_shown;

@@ -137,6 +137,9 @@ void LoopHandOver::holdWaiting()
 
 void LoopHandOver::shownAt(double left, double frame, double speed)
 {
+    // Past the end, the position is the sound's: the last picture keeps its time.
+    if (m_lastPictureShown.isActive() && m_decoders.isShownAtEnd())
+        return;
     const bool ready = isSeamless() && !m_decoders.isShownPaused() && isReady();
     if (ready && left <= 0) {
         // Already past the end: the decoder's clock runs on from the last picture.

@@ -307,6 +307,10 @@ void MpvEngine::setPassage(std::optional<Passage> passage)
 
 void MpvEngine::tellLoopWhereShownIs()
 {
+    // A file whose sound outlasts its pictures goes on telling the sound's position once the last
+    // picture shows: that picture stays until the pass ends, whatever the sound's position says.
+    if (m_frameTimes.times().isAfterLastFrameStart(m_shown.position))
+        return;
     m_loop.shownAt(m_shown.duration - m_shown.position, frameDuration(*this),
                    m_settings.playingSpeed());
 }

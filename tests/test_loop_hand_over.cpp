@@ -38,7 +38,7 @@ struct FakeDecoders : LoopDecoders {
     void seekShownToStart() override { asked << "shown to start"; }
     void stopWaiting() override { asked << "stop waiting"; }
     bool isShownPaused() const override { return shownPaused; }
-    bool isShownAtEnd() const override { return false; }
+    bool isShownAtEnd() const override { return atEnd; }
 
     /// What was asked since the last call.
     QStringList take() { return std::exchange(asked, {}); }
@@ -46,6 +46,7 @@ struct FakeDecoders : LoopDecoders {
     QStringList asked;
     bool opens = true;
     bool shownPaused = false;
+    bool atEnd = false;
 };
 
 // A pass of frames of 40 ms, played at its own speed.
@@ -224,6 +225,20 @@ private slots:
         playing.loop.waitingAtStart();
         playing.decoders.shownPaused = false;
         playing.loop.passEnded(kFrame, 1.0);
+        QCOMPARE(playing.decoders.take(), QStringList{});
+        QTRY_COMPARE_WITH_TIMEOUT(playing.decoders.asked, (QStringList{"let go", "switch let go"}),
+                                  5000);
+
+        // A sound that outlasts the pictures goes on telling its position once the pass has
+        // ended: the last picture (of 300 ms here) still stays its time. Timers never fire
+        // early, so nothing may be asked within the first 150 ms however loaded the machine.
+        playing.decoders.take();
+        playing.loop.waitingAtStart();
+        playing.loop.shownAt(0.3, 0.3, 1.0);
+        playing.decoders.atEnd = true;
+        playing.loop.passEnded(0.3, 1.0);
+        playing.loop.shownAt(0.01, 0.3, 1.0);
+        QTest::qWait(150);
         QCOMPARE(playing.decoders.take(), QStringList{});
         QTRY_COMPARE_WITH_TIMEOUT(playing.decoders.asked, (QStringList{"let go", "switch let go"}),
                                   5000);

@@ -169,6 +169,10 @@ private slots:
         QCOMPARE(firstOnes.frameAt(0.08)->number, 2);
         QVERIFY(!firstOnes.frameAt(0.2));
         QVERIFY(!FrameTimes().frameAt(0));
+        // Only a longer sound goes on after the last frame's start; of a file not read whole,
+        // nothing is known there.
+        QVERIFY(!whole.isAfterLastFrameStart(0.08) && whole.isAfterLastFrameStart(0.085));
+        QVERIFY(!firstOnes.isAfterLastFrameStart(0.2) && !FrameTimes().isAfterLastFrameStart(1));
     }
 
     void aPassIsJudgedByItsOwnDropsAlone()
