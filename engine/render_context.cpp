@@ -21,9 +21,23 @@ void freeAll(RenderContext::Contexts& contexts)
 
 bool draw(mpv_render_context* context, const RenderContext::Picture& picture, bool untilDue)
 {
+    int blockForTargetTime = untilDue ? 1 : 0;
+    if (!picture.pixels) {
+        mpv_opengl_fbo fbo{static_cast<int>(picture.framebuffer), picture.size.width(),
+                           picture.size.height(), 0};
+        // A GL framebuffer has its origin at the bottom left; without the flip the picture is
+        // upside down, on the screen and when read back.
+        int flipY = 1;
+        mpv_render_param params[] = {
+            {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
+            {MPV_RENDER_PARAM_FLIP_Y, &flipY},
+            {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &blockForTargetTime},
+            {MPV_RENDER_PARAM_INVALID, nullptr},
+        };
+        return mpv_render_context_render(context, params) >= 0;
+    }
     int surfaceSize[2] = {picture.size.width(), picture.size.height()};
     std::size_t stride = picture.stride;
-    int blockForTargetTime = untilDue ? 1 : 0;
     mpv_render_param params[] = {
         {MPV_RENDER_PARAM_SW_SIZE, surfaceSize},
         {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>(picture.format)},
@@ -170,22 +184,6 @@ bool RenderContext::drawInto(const Picture& picture, bool untilDue)
     mpv_render_context* const context = shown();
     forgetDrawnAhead(context);
     return draw(context, picture, untilDue);
-}
-
-bool RenderContext::drawInto(unsigned framebuffer, QSize size)
-{
-    mpv_opengl_fbo fbo{static_cast<int>(framebuffer), size.width(), size.height(), 0};
-    // A GL framebuffer has its origin at the bottom left; without the flip the picture is
-    // upside down, on the screen and when read back.
-    int flipY = 1;
-    int blockForTargetTime = 0;
-    mpv_render_param params[] = {
-        {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
-        {MPV_RENDER_PARAM_FLIP_Y, &flipY},
-        {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &blockForTargetTime},
-        {MPV_RENDER_PARAM_INVALID, nullptr},
-    };
-    return mpv_render_context_render(shown(), params) >= 0;
 }
 
 void RenderContext::skipFrame()

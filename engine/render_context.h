@@ -45,12 +45,14 @@ public:
     void setUpdateCallback(void (*callback)(void* data), void* data);
     /// Draws the core the engine shows now: called on the GUI thread when it changes.
     void followShownCore();
-    /// Memory a picture is drawn into, laid out as `format` (mpv's name for it).
+    /// Where a picture is drawn: memory laid out as `format` (mpv's name for it), or, without
+    /// pixels, an OpenGL framebuffer (drawn flipped, as GL's origin is at the bottom).
     struct Picture {
         unsigned char* pixels = nullptr;
         QSize size;
         std::size_t stride = 0;
         const char* format = nullptr;
+        unsigned framebuffer = 0;
     };
 
     /// Whether the core showing has a new frame ready to be drawn. A new frame of the core that
@@ -65,8 +67,6 @@ public:
     /// its time is drawn at once, and the call returns when it is due (only where nothing else
     /// waits on the calling thread).
     bool drawInto(const Picture& picture, bool untilDue = false);
-    /// Draws the current frame into the framebuffer, flipped as GL's origin is at the bottom.
-    bool drawInto(unsigned framebuffer, QSize size);
     /// Takes the current frame without drawing it, so that the engine goes on.
     void skipFrame();
 

@@ -1,22 +1,26 @@
 #pragma once
 
 #include "engine/queued_wakeup.h"
-#include "engine/render_context.h"
+#include "video/gl_canvas.h"
+#include "video/render_thread.h"
 #include "video/video_surface.h"
 
+#include <QOpenGLTextureBlitter>
 #include <QOpenGLWidget>
 
 #include <memory>
 
-class QOpenGLFramebufferObject;
+class QOffscreenSurface;
 
 namespace tandemo {
 
 class PlayerEngine;
 
-/// Video drawn by the engine with OpenGL into the widget's framebuffer: the cheap path where the GL
-/// driver runs on a GPU. The render context can only be made once the widget has its GL context,
-/// that is when it is first shown.
+/// Video drawn by the engine with OpenGL: the cheap path where the GL driver runs on a GPU. As on
+/// the software path, the engine draws each frame on a thread of the view's own, there into
+/// framebuffers of a context that shares its textures with the widget's; the widget then only
+/// draws the finished texture. The render thread can only start once the widget has its GL
+/// context, that is when it is first shown.
 class GlVideoView : public QOpenGLWidget, public VideoSurface {
     Q_OBJECT
 public:
@@ -24,14 +28,14 @@ public:
     ~GlVideoView() override;
 
     QWidget* widget() override { return this; }
-    bool isReady() const override { return m_context != nullptr; }
+    bool isReady() const override { return m_renderer != nullptr; }
     bool hasFailed() const override { return m_failed; }
     void releaseRenderContext() override;
     void clear() override;
     QImage grabFrame() override { return grabFramebuffer(); }
     QImage drawnPicture() override { return grabFramebuffer(); }
     void setOffscreenSize(QSize size) override;
-    QImage offscreenFrame() const override { return m_offscreenFrame; }
+    QImage offscreenFrame() const override;
 
 protected:
     void initializeGL() override;
@@ -40,18 +44,26 @@ protected:
 private:
     static void onRenderUpdate(void* view);
     void handleRenderUpdate();
-    bool renderInto(GLuint framebuffer, QSize size);
-    /// Renders the current frame into a framebuffer of the offscreen size and reads it back.
-    void renderOffscreen();
+    void showFinished();
+    void showOtherCore();
+    /// Tells the render thread the size to draw at, and whether anything shows what it draws.
+    void updateTarget();
+    void drawAgain();
+    QSize pixelSize() const;
 
     PlayerEngine& m_engine;
-    std::unique_ptr<RenderContext> m_context;
-    QueuedWakeup m_wakeup;
+    std::unique_ptr<QOffscreenSurface> m_surface;
+    std::unique_ptr<GlCanvas> m_canvas;
+    std::unique_ptr<RenderThread> m_renderer;
+    QOpenGLTextureBlitter m_blitter;
+    QueuedWakeup m_frameWakeup;
+    QueuedWakeup m_finishedWakeup;
     bool m_failed = false;
-    bool m_cleared = false;
+    bool m_hasFrame = false;
+    bool m_framePending = false;
+    // The other core shows: its first picture is painted as soon as it is drawn.
+    bool m_paintAtOnce = false;
     QSize m_offscreenSize;
-    std::unique_ptr<QOpenGLFramebufferObject> m_framebuffer;
-    QImage m_offscreenFrame;
 };
 
 } // namespace tandemo

@@ -18,8 +18,9 @@ SoftwareVideoView::SoftwareVideoView(PlayerEngine& engine, QWidget* parent)
 
     m_context = engine.softwareRenderContext();
     if (m_context) {
+        m_canvas = std::make_unique<SoftwareCanvas>(*m_context);
         m_renderer = std::make_unique<RenderThread>(
-            *m_context, [this] { m_finishedWakeup.post(this, &SoftwareVideoView::showFinished); });
+            *m_canvas, [this] { m_finishedWakeup.post(this, &SoftwareVideoView::showFinished); });
         m_context->setUpdateCallback(&SoftwareVideoView::onRenderUpdate, this);
     }
     connect(&engine, &PlayerEngine::shownDecoderChanged, this, &SoftwareVideoView::showOtherCore);
@@ -33,6 +34,7 @@ SoftwareVideoView::~SoftwareVideoView()
 void SoftwareVideoView::releaseRenderContext()
 {
     m_renderer.reset(); // finishes the picture under way first
+    m_canvas.reset();
     m_context.reset();
 }
 
@@ -102,6 +104,12 @@ void SoftwareVideoView::drawAgain()
     m_renderer->drawAgain();
 }
 
+const AlignedFrameBuffer& SoftwareVideoView::shownPicture() const
+{
+    static const AlignedFrameBuffer none;
+    return m_canvas ? m_canvas->buffer(RenderCanvas::Shown) : none;
+}
+
 QSize SoftwareVideoView::pixelSize() const
 {
     return (QSizeF(size()) * devicePixelRatioF()).toSize();
@@ -128,7 +136,7 @@ QImage SoftwareVideoView::offscreenFrame() const
 {
     if (!m_renderer || !m_hasFrame || m_offscreenSize.isEmpty())
         return {};
-    const AlignedFrameBuffer& picture = m_renderer->shown();
+    const AlignedFrameBuffer& picture = shownPicture();
     return picture.size() == m_offscreenSize ? picture.image() : QImage();
 }
 
@@ -141,7 +149,7 @@ QImage SoftwareVideoView::drawnPicture()
 {
     if (!m_renderer || !m_hasFrame || !m_offscreenSize.isEmpty())
         return {};
-    return m_renderer->shown().image().copy();
+    return shownPicture().image().copy();
 }
 
 void SoftwareVideoView::paintEvent(QPaintEvent*)
@@ -154,7 +162,7 @@ void SoftwareVideoView::paintEvent(QPaintEvent*)
     if (device && device->devType() == QInternal::Image)
         m_storeKeepsAlpha = static_cast<const QImage*>(device)->format() != QImage::Format_RGB32;
     const AlignedFrameBuffer* picture =
-        m_renderer && m_hasFrame && m_offscreenSize.isEmpty() ? &m_renderer->shown() : nullptr;
+        m_renderer && m_hasFrame && m_offscreenSize.isEmpty() ? &shownPicture() : nullptr;
     if (!picture || picture->isEmpty()) {
         painter.fillRect(rect(), Qt::black);
         // The first frames came while nothing showed them: the current one is drawn now.

@@ -3,6 +3,7 @@
 #include "engine/queued_wakeup.h"
 #include "engine/render_context.h"
 #include "video/render_thread.h"
+#include "video/software_canvas.h"
 #include "video/video_surface.h"
 
 #include <QWidget>
@@ -46,7 +47,11 @@ private:
     void drawAgain();
     QSize pixelSize() const;
 
+    /// The picture the view shows; empty without a renderer.
+    const AlignedFrameBuffer& shownPicture() const;
+
     std::unique_ptr<RenderContext> m_context;
+    std::unique_ptr<SoftwareCanvas> m_canvas;
     std::unique_ptr<RenderThread> m_renderer;
     QueuedWakeup m_frameWakeup;
     QueuedWakeup m_finishedWakeup;
