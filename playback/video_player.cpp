@@ -37,7 +37,9 @@ MediaPlayer* VideoPlayer::create(QWidget* parent, const VideoPlayerOptions& opti
         path = RenderPath::Software;
     EngineOptions engineOptions = options.engine;
     engineOptions.rotateBeforeRendering = path == RenderPath::Software;
-    engineOptions.hardwareDecoding = path == RenderPath::OpenGL;
+    // Without a GPU device nothing decodes in hardware: the decoder is the software path's,
+    // which leaves out what a pane too small cannot show.
+    engineOptions.hardwareDecoding = path == RenderPath::OpenGL && hasGpuDevice();
     QString error;
     std::unique_ptr<PlayerEngine> engine = createPlayerEngine(engineOptions, &error);
     if (!engine)

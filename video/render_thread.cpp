@@ -12,10 +12,9 @@ RenderThread::RenderThread(RenderCanvas& canvas, std::function<void()> finished)
 {
     // The canvas may need the thread for itself (a GL context current there): it starts there,
     // and the view knows at once whether it can show anything.
-    std::promise<bool> started;
-    std::future<bool> outcome = started.get_future();
-    m_thread = std::thread([this, &started] { run(started); });
-    m_started = outcome.get();
+    m_thread = std::thread([this] { run(); });
+    std::unique_lock lock(m_mutex);
+    m_wake.wait(lock, [this] { return m_startTold; });
 }
 
 RenderThread::~RenderThread()
@@ -74,11 +73,13 @@ bool RenderThread::hasUndrawnFrame()
     return m_undrawnFrame;
 }
 
-void RenderThread::run(std::promise<bool>& started)
+void RenderThread::run()
 {
     const bool canDraw = m_canvas.start();
-    started.set_value(canDraw);
     std::unique_lock lock(m_mutex);
+    m_started = canDraw;
+    m_startTold = true;
+    m_wake.notify_all();
     for (;;) {
         m_wake.wait(lock, [this] { return m_quit || m_check || m_again; });
         if (m_quit)

@@ -6,7 +6,6 @@
 
 #include <condition_variable>
 #include <functional>
-#include <future>
 #include <mutex>
 #include <thread>
 
@@ -31,7 +30,7 @@ public:
     RenderThread& operator=(const RenderThread&) = delete;
 
     /// Whether the canvas could start: else nothing is drawn.
-    bool isStarted() const { return m_started; }
+    bool isStarted() const { return m_started; } // set before the constructor returns
     /// The size pictures are drawn at. Drawing stops while it is empty, or when `drawing` is
     /// false (nothing shows them): new frames are then taken without being drawn, so that the
     /// engine goes on. `outside`: the pictures leave the view's own drawing (see
@@ -53,7 +52,7 @@ public:
     bool hasUndrawnFrame();
 
 private:
-    void run(std::promise<bool>& started);
+    void run();
     struct Target {
         QSize size;
         bool drawing = true;
@@ -64,10 +63,11 @@ private:
 
     RenderCanvas& m_canvas;
     std::function<void()> m_finished;
-    bool m_started = false;
 
     std::mutex m_mutex;
     std::condition_variable m_wake;
+    bool m_startTold = false;
+    bool m_started = false;
     bool m_check = false;
     bool m_again = false;
     bool m_quit = false;
