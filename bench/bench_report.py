@@ -130,7 +130,7 @@ def print_table(results):
               f"slower video drawn at {med(wipe, 'slowest_pane_fps'):.1f} frames/s; side by side "
               f"{med(side, 'slowest_pane_fps'):.1f}")
     if "1080p loaded tandemo software" in cases:
-        print(f"two 1080p beside a busy core: tandemo software "
+        print(f"two 1080p beside a busy process per core: tandemo software "
               f"{med('1080p loaded tandemo software', 'cpu'):.3f} CPU-s/s, frames skipped "
               f"{med('1080p loaded tandemo software', 'output_drops'):.0f}/"
               f"{med('1080p loaded tandemo software', 'decoder_drops'):.0f}; two mpv x11 "
@@ -215,7 +215,7 @@ def print_targets(results):
     if "1080p loaded tandemo software" in cases:
         mine = skipped("1080p loaded tandemo software") / frames
         theirs = skipped("1080p loaded two mpv x11") / frames
-        rows.append(("frames skipped beside a busy core, 1080p: tandemo software against two "
+        rows.append(("frames skipped beside a busy process per core, 1080p: tandemo software against two "
                      "mpv x11 (share of frames)", f"{mine:.2%}", f"{theirs:.2%}", "",
                      "met" if mine <= theirs else "missed"))
     for name in ("waveform", "vectorscope"):
