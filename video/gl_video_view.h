@@ -1,8 +1,7 @@
 #pragma once
 
-#include "engine/queued_wakeup.h"
 #include "video/gl_canvas.h"
-#include "video/render_thread.h"
+#include "video/rendered_pictures.h"
 #include "video/video_surface.h"
 
 #include <QOpenGLTextureBlitter>
@@ -28,13 +27,13 @@ public:
     ~GlVideoView() override;
 
     QWidget* widget() override { return this; }
-    bool isReady() const override { return m_renderer != nullptr; }
+    bool isReady() const override { return m_pictures.isStarted(); }
     bool hasFailed() const override { return m_failed; }
     void releaseRenderContext() override;
-    void clear() override;
+    void clear() override { m_pictures.clear(); }
     QImage grabFrame() override { return grabFramebuffer(); }
     QImage drawnPicture() override { return grabFramebuffer(); }
-    void setOffscreenSize(QSize size) override;
+    void setOffscreenSize(QSize size) override { m_pictures.setOffscreenSize(size); }
     QImage offscreenFrame() const override;
 
 protected:
@@ -42,28 +41,12 @@ protected:
     void paintGL() override;
 
 private:
-    static void onRenderUpdate(void* view);
-    void handleRenderUpdate();
-    void showFinished();
-    void showOtherCore();
-    /// Tells the render thread the size to draw at, and whether anything shows what it draws.
-    void updateTarget();
-    void drawAgain();
-    QSize pixelSize() const;
-
     PlayerEngine& m_engine;
     std::unique_ptr<QOffscreenSurface> m_surface;
     std::unique_ptr<GlCanvas> m_canvas;
-    std::unique_ptr<RenderThread> m_renderer;
+    RenderedPictures m_pictures;
     QOpenGLTextureBlitter m_blitter;
-    QueuedWakeup m_frameWakeup;
-    QueuedWakeup m_finishedWakeup;
     bool m_failed = false;
-    bool m_hasFrame = false;
-    bool m_framePending = false;
-    // The other core shows: its first picture is painted as soon as it is drawn.
-    bool m_paintAtOnce = false;
-    QSize m_offscreenSize;
 };
 
 } // namespace tandemo

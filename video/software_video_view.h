@@ -1,8 +1,7 @@
 #pragma once
 
-#include "engine/queued_wakeup.h"
 #include "engine/render_context.h"
-#include "video/render_thread.h"
+#include "video/rendered_pictures.h"
 #include "video/software_canvas.h"
 #include "video/video_surface.h"
 
@@ -28,41 +27,22 @@ public:
     bool isReady() const override { return m_context != nullptr; }
     bool hasFailed() const override { return !m_context; }
     void releaseRenderContext() override;
-    void clear() override;
+    void clear() override { m_pictures.clear(); }
     QImage grabFrame() override;
     QImage drawnPicture() override;
-    void setOffscreenSize(QSize size) override;
+    void setOffscreenSize(QSize size) override { m_pictures.setOffscreenSize(size); }
     QImage offscreenFrame() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    static void onRenderUpdate(void* view);
-    void handleRenderUpdate();
-    void showFinished();
-    void showOtherCore();
-    /// Tells the render thread the size to draw at, and whether anything shows what it draws.
-    void updateTarget();
-    void drawAgain();
-    QSize pixelSize() const;
-
-    /// The picture the view shows; empty without a renderer.
+    /// The picture the view shows; empty when there is none.
     const AlignedFrameBuffer& shownPicture() const;
 
     std::unique_ptr<RenderContext> m_context;
     std::unique_ptr<SoftwareCanvas> m_canvas;
-    std::unique_ptr<RenderThread> m_renderer;
-    QueuedWakeup m_frameWakeup;
-    QueuedWakeup m_finishedWakeup;
-    bool m_hasFrame = false;
-    bool m_framePending = false;
-    // The other core shows: its first picture is painted as soon as it is drawn.
-    bool m_paintAtOnce = false;
-    // The window's backing store keeps alpha (the pictures must then be opaque); until the first
-    // paint tells, it is taken to.
-    bool m_storeKeepsAlpha = true;
-    QSize m_offscreenSize;
+    RenderedPictures m_pictures;
 };
 
 } // namespace tandemo
