@@ -14,9 +14,9 @@ namespace tandemo {
 /// Draws an engine's pictures on a thread of its own, so that drawing and scaling a picture never
 /// waits behind the GUI, nor the GUI behind it: the GUI thread only asks for pictures and shows
 /// the ones finished. The canvas's pictures take turns: the one being drawn, the one finished
-/// last, and the one the GUI shows, and the waiting core's first picture drawn ahead. Neither
-/// side ever waits for the other, and a picture finished while the GUI is busy is still there
-/// when the thread draws the next one.
+/// last, and the one the GUI shows, and the waiting core's first picture drawn ahead. Once the
+/// thread has started, neither side waits for the other, and a picture finished while the GUI is
+/// busy is still there when the thread draws the next one.
 ///
 /// All calls but the constructor's callback are made on the GUI thread. The canvas must outlive
 /// this object, and nothing else may draw with its context meanwhile.
