@@ -204,9 +204,9 @@ def print_targets(results):
         return med(case, "output_drops") + med(case, "decoder_drops")
 
     for label in ("1080p", "720p"):
-        for ours, peer in (("tandemo software", "two mpv x11"), ("tandemo gl", "two mpv gpu")):
-            mine, theirs = skipped(f"{label} {ours}"), skipped(f"{label} {peer}")
-            rows.append((f"frames skipped, {label}: {ours} against {peer}", f"{mine:.0f}",
+        for who, peer in (("tandemo software", "two mpv x11"), ("tandemo gl", "two mpv gpu")):
+            mine, theirs = skipped(f"{label} {who}"), skipped(f"{label} {peer}")
+            rows.append((f"frames skipped, {label}: {who} against {peer}", f"{mine:.0f}",
                          f"{theirs:.0f}", "", "met" if mine <= theirs else "missed"))
         target(f"CPU, {label} at 1280x720: tandemo gl / two mpv gpu (--gpu-sw)",
                med(f"{label} tandemo gl", "cpu") / med(f"{label} two mpv gpu", "cpu"), 1.0)

@@ -83,18 +83,19 @@ QImage GlVideoView::offscreenFrame() const
 
 void GlVideoView::paintGL()
 {
-    QOpenGLFunctions* gl = context()->functions();
-    gl->glClearColor(0, 0, 0, 1);
-    gl->glClear(GL_COLOR_BUFFER_BIT);
     // Drawn offscreen, the picture is shown elsewhere.
     const unsigned texture = m_pictures.hasPicture() && m_pictures.offscreenSize().isEmpty()
                                  ? m_canvas->texture(RenderCanvas::Shown)
                                  : 0;
     if (!texture) {
+        QOpenGLFunctions* gl = context()->functions();
+        gl->glClearColor(0, 0, 0, 1);
+        gl->glClear(GL_COLOR_BUFFER_BIT);
         m_pictures.painted({});
         return;
     }
-    // At another size than the view's, the picture is stretched over it until the next comes.
+    // The picture covers the whole view (its bars drawn by the engine). At another size than the
+    // view's, it is stretched over it until the next comes.
     m_blitter.bind();
     m_blitter.blit(texture, QMatrix4x4(), QOpenGLTextureBlitter::OriginBottomLeft);
     m_blitter.release();
