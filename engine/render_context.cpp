@@ -120,6 +120,8 @@ std::unique_ptr<RenderContext> RenderContext::openGL(CorePair& cores, const Open
         };
         if (setUp.x11Display)
             params.push_back({MPV_RENDER_PARAM_X11_DISPLAY, setUp.x11Display});
+        if (setUp.waylandDisplay)
+            params.push_back({MPV_RENDER_PARAM_WL_DISPLAY, setUp.waylandDisplay});
         params.push_back({MPV_RENDER_PARAM_INVALID, nullptr});
         return params;
     });

@@ -23,11 +23,12 @@ class CorePair;
 /// (on the GUI thread that would stall the other player's frames and the loop restart); the
 /// others run on the GUI thread. It may go before or after the engine it was made from.
 /// What drawing by OpenGL needs of the view: how to find the GL functions of its context, and
-/// the X display it shows on, when there is one (hardware-decoded frames then reach GL without a
-/// copy).
+/// the X or Wayland display it shows on, when there is one (hardware-decoded frames then reach GL
+/// without a copy).
 struct OpenGLSetUp {
     void* (*getProcAddress)(void* context, const char* name) = nullptr;
     void* x11Display = nullptr;
+    void* waylandDisplay = nullptr;
 };
 
 class RenderContext {

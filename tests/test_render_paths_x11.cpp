@@ -4,6 +4,7 @@
 #include "playback/transport_bar.h"
 #include "playback/video_player.h"
 #include "support/player_testing.h"
+#include "video/native_displays.h"
 #include "video/video_surface.h"
 #include "window/form1.h"
 
@@ -28,6 +29,9 @@ private slots:
         auto* mpv = qobject_cast<VideoPlayer*>(created);
         QVERIFY(mpv);
         QCOMPARE(mpv->renderPath(), RenderPath::Software);
+        // The OpenGL path hands mpv the X display for hardware decoding, and no Wayland one.
+        QVERIFY(nativeDisplays().x11);
+        QVERIFY(!nativeDisplays().wayland);
     }
 
     void openGlPlayerLoadsOnlyOnceItCanDraw()

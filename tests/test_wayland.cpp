@@ -4,6 +4,7 @@
 #include "fakes/fake_services.h"
 #include "playback/video_player.h"
 #include "support/player_testing.h"
+#include "video/native_displays.h"
 #include "window/form1.h"
 #include "window/form1_events.h"
 #include "window/start_up.h"
@@ -93,7 +94,13 @@ class TestWayland : public QObject {
     Q_OBJECT
 
 private slots:
-    void runsNatively() { QCOMPARE(QGuiApplication::platformName(), "wayland"); }
+    void runsNatively()
+    {
+        QCOMPARE(QGuiApplication::platformName(), "wayland");
+        // The OpenGL path hands mpv the Wayland display for hardware decoding, and no X one.
+        QVERIFY(nativeDisplays().wayland);
+        QVERIFY(!nativeDisplays().x11);
+    }
 
     void bothPanesPlay_data()
     {

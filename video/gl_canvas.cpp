@@ -19,11 +19,11 @@ void* getProcAddress(void*, const char* name)
 
 } // namespace
 
-GlCanvas::GlCanvas(QOpenGLContext& share, QOffscreenSurface& surface, void* x11Display,
+GlCanvas::GlCanvas(QOpenGLContext& share, QOffscreenSurface& surface, NativeDisplays displays,
                    MakeContext makeContext)
     : m_share(share)
     , m_surface(surface)
-    , m_x11Display(x11Display)
+    , m_displays(displays)
     , m_makeContext(std::move(makeContext))
 {
 }
@@ -39,7 +39,7 @@ bool GlCanvas::start()
     m_gl->setShareContext(&m_share);
     if (!m_gl->create() || !m_gl->makeCurrent(&m_surface))
         return false;
-    m_context = m_makeContext(OpenGLSetUp{&getProcAddress, m_x11Display});
+    m_context = m_makeContext(OpenGLSetUp{&getProcAddress, m_displays.x11, m_displays.wayland});
     return m_context != nullptr;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/render_context.h"
+#include "video/native_displays.h"
 #include "video/render_canvas.h"
 
 #include <QImage>
@@ -24,7 +25,7 @@ public:
     /// `share`: the view's context. `surface`: made on the GUI thread, for the thread's context
     /// to be current on. `makeContext` makes the engine's context, on the render thread, while
     /// the GUI thread waits for it to start.
-    GlCanvas(QOpenGLContext& share, QOffscreenSurface& surface, void* x11Display,
+    GlCanvas(QOpenGLContext& share, QOffscreenSurface& surface, NativeDisplays displays,
              MakeContext makeContext);
     ~GlCanvas() override;
 
@@ -49,7 +50,7 @@ private:
 
     QOpenGLContext& m_share;
     QOffscreenSurface& m_surface;
-    void* m_x11Display;
+    NativeDisplays m_displays;
     MakeContext m_makeContext;
     std::unique_ptr<QOpenGLContext> m_gl;
     std::unique_ptr<RenderContext> m_context;

@@ -1,8 +1,8 @@
 #include "video/gl_video_view.h"
 
 #include "engine/player_engine.h"
+#include "video/native_displays.h"
 
-#include <QGuiApplication>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
@@ -52,16 +52,11 @@ void GlVideoView::initializeGL()
     connect(context(), &QOpenGLContext::aboutToBeDestroyed, this,
             &GlVideoView::releaseRenderContext, Qt::UniqueConnection);
 
-    void* x11Display = nullptr;
-#if QT_CONFIG(xcb)
-    if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>())
-        x11Display = x11->display();
-#endif
     m_surface = std::make_unique<QOffscreenSurface>();
     m_surface->setFormat(context()->format());
     m_surface->create();
     m_canvas = std::make_unique<GlCanvas>(
-        *context(), *m_surface, x11Display,
+        *context(), *m_surface, nativeDisplays(),
         [this](const OpenGLSetUp& setUp) { return m_engine.openGLRenderContext(setUp); });
     if (!m_blitter.create() || !m_pictures.start(*m_canvas)) {
         m_canvas.reset();
