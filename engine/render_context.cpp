@@ -25,9 +25,9 @@ bool draw(mpv_render_context* context, const RenderContext::Picture& picture, bo
     if (!picture.pixels) {
         mpv_opengl_fbo fbo{static_cast<int>(picture.framebuffer), picture.size.width(),
                            picture.size.height(), 0};
-        // A GL framebuffer has its origin at the bottom left; without the flip the picture is
-        // upside down, on the screen and when read back.
-        int flipY = 1;
+        // Unflipped, the picture's top row is the framebuffer's first row, the first one read
+        // back: the picture reaches memory top row first, as Qt lays out an image.
+        int flipY = 0;
         mpv_render_param params[] = {
             {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
             {MPV_RENDER_PARAM_FLIP_Y, &flipY},

@@ -47,7 +47,7 @@ public:
     /// Draws the core the engine shows now: called on the GUI thread when it changes.
     void followShownCore();
     /// Where a picture is drawn: memory laid out as `format` (mpv's name for it), or, without
-    /// pixels, an OpenGL framebuffer (drawn flipped, as GL's origin is at the bottom).
+    /// pixels, an OpenGL framebuffer (drawn top row first, as it is read back into memory).
     struct Picture {
         unsigned char* pixels = nullptr;
         QSize size;

@@ -13,8 +13,7 @@
 #include "playback/transport_bar.h"
 #include "playback/transport_binding.h"
 #include "session/player_keys.h"
-#include "video/gl_video_view.h"
-#include "video/software_video_view.h"
+#include "video/video_view.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -56,12 +55,8 @@ VideoPlayer::VideoPlayer(std::unique_ptr<PlayerEngine> engine, RenderPath path, 
     setAcceptDrops(true);
     m_actions = new PlayerActions(*m_engine, m_settings, session ? &session->link() : nullptr,
                                   session ? &session->comparison() : nullptr, this);
-    // The render context must exist before the engine loads a file; the software one is made right
-    // here, the OpenGL one when the widget first gets its GL context.
-    if (path == RenderPath::OpenGL)
-        m_surface = new GlVideoView(*m_engine, this);
-    else
-        m_surface = new SoftwareVideoView(*m_engine, this);
+    // The render context must exist before the engine loads a file: the view makes it at once.
+    m_surface = new VideoView(*m_engine, path, this);
     m_surface->widget()->setFocusPolicy(Qt::NoFocus);
     // The engine decodes as much of the picture as the area it is drawn into can show.
     m_surface->widget()->installEventFilter(this);
@@ -199,16 +194,10 @@ void VideoPlayer::connectEngine()
 
 void VideoPlayer::connectSurface()
 {
-    connect(&m_surface->events(), &VideoSurfaceEvents::ready, this, [this] {
-        if (m_loadPending)
-            startFile();
-    });
     connect(&m_surface->events(), &VideoSurfaceEvents::frameRendered, this,
             &VideoPlayer::frameRendered);
-    const auto reportNoVideo = [this] { m_transport->setStatus(tr("Cannot show video")); };
-    connect(&m_surface->events(), &VideoSurfaceEvents::failed, this, reportNoVideo);
     if (m_surface->hasFailed())
-        reportNoVideo();
+        m_transport->setStatus(tr("Cannot show video"));
 }
 
 void VideoPlayer::setURL(const QString& url)
@@ -218,20 +207,11 @@ void VideoPlayer::setURL(const QString& url)
         return; // nothing can be shown, as the status already says
     m_transport->setStatus(QString());
     if (url.isEmpty()) {
-        m_loadPending = false;
         m_engine->unload();
         return;
     }
     // The engine opens regular files only, and reports anything else as a file it cannot play.
-    load(!m_settings.autoStart());
-}
-
-void VideoPlayer::load(bool startPaused)
-{
-    m_startPaused = startPaused;
-    m_loadPending = true;
-    if (m_surface->isReady())
-        startFile();
+    m_engine->loadFile(fileToOpen(), !m_settings.autoStart());
 }
 
 QString VideoPlayer::fileToOpen() const
@@ -240,12 +220,6 @@ QString VideoPlayer::fileToOpen() const
     // opened as the file of that name. Names are matched without regard to case, as the
     // system the player was made for matches them.
     return resolveIgnoringCase(absoluteFileName(m_url));
-}
-
-void VideoPlayer::startFile()
-{
-    m_loadPending = false;
-    m_engine->loadFile(fileToOpen(), m_startPaused);
 }
 
 std::unique_ptr<QMenu> VideoPlayer::createContextMenu()

@@ -86,10 +86,7 @@ private:
     void connectSettings();
     void connectEngine();
     void connectSurface();
-    /// Loads the current URL as soon as the video surface can draw it.
-    void load(bool startPaused);
     QString fileToOpen() const;
-    void startFile();
     /// Zooms and pans the picture as drawn on the video surface.
     void zoomAt(QPointF point, double steps);
     void panBy(QPointF delta);
@@ -105,8 +102,6 @@ private:
     PlayerSettings m_settings;
     PlayerControlProperties m_properties;
     QString m_url;
-    bool m_loadPending = false;
-    bool m_startPaused = false;
     // The size of the picture the video is drawn for, while it is drawn for another view.
     QSize m_pictureSize;
     RenderPath m_renderPath;

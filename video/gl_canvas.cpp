@@ -19,13 +19,12 @@ void* getProcAddress(void*, const char* name)
 
 } // namespace
 
-GlCanvas::GlCanvas(QOpenGLContext& share, QOffscreenSurface& surface, NativeDisplays displays,
-                   MakeContext makeContext)
-    : m_share(share)
-    , m_surface(surface)
+GlCanvas::GlCanvas(NativeDisplays displays, MakeContext makeContext)
+    : m_surface(std::make_unique<QOffscreenSurface>())
     , m_displays(displays)
     , m_makeContext(std::move(makeContext))
 {
+    m_surface->create();
 }
 
 // The GL objects went with stop(), on the render thread.
@@ -35,9 +34,8 @@ bool GlCanvas::start()
 {
     // Made here, the context belongs to this thread, the only one it may be current on.
     m_gl = std::make_unique<QOpenGLContext>();
-    m_gl->setFormat(m_share.format());
-    m_gl->setShareContext(&m_share);
-    if (!m_gl->create() || !m_gl->makeCurrent(&m_surface))
+    m_gl->setFormat(m_surface->format());
+    if (!m_surface->isValid() || !m_gl->create() || !m_gl->makeCurrent(m_surface.get()))
         return false;
     m_context = m_makeContext(OpenGLSetUp{&getProcAddress, m_displays.x11, m_displays.wayland});
     return m_context != nullptr;
@@ -46,7 +44,7 @@ bool GlCanvas::start()
 void GlCanvas::stop()
 {
     // The engine frees its GL objects, and so do the framebuffers: the context must be current.
-    if (m_gl && m_gl->makeCurrent(&m_surface)) {
+    if (m_gl && m_gl->makeCurrent(m_surface.get())) {
         m_context.reset();
         for (Picture& picture : m_pictures)
             picture.framebuffer.reset();
@@ -74,10 +72,31 @@ RenderContext::Picture GlCanvas::picture(Role role, QSize size)
 
 void GlCanvas::finish(Role role, bool outside)
 {
-    // The view's context draws the texture: it must be whole before it is handed over.
-    m_gl->functions()->glFinish();
     Picture& picture = m_pictures[role];
-    picture.readBack = outside && picture.framebuffer ? picture.framebuffer->toImage() : QImage();
+    if (!picture.framebuffer)
+        return;
+    QOpenGLFunctions* gl = m_gl->functions();
+    const QSize size = picture.framebuffer->size();
+    gl->glBindFramebuffer(GL_FRAMEBUFFER, picture.framebuffer->handle());
+    if (outside) {
+        // The video's alpha is left as the engine drew it, and a store that keeps alpha would
+        // show it as a hole: it is made opaque, by GL.
+        gl->glDisable(GL_SCISSOR_TEST);
+        gl->glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
+        gl->glClearColor(0, 0, 0, 1);
+        gl->glClear(GL_COLOR_BUFFER_BIT);
+        gl->glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    }
+    // The engine drew the picture's top row at the framebuffer's first, which is read first.
+    const bool es = m_gl->isOpenGLES();
+    const QImage::Format format = es ? QImage::Format_RGBX8888 : QImage::Format_RGB32;
+    if (picture.pixels.size() != size || picture.pixels.format() != format)
+        picture.pixels = QImage(size, format);
+    gl->glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+    gl->glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    gl->glReadPixels(0, 0, size.width(), size.height(), es ? GL_RGBA : GL_BGRA, GL_UNSIGNED_BYTE,
+                     picture.pixels.bits());
+    gl->glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
 void GlCanvas::swap(Role a, Role b)
@@ -85,10 +104,13 @@ void GlCanvas::swap(Role a, Role b)
     std::swap(m_pictures[a], m_pictures[b]);
 }
 
-unsigned GlCanvas::texture(Role role) const
+QImage GlCanvas::image(Role role) const
 {
-    const auto& framebuffer = m_pictures[role].framebuffer;
-    return framebuffer ? framebuffer->texture() : 0;
+    const QImage& pixels = m_pictures[role].pixels;
+    // A view of the pixels, not a second owner: the next read-back writes them in place.
+    return pixels.isNull() ? QImage()
+                           : QImage(pixels.constBits(), pixels.width(), pixels.height(),
+                                    pixels.bytesPerLine(), pixels.format());
 }
 
 } // namespace tandemo

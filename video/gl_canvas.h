@@ -16,17 +16,16 @@ class QOpenGLFramebufferObject;
 
 namespace tandemo {
 
-/// Pictures in framebuffers of a GL context of the render thread's own, which shares its textures
-/// with the view's context: the view draws them, the thread never touches the view's context.
+/// Pictures drawn with OpenGL, in framebuffers of a GL context of the render thread's own, and
+/// read back into memory for the view as each is finished. Decoding (on a GPU) and scaling stay
+/// with GL; what is read back is the pane's picture only.
 class GlCanvas : public RenderCanvas {
 public:
     using MakeContext = std::function<std::unique_ptr<RenderContext>(const OpenGLSetUp&)>;
 
-    /// `share`: the view's context. `surface`: made on the GUI thread, for the thread's context
-    /// to be current on. `makeContext` makes the engine's context, on the render thread, while
-    /// the GUI thread waits for it to start.
-    GlCanvas(QOpenGLContext& share, QOffscreenSurface& surface, NativeDisplays displays,
-             MakeContext makeContext);
+    /// Made on the GUI thread. `makeContext` makes the engine's context, on the render thread,
+    /// while the GUI thread waits for it to start.
+    GlCanvas(NativeDisplays displays, MakeContext makeContext);
     ~GlCanvas() override;
 
     bool start() override;
@@ -36,20 +35,16 @@ public:
     RenderContext::Picture picture(Role role, QSize size) override;
     void finish(Role role, bool outside) override;
     void swap(Role a, Role b) override;
-
-    /// The texture of the picture in `role`, 0 before the first.
-    unsigned texture(Role role) const;
-    /// Its pixels, where it was read back (see finish()).
-    const QImage& image(Role role) const { return m_pictures[role].readBack; }
+    QImage image(Role role) const override;
 
 private:
     struct Picture {
         std::unique_ptr<QOpenGLFramebufferObject> framebuffer;
-        QImage readBack;
+        QImage pixels;
     };
 
-    QOpenGLContext& m_share;
-    QOffscreenSurface& m_surface;
+    // For the thread's context to be current on; made on the GUI thread, as Qt wants.
+    std::unique_ptr<QOffscreenSurface> m_surface;
     NativeDisplays m_displays;
     MakeContext m_makeContext;
     std::unique_ptr<QOpenGLContext> m_gl;

@@ -2,6 +2,7 @@
 
 #include "engine/render_context.h"
 
+#include <QImage>
 #include <QSize>
 
 namespace tandemo {
@@ -28,9 +29,12 @@ public:
     /// Where the picture in `role` is drawn, made `size` first.
     virtual RenderContext::Picture picture(Role role, QSize size) = 0;
     /// The picture in `role` is drawn. `outside`: it leaves the view's own drawing, for another
-    /// view or a window store that keeps alpha (it is then read back, or made opaque).
+    /// view or a window store that keeps alpha (it must then be opaque).
     virtual void finish(Role role, bool outside) = 0;
     virtual void swap(Role a, Role b) = 0;
+    /// The finished picture in `role`, an opaque image, top row first; null before the first.
+    /// It reads the canvas's own pixels: valid until that picture is drawn again.
+    virtual QImage image(Role role) const = 0;
 };
 
 } // namespace tandemo

@@ -39,7 +39,8 @@ std::optional<QString> probeGlRenderer()
 
 bool platformHostsGlWidgets(const QString& qtPlatform)
 {
-    // A QOpenGLWidget on the offscreen platform prints "not supported" and then crashes in Qt.
+    // Platforms without a window system, where Qt's GL support is partial at best (a GL widget
+    // on the offscreen one prints "not supported" and then crashes).
     static const QStringList platforms{"offscreen", "minimal", "vnc", "linuxfb"};
     return !platforms.contains(qtPlatform, Qt::CaseInsensitive);
 }

@@ -4,29 +4,28 @@
 #include "video/render_canvas.h"
 
 #include <array>
+#include <memory>
+#include <utility>
 
 namespace tandemo {
 
 /// Pictures in memory, drawn by the engine's software renderer.
 class SoftwareCanvas : public RenderCanvas {
 public:
-    /// The context must outlive the canvas.
-    explicit SoftwareCanvas(RenderContext& context)
-        : m_context(context)
+    explicit SoftwareCanvas(std::unique_ptr<RenderContext> context)
+        : m_context(std::move(context))
     {
     }
 
-    RenderContext* context() override { return &m_context; }
+    RenderContext* context() override { return m_context.get(); }
     QSize size(Role role) const override { return m_buffers[role].size(); }
     RenderContext::Picture picture(Role role, QSize size) override;
     void finish(Role role, bool outside) override;
     void swap(Role a, Role b) override { std::swap(m_buffers[a], m_buffers[b]); }
-
-    /// The picture in `role`.
-    const AlignedFrameBuffer& buffer(Role role) const { return m_buffers[role]; }
+    QImage image(Role role) const override { return m_buffers[role].image(); }
 
 private:
-    RenderContext& m_context;
+    std::unique_ptr<RenderContext> m_context;
     std::array<AlignedFrameBuffer, 4> m_buffers;
 };
 

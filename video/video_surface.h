@@ -7,15 +7,10 @@ class QWidget;
 
 namespace tandemo {
 
-/// Signals of a video surface, kept in a plain QObject so that surfaces built on different
-/// widget classes share them.
+/// Signals of a video surface, kept in a plain QObject apart from the interface.
 class VideoSurfaceEvents : public QObject {
     Q_OBJECT
 signals:
-    /// The render context exists: files may be loaded from now on.
-    void ready();
-    /// No render context could be made: this surface will show no video.
-    void failed();
     /// A new picture was drawn.
     void frameRendered();
 };
@@ -26,11 +21,10 @@ public:
     virtual ~VideoSurface() = default;
 
     virtual QWidget* widget() = 0;
-    /// Whether a render context could not be made (the surface then stays black).
+    /// Whether a render context could not be made (the surface then stays black). The surface
+    /// makes it as it is made: the engine must have one before a file is loaded, or it plays the
+    /// file without video.
     virtual bool hasFailed() const = 0;
-    /// Whether the render context exists. The engine must have one before a file is loaded, or it
-    /// plays the file without video.
-    virtual bool isReady() const = 0;
     /// Frees the render context; must happen before the engine's decoders are destroyed.
     virtual void releaseRenderContext() = 0;
     /// Shows black until the engine draws its next picture: what was drawn last belongs to a
