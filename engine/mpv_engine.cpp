@@ -371,8 +371,18 @@ MediaFacts MpvEngine::facts() const
 
 std::unique_ptr<RenderContext> MpvEngine::softwareRenderContext()
 {
-    std::unique_ptr<RenderContext> context = RenderContext::software(m_cores);
-    // The software view draws on a thread of its own, ahead of time, and shows frames when due:
+    return drawnAhead(RenderContext::software(m_cores));
+}
+
+std::unique_ptr<RenderContext> MpvEngine::openGLRenderContext(const OpenGLSetUp& setUp)
+{
+    // Made on the view's render thread, while the GUI thread waits for it.
+    return drawnAhead(RenderContext::openGL(m_cores, setUp));
+}
+
+std::unique_ptr<RenderContext> MpvEngine::drawnAhead(std::unique_ptr<RenderContext> context)
+{
+    // Either view draws on a thread of its own, ahead of time, and shows frames when due:
     // drawing then no longer makes them late, by a varying few milliseconds.
     if (context) {
         m_decoding.setHandedOverAheadMs(kHandedOverAheadMs);
@@ -380,11 +390,6 @@ std::unique_ptr<RenderContext> MpvEngine::softwareRenderContext()
         m_decoding.handOverAhead(m_shown.core.get(), true);
     }
     return context;
-}
-
-std::unique_ptr<RenderContext> MpvEngine::openGLRenderContext(const OpenGLSetUp& setUp)
-{
-    return RenderContext::openGL(m_cores, setUp);
 }
 
 std::unique_ptr<PlayerEngine> createPlayerEngine(const EngineOptions& options, QString* error)

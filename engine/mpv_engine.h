@@ -162,6 +162,8 @@ public:
 
 private:
     MpvEngine(MpvCore core, MpvCore waiting, const EngineOptions& options);
+    /// Has the shown core hand its frames to a view's render thread ahead of their time.
+    std::unique_ptr<RenderContext> drawnAhead(std::unique_ptr<RenderContext> context);
 
     // What the cores tell.
     void shownChanged(MpvProperty property) override;

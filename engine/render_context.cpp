@@ -5,6 +5,11 @@
 #include <mpv/render.h>
 #include <mpv/render_gl.h>
 
+#include <algorithm>
+#include <chrono>
+#include <thread>
+#include <utility>
+
 namespace tandemo {
 
 namespace {
@@ -146,7 +151,7 @@ void RenderContext::setUpdateCallback(void (*callback)(void* data), void* data)
         mpv_render_context_set_update_callback(context, callback, data);
 }
 
-bool RenderContext::hasNewFrame(const Picture* ahead)
+bool RenderContext::hasNewFrame(const Picture* ahead, bool* drewAhead)
 {
     bool shownHasFrame = false;
     mpv_render_context* const showing = shown();
@@ -159,9 +164,11 @@ bool RenderContext::hasNewFrame(const Picture* ahead)
         }
         // Held until its core shows: drawn now, or taken undrawn and drawn as it shows.
         forgetDrawnAhead(context);
-        if (ahead && draw(context, *ahead, /*untilDue=*/false))
+        if (ahead && draw(context, *ahead, /*untilDue=*/false)) {
             m_drawnAhead = context;
-        else
+            if (drewAhead)
+                *drewAhead = true;
+        } else
             skip(context);
     }
     return shownHasFrame;
@@ -185,7 +192,29 @@ bool RenderContext::drawInto(const Picture& picture, bool untilDue)
 {
     mpv_render_context* const context = shown();
     forgetDrawnAhead(context);
+    m_dueUs = 0;
+    if (untilDue && !picture.pixels) {
+        // Waited for inside, a GL picture would be drawn only once due, as it is flushed.
+        mpv_render_frame_info next{};
+        mpv_render_param info{MPV_RENDER_PARAM_NEXT_FRAME_INFO, &next};
+        if (mpv_render_context_get_info(context, info) >= 0 &&
+            (next.flags & MPV_RENDER_FRAME_INFO_PRESENT))
+            m_dueUs = next.target_time;
+        untilDue = false;
+    }
     return draw(context, picture, untilDue);
+}
+
+void RenderContext::waitUntilDue()
+{
+    // A frame is handed over some milliseconds ahead; a longer wait would be a clock gone wrong.
+    constexpr std::int64_t kLongestWaitUs = 100'000;
+    const std::int64_t due = std::exchange(m_dueUs, 0);
+    if (due <= 0 || m_contexts.empty())
+        return;
+    const std::int64_t wait = due - mpv_get_time_us(m_contexts.front().first.get());
+    if (wait > 0)
+        std::this_thread::sleep_for(std::chrono::microseconds(std::min(wait, kLongestWaitUs)));
 }
 
 void RenderContext::skipFrame()

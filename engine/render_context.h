@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -58,16 +59,20 @@ public:
 
     /// Whether the core showing has a new frame ready to be drawn. A new frame of the core that
     /// waits (the first picture of its pass) is drawn into `ahead` when given, at once, so that
-    /// it shows without a wait as that core takes over; else it is taken undrawn.
-    bool hasNewFrame(const Picture* ahead = nullptr);
+    /// it shows without a wait as that core takes over (`drewAhead` then tells so); else it is
+    /// taken undrawn.
+    bool hasNewFrame(const Picture* ahead = nullptr, bool* drewAhead = nullptr);
     /// Whether the picture last drawn ahead is the current frame of the core that shows now,
     /// still as drawn: it is taken, and then shows in place of a new drawing.
     bool takeDrawnAhead();
 
     /// Draws the current frame into `picture`. With `untilDue`, a new frame handed over ahead of
     /// its time is drawn at once, and the call returns when it is due (only where nothing else
-    /// waits on the calling thread).
+    /// waits on the calling thread); into a framebuffer, waitUntilDue() waits instead.
     bool drawInto(const Picture& picture, bool untilDue = false);
+    /// Returns when the frame last drawn into a framebuffer until due is due: GL may draw only
+    /// as its work is flushed, which the caller does first (reading the picture back, say).
+    void waitUntilDue();
     /// Takes the current frame without drawing it, so that the engine goes on.
     void skipFrame();
 
@@ -86,6 +91,8 @@ private:
     std::atomic<mpv_render_context*> m_shown = nullptr;
     // The context whose current frame was drawn ahead; only the thread that draws uses it.
     mpv_render_context* m_drawnAhead = nullptr;
+    // When the frame drawn into a framebuffer is due, by the engine's clock; 0: not waited for.
+    std::int64_t m_dueUs = 0;
 };
 
 } // namespace tandemo

@@ -117,7 +117,13 @@ RenderThread::Outcome RenderThread::serve(bool check, bool again, const Target& 
     RenderContext::Picture ahead;
     if (drawing)
         ahead = m_canvas.picture(RenderCanvas::Ahead, target.size);
-    const bool newFrame = check && context.hasNewFrame(drawing ? &ahead : nullptr);
+    bool drewAhead = false;
+    const bool newFrame = check && context.hasNewFrame(drawing ? &ahead : nullptr, &drewAhead);
+    // Finished as it is drawn, the picture held ahead shows at the switch without more work.
+    if (drewAhead) {
+        m_canvas.finish(RenderCanvas::Ahead, target.outside);
+        m_aheadFinishedOutside = target.outside;
+    }
     if (!newFrame && !again)
         return Outcome::Nothing;
     if (!drawing) {
@@ -129,13 +135,16 @@ RenderThread::Outcome RenderThread::serve(bool check, bool again, const Target& 
     // The core that took over shows the picture it held, drawn while it waited.
     if (!newFrame && context.takeDrawnAhead() && aheadFits) {
         m_canvas.swap(RenderCanvas::Drawing, RenderCanvas::Ahead);
-    } else {
-        // A new frame comes ahead of its time: drawn now, it is handed out as it is due.
-        const RenderContext::Picture picture = m_canvas.picture(RenderCanvas::Drawing, target.size);
-        if (!context.drawInto(picture, /*untilDue=*/newFrame))
-            return Outcome::Nothing;
+        if (target.outside && !m_aheadFinishedOutside)
+            m_canvas.finish(RenderCanvas::Drawing, target.outside);
+        return Outcome::Drawn;
     }
+    // A new frame comes ahead of its time: drawn now, it is handed out as it is due.
+    const RenderContext::Picture picture = m_canvas.picture(RenderCanvas::Drawing, target.size);
+    if (!context.drawInto(picture, /*untilDue=*/newFrame))
+        return Outcome::Nothing;
     m_canvas.finish(RenderCanvas::Drawing, target.outside);
+    context.waitUntilDue();
     return Outcome::Drawn;
 }
 

@@ -75,6 +75,9 @@ private:
     bool m_hasFinished = false;
     int m_generation = 0; // counts discardPictures()
     bool m_undrawnFrame = false;
+    // The render thread's own: whether the picture drawn ahead was finished for a drawing
+    // outside the view's own.
+    bool m_aheadFinishedOutside = false;
     std::thread m_thread;
 };
 
