@@ -68,6 +68,11 @@ private slots:
                 << path << "pattern-sd" << QSize(320, 240) << QSize(200, 200);
             QTest::addRow("%s HD shrunk", name.constData())
                 << path << "pattern-hd" << QSize(1280, 720) << QSize(640, 400);
+            // Odd sizes: rows of pictures at widths that are no multiple of anything.
+            QTest::addRow("%s HD at 331x187", name.constData())
+                << path << "pattern-hd" << QSize(1280, 720) << QSize(331, 187);
+            QTest::addRow("%s SD at 427x241", name.constData())
+                << path << "pattern-sd" << QSize(320, 240) << QSize(427, 241);
         }
     }
     void drawsTheVideoAsFfmpegDecodesIt()
