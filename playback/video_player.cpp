@@ -31,8 +31,8 @@ MediaPlayer* VideoPlayer::create(QWidget* parent, const VideoPlayerOptions& opti
                                  Session* session)
 {
     RenderPath path = options.renderPath.value_or(detectRenderPath());
-    // Even when asked for, never put a GL widget where the platform cannot host one.
-    if (!platformHostsGlWidgets(QGuiApplication::platformName()))
+    // Even when asked for, never draw with GL where the platform has no window system.
+    if (!platformDrawsWithGl(QGuiApplication::platformName()))
         path = RenderPath::Software;
     EngineOptions engineOptions = options.engine;
     engineOptions.rotateBeforeRendering = path == RenderPath::Software;

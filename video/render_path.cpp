@@ -37,7 +37,7 @@ std::optional<QString> probeGlRenderer()
 
 } // namespace
 
-bool platformHostsGlWidgets(const QString& qtPlatform)
+bool platformDrawsWithGl(const QString& qtPlatform)
 {
     // Platforms without a window system, where Qt's GL support is partial at best (a GL widget
     // on the offscreen one prints "not supported" and then crashes).
@@ -58,7 +58,7 @@ bool isSoftwareGlRenderer(const QString& renderer)
 
 RenderPath chooseRenderPath(const QString& qtPlatform, const std::optional<QString>& glRenderer)
 {
-    if (!platformHostsGlWidgets(qtPlatform) || !glRenderer || glRenderer->isEmpty())
+    if (!platformDrawsWithGl(qtPlatform) || !glRenderer || glRenderer->isEmpty())
         return RenderPath::Software;
     return isSoftwareGlRenderer(*glRenderer) ? RenderPath::Software : RenderPath::OpenGL;
 }
@@ -67,10 +67,10 @@ RenderPath detectRenderPath()
 {
     static const RenderPath path = [] {
         const QString platform = QGuiApplication::platformName();
-        // Never make a GL context where GL widgets are unsupported: the probe itself may fail
+        // Never make a GL context where the platform has no window system: the probe may fail
         // there, and the answer is known anyway.
         const std::optional<QString> renderer =
-            !platformHostsGlWidgets(platform) || g_glSkipped ? std::nullopt : probeGlRenderer();
+            !platformDrawsWithGl(platform) || g_glSkipped ? std::nullopt : probeGlRenderer();
         const RenderPath chosen = chooseRenderPath(platform, renderer);
         qCDebug(lcRenderPath).noquote()
             << "video render path:" << renderPathName(chosen) << "(Qt platform" << platform

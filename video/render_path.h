@@ -8,11 +8,11 @@ namespace tandemo {
 
 /// How a player gets its pictures on screen. OpenGL is cheap only with a hardware GL driver;
 /// a software GL driver costs several times the CPU of the engine's own software renderer, and some
-/// Qt platforms (offscreen) cannot host an OpenGL widget at all.
+/// Qt platforms (offscreen) have no GL to draw with at all.
 enum class RenderPath { OpenGL, Software };
 
-/// False for Qt platforms whose windows cannot host an OpenGL widget.
-bool platformHostsGlWidgets(const QString& qtPlatform);
+/// False for Qt platforms without a window system, where the OpenGL path is never tried.
+bool platformDrawsWithGl(const QString& qtPlatform);
 
 /// True for GL renderers that draw on the CPU (Mesa's llvmpipe and softpipe, and the like).
 bool isSoftwareGlRenderer(const QString& renderer);
